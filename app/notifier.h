@@ -1,0 +1,35 @@
+// Every message box of the program goes through here: a plain box with an OK
+// button and the application's title. Tests install a handler instead, so no
+// test waits on a person.
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+inline constexpr const char *kApplicationTitle = "NemboPortSettings";
+
+struct Message
+{
+    QString text;    // shown exactly as given
+    QString detail;  // optional reason, shown as the box's detail text
+};
+
+namespace notifier {
+
+using Handler = std::function<void(QWidget *parent, const Message &message)>;
+
+// Shows the message modally (or hands it to the installed handler).
+void show(QWidget *parent, const Message &message);
+inline void show(QWidget *parent, const QString &text, const QString &detail = {})
+{
+    show(parent, Message{text, detail});
+}
+
+// Installs a handler in place of real message boxes; an empty handler brings
+// the boxes back. Returns the handler it replaced.
+Handler setHandler(Handler handler);
+
+} // namespace notifier

@@ -1,0 +1,1 @@
+int GetDravikDllVerStub(void) { return 0; }

@@ -1,0 +1,110 @@
+#include "dravik_binding.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <dlfcn.h>
+
+DravikBinding::~DravikBinding()
+{
+    // The library stays loaded until the program ends: a window may still hold
+    // texts it returned, and unloading buys nothing here.
+}
+
+bool DravikBinding::load()
+{
+    return openAny(false);
+}
+
+bool DravikBinding::loadSendOnly()
+{
+    return openAny(true);
+}
+
+bool DravikBinding::loadFrom(const QString &path)
+{
+    return open(path, false);
+}
+
+bool DravikBinding::openAny(bool sendOnly)
+{
+    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(kDravikFileName));
+    if (QFileInfo::exists(beside) && open(beside, sendOnly))
+        return true;
+    const QString besideError = loadError_;
+    if (open(QString::fromLatin1(kDravikFileName), sendOnly))
+        return true;
+    if (!besideError.isEmpty())
+        loadError_ = besideError;
+    return false;
+}
+
+bool DravikBinding::open(const QString &path, bool sendOnly)
+{
+    dlerror();
+    void *h = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+    if (!h) {
+        const char *why = dlerror();
+        loadError_ = why ? QString::fromLocal8Bit(why) : QStringLiteral("%1: cannot be loaded").arg(path);
+        return false;
+    }
+    handle_ = h;
+    loadError_.clear();
+    bind(sendOnly);
+    return true;
+}
+
+void *DravikBinding::resolve(const char *name)
+{
+    void *p = dlsym(handle_, name);
+    if (!p)
+        missing_ << QString::fromLatin1(name);
+    return p;
+}
+
+void DravikBinding::bind(bool sendOnly)
+{
+    missing_.clear();
+    sendBufferToPrint = reinterpret_cast<SendBufferToPrintFn>(resolve("SendBufferToPrint"));
+    if (sendOnly)
+        return;
+    // The documented lookup order.
+    openComm = reinterpret_cast<OpenCommFn>(resolve("OpenComm"));
+    closeComm = reinterpret_cast<CloseCommFn>(resolve("CloseComm"));
+    getCommRecvData = reinterpret_cast<GetCommRecvDataFn>(resolve("GetCommRecvData"));
+    getSystemSerial = reinterpret_cast<ListFn>(resolve("GetSystemSerial"));
+    getPrintDrivePortNames = reinterpret_cast<PortListFn>(resolve("GetPrintDrivePortNames"));
+    getPrintDriveNames = reinterpret_cast<ListFn>(resolve("GetPrintDriveNames"));
+    hexToStr = reinterpret_cast<HexToStrFn>(resolve("HexToStr"));
+    strToHex = reinterpret_cast<StrToHexFn>(resolve("StrToHex"));
+    isLanguage = reinterpret_cast<TextFn>(resolve("isLanguage"));
+    getDravikDllVer = reinterpret_cast<TextFn>(resolve("GetDravikDllVer"));
+    // Optional: its absence is not reported as missing.
+    getLastErrorText = reinterpret_cast<TextFn>(dlsym(handle_, "GetLastErrorText"));
+}
+
+QString DravikBinding::lastErrorText() const
+{
+    if (!getLastErrorText)
+        return {};
+    const char *text = getLastErrorText();
+    return text ? QString::fromLocal8Bit(text) : QString();
+}
+
+QStringList splitLibraryList(const char *text)
+{
+    QStringList lines;
+    if (!text || !*text)
+        return lines;
+    const QStringList raw = QString::fromLocal8Bit(text).split(QLatin1Char('\n'));
+    for (QString line : raw) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        lines << line;
+    }
+    // A list that ends with a line break has no empty last entry.
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
