@@ -27,5 +27,8 @@ inline bool isBlack(unsigned level, unsigned x, unsigned y)
 // Replaces every pixel of the picture by black or white. The picture ends up
 // in Format_RGB32; a null picture stays null.
 void apply(QImage &image);
+// The same result without processor-specific instructions (the reference the
+// fast path is tested against).
+void applyPortable(QImage &image);
 
 } // namespace halftone
