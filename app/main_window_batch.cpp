@@ -1,0 +1,86 @@
+// Skip boxes, select all, skip all and the one-key update.
+#include "main_window.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+
+namespace {
+using Handler = void (TfrmMain::*)();
+
+// One configuration group: its skip box, the group it disables, and the set
+// operation the one-key update runs (null: not part of the update).
+struct ConfigStep
+{
+    QCheckBox *TfrmMain::*skip;
+    QGroupBox *TfrmMain::*group;
+    Handler set;
+};
+
+// In the one-key update's order; the cut mode group takes no part in it.
+constexpr ConfigStep kUpdateSteps[] = {
+    {&TfrmMain::chkLanage, &TfrmMain::gbLanage, &TfrmMain::btnLanageClick},
+    {&TfrmMain::chkCom, &TfrmMain::gbCom, &TfrmMain::btnNewComClick},
+    {&TfrmMain::chkLevel, &TfrmMain::gbLevel, &TfrmMain::btnLevelClick},
+    {&TfrmMain::chkBarcode, &TfrmMain::gbBarcode, &TfrmMain::btnBarcodeClick},
+    {&TfrmMain::chkCut, &TfrmMain::gbCut, &TfrmMain::btnCutSetClick},
+    {&TfrmMain::chkBlack, &TfrmMain::gbBlack, &TfrmMain::btnBlackClick},
+    {&TfrmMain::chkBeepSet, &TfrmMain::gbBeepSet, &TfrmMain::btnBeepSetClick},
+    {&TfrmMain::chkCutPage, &TfrmMain::gbCutPage, &TfrmMain::Button3Click},
+};
+
+// The order in which skip all checks the boxes.
+constexpr QCheckBox *TfrmMain::*kSkipAllOrder[] = {
+    &TfrmMain::chkLevel, &TfrmMain::chkBarcode, &TfrmMain::chkCut,     &TfrmMain::chkCutMode, &TfrmMain::chkBlack,
+    &TfrmMain::chkBeepSet, &TfrmMain::chkLanage, &TfrmMain::chkCom,    &TfrmMain::chkCutPage,
+};
+
+QGroupBox *TfrmMain::*groupOf(const TfrmMain &w, const QCheckBox *box)
+{
+    for (const ConfigStep &step : kUpdateSteps)
+        if (w.*step.skip == box)
+            return step.group;
+    return &TfrmMain::gbCutMode;
+}
+} // namespace
+
+void TfrmMain::applySkipRule(QCheckBox *box)
+{
+    const bool skipped = box->isChecked();
+    (this->*groupOf(*this, box))->setEnabled(!skipped);
+    QPalette palette = box->palette();
+    const QColor colour = skipped ? Qt::red : Qt::black;
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::ButtonText, colour);
+    box->setPalette(palette);
+}
+
+void TfrmMain::Button20Click()
+{
+    for (QCheckBox *TfrmMain::*box : kSkipAllOrder)
+        (this->*box)->setChecked(true);
+    const bool ready = isConnectionReady();
+    for (QCheckBox *TfrmMain::*box : kSkipAllOrder)
+        (this->*box)->setEnabled(ready);
+    gbPrint->setEnabled(ready);
+}
+
+void TfrmMain::Button12Click()
+{
+    for (QCheckBox *box : {chkLevel, chkBarcode, chkCut, chkBlack, chkBeepSet, chkLanage, chkCom})
+        box->setChecked(false);
+    gbPrint->setEnabled(true);
+    chkCutPage->setChecked(false);
+}
+
+void TfrmMain::Button13Click()
+{
+    for (const ConfigStep &step : kUpdateSteps) {
+        // Read just before the step: a close in the baud rate step checks them all.
+        if ((this->*step.skip)->isChecked())
+            continue;
+        sendFailed_ = false;
+        (this->*step.set)();
+        if (sendFailed_)
+            return; // the library or its send is missing: the user was told once
+    }
+}

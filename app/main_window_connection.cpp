@@ -1,0 +1,196 @@
+// Connection group: listing printers and ports, choosing the access path,
+// opening and closing the serial port.
+#include "main_window.h"
+
+#include "messages.h"
+#include "notifier.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+QStringList TfrmMain::missingList(const char *exportName)
+{
+    // A missing list counts as empty; a press is told why.
+    if (!starting_)
+        notifier::show(this, messages::missingPiece(lib_, exportName, isChinese()));
+    return {};
+}
+
+void TfrmMain::btnRefClick()
+{
+    if (!lib_.isLoaded()) {
+        notifier::show(this, messages::missingPiece(lib_, nullptr, isChinese()));
+        return;
+    }
+
+    portOpen_ = false;
+    if (cboLevel->count() > 23)
+        cboLevel->setCurrentIndex(23);
+
+    ComboPrinter->clear();
+    ComboPrinter->addItems(lib_.getPrintDriveNames ? splitLibraryList(lib_.getPrintDriveNames())
+                                                   : missingList("GetPrintDriveNames"));
+    if (ComboPrinter->count() > 0) {
+        rdbDriver->setEnabled(true);
+        rdbDriver->setChecked(true); // runs rdbDriverClick when it was not checked
+        ComboPrinter->setCurrentIndex(0);
+    } else {
+        rdbDriver->setEnabled(false);
+    }
+
+    cmbCom->clear();
+    cmbCom->addItems(lib_.getSystemSerial ? splitLibraryList(lib_.getSystemSerial()) : missingList("GetSystemSerial"));
+
+    cmbLpt->clear();
+    cmbLpt->addItems(parallelPortNames(lib_.getPrintDrivePortNames
+                                           ? splitLibraryList(lib_.getPrintDrivePortNames("LPT"))
+                                           : missingList("GetPrintDrivePortNames")));
+
+    if (cmbCom->count() > 0)
+        cmbCom->setCurrentIndex(0);
+    if (cmbLpt->count() > 0)
+        cmbLpt->setCurrentIndex(0);
+
+    rdbDriverClick();
+    Button20Click();
+}
+
+LinkMode TfrmMain::checkedMode() const
+{
+    if (rdbDriver->isChecked())
+        return LinkMode::Driver;
+    if (rdbCom->isChecked())
+        return LinkMode::Serial;
+    if (rdbLpt->isChecked())
+        return LinkMode::Parallel;
+    return LinkMode::None;
+}
+
+bool TfrmMain::isConnectionReady() const
+{
+    return connectionReady(checkedMode(), portOpen_);
+}
+
+void TfrmMain::enableBatchButtons(bool on)
+{
+    for (QPushButton *b : {Button12, Button13, Button20, BitBtn1})
+        b->setEnabled(on);
+}
+
+void TfrmMain::modeChoice(bool closeOpenPort, bool batchButtonsOn)
+{
+    if (closeOpenPort && portOpen_) {
+        btnCloseCOMClick();
+        portOpen_ = false;
+    }
+
+    ComboPrinter->setEnabled(rdbDriver->isChecked());
+    for (QComboBox *box : {cmbCom, cmbBaudRate, cmbShareHand})
+        box->setEnabled(rdbCom->isChecked());
+    cmbLpt->setEnabled(false);
+    btnOpenCOM->setEnabled(cmbCom->isEnabled());
+    btnCloseCOM->setEnabled(false);
+
+    const LinkMode mode = checkedMode();
+    if (mode != LinkMode::None) {
+        target_.portName = portNameFor(mode);
+        target_.printerName = mode == LinkMode::Driver   ? ComboPrinter->currentText()
+                              : mode == LinkMode::Serial ? cmbCom->currentText()
+                                                         : cmbLpt->currentText();
+    }
+
+    enableBatchButtons(batchButtonsOn);
+    Button20Click();
+}
+
+void TfrmMain::rdbDriverClick()
+{
+    modeChoice(true, true);
+}
+
+void TfrmMain::rdbComClick()
+{
+    modeChoice(false, false);
+}
+
+void TfrmMain::rdbLptClick()
+{
+    modeChoice(true, true);
+}
+
+void TfrmMain::btnOpenCOMClick()
+{
+    if (portOpen_ || !require(lib_.openComm != nullptr, "OpenComm"))
+        return;
+
+    const int baudRate = cmbBaudRate->currentText().toInt();
+    const QString port = cmbCom->currentText().trimmed();
+    const int result = lib_.openComm(port.toLocal8Bit().constData(), baudRate);
+    const QString reason = lib_.lastErrorText();
+
+    if (result < 0) {
+        // The library's raised error: the port is missing or held by another program.
+        Message message = messages::serialConnectionError(port, isChinese());
+        message.detail = reason;
+        notifier::show(this, message);
+        btnOpenCOM->setEnabled(true);
+        btnCloseCOM->setEnabled(false);
+        return;
+    }
+
+    portOpen_ = result > 0;
+    btnOpenCOM->setEnabled(!portOpen_);
+    btnCloseCOM->setEnabled(portOpen_);
+    enableBatchButtons(portOpen_);
+    Button20Click();
+    if (!portOpen_) {
+        Message message = messages::serialOpenFailed(isChinese());
+        message.detail = reason;
+        notifier::show(this, message);
+    }
+}
+
+void TfrmMain::btnCloseCOMClick()
+{
+    if (!require(lib_.closeComm != nullptr, "CloseComm"))
+        return;
+
+    if (lib_.closeComm(cmbCom->currentText().toLocal8Bit().constData())) {
+        btnOpenCOM->setEnabled(true);
+        btnCloseCOM->setEnabled(false);
+        portOpen_ = false;
+        enableBatchButtons(false);
+        Button20Click();
+        return;
+    }
+
+    Message message = messages::serialCloseFailed(target_.printerName, isChinese());
+    message.detail = lib_.lastErrorText();
+    notifier::show(this, message);
+    btnOpenCOM->setEnabled(false);
+    btnCloseCOM->setEnabled(true);
+}
+
+void TfrmMain::cmbComChange()
+{
+    if (!portOpen_)
+        return;
+    btnCloseCOMClick();
+    btnOpenCOMClick();
+}
+
+void TfrmMain::cmbBaudRateChange()
+{
+    cmbComChange();
+}
+
+void TfrmMain::cmbShareHandChange()
+{
+    cmbComChange();
+}
+
+void TfrmMain::ComboPrinterChange()
+{
+    target_.printerName = ComboPrinter->currentText();
+}

@@ -1,0 +1,476 @@
+// Start-up, language switching, connection handling and skip all of the main
+// window, driven through the fake printer I/O library.
+#include "window_fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+const QString kTitleChinese = QString::fromUtf8("Torvane KX-410系列打印机设置工具 V1.2");
+const QString kTitleEnglish = QStringLiteral("Torvane KX-410 thermal printer setting tool  V1.2");
+
+QStringList items(const QComboBox *box)
+{
+    QStringList out;
+    for (int i = 0; i < box->count(); ++i)
+        out << box->itemText(i);
+    return out;
+}
+
+QList<QCheckBox *> skipBoxes(const TfrmMain &w)
+{
+    return {w.chkLanage, w.chkCom,     w.chkLevel,   w.chkBarcode, w.chkCut,
+            w.chkBlack,  w.chkCutMode, w.chkCutPage, w.chkBeepSet};
+}
+
+QList<QGroupBox *> configGroups(const TfrmMain &w)
+{
+    return {w.gbLanage, w.gbCom, w.gbLevel, w.gbBarcode, w.gbCut, w.gbBlack, w.gbCutMode, w.gbCutPage, w.gbBeepSet};
+}
+
+bool batchButtonsEnabled(const TfrmMain &w)
+{
+    const bool on = w.Button12->isEnabled();
+    Q_ASSERT(w.Button13->isEnabled() == on && w.Button20->isEnabled() == on && w.BitBtn1->isEnabled() == on);
+    return on;
+}
+
+// Clears one skip box so a later skip all shows itself by checking it again.
+void markSkipAll(TfrmMain &w)
+{
+    w.chkLevel->setEnabled(true);
+    w.chkLevel->setChecked(false);
+}
+bool skipAllRan(const TfrmMain &w)
+{
+    return w.chkLevel->isChecked();
+}
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startupLanguage_data();
+    void startupLanguage();
+    void startupFillsListsAndSkipsEveryGroup();
+    void startupWithoutLibraryKeepsDesignedState();
+    void missingExportsAreNamedOnPress();
+    void noPrinterMeansNoMode();
+    void parallelPortFilter();
+    void languageSwitching();
+    void stateTable_data();
+    void stateTable();
+    void openErrorMessageEndsWithLineFeedCarriageReturn();
+    void serialSettingChangeReopens();
+    void refreshWhileOpenDropsTheFlagWithoutClosing();
+    void quitClosesAnOpenPort();
+    void skipAll_data();
+    void skipAll();
+    void skipBoxRuleColoursAndEnables();
+};
+
+void TestMainWindow::startupLanguage_data()
+{
+    QTest::addColumn<QString>("reported");
+    QTest::addColumn<bool>("chinese");
+    QTest::newRow("chinese") << "chinese" << true;
+    QTest::newRow("CHINESE") << "CHINESE" << true;
+    QTest::newRow("english") << "english" << false;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("other") << "zh_CN" << false;
+}
+
+void TestMainWindow::startupLanguage()
+{
+    QFETCH(QString, reported);
+    QFETCH(bool, chinese);
+    configureFake(reported.toStdString());
+    MessageLog log;
+    TfrmMain w;
+
+    QCOMPARE(w.interfaceLanguage(), chinese ? QStringLiteral("chinese") : QStringLiteral("english"));
+    QCOMPARE(w.Button7->text(), chinese ? QStringLiteral("English") : QStringLiteral("Chinese"));
+    QCOMPARE(w.windowTitle(), chinese ? kTitleChinese : kTitleEnglish);
+    QCOMPARE(w.GroupBox18->title(), chinese ? QString::fromUtf8("连接设置") : QStringLiteral("Connection settings"));
+    QCOMPARE(w.cboLanage->count(), 35);
+    QCOMPARE(w.cboLanage->currentText(), chinese ? QString::fromUtf8("15,CP936 [简体中文]")
+                                                 : QStringLiteral("00, PC437 [American, European standard]"));
+    QVERIFY(log.messages.empty());
+}
+
+void TestMainWindow::startupFillsListsAndSkipsEveryGroup()
+{
+    configureFake();
+    MessageLog log;
+    TfrmMain w;
+
+    QStringList levels;
+    for (int i = 0; i <= 40; ++i)
+        levels << QString::number(i);
+    QCOMPARE(items(w.cboLevel), levels);
+    QCOMPARE(w.cboLevel->currentText(), QStringLiteral("23"));
+    QCOMPARE(items(w.ComboPrinter), (QStringList{"Receipt80", "Kitchen58"}));
+    QCOMPARE(items(w.cmbCom), (QStringList{"/dev/ttyUSB0", "/dev/ttyACM0"}));
+    QCOMPARE(items(w.cmbLpt), (QStringList{"LPT1", "LPT2"}));
+    QVERIFY(w.rdbDriver->isChecked());
+    QCOMPARE(w.printerTarget().portName, QStringLiteral("DRIVE"));
+    QCOMPARE(w.printerTarget().printerName, QStringLiteral("Receipt80"));
+    for (QCheckBox *box : skipBoxes(w)) {
+        QVERIFY2(box->isChecked() && box->isEnabled(), qPrintable(box->objectName()));
+        QCOMPARE(box->palette().color(QPalette::WindowText), QColor(Qt::red));
+    }
+    for (QGroupBox *g : configGroups(w))
+        QVERIFY2(!g->isEnabled(), qPrintable(g->objectName()));
+    QVERIFY(w.gbPrint->isEnabled());
+    QVERIFY(fake::callsOf("SendBufferToPrint").empty());
+    QCOMPARE(fake::callsOf("GetPrintDrivePortNames").at(0).texts.at(0), std::string("LPT"));
+}
+
+void TestMainWindow::startupWithoutLibraryKeepsDesignedState()
+{
+    fake::reset();
+    MessageLog log;
+    TfrmMain w(QStringLiteral("/nonexistent/libDravik.so"));
+
+    QCOMPARE(w.windowTitle(), QString::fromUtf8("打印机设置工具：适用于RB4和RB6系列控制板  V1.3"));
+    QCOMPARE(w.Button7->text(), QString::fromUtf8("中文"));
+    QCOMPARE(w.interfaceLanguage(), QString());
+    QCOMPARE(w.cboLevel->count(), 13);
+    QCOMPARE(w.cboLevel->currentText(), QStringLiteral("4"));
+    QCOMPARE(w.cmbCom->count(), 29);
+    QVERIFY(!w.rdbDriver->isChecked() && !w.rdbCom->isChecked() && !w.rdbLpt->isChecked());
+    for (QCheckBox *box : skipBoxes(w))
+        QVERIFY(!box->isChecked());
+    QVERIFY(log.messages.empty());
+    QVERIFY(fake::calls().empty());
+
+    // A press that needs the library says which file is missing, and sends nothing.
+    w.Button14->click();
+    w.btnRef->click();
+    QCOMPARE(log.messages.size(), size_t(2));
+    QVERIFY(log.messages[0].text.contains(QStringLiteral("libDravik.so")));
+    QVERIFY(!log.messages[0].detail.isEmpty());
+    QVERIFY(fake::calls().empty());
+
+    // The first language press applies English.
+    w.Button7->click();
+    QCOMPARE(w.windowTitle(), kTitleEnglish);
+}
+
+void TestMainWindow::missingExportsAreNamedOnPress()
+{
+    fake::reset();
+    MessageLog log;
+    TfrmMain w(QStringLiteral(NPS_PARTIAL_FAKE));
+    // No isLanguage: the empty text gives English.
+    QCOMPARE(w.interfaceLanguage(), QStringLiteral("english"));
+    QVERIFY(log.messages.empty());
+
+    w.rdbCom->setChecked(true);
+    w.btnOpenCOM->click();
+    QCOMPARE(log.messages.size(), size_t(1));
+    QVERIFY(log.messages[0].text.contains(QStringLiteral("OpenComm")));
+    QVERIFY(!w.portOpen());
+}
+
+void TestMainWindow::noPrinterMeansNoMode()
+{
+    configureFake();
+    fake::config().printers.clear();
+    MessageLog log;
+    TfrmMain w;
+
+    QVERIFY(!w.rdbDriver->isEnabled());
+    QVERIFY(!w.rdbDriver->isChecked() && !w.rdbCom->isChecked() && !w.rdbLpt->isChecked());
+    QCOMPARE(w.printerTarget().portName, QString());
+    QCOMPARE(w.printerTarget().printerName, QString());
+    QVERIFY(batchButtonsEnabled(w));
+    QVERIFY(!w.isConnectionReady());
+    QVERIFY(!w.gbPrint->isEnabled());
+    for (QCheckBox *box : skipBoxes(w))
+        QVERIFY(box->isChecked() && !box->isEnabled());
+}
+
+void TestMainWindow::parallelPortFilter()
+{
+    configureFake();
+    fake::config().portNames = "LPT1:\nlpt2:\nCOM1:\nFILE:\n";
+    MessageLog log;
+    TfrmMain w;
+    QCOMPARE(items(w.cmbLpt), (QStringList{"LPT1", "lpt2"}));
+
+    w.rdbLpt->setChecked(true);
+    QCOMPARE(w.printerTarget().portName, QStringLiteral("LPT"));
+    QCOMPARE(w.printerTarget().printerName, QStringLiteral("LPT1"));
+    QVERIFY(!w.cmbLpt->isEnabled());
+}
+
+void TestMainWindow::languageSwitching()
+{
+    configureFake("english");
+    MessageLog log;
+    TfrmMain w;
+    w.cboLanage->setCurrentIndex(20);
+
+    w.Button7->click();
+    QCOMPARE(w.interfaceLanguage(), QStringLiteral("chinese"));
+    QCOMPARE(w.Button7->text(), QStringLiteral("English"));
+    QCOMPARE(w.windowTitle(), kTitleChinese);
+    QCOMPARE(w.cboLanage->currentIndex(), 14);
+    QCOMPARE(w.cboLanage->itemText(0), QString::fromUtf8("00,PC437 [美国，欧洲标准]"));
+    QCOMPARE(w.Button1->text(), QString::fromUtf8("退出"));
+    QCOMPARE(w.rdbCutBefore->text(), QString::fromUtf8("指令模式"));
+    QCOMPARE(w.chkLevel->text(), QString::fromUtf8("不设置"));
+    QCOMPARE(w.Button4->text(), QStringLiteral("QR Barcode"));
+    QCOMPARE(w.BitBtn1->text(), QStringLiteral("NV LOGO"));
+
+    w.cboLanage->setCurrentIndex(3);
+    w.Button7->click();
+    QCOMPARE(w.interfaceLanguage(), QStringLiteral("english"));
+    QCOMPARE(w.Button7->text(), QStringLiteral("Chinese"));
+    QCOMPARE(w.windowTitle(), kTitleEnglish);
+    QCOMPARE(w.cboLanage->currentIndex(), 0);
+    QCOMPARE(w.cboLanage->itemText(34), QStringLiteral("41, CP1258[Vietnam]"));
+    QCOMPARE(w.Button1->text(), QStringLiteral("&Quit"));
+    QCOMPARE(w.rdbCutAfter->text(), QStringLiteral("Drive mode"));
+    QCOMPARE(w.gbCom->title(), QStringLiteral("Baud rate config(restart printer)"));
+    QCOMPARE(w.Button4->text(), QStringLiteral("QR Barcode"));
+}
+
+// Each row: how to get there from driver mode, then the expected states.
+void TestMainWindow::stateTable_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("printerList");
+    QTest::addColumn<bool>("serialLists");
+    QTest::addColumn<bool>("openButton");
+    QTest::addColumn<bool>("closeButton");
+    QTest::addColumn<bool>("batch");
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<bool>("skipAll");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("driver mode chosen") << "driver" << true << false << false << false << true << false << true << "";
+    QTest::newRow("serial mode chosen") << "serial" << false << true << true << false << false << false << true << "";
+    QTest::newRow("parallel mode chosen") << "parallel" << false << false << false << false << true << false << true << "";
+    QTest::newRow("open: true") << "open1" << false << true << false << true << true << true << true << "";
+    QTest::newRow("open: false") << "open0" << false << true << true << false << false << false << true
+                                 << "Serial port failed to open!!!";
+    QTest::newRow("open: error raised") << "open-1" << false << true << true << false << false << false << false
+                                        << "Connection error，Port /dev/ttyUSB0 does not exist or has been occupied by other programs\n\r";
+    QTest::newRow("close: true") << "close1" << false << true << true << false << false << false << true << "";
+    QTest::newRow("close: false") << "close0" << false << true << false << true << true << true << false
+                                  << "Close the /dev/ttyUSB0port error";
+}
+
+void TestMainWindow::stateTable()
+{
+    QFETCH(QString, action);
+    configureFake();
+    MessageLog log;
+    TfrmMain w;
+
+    if (action == QLatin1String("driver")) {
+        w.rdbLpt->setChecked(true);
+        markSkipAll(w);
+        w.rdbDriver->setChecked(true);
+    } else if (action == QLatin1String("parallel")) {
+        markSkipAll(w);
+        w.rdbLpt->setChecked(true);
+    } else {
+        if (action != QLatin1String("serial"))
+            w.rdbCom->setChecked(true);
+        if (action.startsWith(QLatin1String("close"))) {
+            w.btnOpenCOM->click();
+            QVERIFY(w.portOpen());
+            fake::config().closeResults = {action.endsWith(QLatin1Char('1')) ? 1 : 0};
+            fake::config().lastError = "device gone";
+        } else if (action.startsWith(QLatin1String("open"))) {
+            fake::config().openResults = {action.mid(4).toInt()};
+            fake::config().lastError = "no such device";
+        }
+        fake::clearCalls();
+        markSkipAll(w);
+        if (action == QLatin1String("serial"))
+            w.rdbCom->setChecked(true);
+        else if (action.startsWith(QLatin1String("open")))
+            w.btnOpenCOM->click();
+        else
+            w.btnCloseCOM->click();
+    }
+
+    QTEST(w.ComboPrinter->isEnabled(), "printerList");
+    QTEST(w.cmbCom->isEnabled(), "serialLists");
+    QTEST(w.cmbBaudRate->isEnabled(), "serialLists");
+    QTEST(w.cmbShareHand->isEnabled(), "serialLists");
+    QVERIFY(!w.cmbLpt->isEnabled());
+    QTEST(w.btnOpenCOM->isEnabled(), "openButton");
+    QTEST(w.btnCloseCOM->isEnabled(), "closeButton");
+    QTEST(batchButtonsEnabled(w), "batch");
+    QTEST(w.portOpen(), "open");
+    QTEST(skipAllRan(w), "skipAll");
+
+    QFETCH(QString, message);
+    if (message.isEmpty()) {
+        QCOMPARE(log.texts(), QStringList());
+    } else {
+        QCOMPARE(log.texts(), QStringList{message});
+        QVERIFY(!log.messages[0].detail.isEmpty()); // the library's reason
+    }
+
+    if (action.startsWith(QLatin1String("open"))) {
+        const auto opens = fake::callsOf("OpenComm");
+        QCOMPARE(opens.size(), size_t(1));
+        QCOMPARE(opens[0].texts[0], std::string("/dev/ttyUSB0"));
+        QCOMPARE(opens[0].number, 115200);
+    }
+    if (action.startsWith(QLatin1String("close"))) {
+        const auto closes = fake::callsOf("CloseComm");
+        QCOMPARE(closes.size(), size_t(1));
+        QCOMPARE(closes[0].texts[0], std::string("/dev/ttyUSB0"));
+    }
+    if (action == QLatin1String("serial")) {
+        QCOMPARE(w.printerTarget().portName, QStringLiteral("COM"));
+        QCOMPARE(w.printerTarget().printerName, QStringLiteral("/dev/ttyUSB0"));
+    }
+}
+
+void TestMainWindow::openErrorMessageEndsWithLineFeedCarriageReturn()
+{
+    configureFake("chinese");
+    MessageLog log;
+    TfrmMain w;
+    w.rdbCom->setChecked(true);
+    fake::config().openResults = {-1};
+    w.btnOpenCOM->click();
+    QCOMPARE(log.texts(), QStringList{QString::fromUtf8("连接出错，端口/dev/ttyUSB0不存在或已被其它程序占用\n\r")});
+    QVERIFY(log.messages[0].text.toUtf8().endsWith("\x0a\x0d"));
+
+    // Open can be pressed again at once.
+    log.messages.clear();
+    w.btnOpenCOM->click();
+    QVERIFY(w.portOpen());
+    QVERIFY(log.messages.empty());
+}
+
+void TestMainWindow::serialSettingChangeReopens()
+{
+    configureFake();
+    MessageLog log;
+    TfrmMain w;
+    w.rdbCom->setChecked(true);
+    w.btnOpenCOM->click();
+    fake::clearCalls();
+
+    // A new rate: close, then open at that rate.
+    w.cmbBaudRate->setCurrentIndex(3);
+    emit w.cmbBaudRate->activated(3);
+    QCOMPARE(fake::calls().size(), size_t(2));
+    QCOMPARE(fake::calls()[0].function, std::string("CloseComm"));
+    QCOMPARE(fake::calls()[1].function, std::string("OpenComm"));
+    QCOMPARE(fake::calls()[1].number, 9600);
+    QVERIFY(w.portOpen());
+
+    // Another port: re-opened there, the printer name keeps the first port.
+    fake::clearCalls();
+    w.cmbCom->setCurrentIndex(1);
+    emit w.cmbCom->activated(1);
+    QCOMPARE(fake::callsOf("CloseComm").at(0).texts[0], std::string("/dev/ttyACM0"));
+    QCOMPARE(fake::callsOf("OpenComm").at(0).texts[0], std::string("/dev/ttyACM0"));
+    QCOMPARE(w.printerTarget().printerName, QStringLiteral("/dev/ttyUSB0"));
+
+    // A failed close leaves the port open, so the open step does nothing.
+    fake::clearCalls();
+    fake::config().closeResults = {0};
+    emit w.cmbBaudRate->activated(3);
+    QVERIFY(fake::callsOf("OpenComm").empty());
+    QVERIFY(w.portOpen());
+    QCOMPARE(log.messages.size(), size_t(1));
+}
+
+void TestMainWindow::refreshWhileOpenDropsTheFlagWithoutClosing()
+{
+    configureFake();
+    MessageLog log;
+    TfrmMain w;
+    w.rdbCom->setChecked(true);
+    w.btnOpenCOM->click();
+    QVERIFY(w.portOpen());
+    fake::clearCalls();
+
+    w.btnRef->click();
+    QVERIFY(!w.portOpen());
+    QVERIFY(fake::callsOf("CloseComm").empty());
+    QVERIFY(w.rdbDriver->isChecked());
+    QCOMPARE(w.printerTarget().portName, QStringLiteral("DRIVE"));
+}
+
+void TestMainWindow::quitClosesAnOpenPort()
+{
+    configureFake();
+    MessageLog log;
+    TfrmMain w;
+    w.show();
+    w.rdbCom->setChecked(true);
+    w.btnOpenCOM->click();
+    fake::clearCalls();
+    fake::config().closeResults = {0};
+
+    w.Button1->click();
+    const auto closes = fake::callsOf("CloseComm");
+    QCOMPARE(closes.size(), size_t(1));
+    QCOMPARE(closes[0].texts[0], std::string("/dev/ttyUSB0"));
+    QVERIFY(!w.isVisible());
+    QVERIFY(log.messages.empty());
+}
+
+void TestMainWindow::skipAll_data()
+{
+    QTest::addColumn<bool>("ready");
+    QTest::newRow("ready (driver)") << true;
+    QTest::newRow("not ready (serial closed)") << false;
+}
+
+void TestMainWindow::skipAll()
+{
+    QFETCH(bool, ready);
+    configureFake();
+    MessageLog log;
+    TfrmMain w;
+    if (!ready)
+        w.rdbCom->setChecked(true);
+    // Called directly: in serial mode with the port closed the buttons are disabled.
+    w.Button12Click();
+    w.chkCutMode->setChecked(false);
+
+    w.Button20Click();
+    QCOMPARE(w.isConnectionReady(), ready);
+    for (QCheckBox *box : skipBoxes(w))
+        QVERIFY(box->isChecked() && box->isEnabled() == ready);
+    for (QGroupBox *g : configGroups(w))
+        QVERIFY(!g->isEnabled());
+    QCOMPARE(w.gbPrint->isEnabled(), ready);
+}
+
+void TestMainWindow::skipBoxRuleColoursAndEnables()
+{
+    configureFake();
+    MessageLog log;
+    TfrmMain w;
+    w.chkBlack->setChecked(false);
+    QVERIFY(w.gbBlack->isEnabled());
+    QCOMPARE(w.chkBlack->palette().color(QPalette::WindowText), QColor(Qt::black));
+    w.chkBlack->setChecked(true);
+    QVERIFY(!w.gbBlack->isEnabled());
+    QCOMPARE(w.chkBlack->palette().color(QPalette::WindowText), QColor(Qt::red));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"
