@@ -1,10 +1,12 @@
 // Builds the main window's controls at their designed client-pixel geometry.
 #include "captions.h"
+#include "code_page_list.h"
 #include "main_window.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QAbstractItemView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -51,7 +53,7 @@ QGroupBox *group(QWidget *parent, const char *name, int left, int top, int width
 
 QPushButton *setButton(QGroupBox *group, const char *name)
 {
-    return make<QPushButton>(group, name, 174, group->height() - 33, 60, 25);
+    return make<QPushButton>(group, name, 182, group->height() - 33, 52, 25);
 }
 
 } // namespace
@@ -83,15 +85,17 @@ void TfrmMain::buildConnectionGroup()
     Button7->setText(QStringLiteral("中文"));
 
     rdbCom = make<QRadioButton>(g, "rdbCom", 8, 55, 126, 20);
-    cmbCom = list(g, "cmbCom", 136, 54, 82, numbered(QStringLiteral("COM"), 1, 29), 0);
-    Panel5 = make<QLabel>(g, "Panel5", 222, 54, 62, 21);
+    cmbCom = list(g, "cmbCom", 136, 54, 99, numbered(QStringLiteral("COM"), 1, 29), 0);
+    Panel5 = make<QLabel>(g, "Panel5", 237, 54, 56, 21);
     Panel5->setAlignment(Qt::AlignCenter);
-    cmbBaudRate = list(g, "cmbBaudRate", 286, 54, 70, kBaudRates, 7);
+    cmbBaudRate = list(g, "cmbBaudRate", 294, 54, 64, kBaudRates, 7);
     btnOpenCOM = make<QPushButton>(g, "btnOpenCOM", 360, 52, 58, 25);
     btnCloseCOM = make<QPushButton>(g, "btnCloseCOM", 420, 52, 58, 25);
-    cmbShareHand = list(g, "cmbShareHand", 286, 54, 70,
+    cmbShareHand = list(g, "cmbShareHand", 294, 54, 64,
                         {QStringLiteral("无握手"), QStringLiteral("硬件握手CTS"), QStringLiteral("软件握手XON/XOFF")}, 0);
     cmbShareHand->hide();
+    for (QComboBox *box : {ComboPrinter, cmbCom})
+        box->view()->setMinimumWidth(200);
 
     rdbLpt = make<QRadioButton>(g, "rdbLpt", 8, 90, 126, 20);
     cmbLpt = list(g, "cmbLpt", 136, 89, 82, numbered(QStringLiteral("LPT"), 1, 3), 0);
@@ -104,8 +108,10 @@ void TfrmMain::buildConnectionGroup()
 void TfrmMain::buildConfigurationGroups()
 {
     gbLanage = group(this, "gbLanage", 8, 135, 241, 57);
-    cboLanage = list(gbLanage, "cboLanage", 8, 25, 160, {}, -1);
+    cboLanage = list(gbLanage, "cboLanage", 8, 25, 160, GetLanguageList(QStringLiteral("chinese")),
+                     kChineseDefaultCodePage);
     cboLanage->setMaxVisibleItems(16);
+    cboLanage->view()->setMinimumWidth(300); // the open list shows whole entries
     btnLanage = setButton(gbLanage, "btnLanage");
 
     gbCom = group(this, "gbCom", 255, 135, 241, 57);
@@ -147,8 +153,8 @@ void TfrmMain::buildConfigurationGroups()
     btnCutMode = setButton(gbCutMode, "btnCutMode");
 
     gbCutPage = group(this, "gbCutPage", 255, 318, 241, 51);
-    rdbCutBefore = make<QRadioButton>(gbCutPage, "rdbCutBefore", 10, 22, 86, 20);
-    rdbCutAfter = make<QRadioButton>(gbCutPage, "rdbCutAfter", 96, 22, 78, 20);
+    rdbCutBefore = make<QRadioButton>(gbCutPage, "rdbCutBefore", 2, 22, 102, 20);
+    rdbCutAfter = make<QRadioButton>(gbCutPage, "rdbCutAfter", 104, 22, 78, 20);
     rdbCutBefore->setChecked(true);
     Button3 = setButton(gbCutPage, "Button3");
 

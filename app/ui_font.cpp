@@ -6,7 +6,7 @@
 void applyInterfaceFont()
 {
     QFont font;
-    font.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei"),
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei"),
                       QStringLiteral("DejaVu Sans")});
     font.setPixelSize(11);
     QApplication::setFont(font);

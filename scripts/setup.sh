@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libcups2-dev libserialport-dev
   cups-daemon cups-client socat util-linux
-  fonts-noto-cjk fonts-dejavu-core
+  fonts-noto-cjk fonts-liberation2 fonts-dejavu-core
 )
 missing=()
 for p in "${packages[@]}"; do
