@@ -1,0 +1,169 @@
+// The library binding, the send path and the connection's plain rules.
+#include "connection.h"
+#include "dravik_binding.h"
+#include "fake_dravik.h"
+#include "send_path.h"
+
+#include <QCoreApplication>
+#include <QTest>
+
+class TestLink : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void missingLibraryBindsNothing();
+    void partialLibraryLeavesMissingEntriesEmpty();
+    void fullLibraryBindsEverythingInOrder();
+    void defaultSearchFindsTheLibraryBesideTheProgram();
+    void sendOnlyBinding();
+    void sendPath();
+    void splitLists_data();
+    void splitLists();
+    void parallelPorts_data();
+    void parallelPorts();
+    void readiness_data();
+    void readiness();
+};
+
+void TestLink::missingLibraryBindsNothing()
+{
+    DravikBinding lib;
+    QVERIFY(!lib.loadFrom(QStringLiteral("/nonexistent/libDravik.so")));
+    QVERIFY(!lib.isLoaded());
+    QVERIFY(lib.loadError().contains(QStringLiteral("/nonexistent/libDravik.so")));
+    QVERIFY(!lib.sendBufferToPrint && !lib.openComm && !lib.isLanguage && !lib.getLastErrorText);
+    QCOMPARE(lib.lastErrorText(), QString());
+}
+
+void TestLink::partialLibraryLeavesMissingEntriesEmpty()
+{
+    DravikBinding lib;
+    QVERIFY(lib.loadFrom(QStringLiteral(NPS_PARTIAL_FAKE)));
+    QCOMPARE(lib.missingExports(), (QStringList{"OpenComm", "isLanguage"}));
+    QVERIFY(!lib.openComm && !lib.isLanguage && !lib.getLastErrorText);
+    QVERIFY(lib.sendBufferToPrint && lib.closeComm && lib.getDravikDllVer);
+    QCOMPARE(lib.lastErrorText(), QString()); // optional export absent: no detail
+}
+
+void TestLink::fullLibraryBindsEverythingInOrder()
+{
+    DravikBinding lib;
+    QVERIFY(lib.loadFrom(QCoreApplication::applicationDirPath() + QStringLiteral("/libDravik.so")));
+    QCOMPARE(lib.missingExports(), QStringList());
+    const void *entries[] = {
+        reinterpret_cast<void *>(lib.sendBufferToPrint), reinterpret_cast<void *>(lib.openComm),
+        reinterpret_cast<void *>(lib.closeComm),         reinterpret_cast<void *>(lib.getCommRecvData),
+        reinterpret_cast<void *>(lib.getSystemSerial),   reinterpret_cast<void *>(lib.getPrintDrivePortNames),
+        reinterpret_cast<void *>(lib.getPrintDriveNames), reinterpret_cast<void *>(lib.hexToStr),
+        reinterpret_cast<void *>(lib.strToHex),          reinterpret_cast<void *>(lib.isLanguage),
+        reinterpret_cast<void *>(lib.getDravikDllVer),   reinterpret_cast<void *>(lib.getLastErrorText),
+    };
+    for (const void *e : entries)
+        QVERIFY(e);
+}
+
+void TestLink::defaultSearchFindsTheLibraryBesideTheProgram()
+{
+    fake::reset();
+    DravikBinding lib;
+    QVERIFY(lib.load());
+    // The fake beside this test program answers, not some other library.
+    QCOMPARE(QString::fromLatin1(lib.getDravikDllVer()), QStringLiteral("0.0-fake"));
+}
+
+void TestLink::sendOnlyBinding()
+{
+    DravikBinding lib;
+    QVERIFY(lib.loadSendOnly());
+    QVERIFY(lib.sendBufferToPrint);
+    QVERIFY(!lib.openComm && !lib.closeComm);
+    QCOMPARE(lib.missingExports(), QStringList());
+}
+
+void TestLink::sendPath()
+{
+    fake::reset();
+    const PrinterTarget target{QStringLiteral("COM"), QStringLiteral("/dev/ttyUSB0")};
+
+    DravikBinding none;
+    none.loadFrom(QStringLiteral("/nonexistent/libDravik.so"));
+    QCOMPARE(sendBuffer(none, target, "doc", {0x1B}), SendStatus::NoLibrary);
+
+    DravikBinding unbound;
+    QVERIFY(unbound.load());
+    unbound.sendBufferToPrint = nullptr;
+    QCOMPARE(sendBuffer(unbound, target, "doc", {0x1B}), SendStatus::NoExport);
+    QVERIFY(fake::calls().empty());
+
+    DravikBinding lib;
+    QVERIFY(lib.load());
+    QCOMPARE(sendCommand(lib, target, Command{{0x1B, 0x69}, nullptr}), SendStatus::Sent);
+    QCOMPARE(sendBuffer(lib, target, "Set Barcode", {0x1D, 0x45, 0x43, 0x01}), SendStatus::Sent);
+    const auto sends = fake::callsOf("SendBufferToPrint");
+    QCOMPARE(sends.size(), size_t(2));
+    QCOMPARE(sends[0].texts, (std::vector<std::string>{"COM", "/dev/ttyUSB0", "<null>"}));
+    QCOMPARE(sends[0].number, 2);
+    QCOMPARE(sends[1].texts[2], std::string("Set Barcode"));
+    QCOMPARE(sends[1].bytes, (std::vector<std::uint8_t>{0x1D, 0x45, 0x43, 0x01}));
+}
+
+void TestLink::splitLists_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("null");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("null") << QByteArray() << true << QStringList();
+    QTest::newRow("empty") << QByteArray("") << false << QStringList();
+    QTest::newRow("one, no break") << QByteArray("Receipt80") << false << QStringList{"Receipt80"};
+    QTest::newRow("LF") << QByteArray("a\nb\n") << false << QStringList{"a", "b"};
+    QTest::newRow("CRLF") << QByteArray("a\r\nb") << false << QStringList{"a", "b"};
+    QTest::newRow("blank inside kept") << QByteArray("a\n\nb") << false << QStringList{"a", "", "b"};
+    QTest::newRow("UTF-8 name") << QByteArray("打印机 1\n") << false << QStringList{QString::fromUtf8("打印机 1")};
+}
+
+void TestLink::splitLists()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, null);
+    QTEST(splitLibraryList(null ? nullptr : text.constData()), "lines");
+}
+
+void TestLink::parallelPorts_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("mixed") << QStringList{"LPT1:", "lpt2:", "COM1:", "FILE:"} << QStringList{"LPT1", "lpt2"};
+    QTest::newRow("every colon goes") << QStringList{"LPT:3:"} << QStringList{"LPT3"};
+    QTest::newRow("too short") << QStringList{"LP", ""} << QStringList();
+    QTest::newRow("no colon") << QStringList{"LPT9"} << QStringList{"LPT9"};
+    QTest::newRow("empty") << QStringList() << QStringList();
+}
+
+void TestLink::parallelPorts()
+{
+    QFETCH(QStringList, lines);
+    QTEST(parallelPortNames(lines), "names");
+}
+
+void TestLink::readiness_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<bool>("ready");
+    QTest::newRow("none") << int(LinkMode::None) << false << false;
+    QTest::newRow("serial closed") << int(LinkMode::Serial) << false << false;
+    QTest::newRow("serial open") << int(LinkMode::Serial) << true << true;
+    QTest::newRow("driver") << int(LinkMode::Driver) << false << true;
+    QTest::newRow("parallel") << int(LinkMode::Parallel) << false << true;
+}
+
+void TestLink::readiness()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, open);
+    QTEST(connectionReady(LinkMode(mode), open), "ready");
+}
+
+QTEST_MAIN(TestLink)
+#include "tst_link.moc"
