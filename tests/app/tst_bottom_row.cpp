@@ -1,0 +1,91 @@
+// The About box and the NV LOGO button: a new modal window at every press.
+#include "about_box.h"
+#include "window_fixture.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+// Answers the next modal window from a timer: records its object name and
+// presses Enter in it (or closes it). A safety timer ends a stuck wait.
+struct ModalAnswer
+{
+    QStringList seen;
+
+    void arm(bool pressEnter)
+    {
+        QTimer::singleShot(20, [this, pressEnter] {
+            QWidget *w = QApplication::activeModalWidget();
+            if (!w)
+                return;
+            seen << w->objectName();
+            if (pressEnter)
+                QTest::keyClick(w, Qt::Key_Return);
+            else
+                w->close();
+        });
+    }
+};
+} // namespace
+
+class TestBottomRow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void aboutBoxTexts();
+    void aboutOpensModalAndEnterCloses();
+    void nvLogoOpensANewWindowAtEachPress();
+};
+
+void TestBottomRow::aboutBoxTexts()
+{
+    TAboutBox box;
+    QCOMPARE(box.windowTitle(), QStringLiteral("About"));
+    QCOMPARE(box.ProductName->text(), QStringLiteral("NV Logo Setting Program for Torvane"));
+    QCOMPARE(box.Version->text(), QStringLiteral("V1.0"));
+    QVERIFY(!box.Comments->text().isEmpty() && box.Comments->text() != QLatin1String("Comments"));
+    QVERIFY(box.Label1->text().startsWith(QLatin1String("https://")));
+    QVERIFY(box.ProgramIcon->isHidden());
+    QVERIFY(box.OKButton->isDefault());
+    QCOMPARE(box.size(), QSize(360, 205));
+}
+
+void TestBottomRow::aboutOpensModalAndEnterCloses()
+{
+    configureFake("chinese");
+    MessageLog log;
+    TfrmMain w;
+    w.show();
+    ModalAnswer answer;
+    answer.arm(true);
+    QTimer safety;
+    safety.singleShot(5000, [] { if (QWidget *m = QApplication::activeModalWidget()) m->close(); });
+    w.BitBtn5->click(); // returns once the box is closed
+    QCOMPARE(answer.seen, QStringList{"AboutBox"});
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+void TestBottomRow::nvLogoOpensANewWindowAtEachPress()
+{
+    configureFake();
+    MessageLog log;
+    TfrmMain w;
+    w.show();
+    const int before = int(QApplication::topLevelWidgets().size());
+    ModalAnswer answer;
+    for (int press = 0; press < 2; ++press) {
+        answer.arm(false);
+        w.BitBtn1->click();
+    }
+    QCOMPARE(answer.seen.size(), 2);
+    QCOMPARE(answer.seen[0], QStringLiteral("TForm3"));
+    // Each window is released after it closes.
+    QCOMPARE(int(QApplication::topLevelWidgets().size()), before);
+}
+
+QTEST_MAIN(TestBottomRow)
+#include "tst_bottom_row.moc"
