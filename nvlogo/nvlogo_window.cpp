@@ -130,34 +130,31 @@ void TForm3::buildLayout()
     imgPrint3 = make<LogoPreview>(GroupBox22, "imgPrint3", preview);
     imgPrint4 = make<LogoPreview>(GroupBox22, "imgPrint4", preview);
 
-    Label2 = label(this, "Label2", "POS58 Max BMP Size: 384 x 600 dots   /", {8, 262, 205, 16});
-    Label1 = label(this, "Label1", "POS80 Max BMP Size: 576 x 600 dots", {214, 262, 178, 16});
+    Label2 = label(this, "Label2", "POS58 Max BMP Size: 384 x 600 dots   /", {4, 262, 201, 16});
+    Label1 = label(this, "Label1", "POS80 Max BMP Size: 576 x 600 dots", {205, 262, 186, 16});
 
     BitBtn22 = button(this, "BitBtn22", "Open BMP...", {395, 6, 143, 25});
     BitBtn22->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
     BitBtn22->setIconSize(QSize(16, 16));
-    RadioButton1 = radio(this, "RadioButton1", "Image processing", {397, 34, 141, 18});
-    RadioButton2 = radio(this, "RadioButton2", "Do not image processing", {397, 52, 141, 18});
-    RadioButton1->setChecked(true);
+    RadioButton1 = radio(this, "RadioButton1", "Image processing", {392, 34, 150, 18});
+    RadioButton2 = radio(this, "RadioButton2", "Do not image processing", {392, 52, 150, 18});
 
-    Label34 = label(this, "Label34", "NV Logo POS:", {397, 78, 66, 16});
+    Label34 = label(this, "Label34", "NV Logo POS:", {393, 78, 70, 16});
     edtIconNo = fixedSpin(this, "edtIconNo", {464, 75, 34, 22});
-    BitBtn4 = button(this, "BitBtn4", "Clear", {500, 74, 38, 24});
+    BitBtn4 = button(this, "BitBtn4", "Clear", {500, 74, 40, 24});
 
-    Label4 = label(this, "Label4", "Model：", {397, 104, 44, 16});
+    Label4 = label(this, "Label4", "Model：", {393, 104, 48, 16});
     RadioButton4 = radio(this, "RadioButton4", "58", {444, 103, 44, 18});
     RadioButton5 = radio(this, "RadioButton5", "80", {490, 103, 44, 18});
-    RadioButton5->setChecked(true);
 
     BitBtn25 = button(this, "BitBtn25", "Download to Flash", {395, 126, 143, 25});
     BitBtn3 = button(this, "BitBtn3", "Clear Print Flash", {395, 154, 143, 25});
     BitBtn1 = button(this, "BitBtn1", "NV Logo Test Print", {395, 182, 143, 25});
 
-    rdbNVLeft = radio(this, "rdbNVLeft", "left", {397, 210, 42, 18});
-    rdbNVMiddle = radio(this, "rdbNVMiddle", "middle", {439, 210, 54, 18});
-    rdbNVRight = radio(this, "rdbNVRight", "right", {493, 210, 47, 18});
-    rdbNVMiddle->setChecked(true);
-    Label3 = label(this, "Label3", "NV Logo POS:", {397, 235, 66, 16});
+    rdbNVLeft = radio(this, "rdbNVLeft", "left", {392, 210, 42, 18});
+    rdbNVMiddle = radio(this, "rdbNVMiddle", "middle", {434, 210, 59, 18});
+    rdbNVRight = radio(this, "rdbNVRight", "right", {493, 210, 49, 18});
+    Label3 = label(this, "Label3", "NV Logo POS:", {393, 235, 70, 16});
     SpinEdit1 = fixedSpin(this, "SpinEdit1", {464, 232, 34, 22});
 
     BitBtn2 = button(this, "BitBtn2", "&Quit", {395, 259, 70, 25});
@@ -167,6 +164,9 @@ void TForm3::buildLayout()
     processingGroup_ = group(this, {RadioButton1, RadioButton2});
     modelGroup_ = group(this, {RadioButton4, RadioButton5});
     alignGroup_ = group(this, {rdbNVLeft, rdbNVMiddle, rdbNVRight});
+    RadioButton1->setChecked(true);
+    RadioButton5->setChecked(true);
+    rdbNVMiddle->setChecked(true);
 
     StatusBar1 = make<QStatusBar>(this, "StatusBar1", {0, 288, 542, 21});
     StatusBar1->setSizeGripEnabled(false);

@@ -90,10 +90,11 @@ public slots:
     void BitBtn1Click();
     void Button6Click();
     void BitBtn2Click();
+    // Escape and the title bar end the modal run, except during a download.
+    void reject() override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void reject() override;
 
 private:
     void buildLayout();

@@ -1,0 +1,5 @@
+/* A printer I/O library that lacks SendBufferToPrint. */
+int NvlogoTestNothingToSend(void)
+{
+    return 0;
+}
