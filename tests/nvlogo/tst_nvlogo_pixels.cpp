@@ -424,7 +424,7 @@ void TstNvlogoPixels::hostileFilesAreRefusedOrHarmless_data()
     bmpfile::put32(core, 64);
     bmpfile::put32(core, 0);
     bmpfile::put32(core, 26);
-    for (std::uint16_t v : {12, 0, 0, 0xFFFF, 0xFFFF, 1, 24}) // core header: size (32 bits), w, h, planes, bits
+    for (std::uint16_t v : {12, 0, 0xFFFF, 0xFFFF, 1, 24}) // core header: size (32 bits), w, h, planes, bits
         bmpfile::put16(core, v);
     QTest::newRow("old core header claims 65535 x 65535") << core + QByteArray(38, '\0') << true
                                                           << QStringLiteral("65535 x 65535");
