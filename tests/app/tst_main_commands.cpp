@@ -129,7 +129,7 @@ void TestMainCommands::sendsCarryTheConnection()
         QCOMPARE(c.texts[2], std::string("QR download"));
     }
     QCOMPARE(calls[0].number, int(std::strlen(kQrText)) + 8);
-    QCOMPARE(hexOf(calls[1].bytes), QStringLiteral("1D 28 6B 03 00 31 51 30"));
+    QCOMPARE(hexOf(calls[1].bytes), QByteArray("1D 28 6B 03 00 31 51 30"));
 }
 
 void TestMainCommands::baudRateCopiesIndexAndWarns()

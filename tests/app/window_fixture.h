@@ -3,6 +3,7 @@
 #pragma once
 
 #include "fake_dravik.h"
+#include "hex.h"
 #include "main_window.h"
 #include "notifier.h"
 
@@ -40,20 +41,11 @@ inline void configureFake(const std::string &language = "english")
     fake::config().language = language;
 }
 
-// "1B 23 23" style text of a recorded send, for readable comparisons.
-inline QString hexOf(const std::vector<std::uint8_t> &bytes)
-{
-    QStringList parts;
-    for (std::uint8_t b : bytes)
-        parts << QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
-    return parts.join(QLatin1Char(' '));
-}
-
 // The sends recorded by the fake library as "DOC|HEX" texts.
 inline QStringList sends()
 {
     QStringList out;
     for (const fake::Call &c : fake::callsOf("SendBufferToPrint"))
-        out << QString::fromStdString(c.texts[2]) + QLatin1Char('|') + hexOf(c.bytes);
+        out << QString::fromStdString(c.texts[2]) + QLatin1Char('|') + QString::fromLatin1(hexOf(c.bytes));
     return out;
 }

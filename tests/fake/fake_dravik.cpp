@@ -66,6 +66,7 @@ using namespace fake;
 
 extern "C" {
 
+#ifndef FAKE_PARTIAL
 __attribute__((visibility("default"))) int SendBufferToPrint(const char *portName, const char *printerName,
                                                              const char *docName, const unsigned char *data, int length)
 {
@@ -75,6 +76,7 @@ __attribute__((visibility("default"))) int SendBufferToPrint(const char *portNam
     record(std::move(c));
     return 1;
 }
+#endif
 
 #ifndef FAKE_PARTIAL
 __attribute__((visibility("default"))) int OpenComm(const char *port, int baudRate)

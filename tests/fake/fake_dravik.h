@@ -1,7 +1,8 @@
 // A fake printer I/O library for the window tests. It is built as
 // libDravik.so beside the test programs, so the program's binding finds it
 // as it would find the real one; tests link it too, to configure it and to
-// read back every call it received.
+// read back every call it received. A second build of it, the partial fake,
+// lacks SendBufferToPrint, OpenComm, isLanguage and GetLastErrorText.
 #pragma once
 
 #include <cstdint>

@@ -11,16 +11,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "hex.h"
+
 #include <functional>
 
 Q_DECLARE_METATYPE(raster::Status)
 
 namespace {
-
-QByteArray hex(const Bytes &bytes)
-{
-    return QByteArray(reinterpret_cast<const char *>(bytes.data()), int(bytes.size())).toHex(' ').toUpper();
-}
 
 QImage filled(int w, int h, QRgb colour)
 {
@@ -294,7 +291,7 @@ void TstNvlogoPixels::rasterExamples()
     QFETCH(QByteArray, command);
     const raster::Result r = raster::downloadCommand({image});
     QCOMPARE(r.status, raster::Status::Ok);
-    QCOMPARE(hex(r.bytes), command);
+    QCOMPARE(hexOf(r.bytes), command);
 }
 
 void TstNvlogoPixels::rasterSizeLimits_data()
@@ -329,7 +326,7 @@ void TstNvlogoPixels::rasterSizeLimits()
     }
     const std::size_t k = std::size_t(width / 8) * std::size_t(height / 8) * 8;
     QCOMPARE(r.bytes.size(), 3 + 4 + k);
-    QCOMPARE(hex(Bytes(r.bytes.begin() + 3, r.bytes.begin() + 7)), header);
+    QCOMPARE(hexOf(Bytes(r.bytes.begin() + 3, r.bytes.begin() + 7)), header);
 }
 
 void TstNvlogoPixels::rasterPrintsOnlyExactBlack()
@@ -342,7 +339,7 @@ void TstNvlogoPixels::rasterPrintsOnlyExactBlack()
         for (int x = 0; x < 32; ++x)
             image.setPixel(x, y, colours[x / 8]);
     const raster::Result r = raster::imageBlock(image);
-    QCOMPARE(hex(r.bytes), QByteArray("04 00 01 00 ") + QByteArray("FF ").repeated(8) + QByteArray("00 ").repeated(23) + "00");
+    QCOMPARE(hexOf(r.bytes), QByteArray("04 00 01 00 ") + QByteArray("FF ").repeated(8) + QByteArray("00 ").repeated(23) + "00");
     // Another pixel format gives the same bytes.
     QCOMPARE(raster::imageBlock(image.convertToFormat(QImage::Format_RGB888)).bytes, r.bytes);
 }
@@ -350,7 +347,7 @@ void TstNvlogoPixels::rasterPrintsOnlyExactBlack()
 void TstNvlogoPixels::downloadOfSeveralSlots()
 {
     const raster::Result two = raster::downloadCommand({filled(8, 8, 0xFF000000u), filled(8, 8, 0xFFFFFFFFu)});
-    QCOMPARE(hex(two.bytes), QByteArray("1C 71 02 01 00 01 00 ") + QByteArray("FF ").repeated(8) + "01 00 01 00 " +
+    QCOMPARE(hexOf(two.bytes), QByteArray("1C 71 02 01 00 01 00 ") + QByteArray("FF ").repeated(8) + "01 00 01 00 " +
                                  QByteArray("00 ").repeated(7) + "00");
     // A slot below n without a picture refuses the whole download.
     const raster::Result gap = raster::downloadCommand({QImage(), filled(8, 8, 0xFF000000u)});
@@ -374,14 +371,14 @@ void TstNvlogoPixels::testPrint()
     QFETCH(logo::Alignment, alignment);
     QFETCH(QByteArray, bytes);
     const Command c = logo::testPrintCommand(alignment, 1);
-    QCOMPARE(hex(c.bytes), bytes);
+    QCOMPARE(hexOf(c.bytes), bytes);
     QCOMPARE(QByteArray(c.docName), QByteArray("Print NV Logo"));
 }
 
 void TstNvlogoPixels::clearFlash()
 {
     const Command c = logo::clearFlashCommand();
-    QCOMPARE(hex(c.bytes), QByteArray("1C 71 00"));
+    QCOMPARE(hexOf(c.bytes), QByteArray("1C 71 00"));
     QCOMPARE(QByteArray(c.docName), QByteArray("Clear NV LOGO"));
 }
 

@@ -19,16 +19,13 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "hex.h"
 #include <QTimer>
 
 #include <memory>
 
 namespace {
-
-QByteArray hex(const std::vector<std::uint8_t> &bytes)
-{
-    return QByteArray(reinterpret_cast<const char *>(bytes.data()), int(bytes.size())).toHex(' ').toUpper();
-}
 
 const PrinterTarget kTarget{QStringLiteral("COM"), QStringLiteral("COM3")};
 
@@ -353,7 +350,7 @@ void TstNvlogoWindow::downloadSendsThenWaits()
     const auto calls = sends();
     QCOMPARE(calls.size(), size_t(1));
     QCOMPARE(calls[0].texts, (std::vector<std::string>{"COM", "COM3", "download NV LOGO"}));
-    QCOMPARE(hex(calls[0].bytes), QByteArray("1C 71 01 02 00 01 00 ") + QByteArray("FF ").repeated(15) + "FF");
+    QCOMPARE(hexOf(calls[0].bytes), QByteArray("1C 71 01 02 00 01 00 ") + QByteArray("FF ").repeated(15) + "FF");
     QCOMPARE(calls[0].number, 23);
 }
 
@@ -422,7 +419,7 @@ void TstNvlogoWindow::testPrintAlignment()
     const auto calls = sends();
     QCOMPARE(calls.size(), size_t(1));
     QCOMPARE(calls[0].texts, (std::vector<std::string>{"COM", "COM3", "Print NV Logo"}));
-    QCOMPARE(hex(calls[0].bytes), bytes);
+    QCOMPARE(hexOf(calls[0].bytes), bytes);
     QCOMPARE(calls[0].number, 7);
 }
 
@@ -433,7 +430,7 @@ void TstNvlogoWindow::clearPrintFlash()
     const auto calls = sends();
     QCOMPARE(calls.size(), size_t(1));
     QCOMPARE(calls[0].texts, (std::vector<std::string>{"COM", "COM3", "Clear NV LOGO"}));
-    QCOMPARE(hex(calls[0].bytes), QByteArray("1C 71 00"));
+    QCOMPARE(hexOf(calls[0].bytes), QByteArray("1C 71 00"));
     QCOMPARE(calls[0].number, 3);
 }
 
@@ -465,7 +462,7 @@ void TstNvlogoWindow::codePageInBothForms()
     const auto calls = sends();
     QCOMPARE(calls.size(), size_t(1));
     QCOMPARE(calls[0].texts, (std::vector<std::string>{"DRIVE", "Receipt 80", "Set New Lanage"}));
-    QCOMPARE(hex(calls[0].bytes), bytes);
+    QCOMPARE(hexOf(calls[0].bytes), bytes);
     QVERIFY(shown_.isEmpty());
 }
 
@@ -473,7 +470,7 @@ void TstNvlogoWindow::missingLibraryOrExport_data()
 {
     QTest::addColumn<QString>("library");
     QTest::newRow("no library") << dir_.filePath(QStringLiteral("nowhere/libDravik.so"));
-    QTest::newRow("no SendBufferToPrint") << QStringLiteral(NVLOGO_NOEXPORT_LIBRARY);
+    QTest::newRow("no SendBufferToPrint") << QStringLiteral(NPS_PARTIAL_FAKE);
 }
 
 void TstNvlogoWindow::missingLibraryOrExport()
