@@ -25,9 +25,9 @@ const char *const kTooLarge = "The BMP file size can not exceed 160Kb";
 const char *const kTooSmall = "The bitmap must be at least 8 x 8 pixels to be downloaded.";
 const char *const kSlotEmpty = "NV logo %1 holds no picture, so nothing was downloaded.";
 
-
 } // namespace
 
+// Checked before a download, so a missing library costs no wait.
 bool TForm3::canSend()
 {
     if (lib_.isLoaded() && lib_.sendBufferToPrint)
@@ -125,14 +125,11 @@ void TForm3::waitForFlash()
 
 void TForm3::BitBtn3Click()
 {
-    if (canSend())
-        send(logo::clearFlashCommand());
+    send(logo::clearFlashCommand());
 }
 
 void TForm3::BitBtn1Click()
 {
-    if (!canSend())
-        return;
     const logo::Alignment j = rdbNVLeft->isChecked()     ? logo::Alignment::Left
                               : rdbNVMiddle->isChecked() ? logo::Alignment::Middle
                                                          : logo::Alignment::Right;
@@ -141,8 +138,6 @@ void TForm3::BitBtn1Click()
 
 void TForm3::Button6Click()
 {
-    if (!canSend())
-        return;
     const int t = codePageNumber(cboSelectLIB->currentText());
     if (t < 0)
         return; // every fixed entry starts with two digits
