@@ -4,8 +4,8 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libcups2-dev libserialport-dev
-  cups-daemon cups-client socat util-linux
+  libcups2-dev
+  cups-daemon cups-client cups socat util-linux
   fonts-noto-cjk fonts-liberation2 fonts-dejavu-core
 )
 missing=()

@@ -1,0 +1,46 @@
+/* The printer I/O library for Linux (libDravik.so): its exports.
+ *
+ * The binary interface is fixed by shared/io-library.md; this header only
+ * restates it in C. Texts are NUL-terminated UTF-8; a NULL text is the empty
+ * text. A returned list is one text with one entry per line, owned by the
+ * library and valid until the same export is called again on the same thread.
+ * Booleans are int, nonzero is true. No export lets a C++ exception escape.
+ */
+#ifndef DRAVIK_H
+#define DRAVIK_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(__GNUC__)
+#define DRAVIK_API __attribute__((visibility("default")))
+#else
+#define DRAVIK_API
+#endif
+
+/* portName: "DRIVE" (a CUPS queue), "COM" (a serial port opened with
+ * OpenComm) or "LPT" (a raw printer port), in any letter case. printerName:
+ * the queue, serial port or LPT name within that path. docName: the job title
+ * for a print queue (may be NULL). Nonzero when all bytes were handed on. */
+DRAVIK_API int SendBufferToPrint(const char *portName, const char *printerName, const char *docName,
+                                 const unsigned char *data, int length);
+/* 1: open at baudRate, 8N1, no flow control, exclusive. 0: failed.
+ * -1: the port does not exist or another program holds it. */
+DRAVIK_API int OpenComm(const char *port, int baudRate);
+DRAVIK_API int CloseComm(const char *port);
+DRAVIK_API const char *GetPrintDriveNames(void);
+DRAVIK_API const char *GetSystemSerial(void);
+DRAVIK_API const char *GetPrintDrivePortNames(const char *kind);
+DRAVIK_API const char *isLanguage(void);
+DRAVIK_API const char *GetDravikDllVer(void);
+DRAVIK_API int GetCommRecvData(const char *port, unsigned char *buffer, int size);
+DRAVIK_API int HexToStr(const unsigned char *data, int length, char *text, int size);
+DRAVIK_API int StrToHex(const char *text, unsigned char *data, int size);
+DRAVIK_API const char *GetLastErrorText(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* DRAVIK_H */

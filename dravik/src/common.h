@@ -1,0 +1,73 @@
+// What every part of the library shares: the per-thread error text, the
+// test-only device root, text helpers and the time-limited writer.
+#pragma once
+
+#include <chrono>
+#include <csignal>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace dravik {
+
+// The reason for the last failed call of this thread (empty after a success).
+void clearError();
+void setError(const std::string &text);
+const std::string &errorText();
+
+// strerror_r as a std::string.
+std::string errnoText(int err);
+
+// A NULL text is the empty text.
+inline std::string textOf(const char *s)
+{
+    return s ? std::string(s) : std::string();
+}
+std::string trim(const std::string &s);
+std::string lower(std::string s);
+bool startsWithNoCase(const std::string &s, const std::string &prefix);
+// Parses "123" (digits only, no sign, no blanks) into n; false otherwise.
+bool parseNumber(const std::string &s, long &n);
+std::string joinLines(const std::vector<std::string> &lines);
+
+// DRAVIK_TEST_ROOT: a folder the tests set up with stand-ins for /dev and /sys.
+// When the variable is set, listings and name mappings (LPT1, COM1, ttyUSB0)
+// look below that folder instead of /; device paths passed in full are never
+// changed. Empty when unset (every real use).
+std::string testRoot();
+inline std::string underRoot(const std::string &absolutePath)
+{
+    return testRoot() + absolutePath;
+}
+
+// Holds SIGPIPE off in this thread while it lives, and takes away one that
+// was raised meanwhile: a reader or server that goes away then gives EPIPE
+// instead of ending the program.
+class SigpipeGuard
+{
+public:
+    SigpipeGuard();
+    ~SigpipeGuard();
+    SigpipeGuard(const SigpipeGuard &) = delete;
+    SigpipeGuard &operator=(const SigpipeGuard &) = delete;
+
+private:
+    sigset_t old_{};
+    bool blocked_ = false;
+    bool wasPending_ = false;
+};
+
+// Writes all bytes to a non-blocking descriptor before the deadline: write,
+// and when the device takes nothing, wait with poll (and a short sleep for
+// drivers whose poll always says "ready", like the parallel port's).
+// SIGPIPE is held off while writing (SigpipeGuard).
+struct WriteResult {
+    bool ok = false;
+    bool timedOut = false;
+    int err = 0;          // errno of the failing call when !ok && !timedOut
+    std::size_t written = 0;
+};
+WriteResult writeWithDeadline(int fd, const unsigned char *data, std::size_t length,
+                              std::chrono::steady_clock::time_point deadline);
+
+} // namespace dravik

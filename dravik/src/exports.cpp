@@ -1,0 +1,177 @@
+// The exported C functions: argument checks, the per-thread error text, and a
+// wall that keeps every C++ exception inside the library.
+#include "dravik.h"
+
+#include "common.h"
+#include "cups_queue.h"
+#include "lpt.h"
+#include "serial.h"
+#include "text_tools.h"
+#include "timeouts.h"
+
+#include <exception>
+#include <string>
+
+#ifndef DRAVIK_VERSION
+#define DRAVIK_VERSION "0.0.0"
+#endif
+
+namespace {
+
+using namespace dravik;
+
+// Runs body; an escaping exception becomes the failure value and a reason.
+template <typename R, typename F>
+R guarded(R failure, F body) noexcept
+{
+    try {
+        clearError();
+        return body();
+    } catch (const std::exception &e) {
+        try {
+            setError(std::string("internal error: ") + e.what());
+        } catch (...) {
+        }
+    } catch (...) {
+        try {
+            setError("internal error");
+        } catch (...) {
+        }
+    }
+    return failure;
+}
+
+// Storage of the returned lists: one per export and thread, valid until the
+// same export is called again on the same thread.
+thread_local std::string t_driveNames;
+thread_local std::string t_serialNames;
+thread_local std::string t_portNames;
+
+const char *keep(std::string &slot, std::string text)
+{
+    slot = std::move(text);
+    return slot.c_str();
+}
+
+} // namespace
+
+extern "C" {
+
+int SendBufferToPrint(const char *portName, const char *printerName, const char *docName,
+                      const unsigned char *data, int length)
+{
+    return guarded(0, [&]() -> int {
+        const std::string kind = lower(trim(textOf(portName)));
+        const std::string name = textOf(printerName);
+        if (kind != "drive" && kind != "com" && kind != "lpt") {
+            setError("unknown port kind \"" + textOf(portName) + "\" (DRIVE, COM or LPT)");
+            return 0;
+        }
+        if (length < 0) {
+            setError("negative length " + std::to_string(length));
+            return 0;
+        }
+        if (length > maxSendLength) {
+            setError("buffer of " + std::to_string(length) + " bytes refused (at most " +
+                     std::to_string(maxSendLength) + ")");
+            return 0;
+        }
+        if (length > 0 && !data) {
+            setError("no data (NULL) for " + std::to_string(length) + " bytes");
+            return 0;
+        }
+        if (length == 0)
+            return 1; // nothing to hand on
+        const std::size_t n = static_cast<std::size_t>(length);
+        bool ok = false;
+        if (kind == "drive")
+            ok = sendToQueue(trim(name), docName, data, n);
+        else if (kind == "com")
+            ok = sendSerial(name, data, n);
+        else
+            ok = sendLpt(name, data, n);
+        return ok ? 1 : 0;
+    });
+}
+
+int OpenComm(const char *port, int baudRate)
+{
+    return guarded(0, [&] { return openSerial(textOf(port), baudRate); });
+}
+
+int CloseComm(const char *port)
+{
+    return guarded(0, [&] { return closeSerial(textOf(port)); });
+}
+
+const char *GetPrintDriveNames(void)
+{
+    return guarded<const char *>("", [] { return keep(t_driveNames, joinLines(listQueues())); });
+}
+
+const char *GetSystemSerial(void)
+{
+    return guarded<const char *>("", [] { return keep(t_serialNames, joinLines(listSerialPorts())); });
+}
+
+const char *GetPrintDrivePortNames(const char *kind)
+{
+    return guarded<const char *>("", [&]() -> const char * {
+        const std::string k = lower(trim(textOf(kind)));
+        if (!k.empty() && k != "lpt") {
+            setError("unknown port kind \"" + textOf(kind) + "\" (only LPT is listed here)");
+            return keep(t_portNames, std::string());
+        }
+        std::vector<std::string> names;
+        for (const LptPort &p : listLptPorts())
+            names.push_back(p.name);
+        return keep(t_portNames, joinLines(names));
+    });
+}
+
+const char *isLanguage(void)
+{
+    return guarded<const char *>("english", [] { return languageFromLocale(); });
+}
+
+const char *GetDravikDllVer(void)
+{
+    return guarded<const char *>(DRAVIK_VERSION, [] { return DRAVIK_VERSION; });
+}
+
+int GetCommRecvData(const char *port, unsigned char *buffer, int size)
+{
+    return guarded(-1, [&] { return receiveSerial(textOf(port), buffer, size); });
+}
+
+int HexToStr(const unsigned char *data, int length, char *text, int size)
+{
+    return guarded(-1, [&] {
+        const int n = hexToText(data, length, text, size);
+        if (n < 0)
+            setError("HexToStr: bad arguments or the text buffer is too small");
+        return n;
+    });
+}
+
+int StrToHex(const char *text, unsigned char *data, int size)
+{
+    return guarded(-1, [&] {
+        const int n = textToHex(text, data, size);
+        if (n < 0)
+            setError("StrToHex: a bad hex digit, an odd digit, or the byte buffer is too small");
+        return n;
+    });
+}
+
+const char *GetLastErrorText(void)
+{
+    // Does not clear: it reports the call before it.
+    try {
+        return errorText().c_str();
+    } catch (...) {
+        return "";
+    }
+}
+
+} // extern "C"

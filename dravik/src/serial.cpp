@@ -1,0 +1,473 @@
+#include "serial.h"
+
+#include "common.h"
+#include "timeouts.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <sstream>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace dravik {
+
+namespace {
+
+// ---- listing ---------------------------------------------------------------
+
+bool readFirstLine(const std::string &path, std::string &line)
+{
+    std::ifstream in(path);
+    if (!in)
+        return false;
+    std::getline(in, line);
+    return true;
+}
+
+bool exists(const std::string &path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+// Sort key: the name's letters and its trailing number.
+struct PortKey {
+    int rank;
+    std::string stem;
+    long number;
+};
+
+PortKey keyOf(const std::string &name)
+{
+    std::size_t d = name.size();
+    while (d > 0 && name[d - 1] >= '0' && name[d - 1] <= '9')
+        --d;
+    long n = -1;
+    if (d < name.size() && !parseNumber(name.substr(d), n))
+        n = LONG_MAX;
+    const std::string stem = name.substr(0, d);
+    const int rank = stem == "ttyUSB" ? 0 : stem == "ttyACM" ? 1 : 2;
+    return {rank, stem, n};
+}
+
+} // namespace
+
+std::vector<std::string> listSerialPorts()
+{
+    const std::string root = testRoot();
+    const std::string classDir = root + "/sys/class/tty";
+    std::set<std::string> consoles;
+    {
+        std::string active;
+        if (readFirstLine(classDir + "/console/active", active)) {
+            std::istringstream words(active);
+            std::string w;
+            while (words >> w)
+                consoles.insert(w);
+        }
+    }
+    std::vector<std::string> names;
+    DIR *dir = ::opendir(classDir.c_str());
+    if (!dir)
+        return {};
+    while (dirent *e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name.empty() || name[0] == '.')
+            continue;
+        const std::string entry = classDir + "/" + name;
+        // Virtual terminals, ptmx, console: no device behind them.
+        if (!exists(entry + "/device"))
+            continue;
+        // A serial_core port (8250 ttyS*, ...) has a "type"; 0 (PORT_UNKNOWN)
+        // is a placeholder with no UART behind it.
+        std::string type;
+        if (readFirstLine(entry + "/type", type) && trim(type) == "0")
+            continue;
+        if (consoles.count(name))
+            continue;
+        struct stat st;
+        const std::string dev = root + "/dev/" + name;
+        if (::stat(dev.c_str(), &st) != 0)
+            continue;
+        if (root.empty() && !S_ISCHR(st.st_mode))
+            continue;
+        names.push_back(name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end(), [](const std::string &a, const std::string &b) {
+        const PortKey ka = keyOf(a), kb = keyOf(b);
+        if (ka.rank != kb.rank)
+            return ka.rank < kb.rank;
+        if (ka.stem != kb.stem)
+            return ka.stem < kb.stem;
+        return ka.number < kb.number;
+    });
+    std::vector<std::string> paths;
+    for (const std::string &n : names)
+        paths.push_back(root + "/dev/" + n);
+    return paths;
+}
+
+std::string serialDevicePath(const std::string &rawName)
+{
+    std::string name = trim(rawName);
+    if (name.empty())
+        return {};
+    if (name[0] == '/')
+        return name;
+    if (startsWithNoCase(name, "COM")) {
+        std::string digits = name.substr(3);
+        if (!digits.empty() && digits.back() == ':')
+            digits.pop_back();
+        long n = 0;
+        if (parseNumber(digits, n) && n >= 1)
+            return underRoot("/dev/ttyS" + std::to_string(n - 1));
+    }
+    return underRoot("/dev/" + name);
+}
+
+// ---- open ports ---------------------------------------------------------------
+
+namespace {
+
+struct Port {
+    std::string path;
+    int fd = -1;
+    int baud = 0;
+    std::mutex io; // one writer or reader at a time
+};
+
+std::mutex g_tableMutex;
+std::vector<std::shared_ptr<Port>> g_ports;
+
+struct Speed {
+    int baud;
+    speed_t code;
+};
+const Speed kSpeeds[] = {
+    {50, B50},         {75, B75},         {110, B110},       {134, B134},       {150, B150},
+    {200, B200},       {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
+    {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
+    {57600, B57600},   {115200, B115200}, {230400, B230400}, {460800, B460800}, {500000, B500000},
+    {576000, B576000}, {921600, B921600}, {1000000, B1000000}, {1152000, B1152000},
+    {1500000, B1500000}, {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000},
+    {3500000, B3500000}, {4000000, B4000000},
+};
+
+bool speedCode(int baud, speed_t &code)
+{
+    for (const Speed &s : kSpeeds)
+        if (s.baud == baud) {
+            code = s.code;
+            return true;
+        }
+    return false;
+}
+
+// The same device under two names (a /dev/serial/by-id link): compare the
+// resolved paths.
+std::string canonical(const std::string &path)
+{
+    char buf[PATH_MAX];
+    if (::realpath(path.c_str(), buf))
+        return buf;
+    return path;
+}
+
+std::shared_ptr<Port> findLocked(const std::string &path)
+{
+    if (path.empty())
+        return {};
+    const std::string c = canonical(path);
+    for (const auto &p : g_ports)
+        if (p->path == path || canonical(p->path) == c)
+            return p;
+    return {};
+}
+
+// The named open port, or else the only open port.
+std::shared_ptr<Port> findForUse(const std::string &name, std::string &why)
+{
+    const std::string path = serialDevicePath(name);
+    std::lock_guard<std::mutex> lock(g_tableMutex);
+    if (auto p = findLocked(path))
+        return p;
+    if (g_ports.size() == 1)
+        return g_ports.front();
+    if (g_ports.empty())
+        why = "no serial port is open" + (path.empty() ? std::string() : " (" + path + "): open it first");
+    else
+        why = "serial port " + (path.empty() ? std::string("(none named)") : path) +
+              " is not open, and more than one other port is";
+    return {};
+}
+
+std::string groupOf(const std::string &path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return {};
+    if (group *g = ::getgrgid(st.st_gid))
+        return g->gr_name;
+    return std::to_string(st.st_gid);
+}
+
+void releaseFd(int fd)
+{
+    ::ioctl(fd, TIOCNXCL);
+    ::flock(fd, LOCK_UN);
+    ::close(fd);
+}
+
+// Raw 8N1 without flow control at the speed; false with the reason.
+bool configure(int fd, int baud, speed_t code, const std::string &path, std::string &why)
+{
+    termios t{};
+    if (::tcgetattr(fd, &t) != 0) {
+        why = "cannot read the settings of " + path + ": " + errnoText(errno);
+        return false;
+    }
+    ::cfmakeraw(&t);
+    t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    t.c_cflag |= CS8 | CLOCAL | CREAD;
+    t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    t.c_cc[VMIN] = 0;
+    t.c_cc[VTIME] = 0;
+    ::cfsetispeed(&t, code);
+    ::cfsetospeed(&t, code);
+    if (::tcsetattr(fd, TCSANOW, &t) != 0) {
+        why = "cannot set " + path + " to " + std::to_string(baud) + " baud 8N1: " + errnoText(errno);
+        return false;
+    }
+    termios back{};
+    if (::tcgetattr(fd, &back) != 0 || ::cfgetospeed(&back) != code) {
+        why = path + " does not take " + std::to_string(baud) + " baud";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int openSerial(const std::string &name, int baud)
+{
+    const std::string path = serialDevicePath(name);
+    if (path.empty()) {
+        setError("no serial port named (empty port name)");
+        return -1;
+    }
+    speed_t code = 0;
+    if (!speedCode(baud, code)) {
+        setError("unsupported baud rate " + std::to_string(baud) + " for " + path);
+        return 0;
+    }
+    std::lock_guard<std::mutex> lock(g_tableMutex);
+    if (auto open = findLocked(path)) {
+        // Already ours: only the rate changes.
+        std::lock_guard<std::mutex> io(open->io);
+        std::string why;
+        if (!configure(open->fd, baud, code, path, why)) {
+            setError(why);
+            return 0;
+        }
+        open->baud = baud;
+        return 1;
+    }
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        const int e = errno;
+        switch (e) {
+        case ENOENT:
+            setError("serial port " + path + " does not exist");
+            return -1;
+        case ENXIO:
+        case ENODEV:
+            setError("serial port " + path + " has no device behind it (unplugged adapter?): " + errnoText(e));
+            return -1;
+        case EBUSY:
+            setError("serial port " + path + " is in use by another program");
+            return -1;
+        case EACCES:
+        case EPERM: {
+            std::string text = "permission denied opening " + path + ": add the user to the dialout group (sudo usermod -aG dialout $USER, then log in again)";
+            const std::string g = groupOf(path);
+            if (!g.empty() && g != "dialout")
+                text += "; this device belongs to group " + g;
+            setError(text);
+            return 0;
+        }
+        default:
+            setError("cannot open serial port " + path + ": " + errnoText(e));
+            return 0;
+        }
+    }
+    if (!::isatty(fd)) {
+        ::close(fd);
+        setError(path + " is not a serial port (not a terminal device)");
+        return 0;
+    }
+    // Exclusive for this program: an advisory lock (seen by other programs that
+    // lock, and by root), and TIOCEXCL (refuses other opens except root's).
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int e = errno;
+        ::close(fd);
+        if (e == EWOULDBLOCK) {
+            setError("serial port " + path + " is in use by another program (locked)");
+            return -1;
+        }
+        setError("cannot lock serial port " + path + ": " + errnoText(e));
+        return 0;
+    }
+    int excl = 0;
+    if (::ioctl(fd, TIOCGEXCL, &excl) == 0 && excl) {
+        // Another program holds it exclusively (we got in only as root).
+        ::flock(fd, LOCK_UN);
+        ::close(fd);
+        setError("serial port " + path + " is in use by another program (held exclusively)");
+        return -1;
+    }
+    ::ioctl(fd, TIOCEXCL);
+    std::string why;
+    if (!configure(fd, baud, code, path, why)) {
+        releaseFd(fd);
+        setError(why);
+        return 0;
+    }
+    ::tcflush(fd, TCIOFLUSH);
+    auto port = std::make_shared<Port>();
+    port->path = path;
+    port->fd = fd;
+    port->baud = baud;
+    g_ports.push_back(port);
+    return 1;
+}
+
+int closeSerial(const std::string &name)
+{
+    std::shared_ptr<Port> port;
+    {
+        const std::string path = serialDevicePath(name);
+        std::lock_guard<std::mutex> lock(g_tableMutex);
+        port = findLocked(path);
+        // The program closes with the serial list's current text, which may
+        // name another port than the open one: then close the only open one.
+        if (!port && g_ports.size() == 1)
+            port = g_ports.front();
+        if (!port) {
+            if (g_ports.empty())
+                return 1; // nothing open: closed already
+            setError("serial port " + (path.empty() ? std::string("(none named)") : path) +
+                     " is not open, and more than one other port is");
+            return 0;
+        }
+        g_ports.erase(std::remove(g_ports.begin(), g_ports.end(), port), g_ports.end());
+    }
+    // Wait for a send on another thread to end, then let go of the device.
+    std::lock_guard<std::mutex> io(port->io);
+    releaseFd(port->fd);
+    port->fd = -1;
+    return 1;
+}
+
+bool sendSerial(const std::string &name, const unsigned char *data, std::size_t length)
+{
+    std::string why;
+    const auto port = findForUse(name, why);
+    if (!port) {
+        setError(why);
+        return false;
+    }
+    std::lock_guard<std::mutex> io(port->io);
+    if (port->fd < 0) {
+        setError("serial port " + port->path + " was closed");
+        return false;
+    }
+    using namespace std::chrono;
+    const long long limitMs = serialTimeoutMs(static_cast<long long>(length), port->baud);
+    const auto start = steady_clock::now();
+    const auto deadline = start + milliseconds(limitMs);
+    const WriteResult w = writeWithDeadline(port->fd, data, length, deadline);
+    const std::string what = std::to_string(length) + " bytes to " + port->path;
+    if (!w.ok) {
+        if (w.timedOut)
+            setError("time-out after " + std::to_string(limitMs) + " ms: only " + std::to_string(w.written) +
+                     " of " + what + " were taken (nothing reads the port?)");
+        else
+            setError("writing " + what + " failed after " + std::to_string(w.written) + " bytes: " +
+                     errnoText(w.err) +
+                     (w.err == EIO || w.err == ENXIO || w.err == ENODEV
+                          ? std::string(" (adapter unplugged or the far end went away)")
+                          : std::string()));
+        return false;
+    }
+    // Wait until the bytes have left: the output queue empties, then tcdrain
+    // (which then has at most the UART's last bytes to wait for).
+    for (;;) {
+        int queued = 0;
+        if (::ioctl(port->fd, TIOCOUTQ, &queued) != 0) {
+            setError("waiting for " + what + " to leave failed: " + errnoText(errno));
+            return false;
+        }
+        if (queued <= 0)
+            break;
+        if (steady_clock::now() >= deadline) {
+            setError("time-out after " + std::to_string(limitMs) + " ms: " + std::to_string(queued) + " of " + what +
+                     " had not left the port");
+            return false;
+        }
+        ::usleep(5000);
+    }
+    while (::tcdrain(port->fd) != 0) {
+        if (errno == EINTR)
+            continue;
+        setError("waiting for " + what + " to leave failed: " + errnoText(errno));
+        return false;
+    }
+    return true;
+}
+
+int receiveSerial(const std::string &name, unsigned char *buffer, int size)
+{
+    if (size < 0 || (size > 0 && !buffer)) {
+        setError("GetCommRecvData: no buffer or a negative size");
+        return -1;
+    }
+    std::string why;
+    const auto port = findForUse(name, why);
+    if (!port) {
+        setError(why);
+        return -1;
+    }
+    if (size == 0)
+        return 0;
+    std::lock_guard<std::mutex> io(port->io);
+    if (port->fd < 0) {
+        setError("serial port " + port->path + " was closed");
+        return -1;
+    }
+    for (;;) {
+        const ssize_t n = ::read(port->fd, buffer, static_cast<std::size_t>(size));
+        if (n >= 0)
+            return static_cast<int>(n);
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return 0;
+        setError("reading from " + port->path + " failed: " + errnoText(errno));
+        return -1;
+    }
+}
+
+} // namespace dravik

@@ -1,0 +1,28 @@
+// Time-outs of the writing paths. The tests include this header too, so the
+// documented figures and the checked ones are one and the same.
+#pragma once
+
+namespace dravik {
+
+// Serial: the time the bytes need on the wire at that rate (10 bits a byte:
+// start bit, 8 data bits, stop bit), times 1.5, plus 2 seconds.
+constexpr long long serialTimeoutMs(long long length, long long baud)
+{
+    return 2000 + (length * 10 * 1000 * 3) / (2 * (baud > 0 ? baud : 1));
+}
+
+// Raw printer port: 3 seconds plus 1 second per 2000 bytes (the printer must
+// take at least 2000 bytes a second on average).
+constexpr long long lptTimeoutMs(long long length)
+{
+    return 3000 + length / 2;
+}
+
+// CUPS: connecting to the server, and waiting for any one answer of it.
+constexpr int cupsConnectTimeoutMs = 3000;
+constexpr double cupsAnswerTimeoutSeconds = 10.0;
+
+// The largest buffer a send accepts (a receipt printer never needs more).
+constexpr long long maxSendLength = 64LL * 1024 * 1024;
+
+} // namespace dravik

@@ -1,1 +1,0 @@
-int GetDravikDllVerStub(void) { return 0; }
