@@ -5,7 +5,7 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libcups2-dev
-  cups-daemon cups-client cups socat util-linux
+  cups-daemon cups-client cups util-linux
   fonts-noto-cjk fonts-liberation2 fonts-dejavu-core
 )
 missing=()
