@@ -125,7 +125,6 @@ bool TfrmMain::send(const Command &command)
 {
     if (sendCommand(lib_, target_, command) == SendStatus::Sent)
         return true;
-    sendFailed_ = true;
     notifier::show(this, messages::missingPiece(lib_, "SendBufferToPrint", isChinese()));
     return false;
 }

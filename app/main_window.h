@@ -142,8 +142,7 @@ private:
     PrinterTarget target_;
     bool portOpen_ = false;
     QString language_;
-    bool starting_ = false;   // during start-up a missing export is not reported
-    bool sendFailed_ = false; // the last send found the library or its send missing
+    bool starting_ = false; // during start-up a missing export is not reported
 };
 
 // The main window of this run; set before its start-up runs.

@@ -1,6 +1,9 @@
 // Skip boxes, select all, skip all and the one-key update.
 #include "main_window.h"
 
+#include "messages.h"
+#include "notifier.h"
+
 #include <QCheckBox>
 #include <QGroupBox>
 
@@ -9,15 +12,15 @@ using Handler = void (TfrmMain::*)();
 
 // One configuration group: its skip box, the group it disables, and the set
 // operation the one-key update runs (null: not part of the update).
-struct ConfigStep
+struct ConfigGroup
 {
     QCheckBox *TfrmMain::*skip;
     QGroupBox *TfrmMain::*group;
     Handler set;
 };
 
-// In the one-key update's order; the cut mode group takes no part in it.
-constexpr ConfigStep kUpdateSteps[] = {
+// In the one-key update's order; the cut mode group, last, takes no part in it.
+constexpr ConfigGroup kGroups[] = {
     {&TfrmMain::chkLanage, &TfrmMain::gbLanage, &TfrmMain::btnLanageClick},
     {&TfrmMain::chkCom, &TfrmMain::gbCom, &TfrmMain::btnNewComClick},
     {&TfrmMain::chkLevel, &TfrmMain::gbLevel, &TfrmMain::btnLevelClick},
@@ -26,6 +29,7 @@ constexpr ConfigStep kUpdateSteps[] = {
     {&TfrmMain::chkBlack, &TfrmMain::gbBlack, &TfrmMain::btnBlackClick},
     {&TfrmMain::chkBeepSet, &TfrmMain::gbBeepSet, &TfrmMain::btnBeepSetClick},
     {&TfrmMain::chkCutPage, &TfrmMain::gbCutPage, &TfrmMain::Button3Click},
+    {&TfrmMain::chkCutMode, &TfrmMain::gbCutMode, nullptr},
 };
 
 // The order in which skip all checks the boxes.
@@ -33,20 +37,14 @@ constexpr QCheckBox *TfrmMain::*kSkipAllOrder[] = {
     &TfrmMain::chkLevel, &TfrmMain::chkBarcode, &TfrmMain::chkCut,     &TfrmMain::chkCutMode, &TfrmMain::chkBlack,
     &TfrmMain::chkBeepSet, &TfrmMain::chkLanage, &TfrmMain::chkCom,    &TfrmMain::chkCutPage,
 };
-
-QGroupBox *TfrmMain::*groupOf(const TfrmMain &w, const QCheckBox *box)
-{
-    for (const ConfigStep &step : kUpdateSteps)
-        if (w.*step.skip == box)
-            return step.group;
-    return &TfrmMain::gbCutMode;
-}
 } // namespace
 
 void TfrmMain::applySkipRule(QCheckBox *box)
 {
     const bool skipped = box->isChecked();
-    (this->*groupOf(*this, box))->setEnabled(!skipped);
+    for (const ConfigGroup &g : kGroups)
+        if (this->*g.skip == box)
+            (this->*g.group)->setEnabled(!skipped);
     QPalette palette = box->palette();
     const QColor colour = skipped ? Qt::red : Qt::black;
     palette.setColor(QPalette::WindowText, colour);
@@ -74,13 +72,14 @@ void TfrmMain::Button12Click()
 
 void TfrmMain::Button13Click()
 {
-    for (const ConfigStep &step : kUpdateSteps) {
+    // Without a way to send, no step can do anything: say so once.
+    if (!lib_.isLoaded() || !lib_.sendBufferToPrint) {
+        notifier::show(this, messages::missingPiece(lib_, "SendBufferToPrint", isChinese()));
+        return;
+    }
+    for (const ConfigGroup &g : kGroups) {
         // Read just before the step: a close in the baud rate step checks them all.
-        if ((this->*step.skip)->isChecked())
-            continue;
-        sendFailed_ = false;
-        (this->*step.set)();
-        if (sendFailed_)
-            return; // the library or its send is missing: the user was told once
+        if (g.set && !(this->*g.skip)->isChecked())
+            (this->*g.set)();
     }
 }
