@@ -9,6 +9,7 @@
 #include "messages.h"
 #include "notifier.h"
 #include "nvlogo_window.h"
+#include "send_or_report.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -123,10 +124,7 @@ bool TfrmMain::require(bool bound, const char *exportName)
 
 bool TfrmMain::send(const Command &command)
 {
-    if (sendCommand(lib_, target_, command) == SendStatus::Sent)
-        return true;
-    notifier::show(this, messages::missingPiece(lib_, "SendBufferToPrint", isChinese()));
-    return false;
+    return sendOrReport(this, lib_, target_, command, isChinese());
 }
 
 void TfrmMain::connectSignals()

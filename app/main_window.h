@@ -31,7 +31,6 @@ public:
     QString interfaceLanguage() const { return language_; }
     bool isChinese() const;
     bool isConnectionReady() const;
-    const DravikBinding &library() const { return lib_; }
 
     // Connection group.
     QGroupBox *GroupBox18 = nullptr;

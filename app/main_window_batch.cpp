@@ -1,8 +1,7 @@
 // Skip boxes, select all, skip all and the one-key update.
 #include "main_window.h"
 
-#include "messages.h"
-#include "notifier.h"
+#include "send_or_report.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -73,10 +72,8 @@ void TfrmMain::Button12Click()
 void TfrmMain::Button13Click()
 {
     // Without a way to send, no step can do anything: say so once.
-    if (!lib_.isLoaded() || !lib_.sendBufferToPrint) {
-        notifier::show(this, messages::missingPiece(lib_, "SendBufferToPrint", isChinese()));
+    if (!canSendOrReport(this, lib_, isChinese()))
         return;
-    }
     for (const ConfigGroup &g : kGroups) {
         // Read just before the step: a close in the baud rate step checks them all.
         if (g.set && !(this->*g.skip)->isChecked())

@@ -107,7 +107,6 @@ private:
     // Sends one command through the window's binding; tells the user when
     // the library or its export is missing.
     bool send(const Command &command);
-    bool canSend();
     void waitForFlash();
 
     static bool s_loaded[kSlotCount];

@@ -6,7 +6,7 @@
 #include "code_page_list.h"
 #include "logo_commands.h"
 #include "logo_preview.h"
-#include "messages.h"
+#include "send_or_report.h"
 #include "notifier.h"
 #include "raster.h"
 
@@ -27,26 +27,16 @@ const char *const kSlotEmpty = "NV logo %1 holds no picture, so nothing was down
 
 } // namespace
 
-// Checked before a download, so a missing library costs no wait.
-bool TForm3::canSend()
-{
-    if (lib_.isLoaded() && lib_.sendBufferToPrint)
-        return true;
-    notifier::show(this, messages::missingPiece(lib_, "SendBufferToPrint", false));
-    return false;
-}
-
+// The window's texts are English whatever the main window's language.
 bool TForm3::send(const Command &command)
 {
-    if (sendCommand(lib_, target_, command) == SendStatus::Sent)
-        return true;
-    notifier::show(this, messages::missingPiece(lib_, "SendBufferToPrint", false));
-    return false;
+    return sendOrReport(this, lib_, target_, command, false);
 }
 
 void TForm3::BitBtn25Click()
 {
-    if (downloading_ || !canSend())
+    // Checked first, so a missing library costs no wait.
+    if (downloading_ || !canSendOrReport(this, lib_, false))
         return;
     downloading_ = true;
     BitBtn25->setEnabled(false);
