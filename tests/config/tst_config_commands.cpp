@@ -1,5 +1,5 @@
 #include "commands.h"
-#include "hex.h"
+#include "command_table.h"
 
 #include <QtTest>
 
@@ -20,14 +20,8 @@ private slots:
 
 void TestConfigCommands::commands_data()
 {
-    QTest::addColumn<QByteArray>("hex");
-    QTest::addColumn<QByteArray>("expected");
-    QTest::addColumn<QByteArray>("doc");
-    QTest::addColumn<QByteArray>("expectedDoc");
-    auto row = [](const char *name, const Command &c, const char *expected, const char *doc) {
-        QTest::newRow(name) << hexOf(c.bytes) << QByteArray(expected) << QByteArray(c.docName)
-                            << QByteArray(doc);
-    };
+    addCommandColumns();
+    const auto row = addCommandRow;
     const auto New = InstructionSet::New, Old = InstructionSet::Old;
     const char *lan = "Set New Lanage";
     row("code page 00 new", codePageCommand(New, 0x00), "1B 23 23 53 4C 41 4E 00 1B 23 46 1B 69", lan);
@@ -69,12 +63,7 @@ void TestConfigCommands::commands_data()
 
 void TestConfigCommands::commands()
 {
-    QFETCH(QByteArray, hex);
-    QFETCH(QByteArray, expected);
-    QFETCH(QByteArray, doc);
-    QFETCH(QByteArray, expectedDoc);
-    QCOMPARE(hex, expected);
-    QCOMPARE(doc, expectedDoc);
+    compareCommandRow();
 }
 
 void TestConfigCommands::textFallbacks_data()

@@ -1,15 +1,7 @@
 #include "commands.h"
-#include "hex.h"
+#include "command_table.h"
 
 #include <QtTest>
-
-namespace {
-// "<none>" stands for a command that passes no document name.
-QByteArray docOf(const Command &c)
-{
-    return c.docName ? QByteArray(c.docName) : QByteArray("<none>");
-}
-} // namespace
 
 class TestMaintenanceCommands : public QObject
 {
@@ -25,13 +17,8 @@ private slots:
 
 void TestMaintenanceCommands::fixedCommands_data()
 {
-    QTest::addColumn<QByteArray>("hex");
-    QTest::addColumn<QByteArray>("expected");
-    QTest::addColumn<QByteArray>("doc");
-    QTest::addColumn<QByteArray>("expectedDoc");
-    auto row = [](const char *name, const Command &c, const char *expected, const char *doc) {
-        QTest::newRow(name) << hexOf(c.bytes) << QByteArray(expected) << docOf(c) << QByteArray(doc);
-    };
+    addCommandColumns();
+    const auto row = addCommandRow;
     row("function list", functionListCommand(), "1B 23 46 1B 69 0A 0A 0A 0A", "Set config list");
     row("code page list", codePageListCommand(), "1B 23 48 1B 69 0A 0A 0A 0A", "Set Lanage list");
     row("cash drawer", cashDrawerCommand(), "1B 70 00 0A 32", "Open cash box");
@@ -43,12 +30,7 @@ void TestMaintenanceCommands::fixedCommands_data()
 
 void TestMaintenanceCommands::fixedCommands()
 {
-    QFETCH(QByteArray, hex);
-    QFETCH(QByteArray, expected);
-    QFETCH(QByteArray, doc);
-    QFETCH(QByteArray, expectedDoc);
-    QCOMPARE(hex, expected);
-    QCOMPARE(doc, expectedDoc);
+    compareCommandRow();
 }
 
 void TestMaintenanceCommands::qrStore_data()
