@@ -2,7 +2,7 @@
 // document name beside the expected ones, as the byte listings write them.
 #pragma once
 
-#include "bytes.h"
+#include "command.h"
 #include "hex.h"
 
 #include <QTest>

@@ -2,7 +2,7 @@
 // tables read like the byte listings and a failure shows both sides plainly.
 #pragma once
 
-#include "bytes.h"
+#include "command.h"
 
 #include <QByteArray>
 

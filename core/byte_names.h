@@ -1,0 +1,45 @@
+// The control bytes and recurring sequences of the printer's command
+// language, named once; every builder and the decoder spell commands with
+// these names.
+#pragma once
+
+#include "command.h"
+
+#include <cstdint>
+#include <initializer_list>
+
+namespace esc {
+
+inline constexpr std::uint8_t LF = 0x0A;
+inline constexpr std::uint8_t ESC = 0x1B;
+inline constexpr std::uint8_t FS = 0x1C;
+inline constexpr std::uint8_t GS = 0x1D;
+inline constexpr std::uint8_t US = 0x1F;
+
+// ESC @: initialise the printer.
+inline constexpr std::initializer_list<std::uint8_t> kInitialize = {ESC, '@'};
+// ESC # F: print the function list.
+inline constexpr std::initializer_list<std::uint8_t> kPrintFunctionList = {ESC, '#', 'F'};
+// ESC # H: print the code page list.
+inline constexpr std::initializer_list<std::uint8_t> kPrintCodePageList = {ESC, '#', 'H'};
+// ESC i: full cut.
+inline constexpr std::initializer_list<std::uint8_t> kFullCut = {ESC, 'i'};
+// ESC m: half cut.
+inline constexpr std::initializer_list<std::uint8_t> kHalfCut = {ESC, 'm'};
+// ESC # #: the prefix of the four-letter configuration commands.
+inline constexpr std::initializer_list<std::uint8_t> kTagPrefix = {ESC, '#', '#'};
+
+inline void append(Bytes &bytes, std::initializer_list<std::uint8_t> more)
+{
+    bytes.insert(bytes.end(), more);
+}
+
+// ESC # # followed by the four-letter tag.
+inline Bytes tagged(const char (&tag)[5])
+{
+    Bytes bytes(kTagPrefix);
+    bytes.insert(bytes.end(), tag, tag + 4);
+    return bytes;
+}
+
+} // namespace esc

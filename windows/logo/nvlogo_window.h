@@ -1,0 +1,121 @@
+// The NV logo window: prepares a bitmap for a logo slot and sends the logo
+// commands (download to flash, clear flash, test print, code page) through
+// its own binding of the printer I/O library.
+#pragma once
+
+#include "command.h"
+#include "dravik_binding.h"
+#include "send_path.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class LogoPreview;
+class QButtonGroup;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QStatusBar;
+
+class TForm3 : public QDialog
+{
+    Q_OBJECT
+public:
+    static constexpr int kSlotCount = 4;
+
+    // target: copies of the main window's port name and printer name, taken now.
+    // oldInstructionSet: asked at each "Settings" press (the main window's rdbCommandOLD).
+    TForm3(const PrinterTarget &target, std::function<bool()> oldInstructionSet, QWidget *parent = nullptr);
+    // The same, binding exactly the library file given instead of searching.
+    TForm3(const PrinterTarget &target, std::function<bool()> oldInstructionSet, const QString &libraryPath,
+           QWidget *parent = nullptr);
+    ~TForm3() override;
+
+    // The loaded flags of the four slots, shared by every instance for the
+    // whole run. slot is 1 to 4.
+    static bool slotLoaded(int slot);
+
+    // Asks for the file to open; empty means cancelled. Defaults to the
+    // bitmap file dialog; tests replace it.
+    std::function<QString()> chooseFile;
+    // How long the window waits after a download for the printer to write
+    // its flash, in milliseconds.
+    int downloadWaitMs = 10000;
+    // True while a download and its wait run.
+    bool downloading() const { return downloading_; }
+
+    QGroupBox *GroupBox22;
+    LogoPreview *imgPrint1;
+    LogoPreview *imgPrint2;
+    LogoPreview *imgPrint3;
+    LogoPreview *imgPrint4;
+    QPushButton *BitBtn22;
+    QRadioButton *RadioButton1;
+    QRadioButton *RadioButton2;
+    QLabel *Label34;
+    QSpinBox *edtIconNo;
+    QPushButton *BitBtn4;
+    QLabel *Label4;
+    QRadioButton *RadioButton4;
+    QRadioButton *RadioButton5;
+    QPushButton *BitBtn25;
+    QPushButton *BitBtn3;
+    QPushButton *BitBtn1;
+    QRadioButton *rdbNVLeft;
+    QRadioButton *rdbNVMiddle;
+    QRadioButton *rdbNVRight;
+    QLabel *Label3;
+    QSpinBox *SpinEdit1;
+    QLabel *Label2;
+    QLabel *Label1;
+    QPushButton *BitBtn2;
+    QPushButton *BitBtn5;
+    QStatusBar *StatusBar1;
+    QLabel *statusPanels[4];
+    QComboBox *cboSelectLIB;
+    QPushButton *Button6;
+    QProgressBar *waitProgress;
+
+public slots:
+    void BitBtn22Click();
+    void BitBtn4Click();
+    void edtIconNoChange();
+    void BitBtn25Click();
+    void BitBtn3Click();
+    void BitBtn1Click();
+    void Button6Click();
+    void BitBtn2Click();
+    // Escape and the title bar end the modal run, except during a download.
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildLayout();
+    void connectHandlers();
+    void FormCreate(const QString &libraryPath);
+
+    int currentSlot() const;
+    LogoPreview *slotPreview(int slot) const;
+    QString defaultChooseFile();
+    // Sends one command through the window's binding; tells the user when
+    // the library or its export is missing.
+    bool send(const Command &command);
+    void waitForFlash();
+
+    static bool s_loaded[kSlotCount];
+
+    DravikBinding lib_;
+    PrinterTarget target_;
+    std::function<bool()> oldInstructionSet_;
+    QButtonGroup *processingGroup_;
+    QButtonGroup *modelGroup_;
+    QButtonGroup *alignGroup_;
+    bool downloading_ = false;
+};

@@ -1,0 +1,148 @@
+// The main window: connection group, nine configuration groups with their
+// skip boxes, the test group and the bottom row of buttons.
+#pragma once
+
+#include "command.h"
+#include "connection.h"
+#include "dravik_binding.h"
+#include "send_path.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
+class TfrmMain : public QWidget
+{
+    Q_OBJECT
+public:
+    // libraryPath empty: look for the printer I/O library where the program
+    // normally does; otherwise load exactly that file.
+    explicit TfrmMain(const QString &libraryPath = {}, QWidget *parent = nullptr);
+    ~TfrmMain() override;
+
+    // Connection state, read by the NV logo window and by tests.
+    PrinterTarget printerTarget() const { return target_; }
+    bool portOpen() const { return portOpen_; }
+    QString interfaceLanguage() const { return language_; }
+    bool isChinese() const;
+    bool isConnectionReady() const;
+
+    // Connection group.
+    QGroupBox *GroupBox18 = nullptr;
+    QRadioButton *rdbDriver = nullptr, *rdbCom = nullptr, *rdbLpt = nullptr;
+    QComboBox *ComboPrinter = nullptr, *cmbCom = nullptr, *cmbBaudRate = nullptr, *cmbLpt = nullptr,
+              *cmbShareHand = nullptr;
+    QPushButton *btnRef = nullptr, *Button7 = nullptr, *btnOpenCOM = nullptr, *btnCloseCOM = nullptr;
+    QLabel *Panel5 = nullptr;
+    QWidget *Panel1 = nullptr;
+    QRadioButton *rdbCommandNew = nullptr, *rdbCommandOLD = nullptr;
+
+    // Configuration groups.
+    QGroupBox *gbLanage = nullptr, *gbCom = nullptr, *gbLevel = nullptr, *gbBarcode = nullptr, *gbCut = nullptr,
+              *gbBlack = nullptr, *gbCutMode = nullptr, *gbCutPage = nullptr, *gbBeepSet = nullptr;
+    QComboBox *cboLanage = nullptr, *cboNewCom = nullptr, *cboLevel = nullptr;
+    QLabel *Label1 = nullptr, *Label2 = nullptr;
+    QPushButton *btnLanage = nullptr, *btnNewCom = nullptr, *btnLevel = nullptr, *btnBarcode = nullptr,
+                *btnCutSet = nullptr, *btnBlack = nullptr, *btnCutMode = nullptr, *Button3 = nullptr,
+                *btnBeepSet = nullptr;
+    QRadioButton *rdbBarcodeOpen = nullptr, *rdbBarcodeClose = nullptr, *rdbCutOpen = nullptr, *rdbCutClose = nullptr,
+                 *rdbBlackOPen = nullptr, *rdbBlackClose = nullptr, *rbCutModeFullHelf = nullptr,
+                 *rbCutModehelf = nullptr, *rdbCutAfter = nullptr, *rdbCutBefore = nullptr;
+    QCheckBox *chkBeepSet01 = nullptr, *chkBeepSet02 = nullptr, *chkBeepSet03 = nullptr, *chkBeepSet04 = nullptr;
+
+    // Skip boxes ("No Set"): children of the window, on their group's border.
+    QCheckBox *chkLanage = nullptr, *chkCom = nullptr, *chkLevel = nullptr, *chkBarcode = nullptr, *chkCut = nullptr,
+              *chkBlack = nullptr, *chkCutMode = nullptr, *chkCutPage = nullptr, *chkBeepSet = nullptr;
+
+    // Test group.
+    QGroupBox *gbPrint = nullptr;
+    QPushButton *Button14 = nullptr, *Button21 = nullptr, *Button6 = nullptr, *Button5 = nullptr, *Button4 = nullptr,
+                *Button2 = nullptr, *Button9 = nullptr;
+
+    // Bottom row.
+    QPushButton *Button12 = nullptr, *Button20 = nullptr, *Button13 = nullptr, *BitBtn1 = nullptr, *Button1 = nullptr,
+                *BitBtn5 = nullptr;
+
+public slots:
+    // Start-up and bottom row.
+    void Button1Click();
+    void BitBtn5Click();
+    void BitBtn1Click();
+    // Interface language.
+    void Button7Click();
+    void ApplyLanguage(const QString &language);
+
+    // Connection.
+    void btnRefClick();
+    void rdbDriverClick();
+    void rdbComClick();
+    void rdbLptClick();
+    void btnOpenCOMClick();
+    void btnCloseCOMClick();
+    void cmbComChange();
+    void cmbBaudRateChange();
+    void cmbShareHandChange();
+    void ComboPrinterChange();
+
+    // Batch selection.
+    void Button12Click();
+    void Button20Click();
+    void Button13Click();
+
+    // Configuration commands.
+    void btnLanageClick();
+    void btnNewComClick();
+    void btnLevelClick();
+    void btnBarcodeClick();
+    void btnBlackClick();
+    void btnBeepSetClick();
+    void btnCutSetClick();
+    void btnCutModeClick();
+    void Button3Click();
+
+    // Test and maintenance commands.
+    void Button14Click();
+    void Button21Click();
+    void Button2Click();
+    void Button5Click();
+    void Button6Click();
+    void Button4Click();
+    void Button9Click();
+
+private:
+    void buildLayout();
+    void buildConnectionGroup();
+    void buildConfigurationGroups();
+    void buildTestGroup();
+    void buildBottomRow();
+    void connectSignals();
+    void FormCreate();
+
+    // The skip box rule: a checked box disables its group and turns red.
+    void applySkipRule(QCheckBox *box);
+    void enableBatchButtons(bool on);
+    void modeChoice(bool closeOpenPort, bool batchButtonsOn);
+    LinkMode checkedMode() const;
+
+    // Hands a command to the library; tells the user when the library or
+    // SendBufferToPrint is missing, and then returns false.
+    bool send(const Command &command);
+    // Tells the user what is missing when the library or the export is.
+    bool require(bool bound, const char *exportName);
+    // Reports a missing list export (not during start-up) and gives the empty list.
+    QStringList missingList(const char *exportName);
+
+    DravikBinding lib_;
+    PrinterTarget target_;
+    bool portOpen_ = false;
+    QString language_;
+    bool starting_ = false; // during start-up a missing export is not reported
+};
+
+// The main window of this run; set before its start-up runs.
+extern TfrmMain *frmMain;
