@@ -1,13 +1,21 @@
 // nemboport: the command-line tool (being built).
+#include "serve_command.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
 #include <cstdio>
-#include <cstring>
 
 int main(int argc, char *argv[])
 {
-    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.value(0) == QLatin1String("--version")) {
         std::printf("nemboport %s\n", NPS_VERSION);
         return 0;
     }
-    std::fprintf(stderr, "usage: nemboport --version\n");
+    if (args.value(0) == QLatin1String("serve"))
+        return runServe(args.mid(1));
+    std::fprintf(stderr, "usage: nemboport --version | serve\n");
     return 2;
 }
