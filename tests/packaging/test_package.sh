@@ -99,8 +99,9 @@ bin=$root/usr/bin
 out=$("$bin/nemboport" --version 2>&1)
 if [ "$out" = "nemboport $version" ]; then pass "nemboport --version"; else fail "nemboport --version" "'$out'"; fi
 
+# Runs once the tool's help lists the command "set" (the early tool knew only serve).
 out=$("$bin/nemboport" --dry-run set darkness 8 2>&1); rc=$?
-if grep -qi usage <<<"$out" && [ "$rc" = 2 ]; then
+if ! "$bin/nemboport" --help 2>&1 | grep -qw set; then
   skip "nemboport --dry-run set darkness 8" "this nemboport does not have the command yet"
 elif [ "$rc" = 0 ] && [ -n "$out" ]; then
   pass "nemboport --dry-run set darkness 8"
@@ -167,8 +168,11 @@ if out=$(desktop-file-validate "$root/usr/share/applications/org.nemboport.Nembo
 else
   fail "desktop-file-validate" "$out"
 fi
-if out=$(appstreamcli validate --no-net "$root/usr/share/metainfo/org.nemboport.NemboPortSettings.metainfo.xml" 2>&1); then
-  pass "appstreamcli validate"
+metainfo=$root/usr/share/metainfo/org.nemboport.NemboPortSettings.metainfo.xml
+if ! grep -qF "<release version=\"$version\"" "$metainfo"; then
+  fail "metainfo" "its release is not $version"
+elif out=$(appstreamcli validate --no-net "$metainfo" 2>&1); then
+  pass "appstreamcli validate; release $version"
 else
   fail "appstreamcli validate" "$out"
 fi
