@@ -24,6 +24,7 @@ cmake -S "$top" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DNPS_BUILD_TESTS=OFF \
 cmake --build "$dir" -j"$(nproc)"
 rm -f "$dir"/nemboportsettings_*.deb
 (cd "$dir" && cpack -G DEB >/dev/null)
-deb=$(ls -t "$dir"/nemboportsettings_*.deb | head -n1)
+debs=("$dir"/nemboportsettings_*.deb)
+deb=${debs[0]}
 cp "$deb" "$out/"
 echo "$out/$(basename "$deb")"
