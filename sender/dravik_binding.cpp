@@ -1,5 +1,7 @@
 #include "dravik_binding.h"
 
+#include "elf_check.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -42,6 +44,15 @@ bool DravikBinding::openAny(bool sendOnly)
 
 bool DravikBinding::open(const QString &path, bool sendOnly)
 {
+    // A file named by its path is looked at first: a truncated or foreign
+    // library must not reach dlopen (a bare name is the loader's to find).
+    if (path.contains(QLatin1Char('/'))) {
+        const QString problem = sharedLibraryProblem(path);
+        if (!problem.isEmpty()) {
+            loadError_ = problem;
+            return false;
+        }
+    }
     dlerror();
     void *h = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
     if (!h) {
