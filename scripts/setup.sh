@@ -7,6 +7,7 @@ packages=(
   libcups2-dev
   cups-daemon cups-client cups util-linux
   fonts-noto-cjk fonts-liberation2 fonts-dejavu-core
+  qt6-translations-l10n
 )
 missing=()
 for p in "${packages[@]}"; do
