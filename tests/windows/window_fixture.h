@@ -4,9 +4,12 @@
 
 #include "fake_dravik.h"
 #include "hex.h"
+#include "library_call.h"
 #include "main_window.h"
 #include "notifier.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 
@@ -48,4 +51,14 @@ inline QStringList sends()
     for (const fake::Call &c : fake::callsOf("SendBufferToPrint"))
         out << QString::fromStdString(c.texts[2]) + QLatin1Char('|') + QString::fromLatin1(hexOf(c.bytes));
     return out;
+}
+
+// Waits, at most timeoutMs, until no call into the library is in flight.
+inline bool waitIdle(int timeoutMs = 10000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (librarycall::busy() && clock.elapsed() < timeoutMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return !librarycall::busy();
 }
