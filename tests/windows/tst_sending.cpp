@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QLibraryInfo>
@@ -95,6 +96,8 @@ private slots:
     void closingDuringACallWaitsForIt();
     void statusBarSitsBelowTheDesign();
     void recordShowsCopiesAndSaves();
+    void ctrlLOpensTheRecord_data();
+    void ctrlLOpensTheRecord();
     void recordKeepsTheLast500();
 };
 
@@ -416,6 +419,30 @@ void TestSending::recordShowsCopiesAndSaves()
     const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 2);
     QVERIFY(lines[0].contains(QStringLiteral("\tSet config list\t9\t")));
+}
+
+void TestSending::ctrlLOpensTheRecord_data()
+{
+    QTest::addColumn<bool>("logoWindow");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("main window, Chinese") << false << QString::fromUtf8("发送记录");
+    QTest::newRow("logo window, English") << true << QStringLiteral("Record of sends");
+}
+
+void TestSending::ctrlLOpensTheRecord()
+{
+    QFETCH(bool, logoWindow);
+    MessageLog log;
+    auto main = readyWindow("chinese");
+    TForm3 logo(main->printerTarget(), [] { return false; });
+    QWidget *window = logoWindow ? static_cast<QWidget *>(&logo) : main.get();
+    window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window, Qt::Key_L, Qt::ControlModifier);
+    auto *record = window->findChild<RecordWindow *>();
+    QVERIFY(record && record->isVisible());
+    QTEST(record->windowTitle(), "title");
 }
 
 void TestSending::recordKeepsTheLast500()

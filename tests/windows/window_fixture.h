@@ -4,12 +4,9 @@
 
 #include "fake_dravik.h"
 #include "hex.h"
-#include "library_call.h"
 #include "main_window.h"
 #include "notifier.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 
@@ -53,12 +50,3 @@ inline QStringList sends()
     return out;
 }
 
-// Waits, at most timeoutMs, until no call into the library is in flight.
-inline bool waitIdle(int timeoutMs = 10000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (librarycall::busy() && clock.elapsed() < timeoutMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    return !librarycall::busy();
-}
