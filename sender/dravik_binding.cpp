@@ -78,6 +78,10 @@ void DravikBinding::bind(bool sendOnly)
 {
     missing_.clear();
     sendBufferToPrint = reinterpret_cast<SendBufferToPrintFn>(resolve("SendBufferToPrint"));
+    // Optional, and wanted by every binding that sends: their absence is not
+    // reported as missing.
+    getLastErrorText = reinterpret_cast<TextFn>(dlsym(handle_, "GetLastErrorText"));
+    getLastErrorCode = reinterpret_cast<CodeFn>(dlsym(handle_, "GetLastErrorCode"));
     if (sendOnly)
         return;
     // The documented lookup order.
@@ -91,8 +95,6 @@ void DravikBinding::bind(bool sendOnly)
     strToHex = reinterpret_cast<StrToHexFn>(resolve("StrToHex"));
     isLanguage = reinterpret_cast<TextFn>(resolve("isLanguage"));
     getDravikDllVer = reinterpret_cast<TextFn>(resolve("GetDravikDllVer"));
-    // Optional: its absence is not reported as missing.
-    getLastErrorText = reinterpret_cast<TextFn>(dlsym(handle_, "GetLastErrorText"));
 }
 
 QString DravikBinding::lastErrorText() const
@@ -101,6 +103,14 @@ QString DravikBinding::lastErrorText() const
         return {};
     const char *text = getLastErrorText();
     return text ? QString::fromLocal8Bit(text) : QString();
+}
+
+int DravikBinding::lastErrorCode() const
+{
+    if (!getLastErrorCode)
+        return -1;
+    const int code = getLastErrorCode();
+    return code < 0 || code > 9 ? 9 : code;
 }
 
 QStringList splitLibraryList(const char *text)

@@ -23,6 +23,8 @@ private slots:
     void defaultSearchFindsTheLibraryBesideTheProgram();
     void sendOnlyBinding();
     void sendPath();
+    void failureReasons_data();
+    void failureReasons();
     void splitLists_data();
     void splitLists();
     void parallelPorts_data();
@@ -175,6 +177,39 @@ void TestLink::sendPath()
     QCOMPARE(sends[0].number, 2);
     QCOMPARE(sends[1].texts[2], std::string("Set Barcode"));
     QCOMPARE(sends[1].bytes, (std::vector<std::uint8_t>{0x1D, 0x45, 0x43, 0x01}));
+}
+
+void TestLink::failureReasons_data()
+{
+    QTest::addColumn<int>("libraryCode");
+    QTest::addColumn<int>("code");
+    QTest::newRow("timed out") << 4 << 4;
+    QTest::newRow("above 9 counts as 9") << 42 << 9;
+    QTest::newRow("negative counts as 9") << -3 << 9;
+}
+
+void TestLink::failureReasons()
+{
+    QFETCH(int, libraryCode);
+    fake::reset();
+    fake::config().sendResults = {0, 1};
+    fake::config().lastErrorCode = libraryCode;
+    fake::config().lastError = "stalled";
+    DravikBinding lib;
+    QVERIFY(lib.loadSendOnly()); // the logo window's binding tells reasons too
+    const PrinterTarget target{QStringLiteral("COM"), QStringLiteral("/dev/ttyUSB0")};
+    FailureReason reason;
+    QCOMPARE(sendBuffer(lib, target, "doc", {0x1B}, &reason), SendStatus::Failed);
+    QTEST(reason.code, "code");
+    QCOMPARE(reason.text, QStringLiteral("stalled"));
+    // A later success clears both.
+    QCOMPARE(sendBuffer(lib, target, "doc", {0x1B}, &reason), SendStatus::Sent);
+    QCOMPARE(lib.lastErrorCode(), 0);
+    QCOMPARE(lib.lastErrorText(), QString());
+
+    DravikBinding partial; // a library without the optional exports tells no code
+    QVERIFY(partial.loadFrom(QStringLiteral(NPS_PARTIAL_FAKE)));
+    QCOMPARE(partial.lastErrorCode(), -1);
 }
 
 void TestLink::splitLists_data()
