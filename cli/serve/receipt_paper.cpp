@@ -43,7 +43,7 @@ void ReceiptPaper::addText(const QByteArray &text)
 
 void ReceiptPaper::lineFeed(int count)
 {
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count && height_ < kMaxPaperDots; ++i) {
         if (pendingStarted_)
             endLine();
         else
@@ -67,6 +67,7 @@ void ReceiptPaper::endLine()
         receipt_font::drawChar(strip, x, 0, static_cast<unsigned char>(c));
         x += receipt_font::kCellWidth;
     }
+    inked_ = inked_ || !pending_.isEmpty();
     append(strip);
     pending_.clear();
     pendingStarted_ = false;
@@ -100,12 +101,8 @@ void ReceiptPaper::addPicture(const QImage &picture)
     const int w = std::min(grey.width(), width_ - left);
     for (int y = 0; y < strip.height(); ++y)
         std::copy_n(grey.constScanLine(y), w, strip.scanLine(y) + left);
+    inked_ = true;
     append(strip);
-}
-
-bool ReceiptPaper::isEmpty() const
-{
-    return strips_.empty() && !pendingStarted_;
 }
 
 QImage ReceiptPaper::tearOff()
@@ -119,6 +116,7 @@ QImage ReceiptPaper::tearOff()
             std::copy_n(s.constScanLine(row), width_, paper.scanLine(y));
     strips_.clear();
     height_ = 0;
+    inked_ = false;
     return paper;
 }
 

@@ -29,7 +29,8 @@ public:
     // A picture (0 black, 255 white), aligned and cut to the paper width.
     void addPicture(const QImage &picture);
 
-    bool isEmpty() const;
+    // True once text or a picture is on the paper (feeds alone are blank).
+    bool hasInk() const { return inked_ || !pending_.isEmpty(); }
     // The paper so far as one 8-bit grey picture; empties the paper.
     QImage tearOff();
 
@@ -44,4 +45,5 @@ private:
     bool pendingStarted_ = false;
     std::vector<QImage> strips_;
     int height_ = 0;
+    bool inked_ = false;
 };

@@ -136,13 +136,17 @@ QString VirtualPrinter::apply(const decoder::Decoded &c)
 void VirtualPrinter::cut()
 {
     ++state_.cuts;
-    if (!paper_.isEmpty())
+    // Blank paper cut off is no receipt.
+    if (paper_.hasInk())
         receipts_.push_back(paper_.tearOff());
+    else
+        paper_.tearOff();
 }
 
 void VirtualPrinter::endJob()
 {
-    if (!paper_.isEmpty())
+    // Paper only fed stays in the printer: it starts the next receipt.
+    if (paper_.hasInk())
         receipts_.push_back(paper_.tearOff());
 }
 

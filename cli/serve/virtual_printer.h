@@ -19,7 +19,8 @@ public:
     // not do what it asks (e.g. "no logo 3 stored"), else an empty text.
     QString apply(const decoder::Decoded &command);
     // The end of a job (a connection closed, a port went quiet): what was
-    // printed and not yet cut becomes a receipt of its own.
+    // printed and not yet cut becomes a receipt of its own. Receipts hold
+    // ink: blank paper makes none.
     void endJob();
 
     const PrinterState &state() const { return state_; }
