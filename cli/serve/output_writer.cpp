@@ -4,6 +4,8 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include <cstdio>
+
 bool OutputWriter::open(const QString &dir, QString &error)
 {
     QDir d(dir);
@@ -28,11 +30,17 @@ bool OutputWriter::open(const QString &dir, QString &error)
 
 bool OutputWriter::writeState(const QByteArray &json)
 {
-    QSaveFile file(QDir(dir_).filePath(QStringLiteral("state.json")));
-    if (!file.open(QIODevice::WriteOnly))
+    // Aside and renamed, without waiting for the disk: the file is a live
+    // view, rewritten after every command.
+    const QString path = QDir(dir_).filePath(QStringLiteral("state.json"));
+    const QString aside = path + QStringLiteral(".tmp");
+    QFile file(aside);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(json) != json.size()) {
+        file.remove();
         return false;
-    file.write(json);
-    return file.commit();
+    }
+    file.close();
+    return ::rename(QFile::encodeName(aside).constData(), QFile::encodeName(path).constData()) == 0;
 }
 
 void OutputWriter::log(const QString &line)

@@ -1,5 +1,8 @@
 // The network side of the virtual printer: a raw TCP port such as a CUPS
-// socket:// queue or a POS program prints to. Every connection is a job.
+// socket:// queue or a POS program prints to. Every connection is a job, and
+// like a printer's own port it takes one job at a time: the next connection
+// waits until the current one closes. A connection silent for
+// kSilentCloseMs is closed, so one stuck sender cannot block the port.
 #pragma once
 
 #include "command_stream.h"
@@ -7,6 +10,7 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QTcpServer>
+#include <QTimer>
 
 class PrintSession;
 class QTcpSocket;
@@ -20,12 +24,16 @@ public:
     bool listen(const QHostAddress &host, quint16 port, QString &error);
     QString address() const;
 
+    static constexpr int kSilentCloseMs = 30000;
+
 private:
     void accept();
+    void jobDone();
 
     PrintSession &session_;
     QTcpServer server_;
     int connections_ = 0;
+    bool busy_ = false;
 };
 
 // One accepted connection: reads what arrives and hands on the commands.
@@ -35,6 +43,9 @@ class TcpJob : public QObject
 public:
     TcpJob(QTcpSocket *socket, const QString &name, PrintSession &session);
 
+signals:
+    void done();
+
 private:
     void read();
     void closed();
@@ -43,5 +54,7 @@ private:
     QString name_;
     PrintSession &session_;
     CommandStream stream_;
+    QTimer silence_;
     qint64 received_ = 0;
+    bool finished_ = false;
 };
