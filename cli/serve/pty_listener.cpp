@@ -106,7 +106,7 @@ void PtyListener::readable()
         // A byte on the wire is 10 bits (start, 8 data, stop).
         const qint64 elapsedUs = clock_.nsecsElapsed() / 1000;
         const qint64 earned = elapsedUs * baud_ / 10000000;
-        const qint64 burst = std::max<qint64>(1, baud_ / 100); // 10 ms of bytes
+        const qint64 burst = std::max<qint64>(1, baud_ / 1000); // 10 ms of bytes
         takenSinceClock_ = std::max(takenSinceClock_, earned); // no saving up while quiet
         allowed = std::min(kReadMax, earned + burst - takenSinceClock_);
         if (allowed <= 0) {
