@@ -8,6 +8,7 @@ packages=(
   libqrencode-dev
   cups-daemon cups-client cups util-linux
   fonts-noto-cjk fonts-liberation2 fonts-dejavu-core
+  dpkg-dev file librsvg2-bin lintian desktop-file-utils appstream
 )
 missing=()
 for p in "${packages[@]}"; do
