@@ -16,7 +16,16 @@ PrintSession::PrintSession(int paperWidthDots, OutputWriter &out, std::FILE *ter
     , out_(out)
     , terminal_(terminal)
 {
-    out_.writeState(stateJson(printer_.state()));
+    writeState();
+}
+
+void PrintSession::writeState()
+{
+    const bool ok = out_.writeState(stateJson(printer_.state()));
+    // Said once per failing spell, not after every command.
+    if (!ok && !stateFailing_)
+        note(QStringLiteral("out"), QStringLiteral("cannot write %1/state.json").arg(out_.dir()));
+    stateFailing_ = !ok;
 }
 
 void PrintSession::receive(const QString &source, const std::vector<decoder::Decoded> &commands)
@@ -31,7 +40,7 @@ void PrintSession::receive(const QString &source, const std::vector<decoder::Dec
             std::fprintf(terminal_, "%s\n", line.toLocal8Bit().constData());
             std::fflush(terminal_);
         }
-        out_.writeState(stateJson(printer_.state()));
+        writeState();
         saveReceipts(source);
     }
 }

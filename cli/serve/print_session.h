@@ -27,8 +27,10 @@ public:
 
 private:
     void saveReceipts(const QString &source);
+    void writeState();
 
     VirtualPrinter printer_;
     OutputWriter &out_;
     std::FILE *terminal_;
+    bool stateFailing_ = false;
 };
