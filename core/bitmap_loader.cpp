@@ -298,8 +298,8 @@ Loaded loadBytes(const QByteArray &bytes)
     if (!refusal.isEmpty())
         return {{}, refusal};
 
-    if (!reader.canRead())
-        return {{}, unreadable(reader)};
+    // No canRead() here: after size() some readers (icons) answer false
+    // for a file they read well; read() itself says when it cannot.
     QImage image;
     if (!reader.read(&image) || image.isNull())
         return {{}, unreadable(reader)};

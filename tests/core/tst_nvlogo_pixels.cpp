@@ -552,6 +552,16 @@ void TstNvlogoPixels::otherPictureKinds()
     QCOMPARE(loaded.image.pixel(0, 3), 0xFF000000u);
     QCOMPARE(loaded.image.pixel(5, 3), 0xFFFFFFFFu);
 
+    // Icons and portable pixmaps load too (icons were once refused as
+    // unreadable).
+    for (const char *kind : {"ico", "ppm"}) {
+        const QString other = dir_.filePath(QStringLiteral("logo.") + QLatin1String(kind));
+        QVERIFY(png.convertToFormat(QImage::Format_RGB32).save(other, kind));
+        const bitmap::Loaded read = bitmap::load(other);
+        QVERIFY2(read.ok(), qPrintable(QLatin1String(kind) + QStringLiteral(": ") + read.error));
+        QCOMPARE(read.image.pixel(0, 3), 0xFF000000u);
+    }
+
     const bitmap::Loaded missing = bitmap::load(dir_.filePath(QStringLiteral("no such file.bmp")));
     QVERIFY(!missing.ok());
     QVERIFY(!missing.error.isEmpty());
