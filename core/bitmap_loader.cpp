@@ -162,6 +162,76 @@ bool rleEnds(const QByteArray &bytes, qint64 at, bool fourBit)
     return false;
 }
 
+void putLittle(QByteArray &out, quint32 v, int size)
+{
+    for (int i = 0; i < size; ++i)
+        out.append(char(v >> (8 * i)));
+}
+
+// Unpacks an RLE8 or RLE4 stream (checked by rleEnds) into a plain 8-bit
+// bitmap: rows bottom first, runs and literals past a row's end dropped,
+// and every pixel the stream skips (by a move, an early end of line or of
+// the bitmap) index 0. The image library would leave those pixels as
+// whatever its memory held, so the same file gave a different logo each
+// time.
+QByteArray unpackedRle(const QByteArray &bytes, qint64 offBits, int width, int height, bool fourBit,
+                       const QByteArray &palette)
+{
+    const auto *b = reinterpret_cast<const std::uint8_t *>(bytes.constData());
+    const qint64 size = bytes.size();
+    const qint64 stride = (width + 3) / 4 * 4;
+    QByteArray pixels(qsizetype(stride * height), '\0');
+    char *out = pixels.data();
+    // Pixel k of a literal or a run: RLE4 packs two to a byte, high half first.
+    auto index = [fourBit](std::uint8_t v, qint64 k) { return char(fourBit ? (k & 1 ? v & 15 : v >> 4) : v); };
+    qint64 x = 0;
+    qint64 y = 0; // from the bottom row
+    qint64 at = offBits;
+    while (at + 2 <= size && y < height) {
+        const std::uint8_t count = b[at];
+        const std::uint8_t code = b[at + 1];
+        at += 2;
+        if (count != 0) {
+            for (qint64 k = 0; k < count && x < width; ++k, ++x)
+                out[y * stride + x] = index(code, k);
+            continue;
+        }
+        if (code == 0) {
+            x = 0;
+            ++y;
+        } else if (code == 1) {
+            break;
+        } else if (code == 2) {
+            if (at + 2 > size)
+                break;
+            x += b[at];
+            y += b[at + 1];
+            at += 2;
+        } else {
+            const qint64 literalBytes = fourBit ? (code + 1) / 2 : code;
+            if (at + literalBytes > size)
+                break;
+            for (qint64 k = 0; k < code; ++k, ++x)
+                if (x < width)
+                    out[y * stride + x] = index(b[at + (fourBit ? k / 2 : k)], k);
+            at += (literalBytes + 1) / 2 * 2;
+        }
+    }
+    const quint32 entries = quint32(palette.size() / 4);
+    QByteArray file("BM");
+    const quint32 dataAt = 14 + 40 + quint32(palette.size());
+    putLittle(file, dataAt + quint32(pixels.size()), 4);
+    putLittle(file, 0, 4);
+    putLittle(file, dataAt, 4);
+    for (quint32 v : {40u, quint32(width), quint32(height)})
+        putLittle(file, v, 4);
+    putLittle(file, 1, 2); // planes
+    putLittle(file, 8, 2); // bits a pixel
+    for (quint32 v : {0u, quint32(pixels.size()), 2835u, 2835u, entries, 0u})
+        putLittle(file, v, 4);
+    return file + palette + pixels;
+}
+
 // A Windows bitmap's own headers: after the 14-byte file header (whose last
 // field is where the pixels start), either the old 12-byte core header
 // (16-bit width and height) or a larger info header (32-bit width and
@@ -170,7 +240,7 @@ bool rleEnds(const QByteArray &bytes, qint64 at, bool fourBit)
 // names the claim whatever the image library thinks of it; then the pixels
 // the headers promise must be in the file, or the image library would hand
 // back memory it never filled. Other files pass.
-QString bitmapRefusal(const QByteArray &bytes)
+QString bitmapRefusal(const QByteArray &bytes, QByteArray &rewritten)
 {
     if (bytes.size() < 26 || !bytes.startsWith("BM"))
         return {};
@@ -181,6 +251,7 @@ QString bitmapRefusal(const QByteArray &bytes)
     qint64 height = 0;
     int bitCount = 0;
     quint32 compression = 0;
+    bool topDown = false;
     if (headerSize == 12) {
         width = qFromLittleEndian<quint16>(h + 18);
         height = qFromLittleEndian<quint16>(h + 20);
@@ -188,7 +259,8 @@ QString bitmapRefusal(const QByteArray &bytes)
     } else {
         width = qFromLittleEndian<qint32>(h + 18);
         height = qFromLittleEndian<qint32>(h + 22);
-        height = height < 0 ? -height : height;
+        topDown = height < 0;
+        height = topDown ? -height : height;
         if (bytes.size() < 34)
             return sizeRefusal(width, height);
         bitCount = qFromLittleEndian<quint16>(h + 28);
@@ -208,6 +280,17 @@ QString bitmapRefusal(const QByteArray &bytes)
         if (!rleEnds(bytes, offBits, rle4))
             return QStringLiteral("The bitmap is truncated: its compressed pixels end before their "
                                   "end-of-bitmap code.");
+        if (topDown || headerSize < 40 || bytes.size() < 54)
+            return QStringLiteral("The bitmap's header is damaged: compressed pixels cannot be stored "
+                                  "that way.");
+        // The colour table follows the info header: 4 bytes an entry.
+        const quint32 colorsUsed = qFromLittleEndian<quint32>(h + 46);
+        const qint64 entries = colorsUsed == 0 || colorsUsed > (1u << bitCount) ? 1 << bitCount : colorsUsed;
+        const qint64 paletteAt = 14 + qint64(headerSize);
+        if (paletteAt + entries * 4 > offBits)
+            return QStringLiteral("The bitmap's header is damaged: its colour table overlaps its pixels.");
+        rewritten = unpackedRle(bytes, offBits, int(width), int(height), rle4,
+                                bytes.mid(paletteAt, entries * 4));
         return {};
     }
     // Uncompressed rows (with or without colour masks), each padded to a
@@ -276,14 +359,14 @@ Loaded loadBytes(const QByteArray &bytes)
 {
     if (bytes.size() > kMaxFileBytes)
         return {{}, tooBig(bytes.size())};
-    QByteArray png;
-    QString refusal = bitmapRefusal(bytes);
+    QByteArray rewritten; // what the image library reads instead, if anything
+    QString refusal = bitmapRefusal(bytes, rewritten);
     if (refusal.isEmpty())
-        refusal = pngRefusal(bytes, png);
+        refusal = pngRefusal(bytes, rewritten);
     if (!refusal.isEmpty())
         return {{}, refusal};
 
-    QByteArray data = png.isEmpty() ? bytes : png;
+    QByteArray data = rewritten.isEmpty() ? bytes : rewritten;
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);

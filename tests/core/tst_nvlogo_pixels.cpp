@@ -175,6 +175,8 @@ private slots:
 
     void oddFormatsLoad_data();
     void oddFormatsLoad();
+    void rleSkippedPixelsAreBlack_data();
+    void rleSkippedPixelsAreBlack();
     void hostileFilesAreRefusedOrHarmless_data();
     void hostileFilesAreRefusedOrHarmless();
     void otherPictureKinds();
@@ -421,6 +423,30 @@ void TstNvlogoPixels::oddFormatsLoad()
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 16; ++x)
             QCOMPARE(loaded.image.pixel(x, y) == 0xFF000000u, probeBlack(x, y));
+}
+
+void TstNvlogoPixels::rleSkippedPixelsAreBlack_data()
+{
+    // White (index 1) at the bottom row's first two pixels and at (5, 5);
+    // a move, an early end of line and an early end leave the rest unset.
+    QTest::addColumn<QByteArray>("file");
+    QTest::newRow("RLE8") << claim(16, 8, 8, 1, 0, -1, QByteArray("\x02\x01\x00\x00\x00\x02\x05\x01\x01\x01\x00\x01", 12));
+    QTest::newRow("RLE4") << claim(16, 8, 4, 2, 0, -1, QByteArray("\x02\x11\x00\x00\x00\x02\x05\x01\x01\x10\x00\x01", 12));
+}
+
+void TstNvlogoPixels::rleSkippedPixelsAreBlack()
+{
+    QFETCH(QByteArray, file);
+    // Leave plenty of used memory about, so that unset pixels would show.
+    for (int i = 0; i < 50; ++i)
+        QImage grey = filled(16, 8, 0xFF808080u).convertToFormat(QImage::Format_Indexed8);
+    const bitmap::Loaded loaded = bitmap::load(write(QStringLiteral("skipping.bmp"), file));
+    QVERIFY2(loaded.ok(), qPrintable(loaded.error));
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const bool white = (y == 7 && x < 2) || (y == 5 && x == 5);
+            QCOMPARE(loaded.image.pixel(x, y), white ? 0xFFFFFFFFu : 0xFF000000u);
+        }
 }
 
 void TstNvlogoPixels::hostileFilesAreRefusedOrHarmless_data()
