@@ -503,6 +503,9 @@ void TstNvlogoPixels::hostileFilesAreRefusedOrHarmless_data()
     row("RLE8 end code only in a move", claim(16, 8, 8, 1, 0, -1, QByteArray("\x00\x02\x00\x01", 4)), true, noEnd);
     row("RLE4 odd literal, then the end", claim(16, 8, 4, 2, 0, -1, QByteArray("\x00\x05\x12\x34\x50\x00\x00\x01", 8)),
         false);
+    // Found by fuzzing: a few bytes unpack to a large picture, which must
+    // still stay within the memory bound.
+    row("RLE4 of 14608 x 520 in 120 bytes", claim(14608, 520, 4, 2, 0, -1, QByteArray("\x00\x01", 2)), false);
     row("RLE8 runs past the row",
         claim(16, 8, 8, 1, 0, -1, QByteArray("\xFF\x01\xFF\x01\xFF\x01\x00\x02\xFF\xFF\x05\x01\x00\x01", 14)), false);
 
