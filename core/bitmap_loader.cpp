@@ -1,9 +1,17 @@
 #include "bitmap_loader.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
-#include <QtEndian>
 #include <QPainter>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace bitmap {
 
@@ -22,6 +30,100 @@ QImage opaque(const QImage &image)
     return out;
 }
 
+// ---- The file itself ------------------------------------------------------
+
+// What a path that is no regular file is, for the refusal.
+QString notAFile(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("This is a folder, not a picture file.");
+    QString what = QStringLiteral("not a regular file");
+    if (S_ISFIFO(mode))
+        what = QStringLiteral("a named pipe (FIFO)");
+    else if (S_ISCHR(mode))
+        what = QStringLiteral("a character device");
+    else if (S_ISBLK(mode))
+        what = QStringLiteral("a block device");
+    else if (S_ISSOCK(mode))
+        what = QStringLiteral("a socket");
+    return QStringLiteral("This is %1, not a picture file; it was not opened.").arg(what);
+}
+
+QString openFailure(int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("The file was not found.");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("Permission denied: this user may not read the file.");
+    default:
+        return QStringLiteral("The file cannot be opened: %1.").arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
+}
+
+QString tooBig(qint64 size)
+{
+    return QStringLiteral("The file is %1 MB, far larger than any logo picture; it was not read.")
+        .arg((size + 1024 * 1024 - 1) / (1024 * 1024));
+}
+
+// Reads a whole regular file. The type is checked before opening, and again
+// on the open descriptor (the path may have changed in between); opening
+// without blocking means even a pipe put there meanwhile cannot hang us.
+QString readFile(const QString &path, QByteArray &bytes)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st;
+    if (::stat(name.constData(), &st) != 0)
+        return openFailure(errno);
+    if (!S_ISREG(st.st_mode))
+        return notAFile(st.st_mode);
+    if (st.st_size > kMaxFileBytes)
+        return tooBig(st.st_size);
+
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return openFailure(errno);
+    QString refusal;
+    if (::fstat(fd, &st) != 0)
+        refusal = openFailure(errno);
+    else if (!S_ISREG(st.st_mode))
+        refusal = notAFile(st.st_mode);
+    else {
+        // Reads to the end, not to the size seen above: the file may change.
+        bytes.resize(qsizetype(std::min<qint64>(st.st_size, kMaxFileBytes)) + 1);
+        qsizetype have = 0;
+        for (;;) {
+            if (have == bytes.size()) {
+                if (have > kMaxFileBytes) {
+                    refusal = tooBig(have);
+                    break;
+                }
+                bytes.resize(std::min<qsizetype>(have * 2 + 4096, kMaxFileBytes + 1));
+            }
+            const ssize_t got = ::read(fd, bytes.data() + have, std::size_t(bytes.size() - have));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                refusal = openFailure(errno);
+                break;
+            }
+            if (got == 0)
+                break;
+            have += got;
+        }
+        bytes.resize(have);
+    }
+    ::close(fd);
+    if (!refusal.isEmpty())
+        bytes.clear();
+    return refusal;
+}
+
+// ---- Claims in the headers ------------------------------------------------
+
 QString sizeRefusal(qint64 width, qint64 height)
 {
     if (width <= 0 || height <= 0)
@@ -34,48 +136,256 @@ QString sizeRefusal(qint64 width, qint64 height)
     return {};
 }
 
-// A Windows bitmap's own header: after the 14-byte file header, either the
-// old 12-byte core header (16-bit width and height) or a larger info header
-// (32-bit width and height, the height negative for rows stored top-down). Read here so the refusal names the claim
-// whatever the image library thinks of it. Other files pass.
-QString bitmapHeaderRefusal(const QString &path)
+// Whether an RLE8 or RLE4 stream starting at `at` reaches its end-of-bitmap
+// code (00 01) within the file. Escapes: 00 00 end of line, 00 01 end of
+// bitmap, 00 02 dx dy move, 00 n (n > 2) n pixels given literally, padded
+// to a whole 16-bit word; any other pair is a run.
+bool rleEnds(const QByteArray &bytes, qint64 at, bool fourBit)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const auto *b = reinterpret_cast<const std::uint8_t *>(bytes.constData());
+    const qint64 size = bytes.size();
+    while (at + 2 <= size) {
+        const std::uint8_t count = b[at];
+        const std::uint8_t code = b[at + 1];
+        at += 2;
+        if (count != 0 || code == 0)
+            continue;
+        if (code == 1)
+            return true;
+        if (code == 2) {
+            at += 2;
+            continue;
+        }
+        const qint64 literal = fourBit ? (code + 1) / 2 : code;
+        at += (literal + 1) / 2 * 2;
+    }
+    return false;
+}
+
+void putLittle(QByteArray &out, quint32 v, int size)
+{
+    for (int i = 0; i < size; ++i)
+        out.append(char(v >> (8 * i)));
+}
+
+// Unpacks an RLE8 or RLE4 stream (checked by rleEnds) into a plain 8-bit
+// bitmap: rows bottom first, runs and literals past a row's end dropped,
+// and every pixel the stream skips (by a move, an early end of line or of
+// the bitmap) index 0. The image library would leave those pixels as
+// whatever its memory held, so the same file gave a different logo each
+// time.
+QByteArray unpackedRle(const QByteArray &bytes, qint64 offBits, int width, int height, bool fourBit,
+                       const QByteArray &palette)
+{
+    const auto *b = reinterpret_cast<const std::uint8_t *>(bytes.constData());
+    const qint64 size = bytes.size();
+    const qint64 stride = (width + 3) / 4 * 4;
+    QByteArray pixels(qsizetype(stride * height), '\0');
+    char *out = pixels.data();
+    // Pixel k of a literal or a run: RLE4 packs two to a byte, high half first.
+    auto index = [fourBit](std::uint8_t v, qint64 k) { return char(fourBit ? (k & 1 ? v & 15 : v >> 4) : v); };
+    qint64 x = 0;
+    qint64 y = 0; // from the bottom row
+    qint64 at = offBits;
+    while (at + 2 <= size && y < height) {
+        const std::uint8_t count = b[at];
+        const std::uint8_t code = b[at + 1];
+        at += 2;
+        if (count != 0) {
+            for (qint64 k = 0; k < count && x < width; ++k, ++x)
+                out[y * stride + x] = index(code, k);
+            continue;
+        }
+        if (code == 0) {
+            x = 0;
+            ++y;
+        } else if (code == 1) {
+            break;
+        } else if (code == 2) {
+            if (at + 2 > size)
+                break;
+            x += b[at];
+            y += b[at + 1];
+            at += 2;
+        } else {
+            const qint64 literalBytes = fourBit ? (code + 1) / 2 : code;
+            if (at + literalBytes > size)
+                break;
+            for (qint64 k = 0; k < code; ++k, ++x)
+                if (x < width)
+                    out[y * stride + x] = index(b[at + (fourBit ? k / 2 : k)], k);
+            at += (literalBytes + 1) / 2 * 2;
+        }
+    }
+    const quint32 entries = quint32(palette.size() / 4);
+    QByteArray file("BM");
+    const quint32 dataAt = 14 + 40 + quint32(palette.size());
+    putLittle(file, dataAt + quint32(pixels.size()), 4);
+    putLittle(file, 0, 4);
+    putLittle(file, dataAt, 4);
+    for (quint32 v : {40u, quint32(width), quint32(height)})
+        putLittle(file, v, 4);
+    putLittle(file, 1, 2); // planes
+    putLittle(file, 8, 2); // bits a pixel
+    for (quint32 v : {0u, quint32(pixels.size()), 2835u, 2835u, entries, 0u})
+        putLittle(file, v, 4);
+    return file + palette + pixels;
+}
+
+// A Windows bitmap's own headers: after the 14-byte file header (whose last
+// field is where the pixels start), either the old 12-byte core header
+// (16-bit width and height) or a larger info header (32-bit width and
+// height, the height negative for rows stored top-down, then planes, bits a
+// pixel and compression). The claimed size is refused first, so the refusal
+// names the claim whatever the image library thinks of it; then the pixels
+// the headers promise must be in the file, or the image library would hand
+// back memory it never filled. Other files pass.
+QString bitmapRefusal(const QByteArray &bytes, QByteArray &rewritten)
+{
+    if (bytes.size() < 26 || !bytes.startsWith("BM"))
         return {};
-    const QByteArray head = file.read(26);
-    if (head.size() < 26 || !head.startsWith("BM"))
+    const char *h = bytes.constData();
+    const qint64 offBits = qFromLittleEndian<quint32>(h + 10);
+    const quint32 headerSize = qFromLittleEndian<quint32>(h + 14);
+    qint64 width = 0;
+    qint64 height = 0;
+    int bitCount = 0;
+    quint32 compression = 0;
+    bool topDown = false;
+    if (headerSize == 12) {
+        width = qFromLittleEndian<quint16>(h + 18);
+        height = qFromLittleEndian<quint16>(h + 20);
+        bitCount = qFromLittleEndian<quint16>(h + 24);
+    } else {
+        width = qFromLittleEndian<qint32>(h + 18);
+        height = qFromLittleEndian<qint32>(h + 22);
+        topDown = height < 0;
+        height = topDown ? -height : height;
+        if (bytes.size() < 34)
+            return sizeRefusal(width, height);
+        bitCount = qFromLittleEndian<quint16>(h + 28);
+        compression = qFromLittleEndian<quint32>(h + 30);
+    }
+    if (QString refusal = sizeRefusal(width, height); !refusal.isEmpty())
+        return refusal;
+
+    const qint64 size = bytes.size();
+    if (offBits >= size)
+        return QStringLiteral("The bitmap's pixels are said to start at byte %1, but the file holds only %2 bytes.")
+            .arg(offBits)
+            .arg(size);
+    const bool rle8 = compression == 1 && bitCount == 8;
+    const bool rle4 = compression == 2 && bitCount == 4;
+    if (rle8 || rle4) {
+        if (!rleEnds(bytes, offBits, rle4))
+            return QStringLiteral("The bitmap is truncated: its compressed pixels end before their "
+                                  "end-of-bitmap code.");
+        if (topDown || headerSize < 40 || bytes.size() < 54)
+            return QStringLiteral("The bitmap's header is damaged: compressed pixels cannot be stored "
+                                  "that way.");
+        // The colour table follows the info header: 4 bytes an entry.
+        const quint32 colorsUsed = qFromLittleEndian<quint32>(h + 46);
+        const qint64 entries = colorsUsed == 0 || colorsUsed > (1u << bitCount) ? 1 << bitCount : colorsUsed;
+        const qint64 paletteAt = 14 + qint64(headerSize);
+        if (paletteAt + entries * 4 > offBits)
+            return QStringLiteral("The bitmap's header is damaged: its colour table overlaps its pixels.");
+        rewritten = unpackedRle(bytes, offBits, int(width), int(height), rle4,
+                                bytes.mid(paletteAt, entries * 4));
         return {};
-    const char *h = head.constData();
-    if (qFromLittleEndian<quint32>(h + 14) == 12)
-        return sizeRefusal(qFromLittleEndian<quint16>(h + 18), qFromLittleEndian<quint16>(h + 20));
-    const qint64 width = qFromLittleEndian<qint32>(h + 18);
-    const qint64 height = qFromLittleEndian<qint32>(h + 22);
-    return sizeRefusal(width, height < 0 ? -height : height);
+    }
+    // Uncompressed rows (with or without colour masks), each padded to a
+    // whole 32-bit word.
+    const bool plain = compression == 0 || compression == 3 || compression == 6;
+    const bool knownDepth = bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24
+                            || bitCount == 32;
+    if (!plain || !knownDepth)
+        return {}; // the image library refuses these itself
+    const qint64 stride = (width * bitCount + 31) / 32 * 4;
+    const qint64 promised = stride * height;
+    if (promised > size - offBits)
+        return QStringLiteral("The bitmap is truncated: its header promises %1 bytes of pixels but the file holds %2.")
+            .arg(promised)
+            .arg(size - offBits);
+    return {};
+}
+
+// A PNG file: the 8-byte signature, then chunks of a 4-byte big-endian
+// length, a 4-byte type, the data and a 4-byte check, the last one IEND.
+// The image library would take a chunk's length on trust and reserve that
+// much memory, so every chunk must lie within the file. The chunks handed
+// on are the ones a picture needs: text and colour profiles (which can
+// unpack to any size) are left out, which changes no pixel.
+QString pngRefusal(const QByteArray &bytes, QByteArray &kept)
+{
+    static const char signature[] = "\x89PNG\r\n\x1A\n";
+    if (!bytes.startsWith(QByteArray::fromRawData(signature, 8)))
+        return {};
+    static const char *const wanted[] = {"IHDR", "PLTE", "IDAT", "IEND", "tRNS", "gAMA", "cHRM", "sRGB", "sBIT", "bKGD", "pHYs"};
+    kept = bytes.left(8);
+    const qint64 size = bytes.size();
+    qint64 at = 8;
+    while (size - at >= 8) {
+        const qint64 length = qFromBigEndian<quint32>(bytes.constData() + at);
+        const QByteArray type = bytes.mid(at + 4, 4);
+        const qint64 whole = 12 + length;
+        if (whole > size - at)
+            return QStringLiteral("The PNG file is damaged: its \"%1\" chunk claims %2 bytes, but the file "
+                                  "ends %3 bytes later.")
+                .arg(QString::fromLatin1(type.toPercentEncoding()))
+                .arg(length)
+                .arg(size - at - 8);
+        // Critical chunks (upper-case first letter) are always passed on:
+        // the image library refuses the ones it does not know.
+        bool keep = type.at(0) >= 'A' && type.at(0) <= 'Z';
+        for (const char *name : wanted)
+            keep = keep || type == name;
+        if (keep)
+            kept += bytes.mid(at, whole);
+        at += whole;
+        if (type == "IEND")
+            return {};
+    }
+    return QStringLiteral("The PNG file is truncated: it ends before its closing chunk.");
+}
+
+QString unreadable(const QImageReader &reader)
+{
+    return QStringLiteral("The file cannot be read as a picture: %1").arg(reader.errorString());
 }
 
 } // namespace
 
-Loaded load(const QString &path)
+Loaded loadBytes(const QByteArray &bytes)
 {
-    QImageReader reader(path);
+    if (bytes.size() > kMaxFileBytes)
+        return {{}, tooBig(bytes.size())};
+    QByteArray rewritten; // what the image library reads instead, if anything
+    QString refusal = bitmapRefusal(bytes, rewritten);
+    if (refusal.isEmpty())
+        refusal = pngRefusal(bytes, rewritten);
+    if (!refusal.isEmpty())
+        return {{}, refusal};
+
+    QByteArray data = rewritten.isEmpty() ? bytes : rewritten;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
     // Qt's own guard against huge claims (in MB), in case a format's header
     // says less than its decoder will take.
     reader.setAllocationLimit(int(kMaxPixels * 4 / (1024 * 1024)));
     reader.setAutoTransform(false);
 
-    QString refusal = bitmapHeaderRefusal(path);
     const QSize claimed = reader.size();
-    if (refusal.isEmpty() && claimed.isValid())
+    if (claimed.isValid())
         refusal = sizeRefusal(claimed.width(), claimed.height());
     if (!refusal.isEmpty())
         return {{}, refusal};
 
-    if (!reader.canRead())
-        return {{}, QStringLiteral("The file cannot be read as a picture: %1").arg(reader.errorString())};
+    // No canRead() here: after size() some readers (icons) answer false
+    // for a file they read well; read() itself says when it cannot.
     QImage image;
     if (!reader.read(&image) || image.isNull())
-        return {{}, QStringLiteral("The file cannot be read as a picture: %1").arg(reader.errorString())};
+        return {{}, unreadable(reader)};
     if (image.width() > kMaxSide || image.height() > kMaxSide)
         return {{}, QStringLiteral("The picture is %1 x %2 pixels, too large for a logo.")
                         .arg(image.width())
@@ -84,6 +394,15 @@ Loaded load(const QString &path)
     if (result.isNull())
         return {{}, QStringLiteral("There is not enough memory to hold the picture.")};
     return {result, {}};
+}
+
+Loaded load(const QString &path)
+{
+    QByteArray bytes;
+    const QString refusal = readFile(path, bytes);
+    if (!refusal.isEmpty())
+        return {{}, refusal};
+    return loadBytes(bytes);
 }
 
 } // namespace bitmap

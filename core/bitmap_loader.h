@@ -1,7 +1,12 @@
-// Reads a picture file for a logo slot without trusting it: the dimensions
-// its header claims are checked before any pixel memory is taken.
+// Reads a picture file for a logo slot without trusting it: only a regular
+// file is opened (never a pipe, device or socket, which could block or
+// never end), its size is bounded, a bitmap's pixel data and a PNG's chunks
+// must lie within the file, and the dimensions the header claims are checked
+// before any pixel memory is taken. No file makes the loader take more than
+// a few hundred MB.
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
@@ -11,6 +16,9 @@ namespace bitmap {
 // anything near these limits is a broken or hostile file, not a logo.
 inline constexpr int kMaxSide = 16384;
 inline constexpr qint64 kMaxPixels = 16 * 1024 * 1024; // 64 MB as 32-bit pixels
+// Largest file read: the largest picture above as an uncompressed bitmap
+// (plus its headers) fits; a larger file is no logo.
+inline constexpr qint64 kMaxFileBytes = kMaxPixels * 4 + 64 * 1024;
 
 struct Loaded
 {
@@ -22,5 +30,8 @@ struct Loaded
 // Loads a bitmap (or any picture kind the image library reads) as opaque
 // 32-bit pixels; transparent parts are laid on white.
 Loaded load(const QString &path);
+
+// The same checks and decoding for a file's bytes already in memory.
+Loaded loadBytes(const QByteArray &bytes);
 
 } // namespace bitmap

@@ -6,6 +6,7 @@
 #include "logo_commands.h"
 #include "raster.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -15,9 +16,23 @@
 
 #include <functional>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 Q_DECLARE_METATYPE(raster::Status)
 
 namespace {
+
+// Where a hostile case lives: a file of the given bytes, or no file at all.
+enum class Place { File, Fifo, Folder, Unreadable, Missing };
+
+long peakMemoryKb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
 
 QImage filled(int w, int h, QRgb colour)
 {
@@ -121,12 +136,15 @@ QByteArray claim(std::int32_t w, std::int32_t h, std::uint16_t bitCount = 24, st
 
 } // namespace
 
+Q_DECLARE_METATYPE(Place)
+
 class TstNvlogoPixels : public QObject
 {
     Q_OBJECT
 
 private:
     QTemporaryDir dir_;
+    long baselineKb_ = peakMemoryKb();
     QString write(const QString &name, const QByteArray &bytes)
     {
         const QString path = dir_.filePath(name);
@@ -157,6 +175,8 @@ private slots:
 
     void oddFormatsLoad_data();
     void oddFormatsLoad();
+    void rleSkippedPixelsAreBlack_data();
+    void rleSkippedPixelsAreBlack();
     void hostileFilesAreRefusedOrHarmless_data();
     void hostileFilesAreRefusedOrHarmless();
     void otherPictureKinds();
@@ -405,59 +425,138 @@ void TstNvlogoPixels::oddFormatsLoad()
             QCOMPARE(loaded.image.pixel(x, y) == 0xFF000000u, probeBlack(x, y));
 }
 
+void TstNvlogoPixels::rleSkippedPixelsAreBlack_data()
+{
+    // White (index 1) at the bottom row's first two pixels and at (5, 5);
+    // a move, an early end of line and an early end leave the rest unset.
+    QTest::addColumn<QByteArray>("file");
+    QTest::newRow("RLE8") << claim(16, 8, 8, 1, 0, -1, QByteArray("\x02\x01\x00\x00\x00\x02\x05\x01\x01\x01\x00\x01", 12));
+    QTest::newRow("RLE4") << claim(16, 8, 4, 2, 0, -1, QByteArray("\x02\x11\x00\x00\x00\x02\x05\x01\x01\x10\x00\x01", 12));
+}
+
+void TstNvlogoPixels::rleSkippedPixelsAreBlack()
+{
+    QFETCH(QByteArray, file);
+    // Leave plenty of used memory about, so that unset pixels would show.
+    for (int i = 0; i < 50; ++i)
+        QImage grey = filled(16, 8, 0xFF808080u).convertToFormat(QImage::Format_Indexed8);
+    const bitmap::Loaded loaded = bitmap::load(write(QStringLiteral("skipping.bmp"), file));
+    QVERIFY2(loaded.ok(), qPrintable(loaded.error));
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const bool white = (y == 7 && x < 2) || (y == 5 && x == 5);
+            QCOMPARE(loaded.image.pixel(x, y), white ? 0xFFFFFFFFu : 0xFF000000u);
+        }
+}
+
 void TstNvlogoPixels::hostileFilesAreRefusedOrHarmless_data()
 {
     QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<Place>("place");
     QTest::addColumn<bool>("mustRefuse");
-    QTest::addColumn<QString>("reasonHas"); // part of the message, when refused for size
+    QTest::addColumn<QString>("reasonHas"); // part of the message, when refused
+    const auto row = [](const char *name, const QByteArray &file, bool mustRefuse, const char *reasonHas = "",
+                        Place place = Place::File) {
+        QTest::newRow(name) << file << place << mustRefuse << QString::fromLatin1(reasonHas);
+    };
 
     const QByteArray good = probeFile(24, 0, false);
-    QTest::newRow("claims 100000 x 100000") << claim(100000, 100000) << true << QStringLiteral("100000 x 100000");
-    QTest::newRow("claims 16385 wide") << claim(16385, 1) << true << QStringLiteral("16385 x 1");
-    QTest::newRow("claims 1 x 2000000 top-down") << claim(1, -2000000) << true << QStringLiteral("too large");
-    QTest::newRow("claims 8192 x 8192") << claim(8192, 8192) << true << QStringLiteral("8192 x 8192");
-    QTest::newRow("claims 8192 x 8192 in RLE8") << claim(8192, 8192, 8, 1) << true << QStringLiteral("too large");
+    row("claims 100000 x 100000", claim(100000, 100000), true, "100000 x 100000");
+    row("claims 16385 wide", claim(16385, 1), true, "16385 x 1");
+    row("claims 1 x 2000000 top-down", claim(1, -2000000), true, "too large");
+    row("claims 8192 x 8192", claim(8192, 8192), true, "8192 x 8192");
+    row("claims 8192 x 8192 in RLE8", claim(8192, 8192, 8, 1), true, "too large");
     QByteArray core("BM");
     bmpfile::put32(core, 64);
     bmpfile::put32(core, 0);
     bmpfile::put32(core, 26);
     for (std::uint16_t v : {12, 0, 0xFFFF, 0xFFFF, 1, 24}) // core header: size (32 bits), w, h, planes, bits
         bmpfile::put16(core, v);
-    QTest::newRow("old core header claims 65535 x 65535") << core + QByteArray(38, '\0') << true
-                                                          << QStringLiteral("65535 x 65535");
-    QTest::newRow("zero width") << claim(0, 8) << true << QString();
-    QTest::newRow("negative width") << claim(-16, 8) << true << QString();
-    QTest::newRow("height INT_MIN") << claim(16, INT_MIN) << true << QString();
-    QTest::newRow("7 bits a pixel") << claim(16, 8, 7) << true << QString();
-    QTest::newRow("RLE8 with 24 bits") << claim(16, 8, 24, 1) << true << QString();
-    QTest::newRow("not a picture") << QByteArray("hello, this is no bitmap\n") << true << QString();
-    QTest::newRow("empty file") << QByteArray() << true << QString();
-    QTest::newRow("magic only") << QByteArray("BM") << true << QString();
-    QTest::newRow("headers cut short") << good.left(30) << true << QString();
-    QTest::newRow("header without pixels") << good.left(54) << false << QString();
-    QTest::newRow("half the pixels") << good.left(54 + 96) << false << QString();
-    QTest::newRow("pixels start past the end") << claim(16, 8, 24, 0, 0, 1 << 30) << false << QString();
-    QTest::newRow("palette of 4 billion colours") << claim(16, 8, 8, 0, 0xFFFFFFFFu) << false << QString();
-    QTest::newRow("palette past the end") << claim(16, 8, 8, 0, 256, -1, QByteArray()).left(60) << false << QString();
-    QTest::newRow("RLE8 runs past the row")
-        << claim(16, 8, 8, 1, 0, -1, QByteArray("\xFF\x01\xFF\x01\xFF\x01\x00\x02\xFF\xFF\x05\x01\x00\x01", 14))
-        << false << QString();
-    QTest::newRow("RLE4 absolute run past the end")
-        << claim(16, 8, 4, 2, 0, -1, QByteArray("\x00\xFF\x12\x34", 4)) << false << QString();
-    QTest::newRow("RLE8 without end") << claim(16, 8, 8, 1, 0, -1, QByteArray("\x04\x01", 2)) << false << QString();
+    row("old core header claims 65535 x 65535", core + QByteArray(38, '\0'), true, "65535 x 65535");
+    row("zero width", claim(0, 8), true);
+    row("negative width", claim(-16, 8), true);
+    row("height INT_MIN", claim(16, INT_MIN), true);
+    row("7 bits a pixel", claim(16, 8, 7), true);
+    row("RLE8 with 24 bits", claim(16, 8, 24, 1), true);
+    row("not a picture", QByteArray("hello, this is no bitmap\n"), true);
+    row("empty file", QByteArray(), true);
+    row("magic only", QByteArray("BM"), true);
+    row("headers cut short", good.left(30), true);
+    row("palette of 4 billion colours", claim(16, 8, 8, 0, 0xFFFFFFFFu), false);
+
+    // Pixels the headers promise but the file lacks: the image library would
+    // fill the picture from memory it never wrote.
+    row("header without pixels", good.left(54), true, "start at byte 54, but the file holds only 54 bytes");
+    row("half the pixels", good.left(54 + 96), true, "promises 384 bytes of pixels but the file holds 96");
+    row("200 x 200 holding 1000 of its 120000 pixel bytes", claim(200, 200, 24, 0, 0, -1, QByteArray(1000, '\0')),
+        true, "promises 120000 bytes of pixels but the file holds 1000");
+    row("pixels start at 0x7FFFFFF0", claim(16, 8, 24, 0, 0, 0x7FFFFFF0), true, "start at byte 2147483632");
+    row("pixels start past the end", claim(16, 8, 24, 0, 0, 1 << 30), true, "start at byte 1073741824");
+    row("palette past the end", claim(16, 8, 8, 0, 256, -1, QByteArray()).left(60), true, "start at byte 1078");
+    const char *noEnd = "end-of-bitmap code";
+    row("RLE8 without end", claim(16, 8, 8, 1, 0, -1, QByteArray("\x04\x01", 2)), true, noEnd);
+    row("RLE4 literal run past the end", claim(16, 8, 4, 2, 0, -1, QByteArray("\x00\xFF\x12\x34", 4)), true, noEnd);
+    // The literal's padding byte and the next are no end code; nor are a
+    // move's two distances.
+    row("RLE8 end code only in a literal's padding",
+        claim(16, 8, 8, 1, 0, -1, QByteArray("\x00\x03\x05\x05\x05\x00\x01\x00", 8)), true, noEnd);
+    row("RLE8 end code only in a move", claim(16, 8, 8, 1, 0, -1, QByteArray("\x00\x02\x00\x01", 4)), true, noEnd);
+    row("RLE4 odd literal, then the end", claim(16, 8, 4, 2, 0, -1, QByteArray("\x00\x05\x12\x34\x50\x00\x00\x01", 8)),
+        false);
+    // Found by fuzzing: a few bytes unpack to a large picture, which must
+    // still stay within the memory bound.
+    row("RLE4 of 14608 x 520 in 120 bytes", claim(14608, 520, 4, 2, 0, -1, QByteArray("\x00\x01", 2)), false);
+    row("RLE8 runs past the row",
+        claim(16, 8, 8, 1, 0, -1, QByteArray("\xFF\x01\xFF\x01\xFF\x01\x00\x02\xFF\xFF\x05\x01\x00\x01", 14)), false);
+
+    // A PNG chunk claiming 2 GB made the image library reserve it.
+    // Signature, then a 16 x 16 IHDR with its check.
+    const QByteArray png = QByteArray::fromHex("89504E470D0A1A0A 0000000D49484452 0000001000000010 0802000000 90916836");
+    row("PNG chunk of 2 GB in a 44-byte file", png + QByteArray::fromHex("7FFFFFFF74455874") + "abc", true,
+        "\"tEXt\" chunk claims 2147483647 bytes");
+    row("PNG without its closing chunk", png, true, "truncated");
+
+    // Not files at all, or not ours to read.
+    row("named pipe", {}, true, "named pipe (FIFO)", Place::Fifo);
+    row("folder", {}, true, "folder", Place::Folder);
+    row("unreadable", good, true, "Permission denied", Place::Unreadable);
+    row("missing", {}, true, "not found", Place::Missing);
 }
 
 void TstNvlogoPixels::hostileFilesAreRefusedOrHarmless()
 {
     QFETCH(QByteArray, file);
+    QFETCH(Place, place);
     QFETCH(bool, mustRefuse);
     QFETCH(QString, reasonHas);
+    if (place == Place::Unreadable && ::geteuid() == 0)
+        QSKIP("root reads any file");
+    static int serial = 0;
+    const QString name = QStringLiteral("hostile-%1.bmp").arg(++serial);
+    const QString path = dir_.filePath(name);
+    switch (place) {
+    case Place::File:
+    case Place::Unreadable:
+        write(name, file);
+        if (place == Place::Unreadable)
+            QVERIFY(QFile::setPermissions(path, {}));
+        break;
+    case Place::Fifo:
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        break;
+    case Place::Folder:
+        QVERIFY(QDir().mkpath(path));
+        break;
+    case Place::Missing:
+        break;
+    }
     QElapsedTimer clock;
     clock.start();
-    const bitmap::Loaded loaded = bitmap::load(write(QStringLiteral("hostile.bmp"), file));
+    const bitmap::Loaded loaded = bitmap::load(path);
     QVERIFY(clock.elapsed() < 2000);
+    QVERIFY2(peakMemoryKb() - baselineKb_ < 256 * 1024, "a file made the loader take more than 256 MB");
     if (mustRefuse)
-        QVERIFY(!loaded.ok());
+        QVERIFY2(!loaded.ok(), "not refused");
     if (!loaded.ok()) {
         QVERIFY(!loaded.error.isEmpty());
         QVERIFY2(loaded.error.contains(reasonHas), qPrintable(loaded.error));
@@ -481,6 +580,16 @@ void TstNvlogoPixels::otherPictureKinds()
     QVERIFY2(loaded.ok(), qPrintable(loaded.error));
     QCOMPARE(loaded.image.pixel(0, 3), 0xFF000000u);
     QCOMPARE(loaded.image.pixel(5, 3), 0xFFFFFFFFu);
+
+    // Icons and portable pixmaps load too (icons were once refused as
+    // unreadable).
+    for (const char *kind : {"ico", "ppm"}) {
+        const QString other = dir_.filePath(QStringLiteral("logo.") + QLatin1String(kind));
+        QVERIFY(png.convertToFormat(QImage::Format_RGB32).save(other, kind));
+        const bitmap::Loaded read = bitmap::load(other);
+        QVERIFY2(read.ok(), qPrintable(QLatin1String(kind) + QStringLiteral(": ") + read.error));
+        QCOMPARE(read.image.pixel(0, 3), 0xFF000000u);
+    }
 
     const bitmap::Loaded missing = bitmap::load(dir_.filePath(QStringLiteral("no such file.bmp")));
     QVERIFY(!missing.ok());
