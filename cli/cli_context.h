@@ -19,6 +19,8 @@ struct CliContext
     bool outIsTerminal = false;
     // How long the printer needs to write a downloaded logo to its flash.
     int flashWaitMs = 10000;
+    // How many print queues are sent to at the same time when several are given.
+    int parallelTargets = 8;
 
     // One line on stderr with the reason; returns the status to exit with.
     int fail(int status, const QString &reason)

@@ -6,7 +6,9 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <atomic>
 #include <climits>
+#include <thread>
 
 namespace {
 
@@ -60,6 +62,48 @@ void waitForFlash(CliContext &ctx)
 
 } // namespace
 
+namespace {
+
+struct Outcome
+{
+    bool ok = true;
+    QString error;
+};
+
+// Sends the plan to one device; stops at the first failure. Prints nothing,
+// so several of these can run side by side.
+Outcome deliverTo(const DravikBinding &lib, Target::Kind kind, const QString &name, std::uint32_t baud,
+                  const Plan &plan)
+{
+    const bool serial = kind == Target::Kind::Serial;
+    const QByteArray port(portNameOf(kind));
+    const QByteArray printer = name.toLocal8Bit();
+    if (serial) {
+        const int opened = lib.openComm(printer.constData(), int(baud));
+        if (opened != 1)
+            return {false, withReason(opened < 0 ? QStringLiteral("cannot open %1: it is missing or held by another "
+                                                                  "program")
+                                                       .arg(name)
+                                                 : QStringLiteral("cannot open %1").arg(name),
+                                      lib)};
+    }
+    Outcome outcome;
+    for (const Command &command : plan.commands) {
+        const int length = command.bytes.size() > size_t(INT_MAX) ? INT_MAX : int(command.bytes.size());
+        if (!lib.sendBufferToPrint(port.constData(), printer.constData(), command.docName, command.bytes.data(),
+                                   length)) {
+            outcome = {false,
+                       withReason(QStringLiteral("sending %1 to %2 failed").arg(describeDoc(command), name), lib)};
+            break;
+        }
+    }
+    if (serial && !lib.closeComm(printer.constData()) && outcome.ok)
+        outcome = {false, withReason(QStringLiteral("cannot close %1").arg(name), lib)};
+    return outcome;
+}
+
+} // namespace
+
 int deliver(CliContext &ctx, const SendOptions &options, const Plan &plan)
 {
     if (options.dryRun) {
@@ -68,7 +112,7 @@ int deliver(CliContext &ctx, const SendOptions &options, const Plan &plan)
         return kExitOk;
     }
     const Target &target = options.target;
-    if (target.kind == Target::Kind::None)
+    if (target.kind == Target::Kind::None || target.names.isEmpty())
         return ctx.fail(kExitUsage, QStringLiteral("no target: give --queue NAME, --serial DEVICE or --port NAME "
                                                    "(or --dry-run to see the bytes)"));
 
@@ -85,33 +129,32 @@ int deliver(CliContext &ctx, const SendOptions &options, const Plan &plan)
         return ctx.fail(kExitFailed, QStringLiteral("%1 lacks the export %2")
                                          .arg(QLatin1String(kDravikFileName), QLatin1String(missing)));
 
-    const QByteArray port(portNameOf(target.kind));
-    const QByteArray printer = target.name.toLocal8Bit();
-    if (serial) {
-        const int opened = lib.openComm(printer.constData(), int(target.baud));
-        if (opened != 1)
-            return ctx.fail(kExitFailed, withReason(opened < 0 ? QStringLiteral("cannot open %1: it is missing or held "
-                                                                                 "by another program")
-                                                                              .arg(target.name)
-                                                                        : QStringLiteral("cannot open %1").arg(target.name),
-                                                    lib));
-    }
+    // Several queues are served side by side, each with its commands in order.
+    const int count = int(target.names.size());
+    std::vector<Outcome> outcomes(std::size_t(count), Outcome{});
+    std::atomic<int> next{0};
+    const auto work = [&] {
+        for (int i = next++; i < count; i = next++)
+            outcomes[std::size_t(i)] = deliverTo(lib, target.kind, target.names.at(i), target.baud, plan);
+    };
+    std::vector<std::thread> workers;
+    for (int w = 1; w < qBound(1, ctx.parallelTargets, count); ++w)
+        workers.emplace_back(work);
+    work();
+    for (std::thread &worker : workers)
+        worker.join();
 
-    int status = kExitOk;
-    for (const Command &command : plan.commands) {
-        const int length = command.bytes.size() > size_t(INT_MAX) ? INT_MAX : int(command.bytes.size());
-        if (!lib.sendBufferToPrint(port.constData(), printer.constData(), command.docName, command.bytes.data(),
-                                   length)) {
-            status = ctx.fail(kExitFailed,
-                              withReason(QStringLiteral("sending %1 to %2 failed").arg(describeDoc(command), target.name),
-                                         lib));
-            break;
+    int failures = 0;
+    for (const Outcome &outcome : outcomes)
+        if (!outcome.ok) {
+            ctx.fail(kExitFailed, outcome.error);
+            ++failures;
         }
+    if (failures > 0) {
+        if (count > 1)
+            ctx.fail(kExitFailed, QStringLiteral("%1 of %2 queues failed").arg(failures).arg(count));
+        return kExitFailed;
     }
-    if (serial && !lib.closeComm(printer.constData()) && status == kExitOk)
-        status = ctx.fail(kExitFailed, withReason(QStringLiteral("cannot close %1").arg(target.name), lib));
-    if (status != kExitOk)
-        return status;
 
     if (plan.waitForFlash)
         waitForFlash(ctx);

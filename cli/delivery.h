@@ -1,6 +1,7 @@
 // Hands a finished list of commands to the printer I/O library (or, in a dry
 // run, lists them): opens a serial port first and closes it after, stops at
-// the first failure, and waits for the flash write when a logo went out.
+// a device's first failure, serves several print queues side by side, and
+// waits for the flash write when a logo went out.
 #pragma once
 
 #include "cli_context.h"

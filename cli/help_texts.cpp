@@ -6,7 +6,8 @@ namespace {
 
 const char *const kTargetHelp =
     "Target (every sending command):\n"
-    "  --queue NAME        a print queue (see `nemboport list`)\n"
+    "  --queue NAME        a print queue (see `nemboport list`); repeat it to send\n"
+    "                      to several queues alike, side by side\n"
     "  --serial DEVICE     a serial port, e.g. /dev/ttyUSB0; opened, sent to, closed\n"
     "  --baud N            the rate to open the serial port with (default 115200)\n"
     "  --port NAME         a raw printer port as listed (LPT1) or a device path\n"

@@ -24,7 +24,7 @@ ParsedOptions parseOptions(const QStringList &args, const std::vector<OptionSpec
             parsed.error = QStringLiteral("unknown option --%1").arg(name);
             return parsed;
         }
-        if (parsed.options.contains(name)) {
+        if (parsed.options.contains(name) && !spec->repeatable) {
             parsed.error = QStringLiteral("--%1 given twice").arg(name);
             return parsed;
         }
@@ -42,7 +42,7 @@ ParsedOptions parseOptions(const QStringList &args, const std::vector<OptionSpec
             parsed.error = QStringLiteral("--%1 takes no value").arg(name);
             return parsed;
         }
-        parsed.options.insert(name, value);
+        parsed.options[name] << value;
     }
     return parsed;
 }

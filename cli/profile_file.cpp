@@ -19,7 +19,7 @@ QString readTargetKey(const QString &key, const QString &value, SendOptions &sen
         if (value.isEmpty())
             return QStringLiteral("%1 needs a name").arg(key);
         send.target.kind = k.kind;
-        send.target.name = value;
+        send.target.names = QStringList{value};
         return {};
     }
     if (key == QLatin1String("baud")) {

@@ -6,7 +6,7 @@ constexpr std::uint32_t kBaudRates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57
 
 std::vector<OptionSpec> sendOptionSpecs()
 {
-    return {{"queue", true}, {"serial", true}, {"baud", true}, {"port", true}, {"old-commands", false},
+    return {{"queue", true, true}, {"serial", true}, {"baud", true}, {"port", true}, {"old-commands", false},
             {"dry-run", false}};
 }
 
@@ -38,9 +38,15 @@ QString readSendOptions(const ParsedOptions &parsed, SendOptions &options)
             continue;
         ++given;
         options.target.kind = k.kind;
-        options.target.name = parsed.value(k.option).trimmed();
-        if (options.target.name.isEmpty())
-            return QStringLiteral("--%1 needs a name").arg(QLatin1String(k.option));
+        options.target.names.clear();
+        for (const QString &value : parsed.values(k.option)) {
+            const QString name = value.trimmed();
+            if (name.isEmpty())
+                return QStringLiteral("--%1 needs a name").arg(QLatin1String(k.option));
+            if (options.target.names.contains(name))
+                return QStringLiteral("--%1 %2 given twice").arg(QLatin1String(k.option), name);
+            options.target.names << name;
+        }
     }
     if (given > 1)
         return QStringLiteral("give only one of --queue, --serial and --port");

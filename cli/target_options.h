@@ -14,8 +14,12 @@ struct Target
 {
     enum class Kind { None, Queue, Serial, Port };
     Kind kind = Kind::None;
-    QString name;               // queue, serial device, or port name / device path
+    // The queue, serial device, or port name / device path; only queues may
+    // be several (a print server's fleet), all set alike.
+    QStringList names;
     std::uint32_t baud = 115200; // serial only
+
+    QString name() const { return names.value(0); }
 };
 
 struct SendOptions

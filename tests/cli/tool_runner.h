@@ -21,6 +21,7 @@ inline ToolRun runTool(const QStringList &args)
     QTextStream err(&run.err);
     CliContext ctx{out, err};
     ctx.flashWaitMs = 0; // the flash wait is the window's 10 s; nothing to wait for here
+    ctx.parallelTargets = 1; // the fake library records calls from one thread at a time
     run.status = runNemboport(ctx, args);
     out.flush();
     err.flush();

@@ -110,6 +110,10 @@ void TestNemboportFake::callsInOrder_data()
         << QStringList{"set", "cut-mode", "half", "buzzer", "none", "darkness", "8", "codepage", "CP936", "--port", "LPT2"}
         << QStringList{sendTo("LPT", "LPT2", kDocCodePage), sendTo("LPT", "LPT2", kDocDarkness),
                        sendTo("LPT", "LPT2", kDocBuzzer), sendTo("LPT", "LPT2", kDocCutMode)};
+    QTest::newRow("several queues, each with every command in order")
+        << QStringList{"set", "darkness", "8", "cutter", "on", "--queue", "A", "--queue", "B"}
+        << QStringList{sendTo("DRIVE", "A", kDocDarkness), sendTo("DRIVE", "A", kDocCutter),
+                       sendTo("DRIVE", "B", kDocDarkness), sendTo("DRIVE", "B", kDocCutter)};
     QTest::newRow("cut feed in drive mode: three sends")
         << QStringList{"set", "cut-feed", "drive", "--port", "/dev/usb/lp0"}
         << QStringList{sendTo("LPT", "/dev/usb/lp0", kDocCutFeed), sendTo("LPT", "/dev/usb/lp0", kDocCutFeed),
@@ -214,6 +218,8 @@ void TestNemboportFake::refusesBadInputAndSendsNothing_data()
         {"a group without value", QStringList{"set", "darkness"} + q},
         {"no target", QStringList{"set", "darkness", "8"}},
         {"two targets", QStringList{"set", "darkness", "8", "--queue", "Q", "--port", "LPT1"}},
+        {"a queue twice", QStringList{"set", "darkness", "8", "--queue", "Q", "--queue", "Q"}},
+        {"two serial ports", QStringList{"set", "darkness", "8", "--serial", "/dev/ttyS1", "--serial", "/dev/ttyS2"}},
         {"--baud without --serial", QStringList{"set", "darkness", "8", "--baud", "9600"} + q},
         {"serial rate the printer lacks", QStringList{"test", "drawer", "--serial", "/dev/ttyS1", "--baud", "12345"}},
         {"unknown option", QStringList{"set", "darkness", "8", "--force"} + q},

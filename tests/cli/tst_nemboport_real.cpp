@@ -19,6 +19,7 @@
 namespace {
 
 const char *kQueue = "NbCliRaw";
+const char *kQueue2 = "NbCliRaw2";
 
 // The nine settings of the profiles below, as the builders make them.
 std::vector<Command> expectedCommands(bool baudLast)
@@ -60,6 +61,7 @@ private slots:
     void cleanupTestCase();
     void appliesAProfileToAPrintQueue();
     void appliesAProfileToASerialPort();
+    void sendsToSeveralQueuesAlike();
     void aQueueThatDoesNotExistFails();
     void loadsPicturesWithoutADisplay();
 
@@ -114,8 +116,9 @@ void TestNemboportReal::initTestCase()
     QVERIFY2(failed.isEmpty(), qPrintable(failed));
     QVERIFY(printer_.start());
     QString out;
-    QVERIFY2(server_.addRawQueue(QLatin1String(kQueue), QStringLiteral("socket://127.0.0.1:%1").arg(printer_.port()), out),
-             qPrintable(out));
+    for (const char *queue : {kQueue, kQueue2})
+        QVERIFY2(server_.addRawQueue(QLatin1String(queue), QStringLiteral("socket://127.0.0.1:%1").arg(printer_.port()), out),
+                 qPrintable(out));
 }
 
 void TestNemboportReal::cleanupTestCase()
@@ -165,6 +168,19 @@ void TestNemboportReal::appliesAProfileToASerialPort()
     for (const Command &c : expectedCommands(true))
         expected.append(reinterpret_cast<const char *>(c.bytes.data()), qsizetype(c.bytes.size()));
     QCOMPARE(got.toHex(' ').toUpper(), expected.toHex(' ').toUpper());
+}
+
+void TestNemboportReal::sendsToSeveralQueuesAlike()
+{
+    const int before = printer_.jobs().size();
+    const Result r = tool({"set", "darkness", "8", "--queue", kQueue, "--queue", kQueue2});
+    QVERIFY2(r.status == 0, r.err.constData());
+    QVERIFY(printer_.waitForJobs(before + 2, 60000));
+    const QByteArray expected = hexOf(darknessCommand(InstructionSet::New, 8).bytes);
+    const QList<QByteArray> jobs = printer_.jobs().mid(before);
+    QCOMPARE(jobs.size(), 2);
+    for (const QByteArray &job : jobs)
+        QCOMPARE(job.toHex(' ').toUpper(), expected);
 }
 
 void TestNemboportReal::aQueueThatDoesNotExistFails()

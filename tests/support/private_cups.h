@@ -163,9 +163,10 @@ public:
     explicit Server(const QString &dir) : dir_(dir) {}
     ~Server() { stop(); }
 
-    // Writes the configuration, starts cupsd and waits (bounded) until it
-    // answers on both listeners. An error text, or empty.
-    QString start()
+    // Writes the configuration (extraConfig: more cupsd.conf lines), starts
+    // cupsd and waits (bounded) until it answers on both listeners. An error
+    // text, or empty.
+    QString start(const QString &extraConfig = QString())
     {
         const QStringList sbin{QStringLiteral("/usr/sbin"), QStringLiteral("/sbin"), QStringLiteral("/usr/local/sbin")};
         const QString cupsd = QStandardPaths::findExecutable(QStringLiteral("cupsd"), sbin);
@@ -200,8 +201,9 @@ public:
                                   "<Policy default>\n  JobPrivateAccess all\n  JobPrivateValues none\n"
                                   "  SubscriptionPrivateAccess all\n  SubscriptionPrivateValues none\n"
                                   "  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n")
-                       .arg(port_)
-                       .arg(dir_)))
+                           .arg(port_)
+                           .arg(dir_) +
+                       extraConfig))
             return QStringLiteral("cannot write the configuration under %1").arg(dir_);
 
         cupsd_.setProgram(cupsd);
@@ -239,6 +241,7 @@ public:
     QByteArray socketServer() const { return QFile::encodeName(path(QStringLiteral("cups.sock"))); }
     QByteArray tcpServer() const { return "127.0.0.1:" + QByteArray::number(port_); }
     quint16 port() const { return port_; }
+    qint64 processId() const { return cupsd_.processId(); }
     QString lpadmin() const { return lpadmin_; }
 
     // Runs a CUPS client program against this server (bounded); true when it
