@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+#include <unistd.h>
+
 namespace {
 // The largest capture taken: well above any command stream this printer
 // gets, small enough to hold in memory.
@@ -15,6 +17,9 @@ int runDecode(CliContext &ctx, const QStringList &args)
 {
     if (args.size() > 1)
         return ctx.fail(kExitUsage, QStringLiteral("decode takes one FILE, or - for standard input"));
+    // Without a file, bytes come through a pipe; a terminal holds none.
+    if (args.isEmpty() && ::isatty(STDIN_FILENO) == 1)
+        return ctx.fail(kExitUsage, QStringLiteral("decode takes a FILE, or bytes piped in (see nemboport decode --help)"));
     const QString path = args.value(0, QStringLiteral("-"));
     QFile file;
     const bool opened = path == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
