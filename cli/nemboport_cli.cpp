@@ -38,11 +38,12 @@ int runNemboport(CliContext &ctx, const QStringList &args)
         ctx.out.flush();
         return kExitOk;
     }
-    if (command.isEmpty() || command == QLatin1String("--help") || command == QLatin1String("-h") ||
-        command == QLatin1String("help")) {
+    if (command.isEmpty())
+        return ctx.fail(kExitUsage, QStringLiteral("no command given (see nemboport --help)"));
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
         ctx.out << toolHelp();
         ctx.out.flush();
-        return command.isEmpty() ? kExitUsage : kExitOk;
+        return kExitOk;
     }
     // The virtual printer reads its own arguments, --help included.
     if (command == QLatin1String("serve"))

@@ -46,7 +46,8 @@ QString readTargetKey(const QString &key, const QString &value, SendOptions &sen
 
 QString parseProfile(const QByteArray &text, Profile &profile)
 {
-    const QList<QByteArray> lines = text.split('\n');
+    // A byte order mark some editors write is not part of the first line.
+    const QList<QByteArray> lines = (text.startsWith("\xEF\xBB\xBF") ? text.mid(3) : text).split('\n');
     QString section;
     QStringList seen;
     bool baudGiven = false;
