@@ -1,28 +1,449 @@
+// Reads a buffer left to right. At each byte it first tries the command
+// forms (one table: prefix, parameter bytes, how to read them; FS q and
+// GS ( k read their own lengths); what starts no command joins a run of
+// line feeds, printable text or unknown bytes. Every length that comes from
+// the input is checked against the bytes actually there before it is used.
 #include "command_decoder.h"
 
-// Placeholder until the decoder is written: everything is unknown.
+#include "byte_names.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <cstring>
+
 namespace decoder {
+
+namespace {
+
+using esc::ESC;
+using esc::FS;
+using esc::GS;
+using esc::LF;
+using esc::US;
+
+// How a form's parameter bytes become value / value2.
+enum class Param {
+    None,
+    Byte,      // value = p0
+    Le16,      // value = p0 | p1 << 8
+    Le32,      // value = p0 .. p3, low byte first
+    AsciiFlag, // '0' / '1'
+    ByteFlag,  // 00 / 01
+    MarkFlag,  // 'D' on, 'f' off
+    Pair,      // value = p0, value2 = p1
+    Drawer,    // value = pin m, value2 = t1 | t2 << 8
+    Align,     // 0..2 (or '0'..'2')
+    LogoCount, // FS q: n blocks follow
+    QrFrame,   // GS ( k: pL pH and a body
+};
+
+struct Form
+{
+    Kind kind;
+    Bytes prefix;
+    std::size_t params; // bytes after the prefix (framed forms: the fixed part)
+    Param param;
+    const char *name;
+};
+
+const std::vector<Form> &forms()
+{
+    using esc::tagged;
+    static const std::vector<Form> table = {
+        {Kind::Initialize, Bytes(esc::kInitialize), 0, Param::None, "ESC @"},
+        {Kind::CodePage, {ESC, 't'}, 1, Param::Byte, "ESC t"},
+        {Kind::CodePage, tagged("SLAN"), 1, Param::Byte, "ESC # # SLAN"},
+        {Kind::BaudRate, {ESC, 'z', '7'}, 4, Param::Le32, "ESC z 7"},
+        {Kind::BaudRate, tagged("SBDR"), 4, Param::Le32, "ESC # # SBDR"},
+        {Kind::Darkness, {GS, 'i'}, 1, Param::Byte, "GS i"},
+        {Kind::Darkness, tagged("STDP"), 1, Param::Byte, "ESC # # STDP"},
+        {Kind::Barcode, {GS, 'E', 'C'}, 1, Param::ByteFlag, "GS E C"},
+        {Kind::BlackMark, {US, ESC, US, 0x80, 0x04, 0x05, 0x06}, 1, Param::MarkFlag, "US ESC US"},
+        {Kind::Buzzer, tagged("STBP"), 2, Param::Pair, "ESC # # STBP"},
+        {Kind::BuzzerSwitch, tagged("ENBP"), 1, Param::AsciiFlag, "ESC # # ENBP"},
+        {Kind::Cutter, tagged("ECAT"), 1, Param::AsciiFlag, "ESC # # ECAT"},
+        {Kind::CutMode, tagged("EFCT"), 1, Param::AsciiFlag, "ESC # # EFCT"},
+        {Kind::CutFeed, tagged("CTFD"), 2, Param::Le16, "ESC # # CTFD"},
+        {Kind::AutoCutFeed, tagged("ACFD"), 2, Param::Le16, "ESC # # ACFD"},
+        {Kind::FactoryReset, tagged("RECF"), 0, Param::None, "ESC # # RECF"},
+        {Kind::FunctionList, Bytes(esc::kPrintFunctionList), 0, Param::None, "ESC # F"},
+        {Kind::CodePageList, Bytes(esc::kPrintCodePageList), 0, Param::None, "ESC # H"},
+        {Kind::FullCut, Bytes(esc::kFullCut), 0, Param::None, "ESC i"},
+        {Kind::HalfCut, Bytes(esc::kHalfCut), 0, Param::None, "ESC m"},
+        {Kind::CashDrawer, {ESC, 'p'}, 3, Param::Drawer, "ESC p"},
+        {Kind::Align, {ESC, 'a'}, 1, Param::Align, "ESC a"},
+        {Kind::LogoPrint, {FS, 'p'}, 2, Param::Pair, "FS p"},
+        {Kind::LogoDownload, {FS, 'q'}, 1, Param::LogoCount, "FS q"},
+        {Kind::QrStore, {GS, '(', 'k'}, 2, Param::QrFrame, "GS ( k"},
+    };
+    return table;
+}
+
+// What starts at one position of the buffer.
+enum class Status {
+    None,    // no command starts here
+    Command, // a whole command (found)
+    Broken,  // a command's frame whose parameters make no sense: unknown
+    CutOff,  // the buffer ends inside what could be a command
+};
+
+struct Match
+{
+    Status status = Status::None;
+    Decoded found; // kind, length, values (offset set by the caller)
+};
+
+Match command(Kind kind, std::size_t length, long value = 0, long value2 = 0)
+{
+    Match m;
+    m.status = Status::Command;
+    m.found.kind = kind;
+    m.found.length = length;
+    m.found.value = value;
+    m.found.value2 = value2;
+    return m;
+}
+
+Match broken(std::size_t length)
+{
+    Match m;
+    m.status = Status::Broken;
+    m.found.length = length;
+    return m;
+}
+
+Match cutOff()
+{
+    Match m;
+    m.status = Status::CutOff;
+    return m;
+}
+
+QByteArray bytesAt(const std::uint8_t *p, std::size_t n)
+{
+    return QByteArray(reinterpret_cast<const char *>(p), qsizetype(n));
+}
+
+// FS q n, then n blocks of xL xH yL yH and x * y * 8 data bytes. The
+// lengths are checked first; the data is copied only for a whole command.
+Match logoDownload(const std::uint8_t *p, std::size_t avail)
+{
+    const unsigned count = p[2];
+    if (count == 0)
+        return command(Kind::LogoClear, 3);
+    std::size_t pos = 3;
+    for (unsigned i = 0; i < count; ++i) {
+        if (avail - pos < 4)
+            return cutOff();
+        const std::size_t x = p[pos] | std::size_t(p[pos + 1]) << 8;
+        const std::size_t y = p[pos + 2] | std::size_t(p[pos + 3]) << 8;
+        const std::size_t size = x * y * 8; // at most 65535 * 65535 * 8
+        pos += 4;
+        if (avail - pos < size)
+            return cutOff();
+        pos += size;
+    }
+    Match m = command(Kind::LogoDownload, pos, long(count));
+    pos = 3;
+    for (unsigned i = 0; i < count; ++i) {
+        const int x = p[pos] | p[pos + 1] << 8;
+        const int y = p[pos + 2] | p[pos + 3] << 8;
+        const std::size_t size = std::size_t(x) * std::size_t(y) * 8;
+        m.found.logos.push_back({x * 8, y * 8, bytesAt(p + pos + 4, size)});
+        pos += 4 + size;
+    }
+    return m;
+}
+
+// GS ( k pL pH cn fn m d...: the QR store (31 50 30) and print (31 51 30).
+// Other functions of the family are kept whole as unknown.
+Match qrFrame(const std::uint8_t *p, std::size_t avail)
+{
+    const std::size_t body = p[3] | std::size_t(p[4]) << 8;
+    const std::size_t length = 5 + body;
+    if (avail < length)
+        return cutOff();
+    const bool qr = body >= 3 && p[5] == 0x31 && p[7] == 0x30;
+    if (qr && p[6] == 0x50) {
+        Match m = command(Kind::QrStore, length, long(body - 3));
+        m.found.payload = bytesAt(p + 8, body - 3);
+        return m;
+    }
+    if (qr && p[6] == 0x51 && body == 3)
+        return command(Kind::QrPrint, length);
+    return broken(length);
+}
+
+Match readParams(const Form &form, const std::uint8_t *p, std::size_t avail)
+{
+    const std::size_t length = form.prefix.size() + form.params;
+    const std::uint8_t *q = p + form.prefix.size();
+    const Kind kind = form.kind;
+    switch (form.param) {
+    case Param::None:
+        return command(kind, length);
+    case Param::Byte:
+        return command(kind, length, q[0]);
+    case Param::Le16:
+        return command(kind, length, long(q[0] | q[1] << 8));
+    case Param::Le32:
+        return command(kind, length, long(q[0] | q[1] << 8 | q[2] << 16 | std::uint32_t(q[3]) << 24));
+    case Param::AsciiFlag:
+        return q[0] == '0' || q[0] == '1' ? command(kind, length, q[0] - '0') : broken(length);
+    case Param::ByteFlag:
+        return q[0] <= 1 ? command(kind, length, q[0]) : broken(length);
+    case Param::MarkFlag:
+        return q[0] == 'D' || q[0] == 'f' ? command(kind, length, q[0] == 'D') : broken(length);
+    case Param::Pair:
+        return command(kind, length, q[0], q[1]);
+    case Param::Drawer:
+        return command(kind, length, q[0], long(q[1] | q[2] << 8));
+    case Param::Align:
+        if (q[0] <= 2)
+            return command(kind, length, q[0]);
+        if (q[0] >= '0' && q[0] <= '2')
+            return command(kind, length, q[0] - '0');
+        return broken(length);
+    case Param::LogoCount:
+        return logoDownload(p, avail);
+    case Param::QrFrame:
+        return qrFrame(p, avail);
+    }
+    return broken(length);
+}
+
+Match matchAt(const std::uint8_t *p, std::size_t avail)
+{
+    bool mayContinue = false;
+    for (const Form &form : forms()) {
+        const std::size_t seen = std::min(avail, form.prefix.size());
+        if (std::memcmp(p, form.prefix.data(), seen) != 0)
+            continue;
+        if (avail < form.prefix.size() + form.params) {
+            mayContinue = true; // no two prefixes overlap: keep looking only for this
+            continue;
+        }
+        return readParams(form, p, avail);
+    }
+    return mayContinue ? cutOff() : Match{};
+}
+
+bool printable(std::uint8_t c)
+{
+    return c >= 0x20 && c < 0x7F;
+}
+
+enum class Run { LineFeeds, Text, Unknown };
+
+Run runOf(std::uint8_t c)
+{
+    return c == LF ? Run::LineFeeds : printable(c) ? Run::Text : Run::Unknown;
+}
+
+// The form that built d: the two instruction sets' forms of one setting
+// differ in length, so kind and length find it.
+const Form *formOf(const Decoded &d)
+{
+    const Form *any = nullptr;
+    for (const Form &form : forms()) {
+        if (form.kind != d.kind)
+            continue;
+        if (form.prefix.size() + form.params == d.length)
+            return &form;
+        if (!any)
+            any = &form;
+    }
+    return any;
+}
+
+QString onOff(long v)
+{
+    return v ? QStringLiteral("on") : QStringLiteral("off");
+}
+
+// Bytes for a person: printable ASCII as is, the rest as \xNN.
+QString quoted(const QByteArray &bytes)
+{
+    QString out = QStringLiteral("\"");
+    for (const char ch : bytes) {
+        const auto c = std::uint8_t(ch);
+        if (c == '"' || c == '\\')
+            out += QLatin1String("\\") + QLatin1Char(ch);
+        else if (printable(c))
+            out += QLatin1Char(ch);
+        else
+            out += QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0'));
+    }
+    return out + QLatin1Char('"');
+}
+
+QString hexList(const QByteArray &bytes)
+{
+    constexpr qsizetype kShown = 32;
+    QString hex = QString::fromLatin1(bytes.left(kShown).toHex(' ').toUpper());
+    if (bytes.size() > kShown)
+        hex += QStringLiteral(" ...");
+    return hex;
+}
+
+QString logoSizes(const std::vector<Logo> &logos)
+{
+    QStringList sizes;
+    for (const Logo &logo : logos)
+        sizes << QStringLiteral("%1 x %2").arg(logo.widthDots).arg(logo.heightDots);
+    return QStringLiteral("%1 logo%2, %3 dots")
+        .arg(logos.size())
+        .arg(logos.size() == 1 ? "" : "s")
+        .arg(sizes.join(QStringLiteral(", ")));
+}
+
+QString meaning(const Decoded &d)
+{
+    static const char *const alignments[] = {"left", "middle", "right"};
+    static const char *const logoModes[] = {"normal size", "double width", "double height", "quadruple size"};
+    switch (d.kind) {
+    case Kind::Initialize:
+        return QStringLiteral("initialise");
+    case Kind::CodePage:
+        return QStringLiteral("code page %1").arg(d.value);
+    case Kind::BaudRate:
+        return QStringLiteral("baud %1").arg(d.value);
+    case Kind::Darkness:
+        return QStringLiteral("darkness %1").arg(d.value);
+    case Kind::Barcode:
+        return QStringLiteral("barcode %1").arg(onOff(d.value));
+    case Kind::BlackMark:
+        return QStringLiteral("black mark %1").arg(onOff(d.value));
+    case Kind::Buzzer:
+        return QStringLiteral("buzzer events mask %1").arg(d.value);
+    case Kind::BuzzerSwitch:
+        return QStringLiteral("buzzer %1").arg(onOff(d.value));
+    case Kind::Cutter:
+        return QStringLiteral("auto cutter %1").arg(onOff(d.value));
+    case Kind::CutMode:
+        return d.value ? QStringLiteral("cut mode full and half") : QStringLiteral("cut mode half");
+    case Kind::CutFeed:
+        return QStringLiteral("cut feed %1").arg(d.value);
+    case Kind::AutoCutFeed:
+        return QStringLiteral("auto cut feed %1").arg(d.value);
+    case Kind::FactoryReset:
+        return QStringLiteral("restore factory settings");
+    case Kind::FunctionList:
+        return QStringLiteral("print the function list");
+    case Kind::CodePageList:
+        return QStringLiteral("print the code page list");
+    case Kind::FullCut:
+        return QStringLiteral("full cut");
+    case Kind::HalfCut:
+        return QStringLiteral("half cut");
+    case Kind::CashDrawer:
+        return QStringLiteral("open cash drawer, pin %1, %2 ms on, %3 ms off")
+            .arg(d.value == 0 || d.value == '0' ? 2 : 5)
+            .arg((d.value2 & 0xFF) * 2)
+            .arg((d.value2 >> 8 & 0xFF) * 2);
+    case Kind::Align:
+        return QStringLiteral("align %1").arg(QLatin1String(d.value >= 0 && d.value <= 2 ? alignments[d.value] : "?"));
+    case Kind::QrStore:
+        return QStringLiteral("store QR text %1 (%2 bytes)").arg(quoted(d.payload)).arg(d.payload.size());
+    case Kind::QrPrint:
+        return QStringLiteral("print the QR symbol");
+    case Kind::LogoDownload:
+        return logoSizes(d.logos);
+    case Kind::LogoClear:
+        return QStringLiteral("clear the stored logos");
+    case Kind::LogoPrint:
+        return QStringLiteral("print logo %1, %2")
+            .arg(d.value)
+            .arg(QLatin1String(d.value2 >= 0 && d.value2 <= 3 ? logoModes[d.value2] : "size ?"));
+    case Kind::Unknown:
+    case Kind::Text:
+    case Kind::LineFeed:
+        break;
+    }
+    return {};
+}
+
+} // namespace
 
 QString Decoded::describe() const
 {
-    return QStringLiteral("unknown: %1 bytes").arg(length);
+    switch (kind) {
+    case Kind::Unknown:
+        return QStringLiteral("unknown: %1 byte%2 %3")
+            .arg(length)
+            .arg(length == 1 ? "" : "s")
+            .arg(hexList(payload));
+    case Kind::Text:
+        return QStringLiteral("text %1").arg(quoted(payload));
+    case Kind::LineFeed:
+        return value == 1 ? QStringLiteral("LF") : QStringLiteral("LF x%1").arg(value);
+    case Kind::LogoClear:
+        return QStringLiteral("FS q 0: ") + meaning(*this);
+    default:
+        break;
+    }
+    const Form *form = formOf(*this);
+    return QStringLiteral("%1: %2").arg(QLatin1String(form ? form->name : "?"), meaning(*this));
 }
 
 Result decode(const Bytes &bytes, bool final)
 {
-    return decode(QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size())), final);
+    return decode(QByteArray::fromRawData(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size())),
+                  final);
 }
 
-Result decode(const QByteArray &bytes, bool)
+Result decode(const QByteArray &bytes, bool final)
 {
+    const auto *b = reinterpret_cast<const std::uint8_t *>(bytes.constData());
+    const std::size_t n = std::size_t(bytes.size());
     Result r;
-    if (!bytes.isEmpty()) {
+    auto add = [&](Decoded d, std::size_t offset) {
+        d.offset = offset;
+        if (d.kind == Kind::Unknown || d.kind == Kind::Text)
+            d.payload = bytesAt(b + offset, d.length);
+        r.commands.push_back(std::move(d));
+    };
+    std::size_t i = 0;
+    while (i < n) {
+        Match m = matchAt(b + i, n - i);
+        if (m.status == Status::CutOff) {
+            if (!final)
+                break;
+            m = broken(n - i); // the whole tail
+        }
+        if (m.status != Status::None) {
+            const std::size_t length = m.found.length;
+            add(std::move(m.found), i);
+            i += length;
+            continue;
+        }
+        // A run of line feeds, text or unknown bytes. One that reaches the
+        // end may go on in the next piece of a stream: wait for it. So may an
+        // unknown run that meets a cut-off frame, which may yet prove to be
+        // no command at all.
+        const Run run = runOf(b[i]);
+        std::size_t j = i + 1;
+        for (; j < n && runOf(b[j]) == run; ++j) {
+            if (run != Run::Unknown)
+                continue;
+            const Status next = matchAt(b + j, n - j).status;
+            if (next == Status::CutOff && !final)
+                j = n;
+            if (next != Status::None)
+                break;
+        }
+        if (j == n && !final)
+            break;
         Decoded d;
-        d.length = std::size_t(bytes.size());
-        d.payload = bytes;
-        r.commands.push_back(d);
+        d.kind = run == Run::LineFeeds ? Kind::LineFeed : run == Run::Text ? Kind::Text : Kind::Unknown;
+        d.length = j - i;
+        if (run == Run::LineFeeds)
+            d.value = long(d.length);
+        add(std::move(d), i);
+        i = j;
     }
-    r.consumed = std::size_t(bytes.size());
+    r.consumed = i;
     return r;
 }
 

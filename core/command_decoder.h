@@ -1,7 +1,8 @@
 // Splits a byte buffer into the printer commands this program sends and
 // names each with its parameters, e.g. "ESC # # SBDR: baud 9600" or
 // "FS q: 1 logo, 576 x 232 dots". Bytes it does not know are reported as
-// unknown, never dropped. Widget-free; used by the record window, the
+// unknown, never dropped (a command frame with a senseless parameter, such
+// as ESC a 7, is one unknown entry). Widget-free; used by the record window, the
 // command-line tool's dry run and decode, and the virtual printer.
 #pragma once
 
@@ -25,7 +26,7 @@ enum class Kind {
     Darkness,     // GS i d or ESC # # STDP; value = level
     Barcode,      // GS E C n; value = 0/1
     BlackMark,    // US ESC US 80 04 05 06 'D'/'f'; value = 0/1
-    Buzzer,       // ESC # # STBP mask 00; value = event mask
+    Buzzer,       // ESC # # STBP mask 00; value = event mask, value2 = the byte after it
     BuzzerSwitch, // ESC # # ENBP '0'/'1' (old instruction set); value = 0/1
     Cutter,       // ESC # # ECAT '0'/'1'; value = 0/1
     CutMode,      // ESC # # EFCT '0'/'1'; value = 1 for full+half
@@ -36,11 +37,11 @@ enum class Kind {
     CodePageList, // ESC # H
     FullCut,      // ESC i
     HalfCut,      // ESC m
-    CashDrawer,   // ESC p m t1 t2; value = pin m
-    Align,        // ESC a n; value = 0 left, 1 middle, 2 right
-    QrStore,      // GS ( k pL pH 31 50 30 d...; payload = the stored text
+    CashDrawer,   // ESC p m t1 t2; value = pin m, value2 = t1 | t2 << 8
+    Align,        // ESC a n; value = 0 left, 1 middle, 2 right ('0'..'2' read alike)
+    QrStore,      // GS ( k pL pH 31 50 30 d...; payload = the stored text, value = its length
     QrPrint,      // GS ( k 03 00 31 51 30
-    LogoDownload, // FS q n with n > 0 image blocks; logos holds them
+    LogoDownload, // FS q n with n > 0 image blocks; logos holds them, value = n
     LogoClear,    // FS q 0
     LogoPrint,    // FS p n m; value = logo number, value2 = mode
 };
@@ -75,6 +76,10 @@ struct Result
     // cut off at the end of the buffer is left undecoded (consumed stops
     // before it) so a stream reader can wait for the rest; with final == true
     // such a tail is reported as Unknown and consumed is the whole buffer.
+    // A run of text, line feeds or unknown bytes that reaches the end of the
+    // buffer may go on too, so with final == false it is also left for the
+    // next call: decoding a stream piece by piece gives the same entries as
+    // decoding it whole.
     std::size_t consumed = 0;
 };
 

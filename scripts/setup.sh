@@ -7,6 +7,7 @@ packages=(
   libcups2-dev
   cups-daemon cups-client cups util-linux
   fonts-noto-cjk fonts-liberation2 fonts-dejavu-core
+  dpkg-dev file librsvg2-bin lintian desktop-file-utils appstream
 )
 missing=()
 for p in "${packages[@]}"; do

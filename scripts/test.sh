@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs the whole test suite twice: plainly and under
-# AddressSanitizer + UndefinedBehaviorSanitizer.
+# AddressSanitizer + UndefinedBehaviorSanitizer; then builds and checks the
+# Debian package.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 bash "$top/scripts/setup.sh"
@@ -22,4 +23,7 @@ for variant in plain asan; do
   echo "== $variant tests"
   ctest --test-dir "$dir" --output-on-failure -j2 --timeout 300 || status=1
 done
+# Once, in a Release tree of its own: the Debian package, unpacked and run.
+echo "== package"
+bash "$top/tests/packaging/test_package.sh" || status=1
 exit $status

@@ -1,5 +1,6 @@
 // The About box and the NV LOGO button: a new modal window at every press.
 #include "about_box.h"
+#include "placement.h"
 #include "window_fixture.h"
 
 #include <QApplication>
@@ -39,6 +40,8 @@ private slots:
     void aboutBoxTexts();
     void aboutOpensModalAndEnterCloses();
     void nvLogoOpensANewWindowAtEachPress();
+    void windowsStayOnScreen_data();
+    void windowsStayOnScreen();
 };
 
 void TestBottomRow::aboutBoxTexts()
@@ -88,4 +91,23 @@ void TestBottomRow::nvLogoOpensANewWindowAtEachPress()
 }
 
 QTEST_MAIN(TestBottomRow)
+// The main window (505 x 573 plus its frame) at its designed place (686, 154).
+void TestBottomRow::windowsStayOnScreen_data()
+{
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QPoint>("expected");
+    QTest::newRow("fits: designed position") << QRect(0, 0, 1920, 1040) << QPoint(686, 154);
+    QTest::newRow("1280x720: moved up") << QRect(0, 0, 1280, 690) << QPoint(686, 90);
+    QTest::newRow("150% of 1920x1080: moved up") << QRect(0, 0, 1280, 700) << QPoint(686, 100);
+    QTest::newRow("narrow: moved left") << QRect(0, 0, 1000, 1000) << QPoint(495, 154);
+    QTest::newRow("second screen") << QRect(1920, 0, 1280, 1000) << QPoint(1920, 154);
+    QTest::newRow("too small: top-left") << QRect(10, 20, 400, 400) << QPoint(10, 20);
+}
+
+void TestBottomRow::windowsStayOnScreen()
+{
+    QFETCH(QRect, available);
+    QTEST(fittedPosition(available, QSize(505, 600), QPoint(686, 154)), "expected");
+}
+
 #include "tst_bottom_row.moc"

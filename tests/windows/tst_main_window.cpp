@@ -145,6 +145,7 @@ void TestMainWindow::startupWithoutLibraryKeepsDesignedState()
     QCOMPARE(w.cboLevel->count(), 13);
     QCOMPARE(w.cboLevel->currentText(), QStringLiteral("4"));
     QCOMPARE(w.cmbCom->count(), 29);
+    QCOMPARE(w.btnNewCom->text(), QString::fromUtf8("更新"));
     QVERIFY(!w.rdbDriver->isChecked() && !w.rdbCom->isChecked() && !w.rdbLpt->isChecked());
     for (QCheckBox *box : skipBoxes(w))
         QVERIFY(!box->isChecked());
@@ -209,6 +210,12 @@ void TestMainWindow::parallelPortFilter()
     w.rdbLpt->setChecked(true);
     QCOMPARE(w.printerTarget().portName, QStringLiteral("LPT"));
     QCOMPARE(w.printerTarget().printerName, QStringLiteral("LPT1"));
+    // A second printer port can be chosen while the port path is on.
+    QVERIFY(w.cmbLpt->isEnabled());
+    w.cmbLpt->setCurrentIndex(1);
+    emit w.cmbLpt->activated(1);
+    QCOMPARE(w.printerTarget().printerName, QStringLiteral("lpt2"));
+    w.rdbCom->setChecked(true);
     QVERIFY(!w.cmbLpt->isEnabled());
 }
 
@@ -310,7 +317,7 @@ void TestMainWindow::stateTable()
     QTEST(w.cmbCom->isEnabled(), "serialLists");
     QTEST(w.cmbBaudRate->isEnabled(), "serialLists");
     QTEST(w.cmbShareHand->isEnabled(), "serialLists");
-    QVERIFY(!w.cmbLpt->isEnabled());
+    QCOMPARE(w.cmbLpt->isEnabled(), action == QLatin1String("parallel"));
     QTEST(w.btnOpenCOM->isEnabled(), "openButton");
     QTEST(w.btnCloseCOM->isEnabled(), "closeButton");
     QTEST(batchButtonsEnabled(w), "batch");
@@ -470,6 +477,13 @@ void TestMainWindow::skipBoxRuleColoursAndEnables()
     w.chkBlack->setChecked(true);
     QVERIFY(!w.gbBlack->isEnabled());
     QCOMPARE(w.chkBlack->palette().color(QPalette::WindowText), QColor(Qt::red));
+
+    // The red baud-rate group still looks disabled when it is.
+    w.chkCom->setChecked(true);
+    QVERIFY(!w.btnNewCom->isEnabled());
+    const QPalette red = w.btnNewCom->palette();
+    QCOMPARE(red.color(QPalette::Active, QPalette::ButtonText), QColor(Qt::red));
+    QVERIFY(red.color(QPalette::Disabled, QPalette::ButtonText) != QColor(Qt::red));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -235,10 +235,13 @@ void TstNvlogoWindow::displayScaling_data()
 {
     QTest::addColumn<QSize>("size");
     QTest::addColumn<bool>("stretched");
-    QTest::newRow("379x225 own size") << QSize(379, 225) << false;
-    QTest::newRow("small") << QSize(40, 24) << false;
-    QTest::newRow("380 wide") << QSize(380, 225) << true;
-    QTest::newRow("226 high") << QSize(379, 226) << true;
+    QTest::addColumn<QSize>("drawn");
+    QTest::newRow("379x225 own size") << QSize(379, 225) << false << QSize(379, 225);
+    QTest::newRow("small") << QSize(40, 24) << false << QSize(40, 24);
+    QTest::newRow("380 wide") << QSize(380, 225) << true << QSize(379, 224);
+    QTest::newRow("226 high") << QSize(379, 226) << true << QSize(377, 225);
+    // A round logo stays round.
+    QTest::newRow("576x576 square") << QSize(576, 576) << true << QSize(225, 225);
 }
 
 void TstNvlogoWindow::displayScaling()
@@ -248,7 +251,8 @@ void TstNvlogoWindow::displayScaling()
     auto w = window();
     open(*w, picture(size.width(), size.height(), 0xFF000000u));
     QCOMPARE(w->imgPrint1->stretched(), stretched);
-    QCOMPARE(w->imgPrint1->drawRect(), stretched ? w->imgPrint1->rect() : QRect(QPoint(0, 0), size));
+    QFETCH(QSize, drawn);
+    QCOMPARE(w->imgPrint1->drawRect(), QRect(QPoint(0, 0), drawn));
     // The pixels themselves are kept at their own size for the download.
     QCOMPARE(w->imgPrint1->picture().size(), size);
 }
@@ -361,6 +365,9 @@ void TstNvlogoWindow::downloadRefusals_data()
     QTest::newRow("576x240 over 17000 bytes") << QSize(576, 240)
                                               << QStringLiteral("The BMP file size can not exceed 160Kb");
     QTest::newRow("7 wide") << QSize(7, 64) << QStringLiteral("The bitmap must be at least 8 x 8 pixels to be downloaded.");
+    // Loaded for the 80 mm model, then the 58 mm model is chosen.
+    QTest::newRow("576 wide, model switched to 58") << QSize(576, 16)
+                                                    << QStringLiteral("The width of the bitmap should not exceed 384 pixels!");
 }
 
 void TstNvlogoWindow::downloadRefusals()
@@ -370,7 +377,9 @@ void TstNvlogoWindow::downloadRefusals()
     auto w = window();
     w->downloadWaitMs = 5000;
     w->RadioButton2->setChecked(true);
+    w->RadioButton5->setChecked(true);
     open(*w, picture(size.width(), size.height(), 0xFF000000u));
+    w->RadioButton4->setChecked(message.contains(QLatin1String("384")));
     QElapsedTimer clock;
     clock.start();
     w->BitBtn25->click();

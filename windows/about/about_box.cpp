@@ -1,5 +1,7 @@
 #include "about_box.h"
 
+#include "placement.h"
+
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -21,7 +23,7 @@ TAboutBox::TAboutBox(QWidget *parent)
     setWindowTitle(QStringLiteral("About"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(360, 205);
-    move(754, 386);
+    placeOnScreen(this, QPoint(754, 386));
 
     auto *panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("Panel1"));

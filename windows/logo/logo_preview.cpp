@@ -25,7 +25,10 @@ QRect LogoPreview::drawRect() const
 {
     if (picture_.isNull())
         return {};
-    return stretched() ? rect() : QRect(QPoint(0, 0), picture_.size());
+    // A picture bigger than the box is scaled down whole, keeping its
+    // proportions, at the box's top-left corner.
+    const QSize shown = stretched() ? picture_.size().scaled(size(), Qt::KeepAspectRatio) : picture_.size();
+    return QRect(QPoint(0, 0), shown);
 }
 
 void LogoPreview::paintEvent(QPaintEvent *)

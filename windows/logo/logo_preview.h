@@ -1,6 +1,6 @@
 // One logo slot's preview and pixel store: holds the picture that a download
-// sends, and shows it at its own size or stretched to the box when it does
-// not fit.
+// sends, and shows it at its own size, or scaled down to the box keeping its
+// proportions when it does not fit.
 #pragma once
 
 #include <QImage>
@@ -18,7 +18,7 @@ public:
     void clear();
 
     // True when the picture is wider or taller than the box and is drawn
-    // stretched to fill it (aspect ratio not kept).
+    // scaled down to fit it.
     bool stretched() const;
     // Where the picture lands in the box.
     QRect drawRect() const;

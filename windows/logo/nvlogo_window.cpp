@@ -122,10 +122,9 @@ void TForm3::BitBtn22Click()
     preview->setPicture(loaded.image);
     s_loaded[slot - 1] = false;
 
-    const bool model58 = RadioButton4->isChecked();
-    const int limit = model58 ? kWidth58 : kWidth80;
-    if (loaded.image.width() > limit) {
-        notifier::show(this, QString::fromLatin1(model58 ? kTooWide58 : kTooWide80));
+    const QString tooWide = widthRefusal(loaded.image.width());
+    if (!tooWide.isEmpty()) {
+        notifier::show(this, tooWide);
         preview->clear();
         return;
     }
@@ -139,6 +138,14 @@ void TForm3::BitBtn22Click()
         preview->update();
     }
     statusPanels[1]->setText(QStringLiteral("%1x%2").arg(loaded.image.width()).arg(loaded.image.height()));
+}
+
+QString TForm3::widthRefusal(int width) const
+{
+    const bool model58 = RadioButton4->isChecked();
+    if (width <= (model58 ? kWidth58 : kWidth80))
+        return {};
+    return QString::fromLatin1(model58 ? kTooWide58 : kTooWide80);
 }
 
 void TForm3::BitBtn4Click()

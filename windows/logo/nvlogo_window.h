@@ -102,6 +102,8 @@ private:
     void FormCreate(const QString &libraryPath);
 
     int currentSlot() const;
+    // The model's width message when a picture is too wide for it, else empty.
+    QString widthRefusal(int width) const;
     LogoPreview *slotPreview(int slot) const;
     QString defaultChooseFile();
     // Sends one command through the window's binding; tells the user when

@@ -56,6 +56,15 @@ void TForm3::BitBtn25Click()
         std::vector<QImage> images;
         for (int slot = 1; slot <= n; ++slot)
             images.push_back(s_loaded[slot - 1] ? slotPreview(slot)->picture() : QImage());
+        // The model may have changed since the pictures were loaded.
+        for (const QImage &image : images) {
+            const QString tooWide = widthRefusal(image.width());
+            if (!tooWide.isEmpty()) {
+                notifier::show(this, tooWide);
+                finish();
+                return;
+            }
+        }
         const raster::Result built = raster::downloadCommand(images);
         if (built.status != raster::Status::Ok) {
             QString text;

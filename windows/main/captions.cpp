@@ -92,6 +92,7 @@ constexpr Caption kDesignedDifferences[] = {
     {"rdbBlackOPen", "启用", nullptr},
     {"rdbCutBefore", "驱动模式", nullptr},
     {"rdbCutAfter", "指令模式", nullptr},
+    {"btnNewCom", "更新", nullptr},
     {"Button5", "全切测试", nullptr},
     {"Button6", "半切测试", nullptr},
     {"Button1", "退出(&Q)", nullptr},

@@ -170,6 +170,7 @@ void TfrmMain::connectSignals()
     connect(cmbBaudRate, &QComboBox::activated, this, &TfrmMain::cmbBaudRateChange);
     connect(cmbShareHand, &QComboBox::activated, this, &TfrmMain::cmbShareHandChange);
     connect(ComboPrinter, &QComboBox::activated, this, &TfrmMain::ComboPrinterChange);
+    connect(cmbLpt, &QComboBox::activated, this, &TfrmMain::cmbLptChange);
 
     // The skip box rule runs at every change of a box, by hand or by program.
     for (QCheckBox *box : {chkLanage, chkCom, chkLevel, chkBarcode, chkCut, chkBlack, chkCutMode, chkCutPage, chkBeepSet})

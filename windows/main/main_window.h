@@ -88,6 +88,7 @@ public slots:
     void cmbBaudRateChange();
     void cmbShareHandChange();
     void ComboPrinterChange();
+    void cmbLptChange();
 
     // Batch selection.
     void Button12Click();

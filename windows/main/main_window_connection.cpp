@@ -88,7 +88,9 @@ void TfrmMain::modeChoice(bool closeOpenPort, bool batchButtonsOn)
     ComboPrinter->setEnabled(rdbDriver->isChecked());
     for (QComboBox *box : {cmbCom, cmbBaudRate, cmbShareHand})
         box->setEnabled(rdbCom->isChecked());
-    cmbLpt->setEnabled(false);
+    // A machine may have several printer ports (USB printers among them):
+    // the list is open while the port path is chosen.
+    cmbLpt->setEnabled(rdbLpt->isChecked());
     btnOpenCOM->setEnabled(cmbCom->isEnabled());
     btnCloseCOM->setEnabled(false);
 
@@ -193,4 +195,10 @@ void TfrmMain::cmbShareHandChange()
 void TfrmMain::ComboPrinterChange()
 {
     target_.printerName = ComboPrinter->currentText();
+}
+
+void TfrmMain::cmbLptChange()
+{
+    if (rdbLpt->isChecked())
+        target_.printerName = cmbLpt->currentText();
 }

@@ -2,6 +2,7 @@
 #include "captions.h"
 #include "code_page_list.h"
 #include "main_window.h"
+#include "placement.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -64,13 +65,12 @@ void TfrmMain::buildLayout()
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(505, 573);
-    move(686, 154);
-
     buildConnectionGroup();
     buildConfigurationGroups();
     buildTestGroup();
     buildBottomRow();
     applyDesignedCaptions(this);
+    placeOnScreen(this, QPoint(686, 154));
 }
 
 void TfrmMain::buildConnectionGroup()
@@ -115,9 +115,13 @@ void TfrmMain::buildConfigurationGroups()
     btnLanage = setButton(gbLanage, "btnLanage");
 
     gbCom = group(this, "gbCom", 255, 135, 241, 57);
+    // Red text; a lighter red while the group is disabled, so it looks it.
     QPalette red = gbCom->palette();
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
-        red.setColor(role, Qt::red);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text}) {
+        red.setColor(QPalette::Active, role, Qt::red);
+        red.setColor(QPalette::Inactive, role, Qt::red);
+        red.setColor(QPalette::Disabled, role, QColor(255, 160, 160));
+    }
     gbCom->setPalette(red);
     Label2 = make<QLabel>(gbCom, "Label2", 8, 25, 92, 21);
     cboNewCom = list(gbCom, "cboNewCom", 100, 25, 70, kBaudRates, 3);

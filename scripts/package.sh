@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds the Debian package nemboportsettings_<version>_<arch>.deb from a
+# Release tree of its own (build-package) and puts it into OUTDIR (default:
+# the repository's top folder). Prints the package's path last.
+#   package.sh [OUTDIR]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+dir=$top/build-package
+out=${1:-$top}
+bash "$top/scripts/setup.sh"
+cd "$top"
+
+# Debian's hardening flags (fortify, stack protector, relro, bindnow, PIE).
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+CFLAGS="$(dpkg-buildflags --get CFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
+CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
+LDFLAGS=$(dpkg-buildflags --get LDFLAGS)
+export CFLAGS CXXFLAGS LDFLAGS
+
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+cmake -S "$top" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DNPS_BUILD_TESTS=OFF \
+  -DCMAKE_INSTALL_PREFIX=/usr "${launcher[@]}" >/dev/null
+cmake --build "$dir" -j"$(nproc)"
+rm -f "$dir"/nemboportsettings_*.deb
+(cd "$dir" && cpack -G DEB >/dev/null)
+debs=("$dir"/nemboportsettings_*.deb)
+deb=${debs[0]}
+cp "$deb" "$out/"
+echo "$out/$(basename "$deb")"
