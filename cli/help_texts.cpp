@@ -110,6 +110,7 @@ QString toolHelp()
         "\n") +
            QLatin1String(kTargetHelp) +
            QStringLiteral("\n"
+                          "Options may also stand before the command.\n"
                           "  --help              this text; COMMAND --help for one command\n"
                           "  --version           the version\n"
                           "\n"

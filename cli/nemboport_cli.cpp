@@ -28,10 +28,38 @@ bool asksForHelp(const QStringList &args)
     return false;
 }
 
+// Options may also stand before the command ("nemboport --dry-run set
+// darkness 8"): they move behind it, where the command reads them.
+QStringList commandFirst(const QStringList &args)
+{
+    static const QStringList withValue = {QStringLiteral("--queue"), QStringLiteral("--serial"),
+                                          QStringLiteral("--baud"), QStringLiteral("--port")};
+    QStringList leading;
+    int i = 0;
+    for (; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        if (!arg.startsWith(QLatin1String("--")) || arg == QLatin1String("--help") ||
+            arg == QLatin1String("--version") || arg == QLatin1String("--"))
+            break;
+        leading << arg;
+        if (withValue.contains(arg) && i + 1 < args.size())
+            leading << args.at(++i);
+    }
+    if (leading.isEmpty() || i >= args.size())
+        return args;
+    QStringList reordered{args.at(i)};
+    const QStringList rest = args.mid(i + 1);
+    // Behind the command's own words, but before a "--" that ends its options.
+    const int end = rest.indexOf(QStringLiteral("--"));
+    reordered << (end < 0 ? rest : rest.mid(0, end)) << leading << (end < 0 ? QStringList() : rest.mid(end));
+    return reordered;
+}
+
 } // namespace
 
-int runNemboport(CliContext &ctx, const QStringList &args)
+int runNemboport(CliContext &ctx, const QStringList &givenArgs)
 {
+    const QStringList args = commandFirst(givenArgs);
     const QString command = args.value(0);
     if (command == QLatin1String("--version")) {
         ctx.out << "nemboport " << NPS_VERSION << '\n';

@@ -114,6 +114,9 @@ void TestNemboportFake::callsInOrder_data()
         << QStringList{"set", "darkness", "8", "cutter", "on", "--queue", "A", "--queue", "B"}
         << QStringList{sendTo("DRIVE", "A", kDocDarkness), sendTo("DRIVE", "A", kDocCutter),
                        sendTo("DRIVE", "B", kDocDarkness), sendTo("DRIVE", "B", kDocCutter)};
+    QTest::newRow("options before the command")
+        << QStringList{"--queue", "Receipt", "--old-commands", "set", "darkness", "8"}
+        << QStringList{sendTo("DRIVE", "Receipt", kDocDarkness)};
     QTest::newRow("cut feed in drive mode: three sends")
         << QStringList{"set", "cut-feed", "drive", "--port", "/dev/usb/lp0"}
         << QStringList{sendTo("LPT", "/dev/usb/lp0", kDocCutFeed), sendTo("LPT", "/dev/usb/lp0", kDocCutFeed),
