@@ -8,7 +8,7 @@
 // then receive every job before the next run starts.
 // Run: build/bin/bench_fleet [QUEUES] (cupsd, lpadmin and lp must be installed;
 // scripts/setup.sh installs them).
-#include "private_cups.h"
+#include "cups_test_server.h"
 
 #include "config_commands.h"
 

@@ -1,13 +1,13 @@
 #include "delivery.h"
 
 #include "command_listing.h"
+#include "send_path.h"
 #include "tool_library.h"
 
 #include <QElapsedTimer>
 #include <QThread>
 
 #include <atomic>
-#include <climits>
 #include <thread>
 
 namespace {
@@ -27,9 +27,8 @@ const char *portNameOf(Target::Kind kind)
     return "";
 }
 
-QString withReason(const QString &what, const DravikBinding &lib)
+QString withReason(const QString &what, const QString &reason)
 {
-    const QString reason = lib.lastErrorText();
     return reason.isEmpty() ? what : QStringLiteral("%1: %2").arg(what, reason);
 }
 
@@ -76,29 +75,28 @@ Outcome deliverTo(const DravikBinding &lib, Target::Kind kind, const QString &na
                   const Plan &plan)
 {
     const bool serial = kind == Target::Kind::Serial;
-    const QByteArray port(portNameOf(kind));
-    const QByteArray printer = name.toLocal8Bit();
+    const PrinterTarget printer{QLatin1String(portNameOf(kind)), name, serial ? int(baud) : 0};
+    const QByteArray device = name.toLocal8Bit();
     if (serial) {
-        const int opened = lib.openComm(printer.constData(), int(baud));
+        const int opened = lib.openComm(device.constData(), int(baud));
         if (opened != 1)
             return {false, withReason(opened < 0 ? QStringLiteral("cannot open %1: it is missing or held by another "
                                                                   "program")
                                                        .arg(name)
                                                  : QStringLiteral("cannot open %1").arg(name),
-                                      lib)};
+                                      lib.lastErrorText())};
     }
     Outcome outcome;
     for (const Command &command : plan.commands) {
-        const int length = command.bytes.size() > size_t(INT_MAX) ? INT_MAX : int(command.bytes.size());
-        if (!lib.sendBufferToPrint(port.constData(), printer.constData(), command.docName, command.bytes.data(),
-                                   length)) {
-            outcome = {false,
-                       withReason(QStringLiteral("sending %1 to %2 failed").arg(describeDoc(command), name), lib)};
+        FailureReason reason;
+        if (sendCommand(lib, printer, command, &reason) != SendStatus::Sent) {
+            outcome = {false, withReason(QStringLiteral("sending %1 to %2 failed").arg(describeDoc(command), name),
+                                         reason.text)};
             break;
         }
     }
-    if (serial && !lib.closeComm(printer.constData()) && outcome.ok)
-        outcome = {false, withReason(QStringLiteral("cannot close %1").arg(name), lib)};
+    if (serial && !lib.closeComm(device.constData()) && outcome.ok)
+        outcome = {false, withReason(QStringLiteral("cannot close %1").arg(name), lib.lastErrorText())};
     return outcome;
 }
 

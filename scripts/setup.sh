@@ -5,9 +5,11 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libcups2-dev
+  libqrencode-dev
   cups-daemon cups-client cups util-linux
   fonts-noto-cjk fonts-liberation2 fonts-dejavu-core
   dpkg-dev file librsvg2-bin lintian desktop-file-utils appstream
+  qt6-translations-l10n
 )
 missing=()
 for p in "${packages[@]}"; do

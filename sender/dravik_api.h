@@ -12,6 +12,7 @@ using PortListFn = const char *(*)(const char *kind);
 using HexToStrFn = int (*)(const unsigned char *data, int length, char *text, int size);
 using StrToHexFn = int (*)(const char *text, unsigned char *data, int size);
 using TextFn = const char *(*)(void);
+using CodeFn = int (*)(void);
 }
 
 // File name of the library on this platform.

@@ -1,5 +1,7 @@
 #include "dravik_binding.h"
 
+#include "elf_check.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -42,6 +44,15 @@ bool DravikBinding::openAny(bool sendOnly)
 
 bool DravikBinding::open(const QString &path, bool sendOnly)
 {
+    // A file named by its path is looked at first: a truncated or foreign
+    // library must not reach dlopen (a bare name is the loader's to find).
+    if (path.contains(QLatin1Char('/'))) {
+        const QString problem = sharedLibraryProblem(path);
+        if (!problem.isEmpty()) {
+            loadError_ = problem;
+            return false;
+        }
+    }
     dlerror();
     void *h = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
     if (!h) {
@@ -67,6 +78,10 @@ void DravikBinding::bind(bool sendOnly)
 {
     missing_.clear();
     sendBufferToPrint = reinterpret_cast<SendBufferToPrintFn>(resolve("SendBufferToPrint"));
+    // Optional, and wanted by every binding that sends: their absence is not
+    // reported as missing.
+    getLastErrorText = reinterpret_cast<TextFn>(dlsym(handle_, "GetLastErrorText"));
+    getLastErrorCode = reinterpret_cast<CodeFn>(dlsym(handle_, "GetLastErrorCode"));
     if (sendOnly)
         return;
     // The documented lookup order.
@@ -80,8 +95,6 @@ void DravikBinding::bind(bool sendOnly)
     strToHex = reinterpret_cast<StrToHexFn>(resolve("StrToHex"));
     isLanguage = reinterpret_cast<TextFn>(resolve("isLanguage"));
     getDravikDllVer = reinterpret_cast<TextFn>(resolve("GetDravikDllVer"));
-    // Optional: its absence is not reported as missing.
-    getLastErrorText = reinterpret_cast<TextFn>(dlsym(handle_, "GetLastErrorText"));
 }
 
 QString DravikBinding::lastErrorText() const
@@ -90,6 +103,14 @@ QString DravikBinding::lastErrorText() const
         return {};
     const char *text = getLastErrorText();
     return text ? QString::fromLocal8Bit(text) : QString();
+}
+
+int DravikBinding::lastErrorCode() const
+{
+    if (!getLastErrorCode)
+        return -1;
+    const int code = getLastErrorCode();
+    return code < 0 || code > 9 ? 9 : code;
 }
 
 QStringList splitLibraryList(const char *text)

@@ -42,9 +42,14 @@ public:
     TextFn isLanguage = nullptr;
     TextFn getDravikDllVer = nullptr;
     TextFn getLastErrorText = nullptr; // optional
+    CodeFn getLastErrorCode = nullptr; // optional
 
     // The library's reason for its last failure, or empty.
     QString lastErrorText() const;
+    // The kind of the library's last failure: 0 none, 1 to 9 as the library
+    // documents them (a code above 9 counts as 9), -1 when the library does
+    // not tell. Like the text, it belongs to the thread that made the call.
+    int lastErrorCode() const;
 
 private:
     bool open(const QString &path, bool sendOnly);

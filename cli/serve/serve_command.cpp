@@ -1,9 +1,96 @@
 #include "serve_command.h"
 
-#include <cstdio>
+#include "output_writer.h"
+#include "port_announcement.h"
+#include "print_session.h"
+#include "pty_listener.h"
+#include "quit_on_signal.h"
+#include "serve_options.h"
+#include "tcp_listener.h"
 
-int runServe(const QStringList &)
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+void say(const QString &text)
 {
-    std::fprintf(stderr, "nemboport: serve is not available yet\n");
-    return 2;
+    std::fprintf(stdout, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
+void complain(const QString &text)
+{
+    std::fprintf(stderr, "nemboport serve: %s\n", text.toLocal8Bit().constData());
+}
+
+} // namespace
+
+int runServe(const QStringList &args)
+{
+    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+        std::fputs(kServeUsage, stdout);
+        return 0;
+    }
+    ServeOptions options;
+    QString error;
+    if (!parseServeOptions(args, options, error)) {
+        complain(error);
+        std::fputs(kServeUsage, stderr);
+        return 2;
+    }
+    if (!QCoreApplication::instance()) {
+        complain(QStringLiteral("needs an application object"));
+        return 1;
+    }
+
+    OutputWriter out;
+    if (!out.open(options.outDir, error)) {
+        complain(error);
+        return 1;
+    }
+    QuitOnSignal quitOnSignal;
+    PrintSession session(options.paperDots, out, stdout);
+
+    std::unique_ptr<TcpListener> tcp;
+    if (options.tcp) {
+        tcp = std::make_unique<TcpListener>(session);
+        if (!tcp->listen(options.tcpHost, options.tcpPort, error)) {
+            complain(error);
+            return 1;
+        }
+        say(QStringLiteral("listening on %1 (raw print jobs, e.g. lpadmin -p virtual -E -v socket://%1)")
+                .arg(tcp->address()));
+    }
+    std::unique_ptr<PtyListener> pty;
+    PortAnnouncement announcement;
+    if (options.pty) {
+        pty = std::make_unique<PtyListener>(session, options.baud);
+        if (!pty->open(options.ptyLink, error)) {
+            complain(error);
+            return 1;
+        }
+        say(QStringLiteral("serial port %1%2%3")
+                .arg(pty->devicePath(),
+                     options.ptyLink.isEmpty() ? QString() : QStringLiteral(" (link %1)").arg(options.ptyLink),
+                     options.baud > 0 ? QStringLiteral(", read at %1 baud 8N1").arg(options.baud) : QString()));
+        if (announcement.announce(pty->devicePath(), error))
+            say(QStringLiteral("announced as %1").arg(announcement.linkPath()));
+        else
+            complain(error + QStringLiteral(" (the serial port list will not show it)"));
+    }
+    say(QStringLiteral("writing %1/state.json, log.txt and receipt-NNN.png (%2 dots wide); Ctrl+C ends")
+            .arg(out.dir())
+            .arg(options.paperDots));
+
+    QCoreApplication::exec();
+
+    pty.reset();
+    announcement.withdraw();
+    tcp.reset();
+    say(QStringLiteral("stopped%1").arg(quitOnSignal.received() ? QStringLiteral(" on signal %1").arg(quitOnSignal.received())
+                                                                : QString()));
+    return 0;
 }

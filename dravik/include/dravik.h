@@ -30,6 +30,8 @@ DRAVIK_API int SendBufferToPrint(const char *portName, const char *printerName, 
 DRAVIK_API int OpenComm(const char *port, int baudRate);
 DRAVIK_API int CloseComm(const char *port);
 DRAVIK_API const char *GetPrintDriveNames(void);
+/* The serial ports that exist, then the live ports that virtual printers
+ * announce (see README.md, "Virtual printers"). */
 DRAVIK_API const char *GetSystemSerial(void);
 DRAVIK_API const char *GetPrintDrivePortNames(const char *kind);
 DRAVIK_API const char *isLanguage(void);
@@ -37,7 +39,14 @@ DRAVIK_API const char *GetDravikDllVer(void);
 DRAVIK_API int GetCommRecvData(const char *port, unsigned char *buffer, int size);
 DRAVIK_API int HexToStr(const unsigned char *data, int length, char *text, int size);
 DRAVIK_API int StrToHex(const char *text, unsigned char *data, int size);
+/* The reason for the last failed call of this thread, for a person; "" after
+ * a success. */
 DRAVIK_API const char *GetLastErrorText(void);
+/* The kind of the last failed call of this thread; 0 after a success:
+ * 1 not found, 2 busy, 3 no permission, 4 timed out, 5 device lost,
+ * 6 print server unreachable, 7 refused by the print queue,
+ * 8 invalid argument, 9 other. */
+DRAVIK_API int GetLastErrorCode(void);
 
 #ifdef __cplusplus
 }

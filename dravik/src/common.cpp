@@ -15,21 +15,55 @@ namespace dravik {
 
 namespace {
 thread_local std::string t_error;
+thread_local ErrorCode t_code = ErrorCode::None;
 } // namespace
 
 void clearError()
 {
     t_error.clear();
+    t_code = ErrorCode::None;
 }
 
-void setError(const std::string &text)
+void setError(ErrorCode code, const std::string &text)
 {
+    // The code first: it must never stay 0 beside a reason, even if copying
+    // the text runs out of memory.
+    t_code = code == ErrorCode::None ? ErrorCode::Other : code;
     t_error = text;
 }
 
 const std::string &errorText()
 {
     return t_error;
+}
+
+ErrorCode errorCode()
+{
+    return t_code;
+}
+
+ErrorCode codeForErrno(int err)
+{
+    switch (err) {
+    case ENOENT:
+        return ErrorCode::NotFound;
+    case EBUSY:
+        return ErrorCode::Busy;
+    case EACCES:
+    case EPERM:
+        return ErrorCode::NoPermission;
+    case ETIMEDOUT:
+        return ErrorCode::TimedOut;
+    case EIO:
+    case ENXIO:
+    case ENODEV:
+    case EPIPE:
+    case ECONNRESET:
+    case EHOSTDOWN:
+        return ErrorCode::DeviceLost;
+    default:
+        return ErrorCode::Other;
+    }
 }
 
 std::string errnoText(int err)
@@ -39,6 +73,20 @@ std::string errnoText(int err)
     // The GNU strerror_r returns the text (maybe not in buf).
     const char *s = strerror_r(err, buf, sizeof buf);
     return s ? std::string(s) : std::string("error ") + std::to_string(err);
+}
+
+bool hasDotDotComponent(const std::string &path)
+{
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string::npos)
+            end = path.size();
+        if (path.compare(start, end - start, "..") == 0)
+            return true;
+        start = end + 1;
+    }
+    return false;
 }
 
 std::string trim(const std::string &s)

@@ -10,13 +10,36 @@
 
 namespace dravik {
 
-// The reason for the last failed call of this thread (empty after a success).
+// The kind of a failure, as GetLastErrorCode reports it. The numbers are
+// part of the binary interface and never change.
+enum class ErrorCode : int {
+    None = 0,
+    NotFound = 1,          // no such queue, port or device
+    Busy = 2,              // another program holds the port
+    NoPermission = 3,      // the user may not open the device or queue
+    TimedOut = 4,          // the device stopped taking data
+    DeviceLost = 5,        // unplugged, the far end closed, an I/O error
+    ServerUnreachable = 6, // no CUPS server answers, or it went away
+    QueueRefused = 7,      // the print queue does not take the job
+    InvalidArgument = 8,   // a bad name, length or rate; a path that is no device
+    Other = 9,
+};
+
+// The last failed call of this thread: its kind and its reason for a person.
+// Both are recorded together, here only; a success clears both.
 void clearError();
-void setError(const std::string &text);
+void setError(ErrorCode code, const std::string &text);
 const std::string &errorText();
+ErrorCode errorCode();
+
+// The kind that an errno of an open, read or write stands for.
+ErrorCode codeForErrno(int err);
 
 // strerror_r as a std::string.
 std::string errnoText(int err);
+
+// True when a path, as given, has a ".." component ("../x", "a/../b", "..").
+bool hasDotDotComponent(const std::string &path);
 
 // A NULL text is the empty text.
 inline std::string textOf(const char *s)

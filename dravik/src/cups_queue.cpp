@@ -55,7 +55,7 @@ Http connectServer()
     http_t *h = httpConnect2(server, ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, cupsConnectTimeoutMs, nullptr);
     if (!h) {
         // (errno is not worth showing here: libcups has closed sockets since.)
-        setError("no CUPS server answers at " + serverText() +
+        setError(ErrorCode::ServerUnreachable, "no CUPS server answers at " + serverText() +
                  " (is cupsd running? CUPS_SERVER or client.conf may name another server)");
         return {};
     }
@@ -73,6 +73,79 @@ std::string cupsReason()
     return s;
 }
 
+// The server broke off a request (it was stopped or killed, or the
+// connection failed) rather than answering it: libcups then reports
+// service-unavailable (it could not reconnect) or internal-error (the
+// connection failed, or no IPP answer came).
+bool serverWentAway(ipp_status_t st)
+{
+    return st == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE || st == IPP_STATUS_ERROR_INTERNAL;
+}
+
+// The kind of a failed request; `refused` when the server answered with a
+// refusal of its own.
+ErrorCode kindOf(ipp_status_t st, ErrorCode refused)
+{
+    if (serverWentAway(st))
+        return ErrorCode::ServerUnreachable;
+    switch (st) {
+    case IPP_STATUS_ERROR_NOT_FOUND:
+        return ErrorCode::NotFound;
+    case IPP_STATUS_ERROR_FORBIDDEN:
+    case IPP_STATUS_ERROR_NOT_AUTHENTICATED:
+    case IPP_STATUS_ERROR_NOT_AUTHORIZED:
+    case IPP_STATUS_ERROR_CUPS_AUTHENTICATION_CANCELED:
+        return ErrorCode::NoPermission;
+    case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS:
+        return ErrorCode::QueueRefused;
+    default:
+        return refused;
+    }
+}
+
+// The reason for a request the server broke off.
+std::string wentAwayText(const std::string &during)
+{
+    // (libcups' own text is stale here, "Success" or an old errno.)
+    return "the CUPS server at " + serverText() + " went away during " + during + " (stopped or restarted?)";
+}
+
+// What the server says about a queue: whether it exists, and whether it
+// takes jobs. A broken-off lookup is told apart from an unknown queue.
+enum class Lookup { Found, Refusing, Failed };
+
+Lookup lookUpQueue(http_t *http, const std::string &queue)
+{
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(), "/printers/%s",
+                     queue.c_str());
+    ipp_t *request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    static const char *const wanted[] = {"printer-name", "printer-is-accepting-jobs"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, wanted);
+    Ipp response(cupsDoRequest(http, request, "/"));
+    const ipp_status_t st = response ? ippGetStatusCode(response.get()) : cupsLastError();
+    if (!response && serverWentAway(st)) {
+        setError(ErrorCode::ServerUnreachable, wentAwayText("the look-up of print queue \"" + queue + "\""));
+        return Lookup::Failed;
+    }
+    if (st == IPP_STATUS_ERROR_NOT_FOUND) {
+        setError(ErrorCode::NotFound, "no print queue named \"" + queue + "\" on the CUPS server " + serverText());
+        return Lookup::Failed;
+    }
+    if (!response || st > IPP_STATUS_OK_CONFLICTING) {
+        setError(kindOf(st, ErrorCode::Other), "looking up print queue \"" + queue + "\" failed: " +
+                                                   (response ? std::string(ippErrorString(st)) : cupsReason()));
+        return Lookup::Failed;
+    }
+    ipp_attribute_t *accepting = ippFindAttribute(response.get(), "printer-is-accepting-jobs", IPP_TAG_BOOLEAN);
+    if (accepting && !ippGetBoolean(accepting, 0)) {
+        setError(ErrorCode::QueueRefused, "print queue \"" + queue + "\" is not accepting jobs (cupsaccept " + queue + ")");
+        return Lookup::Refusing;
+    }
+    return Lookup::Found;
+}
+
 } // namespace
 
 std::vector<std::string> listQueues()
@@ -86,15 +159,20 @@ std::vector<std::string> listQueues()
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, wanted);
     Ipp response(cupsDoRequest(http.get(), request, "/"));
     if (!response) {
-        if (cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND)
+        const ipp_status_t st = cupsLastError();
+        if (st == IPP_STATUS_ERROR_NOT_FOUND)
             return {}; // no queues at all
-        setError("listing the print queues of " + serverText() + " failed: " + cupsReason());
+        if (serverWentAway(st))
+            setError(ErrorCode::ServerUnreachable, wentAwayText("the listing of its print queues"));
+        else
+            setError(kindOf(st, ErrorCode::Other), "listing the print queues of " + serverText() + " failed: " + cupsReason());
         return {};
     }
     if (ippGetStatusCode(response.get()) > IPP_STATUS_OK_CONFLICTING) {
-        if (ippGetStatusCode(response.get()) != IPP_STATUS_ERROR_NOT_FOUND)
-            setError("listing the print queues of " + serverText() + " failed: " +
-                     ippErrorString(ippGetStatusCode(response.get())));
+        const ipp_status_t st = ippGetStatusCode(response.get());
+        if (st != IPP_STATUS_ERROR_NOT_FOUND)
+            setError(kindOf(st, ErrorCode::Other),
+                     "listing the print queues of " + serverText() + " failed: " + ippErrorString(st));
         return {};
     }
     std::vector<std::string> names;
@@ -145,49 +223,54 @@ bool sendToQueue(const std::string &queueName, const char *docName, const unsign
     if (queue.empty()) {
         const char *def = cupsGetDefault2(http.get());
         if (!def) {
-            setError("no print queue named, and the CUPS server " + serverText() + " has no default queue");
+            if (serverWentAway(cupsLastError()))
+                setError(ErrorCode::ServerUnreachable, wentAwayText("the look-up of its default queue"));
+            else
+                setError(ErrorCode::NotFound,
+                         "no print queue named, and the CUPS server " + serverText() + " has no default queue");
             return false;
         }
         queue = def;
     }
     // An unknown queue gives an unclear error at submit time: look first.
-    cups_dest_t *dest = cupsGetNamedDest(http.get(), queue.c_str(), nullptr);
-    if (!dest) {
-        if (cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND || cupsLastError() <= IPP_STATUS_OK_CONFLICTING)
-            setError("no print queue named \"" + queue + "\" on the CUPS server " + serverText());
-        else
-            setError("looking up print queue \"" + queue + "\" failed: " + cupsReason());
+    if (lookUpQueue(http.get(), queue) != Lookup::Found)
         return false;
-    }
-    const char *accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
-    const bool refuses = accepting && std::string(accepting) == "false";
-    cupsFreeDests(1, dest);
-    if (refuses) {
-        setError("print queue \"" + queue + "\" is not accepting jobs (cupsaccept " + queue + ")");
-        return false;
-    }
     const int job = cupsCreateJob(http.get(), queue.c_str(), docName, 0, nullptr);
     if (job <= 0) {
-        setError("print queue \"" + queue + "\" refused the job: " + cupsReason());
+        const ipp_status_t st = cupsLastError();
+        if (serverWentAway(st))
+            setError(ErrorCode::ServerUnreachable, wentAwayText("the creation of a job on \"" + queue + "\""));
+        else
+            setError(kindOf(st, ErrorCode::QueueRefused), "print queue \"" + queue + "\" refused the job: " + cupsReason());
         return false;
     }
-    auto fail = [&](const std::string &what) {
-        const std::string reason = what + ": " + cupsReason();
+    // A step of the job failed: the server's answer, or the server gone.
+    auto fail = [&](const std::string &what, ipp_status_t st) {
+        const ErrorCode kind = kindOf(st, ErrorCode::QueueRefused);
+        const std::string reason = kind == ErrorCode::ServerUnreachable ? wentAwayText(what) : what + " failed: " + cupsReason();
         cupsCancelJob2(http.get(), queue.c_str(), job, 0);
-        setError(reason);
+        setError(kind, reason);
         return false;
     };
-    if (cupsStartDocument(http.get(), queue.c_str(), job, docName, CUPS_FORMAT_RAW, 1) != HTTP_STATUS_CONTINUE)
-        return fail("starting the document of job " + std::to_string(job) + " on \"" + queue + "\" failed");
+    const std::string jobText = "job " + std::to_string(job) + " on \"" + queue + "\"";
+    // HTTP errors of the document upload: no answer at all is the server gone.
+    auto statusOf = [](http_status_t h) {
+        return h == HTTP_STATUS_ERROR ? IPP_STATUS_ERROR_SERVICE_UNAVAILABLE : cupsLastError();
+    };
+    const http_status_t started = cupsStartDocument(http.get(), queue.c_str(), job, docName, CUPS_FORMAT_RAW, 1);
+    if (started != HTTP_STATUS_CONTINUE)
+        return fail("the start of the document of " + jobText, statusOf(started));
     std::size_t done = 0;
     while (done < length) {
         const std::size_t n = std::min<std::size_t>(length - done, 65536);
-        if (cupsWriteRequestData(http.get(), reinterpret_cast<const char *>(data + done), n) != HTTP_STATUS_CONTINUE)
-            return fail("sending the bytes of job " + std::to_string(job) + " to \"" + queue + "\" failed");
+        const http_status_t wrote = cupsWriteRequestData(http.get(), reinterpret_cast<const char *>(data + done), n);
+        if (wrote != HTTP_STATUS_CONTINUE)
+            return fail("the sending of the bytes of " + jobText, statusOf(wrote));
         done += n;
     }
-    if (cupsFinishDocument(http.get(), queue.c_str()) > IPP_STATUS_OK_CONFLICTING)
-        return fail("print queue \"" + queue + "\" did not take job " + std::to_string(job));
+    const ipp_status_t finished = cupsFinishDocument(http.get(), queue.c_str());
+    if (finished > IPP_STATUS_OK_CONFLICTING)
+        return fail("the end of the document of " + jobText, finished);
     return true;
 }
 

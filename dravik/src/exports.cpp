@@ -2,6 +2,7 @@
 // wall that keeps every C++ exception inside the library.
 #include "dravik.h"
 
+#include "announced.h"
 #include "common.h"
 #include "cups_queue.h"
 #include "lpt.h"
@@ -29,12 +30,12 @@ R guarded(R failure, F body) noexcept
         return body();
     } catch (const std::exception &e) {
         try {
-            setError(std::string("internal error: ") + e.what());
+            setError(ErrorCode::Other, std::string("internal error: ") + e.what());
         } catch (...) {
         }
     } catch (...) {
         try {
-            setError("internal error");
+            setError(ErrorCode::Other, "internal error");
         } catch (...) {
         }
     }
@@ -64,20 +65,20 @@ int SendBufferToPrint(const char *portName, const char *printerName, const char 
         const std::string kind = lower(trim(textOf(portName)));
         const std::string name = textOf(printerName);
         if (kind != "drive" && kind != "com" && kind != "lpt") {
-            setError("unknown port kind \"" + textOf(portName) + "\" (DRIVE, COM or LPT)");
+            setError(ErrorCode::InvalidArgument, "unknown port kind \"" + textOf(portName) + "\" (DRIVE, COM or LPT)");
             return 0;
         }
         if (length < 0) {
-            setError("negative length " + std::to_string(length));
+            setError(ErrorCode::InvalidArgument, "negative length " + std::to_string(length));
             return 0;
         }
         if (length > maxSendLength) {
-            setError("buffer of " + std::to_string(length) + " bytes refused (at most " +
+            setError(ErrorCode::InvalidArgument, "buffer of " + std::to_string(length) + " bytes refused (at most " +
                      std::to_string(maxSendLength) + ")");
             return 0;
         }
         if (length > 0 && !data) {
-            setError("no data (NULL) for " + std::to_string(length) + " bytes");
+            setError(ErrorCode::InvalidArgument, "no data (NULL) for " + std::to_string(length) + " bytes");
             return 0;
         }
         if (length == 0)
@@ -111,7 +112,12 @@ const char *GetPrintDriveNames(void)
 
 const char *GetSystemSerial(void)
 {
-    return guarded<const char *>("", [] { return keep(t_serialNames, joinLines(listSerialPorts())); });
+    return guarded<const char *>("", [] {
+        std::vector<std::string> ports = listSerialPorts();
+        for (std::string &p : listAnnouncedPorts())
+            ports.push_back(std::move(p));
+        return keep(t_serialNames, joinLines(ports));
+    });
 }
 
 const char *GetPrintDrivePortNames(const char *kind)
@@ -119,7 +125,7 @@ const char *GetPrintDrivePortNames(const char *kind)
     return guarded<const char *>("", [&]() -> const char * {
         const std::string k = lower(trim(textOf(kind)));
         if (!k.empty() && k != "lpt") {
-            setError("unknown port kind \"" + textOf(kind) + "\" (only LPT is listed here)");
+            setError(ErrorCode::InvalidArgument, "unknown port kind \"" + textOf(kind) + "\" (only LPT is listed here)");
             return keep(t_portNames, std::string());
         }
         std::vector<std::string> names;
@@ -149,7 +155,7 @@ int HexToStr(const unsigned char *data, int length, char *text, int size)
     return guarded(-1, [&] {
         const int n = hexToText(data, length, text, size);
         if (n < 0)
-            setError("HexToStr: bad arguments or the text buffer is too small");
+            setError(ErrorCode::InvalidArgument, "HexToStr: bad arguments or the text buffer is too small");
         return n;
     });
 }
@@ -159,7 +165,7 @@ int StrToHex(const char *text, unsigned char *data, int size)
     return guarded(-1, [&] {
         const int n = textToHex(text, data, size);
         if (n < 0)
-            setError("StrToHex: a bad hex digit, an odd digit, or the byte buffer is too small");
+            setError(ErrorCode::InvalidArgument, "StrToHex: a bad hex digit, an odd digit, or the byte buffer is too small");
         return n;
     });
 }
@@ -172,6 +178,12 @@ const char *GetLastErrorText(void)
     } catch (...) {
         return "";
     }
+}
+
+int GetLastErrorCode(void)
+{
+    // Does not clear either.
+    return static_cast<int>(errorCode());
 }
 
 } // extern "C"

@@ -62,13 +62,19 @@ std::vector<LptPort> listLptPorts()
     return ports;
 }
 
-std::string lptDevicePath(const std::string &rawName, std::string &why)
+std::string lptDevicePath(const std::string &rawName, ErrorCode &code, std::string &why)
 {
     std::string name = trim(rawName);
     while (!name.empty() && name.back() == ':')
         name.pop_back();
     if (name.empty()) {
+        code = ErrorCode::InvalidArgument;
         why = "no raw printer port named (empty name)";
+        return {};
+    }
+    if (hasDotDotComponent(name)) {
+        code = ErrorCode::InvalidArgument;
+        why = "raw printer port name \"" + name + "\" refused: it must not contain \"..\"";
         return {};
     }
     if (name[0] == '/')
@@ -82,6 +88,7 @@ std::string lptDevicePath(const std::string &rawName, std::string &why)
         std::string listed;
         for (const LptPort &p : ports)
             listed += (listed.empty() ? "" : ", ") + p.name + " = " + p.path;
+        code = ErrorCode::NotFound;
         why = "no raw printer port LPT" + std::to_string(k) + " (found: " +
               (listed.empty() ? std::string("none; no /dev/lp* or /dev/usb/lp* device") : listed) + ")";
         return {};
@@ -89,20 +96,65 @@ std::string lptDevicePath(const std::string &rawName, std::string &why)
     return underRoot("/dev/" + name);
 }
 
+namespace {
+
+// Real printer ports are character devices. Only the tests' stand-ins below
+// DRAVIK_TEST_ROOT may also be FIFOs or plain files.
+bool isPortKind(const std::string &path, const struct stat &st)
+{
+    if (S_ISCHR(st.st_mode))
+        return true;
+    const std::string root = testRoot();
+    const bool belowRoot = !root.empty() && path.size() > root.size() + 1 &&
+                           path.compare(0, root.size() + 1, root + "/") == 0;
+    return belowRoot && (S_ISFIFO(st.st_mode) || S_ISREG(st.st_mode));
+}
+
+std::string kindText(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return "a plain file";
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISFIFO(mode))
+        return "a FIFO";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    if (S_ISBLK(mode))
+        return "a block device";
+    return "not a character device";
+}
+
+} // namespace
+
 bool sendLpt(const std::string &name, const unsigned char *data, std::size_t length)
 {
+    ErrorCode code = ErrorCode::Other;
     std::string why;
-    const std::string path = lptDevicePath(name, why);
+    const std::string path = lptDevicePath(name, code, why);
     if (path.empty()) {
-        setError(why);
+        setError(code, why);
+        return false;
+    }
+    const std::string shown = trim(name) == path ? path : trim(name) + " (" + path + ")";
+    const std::string port = "raw printer port " + shown;
+    // Anything but a device is refused before it is opened: a plain file is
+    // never written (nor created: no O_CREAT, no O_TRUNC).
+    struct stat before;
+    if (::stat(path.c_str(), &before) == 0 && !isPortKind(path, before)) {
+        setError(ErrorCode::InvalidArgument,
+                 port + " refused: it is " + kindText(before.st_mode) + ", not a printer device");
         return false;
     }
     const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         const int e = errno;
         std::string reason;
+        ErrorCode kind = codeForErrno(e);
         switch (e) {
         case ENOENT:
+        case ENOTDIR:
+            kind = ErrorCode::NotFound;
             reason = "does not exist";
             break;
         case ENXIO:
@@ -125,7 +177,14 @@ bool sendLpt(const std::string &name, const unsigned char *data, std::size_t len
         default:
             reason = "cannot be opened: " + errnoText(e);
         }
-        setError("raw printer port " + trim(name) + " (" + path + ") " + reason);
+        setError(kind, port + " " + reason);
+        return false;
+    }
+    // The opened file is checked again: it may have been swapped since.
+    struct stat opened;
+    if (::fstat(fd, &opened) != 0 || !isPortKind(path, opened)) {
+        ::close(fd);
+        setError(ErrorCode::InvalidArgument, port + " refused: it is not a printer device");
         return false;
     }
     if (::isatty(fd)) {
@@ -142,14 +201,16 @@ bool sendLpt(const std::string &name, const unsigned char *data, std::size_t len
     ::close(fd);
     if (w.ok)
         return true;
-    const std::string what = std::to_string(length) + " bytes to " + trim(name) + " (" + path + ")";
+    const std::string what = std::to_string(length) + " bytes to " + shown;
     if (w.timedOut)
-        setError("time-out after " + std::to_string(limitMs) + " ms: the printer took only " +
-                 std::to_string(w.written) + " of " + what + " (offline, out of paper or switched off?)");
+        setError(ErrorCode::TimedOut, "time-out after " + std::to_string(limitMs) + " ms: the printer took only " +
+                                          std::to_string(w.written) + " of " + what +
+                                          " (offline, out of paper or switched off?)");
     else
-        setError("writing " + what + " failed after " + std::to_string(w.written) + " bytes: " + errnoText(w.err) +
-                 (w.err == EIO || w.err == ENODEV || w.err == ENXIO ? std::string(" (printer unplugged or in error?)")
-                                                                    : std::string()));
+        setError(codeForErrno(w.err),
+                 "writing " + what + " failed after " + std::to_string(w.written) + " bytes: " + errnoText(w.err) +
+                     (w.err == EIO || w.err == ENODEV || w.err == ENXIO ? std::string(" (printer unplugged or in error?)")
+                                                                        : std::string()));
     return false;
 }
 

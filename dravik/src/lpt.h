@@ -6,6 +6,8 @@
 // with no parallel port /dev/usb/lp0 is LPT1:, with /dev/lp0 it is LPT2:.
 #pragma once
 
+#include "common.h"
+
 #include <string>
 #include <vector>
 
@@ -22,9 +24,12 @@ std::vector<LptPort> listLptPorts();
 
 // The device path for a name the program passes: "LPT2", "lpt2:" (the number
 // as listed now); a full path as it is; "lp0" or "usb/lp0" below /dev. Empty
-// with the reason in why when no such port exists.
-std::string lptDevicePath(const std::string &name, std::string &why);
+// with the kind and reason of the failure when no such port exists or the
+// name has a ".." component.
+std::string lptDevicePath(const std::string &name, ErrorCode &code, std::string &why);
 
+// Writes the bytes to a character device (never to a plain file, a FIFO or
+// anything else; the tests' stand-ins below DRAVIK_TEST_ROOT excepted).
 bool sendLpt(const std::string &name, const unsigned char *data, std::size_t length);
 
 } // namespace dravik

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <fstream>
 #include <memory>
 #include <mutex>
@@ -15,6 +16,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -197,8 +199,9 @@ std::shared_ptr<Port> findLocked(const std::string &path)
     return {};
 }
 
-// The named open port, or else the only open port.
-std::shared_ptr<Port> findForUse(const std::string &name, std::string &why)
+// The named open port, or else the only open port; null with the kind and
+// reason of the failure.
+std::shared_ptr<Port> findForUse(const std::string &name, ErrorCode &code, std::string &why)
 {
     const std::string path = serialDevicePath(name);
     std::lock_guard<std::mutex> lock(g_tableMutex);
@@ -206,22 +209,58 @@ std::shared_ptr<Port> findForUse(const std::string &name, std::string &why)
         return p;
     if (g_ports.size() == 1)
         return g_ports.front();
-    if (g_ports.empty())
+    if (g_ports.empty()) {
+        code = ErrorCode::NotFound;
         why = "no serial port is open" + (path.empty() ? std::string() : " (" + path + "): open it first");
-    else
+    } else {
+        code = ErrorCode::InvalidArgument;
         why = "serial port " + (path.empty() ? std::string("(none named)") : path) +
               " is not open, and more than one other port is";
+    }
     return {};
 }
 
-std::string groupOf(const std::string &path)
+// Names of a group and a user (the reentrant calls: a send may run on any
+// thread); the number when it has no name.
+std::string groupName(gid_t gid)
+{
+    std::vector<char> buf(16384);
+    group g{};
+    group *found = nullptr;
+    if (::getgrgid_r(gid, &g, buf.data(), buf.size(), &found) == 0 && found && found->gr_name)
+        return found->gr_name;
+    return std::to_string(gid);
+}
+
+std::string userName(uid_t uid)
+{
+    std::vector<char> buf(16384);
+    passwd p{};
+    passwd *found = nullptr;
+    if (::getpwuid_r(uid, &p, buf.data(), buf.size(), &found) == 0 && found && found->pw_name)
+        return found->pw_name;
+    return std::to_string(uid);
+}
+
+// What a user refused a serial device can do about it: join the group that
+// may read and write the device, or, when no group may (a device of root's
+// with mode 0600), have a udev rule give it one.
+std::string permissionAdvice(const std::string &path)
 {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0)
-        return {};
-    if (group *g = ::getgrgid(st.st_gid))
-        return g->gr_name;
-    return std::to_string(st.st_gid);
+        return "add the user to the group of the device (ls -l " + path + " shows it), then log in again";
+    const bool groupMayUse = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+    const std::string owningGroup = groupName(st.st_gid);
+    if (groupMayUse && st.st_gid != 0)
+        return "the device belongs to group " + owningGroup + ", which may read and write it: add the user to it (sudo usermod -aG " +
+               owningGroup + " $USER), then log in again";
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+    const std::string who = groupMayUse ? "only its owner and group root may" : "no group may";
+    return "the device (owner " + userName(st.st_uid) + ", group " + owningGroup + ", mode " + mode + "): " + who +
+           " read and write it, so joining a group would not help; give it a group with a udev rule "
+           "(\"A serial port no group may use\" in dravik/README.md)";
 }
 
 void releaseFd(int fd)
@@ -231,12 +270,14 @@ void releaseFd(int fd)
     ::close(fd);
 }
 
-// Raw 8N1 without flow control at the speed; false with the reason.
-bool configure(int fd, int baud, speed_t code, const std::string &path, std::string &why)
+// Raw 8N1 without flow control at the speed; false with the kind and reason.
+bool configure(int fd, int baud, speed_t speed, const std::string &path, ErrorCode &code, std::string &why)
 {
     termios t{};
     if (::tcgetattr(fd, &t) != 0) {
-        why = "cannot read the settings of " + path + ": " + errnoText(errno);
+        const int e = errno;
+        code = e == ENOTTY ? ErrorCode::InvalidArgument : codeForErrno(e);
+        why = "cannot read the settings of " + path + ": " + errnoText(e);
         return false;
     }
     ::cfmakeraw(&t);
@@ -245,14 +286,17 @@ bool configure(int fd, int baud, speed_t code, const std::string &path, std::str
     t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
     t.c_cc[VMIN] = 0;
     t.c_cc[VTIME] = 0;
-    ::cfsetispeed(&t, code);
-    ::cfsetospeed(&t, code);
+    ::cfsetispeed(&t, speed);
+    ::cfsetospeed(&t, speed);
     if (::tcsetattr(fd, TCSANOW, &t) != 0) {
-        why = "cannot set " + path + " to " + std::to_string(baud) + " baud 8N1: " + errnoText(errno);
+        const int e = errno;
+        code = e == EINVAL ? ErrorCode::InvalidArgument : codeForErrno(e);
+        why = "cannot set " + path + " to " + std::to_string(baud) + " baud 8N1: " + errnoText(e);
         return false;
     }
     termios back{};
-    if (::tcgetattr(fd, &back) != 0 || ::cfgetospeed(&back) != code) {
+    if (::tcgetattr(fd, &back) != 0 || ::cfgetospeed(&back) != speed) {
+        code = ErrorCode::InvalidArgument;
         why = path + " does not take " + std::to_string(baud) + " baud";
         return false;
     }
@@ -265,57 +309,69 @@ int openSerial(const std::string &name, int baud)
 {
     const std::string path = serialDevicePath(name);
     if (path.empty()) {
-        setError("no serial port named (empty port name)");
+        setError(ErrorCode::InvalidArgument, "no serial port named (empty port name)");
         return -1;
     }
-    speed_t code = 0;
-    if (!speedCode(baud, code)) {
-        setError("unsupported baud rate " + std::to_string(baud) + " for " + path);
+    if (hasDotDotComponent(trim(name))) {
+        setError(ErrorCode::InvalidArgument, "serial port name \"" + trim(name) + "\" refused: it must not contain \"..\"");
+        return 0;
+    }
+    speed_t speed = 0;
+    if (!speedCode(baud, speed)) {
+        setError(ErrorCode::InvalidArgument, "unsupported baud rate " + std::to_string(baud) + " for " + path);
         return 0;
     }
     std::lock_guard<std::mutex> lock(g_tableMutex);
     if (auto open = findLocked(path)) {
         // Already ours: only the rate changes.
         std::lock_guard<std::mutex> io(open->io);
+        ErrorCode code = ErrorCode::Other;
         std::string why;
-        if (!configure(open->fd, baud, code, path, why)) {
-            setError(why);
+        if (!configure(open->fd, baud, speed, path, code, why)) {
+            setError(code, why);
             return 0;
         }
         open->baud = baud;
         return 1;
+    }
+    // Only a character device is opened at all (a symbolic link to one, like
+    // /dev/serial/by-id/..., is fine): a FIFO or a plain file given as a port
+    // is never opened, let alone written.
+    struct stat before;
+    if (::stat(path.c_str(), &before) == 0 && !S_ISCHR(before.st_mode)) {
+        setError(ErrorCode::InvalidArgument, path + " is not a serial port (not a terminal device)");
+        return 0;
     }
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int e = errno;
         switch (e) {
         case ENOENT:
-            setError("serial port " + path + " does not exist");
+        case ENOTDIR:
+            setError(ErrorCode::NotFound, "serial port " + path + " does not exist");
             return -1;
         case ENXIO:
         case ENODEV:
-            setError("serial port " + path + " has no device behind it (unplugged adapter?): " + errnoText(e));
+            setError(ErrorCode::DeviceLost,
+                     "serial port " + path + " has no device behind it (unplugged adapter?): " + errnoText(e));
             return -1;
         case EBUSY:
-            setError("serial port " + path + " is in use by another program");
+            setError(ErrorCode::Busy, "serial port " + path + " is in use by another program");
             return -1;
         case EACCES:
-        case EPERM: {
-            std::string text = "permission denied opening " + path + ": add the user to the dialout group (sudo usermod -aG dialout $USER, then log in again)";
-            const std::string g = groupOf(path);
-            if (!g.empty() && g != "dialout")
-                text += "; this device belongs to group " + g;
-            setError(text);
+        case EPERM:
+            setError(ErrorCode::NoPermission, "permission denied opening " + path + ": " + permissionAdvice(path));
             return 0;
-        }
         default:
-            setError("cannot open serial port " + path + ": " + errnoText(e));
+            setError(codeForErrno(e), "cannot open serial port " + path + ": " + errnoText(e));
             return 0;
         }
     }
-    if (!::isatty(fd)) {
+    // What was opened is what was looked at, and a terminal.
+    struct stat opened;
+    if (::fstat(fd, &opened) != 0 || !S_ISCHR(opened.st_mode) || !::isatty(fd)) {
         ::close(fd);
-        setError(path + " is not a serial port (not a terminal device)");
+        setError(ErrorCode::InvalidArgument, path + " is not a serial port (not a terminal device)");
         return 0;
     }
     // Exclusive for this program: an advisory lock (seen by other programs that
@@ -324,10 +380,10 @@ int openSerial(const std::string &name, int baud)
         const int e = errno;
         ::close(fd);
         if (e == EWOULDBLOCK) {
-            setError("serial port " + path + " is in use by another program (locked)");
+            setError(ErrorCode::Busy, "serial port " + path + " is in use by another program (locked)");
             return -1;
         }
-        setError("cannot lock serial port " + path + ": " + errnoText(e));
+        setError(codeForErrno(e), "cannot lock serial port " + path + ": " + errnoText(e));
         return 0;
     }
     int excl = 0;
@@ -335,17 +391,20 @@ int openSerial(const std::string &name, int baud)
         // Another program holds it exclusively (we got in only as root).
         ::flock(fd, LOCK_UN);
         ::close(fd);
-        setError("serial port " + path + " is in use by another program (held exclusively)");
+        setError(ErrorCode::Busy, "serial port " + path + " is in use by another program (held exclusively)");
         return -1;
     }
     ::ioctl(fd, TIOCEXCL);
+    ErrorCode code = ErrorCode::Other;
     std::string why;
-    if (!configure(fd, baud, code, path, why)) {
+    if (!configure(fd, baud, speed, path, code, why)) {
         releaseFd(fd);
-        setError(why);
+        setError(code, why);
         return 0;
     }
-    ::tcflush(fd, TCIOFLUSH);
+    // Stale input goes; output that an earlier send left queued (still on its
+    // way out of the port) stays.
+    ::tcflush(fd, TCIFLUSH);
     auto port = std::make_shared<Port>();
     port->path = path;
     port->fd = fd;
@@ -368,8 +427,8 @@ int closeSerial(const std::string &name)
         if (!port) {
             if (g_ports.empty())
                 return 1; // nothing open: closed already
-            setError("serial port " + (path.empty() ? std::string("(none named)") : path) +
-                     " is not open, and more than one other port is");
+            setError(ErrorCode::InvalidArgument, "serial port " + (path.empty() ? std::string("(none named)") : path) +
+                                                     " is not open, and more than one other port is");
             return 0;
         }
         g_ports.erase(std::remove(g_ports.begin(), g_ports.end(), port), g_ports.end());
@@ -381,17 +440,45 @@ int closeSerial(const std::string &name)
     return 1;
 }
 
+namespace {
+
+// A send names a port that cannot be one: a ".." in the name, or a path that
+// exists and is no character device (a plain file, a FIFO, a folder). Such a
+// name is refused instead of falling back to the only open port.
+bool refusedSendName(const std::string &name)
+{
+    const std::string trimmed = trim(name);
+    if (trimmed.empty())
+        return false;
+    if (hasDotDotComponent(trimmed)) {
+        setError(ErrorCode::InvalidArgument, "serial port name \"" + trimmed + "\" refused: it must not contain \"..\"");
+        return true;
+    }
+    const std::string path = serialDevicePath(trimmed);
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0 && !S_ISCHR(st.st_mode)) {
+        setError(ErrorCode::InvalidArgument, path + " is not a serial port (not a terminal device)");
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
 bool sendSerial(const std::string &name, const unsigned char *data, std::size_t length)
 {
+    if (refusedSendName(name))
+        return false;
+    ErrorCode code = ErrorCode::Other;
     std::string why;
-    const auto port = findForUse(name, why);
+    const auto port = findForUse(name, code, why);
     if (!port) {
-        setError(why);
+        setError(code, why);
         return false;
     }
     std::lock_guard<std::mutex> io(port->io);
     if (port->fd < 0) {
-        setError("serial port " + port->path + " was closed");
+        setError(ErrorCode::NotFound, "serial port " + port->path + " was closed");
         return false;
     }
     using namespace std::chrono;
@@ -402,14 +489,15 @@ bool sendSerial(const std::string &name, const unsigned char *data, std::size_t 
     const std::string what = std::to_string(length) + " bytes to " + port->path;
     if (!w.ok) {
         if (w.timedOut)
-            setError("time-out after " + std::to_string(limitMs) + " ms: only " + std::to_string(w.written) +
-                     " of " + what + " were taken (nothing reads the port?)");
+            setError(ErrorCode::TimedOut, "time-out after " + std::to_string(limitMs) + " ms: only " +
+                                              std::to_string(w.written) + " of " + what +
+                                              " were taken (nothing reads the port?)");
         else
-            setError("writing " + what + " failed after " + std::to_string(w.written) + " bytes: " +
-                     errnoText(w.err) +
-                     (w.err == EIO || w.err == ENXIO || w.err == ENODEV
-                          ? std::string(" (adapter unplugged or the far end went away)")
-                          : std::string()));
+            setError(codeForErrno(w.err), "writing " + what + " failed after " + std::to_string(w.written) +
+                                              " bytes: " + errnoText(w.err) +
+                                              (codeForErrno(w.err) == ErrorCode::DeviceLost
+                                                   ? std::string(" (adapter unplugged or the far end went away)")
+                                                   : std::string()));
         return false;
     }
     // Wait until the bytes have left: the output queue empties, then tcdrain
@@ -417,14 +505,15 @@ bool sendSerial(const std::string &name, const unsigned char *data, std::size_t 
     for (;;) {
         int queued = 0;
         if (::ioctl(port->fd, TIOCOUTQ, &queued) != 0) {
-            setError("waiting for " + what + " to leave failed: " + errnoText(errno));
+            const int e = errno;
+            setError(codeForErrno(e), "waiting for " + what + " to leave failed: " + errnoText(e));
             return false;
         }
         if (queued <= 0)
             break;
         if (steady_clock::now() >= deadline) {
-            setError("time-out after " + std::to_string(limitMs) + " ms: " + std::to_string(queued) + " of " + what +
-                     " had not left the port");
+            setError(ErrorCode::TimedOut, "time-out after " + std::to_string(limitMs) + " ms: " +
+                                              std::to_string(queued) + " of " + what + " had not left the port");
             return false;
         }
         ::usleep(5000);
@@ -432,7 +521,8 @@ bool sendSerial(const std::string &name, const unsigned char *data, std::size_t 
     while (::tcdrain(port->fd) != 0) {
         if (errno == EINTR)
             continue;
-        setError("waiting for " + what + " to leave failed: " + errnoText(errno));
+        const int e = errno;
+        setError(codeForErrno(e), "waiting for " + what + " to leave failed: " + errnoText(e));
         return false;
     }
     return true;
@@ -441,20 +531,21 @@ bool sendSerial(const std::string &name, const unsigned char *data, std::size_t 
 int receiveSerial(const std::string &name, unsigned char *buffer, int size)
 {
     if (size < 0 || (size > 0 && !buffer)) {
-        setError("GetCommRecvData: no buffer or a negative size");
+        setError(ErrorCode::InvalidArgument, "GetCommRecvData: no buffer or a negative size");
         return -1;
     }
+    ErrorCode code = ErrorCode::Other;
     std::string why;
-    const auto port = findForUse(name, why);
+    const auto port = findForUse(name, code, why);
     if (!port) {
-        setError(why);
+        setError(code, why);
         return -1;
     }
     if (size == 0)
         return 0;
     std::lock_guard<std::mutex> io(port->io);
     if (port->fd < 0) {
-        setError("serial port " + port->path + " was closed");
+        setError(ErrorCode::NotFound, "serial port " + port->path + " was closed");
         return -1;
     }
     for (;;) {
@@ -465,7 +556,8 @@ int receiveSerial(const std::string &name, unsigned char *buffer, int size)
             continue;
         if (errno == EAGAIN || errno == EWOULDBLOCK)
             return 0;
-        setError("reading from " + port->path + " failed: " + errnoText(errno));
+        const int e = errno;
+        setError(codeForErrno(e), "reading from " + port->path + " failed: " + errnoText(e));
         return -1;
     }
 }

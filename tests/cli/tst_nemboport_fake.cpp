@@ -63,6 +63,7 @@ private slots:
     void refusesBadInputAndSendsNothing_data();
     void refusesBadInputAndSendsNothing();
     void serialPortThatWillNotOpen();
+    void aFailedSendStopsAndClosesThePort();
     void dryRunListsInsteadOfSending();
     void listsWhatTheLibraryFinds();
     void helpForEveryCommand_data();
@@ -273,6 +274,18 @@ void TestNemboportFake::serialPortThatWillNotOpen()
     QCOMPARE(run.status, 1);
     QCOMPARE(callLines(), QStringList{"OpenComm /dev/ttyUSB0 @115200"});
     QVERIFY2(run.err.contains(QLatin1String("join the group dialout")), qPrintable(run.err));
+}
+
+void TestNemboportFake::aFailedSendStopsAndClosesThePort()
+{
+    fake::config().sendResults = {1, 0};
+    fake::config().lastError = "the device went away";
+    const ToolRun run = runTool({"set", "darkness", "8", "barcode", "on", "cutter", "on", "--serial", "/dev/ttyUSB0"});
+    QCOMPARE(run.status, 1);
+    QCOMPARE(callLines(), (QStringList{"OpenComm /dev/ttyUSB0 @115200", sendTo("COM", "/dev/ttyUSB0", kDocDarkness),
+                                       sendTo("COM", "/dev/ttyUSB0", kDocBarcode), "CloseComm /dev/ttyUSB0"}));
+    QVERIFY2(run.err.contains(QLatin1String("the device went away")) && run.err.count(QLatin1Char('\n')) == 1,
+             qPrintable(run.err));
 }
 
 void TestNemboportFake::dryRunListsInsteadOfSending()

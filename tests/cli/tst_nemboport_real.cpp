@@ -2,7 +2,7 @@
 // run with no display at all: a profile applied end to end to a print queue
 // of a private CUPS server and to a pseudo-terminal, byte for byte what the
 // builders (and so the window) make for the same settings.
-#include "private_cups.h"
+#include "cups_test_server.h"
 
 #include "config_commands.h"
 #include "hex.h"

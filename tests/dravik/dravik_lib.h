@@ -23,6 +23,7 @@ struct DravikLib {
     decltype(&::HexToStr) HexToStr = nullptr;
     decltype(&::StrToHex) StrToHex = nullptr;
     decltype(&::GetLastErrorText) GetLastErrorText = nullptr;
+    decltype(&::GetLastErrorCode) GetLastErrorCode = nullptr;
 
     // Loads DRAVIK_LIBRARY_PATH; the first missing piece is in error.
     bool load(QString &error)
@@ -52,6 +53,7 @@ struct DravikLib {
         bind(HexToStr, "HexToStr");
         bind(StrToHex, "StrToHex");
         bind(GetLastErrorText, "GetLastErrorText");
+        bind(GetLastErrorCode, "GetLastErrorCode");
         return ok;
     }
 
@@ -60,6 +62,8 @@ struct DravikLib {
         const char *t = GetLastErrorText();
         return t ? QString::fromUtf8(t) : QString();
     }
+
+    int lastCode() const { return GetLastErrorCode(); }
 
     // A returned list as its lines.
     static QStringList lines(const char *text)

@@ -6,7 +6,7 @@
 // library at it. A missing cupsd is a failure, not a skip.
 #include "dravik_lib.h"
 
-#include "private_cups.h"
+#include "cups_test_server.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -21,6 +21,128 @@ namespace {
 const char *kQueueA = "NbRawA";
 const char *kQueueB = "NbRawB"; // the server's default
 const char *kQueueOffline = "NbOffline";
+
+// A server that goes away in the middle of a request: it accepts the
+// connection and closes it, at once or after reading the request, or after
+// answering the first request (a queue look-up: the queue exists and takes
+// jobs) so that the next one (creating the job) finds it gone.
+class VanishingServer
+{
+public:
+    enum Mode { CloseAtOnce, ReadThenClose, AnswerLookUpThenClose };
+    bool start(Mode mode)
+    {
+        mode_ = mode;
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        if (::bind(fd_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(fd_, 8) != 0 ||
+            ::getsockname(fd_, reinterpret_cast<sockaddr *>(&a), &len) != 0)
+            return false;
+        port_ = ntohs(a.sin_port);
+        thread_ = std::thread([this] { run(); });
+        return true;
+    }
+    ~VanishingServer()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    QByteArray address() const { return "127.0.0.1:" + QByteArray::number(port_); }
+    int connections() const { return connections_; }
+
+private:
+    void run()
+    {
+        while (!stop_) {
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, 50) <= 0)
+                continue;
+            const int c = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (c < 0)
+                continue;
+            ++connections_;
+            if (mode_ == ReadThenClose) {
+                char buf[4096];
+                pollfd q{c, POLLIN, 0};
+                if (::poll(&q, 1, 2000) > 0)
+                    (void)::read(c, buf, sizeof buf);
+            } else if (mode_ == AnswerLookUpThenClose && connections_ == 1) {
+                answerOneRequest(c);
+            }
+            ::close(c);
+        }
+    }
+
+    // Reads one HTTP request (saying "100 Continue" when asked) and answers
+    // it with a successful IPP response describing an accepting queue.
+    static void answerOneRequest(int c)
+    {
+        QByteArray in;
+        char buf[4096];
+        auto readMore = [&] {
+            pollfd q{c, POLLIN, 0};
+            if (::poll(&q, 1, 2000) <= 0)
+                return false;
+            const ssize_t n = ::read(c, buf, sizeof buf);
+            if (n <= 0)
+                return false;
+            in.append(buf, n);
+            return true;
+        };
+        while (!in.contains("\r\n\r\n"))
+            if (!readMore())
+                return;
+        const qsizetype bodyAt = in.indexOf("\r\n\r\n") + 4;
+        const QByteArray head = in.left(bodyAt).toLower();
+        qsizetype length = 0;
+        const qsizetype cl = head.indexOf("content-length:");
+        if (cl >= 0)
+            length = head.mid(cl + 15, head.indexOf('\r', cl) - cl - 15).trimmed().toLongLong();
+        if (head.contains("expect: 100-continue")) {
+            const QByteArray go("HTTP/1.1 100 Continue\r\n\r\n");
+            (void)::write(c, go.constData(), go.size());
+        }
+        while (in.size() < bodyAt + qMax<qsizetype>(length, 8))
+            if (!readMore())
+                return;
+        auto attribute = [](char tag, const QByteArray &name, const QByteArray &value) {
+            QByteArray a(1, tag);
+            a += char(name.size() >> 8);
+            a += char(name.size() & 0xFF);
+            a += name;
+            a += char(value.size() >> 8);
+            a += char(value.size() & 0xFF);
+            a += value;
+            return a;
+        };
+        QByteArray ipp("\x02\x00\x00\x00", 4); // version 2.0, successful-ok
+        ipp += in.mid(bodyAt + 4, 4);             // the request's id
+        ipp += '\x01';
+        ipp += attribute('\x47', "attributes-charset", "utf-8");
+        ipp += attribute('\x48', "attributes-natural-language", "en");
+        ipp += '\x04';
+        ipp += attribute('\x42', "printer-name", kQueueA);
+        ipp += attribute('\x22', "printer-is-accepting-jobs", QByteArray("\x01", 1));
+        ipp += '\x03';
+        const QByteArray out = "HTTP/1.1 200 OK\r\nContent-Type: application/ipp\r\nContent-Length: " +
+                               QByteArray::number(ipp.size()) + "\r\n\r\n" + ipp;
+        (void)::write(c, out.constData(), out.size());
+        QTest::qSleep(100); // the answer is read before the connection goes
+    }
+
+    Mode mode_ = CloseAtOnce;
+    int fd_ = -1;
+    quint16 port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> connections_{0};
+    std::thread thread_;
+};
 
 } // namespace
 
@@ -43,6 +165,8 @@ private slots:
     void offlinePrinterIsNotASubmitError();
     void noServerMeansEmptyListAndAFailedSend_data();
     void noServerMeansEmptyListAndAFailedSend();
+    void serverGoingAwayIsNotAnUnknownQueue_data();
+    void serverGoingAwayIsNotAnUnknownQueue();
 
 private:
     bool run(const QString &program, const QStringList &args, QString &output) { return server_.run(program, args, output); }
@@ -218,6 +342,7 @@ void TestDravikCups::unknownQueueFails()
     useServer(tcpServer());
     QCOMPARE(lib.SendBufferToPrint("DRIVE", "NoSuchQueue", "x", bytes("x"), 1), 0);
     QVERIFY2(lib.lastError().contains(QLatin1String("no print queue named \"NoSuchQueue\"")), qPrintable(lib.lastError()));
+    QCOMPARE(lib.lastCode(), 1);
 }
 
 void TestDravikCups::rejectingQueueFails()
@@ -231,9 +356,11 @@ void TestDravikCups::rejectingQueueFails()
     QVERIFY2(run(reject, {QLatin1String(kQueueA)}, out), qPrintable(out));
     const int ok = lib.SendBufferToPrint("DRIVE", kQueueA, "x", bytes("x"), 1);
     const QString why = lib.lastError();
+    const int code = lib.lastCode();
     QVERIFY2(run(accept, {QLatin1String(kQueueA)}, out), qPrintable(out));
     QCOMPARE(ok, 0);
     QVERIFY2(why.contains(QLatin1String("not accepting jobs")), qPrintable(why));
+    QCOMPARE(code, 7);
 }
 
 void TestDravikCups::offlinePrinterIsNotASubmitError()
@@ -244,6 +371,7 @@ void TestDravikCups::offlinePrinterIsNotASubmitError()
     t.start();
     QVERIFY2(lib.SendBufferToPrint("DRIVE", kQueueOffline, "offline", bytes("x"), 1), qPrintable(lib.lastError()));
     QVERIFY(t.elapsed() < 5000);
+    QCOMPARE(lib.lastCode(), 0);
 }
 
 void TestDravikCups::noServerMeansEmptyListAndAFailedSend_data()
@@ -264,15 +392,58 @@ void TestDravikCups::noServerMeansEmptyListAndAFailedSend()
     QCOMPARE(QByteArray(list), QByteArray());
     QVERIFY(t.elapsed() < 1000);
     QVERIFY2(lib.lastError().contains(QLatin1String("no CUPS server answers")), qPrintable(lib.lastError()));
+    QCOMPARE(lib.lastCode(), 6);
     t.restart();
     QCOMPARE(lib.SendBufferToPrint("DRIVE", kQueueA, "x", bytes("x"), 1), 0);
     QVERIFY(t.elapsed() < 1000);
     const QString why = lib.lastError();
     QVERIFY2(why.contains(QLatin1String("no CUPS server answers")), qPrintable(why));
+    QCOMPARE(lib.lastCode(), 6);
     qInfo("%s", qPrintable(why));
     // And the real server again, in the same process.
     useServer(socketServer());
     QVERIFY(DravikLib::lines(lib.GetPrintDriveNames()).contains(QLatin1String(kQueueA)));
+}
+
+void TestDravikCups::serverGoingAwayIsNotAnUnknownQueue_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QByteArray>("queue"); // "" is the server's default
+    QTest::addColumn<QString>("during");
+    QTest::newRow("closes at once") << int(VanishingServer::CloseAtOnce) << QByteArray(kQueueA)
+                                    << QStringLiteral("look-up of print queue");
+    QTest::newRow("reads the request, then closes") << int(VanishingServer::ReadThenClose) << QByteArray(kQueueA)
+                                                    << QStringLiteral("look-up of print queue");
+    QTest::newRow("the default queue, closes at once") << int(VanishingServer::CloseAtOnce) << QByteArray()
+                                                       << QStringLiteral("look-up of its default queue");
+    QTest::newRow("between look-up and job") << int(VanishingServer::AnswerLookUpThenClose) << QByteArray(kQueueA)
+                                             << QStringLiteral("creation of a job");
+}
+
+void TestDravikCups::serverGoingAwayIsNotAnUnknownQueue()
+{
+    // The connection is made, then the server is gone before it answers: that
+    // is the server going away, not a queue that does not exist.
+    QFETCH(int, mode);
+    QFETCH(QByteArray, queue);
+    QFETCH(QString, during);
+    VanishingServer server;
+    QVERIFY(server.start(VanishingServer::Mode(mode)));
+    useServer(server.address());
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(lib.SendBufferToPrint("DRIVE", queue.constData(), "x", bytes("x"), 1), 0);
+    const QString why = lib.lastError();
+    qInfo("after %lld ms: %s", static_cast<long long>(t.elapsed()), qPrintable(why));
+    QVERIFY(t.elapsed() < 15000);
+    QVERIFY(server.connections() >= 1);
+    QCOMPARE(lib.lastCode(), 6);
+    QVERIFY2(why.contains(QLatin1String("went away")) && why.contains(during) && !why.contains(QLatin1String("no print queue")),
+             qPrintable(why));
+
+    QCOMPARE(QByteArray(lib.GetPrintDriveNames()), QByteArray());
+    QCOMPARE(lib.lastCode(), 6);
+    useServer(socketServer());
 }
 
 QTEST_GUILESS_MAIN(TestDravikCups)

@@ -1,13 +1,15 @@
 // Serial ports through the real library, on pseudo-terminal pairs made here
 // (openpty): the library opens the slave side by its path; a reader thread of
 // the test plays the printer on the master side. /dev/ttyS0 (this machine's
-// console) is never touched.
+// console) is never touched. Virtual printers are announced in a folder of
+// the test's own (XDG_RUNTIME_DIR).
 #include "dravik_lib.h"
 #include "timeouts.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 
 #include <atomic>
@@ -15,6 +17,7 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/file.h>
@@ -121,14 +124,26 @@ private slots:
     void busyWhenHeldExclusively();
     void holdsThePortExclusively();
     void asAnUnprivilegedUser();
+    void permissionAdvice_data();
+    void permissionAdvice();
     void receivesWithoutWaiting();
     void reopenChangesTheRate();
+    void reopenKeepsQueuedOutput();
     void unsupportedRate();
+    void notASerialPort_data();
     void notASerialPort();
+    void opensThroughALink();
     void listsNoPseudoTerminals();
+    void listsAnnouncedVirtualPrinters_data();
+    void listsAnnouncedVirtualPrinters();
 
 private:
+    // Runs the open helper as user 65534 on path; false (with out) when it
+    // cannot run here.
+    bool openAsNobody(const QByteArray &path, QStringList &out);
+
     DravikLib lib;
+    QTemporaryDir runtime_;
 };
 
 void TestDravikSerial::initTestCase()
@@ -136,6 +151,8 @@ void TestDravikSerial::initTestCase()
     QString error;
     QVERIFY2(lib.load(error), qPrintable(error));
     qunsetenv("DRAVIK_TEST_ROOT");
+    QVERIFY(runtime_.isValid());
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime_.path()));
 }
 
 void TestDravikSerial::cleanup()
@@ -179,6 +196,7 @@ void TestDravikSerial::sendsThroughTheOnlyOpenPort()
     QCOMPARE(lib.CloseComm("COM9"), 1);
     QCOMPARE(lib.SendBufferToPrint("COM", pty.slave.constData(), nullptr, bytes(data), data.size()), 0);
     QVERIFY2(lib.lastError().contains(QLatin1String("no serial port is open")), qPrintable(lib.lastError()));
+    QCOMPARE(lib.lastCode(), 1);
 }
 
 void TestDravikSerial::farEndClosesMidway()
@@ -199,6 +217,7 @@ void TestDravikSerial::farEndClosesMidway()
     qInfo("failed after %lld ms: %s", static_cast<long long>(ms), qPrintable(why));
     QVERIFY(ms < dravik::serialTimeoutMs(data.size(), 115200));
     QVERIFY2(why.contains(QLatin1String("failed after")) && why.contains(QString::fromLatin1(pty.slave)), qPrintable(why));
+    QCOMPARE(lib.lastCode(), 5);
     QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
 }
 
@@ -226,6 +245,7 @@ void TestDravikSerial::farEndStopsReading()
     QVERIFY(ms >= limit - 50);
     QVERIFY(ms <= limit + 1500);
     QVERIFY2(why.contains(QLatin1String("time-out")), qPrintable(why));
+    QCOMPARE(lib.lastCode(), 4);
     QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
 }
 
@@ -241,6 +261,7 @@ void TestDravikSerial::adapterGoneBeforeSend()
     QCOMPARE(lib.SendBufferToPrint("COM", pty.slave.constData(), nullptr, bytes(data), data.size()), 0);
     QVERIFY(t.elapsed() < 1000);
     QVERIFY2(lib.lastError().contains(QLatin1String("failed after 0 bytes")), qPrintable(lib.lastError()));
+    QCOMPARE(lib.lastCode(), 5);
     QCOMPARE(lib.GetCommRecvData(pty.slave.constData(), nullptr, 0), 0);
     QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
 }
@@ -261,6 +282,7 @@ void TestDravikSerial::missingDevice()
     QCOMPARE(lib.OpenComm(name.constData(), 9600), -1);
     const QString why = lib.lastError();
     QVERIFY2(why.contains(QString::fromLatin1(path)) && why.contains(QLatin1String("does not exist")), qPrintable(why));
+    QCOMPARE(lib.lastCode(), 1);
 }
 
 void TestDravikSerial::busyWhenLockedByAnotherProgram()
@@ -272,6 +294,7 @@ void TestDravikSerial::busyWhenLockedByAnotherProgram()
     QCOMPARE(::flock(other, LOCK_EX | LOCK_NB), 0);
     QCOMPARE(lib.OpenComm(pty.slave.constData(), 9600), -1);
     QVERIFY2(lib.lastError().contains(QLatin1String("in use")), qPrintable(lib.lastError()));
+    QCOMPARE(lib.lastCode(), 2);
     ::close(other);
     QCOMPARE(lib.OpenComm(pty.slave.constData(), 9600), 1);
     QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
@@ -288,6 +311,7 @@ void TestDravikSerial::busyWhenHeldExclusively()
     // refused by the kernel (EBUSY). Either way: -1.
     QCOMPARE(lib.OpenComm(pty.slave.constData(), 9600), -1);
     QVERIFY2(lib.lastError().contains(QLatin1String("in use")), qPrintable(lib.lastError()));
+    QCOMPARE(lib.lastCode(), 2);
     // The holder's exclusive mode is still set.
     int excl = 0;
     QCOMPARE(::ioctl(other, TIOCGEXCL, &excl), 0);
@@ -320,47 +344,97 @@ void TestDravikSerial::holdsThePortExclusively()
     lib.CloseComm(pty.slave.constData());
 }
 
+bool TestDravikSerial::openAsNobody(const QByteArray &path, QStringList &out)
+{
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    if (::geteuid() != 0 || setpriv.isEmpty()) {
+        out = QStringList{QStringLiteral("needs root and setpriv (util-linux) to switch users")};
+        return false;
+    }
+    QProcess p;
+    p.start(setpriv, {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"),
+                      QStringLiteral(DRAVIK_OPEN_HELPER), QString::fromLatin1(path), QStringLiteral("9600")});
+    if (!p.waitForFinished(20000)) {
+        p.kill();
+        p.waitForFinished(5000);
+        return false;
+    }
+    out = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'));
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0 && out.size() >= 3;
+}
+
 void TestDravikSerial::asAnUnprivilegedUser()
 {
-    // Optional: TIOCEXCL as the kernel enforces it (it does not stop root), and
-    // the permission message, with the library in a process of user 65534.
-    if (::geteuid() != 0)
-        QSKIP("needs root to switch users");
-    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
-    if (setpriv.isEmpty())
-        QSKIP("setpriv (util-linux) not installed");
+    // Optional: TIOCEXCL as the kernel enforces it (it does not stop root),
+    // with the library in a process of user 65534.
     Pty pty;
     QVERIFY(pty.ok());
-    auto runHelper = [&](QStringList &out) {
-        QProcess p;
-        p.start(setpriv, {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"),
-                          QStringLiteral(DRAVIK_OPEN_HELPER), QString::fromLatin1(pty.slave), QStringLiteral("9600")});
-        if (!p.waitForFinished(20000))
-            return false;
-        out = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'));
-        return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0 && out.size() >= 2;
-    };
     QCOMPARE(::chown(pty.slave.constData(), 65534, 65534), 0);
     QCOMPARE(::chmod(pty.slave.constData(), 0600), 0);
     QStringList out;
-    if (!runHelper(out))
+    if (!openAsNobody(pty.slave, out))
         QSKIP(qPrintable(QStringLiteral("user 65534 cannot run the helper here: ") + out.join(QLatin1Char(' '))));
     QCOMPARE(out.at(0), QStringLiteral("1")); // its own port: opens
+    QCOMPARE(out.at(2), QStringLiteral("0"));
 
     const int holder = ::open(pty.slave.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     QVERIFY(holder >= 0);
     QCOMPARE(::ioctl(holder, TIOCEXCL), 0);
-    QVERIFY(runHelper(out));
+    QVERIFY(openAsNobody(pty.slave, out));
     QCOMPARE(out.at(0), QStringLiteral("-1")); // held by another program
     QVERIFY2(out.at(1).contains(QLatin1String("in use")), qPrintable(out.at(1)));
+    QCOMPARE(out.at(2), QStringLiteral("2"));
     ::ioctl(holder, TIOCNXCL);
     ::close(holder);
+}
 
-    QCOMPARE(::chown(pty.slave.constData(), 0, 0), 0);
-    QVERIFY(runHelper(out));
-    QCOMPARE(out.at(0), QStringLiteral("0")); // no permission: 0, naming dialout
-    QVERIFY2(out.at(1).contains(QLatin1String("permission denied")) && out.at(1).contains(QLatin1String("dialout")),
-             qPrintable(out.at(1)));
+void TestDravikSerial::permissionAdvice_data()
+{
+    // A port user 65534 may not open: the advice names the group that may
+    // use it, or says that none may and points to the udev rule.
+    QTest::addColumn<QByteArray>("group");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QStringList>("says");
+    QTest::addColumn<QStringList>("never");
+
+    const QStringList udev{QStringLiteral("no group may"), QStringLiteral("udev rule"), QStringLiteral("dravik/README.md")};
+    QTest::newRow("root:root 0600") << QByteArray("root") << 0600 << udev << QStringList{QStringLiteral("dialout")};
+    QTest::newRow("root:dialout 0660") << QByteArray("dialout") << 0660
+                                       << QStringList{QStringLiteral("group dialout"), QStringLiteral("usermod -aG dialout")}
+                                       << QStringList{QStringLiteral("udev")};
+    QTest::newRow("root:lp 0660 names lp, not dialout")
+        << QByteArray("lp") << 0660 << QStringList{QStringLiteral("group lp"), QStringLiteral("usermod -aG lp")}
+        << QStringList{QStringLiteral("dialout"), QStringLiteral("udev")};
+    QTest::newRow("root:lp 0620: the group may only write") << QByteArray("lp") << 0620 << udev
+                                                             << QStringList{QStringLiteral("usermod")};
+}
+
+void TestDravikSerial::permissionAdvice()
+{
+    QFETCH(QByteArray, group);
+    QFETCH(int, mode);
+    QFETCH(QStringList, says);
+    QFETCH(QStringList, never);
+    const ::group *g = ::getgrnam(group.constData());
+    if (!g)
+        QSKIP(qPrintable(QStringLiteral("no group ") + QString::fromLatin1(group) + QStringLiteral(" here")));
+    const gid_t gid = g->gr_gid;
+    Pty pty;
+    QVERIFY(pty.ok());
+    QCOMPARE(::chown(pty.slave.constData(), 0, gid), 0);
+    QCOMPARE(::chmod(pty.slave.constData(), static_cast<mode_t>(mode)), 0);
+    QStringList out;
+    if (!openAsNobody(pty.slave, out))
+        QSKIP(qPrintable(QStringLiteral("user 65534 cannot run the helper here: ") + out.join(QLatin1Char(' '))));
+    const QString why = out.at(1);
+    qInfo("%s", qPrintable(why));
+    QCOMPARE(out.at(0), QStringLiteral("0"));
+    QCOMPARE(out.at(2), QStringLiteral("3"));
+    QVERIFY2(why.startsWith(QLatin1String("permission denied")), qPrintable(why));
+    for (const QString &s : says)
+        QVERIFY2(why.contains(s), qPrintable(s + QStringLiteral(" missing in: ") + why));
+    for (const QString &s : never)
+        QVERIFY2(!why.contains(s), qPrintable(s + QStringLiteral(" should not be in: ") + why));
 }
 
 void TestDravikSerial::receivesWithoutWaiting()
@@ -406,20 +480,105 @@ void TestDravikSerial::reopenChangesTheRate()
     QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
 }
 
+void TestDravikSerial::reopenKeepsQueuedOutput()
+{
+    // Bytes a successful send left on their way (here: 10000 bytes in the
+    // pty, which nobody has read yet and which fill its line buffer) are
+    // still there after the port is closed and opened again; only stale input
+    // goes.
+    Pty pty;
+    QVERIFY(pty.ok());
+    QCOMPARE(lib.OpenComm(pty.slave.constData(), 9600), 1);
+    const QByteArray data = everyByteBuffer(10000);
+    QVERIFY2(lib.SendBufferToPrint("COM", pty.slave.constData(), nullptr, bytes(data), data.size()),
+             qPrintable(lib.lastError()));
+    QCOMPARE(::write(pty.master, "stale", 5), ssize_t(5));
+    QTest::qSleep(50);
+    QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
+    QCOMPARE(lib.OpenComm(pty.slave.constData(), 9600), 1);
+    Reader reader(pty, data.size(), 3000);
+    const QByteArray got = reader.join();
+    QCOMPARE(got.size(), data.size());
+    QVERIFY(got == data);
+    unsigned char buf[16];
+    QCOMPARE(lib.GetCommRecvData(pty.slave.constData(), buf, sizeof buf), 0);
+    QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
+}
+
 void TestDravikSerial::unsupportedRate()
 {
     Pty pty;
     QVERIFY(pty.ok());
     QCOMPARE(lib.OpenComm(pty.slave.constData(), 12345), 0);
     QVERIFY2(lib.lastError().contains(QLatin1String("baud")), qPrintable(lib.lastError()));
+    QCOMPARE(lib.lastCode(), 8);
+}
+
+void TestDravikSerial::notASerialPort_data()
+{
+    // In a scratch folder: "file" (a plain file), "fifo", "folder", "link"
+    // (to the plain file); %1 is the folder.
+    QTest::addColumn<QString>("name");
+    QTest::newRow("a plain file") << "%1/file";
+    QTest::newRow("a FIFO") << "%1/fifo";
+    QTest::newRow("a folder") << "%1/folder";
+    QTest::newRow("a link to a plain file") << "%1/link";
+    QTest::newRow("a device that is no terminal") << "/dev/null";
+    QTest::newRow("a name through ..") << "../%1/file";
 }
 
 void TestDravikSerial::notASerialPort()
 {
-    QTemporaryFile f;
-    QVERIFY(f.open());
-    QCOMPARE(lib.OpenComm(QFile::encodeName(f.fileName()).constData(), 9600), 0);
-    QVERIFY2(lib.lastError().contains(QLatin1String("not a serial port")), qPrintable(lib.lastError()));
+    QFETCH(QString, name);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QFile f(dir.filePath(QStringLiteral("file")));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("keep");
+    f.close();
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo"))).constData(), 0600), 0);
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+    QVERIFY(QFile::link(f.fileName(), dir.filePath(QStringLiteral("link"))));
+    QString resolved = name;
+    if (name.contains(QLatin1String("%1")))
+        resolved = name.startsWith(QLatin1String("../")) ? name.arg(dir.path().mid(1)) : name.arg(dir.path());
+    const QByteArray n = resolved.toUtf8();
+
+    QCOMPARE(lib.OpenComm(n.constData(), 9600), 0);
+    QVERIFY2(lib.lastError().contains(QLatin1String("not a serial port")) || lib.lastError().contains(QLatin1String("..")),
+             qPrintable(lib.lastError()));
+    QCOMPARE(lib.lastCode(), 8);
+
+    // With a port open, a send naming such a thing is refused instead of
+    // going to the open port.
+    Pty pty;
+    QVERIFY(pty.ok());
+    QCOMPARE(lib.OpenComm(pty.slave.constData(), 9600), 1);
+    QCOMPARE(lib.SendBufferToPrint("COM", n.constData(), nullptr, bytes("x"), 1), name == QLatin1String("/dev/null") ? 1 : 0);
+    if (name != QLatin1String("/dev/null")) // a device: the open port takes it
+        QCOMPARE(lib.lastCode(), 8);
+    QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
+    QFile back(f.fileName());
+    QVERIFY(back.open(QIODevice::ReadOnly));
+    QCOMPARE(back.readAll(), QByteArray("keep"));
+}
+
+void TestDravikSerial::opensThroughALink()
+{
+    // A symbolic link to a terminal (as /dev/serial/by-id/... are) is fine.
+    Pty pty;
+    QVERIFY(pty.ok());
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QByteArray link = QFile::encodeName(dir.filePath(QStringLiteral("printer")));
+    QVERIFY(QFile::link(QString::fromLatin1(pty.slave), QString::fromLocal8Bit(link)));
+    QCOMPARE(lib.OpenComm(link.constData(), 9600), 1);
+    QCOMPARE(lib.lastCode(), 0);
+    const QByteArray data("\x1b\x40");
+    Reader reader(pty, data.size(), 3000);
+    QVERIFY2(lib.SendBufferToPrint("COM", link.constData(), nullptr, bytes(data), data.size()), qPrintable(lib.lastError()));
+    QCOMPARE(reader.join(), data);
+    QCOMPARE(lib.CloseComm(link.constData()), 1);
 }
 
 void TestDravikSerial::listsNoPseudoTerminals()
@@ -433,6 +592,71 @@ void TestDravikSerial::listsNoPseudoTerminals()
         QVERIFY(!p.startsWith(QLatin1String("/dev/pts")));
     }
     QVERIFY(!ports.contains(QString::fromLatin1(pty.slave)));
+}
+
+void TestDravikSerial::listsAnnouncedVirtualPrinters_data()
+{
+    // Entries of the announcement folder: "live:NAME" links to a pty's device
+    // end, "stale:NAME" to a path that is gone, "file:NAME" to a plain file,
+    // "plain:NAME" is a plain file itself. "open" makes the folder writable
+    // by everybody (then nothing in it counts).
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QStringList>("listed");
+
+    QTest::newRow("no folder") << QStringList() << QStringList();
+    QTest::newRow("one live printer") << QStringList{"live:receipt80"} << QStringList{"receipt80"};
+    QTest::newRow("stale links and other files are skipped")
+        << QStringList{"stale:gone", "live:b-printer", "file:notes", "plain:readme", "live:a-printer"}
+        << QStringList{"a-printer", "b-printer"};
+    QTest::newRow("any name, sorted by bytes") << QStringList{"live:zeta", "live:Alpha", "live:.hidden", "live:9"}
+                                              << QStringList{".hidden", "9", "Alpha", "zeta"};
+    QTest::newRow("a folder everybody may write to") << QStringList{"live:receipt80", "open"} << QStringList();
+}
+
+void TestDravikSerial::listsAnnouncedVirtualPrinters()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(QStringList, listed);
+    QTemporaryDir runtime;
+    QVERIFY(runtime.isValid());
+    const QString folder = runtime.filePath(QStringLiteral("nemboport/printers"));
+    std::vector<std::unique_ptr<Pty>> ptys;
+    for (const QString &e : entries) {
+        QVERIFY(QDir().mkpath(folder));
+        const QString kind = e.section(QLatin1Char(':'), 0, 0);
+        const QString path = folder + QLatin1Char('/') + e.section(QLatin1Char(':'), 1);
+        if (kind == QLatin1String("live")) {
+            ptys.push_back(std::make_unique<Pty>());
+            QVERIFY(ptys.back()->ok());
+            QVERIFY(QFile::link(QString::fromLatin1(ptys.back()->slave), path));
+        } else if (kind == QLatin1String("stale")) {
+            QVERIFY(QFile::link(runtime.filePath(QStringLiteral("pts-gone")), path));
+        } else if (kind == QLatin1String("file") || kind == QLatin1String("plain")) {
+            QFile f(kind == QLatin1String("file") ? runtime.filePath(QStringLiteral("target.txt")) : path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            if (kind == QLatin1String("file"))
+                QVERIFY(QFile::link(f.fileName(), path));
+        } else if (kind == QLatin1String("open")) {
+            QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0777), 0);
+        }
+    }
+    QStringList expected;
+    for (const QString &n : listed)
+        expected << folder + QLatin1Char('/') + n;
+
+    // The real ports come first, the announced ones after them.
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    const QStringList real = DravikLib::lines(lib.GetSystemSerial());
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    const QStringList got = DravikLib::lines(lib.GetSystemSerial());
+    qputenv("XDG_RUNTIME_DIR", saved);
+    QCOMPARE(got, real + expected);
+    QCOMPARE(lib.lastCode(), 0);
+    // An announced port opens like any serial port.
+    if (!expected.isEmpty()) {
+        QCOMPARE(lib.OpenComm(expected.first().toUtf8().constData(), 9600), 1);
+        QCOMPARE(lib.CloseComm(expected.first().toUtf8().constData()), 1);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestDravikSerial)

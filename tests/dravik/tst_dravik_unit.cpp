@@ -1,7 +1,8 @@
 // Table-driven tests of the real library's pure parts, through its exports:
 // HexToStr/StrToHex, isLanguage's locale rule, the LPT and serial name
 // mappings and listings (on a stand-in /dev and /sys below DRAVIK_TEST_ROOT),
-// NULL/negative/huge arguments, and the per-thread error text.
+// NULL/negative/huge arguments, paths that are no printer device, and the
+// per-thread error text and code.
 #include "dravik_lib.h"
 
 #include <QTemporaryDir>
@@ -10,6 +11,8 @@
 #include <cstdlib>
 #include <thread>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -82,16 +85,22 @@ private slots:
     void serialListing_data();
     void serialListing();
     void nullNegativeHugeArguments();
+    void lptRefusesWhatIsNoDevice_data();
+    void lptRefusesWhatIsNoDevice();
     void errorTextIsPerThread();
 
 private:
     DravikLib lib;
+    // No virtual printer of this machine shows up in the serial listings.
+    QTemporaryDir runtime_;
 };
 
 void TestDravikUnit::initTestCase()
 {
     QString error;
     QVERIFY2(lib.load(error), qPrintable(error));
+    QVERIFY(runtime_.isValid());
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime_.path()));
 }
 
 void TestDravikUnit::exportsAndVersion()
@@ -128,8 +137,10 @@ void TestDravikUnit::hexToStr()
     if (result >= 0) {
         QCOMPARE(QByteArray(out.constData()), text);
         QCOMPARE(lib.lastError(), QString());
+        QCOMPARE(lib.lastCode(), 0);
     } else {
         QVERIFY(!lib.lastError().isEmpty());
+        QCOMPARE(lib.lastCode(), 8);
     }
     // Nothing is written past size.
     QCOMPARE(out.mid(size), QByteArray(8, '#'));
@@ -183,8 +194,10 @@ void TestDravikUnit::strToHex()
     if (result >= 0) {
         QCOMPARE(out.left(result), data);
         QCOMPARE(lib.lastError(), QString());
+        QCOMPARE(lib.lastCode(), 0);
     } else {
         QVERIFY(!lib.lastError().isEmpty());
+        QCOMPARE(lib.lastCode(), 8);
     }
     QCOMPARE(out.mid(qMax(size, 0)), QByteArray(4, '#'));
 }
@@ -288,6 +301,7 @@ void TestDravikUnit::lptMapping()
     // A number that is not listed fails with a reason that names it.
     QVERIFY(!lib.SendBufferToPrint("LPT", "LPT99", nullptr, bytes("x"), 1));
     QVERIFY2(lib.lastError().contains(QLatin1String("LPT99")), qPrintable(lib.lastError()));
+    QCOMPARE(lib.lastCode(), 1);
 }
 
 void TestDravikUnit::serialNameMapping_data()
@@ -315,6 +329,7 @@ void TestDravikUnit::serialNameMapping()
     QCOMPARE(lib.OpenComm(name.toUtf8().constData(), 9600), -1);
     QVERIFY2(lib.lastError().contains(expected), qPrintable(lib.lastError()));
     QVERIFY2(lib.lastError().contains(QLatin1String("does not exist")), qPrintable(lib.lastError()));
+    QCOMPARE(lib.lastCode(), 1);
 }
 
 void TestDravikUnit::serialListing_data()
@@ -385,17 +400,21 @@ void TestDravikUnit::nullNegativeHugeArguments()
     // SendBufferToPrint
     QCOMPARE(lib.SendBufferToPrint(nullptr, nullptr, nullptr, nullptr, 0), 0);
     QVERIFY(lib.lastError().contains(QLatin1String("port kind")));
+    QCOMPARE(lib.lastCode(), 8);
     QCOMPARE(lib.SendBufferToPrint("XYZ", "a", "b", small, 4), 0);
     QCOMPARE(lib.SendBufferToPrint("LPT", nullptr, nullptr, nullptr, 5), 0);
     QVERIFY(!lib.lastError().isEmpty());
     QCOMPARE(lib.SendBufferToPrint("COM", nullptr, nullptr, small, -1), 0);
     QVERIFY(lib.lastError().contains(QLatin1String("negative")));
     QCOMPARE(lib.SendBufferToPrint("COM", "x", nullptr, small, INT_MIN), 0);
+    QCOMPARE(lib.lastCode(), 8);
     QCOMPARE(lib.SendBufferToPrint("LPT", "LPT1", nullptr, small, INT_MAX), 0);
     QVERIFY(lib.lastError().contains(QLatin1String("refused")));
+    QCOMPARE(lib.lastCode(), 8);
     QCOMPARE(lib.SendBufferToPrint("DRIVE", nullptr, nullptr, small, INT_MAX), 0);
     QCOMPARE(lib.SendBufferToPrint("COM", nullptr, nullptr, nullptr, 0), 1); // nothing to send
     QCOMPARE(lib.lastError(), QString());
+    QCOMPARE(lib.lastCode(), 0);
     QCOMPARE(lib.SendBufferToPrint("COM", nullptr, nullptr, small, 4), 0); // no port open
     QVERIFY(lib.lastError().contains(QLatin1String("open")));
     QCOMPARE(lib.SendBufferToPrint("LPT", nullptr, nullptr, small, 4), 0);
@@ -406,6 +425,7 @@ void TestDravikUnit::nullNegativeHugeArguments()
     QCOMPARE(lib.OpenComm("", 9600), -1);
     QCOMPARE(lib.OpenComm("/nonexistent/dravik", -9600), 0);
     QVERIFY(lib.lastError().contains(QLatin1String("baud")));
+    QCOMPARE(lib.lastCode(), 8);
     QCOMPARE(lib.OpenComm("/nonexistent/dravik", 0), 0);
     QCOMPARE(lib.OpenComm("/nonexistent/dravik", INT_MAX), 0);
     QCOMPARE(lib.OpenComm("/nonexistent/dravik", 9600), -1);
@@ -413,6 +433,7 @@ void TestDravikUnit::nullNegativeHugeArguments()
     QCOMPARE(lib.CloseComm("/nonexistent/dravik"), 1);
     QCOMPARE(lib.GetCommRecvData(nullptr, nullptr, 0), -1); // no port open
     QCOMPARE(lib.GetCommRecvData(nullptr, data, -1), -1);
+    QCOMPARE(lib.lastCode(), 8);
     QCOMPARE(lib.GetCommRecvData("x", nullptr, 16), -1);
     QCOMPARE(lib.GetCommRecvData("x", data, INT_MAX), -1);
     // Hex helpers
@@ -437,6 +458,84 @@ void TestDravikUnit::nullNegativeHugeArguments()
     QVERIFY(lib.isLanguage());
     QVERIFY(lib.GetDravikDllVer());
     QVERIFY(lib.GetLastErrorText());
+    QCOMPARE(lib.lastCode(), 0);
+}
+
+void TestDravikUnit::lptRefusesWhatIsNoDevice_data()
+{
+    // %1 is a scratch folder holding "target" (made as `make` says) and
+    // "keep.txt" (a plain file that must stay as it is).
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("make"); // file, folder, fifo, link-to-file, nothing
+    QTest::addColumn<bool>("underTestRoot");
+    QTest::addColumn<int>("code");
+
+    QTest::newRow("below /dev through ..") << "../%1/keep.txt" << "nothing" << false << 8;
+    QTest::newRow("full path through ..") << "/dev/../%1/keep.txt" << "nothing" << false << 8;
+    QTest::newRow("LPT-like name with ..") << "usb/../../%1/keep.txt" << "nothing" << false << 8;
+    QTest::newRow("out of the test root through ..") << "../keep.txt" << "nothing" << true << 8;
+    QTest::newRow("a plain file") << "%1/target" << "file" << false << 8;
+    QTest::newRow("a link to a plain file") << "%1/target" << "link-to-file" << false << 8;
+    QTest::newRow("a folder") << "%1/target" << "folder" << false << 8;
+    QTest::newRow("a FIFO with a reader") << "%1/target" << "fifo" << false << 8;
+    QTest::newRow("a missing file is not made") << "%1/target" << "nothing" << false << 1;
+}
+
+void TestDravikUnit::lptRefusesWhatIsNoDevice()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, make);
+    QFETCH(bool, underTestRoot);
+    QFETCH(int, code);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString scratch = dir.path();
+    const QString keep = dir.filePath(QStringLiteral("keep.txt"));
+    const QString target = dir.filePath(QStringLiteral("target"));
+    QVERIFY(makeFile(keep, "keep"));
+    int reader = -1;
+    if (make == QLatin1String("file")) {
+        QVERIFY(makeFile(target, "keep"));
+    } else if (make == QLatin1String("link-to-file")) {
+        QVERIFY(QFile::link(keep, target));
+    } else if (make == QLatin1String("folder")) {
+        QVERIFY(QDir().mkdir(target));
+    } else if (make == QLatin1String("fifo")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+        reader = ::open(QFile::encodeName(target).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        QVERIFY(reader >= 0);
+    }
+    // Relative names start below /dev (or below the test root's dev/).
+    QString n = name;
+    if (name.startsWith(QLatin1String("%1")))
+        n = name.arg(scratch);
+    else if (name.contains(QLatin1String("%1")))
+        n = name.arg(scratch.mid(1));
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("dev"))));
+    if (underTestRoot)
+        QVERIFY(makeFile(root.filePath(QStringLiteral("keep.txt")), "keep"));
+    EnvGuard env("DRAVIK_TEST_ROOT", underTestRoot ? QFile::encodeName(root.path()) : QByteArray(kUnset));
+
+    const QByteArray payload("\x1b\x40overwritten\n");
+    QCOMPARE(lib.SendBufferToPrint("LPT", n.toUtf8().constData(), nullptr, bytes(payload), payload.size()), 0);
+    const QString why = lib.lastError();
+    QCOMPARE(lib.lastCode(), code);
+    QVERIFY2(!why.isEmpty(), qPrintable(n));
+    qInfo("%s: %s", qPrintable(n), qPrintable(why));
+    QCOMPARE(readAll(keep), QByteArray("keep"));
+    if (underTestRoot)
+        QCOMPARE(readAll(root.filePath(QStringLiteral("keep.txt"))), QByteArray("keep"));
+    if (make == QLatin1String("file"))
+        QCOMPARE(readAll(target), QByteArray("keep"));
+    if (make == QLatin1String("nothing"))
+        QVERIFY(!QFileInfo::exists(target));
+    if (reader >= 0) {
+        char buf[64];
+        QVERIFY(::read(reader, buf, sizeof buf) <= 0); // nothing came
+        ::close(reader);
+    }
 }
 
 void TestDravikUnit::errorTextIsPerThread()
@@ -445,25 +544,36 @@ void TestDravikUnit::errorTextIsPerThread()
     const QString mainError = lib.lastError();
     QVERIFY(mainError.contains(QLatin1String("dravik-main")));
 
+    QCOMPARE(lib.lastCode(), 1);
+
     QString otherBefore, otherAfterFailure, otherAfterSuccess;
+    int codeBefore = -1, codeAfterFailure = -1, codeAfterSuccess = -1;
     std::thread other([&] {
         otherBefore = lib.lastError();
-        lib.OpenComm("/nonexistent/dravik-other", 9600);
+        codeBefore = lib.lastCode();
+        lib.OpenComm("/nonexistent/dravik-other", 12345);
         otherAfterFailure = lib.lastError();
+        codeAfterFailure = lib.lastCode();
         char t[8];
         lib.HexToStr(reinterpret_cast<const unsigned char *>("A"), 1, t, sizeof t);
         otherAfterSuccess = lib.lastError();
+        codeAfterSuccess = lib.lastCode();
     });
     other.join();
     QCOMPARE(otherBefore, QString());
+    QCOMPARE(codeBefore, 0);
     QVERIFY(otherAfterFailure.contains(QLatin1String("dravik-other")));
+    QCOMPARE(codeAfterFailure, 8); // an unsupported rate
     QCOMPARE(otherAfterSuccess, QString());
-    // The other thread did not touch this one's text.
+    QCOMPARE(codeAfterSuccess, 0);
+    // The other thread did not touch this one's text and code.
     QCOMPARE(lib.lastError(), mainError);
-    // A success clears it.
+    QCOMPARE(lib.lastCode(), 1);
+    // A success clears both.
     char t[8];
     QCOMPARE(lib.HexToStr(reinterpret_cast<const unsigned char *>("A"), 1, t, sizeof t), 2);
     QCOMPARE(lib.lastError(), QString());
+    QCOMPARE(lib.lastCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestDravikUnit)

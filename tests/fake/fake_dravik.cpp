@@ -1,13 +1,40 @@
 #include "fake_dravik.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 namespace fake {
 
 namespace {
 Config g_config;
 std::vector<Call> g_calls;
+std::mutex g_mutex; // guards g_calls and g_config's result queues
 std::string g_error;
+int g_errorCode = 0;
+std::atomic<int> g_inside{0};
+std::atomic<int> g_maxInside{0};
+
+// Counts the calls inside the library at one time.
+struct Inside
+{
+    Inside()
+    {
+        const int now = ++g_inside;
+        int seen = g_maxInside.load();
+        while (now > seen && !g_maxInside.compare_exchange_weak(seen, now)) {
+        }
+    }
+    ~Inside() { --g_inside; }
+};
+
+void fail(bool failed)
+{
+    g_error = failed ? g_config.lastError : std::string();
+    g_errorCode = failed ? g_config.lastErrorCode : 0;
+}
 
 std::string text(const char *s)
 {
@@ -16,11 +43,13 @@ std::string text(const char *s)
 
 void record(Call call)
 {
+    std::lock_guard<std::mutex> lock(g_mutex);
     g_calls.push_back(std::move(call));
 }
 
 int next(std::deque<int> &results)
 {
+    std::lock_guard<std::mutex> lock(g_mutex);
     if (results.empty())
         return 1;
     const int r = results.front();
@@ -31,9 +60,12 @@ int next(std::deque<int> &results)
 
 void reset()
 {
+    std::lock_guard<std::mutex> lock(g_mutex);
     g_config = Config();
     g_calls.clear();
     g_error.clear();
+    g_errorCode = 0;
+    g_maxInside = 0;
 }
 
 Config &config()
@@ -41,13 +73,15 @@ Config &config()
     return g_config;
 }
 
-const std::vector<Call> &calls()
+std::vector<Call> calls()
 {
+    std::lock_guard<std::mutex> lock(g_mutex);
     return g_calls;
 }
 
 std::vector<Call> callsOf(const std::string &function)
 {
+    std::lock_guard<std::mutex> lock(g_mutex);
     std::vector<Call> out;
     for (const Call &c : g_calls)
         if (c.function == function)
@@ -57,7 +91,14 @@ std::vector<Call> callsOf(const std::string &function)
 
 void clearCalls()
 {
+    std::lock_guard<std::mutex> lock(g_mutex);
     g_calls.clear();
+    g_maxInside = 0;
+}
+
+int maxConcurrentCalls()
+{
+    return g_maxInside;
 }
 
 } // namespace fake
@@ -70,29 +111,36 @@ extern "C" {
 __attribute__((visibility("default"))) int SendBufferToPrint(const char *portName, const char *printerName,
                                                              const char *docName, const unsigned char *data, int length)
 {
+    Inside inside;
     Call c{"SendBufferToPrint", {text(portName), text(printerName), text(docName)}, {}, length};
     if (data && length > 0)
         c.bytes.assign(data, data + length);
     record(std::move(c));
-    return 1;
+    if (g_config.sendDelayMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(g_config.sendDelayMs));
+    const int r = next(g_config.sendResults);
+    fail(r == 0);
+    return r;
 }
 #endif
 
 #ifndef FAKE_PARTIAL
 __attribute__((visibility("default"))) int OpenComm(const char *port, int baudRate)
 {
+    Inside inside;
     record({"OpenComm", {text(port)}, {}, baudRate});
     const int r = next(g_config.openResults);
-    g_error = r == 1 ? std::string() : g_config.lastError;
+    fail(r != 1);
     return r;
 }
 #endif
 
 __attribute__((visibility("default"))) int CloseComm(const char *port)
 {
+    Inside inside;
     record({"CloseComm", {text(port)}, {}, 0});
     const int r = next(g_config.closeResults);
-    g_error = r ? std::string() : g_config.lastError;
+    fail(r == 0);
     return r;
 }
 
@@ -142,6 +190,11 @@ __attribute__((visibility("default"))) const char *isLanguage(void)
 __attribute__((visibility("default"))) const char *GetLastErrorText(void)
 {
     return g_error.c_str();
+}
+
+__attribute__((visibility("default"))) int GetLastErrorCode(void)
+{
+    return g_errorCode;
 }
 #endif
 

@@ -2,7 +2,9 @@
 // libDravik.so beside the test programs, so the program's binding finds it
 // as it would find the real one; tests link it too, to configure it and to
 // read back every call it received. A second build of it, the partial fake,
-// lacks SendBufferToPrint, OpenComm, isLanguage and GetLastErrorText.
+// lacks SendBufferToPrint, OpenComm, isLanguage, GetLastErrorText and
+// GetLastErrorCode. The program calls it from its worker thread: the record
+// is guarded, and calls() hands out a copy.
 #pragma once
 
 #include <cstdint>
@@ -29,13 +31,18 @@ struct Config
     std::string version = "0.0-fake";
     std::deque<int> openResults;  // successive OpenComm results; 1 once empty
     std::deque<int> closeResults; // successive CloseComm results; 1 once empty
-    std::string lastError;        // GetLastErrorText after a failed open or close
+    std::string lastError;        // GetLastErrorText after a failed open, close or send
+    int lastErrorCode = 9;        // GetLastErrorCode after a failed open, close or send
+    std::deque<int> sendResults;  // successive SendBufferToPrint results; 1 once empty
+    int sendDelayMs = 0;          // how long each SendBufferToPrint takes
 };
 
 void reset();
 Config &config();
-const std::vector<Call> &calls();
+std::vector<Call> calls();
 std::vector<Call> callsOf(const std::string &function);
 void clearCalls();
+// The most calls that were ever inside the library at the same time.
+int maxConcurrentCalls();
 
 } // namespace fake

@@ -5,7 +5,10 @@
 #include "send_path.h"
 
 #include <QCoreApplication>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <elf.h>
 
 class TestLink : public QObject
 {
@@ -13,11 +16,15 @@ class TestLink : public QObject
 
 private slots:
     void missingLibraryBindsNothing();
+    void damagedLibraryIsNotLoaded_data();
+    void damagedLibraryIsNotLoaded();
     void partialLibraryLeavesMissingEntriesEmpty();
     void fullLibraryBindsEverythingInOrder();
     void defaultSearchFindsTheLibraryBesideTheProgram();
     void sendOnlyBinding();
     void sendPath();
+    void failureReasons_data();
+    void failureReasons();
     void splitLists_data();
     void splitLists();
     void parallelPorts_data();
@@ -34,6 +41,70 @@ void TestLink::missingLibraryBindsNothing()
     QVERIFY(lib.loadError().contains(QStringLiteral("/nonexistent/libDravik.so")));
     QVERIFY(!lib.sendBufferToPrint && !lib.openComm && !lib.isLanguage && !lib.getLastErrorText);
     QCOMPARE(lib.lastErrorText(), QString());
+}
+
+void TestLink::damagedLibraryIsNotLoaded_data()
+{
+    // Copies of the real library, spoilt as `make` says, in libDravik.so of a
+    // folder of the test's own.
+    QTest::addColumn<QString>("make");
+    QTest::addColumn<QStringList>("says"); // empty: it loads
+
+    QTest::newRow("intact") << "intact" << QStringList();
+    QTest::newRow("truncated to its first 4096 bytes") << "truncate" << QStringList{"libDravik.so is truncated: "};
+    QStringList foreign{"libDravik.so is built for another machine (ARM aarch64), this program runs on "};
+#if defined(__x86_64__)
+    foreign << "runs on x86-64";
+#endif
+    QTest::newRow("built for another machine") << "aarch64" << foreign;
+    QTest::newRow("32-bit") << "class32" << QStringList{"libDravik.so is a 32-bit library, this program is 64-bit"};
+    QTest::newRow("a text file") << "text" << QStringList{"libDravik.so is not a library"};
+    QTest::newRow("an empty file") << "empty" << QStringList{"libDravik.so is empty"};
+}
+
+void TestLink::damagedLibraryIsNotLoaded()
+{
+    QFETCH(QString, make);
+    QFETCH(QStringList, says);
+#if !defined(__LP64__) || defined(__aarch64__)
+    if (make == QLatin1String("aarch64") || make == QLatin1String("class32"))
+        QSKIP("the patched machine and word size are this machine's own");
+#endif
+    QFile real(QStringLiteral(NPS_REAL_LIBRARY));
+    QVERIFY2(real.open(QIODevice::ReadOnly), NPS_REAL_LIBRARY " is missing: build the Dravik target");
+    QByteArray bytes = real.readAll();
+    QVERIFY(bytes.size() > 8192);
+    if (make == QLatin1String("truncate"))
+        bytes.truncate(4096);
+    else if (make == QLatin1String("aarch64"))
+        bytes[18] = char(EM_AARCH64 & 0xFF), bytes[19] = char(EM_AARCH64 >> 8); // little-endian e_machine
+    else if (make == QLatin1String("class32"))
+        bytes[EI_CLASS] = char(ELFCLASS32);
+    else if (make == QLatin1String("text"))
+        bytes = "This is not a library.\n";
+    else if (make == QLatin1String("empty"))
+        bytes.clear();
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QFile copy(dir.filePath(QStringLiteral("libDravik.so")));
+    QVERIFY(copy.open(QIODevice::WriteOnly));
+    QCOMPARE(copy.write(bytes), qint64(bytes.size()));
+    copy.close();
+
+    DravikBinding lib;
+    const bool loaded = lib.loadFrom(copy.fileName());
+    QCOMPARE(loaded, says.isEmpty());
+    for (const QString &s : says)
+        QVERIFY2(lib.loadError().contains(s), qPrintable(lib.loadError()));
+    if (loaded) {
+        QVERIFY(lib.getDravikDllVer);
+        QVERIFY(QByteArray(lib.getDravikDllVer()) != "0.0-fake"); // the copy answers, not the fake
+        QCOMPARE(lib.missingExports(), QStringList());
+    } else {
+        qInfo("%s", qPrintable(lib.loadError()));
+        QVERIFY(!lib.isLoaded() && !lib.sendBufferToPrint);
+        QVERIFY2(!lib.loadError().contains(QLatin1String("No such file")), qPrintable(lib.loadError()));
+    }
 }
 
 void TestLink::partialLibraryLeavesMissingEntriesEmpty()
@@ -106,6 +177,39 @@ void TestLink::sendPath()
     QCOMPARE(sends[0].number, 2);
     QCOMPARE(sends[1].texts[2], std::string("Set Barcode"));
     QCOMPARE(sends[1].bytes, (std::vector<std::uint8_t>{0x1D, 0x45, 0x43, 0x01}));
+}
+
+void TestLink::failureReasons_data()
+{
+    QTest::addColumn<int>("libraryCode");
+    QTest::addColumn<int>("code");
+    QTest::newRow("timed out") << 4 << 4;
+    QTest::newRow("above 9 counts as 9") << 42 << 9;
+    QTest::newRow("negative counts as 9") << -3 << 9;
+}
+
+void TestLink::failureReasons()
+{
+    QFETCH(int, libraryCode);
+    fake::reset();
+    fake::config().sendResults = {0, 1};
+    fake::config().lastErrorCode = libraryCode;
+    fake::config().lastError = "stalled";
+    DravikBinding lib;
+    QVERIFY(lib.loadSendOnly()); // the logo window's binding tells reasons too
+    const PrinterTarget target{QStringLiteral("COM"), QStringLiteral("/dev/ttyUSB0")};
+    FailureReason reason;
+    QCOMPARE(sendBuffer(lib, target, "doc", {0x1B}, &reason), SendStatus::Failed);
+    QTEST(reason.code, "code");
+    QCOMPARE(reason.text, QStringLiteral("stalled"));
+    // A later success clears both.
+    QCOMPARE(sendBuffer(lib, target, "doc", {0x1B}, &reason), SendStatus::Sent);
+    QCOMPARE(lib.lastErrorCode(), 0);
+    QCOMPARE(lib.lastErrorText(), QString());
+
+    DravikBinding partial; // a library without the optional exports tells no code
+    QVERIFY(partial.loadFrom(QStringLiteral(NPS_PARTIAL_FAKE)));
+    QCOMPARE(partial.lastErrorCode(), -1);
 }
 
 void TestLink::splitLists_data()

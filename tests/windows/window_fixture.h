@@ -49,3 +49,4 @@ inline QStringList sends()
         out << QString::fromStdString(c.texts[2]) + QLatin1Char('|') + QString::fromLatin1(hexOf(c.bytes));
     return out;
 }
+

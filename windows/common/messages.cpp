@@ -50,4 +50,96 @@ Message baudRateRestart(bool chinese)
     return {pick(chinese, "波特率修改后，需要重新启动打印机！！！", "Baud rate changes, need to restart the printer！！！"), {}};
 }
 
+namespace {
+// Indexed by the library's failure code; 0 (no code although the call
+// failed) reads as "other".
+const char *const kReasons[10][2] = {
+    {"发生了其他错误。", "Something else went wrong."},
+    {"找不到该打印队列、串口或打印机设备。", "The print queue, serial port or printer device was not found."},
+    {"该端口正被其它程序占用。", "The port is held by another program."},
+    {"没有打开该设备的权限。", "You are not allowed to open the device."},
+    {"打印机停止接收数据（超时）。", "The printer stopped taking data (timed out)."},
+    {"设备已断开或出现输入输出错误。", "The device was lost: unplugged, closed at the far end, or an I/O error."},
+    {"无法连接打印服务器（CUPS 未运行或已退出）。", "The print server cannot be reached (CUPS is not running or went away)."},
+    {"打印队列拒绝接收作业。", "The print queue does not accept jobs."},
+    {"名称、长度或速率无效，或该路径不是设备。", "A name, length or rate is invalid, or the path is not a device."},
+    {"发生了其他错误。", "Something else went wrong."},
+};
+
+QString quoted(const QString &name, bool chinese)
+{
+    return chinese ? QString::fromUtf8("“%1”").arg(name) : QStringLiteral("\"%1\"").arg(name);
+}
+
+// The reason for the text itself: the program's sentence, else the library's text.
+QString shortReason(const FailureReason &reason, bool chinese)
+{
+    const QString sentence = reasonSentence(reason.code, chinese);
+    return sentence.isEmpty() ? reason.text : sentence;
+}
+
+QString withReason(QString text, const FailureReason &reason, bool chinese)
+{
+    const QString sentence = reasonSentence(reason.code, chinese);
+    if (!sentence.isEmpty())
+        text += (chinese ? QString() : QStringLiteral(" ")) + sentence;
+    return text;
+}
+} // namespace
+
+QString reasonSentence(int code, bool chinese)
+{
+    if (code < 0)
+        return {};
+    return QString::fromUtf8(kReasons[qMin(code, 9)][chinese ? 0 : 1]);
+}
+
+Message sendFailed(const QString &what, const FailureReason &reason, bool chinese)
+{
+    const QString text = chinese ? QString::fromUtf8("%1发送失败。").arg(quoted(what, true))
+                                 : QStringLiteral("%1 could not be sent.").arg(quoted(what, false));
+    return {withReason(text, reason, chinese), reason.text};
+}
+
+Message updateStopped(const QString &step, int sentBefore, int selected, const FailureReason &reason, bool chinese)
+{
+    const QString text =
+        chinese ? QString::fromUtf8("一键更新在%1处停止：该项发送失败，所选 %2 项中此前已发送 %3 项。")
+                      .arg(quoted(step, true))
+                      .arg(selected)
+                      .arg(sentBefore)
+                : QStringLiteral("The one-key update stopped at %1: it could not be sent. %2 of the %3 selected steps "
+                                 "were sent before it.")
+                      .arg(quoted(step, false))
+                      .arg(sentBefore)
+                      .arg(selected);
+    return {withReason(text, reason, chinese), reason.text};
+}
+
+Message logoNotStored(const FailureReason &reason)
+{
+    return {withReason(QStringLiteral("\"Download to Flash\" could not be sent: the logo was not stored in the printer."),
+                       reason, false),
+            reason.text};
+}
+
+QString sendStatus(const PrinterTarget &target, const QString &name, std::size_t length, bool sent,
+                   const FailureReason &reason, bool chinese)
+{
+    const bool queue = target.portName == QLatin1String("DRIVE");
+    const QString n = quoted(name, chinese);
+    const QString bytes = QString::number(qulonglong(length));
+    const QString &to = target.printerName;
+    if (sent) {
+        if (queue)
+            return chinese ? QString::fromUtf8("已发送 %1 字节 %2 到 %3：已由打印服务器排队").arg(bytes, n, to)
+                           : QStringLiteral("Sent %1 bytes %2 to %3: queued by the print server").arg(bytes, n, to);
+        return chinese ? QString::fromUtf8("已发送 %1 字节 %2：已写入 %3").arg(bytes, n, to)
+                       : QStringLiteral("Sent %1 bytes %2: written to %3").arg(bytes, n, to);
+    }
+    const QString why = shortReason(reason, chinese);
+    return chinese ? QString::fromUtf8("发送 %1 字节 %2 到 %3 失败%4").arg(bytes, n, to, why.isEmpty() ? QString() : QString::fromUtf8("：") + why)
+                   : QStringLiteral("Sending %1 bytes %2 to %3 failed%4").arg(bytes, n, to, why.isEmpty() ? QString() : QStringLiteral(": ") + why);
+}
+
 } // namespace messages

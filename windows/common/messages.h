@@ -3,6 +3,7 @@
 #pragma once
 
 #include "notifier.h"
+#include "send_path.h"
 
 class DravikBinding;
 
@@ -16,5 +17,23 @@ Message serialOpenFailed(bool chinese);
 Message serialConnectionError(const QString &port, bool chinese);
 Message serialCloseFailed(const QString &printerName, bool chinese);
 Message baudRateRestart(bool chinese);
+
+// The program's own sentence for a failure code of the library (1 to 9);
+// empty when the library gave no code.
+QString reasonSentence(int code, bool chinese);
+
+// A command (named by what the user pressed) did not reach the printer.
+// The library's own text is the detail.
+Message sendFailed(const QString &what, const FailureReason &reason, bool chinese);
+// The one-key update stopped at a failed step, after sentBefore of its
+// selected steps had been sent.
+Message updateStopped(const QString &step, int sentBefore, int selected, const FailureReason &reason, bool chinese);
+// The logo window's download failed (English, as all that window's texts).
+Message logoNotStored(const FailureReason &reason);
+
+// The status line after a send: how it ended and where the bytes went.
+// name: the document name, or what the user pressed when there is none.
+QString sendStatus(const PrinterTarget &target, const QString &name, std::size_t length, bool sent,
+                   const FailureReason &reason, bool chinese);
 
 } // namespace messages

@@ -1,5 +1,6 @@
 #include "send_or_report.h"
 
+#include "call_record.h"
 #include "messages.h"
 #include "notifier.h"
 
@@ -11,8 +12,44 @@ bool canSendOrReport(QWidget *parent, const DravikBinding &lib, bool chinese)
     return false;
 }
 
-bool sendOrReport(QWidget *parent, const DravikBinding &lib, const PrinterTarget &target, const Command &command,
-                  bool chinese)
+SendOutcome sendFromWindow(QWidget *parent, const DravikBinding &lib, const PrinterTarget &target,
+                           const Command &command, const QString &what, bool chinese, QProgressBar *progressBar)
 {
-    return canSendOrReport(parent, lib, chinese) && sendCommand(lib, target, command) == SendStatus::Sent;
+    SendOutcome out;
+    if (!canSendOrReport(parent, lib, chinese))
+        return out;
+
+    CallProgress progress;
+    progress.bar = progressBar;
+    progress.bytes = qint64(command.bytes.size());
+    progress.baudRate = target.portName == QLatin1String("COM") ? target.baudRate : 0;
+    progress.chinese = chinese;
+
+    SendStatus status = SendStatus::NoExport;
+    FailureReason reason;
+    if (!librarycall::run([&] { status = sendCommand(lib, target, command, &reason); }, progress))
+        return out; // another call is in flight: this one does not start
+    out.called = status == SendStatus::Sent || status == SendStatus::Failed;
+    out.sent = status == SendStatus::Sent;
+    out.reason = reason;
+
+    const QString name = command.docName ? QString::fromLocal8Bit(command.docName) : what;
+    out.status = messages::sendStatus(target, name, command.bytes.size(), out.sent, reason, chinese);
+
+    CallEntry entry;
+    entry.time = QDateTime::currentDateTime();
+    entry.target = target.portName + QLatin1Char(' ') + target.printerName;
+    entry.name = name;
+    entry.bytes = command.bytes;
+    entry.outcome = !out.sent ? CallEntry::Outcome::Failed
+                    : target.portName == QLatin1String("DRIVE") ? CallEntry::Outcome::Queued
+                                                                : CallEntry::Outcome::Written;
+    if (!out.sent) {
+        const QString sentence = messages::reasonSentence(reason.code, chinese);
+        entry.reason = sentence.isEmpty() ? reason.text
+                       : reason.text.isEmpty() ? sentence
+                                               : sentence + QStringLiteral(" (") + reason.text + QLatin1Char(')');
+    }
+    CallRecord::shared().add(std::move(entry));
+    return out;
 }

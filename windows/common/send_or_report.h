@@ -1,7 +1,9 @@
-// Sending from a window: the send path, plus a message that names the
-// library or export when something needed is missing.
+// Sending from a window: the call runs on the library's worker thread while
+// the windows keep painting and drop input; the call goes into the record of
+// this run; a missing library or export is told to the user.
 #pragma once
 
+#include "library_call.h"
 #include "send_path.h"
 
 class QWidget;
@@ -10,7 +12,16 @@ class QWidget;
 // is missing and returns false.
 bool canSendOrReport(QWidget *parent, const DravikBinding &lib, bool chinese);
 
-// Hands the command to the library; returns false, after telling the user,
-// when the library or SendBufferToPrint is missing.
-bool sendOrReport(QWidget *parent, const DravikBinding &lib, const PrinterTarget &target, const Command &command,
-                  bool chinese);
+struct SendOutcome
+{
+    bool called = false; // false: nothing was called (missing piece told, or another call in flight)
+    bool sent = false;   // the library took all the bytes
+    FailureReason reason;
+    QString status;      // the status line's text for this send
+};
+
+// Sends command to target. what names the command as the user knows it (a
+// button's caption or a group's title); it stands in for a missing document
+// name. progress.bar, when set, shows the progress of a slow send.
+SendOutcome sendFromWindow(QWidget *parent, const DravikBinding &lib, const PrinterTarget &target,
+                           const Command &command, const QString &what, bool chinese, QProgressBar *progressBar);

@@ -5,6 +5,7 @@
 #include "halftone.h"
 #include "logo_preview.h"
 #include "notifier.h"
+#include "status_line.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -37,6 +38,7 @@ TForm3::TForm3(const PrinterTarget &target, std::function<bool()> oldInstruction
 {
     chooseFile = [this] { return defaultChooseFile(); };
     buildLayout();
+    buildOutcomePanel();
     connectHandlers();
     FormCreate(libraryPath);
 }
@@ -137,7 +139,7 @@ void TForm3::BitBtn22Click()
         halftone::apply(preview->picture());
         preview->update();
     }
-    statusPanels[1]->setText(QStringLiteral("%1x%2").arg(loaded.image.width()).arg(loaded.image.height()));
+    outcomePanel->setStatus(QStringLiteral("%1x%2").arg(loaded.image.width()).arg(loaded.image.height()));
 }
 
 QString TForm3::widthRefusal(int width) const

@@ -5,6 +5,7 @@
 
 #include "command.h"
 #include "dravik_binding.h"
+#include "send_or_report.h"
 #include "send_path.h"
 
 #include <QDialog>
@@ -12,6 +13,7 @@
 #include <functional>
 
 class LogoPreview;
+class QAbstractButton;
 class QButtonGroup;
 class QComboBox;
 class QGroupBox;
@@ -21,6 +23,7 @@ class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class QStatusBar;
+class StatusLine;
 
 class TForm3 : public QDialog
 {
@@ -48,6 +51,8 @@ public:
     int downloadWaitMs = 10000;
     // True while a download and its wait run.
     bool downloading() const { return downloading_; }
+    // How this window's last send ended, as its status bar shows it.
+    QString lastStatus() const;
 
     QGroupBox *GroupBox22;
     LogoPreview *imgPrint1;
@@ -79,7 +84,8 @@ public:
     QLabel *statusPanels[4];
     QComboBox *cboSelectLIB;
     QPushButton *Button6;
-    QProgressBar *waitProgress;
+    QProgressBar *waitProgress; // the flash wait's progress, and a slow send's
+    StatusLine *outcomePanel;   // status panel 1: the last send's outcome or the opened picture's size
 
 public slots:
     void BitBtn22Click();
@@ -90,6 +96,8 @@ public slots:
     void BitBtn1Click();
     void Button6Click();
     void BitBtn2Click();
+    // The record of this run's calls (Ctrl+L, or a click on the outcome panel).
+    void openRecord();
     // Escape and the title bar end the modal run, except during a download.
     void reject() override;
 
@@ -106,9 +114,13 @@ private:
     QString widthRefusal(int width) const;
     LogoPreview *slotPreview(int slot) const;
     QString defaultChooseFile();
-    // Sends one command through the window's binding; tells the user when
-    // the library or its export is missing.
-    bool send(const Command &command);
+    // Sends one command through the window's binding, off the window's
+    // thread, and shows how it ended in the status bar; send also tells the
+    // user of a failure (the download words its own). A missing library or
+    // export is always told. pressed names the command.
+    bool send(const Command &command, const QAbstractButton *pressed);
+    SendOutcome sendAndShow(const Command &command, const QAbstractButton *pressed);
+    void buildOutcomePanel();
     void waitForFlash();
 
     static bool s_loaded[kSlotCount];
@@ -120,4 +132,5 @@ private:
     QButtonGroup *modelGroup_;
     QButtonGroup *alignGroup_;
     bool downloading_ = false;
+    QString lastStatus_;
 };

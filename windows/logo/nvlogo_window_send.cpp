@@ -6,18 +6,23 @@
 #include "code_page_list.h"
 #include "logo_commands.h"
 #include "logo_preview.h"
-#include "send_or_report.h"
+#include "library_call.h"
+#include "messages.h"
 #include "notifier.h"
 #include "raster.h"
+#include "record_window.h"
+#include "send_or_report.h"
+#include "status_line.h"
 
 #include <QComboBox>
-#include <QElapsedTimer>
-#include <QEventLoop>
+#include <QKeySequence>
+#include <QLabel>
 #include <QProgressBar>
+#include <QShortcut>
+#include <QStatusBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTimer>
 
 namespace {
 
@@ -27,10 +32,53 @@ const char *const kSlotEmpty = "NV logo %1 holds no picture, so nothing was down
 
 } // namespace
 
-// The window's texts are English whatever the main window's language.
-bool TForm3::send(const Command &command)
+// The outcome of the last send shows in the status bar's second panel, the
+// empty one after "Current BMP Size:" (which also shows an opened picture's
+// size: the latest of the two stays). A click on it, or Ctrl+L, opens the
+// record of this run.
+void TForm3::buildOutcomePanel()
 {
-    return sendOrReport(this, lib_, target_, command, false);
+    QLabel *designed = statusPanels[1];
+    outcomePanel = new StatusLine(StatusBar1);
+    outcomePanel->setObjectName(designed->objectName());
+    outcomePanel->setFixedWidth(designed->width());
+    StatusBar1->insertWidget(1, outcomePanel);
+    StatusBar1->removeWidget(designed);
+    delete designed;
+    statusPanels[1] = outcomePanel;
+    connect(outcomePanel, &StatusLine::clicked, this, &TForm3::openRecord);
+    auto *record = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
+    connect(record, &QShortcut::activated, this, &TForm3::openRecord);
+}
+
+QString TForm3::lastStatus() const
+{
+    return lastStatus_;
+}
+
+void TForm3::openRecord()
+{
+    RecordWindow::showFor(this, false);
+}
+
+// The window's texts are English whatever the main window's language.
+SendOutcome TForm3::sendAndShow(const Command &command, const QAbstractButton *pressed)
+{
+    const QString what = pressed->text().remove(QLatin1Char('&'));
+    const SendOutcome out = sendFromWindow(this, lib_, target_, command, what, false, waitProgress);
+    if (out.called) {
+        lastStatus_ = out.status;
+        outcomePanel->setStatus(out.status);
+    }
+    return out;
+}
+
+bool TForm3::send(const Command &command, const QAbstractButton *pressed)
+{
+    const SendOutcome out = sendAndShow(command, pressed);
+    if (out.called && !out.sent)
+        notifier::show(this, messages::sendFailed(pressed->text().remove(QLatin1Char('&')), out.reason, false));
+    return out.sent;
 }
 
 void TForm3::BitBtn25Click()
@@ -87,7 +135,14 @@ void TForm3::BitBtn25Click()
             finish();
             return;
         }
-        send(Command{built.bytes, raster::kDocDownload});
+        const SendOutcome out = sendAndShow(Command{built.bytes, raster::kDocDownload}, BitBtn25);
+        if (!out.sent) {
+            // The logo did not reach the printer: nothing to wait for.
+            if (out.called)
+                notifier::show(this, messages::logoNotStored(out.reason));
+            finish();
+            return;
+        }
     }
     waitForFlash();
     finish();
@@ -97,34 +152,22 @@ void TForm3::BitBtn25Click()
 // shows the wait's progress, but takes no input until it is over.
 void TForm3::waitForFlash()
 {
+    waitProgress->setRange(0, 100);
     waitProgress->setValue(0);
+    waitProgress->setFormat(QStringLiteral("Writing the logo to flash... %p%"));
     waitProgress->show();
     waitProgress->raise();
-
-    QEventLoop loop;
-    QElapsedTimer clock;
-    QTimer tick;
-    tick.setInterval(100);
-    connect(&tick, &QTimer::timeout, &loop, [&] {
-        const qint64 done = clock.elapsed();
-        if (done >= downloadWaitMs) {
-            loop.quit();
-            return;
-        }
-        waitProgress->setValue(int(done * 100 / qMax(1, downloadWaitMs)));
+    // Clicks and keys made meanwhile are dropped, not replayed afterwards.
+    librarycall::wait(downloadWaitMs, [this](qint64 done) {
+        waitProgress->setValue(int(qMin<qint64>(100, done * 100 / qMax(1, downloadWaitMs))));
     });
-    QTimer::singleShot(qMax(0, downloadWaitMs), &loop, &QEventLoop::quit);
-    clock.start();
-    tick.start();
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-
     waitProgress->setValue(100);
     waitProgress->hide();
 }
 
 void TForm3::BitBtn3Click()
 {
-    send(logo::clearFlashCommand());
+    send(logo::clearFlashCommand(), BitBtn3);
 }
 
 void TForm3::BitBtn1Click()
@@ -132,7 +175,7 @@ void TForm3::BitBtn1Click()
     const logo::Alignment j = rdbNVLeft->isChecked()     ? logo::Alignment::Left
                               : rdbNVMiddle->isChecked() ? logo::Alignment::Middle
                                                          : logo::Alignment::Right;
-    send(logo::testPrintCommand(j, std::uint8_t(SpinEdit1->text().toInt())));
+    send(logo::testPrintCommand(j, std::uint8_t(SpinEdit1->text().toInt())), BitBtn1);
 }
 
 void TForm3::Button6Click()
@@ -141,6 +184,6 @@ void TForm3::Button6Click()
     if (t < 0)
         return; // every fixed entry starts with two digits
     const bool old = oldInstructionSet_ && oldInstructionSet_();
-    send(codePageCommand(old ? InstructionSet::Old : InstructionSet::New, std::uint8_t(t)));
+    send(codePageCommand(old ? InstructionSet::Old : InstructionSet::New, std::uint8_t(t)), Button6);
 }
 

@@ -9,6 +9,8 @@
 #include "messages.h"
 #include "notifier.h"
 #include "nvlogo_window.h"
+#include "placement.h"
+#include "qt_translations.h"
 #include "send_or_report.h"
 
 #include <QCheckBox>
@@ -23,6 +25,9 @@ TfrmMain::TfrmMain(const QString &libraryPath, QWidget *parent)
 {
     frmMain = this;
     buildLayout();
+    buildStatusLine();
+    // Placed once its final size (status line included) is known.
+    placeOnScreen(this, QPoint(686, 154));
     connectSignals();
     if (libraryPath.isEmpty())
         lib_.load();
@@ -75,7 +80,9 @@ void TfrmMain::Button1Click()
 {
     if (portOpen_ && lib_.closeComm) {
         const QByteArray port = cmbCom->currentText().toLocal8Bit();
-        lib_.closeComm(port.constData());
+        int result = 0;
+        FailureReason reason;
+        portCall([&] { return lib_.closeComm(port.constData()); }, QStringLiteral("CloseComm"), result, reason);
     }
     close();
 }
@@ -90,6 +97,9 @@ void TfrmMain::BitBtn1Click()
 {
     TForm3 logo(target_, [this] { return rdbCommandOLD->isChecked(); });
     logo.exec();
+    // The last operation may have been the logo window's.
+    if (!logo.lastStatus().isEmpty())
+        setStatus(logo.lastStatus());
 }
 
 void TfrmMain::Button7Click()
@@ -112,6 +122,7 @@ void TfrmMain::ApplyLanguage(const QString &language)
     cboLanage->addItems(GetLanguageList(language_));
     cboLanage->setCurrentIndex(chinese ? kChineseDefaultCodePage : kEnglishDefaultCodePage);
     applyCaptions(this, chinese);
+    useQtTranslations(chinese);
 }
 
 bool TfrmMain::require(bool bound, const char *exportName)
@@ -122,9 +133,21 @@ bool TfrmMain::require(bool bound, const char *exportName)
     return false;
 }
 
-bool TfrmMain::send(const Command &command)
+bool TfrmMain::send(const Command &command, const QString &what)
 {
-    return sendOrReport(this, lib_, target_, command, isChinese());
+    const SendOutcome out = sendFromWindow(this, lib_, target_, command, what, isChinese(), callProgress);
+    if (!out.called)
+        return false;
+    setStatus(out.status);
+    if (out.sent)
+        return true;
+    if (update_) {
+        update_->failed = true;
+        update_->reason = out.reason;
+    } else {
+        notifier::show(this, messages::sendFailed(what, out.reason, isChinese()));
+    }
+    return false;
 }
 
 void TfrmMain::connectSignals()

@@ -9,12 +9,17 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QStatusBar;
+class StatusLine;
 
 class TfrmMain : public QWidget
 {
@@ -68,6 +73,12 @@ public:
     QPushButton *Button12 = nullptr, *Button20 = nullptr, *Button13 = nullptr, *BitBtn1 = nullptr, *Button1 = nullptr,
                 *BitBtn5 = nullptr;
 
+    // Status bar below the designed layout: the last operation's outcome
+    // (a click opens the record of this run) and a slow call's progress.
+    QStatusBar *sbStatus = nullptr;
+    StatusLine *statusLine = nullptr;
+    QProgressBar *callProgress = nullptr;
+
 public slots:
     // Start-up and bottom row.
     void Button1Click();
@@ -115,12 +126,16 @@ public slots:
     void Button4Click();
     void Button9Click();
 
+    // The record of this run's calls (also Ctrl+L and a click on the status line).
+    void openRecord();
+
 private:
     void buildLayout();
     void buildConnectionGroup();
     void buildConfigurationGroups();
     void buildTestGroup();
     void buildBottomRow();
+    void buildStatusLine();
     void connectSignals();
     void FormCreate();
 
@@ -130,9 +145,16 @@ private:
     void modeChoice(bool closeOpenPort, bool batchButtonsOn);
     LinkMode checkedMode() const;
 
-    // Hands a command to the library; tells the user when the library or
-    // SendBufferToPrint is missing, and then returns false.
-    bool send(const Command &command);
+    // Hands a command to the library off the window's thread and shows how
+    // it ended on the status line. Returns true when the library took it;
+    // otherwise the user is told why (a missing library or export, or the
+    // library's failure; within the one-key update the update tells).
+    // what names the command as the user knows it.
+    bool send(const Command &command, const QString &what);
+    // Runs an open or close of the serial port off the window's thread and
+    // records it. Returns false when another call was in flight.
+    bool portCall(const std::function<int()> &call, const QString &name, int &result, FailureReason &reason);
+    void setStatus(const QString &text);
     // Tells the user what is missing when the library or the export is.
     bool require(bool bound, const char *exportName);
     // Reports a missing list export (not during start-up) and gives the empty list.
@@ -143,6 +165,14 @@ private:
     bool portOpen_ = false;
     QString language_;
     bool starting_ = false; // during start-up a missing export is not reported
+
+    // While the one-key update runs: the failure of its current step.
+    struct UpdateRun
+    {
+        bool failed = false;
+        FailureReason reason;
+    };
+    UpdateRun *update_ = nullptr;
 };
 
 // The main window of this run; set before its start-up runs.

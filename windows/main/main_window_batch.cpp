@@ -1,6 +1,8 @@
 // Skip boxes, select all, skip all and the one-key update.
 #include "main_window.h"
 
+#include "messages.h"
+#include "notifier.h"
 #include "send_or_report.h"
 
 #include <QCheckBox>
@@ -74,9 +76,27 @@ void TfrmMain::Button13Click()
     // Without a way to send, no step can do anything: say so once.
     if (!canSendOrReport(this, lib_, isChinese()))
         return;
+    int selected = 0;
+    for (const ConfigGroup &g : kGroups)
+        if (g.set && !(this->*g.skip)->isChecked())
+            ++selected;
+
+    UpdateRun run;
+    update_ = &run;
+    int sent = 0;
     for (const ConfigGroup &g : kGroups) {
         // Read just before the step: a close in the baud rate step checks them all.
-        if (g.set && !(this->*g.skip)->isChecked())
-            (this->*g.set)();
+        if (!g.set || (this->*g.skip)->isChecked())
+            continue;
+        (this->*g.set)();
+        if (run.failed) {
+            // Stop at the first step the library refused.
+            update_ = nullptr;
+            notifier::show(this, messages::updateStopped((this->*g.group)->title(), sent, selected, run.reason,
+                                                         isChinese()));
+            return;
+        }
+        ++sent;
     }
+    update_ = nullptr;
 }

@@ -9,6 +9,8 @@
 #include "notifier.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
+#include <QPushButton>
 #include <QComboBox>
 #include <QRadioButton>
 
@@ -17,6 +19,16 @@ InstructionSet instructionSet(const QRadioButton *old)
 {
     return old->isChecked() ? InstructionSet::Old : InstructionSet::New;
 }
+
+// How the user knows a command: its group's title, or its button's caption.
+QString named(const QGroupBox *group)
+{
+    return group->title();
+}
+QString named(const QAbstractButton *button)
+{
+    return button->text().remove(QLatin1Char('&'));
+}
 } // namespace
 
 void TfrmMain::btnLanageClick()
@@ -24,12 +36,15 @@ void TfrmMain::btnLanageClick()
     const int number = codePageNumber(cboLanage->currentText());
     if (number < 0)
         return; // no entry selected: there is no code page to send
-    send(codePageCommand(instructionSet(rdbCommandOLD), static_cast<std::uint8_t>(number)));
+    send(codePageCommand(instructionSet(rdbCommandOLD), static_cast<std::uint8_t>(number)), named(gbLanage));
 }
 
 void TfrmMain::btnNewComClick()
 {
-    if (!send(baudRateCommand(instructionSet(rdbCommandOLD), baudRateFromText(cboNewCom->currentText()))))
+    // A failed send changes nothing: the printer keeps its rate, so does the
+    // serial list, and the port stays open.
+    if (!send(baudRateCommand(instructionSet(rdbCommandOLD), baudRateFromText(cboNewCom->currentText())),
+              named(gbCom)))
         return;
     // The next serial opening uses the rate just sent.
     cmbBaudRate->setCurrentIndex(cboNewCom->currentIndex());
@@ -40,75 +55,76 @@ void TfrmMain::btnNewComClick()
 
 void TfrmMain::btnLevelClick()
 {
-    send(darknessCommand(instructionSet(rdbCommandOLD), darknessFromText(cboLevel->currentText())));
+    send(darknessCommand(instructionSet(rdbCommandOLD), darknessFromText(cboLevel->currentText())), named(gbLevel));
 }
 
 void TfrmMain::btnBarcodeClick()
 {
-    send(barcodeCommand(rdbBarcodeOpen->isChecked()));
+    send(barcodeCommand(rdbBarcodeOpen->isChecked()), named(gbBarcode));
 }
 
 void TfrmMain::btnBlackClick()
 {
-    send(blackMarkCommand(rdbBlackOPen->isChecked()));
+    send(blackMarkCommand(rdbBlackOPen->isChecked()), named(gbBlack));
 }
 
 void TfrmMain::btnBeepSetClick()
 {
     const std::uint8_t mask = buzzerMask(chkBeepSet01->isChecked(), chkBeepSet02->isChecked(),
                                          chkBeepSet03->isChecked(), chkBeepSet04->isChecked());
-    send(buzzerCommand(rdbCommandNew->isChecked() ? InstructionSet::New : InstructionSet::Old, mask));
+    send(buzzerCommand(rdbCommandNew->isChecked() ? InstructionSet::New : InstructionSet::Old, mask), named(gbBeepSet));
 }
 
 void TfrmMain::btnCutSetClick()
 {
-    send(cutterCommand(rdbCutOpen->isChecked()));
+    send(cutterCommand(rdbCutOpen->isChecked()), named(gbCut));
 }
 
 void TfrmMain::btnCutModeClick()
 {
-    send(cutModeCommand(rbCutModeFullHelf->isChecked()));
+    send(cutModeCommand(rbCutModeFullHelf->isChecked()), named(gbCutMode));
 }
 
 void TfrmMain::Button3Click()
 {
     for (const Command &command : cutFeedCommands(rdbCutBefore->isChecked()))
-        if (!send(command))
+        if (!send(command, named(gbCutPage)))
             return;
 }
 
 void TfrmMain::Button14Click()
 {
-    send(functionListCommand());
+    send(functionListCommand(), named(Button14));
 }
 
 void TfrmMain::Button21Click()
 {
-    send(codePageListCommand());
+    send(codePageListCommand(), named(Button21));
 }
 
 void TfrmMain::Button2Click()
 {
-    send(cashDrawerCommand());
+    send(cashDrawerCommand(), named(Button2));
 }
 
 void TfrmMain::Button5Click()
 {
-    send(fullCutCommand());
+    send(fullCutCommand(), named(Button5));
 }
 
 void TfrmMain::Button6Click()
 {
-    send(halfCutCommand());
+    send(halfCutCommand(), named(Button6));
 }
 
 void TfrmMain::Button4Click()
 {
-    if (send(qrStoreCommand(QByteArray(kQrText))))
-        send(qrPrintCommand());
+    // The print command follows only a stored code.
+    if (send(qrStoreCommand(QByteArray(kQrText)), named(Button4)))
+        send(qrPrintCommand(), named(Button4));
 }
 
 void TfrmMain::Button9Click()
 {
-    send(factoryRestoreCommand());
+    send(factoryRestoreCommand(), named(Button9));
 }

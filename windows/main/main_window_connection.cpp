@@ -9,6 +9,21 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+namespace {
+// The detail of a serial open or close message: the program's sentence for
+// the library's code, then the library's own text.
+QString portCallDetail(const FailureReason &failure, bool chinese)
+{
+    QStringList lines;
+    const QString sentence = messages::reasonSentence(failure.code, chinese);
+    if (!sentence.isEmpty())
+        lines << sentence;
+    if (!failure.text.isEmpty())
+        lines << failure.text;
+    return lines.join(QLatin1Char('\n'));
+}
+} // namespace
+
 QStringList TfrmMain::missingList(const char *exportName)
 {
     // A missing list counts as empty; a press is told why.
@@ -128,8 +143,13 @@ void TfrmMain::btnOpenCOMClick()
 
     const int baudRate = cmbBaudRate->currentText().toInt();
     const QString port = cmbCom->currentText().trimmed();
-    const int result = lib_.openComm(port.toLocal8Bit().constData(), baudRate);
-    const QString reason = lib_.lastErrorText();
+    const QByteArray portBytes = port.toLocal8Bit();
+    int result = 0;
+    FailureReason failure;
+    if (!portCall([&] { return lib_.openComm(portBytes.constData(), baudRate); },
+                  QStringLiteral("OpenComm %1").arg(baudRate), result, failure))
+        return;
+    const QString reason = portCallDetail(failure, isChinese());
 
     if (result < 0) {
         // The library's raised error: the port is missing or held by another program.
@@ -142,6 +162,8 @@ void TfrmMain::btnOpenCOMClick()
     }
 
     portOpen_ = result > 0;
+    if (portOpen_)
+        target_.baudRate = baudRate;
     btnOpenCOM->setEnabled(!portOpen_);
     btnCloseCOM->setEnabled(portOpen_);
     enableBatchButtons(portOpen_);
@@ -158,7 +180,12 @@ void TfrmMain::btnCloseCOMClick()
     if (!require(lib_.closeComm != nullptr, "CloseComm"))
         return;
 
-    if (lib_.closeComm(cmbCom->currentText().toLocal8Bit().constData())) {
+    const QByteArray port = cmbCom->currentText().toLocal8Bit();
+    int result = 0;
+    FailureReason failure;
+    if (!portCall([&] { return lib_.closeComm(port.constData()); }, QStringLiteral("CloseComm"), result, failure))
+        return;
+    if (result) {
         btnOpenCOM->setEnabled(true);
         btnCloseCOM->setEnabled(false);
         portOpen_ = false;
@@ -168,7 +195,7 @@ void TfrmMain::btnCloseCOMClick()
     }
 
     Message message = messages::serialCloseFailed(target_.printerName, isChinese());
-    message.detail = lib_.lastErrorText();
+    message.detail = portCallDetail(failure, isChinese());
     notifier::show(this, message);
     btnOpenCOM->setEnabled(false);
     btnCloseCOM->setEnabled(true);

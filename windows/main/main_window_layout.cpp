@@ -2,7 +2,6 @@
 #include "captions.h"
 #include "code_page_list.h"
 #include "main_window.h"
-#include "placement.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -70,7 +69,6 @@ void TfrmMain::buildLayout()
     buildTestGroup();
     buildBottomRow();
     applyDesignedCaptions(this);
-    placeOnScreen(this, QPoint(686, 154));
 }
 
 void TfrmMain::buildConnectionGroup()

@@ -1,0 +1,29 @@
+// One connection's byte stream as commands: bytes arrive in pieces of any
+// size; a command cut off at the end of a piece waits for the rest.
+#pragma once
+
+#include "command_decoder.h"
+
+#include <QByteArray>
+
+#include <vector>
+
+class CommandStream
+{
+public:
+    // The waiting tail never grows past this: a stream that keeps announcing
+    // more data than it sends is decoded as it stands (as unknown bytes).
+    static constexpr qsizetype kMaxTail = 1024 * 1024;
+
+    // The commands completed by these bytes.
+    std::vector<decoder::Decoded> feed(const QByteArray &bytes);
+    // The end of the stream: whatever is left, unknown if incomplete.
+    std::vector<decoder::Decoded> finish();
+
+    qsizetype waiting() const { return tail_.size(); }
+
+private:
+    std::vector<decoder::Decoded> take(bool final);
+
+    QByteArray tail_;
+};

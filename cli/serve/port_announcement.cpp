@@ -1,0 +1,82 @@
+#include "port_announcement.h"
+
+#include <QByteArray>
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString errnoText()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Makes path a 0700 folder of ours, or accepts it when it already is one:
+// a folder under /tmp made by someone else, or a symlink, is refused.
+bool privateFolder(const QByteArray &path, QString &error)
+{
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
+        error = QStringLiteral("cannot create %1: %2").arg(QFile::decodeName(path), errnoText());
+        return false;
+    }
+    struct stat st {};
+    if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) {
+        error = QStringLiteral("%1 is not a folder of this user: refusing to announce there").arg(QFile::decodeName(path));
+        return false;
+    }
+    if ((st.st_mode & 0077) != 0 && ::chmod(path.constData(), 0700) != 0) {
+        error = QStringLiteral("cannot make %1 private: %2").arg(QFile::decodeName(path), errnoText());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString symlinkTarget(const QString &link)
+{
+    char buf[4096];
+    const ssize_t n = ::readlink(QFile::encodeName(link).constData(), buf, sizeof buf - 1);
+    return n > 0 ? QFile::decodeName(QByteArray(buf, int(n))) : QString();
+}
+
+QString announcementFolder()
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty())
+        return QFile::decodeName(runtime) + QStringLiteral("/nemboport/printers");
+    return QStringLiteral("/tmp/nemboport-%1/printers").arg(::getuid());
+}
+
+bool PortAnnouncement::announce(const QString &devicePath, QString &error)
+{
+    withdraw();
+    const QString folder = announcementFolder();
+    const QString parent = folder.left(folder.lastIndexOf(QLatin1Char('/')));
+    if (!privateFolder(QFile::encodeName(parent), error) || !privateFolder(QFile::encodeName(folder), error))
+        return false;
+    const QString link = folder + QStringLiteral("/virtual-printer-%1").arg(::getpid());
+    const QByteArray linkBytes = QFile::encodeName(link);
+    ::unlink(linkBytes.constData()); // a leftover of an earlier process with our pid
+    if (::symlink(QFile::encodeName(devicePath).constData(), linkBytes.constData()) != 0) {
+        error = QStringLiteral("cannot create %1: %2").arg(link, errnoText());
+        return false;
+    }
+    link_ = link;
+    device_ = devicePath;
+    return true;
+}
+
+void PortAnnouncement::withdraw()
+{
+    if (link_.isEmpty())
+        return;
+    if (symlinkTarget(link_) == device_)
+        ::unlink(QFile::encodeName(link_).constData());
+    link_.clear();
+}

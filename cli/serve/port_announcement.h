@@ -1,0 +1,35 @@
+// Tells the printer I/O library about a virtual serial port: a symlink in the
+// announcement folder pointing at the port's device. The library lists the
+// links whose device exists; the link goes when the server ends.
+//
+// The folder: $XDG_RUNTIME_DIR/nemboport/printers/, or, when XDG_RUNTIME_DIR
+// is unset or empty, /tmp/nemboport-<uid>/printers/; created 0700.
+#pragma once
+
+#include <QString>
+
+// The folder, without creating it.
+QString announcementFolder();
+// What a symlink points at as written in it; empty when path is no symlink.
+QString symlinkTarget(const QString &path);
+
+class PortAnnouncement
+{
+public:
+    PortAnnouncement() = default;
+    PortAnnouncement(const PortAnnouncement &) = delete;
+    PortAnnouncement &operator=(const PortAnnouncement &) = delete;
+    ~PortAnnouncement() { withdraw(); }
+
+    // Links <folder>/virtual-printer-<pid> to devicePath. False with a
+    // reason when the folder cannot be made safely or the link not written.
+    bool announce(const QString &devicePath, QString &error);
+    // Removes the link (only if it still points at our device).
+    void withdraw();
+
+    QString linkPath() const { return link_; }
+
+private:
+    QString link_;
+    QString device_;
+};

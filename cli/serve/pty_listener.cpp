@@ -1,0 +1,148 @@
+#include "pty_listener.h"
+
+#include "port_announcement.h"
+#include "print_session.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 kReadMax = 64 * 1024;
+// After a read error the port is looked at again this much later.
+constexpr int kRetryMs = 100;
+
+} // namespace
+
+PtyListener::PtyListener(PrintSession &session, long baud, QObject *parent)
+    : QObject(parent)
+    , session_(session)
+    , baud_(baud)
+{
+    quietTimer_.setSingleShot(true);
+    quietTimer_.setInterval(kQuietEndMs);
+    connect(&quietTimer_, &QTimer::timeout, this, &PtyListener::quiet);
+    paceTimer_.setSingleShot(true);
+    paceTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&paceTimer_, &QTimer::timeout, this, [this] {
+        if (notifier_)
+            notifier_->setEnabled(true);
+    });
+}
+
+PtyListener::~PtyListener()
+{
+    notifier_.reset();
+    removeLink();
+    if (slave_ >= 0)
+        ::close(slave_);
+    if (master_ >= 0)
+        ::close(master_);
+}
+
+bool PtyListener::open(const QString &link, QString &error)
+{
+    if (::openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) {
+        error = QStringLiteral("cannot create a pseudo-terminal: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    ::fcntl(master_, F_SETFD, FD_CLOEXEC);
+    ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
+    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+    // Raw: every byte passes unchanged, no echo, no line editing.
+    termios t {};
+    if (::tcgetattr(slave_, &t) == 0) {
+        ::cfmakeraw(&t);
+        ::tcsetattr(slave_, TCSANOW, &t);
+    }
+    const char *name = ::ptsname(master_);
+    device_ = name ? QFile::decodeName(name) : QString();
+    if (device_.isEmpty()) {
+        error = QStringLiteral("the pseudo-terminal has no device name");
+        return false;
+    }
+    if (!link.isEmpty()) {
+        const QByteArray path = QFile::encodeName(link);
+        struct stat st {};
+        if (::lstat(path.constData(), &st) == 0) {
+            if (!S_ISLNK(st.st_mode)) {
+                error = QStringLiteral("%1 exists and is not a symlink: not replaced").arg(link);
+                return false;
+            }
+            ::unlink(path.constData());
+        }
+        if (::symlink(QFile::encodeName(device_).constData(), path.constData()) != 0) {
+            error = QStringLiteral("cannot create the link %1: %2").arg(link, QString::fromLocal8Bit(std::strerror(errno)));
+            return false;
+        }
+        link_ = link;
+    }
+    notifier_ = std::make_unique<QSocketNotifier>(master_, QSocketNotifier::Read);
+    connect(notifier_.get(), &QSocketNotifier::activated, this, &PtyListener::readable);
+    clock_.start();
+    return true;
+}
+
+void PtyListener::removeLink()
+{
+    if (!link_.isEmpty() && symlinkTarget(link_) == device_)
+        ::unlink(QFile::encodeName(link_).constData());
+    link_.clear();
+}
+
+void PtyListener::readable()
+{
+    qint64 allowed = kReadMax;
+    if (baud_ > 0) {
+        // A byte on the wire is 10 bits (start, 8 data, stop).
+        const qint64 elapsedUs = clock_.nsecsElapsed() / 1000;
+        const qint64 earned = elapsedUs * baud_ / 10000000;
+        const qint64 burst = std::max<qint64>(1, baud_ / 1000); // 10 ms of bytes
+        takenSinceClock_ = std::max(takenSinceClock_, earned); // no saving up while quiet
+        allowed = std::min(kReadMax, earned + burst - takenSinceClock_);
+        if (allowed <= 0) {
+            const qint64 dueUs = (takenSinceClock_ - burst + 1) * 10000000 / baud_;
+            notifier_->setEnabled(false);
+            paceTimer_.start(int(std::max<qint64>(1, (dueUs - elapsedUs + 999) / 1000)));
+            return;
+        }
+    }
+    QByteArray buffer(allowed, Qt::Uninitialized);
+    const ssize_t n = ::read(master_, buffer.data(), std::size_t(allowed));
+    if (n <= 0) {
+        if (n < 0 && (errno == EAGAIN || errno == EINTR))
+            return;
+        session_.note(QStringLiteral("pty"), QStringLiteral("reading %1 failed: %2")
+                                                 .arg(device_, QString::fromLocal8Bit(std::strerror(errno))));
+        notifier_->setEnabled(false);
+        paceTimer_.start(kRetryMs);
+        return;
+    }
+    buffer.truncate(n);
+    takenSinceClock_ += n;
+    if (jobBytes_ == 0)
+        session_.note(QStringLiteral("pty#%1").arg(jobs_ + 1), QStringLiteral("bytes arrive on %1").arg(device_));
+    jobBytes_ += n;
+    quietTimer_.start();
+    session_.receive(QStringLiteral("pty#%1").arg(jobs_ + 1), stream_.feed(buffer));
+}
+
+void PtyListener::quiet()
+{
+    if (jobBytes_ == 0)
+        return;
+    const QString name = QStringLiteral("pty#%1").arg(++jobs_);
+    session_.receive(name, stream_.finish());
+    session_.endJob(name);
+    session_.note(name, QStringLiteral("quiet after %1 bytes").arg(jobBytes_));
+    jobBytes_ = 0;
+}

@@ -1,0 +1,83 @@
+#include "serve_options.h"
+
+namespace {
+
+bool takesValue(const QStringList &args, int i)
+{
+    return i + 1 < args.size() && !args.at(i + 1).startsWith(QLatin1String("--"));
+}
+
+bool parseHostPort(const QString &text, ServeOptions &o)
+{
+    QString port = text;
+    const int colon = text.lastIndexOf(QLatin1Char(':'));
+    if (colon >= 0) {
+        QString host = text.left(colon);
+        if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+            host = host.mid(1, host.size() - 2);
+        if (host == QLatin1String("localhost"))
+            o.tcpHost = QHostAddress(QHostAddress::LocalHost);
+        else if (!o.tcpHost.setAddress(host))
+            return false;
+        port = text.mid(colon + 1);
+    }
+    bool ok = false;
+    const uint p = port.toUInt(&ok, 10);
+    if (!ok || p > 65535)
+        return false;
+    o.tcpPort = quint16(p);
+    return true;
+}
+
+} // namespace
+
+bool parseServeOptions(const QStringList &args, ServeOptions &o, QString &error)
+{
+    bool baudGiven = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        if (a == QLatin1String("--tcp")) {
+            o.tcp = true;
+            if (takesValue(args, i) && !parseHostPort(args.at(++i), o)) {
+                error = QStringLiteral("--tcp wants [HOST:]PORT with a numeric address, not \"%1\"").arg(args.at(i));
+                return false;
+            }
+        } else if (a == QLatin1String("--pty")) {
+            o.pty = true;
+            if (takesValue(args, i))
+                o.ptyLink = args.at(++i);
+        } else if (a == QLatin1String("--baud") || a == QLatin1String("--out") || a == QLatin1String("--model")) {
+            if (!takesValue(args, i)) {
+                error = QStringLiteral("%1 wants a value").arg(a);
+                return false;
+            }
+            const QString v = args.at(++i);
+            bool ok = true;
+            if (a == QLatin1String("--baud")) {
+                o.baud = v.toLong(&ok, 10);
+                if (!ok || o.baud < 50 || o.baud > 4000000) {
+                    error = QStringLiteral("--baud wants a rate from 50 to 4000000, not \"%1\"").arg(v);
+                    return false;
+                }
+                baudGiven = true;
+            } else if (a == QLatin1String("--out")) {
+                o.outDir = v;
+            } else if (v == QLatin1String("58") || v == QLatin1String("80")) {
+                o.paperDots = v == QLatin1String("58") ? 384 : 576;
+            } else {
+                error = QStringLiteral("--model wants 58 or 80, not \"%1\"").arg(v);
+                return false;
+            }
+        } else {
+            error = QStringLiteral("unknown argument \"%1\"").arg(a);
+            return false;
+        }
+    }
+    if (baudGiven && !o.pty) {
+        error = QStringLiteral("--baud paces the pseudo-terminal: it needs --pty");
+        return false;
+    }
+    if (!o.tcp && !o.pty)
+        o.tcp = true;
+    return true;
+}

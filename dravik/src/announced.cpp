@@ -1,0 +1,78 @@
+#include "announced.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace dravik {
+
+namespace {
+
+// A folder of this user's (or root's) that not everybody may write to: links
+// found there were put there by this user (or a group the user shares it
+// with). /tmp is shared, so a folder someone else made in the user's place is
+// not trusted.
+bool trustedFolder(const std::string &path)
+{
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return false;
+    if (st.st_uid != ::getuid() && st.st_uid != 0)
+        return false;
+    return (st.st_mode & S_IWOTH) == 0;
+}
+
+} // namespace
+
+std::string announcementFolder()
+{
+    const char *runtime = std::getenv("XDG_RUNTIME_DIR");
+    std::string base;
+    if (runtime && *runtime) {
+        base = runtime;
+        while (base.size() > 1 && base.back() == '/')
+            base.pop_back();
+        base += "/nemboport";
+    } else {
+        base = "/tmp/nemboport-" + std::to_string(::getuid());
+    }
+    return base + "/printers";
+}
+
+std::vector<std::string> listAnnouncedPorts()
+{
+    const std::string folder = announcementFolder();
+    const std::string parent = folder.substr(0, folder.rfind('/'));
+    if (!trustedFolder(parent) || !trustedFolder(folder))
+        return {};
+    std::vector<std::string> names;
+    DIR *dir = ::opendir(folder.c_str());
+    if (!dir)
+        return {};
+    while (dirent *e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name == "." || name == "..")
+            continue;
+        const std::string path = folder + "/" + name;
+        struct stat link, target;
+        if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
+            continue;
+        // Stale: the virtual printer ended and its device is gone (or the
+        // link points at something that is no device).
+        if (::stat(path.c_str(), &target) != 0 || !S_ISCHR(target.st_mode))
+            continue;
+        names.push_back(name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> paths;
+    paths.reserve(names.size());
+    for (const std::string &n : names)
+        paths.push_back(folder + "/" + n);
+    return paths;
+}
+
+} // namespace dravik

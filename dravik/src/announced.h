@@ -1,0 +1,23 @@
+// Serial ports that virtual printers announce: a folder of symbolic links,
+// each pointing at the device end of a pseudo-terminal that a virtual
+// printer reads. The folder is
+//   $XDG_RUNTIME_DIR/nemboport/printers/          (XDG_RUNTIME_DIR set, not empty)
+//   /tmp/nemboport-<uid>/printers/                (otherwise)
+// Any name is allowed; a link counts while its target exists and is a
+// character device.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace dravik {
+
+// The announcement folder for this user (without a trailing "/").
+std::string announcementFolder();
+
+// The full paths of the live links, sorted by name. A folder that does not
+// exist, that belongs to another user, or that everybody may write to gives
+// nothing.
+std::vector<std::string> listAnnouncedPorts();
+
+} // namespace dravik

@@ -1,0 +1,35 @@
+// The one thread on which every call into the printer I/O library that may
+// block runs (sends, serial open and close), so the windows keep painting.
+// Jobs run one at a time, in the order they were posted. Widget-free.
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class QThread;
+
+class LibraryWorker
+{
+public:
+    // The worker of this run, started on first use and stopped (after the job
+    // in flight ends) when the application object goes away.
+    static LibraryWorker &instance();
+
+    // Runs job on the worker thread, then done on the thread that owns
+    // context. context must outlive the job.
+    void post(QObject *context, std::function<void()> job, std::function<void()> done);
+
+    // Ends the thread once the job in flight, if any, has ended.
+    void stop();
+
+    LibraryWorker(const LibraryWorker &) = delete;
+    LibraryWorker &operator=(const LibraryWorker &) = delete;
+
+private:
+    LibraryWorker();
+    ~LibraryWorker();
+
+    QThread *thread_ = nullptr;
+    QObject *receiver_ = nullptr; // lives on the worker thread
+};

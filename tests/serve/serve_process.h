@@ -1,0 +1,94 @@
+// `nemboport serve` as a process of the test: started with its own output
+// folder and runtime folder, stopped with SIGTERM like Ctrl+C would.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/prctl.h>
+
+class ServeProcess
+{
+public:
+    ~ServeProcess() { stop(); }
+
+    QString outDir() const { return out_.path(); }
+    QString runtimeDir() const { return runtime_.path(); }
+    qint64 pid() const { return process_.processId(); }
+    QString output() const { return output_; }
+
+    // Starts it and waits (bounded) until it printed `ready`.
+    bool start(const QStringList &args, const QString &ready, QString &error)
+    {
+        QFile::setPermissions(runtime_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+        process_.setProcessEnvironment(env);
+        process_.setProcessChannelMode(QProcess::MergedChannels);
+        process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+        process_.start(QStringLiteral(NPS_NEMBOPORT),
+                       QStringList{QStringLiteral("serve")} + args + QStringList{QStringLiteral("--out"), out_.path()});
+        QElapsedTimer t;
+        t.start();
+        while (!output_.contains(ready)) {
+            if (process_.state() == QProcess::NotRunning || t.elapsed() > 15000) {
+                error = QStringLiteral("nemboport serve did not start: ") + output_;
+                return false;
+            }
+            process_.waitForReadyRead(100);
+            output_ += QString::fromLocal8Bit(process_.readAll());
+        }
+        return true;
+    }
+
+    // SIGTERM; true when it ended on its own with status 0.
+    bool stop()
+    {
+        if (process_.state() == QProcess::NotRunning)
+            return false;
+        process_.terminate();
+        const bool ended = process_.waitForFinished(10000);
+        if (!ended) {
+            process_.kill();
+            process_.waitForFinished(5000);
+        }
+        output_ += QString::fromLocal8Bit(process_.readAll());
+        return ended && process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
+    }
+
+    QJsonObject state() const
+    {
+        QFile f(out_.filePath(QStringLiteral("state.json")));
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        return QJsonDocument::fromJson(f.readAll()).object();
+    }
+
+    // Polls state.json (bounded) until test(state) holds.
+    template<typename Test>
+    bool waitForState(Test test, int timeoutMs, qint64 *elapsedMs = nullptr)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (!test(state())) {
+            if (t.elapsed() > timeoutMs)
+                return false;
+            QTest::qSleep(10);
+        }
+        if (elapsedMs)
+            *elapsedMs = t.elapsed();
+        return true;
+    }
+
+private:
+    QTemporaryDir out_;
+    QTemporaryDir runtime_;
+    QProcess process_;
+    QString output_;
+};

@@ -1,0 +1,274 @@
+// The whole chain: the real printer I/O library sends to `nemboport serve`
+// through a private CUPS server (raw queue, socket://) and through its
+// pseudo-terminal, paced at 9600 baud.
+#include "dravik_lib.h"
+#include "private_cups.h"
+#include "serve_process.h"
+
+#include "config_commands.h"
+#include "halftone.h"
+#include "logo_commands.h"
+#include "raster.h"
+
+#include <QDir>
+#include <QJsonArray>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <pty.h>
+#include <termios.h>
+
+namespace {
+
+quint16 freePort()
+{
+    const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    quint16 port = 0;
+    if (::bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0 &&
+        ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &len) == 0)
+        port = ntohs(a.sin_port);
+    ::close(s);
+    return port;
+}
+
+// A grey ramp with a dark disc, halftoned the way the logo window does.
+QImage halftonedPicture(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const int dx = x - width / 2, dy = y - height / 2;
+            const int v = dx * dx + dy * dy < height * height / 9 ? 40 : 255 * x / width;
+            image.setPixel(x, y, qRgb(v, v, v));
+        }
+    halftone::apply(image);
+    return image;
+}
+
+// How many bytes a pseudo-terminal takes before a writer blocks (depends on
+// the kernel).
+int ptyCapacity()
+{
+    int master = -1, slave = -1;
+    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
+        return -1;
+    termios t{};
+    ::tcgetattr(slave, &t);
+    ::cfmakeraw(&t);
+    ::tcsetattr(slave, TCSANOW, &t);
+    ::fcntl(slave, F_SETFL, ::fcntl(slave, F_GETFL) | O_NONBLOCK);
+    const QByteArray chunk(1024, 'x');
+    int total = 0;
+    for (ssize_t n; (n = ::write(slave, chunk.constData(), std::size_t(chunk.size()))) > 0;)
+        total += int(n);
+    ::close(slave);
+    ::close(master);
+    return total;
+}
+
+struct Update
+{
+    InstructionSet set;
+    int codePage;
+    quint32 baud;
+    int darkness;
+    bool barcode, cutter, blackMark;
+    int buzzer;
+    bool commandMode;
+};
+
+} // namespace
+
+class TestServeEndToEnd : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void oneKeyUpdateThroughCups_data();
+    void oneKeyUpdateThroughCups();
+    void logoAndTestPrintThroughCups();
+    void logoOverThePacedPty();
+
+private:
+    bool startServeWithQueue(ServeProcess &serve, const QString &queue);
+    bool send(const QString &queue, const Command &c);
+
+    DravikLib lib_;
+    PrivateCups cups_;
+};
+
+void TestServeEndToEnd::initTestCase()
+{
+    QString error;
+    QVERIFY2(lib_.load(error), qPrintable(error));
+    QVERIFY2(cups_.start(error), qPrintable(error));
+    qputenv("CUPS_SERVER", cups_.server());
+}
+
+bool TestServeEndToEnd::startServeWithQueue(ServeProcess &serve, const QString &queue)
+{
+    const quint16 port = freePort();
+    QString error;
+    if (!serve.start({QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(port)}, QStringLiteral("listening on"),
+                     error) ||
+        !cups_.addRawQueue(queue, QStringLiteral("socket://127.0.0.1:%1").arg(port), error)) {
+        qWarning("%s", qPrintable(error));
+        return false;
+    }
+    return true;
+}
+
+bool TestServeEndToEnd::send(const QString &queue, const Command &c)
+{
+    const QByteArray q = queue.toLatin1();
+    if (lib_.SendBufferToPrint("DRIVE", q.constData(), c.docName, c.bytes.data(), int(c.bytes.size())))
+        return true;
+    qWarning("send to %s failed: %s", q.constData(), qPrintable(lib_.lastError()));
+    return false;
+}
+
+void TestServeEndToEnd::oneKeyUpdateThroughCups_data()
+{
+    QTest::addColumn<Update>("u");
+    QTest::newRow("new instruction set, drive mode")
+        << Update{InstructionSet::New, 15, 19200, 31, false, false, true, 6, false};
+    QTest::newRow("old instruction set, command mode")
+        << Update{InstructionSet::Old, 36, 115200, 4, true, true, false, 9, true};
+}
+
+void TestServeEndToEnd::oneKeyUpdateThroughCups()
+{
+    QFETCH(Update, u);
+    ServeProcess serve;
+    const QString queue = QStringLiteral("Virtual%1").arg(QTest::currentDataTag()[0] == 'n' ? 1 : 2);
+    QVERIFY(startServeWithQueue(serve, queue));
+
+    // The one-key update's sends, in its order, each its own job.
+    std::vector<Command> update{codePageCommand(u.set, std::uint8_t(u.codePage)), baudRateCommand(u.set, u.baud),
+                                darknessCommand(u.set, std::uint8_t(u.darkness)), barcodeCommand(u.barcode),
+                                cutterCommand(u.cutter), blackMarkCommand(u.blackMark),
+                                buzzerCommand(u.set, std::uint8_t(u.buzzer))};
+    for (const Command &c : cutFeedCommands(u.commandMode))
+        update.push_back(c);
+    for (const Command &c : update)
+        QVERIFY(send(queue, c));
+
+    const QJsonObject expected{
+        {"codePage", u.codePage}, {"baudRate", qint64(u.baud)}, {"darkness", u.darkness}, {"barcode", u.barcode},
+        {"cutter", u.cutter}, {"blackMark", u.blackMark},
+        // The old set switches the buzzer as a whole.
+        {"buzzer", u.set == InstructionSet::New ? u.buzzer : 15}, {"cutMode", "full+half"},
+        {"cutFeed", u.commandMode ? "command" : "drive"}, {"logos", QJsonArray{}}, {"qrText", ""},
+        {"cuts", 1}, {"drawerPulses", 0}, {"unknownBytes", 0}};
+    // The last job is the last cut feed command; CUPS prints the queue in order.
+    const bool arrived = serve.waitForState(
+        [&](const QJsonObject &s) {
+            return s.value("cutFeed") == expected.value("cutFeed") && s.value("buzzer") == expected.value("buzzer") &&
+                   s.value("darkness") == expected.value("darkness");
+        },
+        60000);
+    QVERIFY2(arrived, qPrintable(cups_.errorLog() + serve.output()));
+    QTest::qSleep(300); // nothing more may come
+    QCOMPARE(serve.state(), expected);
+    QVERIFY(serve.stop());
+}
+
+void TestServeEndToEnd::logoAndTestPrintThroughCups()
+{
+    ServeProcess serve;
+    QVERIFY(startServeWithQueue(serve, QStringLiteral("VirtualLogo")));
+    const QImage picture = halftonedPicture(256, 120);
+    const raster::Result download = raster::downloadCommand({picture});
+    QCOMPARE(download.status, raster::Status::Ok);
+    QVERIFY(send(QStringLiteral("VirtualLogo"), {download.bytes, raster::kDocDownload}));
+    QVERIFY(send(QStringLiteral("VirtualLogo"), logo::testPrintCommand(logo::Alignment::Middle, 1)));
+
+    // The download prints nothing; the test print is the first receipt.
+    const QString path = QDir(serve.outDir()).filePath(QStringLiteral("receipt-001.png"));
+    QElapsedTimer t;
+    t.start();
+    while (!QFileInfo::exists(path) && t.elapsed() < 60000)
+        QTest::qSleep(20);
+    QVERIFY2(QFileInfo::exists(path), qPrintable(cups_.errorLog() + serve.output()));
+    QTest::qSleep(100);
+    const QImage receipt(path);
+    QCOMPARE(receipt.size(), QSize(576, picture.height()));
+    const int left = (576 - picture.width()) / 2;
+    int black = 0;
+    for (int y = 0; y < receipt.height(); ++y)
+        for (int x = 0; x < receipt.width(); ++x) {
+            const bool dot = qGray(receipt.pixel(x, y)) < 128;
+            black += dot;
+            const bool inPicture = x >= left && x < left + picture.width();
+            const bool want = inPicture && picture.pixel(x - left, y) == qRgb(0, 0, 0);
+            if (dot != want)
+                QFAIL(qPrintable(QStringLiteral("dot %1,%2 differs").arg(x).arg(y)));
+        }
+    QVERIFY(black > 1000);
+    QCOMPARE(serve.state().value("logos").toArray(), (QJsonArray{QJsonObject{{"width", 256}, {"height", 120}}}));
+    QVERIFY(serve.stop());
+}
+
+void TestServeEndToEnd::logoOverThePacedPty()
+{
+    ServeProcess serve;
+    QTemporaryDir linkDir;
+    const QString link = linkDir.filePath(QStringLiteral("virtual-printer"));
+    QString error;
+    QVERIFY2(serve.start({QStringLiteral("--pty"), link, QStringLiteral("--baud"), QStringLiteral("9600")},
+                         QStringLiteral("announced as"), error),
+             qPrintable(error));
+    const QString device = QFileInfo(link).symLinkTarget();
+    QVERIFY2(device.startsWith(QLatin1String("/dev/pts/")), qPrintable(device));
+    // The announcement the library's serial list reads.
+    const QString announced =
+        serve.runtimeDir() + QStringLiteral("/nemboport/printers/virtual-printer-%1").arg(serve.pid());
+    QCOMPARE(QFileInfo(announced).symLinkTarget(), device);
+
+    // The largest download: 200 x 680 dots, 17000 data bytes.
+    const raster::Result download = raster::downloadCommand({halftonedPicture(200, 680)});
+    QCOMPARE(download.status, raster::Status::Ok);
+    QCOMPARE(int(download.bytes.size()), 17007);
+    const double wireMs = 17007.0 * 10 * 1000 / 9600;
+
+    const QByteArray port = QFile::encodeName(link);
+    QCOMPARE(lib_.OpenComm(port.constData(), 9600), 1);
+    QElapsedTimer t;
+    t.start();
+    const int sent = lib_.SendBufferToPrint("COM", port.constData(), raster::kDocDownload, download.bytes.data(),
+                                            int(download.bytes.size()));
+    const qint64 sendMs = t.elapsed();
+    const QString sendError = lib_.lastError();
+    const bool arrived = serve.waitForState(
+        [](const QJsonObject &s) { return s.value("logos").toArray() == QJsonArray{QJsonObject{{"width", 200}, {"height", 680}}}; },
+        int(wireMs) + 15000);
+    const qint64 arriveMs = t.elapsed();
+    lib_.CloseComm(port.constData());
+    QVERIFY2(sent, qPrintable(sendError));
+    QVERIFY2(arrived, qPrintable(serve.output().right(2000)));
+    const int capacity = ptyCapacity();
+    qInfo("17007-byte logo at 9600 baud over the pty: send took %.2f s, all bytes arrived after %.2f s, wire time %.2f s "
+          "(this kernel's pty takes %d bytes before a writer waits)",
+          sendMs / 1000.0, arriveMs / 1000.0, wireMs / 1000.0, capacity);
+    // Paced: never faster than the wire, and not much slower.
+    QVERIFY(arriveMs >= wireMs - 20);
+    QVERIFY(arriveMs <= wireMs + 5000);
+    // The sender waits for whatever its pty cannot hold.
+    if (capacity > 0 && capacity < 17007)
+        QVERIFY(sendMs >= (17007 - capacity) * 10 * 1000 / 9600 * 8 / 10);
+    QCOMPARE(serve.state().value("unknownBytes"), QJsonValue(0));
+
+    // Ctrl+C: a clean end that takes its links along.
+    QVERIFY(serve.stop());
+    QVERIFY(!QFileInfo(announced).isSymLink());
+    QVERIFY(!QFileInfo(link).isSymLink());
+}
+
+QTEST_GUILESS_MAIN(TestServeEndToEnd)
+#include "tst_serve_e2e.moc"

@@ -1,0 +1,119 @@
+// The virtual printer's command line and its port announcement.
+#include "port_announcement.h"
+#include "serve_options.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <unistd.h>
+
+class TestServeSetup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void commandLine_data();
+    void commandLine();
+    void announcementFolderFollowsTheRuntimeDir();
+    void announcesAndWithdrawsItsOwnLinkOnly();
+    void refusesAFolderThatIsNotPrivate();
+};
+
+void TestServeSetup::commandLine_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("listeners"); // "host:port" or "-", then "|link" or "|-" / "|none"
+    QTest::addColumn<long>("baud");
+    QTest::addColumn<int>("paper");
+    QTest::newRow("defaults") << QStringList{} << true << "127.0.0.1:9100|none" << 0L << 576;
+    QTest::newRow("port only") << QStringList{"--tcp", "9200"} << true << "127.0.0.1:9200|none" << 0L << 576;
+    QTest::newRow("host and port") << QStringList{"--tcp", "0.0.0.0:9100", "--model", "58"} << true
+                                   << "0.0.0.0:9100|none" << 0L << 384;
+    QTest::newRow("pty alone") << QStringList{"--pty"} << true << "-|-" << 0L << 576;
+    QTest::newRow("pty with link and baud") << QStringList{"--pty", "/tmp/p", "--baud", "9600"} << true << "-|/tmp/p"
+                                            << 9600L << 576;
+    QTest::newRow("both") << QStringList{"--pty", "--tcp"} << true << "127.0.0.1:9100|-" << 0L << 576;
+    QTest::newRow("baud without pty") << QStringList{"--baud", "9600"} << false << "" << 0L << 0;
+    QTest::newRow("baud zero") << QStringList{"--pty", "--baud", "0"} << false << "" << 0L << 0;
+    QTest::newRow("port too large") << QStringList{"--tcp", "70000"} << false << "" << 0L << 0;
+    QTest::newRow("host name") << QStringList{"--tcp", "printer.example:9100"} << false << "" << 0L << 0;
+    QTest::newRow("model 76") << QStringList{"--model", "76"} << false << "" << 0L << 0;
+    QTest::newRow("out without folder") << QStringList{"--out"} << false << "" << 0L << 0;
+    QTest::newRow("unknown") << QStringList{"--tpc", "9100"} << false << "" << 0L << 0;
+}
+
+void TestServeSetup::commandLine()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, ok);
+    QFETCH(QString, listeners);
+    QFETCH(long, baud);
+    QFETCH(int, paper);
+    ServeOptions o;
+    QString error;
+    QCOMPARE(parseServeOptions(args, o, error), ok);
+    QCOMPARE(error.isEmpty(), ok);
+    if (!ok)
+        return;
+    const QString tcp = o.tcp ? QStringLiteral("%1:%2").arg(o.tcpHost.toString()).arg(o.tcpPort) : QStringLiteral("-");
+    const QString pty = !o.pty ? QStringLiteral("none") : o.ptyLink.isEmpty() ? QStringLiteral("-") : o.ptyLink;
+    QCOMPARE(tcp + QLatin1Char('|') + pty, listeners);
+    QCOMPARE(o.baud, baud);
+    QCOMPARE(o.paperDots, paper);
+}
+
+void TestServeSetup::announcementFolderFollowsTheRuntimeDir()
+{
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", "/run/user/1234");
+    QCOMPARE(announcementFolder(), QStringLiteral("/run/user/1234/nemboport/printers"));
+    qputenv("XDG_RUNTIME_DIR", "");
+    QCOMPARE(announcementFolder(), QStringLiteral("/tmp/nemboport-%1/printers").arg(::getuid()));
+    qputenv("XDG_RUNTIME_DIR", saved);
+}
+
+void TestServeSetup::announcesAndWithdrawsItsOwnLinkOnly()
+{
+    QTemporaryDir runtime;
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    {
+        PortAnnouncement a;
+        QString error;
+        QVERIFY2(a.announce(QStringLiteral("/dev/pts/77"), error), qPrintable(error));
+        QCOMPARE(a.linkPath(), runtime.path() + QStringLiteral("/nemboport/printers/virtual-printer-%1").arg(::getpid()));
+        QCOMPARE(symlinkTarget(a.linkPath()), QStringLiteral("/dev/pts/77"));
+        QCOMPARE(QFileInfo(runtime.path() + QStringLiteral("/nemboport")).permissions() & 0x0077, QFile::Permissions());
+        a.withdraw();
+        QVERIFY(!QFileInfo(a.linkPath()).isSymLink());
+
+        // Another server took the name meanwhile: its link stays.
+        QVERIFY(a.announce(QStringLiteral("/dev/pts/77"), error));
+        const QString link = a.linkPath();
+        QFile::remove(link);
+        QVERIFY(QFile::link(QStringLiteral("/dev/pts/78"), link));
+        a.withdraw();
+        QCOMPARE(symlinkTarget(link), QStringLiteral("/dev/pts/78"));
+    }
+    qputenv("XDG_RUNTIME_DIR", saved);
+}
+
+void TestServeSetup::refusesAFolderThatIsNotPrivate()
+{
+    // A symlink where the folder belongs (as someone could plant under /tmp).
+    QTemporaryDir runtime;
+    QTemporaryDir elsewhere;
+    QVERIFY(QFile::link(elsewhere.path(), runtime.filePath(QStringLiteral("nemboport"))));
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    PortAnnouncement a;
+    QString error;
+    QVERIFY(!a.announce(QStringLiteral("/dev/pts/77"), error));
+    QVERIFY2(error.contains(QLatin1String("not a folder of this user")), qPrintable(error));
+    QVERIFY(QDir(elsewhere.path()).isEmpty());
+    qputenv("XDG_RUNTIME_DIR", saved);
+}
+
+QTEST_GUILESS_MAIN(TestServeSetup)
+#include "tst_serve_setup.moc"

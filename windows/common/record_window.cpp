@@ -1,0 +1,167 @@
+#include "record_window.h"
+
+#include "call_record.h"
+#include "command_decoder.h"
+#include "notifier.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeySequence>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSplitter>
+#include <QTableView>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+// Bytes shown per command; the rest is counted, and the .bin file holds all.
+constexpr int kHexShown = 48;
+
+QString hexPreview(const Bytes &bytes, std::size_t offset, std::size_t length)
+{
+    const std::size_t shown = std::min<std::size_t>(length, kHexShown);
+    QByteArray raw(reinterpret_cast<const char *>(bytes.data() + offset), qsizetype(shown));
+    QString text = QString::fromLatin1(raw.toHex(' ').toUpper());
+    if (length > shown)
+        text += QStringLiteral(" ... (+%1)").arg(qulonglong(length - shown));
+    return text;
+}
+
+QString tr2(bool chinese, const char *zh, const char *en)
+{
+    return QString::fromUtf8(chinese ? zh : en);
+}
+} // namespace
+
+RecordWindow::RecordWindow(bool chinese, QWidget *parent)
+    : QDialog(parent), chinese_(chinese)
+{
+    setObjectName(QStringLiteral("RecordWindow"));
+    setWindowTitle(tr2(chinese, "发送记录", "Record of sends"));
+    resize(760, 420);
+
+    CallRecord::shared().setChinese(chinese);
+    calls = new QTableView(this);
+    calls->setObjectName(QStringLiteral("calls"));
+    calls->setModel(&CallRecord::shared());
+    calls->setSelectionBehavior(QAbstractItemView::SelectRows);
+    calls->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    calls->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    calls->verticalHeader()->hide();
+    calls->horizontalHeader()->setStretchLastSection(true);
+    calls->setColumnWidth(CallRecord::Time, 90);
+    calls->setColumnWidth(CallRecord::Target, 150);
+    calls->setColumnWidth(CallRecord::Name, 170);
+    calls->setColumnWidth(CallRecord::Length, 50);
+    calls->setColumnWidth(CallRecord::Result, 150);
+
+    commands = new QTableWidget(0, 2, this);
+    commands->setObjectName(QStringLiteral("commands"));
+    commands->setHorizontalHeaderLabels({tr2(chinese, "字节（十六进制）", "Bytes (hex)"), tr2(chinese, "含义", "Meaning")});
+    commands->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    commands->verticalHeader()->hide();
+    commands->horizontalHeader()->setStretchLastSection(true);
+    commands->setColumnWidth(0, 360);
+
+    copyButton = new QPushButton(tr2(chinese, "复制所选行", "Copy rows"), this);
+    copyButton->setObjectName(QStringLiteral("copyButton"));
+    saveButton = new QPushButton(tr2(chinese, "保存字节为 .bin…", "Save bytes as .bin..."), this);
+    saveButton->setObjectName(QStringLiteral("saveButton"));
+    saveButton->setEnabled(false);
+
+    auto *splitter = new QSplitter(Qt::Vertical, this);
+    splitter->addWidget(calls);
+    splitter->addWidget(commands);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(copyButton);
+    buttons->addWidget(saveButton);
+    buttons->addStretch();
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(splitter);
+    layout->addLayout(buttons);
+
+    chooseSaveFile = [this] {
+        return QFileDialog::getSaveFileName(this, saveButton->text(), QStringLiteral("command.bin"),
+                                            QStringLiteral("*.bin"));
+    };
+    connect(calls->selectionModel(), &QItemSelectionModel::selectionChanged, this, &RecordWindow::showCommands);
+    connect(copyButton, &QPushButton::clicked, this, &RecordWindow::copySelectedRows);
+    connect(saveButton, &QPushButton::clicked, this, &RecordWindow::saveSelectedBytes);
+    auto *copy = new QShortcut(QKeySequence::Copy, calls);
+    connect(copy, &QShortcut::activated, this, &RecordWindow::copySelectedRows);
+    calls->scrollToBottom();
+}
+
+RecordWindow *RecordWindow::showFor(QWidget *parent, bool chinese)
+{
+    auto *window = parent->findChild<RecordWindow *>(QString(), Qt::FindDirectChildrenOnly);
+    if (!window) {
+        window = new RecordWindow(chinese, parent);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+int RecordWindow::selectedRow() const
+{
+    const QModelIndexList rows = calls->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.constLast().row();
+}
+
+void RecordWindow::showCommands()
+{
+    commands->setRowCount(0);
+    const int row = selectedRow();
+    saveButton->setEnabled(row >= 0 && !CallRecord::shared().entry(row).bytes.empty());
+    if (row < 0)
+        return;
+    const Bytes &bytes = CallRecord::shared().entry(row).bytes;
+    const decoder::Result decoded = decoder::decode(bytes);
+    commands->setRowCount(int(decoded.commands.size()));
+    for (int i = 0; i < int(decoded.commands.size()); ++i) {
+        const decoder::Decoded &d = decoded.commands[std::size_t(i)];
+        const std::size_t length = d.offset < bytes.size() ? std::min(d.length, bytes.size() - d.offset) : 0;
+        commands->setItem(i, 0, new QTableWidgetItem(hexPreview(bytes, d.offset, length)));
+        commands->setItem(i, 1, new QTableWidgetItem(d.describe()));
+    }
+}
+
+void RecordWindow::copySelectedRows()
+{
+    QModelIndexList rows = calls->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end());
+    QStringList lines;
+    for (const QModelIndex &index : rows)
+        lines << CallRecord::shared().rowText(index.row());
+    if (!lines.isEmpty())
+        QApplication::clipboard()->setText(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+}
+
+bool RecordWindow::saveSelectedBytes()
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return false;
+    const QString path = chooseSaveFile ? chooseSaveFile() : QString();
+    if (path.isEmpty())
+        return false;
+    const Bytes &bytes = CallRecord::shared().entry(row).bytes;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size())) != qint64(bytes.size()) ||
+        !file.flush()) {
+        notifier::show(this, tr2(chinese_, "无法保存文件。", "The file could not be saved."),
+                       path + QStringLiteral(": ") + file.errorString());
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,40 @@
+// The record window: the calls of this run, newest last; the selected call's
+// bytes as hex beside what each command means; copying rows and saving a
+// call's bytes to a .bin file.
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+
+class QPushButton;
+class QTableView;
+class QTableWidget;
+
+class RecordWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit RecordWindow(bool chinese, QWidget *parent = nullptr);
+
+    // Shows parent's record window, making one when it has none.
+    static RecordWindow *showFor(QWidget *parent, bool chinese);
+
+    // Asks where to save; empty means cancelled. Tests replace it.
+    std::function<QString()> chooseSaveFile;
+
+    QTableView *calls;
+    QTableWidget *commands; // the selected call: hex | meaning, one row per command
+    QPushButton *copyButton;
+    QPushButton *saveButton;
+
+    void copySelectedRows();
+    // Writes the selected call's bytes; false (after telling) when it could not.
+    bool saveSelectedBytes();
+
+private:
+    int selectedRow() const;
+    void showCommands();
+
+    bool chinese_;
+};
