@@ -59,10 +59,6 @@ void waitForFlash(CliContext &ctx)
     }
 }
 
-} // namespace
-
-namespace {
-
 struct Outcome
 {
     bool ok = true;
