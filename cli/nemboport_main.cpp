@@ -1,21 +1,18 @@
-// nemboport: the command-line tool (being built).
-#include "serve_command.h"
+// nemboport: the command-line tool. No display is needed: a core application
+// object is enough, pictures included.
+#include "nemboport_cli.h"
 
 #include <QCoreApplication>
-#include <QStringList>
 
 #include <cstdio>
+#include <unistd.h>
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.value(0) == QLatin1String("--version")) {
-        std::printf("nemboport %s\n", NPS_VERSION);
-        return 0;
-    }
-    if (args.value(0) == QLatin1String("serve"))
-        return runServe(args.mid(1));
-    std::fprintf(stderr, "usage: nemboport --version | serve\n");
-    return 2;
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    CliContext ctx{out, err};
+    ctx.outIsTerminal = ::isatty(STDOUT_FILENO) == 1;
+    return runNemboport(ctx, QCoreApplication::arguments().mid(1));
 }

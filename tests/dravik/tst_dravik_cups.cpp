@@ -6,155 +6,21 @@
 // library at it. A missing cupsd is a failure, not a skip.
 #include "dravik_lib.h"
 
+#include "cups_test_server.h"
+
 #include <QElapsedTimer>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include <atomic>
-#include <cerrno>
-#include <mutex>
-#include <thread>
-
-#include <arpa/inet.h>
 #include <cups/cups.h>
-#include <netinet/in.h>
-#include <csignal>
-#include <poll.h>
-#include <sys/prctl.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
+
+using privatecups::freePort;
+using privatecups::SocketPrinter;
 
 namespace {
 
 const char *kQueueA = "NbRawA";
 const char *kQueueB = "NbRawB"; // the server's default
 const char *kQueueOffline = "NbOffline";
-
-// A loopback port nobody listens on (for the moment).
-quint16 freePort()
-{
-    const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = 0;
-    socklen_t len = sizeof a;
-    quint16 port = 0;
-    if (::bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0 &&
-        ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &len) == 0)
-        port = ntohs(a.sin_port);
-    ::close(s);
-    return port;
-}
-
-bool canConnectUnix(const QByteArray &path)
-{
-    const int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un a{};
-    a.sun_family = AF_UNIX;
-    qstrncpy(a.sun_path, path.constData(), sizeof a.sun_path);
-    const bool ok = ::connect(s, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0;
-    ::close(s);
-    return ok;
-}
-
-bool canConnectTcp(quint16 port)
-{
-    const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(port);
-    const bool ok = ::connect(s, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0;
-    ::close(s);
-    return ok;
-}
-
-// The printer: accepts AppSocket connections and keeps each one's bytes.
-class SocketPrinter
-{
-public:
-    bool start()
-    {
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        if (::bind(fd_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(fd_, 8) != 0 ||
-            ::getsockname(fd_, reinterpret_cast<sockaddr *>(&a), &len) != 0)
-            return false;
-        port_ = ntohs(a.sin_port);
-        thread_ = std::thread([this] { run(); });
-        return true;
-    }
-    ~SocketPrinter()
-    {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    quint16 port() const { return port_; }
-    QList<QByteArray> jobs()
-    {
-        std::lock_guard<std::mutex> l(mutex_);
-        return jobs_;
-    }
-    // Waits until there are n finished connections.
-    bool waitForJobs(int n, int timeoutMs)
-    {
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < timeoutMs) {
-            if (jobs().size() >= n)
-                return true;
-            QTest::qSleep(20);
-        }
-        return false;
-    }
-
-private:
-    void run()
-    {
-        while (!stop_) {
-            pollfd p{fd_, POLLIN, 0};
-            if (::poll(&p, 1, 50) <= 0)
-                continue;
-            const int c = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
-            if (c < 0)
-                continue;
-            QByteArray got;
-            char buf[8192];
-            for (;;) {
-                pollfd q{c, POLLIN, 0};
-                if (::poll(&q, 1, 100) == 0) {
-                    if (stop_)
-                        break;
-                    continue;
-                }
-                const ssize_t n = ::read(c, buf, sizeof buf);
-                if (n > 0)
-                    got.append(buf, n);
-                else if (n == 0 || errno != EINTR)
-                    break;
-            }
-            ::close(c);
-            std::lock_guard<std::mutex> l(mutex_);
-            jobs_.append(got);
-        }
-    }
-
-    int fd_ = -1;
-    quint16 port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-    std::mutex mutex_;
-    QList<QByteArray> jobs_;
-};
 
 // A server that goes away in the middle of a request: it accepts the
 // connection and closes it, at once or after reading the request, or after
@@ -303,100 +169,30 @@ private slots:
     void serverGoingAwayIsNotAnUnknownQueue();
 
 private:
-    bool run(const QString &program, const QStringList &args, QString &output);
+    bool run(const QString &program, const QStringList &args, QString &output) { return server_.run(program, args, output); }
     void useServer(const QByteArray &server) { qputenv("CUPS_SERVER", server); }
-    QByteArray socketServer() const { return QFile::encodeName(dir_.filePath(QStringLiteral("cups.sock"))); }
-    QByteArray tcpServer() const { return "127.0.0.1:" + QByteArray::number(port_); }
+    QByteArray socketServer() const { return server_.socketServer(); }
+    QByteArray tcpServer() const { return server_.tcpServer(); }
     cups_job_t newestJob(const char *queue, int &count);
 
     DravikLib lib;
     // Under /tmp whatever TMPDIR says: every folder above the spool must be
     // 0755, and the socket path must stay short.
     QTemporaryDir dir_{QStringLiteral("/tmp/tst_dravik_cups-XXXXXX")};
-    QProcess cupsd_;
-    quint16 port_ = 0;
+    privatecups::Server server_{dir_.path()};
     SocketPrinter printer_;
-    QString lpadmin_;
 };
-
-bool TestDravikCups::run(const QString &program, const QStringList &args, QString &output)
-{
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("CUPS_SERVER"), QString::fromLocal8Bit(socketServer()));
-    p.setProcessEnvironment(env);
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, args);
-    const bool finished = p.waitForFinished(30000);
-    output = QString::fromLocal8Bit(p.readAll());
-    return finished && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
 
 void TestDravikCups::initTestCase()
 {
     QString error;
     QVERIFY2(lib.load(error), qPrintable(error));
 
-    const QStringList sbin{QStringLiteral("/usr/sbin"), QStringLiteral("/sbin"), QStringLiteral("/usr/local/sbin")};
-    const QString cupsd = QStandardPaths::findExecutable(QStringLiteral("cupsd"), sbin);
-    QVERIFY2(!cupsd.isEmpty(), "cupsd is missing: scripts/setup.sh installs cups-daemon");
-    lpadmin_ = QStandardPaths::findExecutable(QStringLiteral("lpadmin"), sbin);
-    QVERIFY2(!lpadmin_.isEmpty(), "lpadmin is missing: scripts/setup.sh installs cups-client");
-    QVERIFY2(QFileInfo::exists(QStringLiteral("/usr/lib/cups/backend/socket")),
-             "CUPS' socket backend is missing: scripts/setup.sh installs the cups package");
-
-    // Every folder above RequestRoot must be 0755: the backend runs as lp.
     QVERIFY(dir_.isValid());
-    const QFile::Permissions p755 = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
-                                    QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
-    QVERIFY(QFile::setPermissions(dir_.path(), p755));
-    for (const char *sub : {"etc", "spool", "tmp", "cache", "state", "log"}) {
-        QVERIFY(QDir(dir_.path()).mkdir(QLatin1String(sub)));
-        QVERIFY(QFile::setPermissions(dir_.filePath(QLatin1String(sub)), p755));
-    }
-    port_ = freePort();
-    QVERIFY(port_ != 0);
-    const QString d = dir_.path();
-    QFile files(dir_.filePath(QStringLiteral("etc/cups-files.conf")));
-    QVERIFY(files.open(QIODevice::WriteOnly));
-    files.write(QStringLiteral("ServerRoot %1/etc\nRequestRoot %1/spool\nTempDir %1/tmp\nCacheDir %1/cache\n"
-                               "StateDir %1/state\nAccessLog %1/log/access_log\nErrorLog %1/log/error_log\n"
-                               "PageLog %1/log/page_log\nSystemGroup root\n")
-                    .arg(d)
-                    .toLocal8Bit());
-    files.close();
-    QFile conf(dir_.filePath(QStringLiteral("etc/cupsd.conf")));
-    QVERIFY(conf.open(QIODevice::WriteOnly));
-    conf.write(QStringLiteral("Listen 127.0.0.1:%1\nListen %2/cups.sock\nBrowsing No\nWebInterface No\n"
-                              "DefaultAuthType None\nLogLevel info\nJobRetryInterval 1\n"
-                              "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-                              "<Policy default>\n  JobPrivateAccess all\n  JobPrivateValues none\n"
-                              "  SubscriptionPrivateAccess all\n  SubscriptionPrivateValues none\n"
-                              "  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n")
-                   .arg(port_)
-                   .arg(d)
-                   .toLocal8Bit());
-    conf.close();
-
-    cupsd_.setProgram(cupsd);
-    cupsd_.setArguments({QStringLiteral("-f"), QStringLiteral("-c"), dir_.filePath(QStringLiteral("etc/cupsd.conf")),
-                         QStringLiteral("-s"), dir_.filePath(QStringLiteral("etc/cups-files.conf"))});
-    cupsd_.setProcessChannelMode(QProcess::MergedChannels);
-    // cupsd ends with this test even when the test is killed (ctest's time-out).
-    cupsd_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    cupsd_.start();
-    QVERIFY2(cupsd_.waitForStarted(10000), qPrintable(cupsd_.errorString()));
     QElapsedTimer t;
     t.start();
-    while (!(canConnectUnix(socketServer()) && canConnectTcp(port_))) {
-        if (cupsd_.state() == QProcess::NotRunning || t.elapsed() > 15000) {
-            QFile log(dir_.filePath(QStringLiteral("log/error_log")));
-            log.open(QIODevice::ReadOnly);
-            QFAIL(qPrintable(QStringLiteral("cupsd did not come up: ") + QString::fromLocal8Bit(cupsd_.readAll()) +
-                             QString::fromLocal8Bit(log.readAll())));
-        }
-        QTest::qSleep(20);
-    }
+    const QString failed = server_.start();
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
     qInfo("cupsd answers after %lld ms on %s and %s", static_cast<long long>(t.elapsed()), socketServer().constData(),
           tcpServer().constData());
 
@@ -408,38 +204,24 @@ void TestDravikCups::initTestCase()
     QVERIFY(printer_.start());
     const QString uri = QStringLiteral("socket://127.0.0.1:%1").arg(printer_.port());
     QString out;
-    QVERIFY2(run(lpadmin_, {QStringLiteral("-p"), QLatin1String(kQueueA), QStringLiteral("-E"), QStringLiteral("-v"), uri}, out),
-             qPrintable(out));
-    QVERIFY2(run(lpadmin_, {QStringLiteral("-p"), QLatin1String(kQueueB), QStringLiteral("-E"), QStringLiteral("-v"), uri}, out),
-             qPrintable(out));
-    QVERIFY2(run(lpadmin_, {QStringLiteral("-d"), QLatin1String(kQueueB)}, out), qPrintable(out));
+    QVERIFY2(server_.addRawQueue(QLatin1String(kQueueA), uri, out), qPrintable(out));
+    QVERIFY2(server_.addRawQueue(QLatin1String(kQueueB), uri, out), qPrintable(out));
+    QVERIFY2(run(server_.lpadmin(), {QStringLiteral("-d"), QLatin1String(kQueueB)}, out), qPrintable(out));
     // A printer that is switched off: nothing listens on its port.
-    QVERIFY2(run(lpadmin_, {QStringLiteral("-p"), QLatin1String(kQueueOffline), QStringLiteral("-E"), QStringLiteral("-v"),
-                            QStringLiteral("socket://127.0.0.1:%1").arg(freePort())}, out),
+    QVERIFY2(server_.addRawQueue(QLatin1String(kQueueOffline), QStringLiteral("socket://127.0.0.1:%1").arg(freePort()), out),
              qPrintable(out));
 }
 
 void TestDravikCups::cleanupTestCase()
 {
-    if (cupsd_.state() != QProcess::NotRunning) {
-        cupsd_.terminate();
-        if (!cupsd_.waitForFinished(10000)) {
-            cupsd_.kill();
-            cupsd_.waitForFinished(5000);
-        }
-    }
+    server_.stop();
     qunsetenv("CUPS_SERVER");
 }
 
 void TestDravikCups::cleanup()
 {
-    if (QTest::currentTestFailed()) {
-        QFile log(dir_.filePath(QStringLiteral("log/error_log")));
-        if (log.open(QIODevice::ReadOnly)) {
-            const QList<QByteArray> lines = log.readAll().split('\n');
-            qInfo("cupsd error_log (last lines):\n%s", lines.mid(qMax(0, lines.size() - 40)).join('\n').constData());
-        }
-    }
+    if (QTest::currentTestFailed())
+        qInfo("cupsd error_log (last lines):\n%s", qPrintable(server_.errorLogTail(40)));
 }
 
 cups_job_t TestDravikCups::newestJob(const char *queue, int &count)

@@ -1,0 +1,32 @@
+// What every nemboport command runs with: where its output goes, how long
+// the flash write takes, and the exit statuses it returns.
+#pragma once
+
+#include <QString>
+#include <QTextStream>
+
+enum ExitStatus : int {
+    kExitOk = 0,
+    kExitFailed = 1, // the library or the device failed
+    kExitUsage = 2,  // wrong usage or a refused input
+};
+
+struct CliContext
+{
+    QTextStream &out;
+    QTextStream &err;
+    // A progress line is drawn only when the output is a terminal.
+    bool outIsTerminal = false;
+    // How long the printer needs to write a downloaded logo to its flash.
+    int flashWaitMs = 10000;
+    // How many print queues are sent to at the same time when several are given.
+    int parallelTargets = 8;
+
+    // One line on stderr with the reason; returns the status to exit with.
+    int fail(int status, const QString &reason)
+    {
+        err << "nemboport: " << reason << '\n';
+        err.flush();
+        return status;
+    }
+};

@@ -1,0 +1,62 @@
+// nemboport apply PROFILE and nemboport profile.
+#include "cli_commands.h"
+
+#include "command_arguments.h"
+#include "delivery.h"
+#include "profile_file.h"
+
+#include <QFile>
+
+namespace {
+// A profile is a few lines; anything this large is not one.
+constexpr qint64 kMaxProfileBytes = 1024 * 1024;
+} // namespace
+
+int runApply(CliContext &ctx, const QStringList &args)
+{
+    ParsedOptions parsed;
+    SendOptions given;
+    if (const auto refused = readSendingArguments(ctx, args, {}, parsed, given))
+        return *refused;
+    if (parsed.positional.size() != 1)
+        return ctx.fail(kExitUsage, QStringLiteral("apply takes one PROFILE file"));
+
+    const QString path = parsed.positional.constFirst();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return ctx.fail(kExitUsage, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+    const QByteArray text = file.read(kMaxProfileBytes + 1);
+    if (text.size() > kMaxProfileBytes)
+        return ctx.fail(kExitUsage, QStringLiteral("%1: too large for a profile").arg(path));
+
+    Profile profile;
+    const QString error = parseProfile(text, profile);
+    if (!error.isEmpty())
+        return ctx.fail(kExitUsage, QStringLiteral("%1: %2").arg(path, error));
+    if (profile.settings.empty())
+        return ctx.fail(kExitUsage, QStringLiteral("%1: the profile sets nothing").arg(path));
+
+    // A target on the command line takes the place of the profile's.
+    SendOptions send = profile.send;
+    if (given.target.kind != Target::Kind::None)
+        send.target = given.target;
+    if (given.set == InstructionSet::Old)
+        send.set = InstructionSet::Old;
+    send.dryRun = given.dryRun;
+
+    Plan plan;
+    plan.commands = settingCommands(profile.settings, send.set, send.target.kind == Target::Kind::Serial);
+    const QString note = settingNotes(profile.settings);
+    if (!note.isEmpty())
+        plan.notes << note;
+    return deliver(ctx, send, plan);
+}
+
+int runProfile(CliContext &ctx, const QStringList &args)
+{
+    if (!args.isEmpty())
+        return ctx.fail(kExitUsage, QStringLiteral("profile takes no arguments"));
+    ctx.out << profileTemplate();
+    ctx.out.flush();
+    return kExitOk;
+}

@@ -1,0 +1,112 @@
+// nemboport logo download|clear|print: the NV logo in the printer's flash.
+#include "cli_commands.h"
+
+#include "bitmap_loader.h"
+#include "command_arguments.h"
+#include "delivery.h"
+#include "halftone.h"
+#include "logo_commands.h"
+#include "raster.h"
+
+namespace {
+
+struct Model
+{
+    const char *name;
+    int maxWidth;
+    const char *tooWide;
+};
+
+const Model kModels[] = {
+    {"58", 384, "The width of the bitmap should not exceed 384 pixels!"},
+    {"80", 576, "The width of the bitmap should not exceed 576 pixels!"},
+};
+
+const struct {
+    const char *name;
+    logo::Alignment alignment;
+} kAlignments[] = {
+    {"left", logo::Alignment::Left}, {"middle", logo::Alignment::Middle}, {"right", logo::Alignment::Right}};
+
+// The one logo slot and logo number the printer's flash is used with.
+constexpr std::uint8_t kLogoNumber = 1;
+
+// Loads, checks and halftones the picture, then builds the download; an
+// error text, or empty.
+QString buildDownload(const ParsedOptions &parsed, Plan &plan)
+{
+    const QString path = parsed.positional.value(1);
+    const QString modelName = parsed.has("model") ? parsed.value("model") : QStringLiteral("80");
+    const Model *model = nullptr;
+    for (const Model &m : kModels)
+        if (modelName == QLatin1String(m.name))
+            model = &m;
+    if (!model)
+        return QStringLiteral("--model %1: expected 58 or 80").arg(modelName);
+
+    bitmap::Loaded loaded = bitmap::load(path);
+    if (!loaded.ok())
+        return QStringLiteral("%1: %2").arg(path, loaded.error);
+    if (loaded.image.width() > model->maxWidth)
+        return QStringLiteral("%1: %2").arg(path, QLatin1String(model->tooWide));
+    if (!parsed.has("no-halftone"))
+        halftone::apply(loaded.image);
+
+    const raster::Result built = raster::downloadCommand({loaded.image});
+    switch (built.status) {
+    case raster::Status::Ok:
+        break;
+    case raster::Status::TooLarge:
+        return QStringLiteral("%1: The BMP file size can not exceed 160Kb").arg(path);
+    case raster::Status::TooSmall:
+        return QStringLiteral("%1: The bitmap must be at least 8 x 8 pixels to be downloaded.").arg(path);
+    case raster::Status::NoImage:
+        return QStringLiteral("%1: no picture").arg(path);
+    }
+    plan.commands = {Command{built.bytes, raster::kDocDownload}};
+    plan.waitForFlash = true;
+    return {};
+}
+
+} // namespace
+
+int runLogo(CliContext &ctx, const QStringList &args)
+{
+    ParsedOptions parsed;
+    SendOptions send;
+    if (const auto refused =
+            readSendingArguments(ctx, args, {{"model", true}, {"no-halftone", false}, {"align", true}}, parsed, send))
+        return *refused;
+    const QString action = parsed.positional.value(0);
+    const bool download = action == QLatin1String("download");
+    const bool print = action == QLatin1String("print");
+    if (!download && !print && action != QLatin1String("clear"))
+        return ctx.fail(kExitUsage, QStringLiteral("logo takes download FILE, clear or print (see nemboport logo --help)"));
+    if (!download && (parsed.has("model") || parsed.has("no-halftone")))
+        return ctx.fail(kExitUsage, QStringLiteral("--model and --no-halftone go with logo download"));
+    if (!print && parsed.has("align"))
+        return ctx.fail(kExitUsage, QStringLiteral("--align goes with logo print"));
+    if (parsed.positional.size() != (download ? 2 : 1))
+        return ctx.fail(kExitUsage, download ? QStringLiteral("logo download takes one FILE")
+                                             : QStringLiteral("logo %1 takes no further words").arg(action));
+
+    Plan plan;
+    if (download) {
+        const QString error = buildDownload(parsed, plan);
+        if (!error.isEmpty())
+            return ctx.fail(kExitUsage, error);
+    } else if (print) {
+        const QString alignName = parsed.has("align") ? parsed.value("align") : QStringLiteral("middle");
+        bool known = false;
+        for (const auto &a : kAlignments)
+            if (alignName == QLatin1String(a.name)) {
+                plan.commands = {logo::testPrintCommand(a.alignment, kLogoNumber)};
+                known = true;
+            }
+        if (!known)
+            return ctx.fail(kExitUsage, QStringLiteral("--align %1: expected left, middle or right").arg(alignName));
+    } else {
+        plan.commands = {logo::clearFlashCommand()};
+    }
+    return deliver(ctx, send, plan);
+}

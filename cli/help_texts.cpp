@@ -1,0 +1,134 @@
+#include "help_texts.h"
+
+#include "code_page_list.h"
+
+namespace {
+
+const char *const kTargetHelp =
+    "Target (every sending command):\n"
+    "  --queue NAME        a print queue (see `nemboport list`); repeat it to send\n"
+    "                      to several queues alike, side by side\n"
+    "  --serial DEVICE     a serial port, e.g. /dev/ttyUSB0; opened, sent to, closed\n"
+    "  --baud N            the rate to open the serial port with (default 115200)\n"
+    "  --port NAME         a raw printer port as listed (LPT1) or a device path\n"
+    "                      such as /dev/usb/lp0\n"
+    "  --old-commands      the original instruction set (the new one is the default)\n"
+    "  --dry-run           print each command's bytes and meaning instead of sending\n";
+
+QString codePageTable()
+{
+    return GetLanguageList(QStringLiteral("english")).join(QLatin1Char('\n'));
+}
+
+struct CommandHelp
+{
+    const char *name;
+    const char *text;
+};
+
+const CommandHelp kHelp[] = {
+    {"list",
+     "usage: nemboport list [--json]\n"
+     "Lists the print queues, serial ports and raw printer ports the I/O library\n"
+     "finds, each with its kind and, when it cannot be used, why.\n"
+     "  --json   one JSON array of {kind, name, usable, reason}\n"},
+    {"set",
+     "usage: nemboport set GROUP VALUE [GROUP VALUE ...] TARGET\n"
+     "Sends configuration settings; several run in the one-key update's order\n"
+     "(codepage, baud, darkness, barcode, cutter, black-mark, buzzer, cut-feed),\n"
+     "then cut-mode. Over a serial port the baud rate goes last.\n"
+     "  codepage N|NAME                    e.g. 15 or CP936 (list below)\n"
+     "  baud RATE                          1200 2400 4800 9600 19200 38400 57600\n"
+     "                                     115200 128000 230400\n"
+     "  darkness 0..40\n"
+     "  barcode on|off\n"
+     "  cutter on|off\n"
+     "  black-mark on|off\n"
+     "  buzzer none|receive,paper-out,cut,error   (any subset)\n"
+     "  cut-mode full+half|half\n"
+     "  cut-feed command|drive\n"},
+    {"test",
+     "usage: nemboport test WHAT TARGET\n"
+     "  function-list     print the function list\n"
+     "  codepage-list     print the code page list\n"
+     "  drawer            open the cash drawer\n"
+     "  half-cut          cut the paper halfway\n"
+     "  full-cut          cut the paper through\n"
+     "  qr [TEXT]         print a QR code (at most 248 bytes; default: this\n"
+     "                    project's web address)\n"
+     "  factory-reset     restore the factory settings\n"},
+    {"logo",
+     "usage: nemboport logo download FILE [--model 58|80] [--no-halftone] TARGET\n"
+     "       nemboport logo clear TARGET\n"
+     "       nemboport logo print [--align left|middle|right] TARGET\n"
+     "download  stores a picture as NV logo 1 in the printer's flash, then waits\n"
+     "          10 s for the flash write. --model sets the width limit: 58 takes\n"
+     "          up to 384 dots, 80 (the default) up to 576. The picture is\n"
+     "          halftoned unless --no-halftone is given.\n"
+     "clear     erases the stored logos\n"
+     "print     prints NV logo 1 (--align: middle by default)\n"},
+    {"apply",
+     "usage: nemboport apply PROFILE [TARGET]\n"
+     "Sends the settings of an INI profile in the one-key update's order, to the\n"
+     "profile's target or to the one given here. `nemboport profile` prints a\n"
+     "commented template.\n"},
+    {"profile",
+     "usage: nemboport profile\n"
+     "Prints a commented profile template for `nemboport apply`.\n"},
+    {"decode",
+     "usage: nemboport decode [FILE|-]\n"
+     "Lists the printer commands in a captured byte stream (a file, or standard\n"
+     "input for - or no argument): offset, bytes in hex, meaning.\n"},
+    {"serve",
+     "usage: nemboport serve [OPTIONS]\n"
+     "Runs the virtual receipt printer; `nemboport serve --help` lists its options.\n"},
+};
+
+bool sends(const QString &command)
+{
+    return command == QLatin1String("set") || command == QLatin1String("test") || command == QLatin1String("logo") ||
+           command == QLatin1String("apply");
+}
+
+} // namespace
+
+QString toolHelp()
+{
+    return QStringLiteral(
+        "usage: nemboport COMMAND [ARGUMENTS] [TARGET]\n"
+        "Sets up and tests a thermal receipt printer through the printer I/O library.\n"
+        "\n"
+        "Commands:\n"
+        "  list [--json]                      print queues, serial and printer ports\n"
+        "  set GROUP VALUE ...                send configuration settings\n"
+        "  test WHAT                          test prints, drawer, cuts, QR, factory reset\n"
+        "  logo download|clear|print          the NV logo in the printer's flash\n"
+        "  apply PROFILE                      send the settings of a profile\n"
+        "  profile                            print a profile template\n"
+        "  decode [FILE|-]                    list the commands in captured bytes\n"
+        "  serve                              run the virtual receipt printer\n"
+        "\n") +
+           QLatin1String(kTargetHelp) +
+           QStringLiteral("\n"
+                          "Options may also stand before the command.\n"
+                          "  --help              this text; COMMAND --help for one command\n"
+                          "  --version           the version\n"
+                          "\n"
+                          "Exit status: 0 done; 1 the library or the device failed; 2 wrong usage\n"
+                          "or a refused input (nothing was sent).\n");
+}
+
+QString commandHelp(const QString &command)
+{
+    for (const CommandHelp &h : kHelp) {
+        if (command != QLatin1String(h.name))
+            continue;
+        QString text = QString::fromLatin1(h.text);
+        if (sends(command))
+            text += QLatin1Char('\n') + QLatin1String(kTargetHelp);
+        if (command == QLatin1String("set"))
+            text += QStringLiteral("\nCode pages:\n") + codePageTable() + QLatin1Char('\n');
+        return text;
+    }
+    return {};
+}

@@ -1,0 +1,8 @@
+// The --help texts of the tool and of each command.
+#pragma once
+
+#include <QString>
+
+QString toolHelp();
+// The help of one command, or empty for an unknown name.
+QString commandHelp(const QString &command);

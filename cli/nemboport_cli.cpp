@@ -1,0 +1,91 @@
+#include "nemboport_cli.h"
+
+#include "cli_commands.h"
+#include "help_texts.h"
+#include "serve_command.h"
+
+namespace {
+
+struct Dispatch
+{
+    const char *name;
+    int (*run)(CliContext &ctx, const QStringList &args);
+};
+
+const Dispatch kCommands[] = {
+    {"list", runList},       {"set", runSet},         {"test", runTest},     {"logo", runLogo},
+    {"apply", runApply},     {"profile", runProfile}, {"decode", runDecode},
+};
+
+bool asksForHelp(const QStringList &args)
+{
+    for (const QString &arg : args) {
+        if (arg == QLatin1String("--"))
+            return false;
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
+            return true;
+    }
+    return false;
+}
+
+// Options may also stand before the command ("nemboport --dry-run set
+// darkness 8"): they move behind it, where the command reads them.
+QStringList commandFirst(const QStringList &args)
+{
+    static const QStringList withValue = {QStringLiteral("--queue"), QStringLiteral("--serial"),
+                                          QStringLiteral("--baud"), QStringLiteral("--port")};
+    QStringList leading;
+    int i = 0;
+    for (; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        if (!arg.startsWith(QLatin1String("--")) || arg == QLatin1String("--help") ||
+            arg == QLatin1String("--version") || arg == QLatin1String("--"))
+            break;
+        leading << arg;
+        if (withValue.contains(arg) && i + 1 < args.size())
+            leading << args.at(++i);
+    }
+    if (leading.isEmpty() || i >= args.size())
+        return args;
+    QStringList reordered{args.at(i)};
+    const QStringList rest = args.mid(i + 1);
+    // Behind the command's own words, but before a "--" that ends its options.
+    const int end = rest.indexOf(QStringLiteral("--"));
+    reordered << (end < 0 ? rest : rest.mid(0, end)) << leading << (end < 0 ? QStringList() : rest.mid(end));
+    return reordered;
+}
+
+} // namespace
+
+int runNemboport(CliContext &ctx, const QStringList &givenArgs)
+{
+    const QStringList args = commandFirst(givenArgs);
+    const QString command = args.value(0);
+    if (command == QLatin1String("--version")) {
+        ctx.out << "nemboport " << NPS_VERSION << '\n';
+        ctx.out.flush();
+        return kExitOk;
+    }
+    if (command.isEmpty())
+        return ctx.fail(kExitUsage, QStringLiteral("no command given (see nemboport --help)"));
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+        ctx.out << toolHelp();
+        ctx.out.flush();
+        return kExitOk;
+    }
+    // The virtual printer reads its own arguments, --help included.
+    if (command == QLatin1String("serve"))
+        return runServe(args.mid(1));
+
+    for (const Dispatch &d : kCommands) {
+        if (command != QLatin1String(d.name))
+            continue;
+        if (asksForHelp(args.mid(1))) {
+            ctx.out << commandHelp(command);
+            ctx.out.flush();
+            return kExitOk;
+        }
+        return d.run(ctx, args.mid(1));
+    }
+    return ctx.fail(kExitUsage, QStringLiteral("unknown command %1 (see nemboport --help)").arg(command));
+}

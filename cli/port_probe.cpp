@@ -1,0 +1,67 @@
+#include "port_probe.h"
+
+#include <QDir>
+#include <QRegularExpression>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+// Numbers of the devices PREFIXn in a folder, ascending.
+QList<int> deviceNumbers(const QString &folder, const QString &prefix)
+{
+    QList<int> numbers;
+    const QRegularExpression name(QStringLiteral("^%1(\\d+)$").arg(prefix));
+    for (const QString &entry : QDir(folder).entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+        const QRegularExpressionMatch m = name.match(entry);
+        if (m.hasMatch())
+            numbers << m.captured(1).toInt();
+    }
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
+}
+
+} // namespace
+
+QString printerPortDevice(const QString &lptName)
+{
+    static const QRegularExpression lpt(QStringLiteral("^LPT(\\d+):?$"), QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = lpt.match(lptName);
+    if (!m.hasMatch())
+        return lptName.startsWith(QLatin1Char('/')) ? lptName : QString();
+    const int n = m.captured(1).toInt();
+    const QList<int> parallel = deviceNumbers(QStringLiteral("/dev"), QStringLiteral("lp"));
+    if (parallel.contains(n - 1))
+        return QStringLiteral("/dev/lp%1").arg(n - 1);
+    const int usbBase = parallel.isEmpty() ? 0 : parallel.last() + 1;
+    if (deviceNumbers(QStringLiteral("/dev/usb"), QStringLiteral("lp")).contains(n - 1 - usbBase))
+        return QStringLiteral("/dev/usb/lp%1").arg(n - 1 - usbBase);
+    return {};
+}
+
+QString deviceUnusableReason(const QString &path, const char *group)
+{
+    const QByteArray file = QFile::encodeName(path);
+    if (::access(file.constData(), W_OK) != 0) {
+        if (errno == EACCES)
+            return QStringLiteral("permission denied (join the group %1)").arg(QLatin1String(group));
+        return QString::fromLocal8Bit(std::strerror(errno));
+    }
+    const int fd = ::open(file.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == EBUSY)
+            return QStringLiteral("busy: another program holds it");
+        if (errno == ENXIO || errno == ENODEV)
+            return QStringLiteral("no device behind it");
+        return QString::fromLocal8Bit(std::strerror(errno));
+    }
+    QString reason;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+        reason = QStringLiteral("busy: another program holds it");
+    ::close(fd); // also gives back the probe's lock
+    return reason;
+}

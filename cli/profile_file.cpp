@@ -1,0 +1,124 @@
+#include "profile_file.h"
+
+#include <QList>
+#include <QRegularExpression>
+
+namespace {
+
+QString readTargetKey(const QString &key, const QString &value, SendOptions &send)
+{
+    const struct {
+        const char *key;
+        Target::Kind kind;
+    } kinds[] = {{"queue", Target::Kind::Queue}, {"serial", Target::Kind::Serial}, {"port", Target::Kind::Port}};
+    for (const auto &k : kinds) {
+        if (key != QLatin1String(k.key))
+            continue;
+        if (send.target.kind != Target::Kind::None)
+            return QStringLiteral("give only one of queue, serial and port");
+        if (value.isEmpty())
+            return QStringLiteral("%1 needs a name").arg(key);
+        send.target.kind = k.kind;
+        send.target.names = QStringList{value};
+        return {};
+    }
+    if (key == QLatin1String("baud")) {
+        bool ok = false;
+        const uint rate = value.toUInt(&ok);
+        if (!ok || !isKnownBaudRate(rate))
+            return QStringLiteral("baud %1: not one of %2").arg(value, knownBaudRates());
+        send.target.baud = rate;
+        return {};
+    }
+    if (key == QLatin1String("instructions")) {
+        if (value == QLatin1String("new"))
+            send.set = InstructionSet::New;
+        else if (value == QLatin1String("old"))
+            send.set = InstructionSet::Old;
+        else
+            return QStringLiteral("instructions %1: expected new or old").arg(value);
+        return {};
+    }
+    return QStringLiteral("unknown key %1 in [target] (queue, serial, baud, port, instructions)").arg(key);
+}
+
+} // namespace
+
+QString parseProfile(const QByteArray &text, Profile &profile)
+{
+    // A byte order mark some editors write is not part of the first line.
+    const QList<QByteArray> lines = (text.startsWith("\xEF\xBB\xBF") ? text.mid(3) : text).split('\n');
+    QString section;
+    QStringList seen;
+    bool baudGiven = false;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString line = QString::fromUtf8(lines.at(i)).trimmed();
+        const auto at = [i](const QString &why) { return QStringLiteral("line %1: %2").arg(i + 1).arg(why); };
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')) || line.startsWith(QLatin1Char(';')))
+            continue;
+        if (line.startsWith(QLatin1Char('['))) {
+            if (!line.endsWith(QLatin1Char(']')))
+                return at(QStringLiteral("a section is written [name]"));
+            section = line.mid(1, line.size() - 2).trimmed();
+            if (section != QLatin1String("target") && section != QLatin1String("settings"))
+                return at(QStringLiteral("unknown section [%1] (target, settings)").arg(section));
+            continue;
+        }
+        const int eq = line.indexOf(QLatin1Char('='));
+        if (eq <= 0)
+            return at(QStringLiteral("expected key = value"));
+        const QString key = line.left(eq).trimmed();
+        QString value = line.mid(eq + 1);
+        // A ; or # after a blank starts a comment.
+        static const QRegularExpression comment(QStringLiteral("\\s[;#].*$"));
+        value = value.remove(comment).trimmed();
+        if (section.isEmpty())
+            return at(QStringLiteral("%1 stands outside [target] and [settings]").arg(key));
+        const QString qualified = section + QLatin1Char('.') + key;
+        if (seen.contains(qualified))
+            return at(QStringLiteral("%1 is given twice").arg(key));
+        seen << qualified;
+        const QString error = section == QLatin1String("target") ? readTargetKey(key, value, profile.send)
+                                                                 : chooseSetting(profile.settings, key, value);
+        if (!error.isEmpty())
+            return at(error);
+        baudGiven = baudGiven || (section == QLatin1String("target") && key == QLatin1String("baud"));
+    }
+    if (baudGiven && profile.send.target.kind != Target::Kind::Serial)
+        return QStringLiteral("baud in [target] goes with serial");
+    return {};
+}
+
+QString profileTemplate()
+{
+    return QStringLiteral(
+        "# nemboport profile: `nemboport apply FILE` sends the settings below, in\n"
+        "# the one-key update's order. Remove or comment out what you do not set.\n"
+        "# Lines starting with # or ; are comments.\n"
+        "\n"
+        "[target]\n"
+        "# Exactly one of queue, serial and port (a target given on the command\n"
+        "# line takes the place of this one).\n"
+        "queue = Receipt\n"
+        "# serial = /dev/ttyUSB0\n"
+        "# baud = 115200            ; the rate the serial port is opened with\n"
+        "# port = LPT1              ; or a device path such as /dev/usb/lp0\n"
+        "# Instruction set: new (the default) or old (the original one).\n"
+        "instructions = new\n"
+        "\n"
+        "[settings]\n"
+        "# Code page: its number or name, e.g. 15 or CP936.\n"
+        "codepage = 15\n"
+        "# Baud rate: 1200 2400 4800 9600 19200 38400 57600 115200 128000 230400.\n"
+        "# The printer takes it after a restart. Over a serial port it is sent last.\n"
+        "baud = 9600\n"
+        "# Darkness: 0 to 40.\n"
+        "darkness = 23\n"
+        "barcode = on              ; on | off\n"
+        "cutter = on               ; on | off\n"
+        "black-mark = off          ; on | off\n"
+        "# Buzzer events: none, or any of receive,paper-out,cut,error.\n"
+        "buzzer = receive,paper-out,cut,error\n"
+        "cut-feed = command        ; command | drive\n"
+        "cut-mode = half           ; full+half | half\n");
+}

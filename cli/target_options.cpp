@@ -1,0 +1,66 @@
+#include "target_options.h"
+
+namespace {
+constexpr std::uint32_t kBaudRates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 128000, 230400};
+} // namespace
+
+std::vector<OptionSpec> sendOptionSpecs()
+{
+    return {{"queue", true, true}, {"serial", true}, {"baud", true}, {"port", true}, {"old-commands", false},
+            {"dry-run", false}};
+}
+
+bool isKnownBaudRate(std::uint32_t rate)
+{
+    for (std::uint32_t r : kBaudRates)
+        if (r == rate)
+            return true;
+    return false;
+}
+
+QString knownBaudRates()
+{
+    QStringList texts;
+    for (std::uint32_t r : kBaudRates)
+        texts << QString::number(r);
+    return texts.join(QLatin1Char(' '));
+}
+
+QString readSendOptions(const ParsedOptions &parsed, SendOptions &options)
+{
+    const struct {
+        const char *option;
+        Target::Kind kind;
+    } kinds[] = {{"queue", Target::Kind::Queue}, {"serial", Target::Kind::Serial}, {"port", Target::Kind::Port}};
+    int given = 0;
+    for (const auto &k : kinds) {
+        if (!parsed.has(k.option))
+            continue;
+        ++given;
+        options.target.kind = k.kind;
+        options.target.names.clear();
+        for (const QString &value : parsed.values(k.option)) {
+            const QString name = value.trimmed();
+            if (name.isEmpty())
+                return QStringLiteral("--%1 needs a name").arg(QLatin1String(k.option));
+            if (options.target.names.contains(name))
+                return QStringLiteral("--%1 %2 given twice").arg(QLatin1String(k.option), name);
+            options.target.names << name;
+        }
+    }
+    if (given > 1)
+        return QStringLiteral("give only one of --queue, --serial and --port");
+    if (parsed.has("baud")) {
+        if (options.target.kind != Target::Kind::Serial)
+            return QStringLiteral("--baud goes with --serial");
+        bool ok = false;
+        const uint rate = parsed.value("baud").toUInt(&ok);
+        if (!ok || !isKnownBaudRate(rate))
+            return QStringLiteral("--baud %1: not one of %2").arg(parsed.value("baud"), knownBaudRates());
+        options.target.baud = rate;
+    }
+    if (parsed.has("old-commands"))
+        options.set = InstructionSet::Old;
+    options.dryRun = parsed.has("dry-run");
+    return {};
+}

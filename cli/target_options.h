@@ -1,0 +1,41 @@
+// The options every sending command takes: where the bytes go, which
+// instruction set, and whether to send at all.
+#pragma once
+
+#include "config_commands.h"
+#include "option_parser.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+struct Target
+{
+    enum class Kind { None, Queue, Serial, Port };
+    Kind kind = Kind::None;
+    // The queue, serial device, or port name / device path; only queues may
+    // be several (a print server's fleet), all set alike.
+    QStringList names;
+    std::uint32_t baud = 115200; // serial only
+
+    QString name() const { return names.value(0); }
+};
+
+struct SendOptions
+{
+    Target target;
+    InstructionSet set = InstructionSet::New;
+    bool dryRun = false;
+};
+
+// The option names above, to add to a command's own.
+std::vector<OptionSpec> sendOptionSpecs();
+
+// Reads the send options out of parsed arguments. Returns an error text, or
+// empty. A missing target is not an error here (a profile may name one).
+QString readSendOptions(const ParsedOptions &parsed, SendOptions &options);
+
+// The ten serial rates the printer knows, as in the window's lists.
+bool isKnownBaudRate(std::uint32_t rate);
+QString knownBaudRates();

@@ -1,0 +1,29 @@
+// Runs nemboport in-process and keeps what it printed.
+#pragma once
+
+#include "nemboport_cli.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+struct ToolRun
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+inline ToolRun runTool(const QStringList &args)
+{
+    ToolRun run;
+    QTextStream out(&run.out);
+    QTextStream err(&run.err);
+    CliContext ctx{out, err};
+    ctx.flashWaitMs = 0; // the flash wait is the window's 10 s; nothing to wait for here
+    ctx.parallelTargets = 1; // the fake library records calls from one thread at a time
+    run.status = runNemboport(ctx, args);
+    out.flush();
+    err.flush();
+    return run;
+}

@@ -1,0 +1,350 @@
+// nemboport through the fake printer I/O library: which library calls each
+// command line makes, in which order, and that a refused argument makes none.
+#include "fake_dravik.h"
+#include "tool_runner.h"
+
+#include "config_commands.h"
+#include "maintenance_commands.h"
+#include "hex.h"
+
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// A call as one line: "SendBufferToPrint DRIVE|Receipt|Set New Level".
+QStringList callLines()
+{
+    QStringList lines;
+    for (const fake::Call &c : fake::calls()) {
+        QStringList texts;
+        for (const std::string &t : c.texts)
+            texts << QString::fromStdString(t);
+        QString line = QString::fromStdString(c.function) + QLatin1Char(' ') + texts.join(QLatin1Char('|'));
+        if (c.function == "OpenComm")
+            line += QStringLiteral(" @%1").arg(c.number);
+        lines << line;
+    }
+    return lines;
+}
+
+QString sendTo(const char *port, const char *name, const char *doc)
+{
+    return QStringLiteral("SendBufferToPrint %1|%2|%3")
+        .arg(QLatin1String(port), QLatin1String(name), doc ? QLatin1String(doc) : QLatin1String("<null>"));
+}
+
+bool writePicture(const QString &path, int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    for (int y = 0; y < height; ++y)
+        image.setPixel(y % width, y, qRgb(0, 0, 0));
+    return image.save(path, "BMP");
+}
+
+} // namespace
+
+class TestNemboportFake : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void callsInOrder_data();
+    void callsInOrder();
+    void sendsTheBuildersBytes_data();
+    void sendsTheBuildersBytes();
+    void refusesBadInputAndSendsNothing_data();
+    void refusesBadInputAndSendsNothing();
+    void serialPortThatWillNotOpen();
+    void aFailedSendStopsAndClosesThePort();
+    void dryRunListsInsteadOfSending();
+    void listsWhatTheLibraryFinds();
+    void helpForEveryCommand_data();
+    void helpForEveryCommand();
+    void theTemplateIsAValidProfile();
+
+private:
+    QTemporaryDir dir_;
+    QString picture(const char *name) const { return dir_.filePath(QLatin1String(name)); }
+    QString profile(const char *name, const QByteArray &text) const
+    {
+        QFile f(dir_.filePath(QLatin1String(name)));
+        f.open(QIODevice::WriteOnly);
+        f.write(text);
+        return f.fileName();
+    }
+};
+
+void TestNemboportFake::initTestCase()
+{
+    QVERIFY(dir_.isValid());
+    QVERIFY(writePicture(picture("logo.bmp"), 64, 32));
+    QVERIFY(writePicture(picture("wide.bmp"), 400, 16));
+    QVERIFY(writePicture(picture("tiny.bmp"), 4, 4));
+    QFile broken(picture("broken.bmp"));
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write("BM not really a bitmap");
+}
+
+void TestNemboportFake::init()
+{
+    fake::reset();
+    fake::clearCalls();
+}
+
+void TestNemboportFake::callsInOrder_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QStringList>("calls");
+
+    QTest::newRow("one setting to a queue")
+        << QStringList{"set", "darkness", "8", "--queue", "Receipt"}
+        << QStringList{sendTo("DRIVE", "Receipt", kDocDarkness)};
+    QTest::newRow("pairs run in the one-key update's order, cut mode last")
+        << QStringList{"set", "cut-mode", "half", "buzzer", "none", "darkness", "8", "codepage", "CP936", "--port", "LPT2"}
+        << QStringList{sendTo("LPT", "LPT2", kDocCodePage), sendTo("LPT", "LPT2", kDocDarkness),
+                       sendTo("LPT", "LPT2", kDocBuzzer), sendTo("LPT", "LPT2", kDocCutMode)};
+    QTest::newRow("several queues, each with every command in order")
+        << QStringList{"set", "darkness", "8", "cutter", "on", "--queue", "A", "--queue", "B"}
+        << QStringList{sendTo("DRIVE", "A", kDocDarkness), sendTo("DRIVE", "A", kDocCutter),
+                       sendTo("DRIVE", "B", kDocDarkness), sendTo("DRIVE", "B", kDocCutter)};
+    QTest::newRow("options before the command")
+        << QStringList{"--queue", "Receipt", "--old-commands", "set", "darkness", "8"}
+        << QStringList{sendTo("DRIVE", "Receipt", kDocDarkness)};
+    QTest::newRow("cut feed in drive mode: three sends")
+        << QStringList{"set", "cut-feed", "drive", "--port", "/dev/usb/lp0"}
+        << QStringList{sendTo("LPT", "/dev/usb/lp0", kDocCutFeed), sendTo("LPT", "/dev/usb/lp0", kDocCutFeed),
+                       sendTo("LPT", "/dev/usb/lp0", kDocCutFeed)};
+    QTest::newRow("serial: opened at --baud, the baud rate sent last, closed")
+        << QStringList{"set", "baud", "9600", "barcode", "off", "--serial", "/dev/ttyUSB3", "--baud", "19200"}
+        << QStringList{"OpenComm /dev/ttyUSB3 @19200", sendTo("COM", "/dev/ttyUSB3", kDocBarcode),
+                       sendTo("COM", "/dev/ttyUSB3", kDocBaudRate), "CloseComm /dev/ttyUSB3"};
+    QTest::newRow("serial opens at 115200 by default")
+        << QStringList{"test", "drawer", "--serial", "/dev/ttyACM0"}
+        << QStringList{"OpenComm /dev/ttyACM0 @115200", sendTo("COM", "/dev/ttyACM0", cashDrawerCommand().docName),
+                       "CloseComm /dev/ttyACM0"};
+    QTest::newRow("QR: store, then print")
+        << QStringList{"test", "qr", "hello", "--queue", "Q"}
+        << QStringList{sendTo("DRIVE", "Q", qrStoreCommand("hello").docName), sendTo("DRIVE", "Q", qrPrintCommand().docName)};
+    QTest::newRow("logo download") << QStringList{"logo", "download", "LOGO", "--model", "58", "--queue", "Q"}
+                                   << QStringList{sendTo("DRIVE", "Q", "download NV LOGO")};
+    QTest::newRow("logo clear") << QStringList{"logo", "clear", "--queue", "Q"}
+                                << QStringList{sendTo("DRIVE", "Q", "Clear NV LOGO")};
+    QTest::newRow("logo print") << QStringList{"logo", "print", "--align", "right", "--queue", "Q"}
+                                << QStringList{sendTo("DRIVE", "Q", "Print NV Logo")};
+    QTest::newRow("profile with its own target")
+        << QStringList{"apply", "PROFILE:[target]\nqueue = FromProfile\n[settings]\ncutter = off ; comment\n"}
+        << QStringList{sendTo("DRIVE", "FromProfile", kDocCutter)};
+    QTest::newRow("a target given on the command line wins")
+        << QStringList{"apply", "PROFILE:[target]\nqueue = FromProfile\n[settings]\nblack-mark = on\n", "--port", "LPT1"}
+        << QStringList{sendTo("LPT", "LPT1", kDocBlackMark)};
+}
+
+void TestNemboportFake::callsInOrder()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, calls);
+    for (QString &arg : args) {
+        if (arg == QLatin1String("LOGO"))
+            arg = picture("logo.bmp");
+        else if (arg.startsWith(QLatin1String("PROFILE:")))
+            arg = profile("wiring.ini", arg.mid(8).toUtf8());
+    }
+    const ToolRun run = runTool(args);
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QCOMPARE(run.err, QString());
+    QCOMPARE(callLines(), calls);
+}
+
+void TestNemboportFake::sendsTheBuildersBytes_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("set");
+    QTest::newRow("new instruction set") << QStringList{} << int(InstructionSet::New);
+    QTest::newRow("old instruction set") << QStringList{"--old-commands"} << int(InstructionSet::Old);
+}
+
+void TestNemboportFake::sendsTheBuildersBytes()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, set);
+    const InstructionSet is = InstructionSet(set);
+    const ToolRun run = runTool(QStringList{"set", "codepage", "15", "baud", "9600", "darkness", "8", "barcode", "off",
+                                            "cutter", "on", "black-mark", "on", "buzzer", "cut,paper-out", "cut-feed",
+                                            "command", "cut-mode", "full+half", "--queue", "Q"} +
+                                options);
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+
+    std::vector<Command> expected = {codePageCommand(is, 15), baudRateCommand(is, 9600), darknessCommand(is, 8),
+                                     barcodeCommand(false), cutterCommand(true), blackMarkCommand(true),
+                                     buzzerCommand(is, buzzerMask(false, true, true, false))};
+    for (const Command &c : cutFeedCommands(true))
+        expected.push_back(c);
+    expected.push_back(cutModeCommand(true));
+
+    const std::vector<fake::Call> sent = fake::callsOf("SendBufferToPrint");
+    QCOMPARE(sent.size(), expected.size());
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        QCOMPARE(hexOf(sent[i].bytes), hexOf(expected[i].bytes));
+        QCOMPARE(sent[i].texts.at(2), std::string(expected[i].docName));
+    }
+}
+
+void TestNemboportFake::refusesBadInputAndSendsNothing_data()
+{
+    QTest::addColumn<QStringList>("args");
+    const QStringList q{"--queue", "Q"};
+    const struct {
+        const char *name;
+        QStringList args;
+    } rows[] = {
+        {"darkness above 40", QStringList{"set", "darkness", "41"} + q},
+        {"darkness not a number", QStringList{"set", "darkness", "dark"} + q},
+        {"code page not in the list", QStringList{"set", "codepage", "26"} + q},
+        {"unknown code page name", QStringList{"set", "codepage", "CP999"} + q},
+        {"code page name of two entries", QStringList{"set", "codepage", "PC1252"} + q},
+        {"baud rate the printer lacks", QStringList{"set", "baud", "9601"} + q},
+        {"switch neither on nor off", QStringList{"set", "barcode", "yes"} + q},
+        {"unknown buzzer event", QStringList{"set", "buzzer", "receive,beep"} + q},
+        {"buzzer event twice", QStringList{"set", "buzzer", "cut,cut"} + q},
+        {"cut mode", QStringList{"set", "cut-mode", "full"} + q},
+        {"cut feed", QStringList{"set", "cut-feed", "before"} + q},
+        {"a bad value after good ones", QStringList{"set", "codepage", "15", "darkness", "8", "cutter", "maybe"} + q},
+        {"a group twice", QStringList{"set", "darkness", "8", "darkness", "9"} + q},
+        {"unknown group", QStringList{"set", "speed", "9"} + q},
+        {"a group without value", QStringList{"set", "darkness"} + q},
+        {"no target", QStringList{"set", "darkness", "8"}},
+        {"two targets", QStringList{"set", "darkness", "8", "--queue", "Q", "--port", "LPT1"}},
+        {"a queue twice", QStringList{"set", "darkness", "8", "--queue", "Q", "--queue", "Q"}},
+        {"two serial ports", QStringList{"set", "darkness", "8", "--serial", "/dev/ttyS1", "--serial", "/dev/ttyS2"}},
+        {"--baud without --serial", QStringList{"set", "darkness", "8", "--baud", "9600"} + q},
+        {"serial rate the printer lacks", QStringList{"test", "drawer", "--serial", "/dev/ttyS1", "--baud", "12345"}},
+        {"unknown option", QStringList{"set", "darkness", "8", "--force"} + q},
+        {"unknown test", QStringList{"test", "paper"} + q},
+        {"QR text too long", QStringList{"test", "qr", QString(249, QLatin1Char('x'))} + q},
+        {"QR text empty", QStringList{"test", "qr", ""} + q},
+        {"logo file missing", QStringList{"logo", "download", "/nonexistent/logo.bmp"} + q},
+        {"logo file broken", QStringList{"logo", "download", "BROKEN"} + q},
+        {"logo too wide for the 58 model", QStringList{"logo", "download", "WIDE", "--model", "58"} + q},
+        {"logo under 8 dots", QStringList{"logo", "download", "TINY"} + q},
+        {"unknown model", QStringList{"logo", "download", "LOGO", "--model", "60"} + q},
+        {"unknown alignment", QStringList{"logo", "print", "--align", "top"} + q},
+        {"--model with clear", QStringList{"logo", "clear", "--model", "58"} + q},
+        {"profile missing", QStringList{"apply", "/nonexistent/profile.ini"} + q},
+        {"profile with a bad value", QStringList{"apply", "PROFILE:[settings]\ndarkness = 8\nbuzzer = loud\n"} + q},
+        {"profile with an unknown key", QStringList{"apply", "PROFILE:[target]\nprinter = X\n"} + q},
+        {"profile setting nothing", QStringList{"apply", "PROFILE:[target]\nqueue = X\n"}},
+        {"profile with two targets", QStringList{"apply", "PROFILE:[target]\nqueue = X\nport = LPT1\n[settings]\ncutter = on\n"}},
+        {"unknown command", QStringList{"reset"}},
+    };
+    for (const auto &r : rows)
+        QTest::newRow(r.name) << r.args;
+}
+
+void TestNemboportFake::refusesBadInputAndSendsNothing()
+{
+    QFETCH(QStringList, args);
+    for (QString &arg : args) {
+        if (arg == QLatin1String("LOGO") || arg == QLatin1String("WIDE") || arg == QLatin1String("TINY") ||
+            arg == QLatin1String("BROKEN"))
+            arg = picture(qPrintable(arg.toLower() + QStringLiteral(".bmp")));
+        else if (arg.startsWith(QLatin1String("PROFILE:")))
+            arg = profile("refused.ini", arg.mid(8).toUtf8());
+    }
+    const ToolRun run = runTool(args);
+    QCOMPARE(run.status, 2);
+    QVERIFY(fake::calls().empty());
+    // One line with the reason.
+    QVERIFY2(run.err.startsWith(QLatin1String("nemboport: ")) && run.err.count(QLatin1Char('\n')) == 1,
+             qPrintable(run.err));
+}
+
+void TestNemboportFake::serialPortThatWillNotOpen()
+{
+    fake::config().openResults = {0};
+    fake::config().lastError = "permission denied (join the group dialout)";
+    const ToolRun run = runTool({"set", "darkness", "8", "--serial", "/dev/ttyUSB0"});
+    QCOMPARE(run.status, 1);
+    QCOMPARE(callLines(), QStringList{"OpenComm /dev/ttyUSB0 @115200"});
+    QVERIFY2(run.err.contains(QLatin1String("join the group dialout")), qPrintable(run.err));
+}
+
+void TestNemboportFake::aFailedSendStopsAndClosesThePort()
+{
+    fake::config().sendResults = {1, 0};
+    fake::config().lastError = "the device went away";
+    const ToolRun run = runTool({"set", "darkness", "8", "barcode", "on", "cutter", "on", "--serial", "/dev/ttyUSB0"});
+    QCOMPARE(run.status, 1);
+    QCOMPARE(callLines(), (QStringList{"OpenComm /dev/ttyUSB0 @115200", sendTo("COM", "/dev/ttyUSB0", kDocDarkness),
+                                       sendTo("COM", "/dev/ttyUSB0", kDocBarcode), "CloseComm /dev/ttyUSB0"}));
+    QVERIFY2(run.err.contains(QLatin1String("the device went away")) && run.err.count(QLatin1Char('\n')) == 1,
+             qPrintable(run.err));
+}
+
+void TestNemboportFake::dryRunListsInsteadOfSending()
+{
+    const ToolRun run = runTool({"set", "cut-feed", "drive", "darkness", "8", "--dry-run"});
+    QCOMPARE(run.status, 0);
+    QVERIFY(fake::calls().empty());
+    QCOMPARE(run.out.count(QRegularExpression(QStringLiteral("^send \\d+: "), QRegularExpression::MultilineOption)), 4);
+    QVERIFY2(run.out.contains(QLatin1String("1B 23 23 53 54 44 50 08")), qPrintable(run.out));
+}
+
+void TestNemboportFake::listsWhatTheLibraryFinds()
+{
+    fake::config().printers = "Receipt\nKitchen\n";
+    fake::config().serialPorts = "/nonexistent/ttyUSB9\n";
+    fake::config().portNames = "LPT1:\nCOM1:\n";
+    const ToolRun run = runTool({"list", "--json"});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    const QJsonArray entries = QJsonDocument::fromJson(run.out.toUtf8()).array();
+    QStringList seen;
+    for (const QJsonValue &v : entries)
+        seen << v[QLatin1String("kind")].toString() + QLatin1Char(' ') + v[QLatin1String("name")].toString();
+    QCOMPARE(seen, (QStringList{"queue Receipt", "queue Kitchen", "serial /nonexistent/ttyUSB9", "port LPT1"}));
+    // A device that is not there says why it cannot be used.
+    QCOMPARE(entries.at(2)[QLatin1String("usable")].toBool(), false);
+    QVERIFY(!entries.at(2)[QLatin1String("reason")].toString().isEmpty());
+    QCOMPARE(entries.at(0)[QLatin1String("usable")].toBool(), true);
+}
+
+void TestNemboportFake::helpForEveryCommand_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("begins");
+    QTest::newRow("tool") << QStringList{"--help"} << "usage: nemboport COMMAND";
+    QTest::newRow("version") << QStringList{"--version"} << "nemboport 1.0.0\n";
+    for (const char *command : {"list", "set", "test", "logo", "apply", "profile", "decode"})
+        QTest::newRow(command) << QStringList{QLatin1String(command), "--help"}
+                               << QStringLiteral("usage: nemboport %1").arg(QLatin1String(command));
+    QTest::newRow("help wins over bad values") << QStringList{"set", "darkness", "99", "--help"} << "usage: nemboport set";
+    QTest::newRow("profile template") << QStringList{"profile"} << "# nemboport profile";
+}
+
+void TestNemboportFake::helpForEveryCommand()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, begins);
+    const ToolRun run = runTool(args);
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.out.startsWith(begins), qPrintable(run.out));
+    QVERIFY(fake::calls().empty());
+}
+
+void TestNemboportFake::theTemplateIsAValidProfile()
+{
+    const ToolRun printed = runTool({"profile"});
+    const ToolRun applied = runTool({"apply", profile("template.ini", printed.out.toUtf8())});
+    QVERIFY2(applied.status == 0, qPrintable(applied.err));
+    QCOMPARE(callLines().size(), 10);
+}
+
+QTEST_GUILESS_MAIN(TestNemboportFake)
+#include "tst_nemboport_fake.moc"
