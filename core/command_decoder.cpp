@@ -380,6 +380,8 @@ QString Decoded::describe() const
         return value == 1 ? QStringLiteral("LF") : QStringLiteral("LF x%1").arg(value);
     case Kind::LogoClear:
         return QStringLiteral("FS q 0: ") + meaning(*this);
+    case Kind::QrPrint: // shares its frame's form with the store
+        return QStringLiteral("GS ( k: ") + meaning(*this);
     default:
         break;
     }

@@ -215,12 +215,13 @@ void TstCommandDecoder::otherBytes_data()
     const QByteArray baud = bytesOf(baudRateCommand(InstructionSet::New, 9600).bytes);
     const QByteArray oldBaud = bytesOf(baudRateCommand(InstructionSet::Old, 9600).bytes);
     const QByteArray logo = bytesOf(raster::downloadCommand({picture(576, 232, 6)}).bytes);
-    const QByteArray qr = bytesOf(qrStoreCommand(kQrText).bytes);
+    const QByteArray qr = bytesOf(qrStoreCommand(kQrText).bytes) + bytesOf(qrPrintCommand().bytes);
 
     row("described", baud + oldBaud.left(7) + logo + qr + "\n\n\n\nabc\x01\x02\x03", true,
         {"ESC # # SBDR: baud 9600", "ESC # F: print the function list", "ESC @: initialise", "ESC z 7: baud 9600",
          "FS q: 1 logo, 576 x 232 dots",
-         "GS ( k: store QR text \"https://nemboportsettings.example.org/\" (38 bytes)", "LF x4", "text \"abc\"",
+         "GS ( k: store QR text \"https://nemboportsettings.example.org/\" (38 bytes)", "GS ( k: print the QR symbol",
+         "LF x4", "text \"abc\"",
          "unknown: 3 bytes 01 02 03"});
     row("unknown around a command", "\x01\x80\xFF" + baud.left(11) + "\x1B", true,
         {"unknown: 3 bytes 01 80 FF", "ESC # # SBDR: baud 9600", "unknown: 1 byte 1B"});
