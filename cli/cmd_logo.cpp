@@ -6,21 +6,15 @@
 #include "delivery.h"
 #include "halftone.h"
 #include "logo_commands.h"
+#include "logo_limits.h"
 #include "raster.h"
 
 namespace {
 
-struct Model
-{
+const struct {
     const char *name;
-    int maxWidth;
-    const char *tooWide;
-};
-
-const Model kModels[] = {
-    {"58", 384, "The width of the bitmap should not exceed 384 pixels!"},
-    {"80", 576, "The width of the bitmap should not exceed 576 pixels!"},
-};
+    logo::Model model;
+} kModels[] = {{"58", logo::Model::Mm58}, {"80", logo::Model::Mm80}};
 
 const struct {
     const char *name;
@@ -37,32 +31,26 @@ QString buildDownload(const ParsedOptions &parsed, Plan &plan)
 {
     const QString path = parsed.positional.value(1);
     const QString modelName = parsed.has("model") ? parsed.value("model") : QStringLiteral("80");
-    const Model *model = nullptr;
-    for (const Model &m : kModels)
+    const logo::Model *model = nullptr;
+    for (const auto &m : kModels)
         if (modelName == QLatin1String(m.name))
-            model = &m;
+            model = &m.model;
     if (!model)
         return QStringLiteral("--model %1: expected 58 or 80").arg(modelName);
 
     bitmap::Loaded loaded = bitmap::load(path);
     if (!loaded.ok())
         return QStringLiteral("%1: %2").arg(path, loaded.error);
-    if (loaded.image.width() > model->maxWidth)
-        return QStringLiteral("%1: %2").arg(path, QLatin1String(model->tooWide));
+    if (loaded.image.width() > logo::maxWidth(*model))
+        return QStringLiteral("%1: %2").arg(path, QLatin1String(logo::tooWideMessage(*model)));
     if (!parsed.has("no-halftone"))
         halftone::apply(loaded.image);
 
     const raster::Result built = raster::downloadCommand({loaded.image});
-    switch (built.status) {
-    case raster::Status::Ok:
-        break;
-    case raster::Status::TooLarge:
-        return QStringLiteral("%1: The BMP file size can not exceed 160Kb").arg(path);
-    case raster::Status::TooSmall:
-        return QStringLiteral("%1: The bitmap must be at least 8 x 8 pixels to be downloaded.").arg(path);
-    case raster::Status::NoImage:
+    if (const char *refusal = logo::sizeRefusal(built.status))
+        return QStringLiteral("%1: %2").arg(path, QLatin1String(refusal));
+    if (built.status != raster::Status::Ok)
         return QStringLiteral("%1: no picture").arg(path);
-    }
     plan.commands = {Command{built.bytes, raster::kDocDownload}};
     plan.waitForFlash = true;
     return {};

@@ -3,6 +3,7 @@
 
 #include "bitmap_loader.h"
 #include "halftone.h"
+#include "logo_limits.h"
 #include "logo_preview.h"
 #include "notifier.h"
 #include "status_line.h"
@@ -15,15 +16,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-
-namespace {
-
-const char *const kTooWide58 = "The width of the bitmap should not exceed 384 pixels!";
-const char *const kTooWide80 = "The width of the bitmap should not exceed 576 pixels!";
-constexpr int kWidth58 = 384;
-constexpr int kWidth80 = 576;
-
-} // namespace
 
 bool TForm3::s_loaded[TForm3::kSlotCount] = {false, false, false, false};
 
@@ -144,10 +136,10 @@ void TForm3::BitBtn22Click()
 
 QString TForm3::widthRefusal(int width) const
 {
-    const bool model58 = RadioButton4->isChecked();
-    if (width <= (model58 ? kWidth58 : kWidth80))
+    const logo::Model model = RadioButton4->isChecked() ? logo::Model::Mm58 : logo::Model::Mm80;
+    if (width <= logo::maxWidth(model))
         return {};
-    return QString::fromLatin1(model58 ? kTooWide58 : kTooWide80);
+    return QString::fromLatin1(logo::tooWideMessage(model));
 }
 
 void TForm3::BitBtn4Click()

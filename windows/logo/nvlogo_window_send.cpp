@@ -5,6 +5,7 @@
 #include "config_commands.h"
 #include "code_page_list.h"
 #include "logo_commands.h"
+#include "logo_limits.h"
 #include "logo_preview.h"
 #include "library_call.h"
 #include "messages.h"
@@ -26,8 +27,6 @@
 
 namespace {
 
-const char *const kTooLarge = "The BMP file size can not exceed 160Kb";
-const char *const kTooSmall = "The bitmap must be at least 8 x 8 pixels to be downloaded.";
 const char *const kSlotEmpty = "NV logo %1 holds no picture, so nothing was downloaded.";
 
 } // namespace
@@ -116,20 +115,13 @@ void TForm3::BitBtn25Click()
         const raster::Result built = raster::downloadCommand(images);
         if (built.status != raster::Status::Ok) {
             QString text;
-            switch (built.status) {
-            case raster::Status::TooLarge:
-                text = QString::fromLatin1(kTooLarge);
-                break;
-            case raster::Status::TooSmall:
-                text = QString::fromLatin1(kTooSmall);
-                break;
-            default: {
+            if (const char *refusal = logo::sizeRefusal(built.status)) {
+                text = QString::fromLatin1(refusal);
+            } else {
                 int empty = 1;
                 while (empty < n && s_loaded[empty - 1])
                     ++empty;
                 text = QString::fromLatin1(kSlotEmpty).arg(empty);
-                break;
-            }
             }
             notifier::show(this, text);
             finish();
