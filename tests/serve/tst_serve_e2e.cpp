@@ -1,8 +1,8 @@
 // The whole chain: the real printer I/O library sends to `nemboport serve`
 // through a private CUPS server (raw queue, socket://) and through its
 // pseudo-terminal, paced at 9600 baud.
+#include "cups_test_server.h"
 #include "dravik_lib.h"
-#include "private_cups.h"
 #include "serve_process.h"
 
 #include "config_commands.h"
@@ -13,28 +13,11 @@
 #include <QDir>
 #include <QJsonArray>
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <pty.h>
 #include <termios.h>
 
 namespace {
-
-quint16 freePort()
-{
-    const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    quint16 port = 0;
-    if (::bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0 &&
-        ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &len) == 0)
-        port = ntohs(a.sin_port);
-    ::close(s);
-    return port;
-}
 
 // A grey ramp with a dark disc, halftoned the way the logo window does.
 QImage halftonedPicture(int width, int height)
@@ -100,20 +83,23 @@ private:
     bool send(const QString &queue, const Command &c);
 
     DravikLib lib_;
-    PrivateCups cups_;
+    QTemporaryDir cupsDir_{QStringLiteral("/tmp/tst_serve_e2e-XXXXXX")};
+    privatecups::Server cups_{cupsDir_.path()};
 };
 
 void TestServeEndToEnd::initTestCase()
 {
     QString error;
     QVERIFY2(lib_.load(error), qPrintable(error));
-    QVERIFY2(cups_.start(error), qPrintable(error));
-    qputenv("CUPS_SERVER", cups_.server());
+    QVERIFY(cupsDir_.isValid());
+    error = cups_.start();
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    qputenv("CUPS_SERVER", cups_.socketServer());
 }
 
 bool TestServeEndToEnd::startServeWithQueue(ServeProcess &serve, const QString &queue)
 {
-    const quint16 port = freePort();
+    const quint16 port = privatecups::freePort();
     QString error;
     if (!serve.start({QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(port)}, QStringLiteral("listening on"),
                      error) ||
@@ -173,7 +159,7 @@ void TestServeEndToEnd::oneKeyUpdateThroughCups()
                    s.value("darkness") == expected.value("darkness");
         },
         60000);
-    QVERIFY2(arrived, qPrintable(cups_.errorLog() + serve.output()));
+    QVERIFY2(arrived, qPrintable(cups_.errorLogTail(30) + serve.output()));
     QTest::qSleep(300); // nothing more may come
     QCOMPARE(serve.state(), expected);
     QVERIFY(serve.stop());
@@ -195,7 +181,7 @@ void TestServeEndToEnd::logoAndTestPrintThroughCups()
     t.start();
     while (!QFileInfo::exists(path) && t.elapsed() < 60000)
         QTest::qSleep(20);
-    QVERIFY2(QFileInfo::exists(path), qPrintable(cups_.errorLog() + serve.output()));
+    QVERIFY2(QFileInfo::exists(path), qPrintable(cups_.errorLogTail(30) + serve.output()));
     QTest::qSleep(100);
     const QImage receipt(path);
     QCOMPARE(receipt.size(), QSize(576, picture.height()));
