@@ -3,6 +3,7 @@
 // pseudo-terminal, paced at 9600 baud.
 #include "cups_test_server.h"
 #include "dravik_lib.h"
+#include "receipt_dots.h"
 #include "serve_process.h"
 
 #include "config_commands.h"
@@ -19,16 +20,10 @@
 
 namespace {
 
-// A grey ramp with a dark disc, halftoned the way the logo window does.
+// The grey picture, halftoned the way the logo window does.
 QImage halftonedPicture(int width, int height)
 {
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const int dx = x - width / 2, dy = y - height / 2;
-            const int v = dx * dx + dy * dy < height * height / 9 ? 40 : 255 * x / width;
-            image.setPixel(x, y, qRgb(v, v, v));
-        }
+    QImage image = receiptdots::greyPicture(width, height);
     halftone::apply(image);
     return image;
 }
@@ -185,17 +180,9 @@ void TestServeEndToEnd::logoAndTestPrintThroughCups()
     QTest::qSleep(100);
     const QImage receipt(path);
     QCOMPARE(receipt.size(), QSize(576, picture.height()));
-    const int left = (576 - picture.width()) / 2;
     int black = 0;
-    for (int y = 0; y < receipt.height(); ++y)
-        for (int x = 0; x < receipt.width(); ++x) {
-            const bool dot = qGray(receipt.pixel(x, y)) < 128;
-            black += dot;
-            const bool inPicture = x >= left && x < left + picture.width();
-            const bool want = inPicture && picture.pixel(x - left, y) == qRgb(0, 0, 0);
-            if (dot != want)
-                QFAIL(qPrintable(QStringLiteral("dot %1,%2 differs").arg(x).arg(y)));
-        }
+    const QString differs = receiptdots::differences(receipt, picture, (576 - picture.width()) / 2, black);
+    QVERIFY2(differs.isEmpty(), qPrintable(differs));
     QVERIFY(black > 1000);
     QCOMPARE(serve.state().value("logos").toArray(), (QJsonArray{QJsonObject{{"width", 256}, {"height", 120}}}));
     QVERIFY(serve.stop());

@@ -4,6 +4,7 @@
 // chosen settings arrive, the logo prints as halftoned, the window keeps
 // running during a long serial send), not the command bytes.
 #include "cups_test_server.h"
+#include "receipt_dots.h"
 #include "serve_process.h"
 
 #include "code_page_list.h"
@@ -39,19 +40,6 @@ struct MessageLog
     }
     ~MessageLog() { notifier::setHandler({}); }
 };
-
-// A grey ramp with a dark disc, as a file the logo window opens.
-QImage greyPicture(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const int dx = x - width / 2, dy = y - height / 2;
-            const int v = dx * dx + dy * dy < height * height / 9 ? 40 : 255 * x / width;
-            image.setPixel(x, y, qRgb(v, v, v));
-        }
-    return image;
-}
 
 QString savedPicture(const QTemporaryDir &dir, const QImage &image)
 {
@@ -194,7 +182,7 @@ void TestWindowEndToEnd::logoTestPrintMatchesTheHalftonedPicture()
     auto w = windowOnQueue(QStringLiteral("WindowLogo"));
     QVERIFY(w);
     TForm3 logo(w->printerTarget(), [&] { return w->rdbCommandOLD->isChecked(); }, kLibrary);
-    const QImage grey = greyPicture(256, 120);
+    const QImage grey = receiptdots::greyPicture(256, 120);
     const QString path = savedPicture(files_, grey);
     logo.chooseFile = [path] { return path; };
     logo.downloadWaitMs = 50;
@@ -214,16 +202,9 @@ void TestWindowEndToEnd::logoTestPrintMatchesTheHalftonedPicture()
     QImage picture = grey;
     halftone::apply(picture);
     QCOMPARE(receipt.size(), QSize(576, picture.height()));
-    const int left = (576 - picture.width()) / 2;
     int black = 0;
-    for (int y = 0; y < receipt.height(); ++y)
-        for (int x = 0; x < receipt.width(); ++x) {
-            const bool dot = qGray(receipt.pixel(x, y)) < 128;
-            const bool inPicture = x >= left && x < left + picture.width();
-            black += dot;
-            if (dot != (inPicture && picture.pixel(x - left, y) == qRgb(0, 0, 0)))
-                QFAIL(qPrintable(QStringLiteral("dot %1,%2 differs").arg(x).arg(y)));
-        }
+    const QString differs = receiptdots::differences(receipt, picture, (576 - picture.width()) / 2, black);
+    QVERIFY2(differs.isEmpty(), qPrintable(differs));
     QVERIFY(black > 1000);
     QCOMPARE(serve.state().value("logos").toArray(), logoList(256, 120));
     QVERIFY(serve.stop());
@@ -261,7 +242,7 @@ void TestWindowEndToEnd::serialLogoKeepsTheWindowRunning()
 
     // The largest download: 200 x 680 dots, 17007 bytes.
     TForm3 logo(w.printerTarget(), [&] { return w.rdbCommandOLD->isChecked(); }, kLibrary);
-    const QString path = savedPicture(files_, greyPicture(200, 680));
+    const QString path = savedPicture(files_, receiptdots::greyPicture(200, 680));
     logo.chooseFile = [path] { return path; };
     logo.downloadWaitMs = 10;
     logo.BitBtn22->click();
