@@ -1,8 +1,9 @@
 // The whole chain: the real printer I/O library sends to `nemboport serve`
 // through a private CUPS server (raw queue, socket://) and through its
 // pseudo-terminal, paced at 9600 baud.
+#include "cups_test_server.h"
 #include "dravik_lib.h"
-#include "private_cups.h"
+#include "receipt_dots.h"
 #include "serve_process.h"
 
 #include "config_commands.h"
@@ -13,39 +14,16 @@
 #include <QDir>
 #include <QJsonArray>
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <pty.h>
 #include <termios.h>
 
 namespace {
 
-quint16 freePort()
-{
-    const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    quint16 port = 0;
-    if (::bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0 &&
-        ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &len) == 0)
-        port = ntohs(a.sin_port);
-    ::close(s);
-    return port;
-}
-
-// A grey ramp with a dark disc, halftoned the way the logo window does.
+// The grey picture, halftoned the way the logo window does.
 QImage halftonedPicture(int width, int height)
 {
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const int dx = x - width / 2, dy = y - height / 2;
-            const int v = dx * dx + dy * dy < height * height / 9 ? 40 : 255 * x / width;
-            image.setPixel(x, y, qRgb(v, v, v));
-        }
+    QImage image = receiptdots::greyPicture(width, height);
     halftone::apply(image);
     return image;
 }
@@ -100,20 +78,23 @@ private:
     bool send(const QString &queue, const Command &c);
 
     DravikLib lib_;
-    PrivateCups cups_;
+    QTemporaryDir cupsDir_{QStringLiteral("/tmp/tst_serve_e2e-XXXXXX")};
+    privatecups::Server cups_{cupsDir_.path()};
 };
 
 void TestServeEndToEnd::initTestCase()
 {
     QString error;
     QVERIFY2(lib_.load(error), qPrintable(error));
-    QVERIFY2(cups_.start(error), qPrintable(error));
-    qputenv("CUPS_SERVER", cups_.server());
+    QVERIFY(cupsDir_.isValid());
+    error = cups_.start();
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    qputenv("CUPS_SERVER", cups_.socketServer());
 }
 
 bool TestServeEndToEnd::startServeWithQueue(ServeProcess &serve, const QString &queue)
 {
-    const quint16 port = freePort();
+    const quint16 port = privatecups::freePort();
     QString error;
     if (!serve.start({QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(port)}, QStringLiteral("listening on"),
                      error) ||
@@ -173,7 +154,7 @@ void TestServeEndToEnd::oneKeyUpdateThroughCups()
                    s.value("darkness") == expected.value("darkness");
         },
         60000);
-    QVERIFY2(arrived, qPrintable(cups_.errorLog() + serve.output()));
+    QVERIFY2(arrived, qPrintable(cups_.errorLogTail(30) + serve.output()));
     QTest::qSleep(300); // nothing more may come
     QCOMPARE(serve.state(), expected);
     QVERIFY(serve.stop());
@@ -195,21 +176,13 @@ void TestServeEndToEnd::logoAndTestPrintThroughCups()
     t.start();
     while (!QFileInfo::exists(path) && t.elapsed() < 60000)
         QTest::qSleep(20);
-    QVERIFY2(QFileInfo::exists(path), qPrintable(cups_.errorLog() + serve.output()));
+    QVERIFY2(QFileInfo::exists(path), qPrintable(cups_.errorLogTail(30) + serve.output()));
     QTest::qSleep(100);
     const QImage receipt(path);
     QCOMPARE(receipt.size(), QSize(576, picture.height()));
-    const int left = (576 - picture.width()) / 2;
     int black = 0;
-    for (int y = 0; y < receipt.height(); ++y)
-        for (int x = 0; x < receipt.width(); ++x) {
-            const bool dot = qGray(receipt.pixel(x, y)) < 128;
-            black += dot;
-            const bool inPicture = x >= left && x < left + picture.width();
-            const bool want = inPicture && picture.pixel(x - left, y) == qRgb(0, 0, 0);
-            if (dot != want)
-                QFAIL(qPrintable(QStringLiteral("dot %1,%2 differs").arg(x).arg(y)));
-        }
+    const QString differs = receiptdots::differences(receipt, picture, (576 - picture.width()) / 2, black);
+    QVERIFY2(differs.isEmpty(), qPrintable(differs));
     QVERIFY(black > 1000);
     QCOMPARE(serve.state().value("logos").toArray(), (QJsonArray{QJsonObject{{"width", 256}, {"height", 120}}}));
     QVERIFY(serve.stop());

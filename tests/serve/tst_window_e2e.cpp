@@ -1,0 +1,274 @@
+// The window program's classes with the real printer I/O library, end to
+// end: through a private CUPS server's raw queue to `nemboport serve` over
+// its socket, and over its paced pseudo-terminal. Checks the wiring (the
+// chosen settings arrive, the logo prints as halftoned, the window keeps
+// running during a long serial send), not the command bytes.
+#include "cups_test_server.h"
+#include "receipt_dots.h"
+#include "serve_process.h"
+
+#include "code_page_list.h"
+#include "halftone.h"
+#include "main_window.h"
+#include "messages.h"
+#include "notifier.h"
+#include "nvlogo_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QJsonArray>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScopeGuard>
+#include <QSpinBox>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace {
+const QString kLibrary = QStringLiteral(DRAVIK_LIBRARY_PATH);
+
+// Every message box recorded instead of shown.
+struct MessageLog
+{
+    QStringList texts;
+    MessageLog()
+    {
+        notifier::setHandler([this](QWidget *, const Message &m) { texts << m.text; });
+    }
+    ~MessageLog() { notifier::setHandler({}); }
+};
+
+QString savedPicture(const QTemporaryDir &dir, const QImage &image)
+{
+    const QString path = dir.filePath(QStringLiteral("logo-%1x%2.bmp").arg(image.width()).arg(image.height()));
+    return image.save(path, "BMP") ? path : QString();
+}
+
+QJsonArray logoList(int width, int height)
+{
+    return QJsonArray{QJsonObject{{"width", width}, {"height", height}}};
+}
+
+// The longest pause between ticks of a 20 ms timer while it lives.
+struct LoopWatch
+{
+    QTimer timer;
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longest = 0;
+    std::function<void(qint64)> onTick;
+    LoopWatch()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            const qint64 now = clock.elapsed();
+            longest = qMax(longest, now - last);
+            last = now;
+            if (onTick)
+                onTick(now);
+        });
+        clock.start();
+        timer.start(20);
+    }
+};
+} // namespace
+
+class TestWindowEndToEnd : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void oneKeyUpdateArrives();
+    void logoTestPrintMatchesTheHalftonedPicture();
+    void serialLogoKeepsTheWindowRunning();
+
+private:
+    bool serveQueue(ServeProcess &serve, const QString &queue);
+    // A main window of the real library with the queue chosen in its printer list.
+    std::unique_ptr<TfrmMain> windowOnQueue(const QString &queue);
+
+    QTemporaryDir cupsDir_{QStringLiteral("/tmp/tst_window_e2e-XXXXXX")};
+    privatecups::Server cups_{cupsDir_.path()};
+    QTemporaryDir files_;
+};
+
+void TestWindowEndToEnd::initTestCase()
+{
+    QVERIFY(cupsDir_.isValid() && files_.isValid());
+    const QString error = cups_.start();
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    // Read by the library when it is loaded, i.e. when a window is made.
+    qputenv("CUPS_SERVER", cups_.socketServer());
+}
+
+bool TestWindowEndToEnd::serveQueue(ServeProcess &serve, const QString &queue)
+{
+    const quint16 port = privatecups::freePort();
+    QString error;
+    if (!serve.start({QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(port)}, QStringLiteral("listening on"),
+                     error) ||
+        !cups_.addRawQueue(queue, QStringLiteral("socket://127.0.0.1:%1").arg(port), error)) {
+        qWarning("%s", qPrintable(error));
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<TfrmMain> TestWindowEndToEnd::windowOnQueue(const QString &queue)
+{
+    auto w = std::make_unique<TfrmMain>(kLibrary);
+    w->btnRef->click();
+    const int index = w->ComboPrinter->findText(queue);
+    if (index < 0)
+        return nullptr;
+    w->ComboPrinter->setCurrentIndex(index);
+    emit w->ComboPrinter->activated(index);
+    return w;
+}
+
+void TestWindowEndToEnd::oneKeyUpdateArrives()
+{
+    ServeProcess serve;
+    QVERIFY(serveQueue(serve, QStringLiteral("WindowUpdate")));
+    MessageLog log;
+    auto w = windowOnQueue(QStringLiteral("WindowUpdate"));
+    QVERIFY(w);
+    QCOMPARE(w->printerTarget().printerName, QStringLiteral("WindowUpdate"));
+
+    // Settings none of which the printer starts with, in every group.
+    w->Button12->click();
+    for (int i = 0; i < w->cboLanage->count(); ++i)
+        if (codePageNumber(w->cboLanage->itemText(i)) == 21)
+            w->cboLanage->setCurrentIndex(i);
+    w->cboNewCom->setCurrentText(QStringLiteral("19200"));
+    w->cboLevel->setCurrentText(QStringLiteral("31"));
+    w->rdbBarcodeClose->setChecked(true);
+    w->rdbCutClose->setChecked(true);
+    w->rdbBlackOPen->setChecked(true);
+    for (QCheckBox *box : {w->chkBeepSet01, w->chkBeepSet02, w->chkBeepSet03, w->chkBeepSet04})
+        box->setChecked(box == w->chkBeepSet01 || box == w->chkBeepSet03);
+    w->rdbCutAfter->setChecked(true);
+    w->Button13->click();
+    QCOMPARE(log.texts, QStringList{messages::baudRateRestart(w->isChinese()).text});
+
+    const QList<QPair<QString, QJsonValue>> expected{
+        {"codePage", 21},    {"baudRate", 19200}, {"darkness", 31},       {"barcode", false},
+        {"cutter", false},   {"blackMark", true}, {"buzzer", 5},          {"cutFeed", "drive"},
+        {"cutMode", "full+half"}, {"unknownBytes", 0}};
+    serve.waitForState(
+        [&](const QJsonObject &s) {
+            for (const auto &[key, value] : expected)
+                if (s.value(key) != value)
+                    return false;
+            return true;
+        },
+        60000);
+    const QJsonObject state = serve.state();
+    for (const auto &[key, value] : expected)
+        QVERIFY2(state.value(key) == value,
+                 qPrintable(key + QStringLiteral(": ") + QString::fromUtf8(QJsonDocument(state).toJson()) +
+                            cups_.errorLogTail(20)));
+    QVERIFY(serve.stop());
+}
+
+void TestWindowEndToEnd::logoTestPrintMatchesTheHalftonedPicture()
+{
+    ServeProcess serve;
+    QVERIFY(serveQueue(serve, QStringLiteral("WindowLogo")));
+    MessageLog log;
+    auto w = windowOnQueue(QStringLiteral("WindowLogo"));
+    QVERIFY(w);
+    TForm3 logo(w->printerTarget(), [&] { return w->rdbCommandOLD->isChecked(); }, kLibrary);
+    const QImage grey = receiptdots::greyPicture(256, 120);
+    const QString path = savedPicture(files_, grey);
+    logo.chooseFile = [path] { return path; };
+    logo.downloadWaitMs = 50;
+    logo.BitBtn22->click();
+    logo.BitBtn25->click();
+    logo.rdbNVMiddle->setChecked(true);
+    logo.SpinEdit1->setValue(1);
+    logo.BitBtn1->click();
+    QVERIFY2(log.texts.isEmpty(), qPrintable(log.texts.join('\n')));
+
+    // The download prints nothing; the test print is the first receipt.
+    const QString receiptPath = QDir(serve.outDir()).filePath(QStringLiteral("receipt-001.png"));
+    QVERIFY2(QTest::qWaitFor([&] { return QFileInfo::exists(receiptPath); }, 60000),
+             qPrintable(cups_.errorLogTail(20) + serve.output()));
+    QTest::qWait(100);
+    const QImage receipt(receiptPath);
+    QImage picture = grey;
+    halftone::apply(picture);
+    QCOMPARE(receipt.size(), QSize(576, picture.height()));
+    int black = 0;
+    const QString differs = receiptdots::differences(receipt, picture, (576 - picture.width()) / 2, black);
+    QVERIFY2(differs.isEmpty(), qPrintable(differs));
+    QVERIFY(black > 1000);
+    QCOMPARE(serve.state().value("logos").toArray(), logoList(256, 120));
+    QVERIFY(serve.stop());
+}
+
+void TestWindowEndToEnd::serialLogoKeepsTheWindowRunning()
+{
+    ServeProcess serve;
+    QTemporaryDir linkDir;
+    QString error;
+    QVERIFY2(serve.start({QStringLiteral("--pty"), linkDir.filePath(QStringLiteral("virtual-printer")),
+                          QStringLiteral("--baud"), QStringLiteral("9600")},
+                         QStringLiteral("announced as"), error),
+             qPrintable(error));
+    // The library lists the printers announced in this runtime folder.
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const auto restore = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", runtime); });
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(serve.runtimeDir()));
+    const QString announced =
+        serve.runtimeDir() + QStringLiteral("/nemboport/printers/virtual-printer-%1").arg(serve.pid());
+
+    MessageLog log;
+    TfrmMain w(kLibrary);
+    w.btnRef->click();
+    w.rdbCom->click();
+    const int index = w.cmbCom->findText(announced);
+    QVERIFY2(index >= 0, qPrintable(announced));
+    w.cmbCom->setCurrentIndex(index);
+    emit w.cmbCom->activated(index);
+    w.cmbBaudRate->setCurrentText(QStringLiteral("9600"));
+    w.btnOpenCOM->click();
+    QVERIFY2(w.portOpen(), qPrintable(log.texts.join('\n')));
+    // Sends must go to the port just opened, nowhere else.
+    QCOMPARE(w.printerTarget().printerName, announced);
+
+    // The largest download: 200 x 680 dots, 17007 bytes.
+    TForm3 logo(w.printerTarget(), [&] { return w.rdbCommandOLD->isChecked(); }, kLibrary);
+    const QString path = savedPicture(files_, receiptdots::greyPicture(200, 680));
+    logo.chooseFile = [path] { return path; };
+    logo.downloadWaitMs = 10;
+    logo.BitBtn22->click();
+    const double wireMs = 17007.0 * 10 * 1000 / 9600;
+
+    qint64 arrivedMs = -1;
+    LoopWatch watch;
+    watch.onTick = [&](qint64 now) {
+        if (arrivedMs < 0 && serve.state().value("logos").toArray() == logoList(200, 680))
+            arrivedMs = now;
+    };
+    logo.BitBtn25->click();
+    const qint64 sendMs = watch.clock.elapsed();
+    (void)QTest::qWaitFor([&] { return arrivedMs >= 0; }, int(wireMs) + 8000 - int(sendMs));
+    watch.timer.stop();
+    w.btnCloseCOM->click();
+    qInfo("17007-byte logo from the logo window at 9600 baud over the pty: the send took %.2f s, all bytes arrived "
+          "after %.2f s, wire time %.2f s; the window's longest pause %lld ms",
+          sendMs / 1000.0, arrivedMs / 1000.0, wireMs / 1000.0, watch.longest);
+    QVERIFY2(arrivedMs >= 0, qPrintable(serve.output().right(2000)));
+    QVERIFY2(watch.longest <= 100, qPrintable(QString::number(watch.longest)));
+    QVERIFY2(log.texts.isEmpty(), qPrintable(log.texts.join('\n')));
+    QVERIFY2(logo.lastStatus().startsWith(QStringLiteral("Sent 17007 bytes")), qPrintable(logo.lastStatus()));
+    QCOMPARE(serve.state().value("unknownBytes"), QJsonValue(0));
+    QVERIFY(serve.stop());
+}
+
+QTEST_MAIN(TestWindowEndToEnd)
+#include "tst_window_e2e.moc"
