@@ -110,12 +110,12 @@ std::string wentAwayText(const std::string &during)
     return "the CUPS server at " + serverText() + " went away during " + during + " (stopped or restarted?)";
 }
 
-// A request about one queue, in the user's name.
-ipp_t *queueRequest(ipp_op_t op, const std::string &queue)
+// A request, in the user's name, about the queue at a resource
+// ("/printers/NAME", "/classes/NAME").
+ipp_t *queueRequest(ipp_op_t op, const std::string &resource)
 {
     char uri[HTTP_MAX_URI];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(), "/printers/%s",
-                     queue.c_str());
+    httpAssembleURI(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(), resource.c_str());
     ipp_t *request = ippNewRequest(op);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
@@ -130,7 +130,7 @@ enum class Lookup { Found, Refusing, Failed };
 
 Lookup lookUpQueue(http_t *http, const std::string &queue, std::string &resource)
 {
-    ipp_t *request = queueRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, queue);
+    ipp_t *request = queueRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, "/printers/" + queue);
     static const char *const wanted[] = {"printer-is-accepting-jobs", "printer-type"};
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, wanted);
     Ipp response(cupsDoRequest(http, request, "/"));
@@ -160,10 +160,11 @@ Lookup lookUpQueue(http_t *http, const std::string &queue, std::string &resource
 }
 
 // Creates an empty job on the queue: its id, or 0 with cupsLastError set.
-// (cupsCreateJob would first fetch the queue's every attribute, twice.)
-int createJob(http_t *http, const std::string &queue, const std::string &resource, const char *docName)
+// (cupsCreateJob, like cupsStartDocument, first fetches every attribute of
+// the queue.)
+int createJob(http_t *http, const std::string &resource, const char *docName)
 {
-    ipp_t *request = queueRequest(IPP_OP_CREATE_JOB, queue);
+    ipp_t *request = queueRequest(IPP_OP_CREATE_JOB, resource);
     if (docName)
         ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, docName);
     Ipp response(cupsDoRequest(http, request, resource.c_str()));
@@ -175,10 +176,9 @@ int createJob(http_t *http, const std::string &queue, const std::string &resourc
 
 // Starts the job's one and only document, raw; the bytes follow with
 // cupsWriteRequestData and the server's answer with cupsGetResponse.
-http_status_t startDocument(http_t *http, const std::string &queue, const std::string &resource, int job,
-                            const char *docName)
+http_status_t startDocument(http_t *http, const std::string &resource, int job, const char *docName)
 {
-    Ipp request(queueRequest(IPP_OP_SEND_DOCUMENT, queue));
+    Ipp request(queueRequest(IPP_OP_SEND_DOCUMENT, resource));
     ippAddInteger(request.get(), IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
     if (docName)
         ippAddString(request.get(), IPP_TAG_OPERATION, IPP_TAG_NAME, "document-name", nullptr, docName);
@@ -277,7 +277,7 @@ bool sendToQueue(const std::string &queueName, const char *docName, const unsign
     std::string resource;
     if (lookUpQueue(http.get(), queue, resource) != Lookup::Found)
         return false;
-    const int job = createJob(http.get(), queue, resource, docName);
+    const int job = createJob(http.get(), resource, docName);
     if (job <= 0) {
         const ipp_status_t st = cupsLastError();
         if (serverWentAway(st))
@@ -299,7 +299,7 @@ bool sendToQueue(const std::string &queueName, const char *docName, const unsign
     auto statusOf = [](http_status_t h) {
         return h == HTTP_STATUS_ERROR ? IPP_STATUS_ERROR_SERVICE_UNAVAILABLE : cupsLastError();
     };
-    const http_status_t started = startDocument(http.get(), queue, resource, job, docName);
+    const http_status_t started = startDocument(http.get(), resource, job, docName);
     if (started != HTTP_STATUS_CONTINUE)
         return fail("the start of the document of " + jobText, statusOf(started));
     std::size_t done = 0;
