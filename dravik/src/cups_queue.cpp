@@ -110,18 +110,28 @@ std::string wentAwayText(const std::string &during)
     return "the CUPS server at " + serverText() + " went away during " + during + " (stopped or restarted?)";
 }
 
-// What the server says about a queue: whether it exists, and whether it
-// takes jobs. A broken-off lookup is told apart from an unknown queue.
-enum class Lookup { Found, Refusing, Failed };
-
-Lookup lookUpQueue(http_t *http, const std::string &queue)
+// A request, in the user's name, about the queue at a resource
+// ("/printers/NAME", "/classes/NAME").
+ipp_t *queueRequest(ipp_op_t op, const std::string &resource)
 {
     char uri[HTTP_MAX_URI];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(), "/printers/%s",
-                     queue.c_str());
-    ipp_t *request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    httpAssembleURI(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(), resource.c_str());
+    ipp_t *request = ippNewRequest(op);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
-    static const char *const wanted[] = {"printer-name", "printer-is-accepting-jobs"};
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    return request;
+}
+
+// What the server says about a queue: whether it exists, and whether it
+// takes jobs. A broken-off lookup is told apart from an unknown queue. Only
+// the attributes needed are asked for: a queue's full set is large and
+// libcups reads it a few bytes at a time.
+enum class Lookup { Found, Refusing, Failed };
+
+Lookup lookUpQueue(http_t *http, const std::string &queue, std::string &resource)
+{
+    ipp_t *request = queueRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, "/printers/" + queue);
+    static const char *const wanted[] = {"printer-is-accepting-jobs", "printer-type"};
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, wanted);
     Ipp response(cupsDoRequest(http, request, "/"));
     const ipp_status_t st = response ? ippGetStatusCode(response.get()) : cupsLastError();
@@ -143,7 +153,38 @@ Lookup lookUpQueue(http_t *http, const std::string &queue)
         setError(ErrorCode::QueueRefused, "print queue \"" + queue + "\" is not accepting jobs (cupsaccept " + queue + ")");
         return Lookup::Refusing;
     }
+    // Jobs go to the queue's own resource, where the server's rules for it apply.
+    ipp_attribute_t *type = ippFindAttribute(response.get(), "printer-type", IPP_TAG_ENUM);
+    resource = (type && (ippGetInteger(type, 0) & CUPS_PRINTER_CLASS) ? "/classes/" : "/printers/") + queue;
     return Lookup::Found;
+}
+
+// Creates an empty job on the queue: its id, or 0 with cupsLastError set.
+// (cupsCreateJob, like cupsStartDocument, first fetches every attribute of
+// the queue.)
+int createJob(http_t *http, const std::string &resource, const char *docName)
+{
+    ipp_t *request = queueRequest(IPP_OP_CREATE_JOB, resource);
+    if (docName)
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, docName);
+    Ipp response(cupsDoRequest(http, request, resource.c_str()));
+    if (!response || ippGetStatusCode(response.get()) > IPP_STATUS_OK_CONFLICTING)
+        return 0;
+    ipp_attribute_t *id = ippFindAttribute(response.get(), "job-id", IPP_TAG_INTEGER);
+    return id ? ippGetInteger(id, 0) : 0;
+}
+
+// Starts the job's one and only document, raw; the bytes follow with
+// cupsWriteRequestData and the server's answer with cupsGetResponse.
+http_status_t startDocument(http_t *http, const std::string &resource, int job, const char *docName)
+{
+    Ipp request(queueRequest(IPP_OP_SEND_DOCUMENT, resource));
+    ippAddInteger(request.get(), IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
+    if (docName)
+        ippAddString(request.get(), IPP_TAG_OPERATION, IPP_TAG_NAME, "document-name", nullptr, docName);
+    ippAddString(request.get(), IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr, CUPS_FORMAT_RAW);
+    ippAddBoolean(request.get(), IPP_TAG_OPERATION, "last-document", 1);
+    return cupsSendRequest(http, request.get(), resource.c_str(), CUPS_LENGTH_VARIABLE);
 }
 
 } // namespace
@@ -233,9 +274,10 @@ bool sendToQueue(const std::string &queueName, const char *docName, const unsign
         queue = def;
     }
     // An unknown queue gives an unclear error at submit time: look first.
-    if (lookUpQueue(http.get(), queue) != Lookup::Found)
+    std::string resource;
+    if (lookUpQueue(http.get(), queue, resource) != Lookup::Found)
         return false;
-    const int job = cupsCreateJob(http.get(), queue.c_str(), docName, 0, nullptr);
+    const int job = createJob(http.get(), resource, docName);
     if (job <= 0) {
         const ipp_status_t st = cupsLastError();
         if (serverWentAway(st))
@@ -257,7 +299,7 @@ bool sendToQueue(const std::string &queueName, const char *docName, const unsign
     auto statusOf = [](http_status_t h) {
         return h == HTTP_STATUS_ERROR ? IPP_STATUS_ERROR_SERVICE_UNAVAILABLE : cupsLastError();
     };
-    const http_status_t started = cupsStartDocument(http.get(), queue.c_str(), job, docName, CUPS_FORMAT_RAW, 1);
+    const http_status_t started = startDocument(http.get(), resource, job, docName);
     if (started != HTTP_STATUS_CONTINUE)
         return fail("the start of the document of " + jobText, statusOf(started));
     std::size_t done = 0;
@@ -268,7 +310,8 @@ bool sendToQueue(const std::string &queueName, const char *docName, const unsign
             return fail("the sending of the bytes of " + jobText, statusOf(wrote));
         done += n;
     }
-    const ipp_status_t finished = cupsFinishDocument(http.get(), queue.c_str());
+    Ipp answer(cupsGetResponse(http.get(), resource.c_str()));
+    const ipp_status_t finished = cupsLastError();
     if (finished > IPP_STATUS_OK_CONFLICTING)
         return fail("the end of the document of " + jobText, finished);
     return true;

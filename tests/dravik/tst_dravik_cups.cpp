@@ -160,6 +160,7 @@ private slots:
     void sendsOneRawJobTitledByDocName();
     void noDocNameStillPrints();
     void emptyQueueNameMeansTheDefault();
+    void classTakesTheJob();
     void unknownQueueFails();
     void rejectingQueueFails();
     void offlinePrinterIsNotASubmitError();
@@ -335,6 +336,29 @@ void TestDravikCups::emptyQueueNameMeansTheDefault()
     const cups_job_t job = newestJob(kQueueB, count);
     QCOMPARE(count, countBefore + 1);
     QCOMPARE(QByteArray(job.title), QByteArray("to the default"));
+}
+
+void TestDravikCups::classTakesTheJob()
+{
+    // A class is a queue too; its jobs go to the class, which hands them on.
+    useServer(socketServer());
+    const QString klass = QStringLiteral("NbClass");
+    const QStringList sbin{QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")};
+    const QString accept = QStandardPaths::findExecutable(QStringLiteral("cupsaccept"), sbin);
+    const QString enable = QStandardPaths::findExecutable(QStringLiteral("cupsenable"), sbin);
+    QString out;
+    QVERIFY2(run(server_.lpadmin(), {QStringLiteral("-p"), QLatin1String(kQueueA), QStringLiteral("-c"), klass}, out),
+             qPrintable(out));
+    QVERIFY2(run(accept, {klass}, out) && run(enable, {klass}, out), qPrintable(out));
+    const QByteArray data("\x1b\x40 class\n");
+    const int before = printer_.jobs().size();
+    const int ok = lib.SendBufferToPrint("DRIVE", "NbClass", "to the class", bytes(data), data.size());
+    const QString why = lib.lastError();
+    const bool printed = ok && printer_.waitForJobs(before + 1, 60000);
+    QVERIFY2(run(server_.lpadmin(), {QStringLiteral("-x"), klass}, out), qPrintable(out));
+    QVERIFY2(ok, qPrintable(why));
+    QVERIFY(printed);
+    QCOMPARE(printer_.jobs().at(before), data);
 }
 
 void TestDravikCups::unknownQueueFails()
