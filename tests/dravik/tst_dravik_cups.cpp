@@ -33,15 +33,8 @@ public:
     bool start(Mode mode)
     {
         mode_ = mode;
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        if (::bind(fd_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(fd_, 8) != 0 ||
-            ::getsockname(fd_, reinterpret_cast<sockaddr *>(&a), &len) != 0)
+        if (!privatecups::listenOnLoopback(fd_, port_))
             return false;
-        port_ = ntohs(a.sin_port);
         thread_ = std::thread([this] { run(); });
         return true;
     }

@@ -2,6 +2,8 @@
 // folder and runtime folder, stopped with SIGTERM like Ctrl+C would.
 #pragma once
 
+#include "cups_test_server.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
@@ -92,3 +94,18 @@ private:
     QProcess process_;
     QString output_;
 };
+
+// Starts the virtual printer on a free loopback port and a raw queue of the
+// private print server in front of it.
+inline bool serveBehindQueue(ServeProcess &serve, privatecups::Server &cups, const QString &queue)
+{
+    const quint16 port = privatecups::freePort();
+    QString error;
+    if (!serve.start({QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(port)}, QStringLiteral("listening on"),
+                     error) ||
+        !cups.addRawQueue(queue, QStringLiteral("socket://127.0.0.1:%1").arg(port), error)) {
+        qWarning("%s", qPrintable(error));
+        return false;
+    }
+    return true;
+}

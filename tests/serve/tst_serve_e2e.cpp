@@ -74,7 +74,6 @@ private slots:
     void logoOverThePacedPty();
 
 private:
-    bool startServeWithQueue(ServeProcess &serve, const QString &queue);
     bool send(const QString &queue, const Command &c);
 
     DravikLib lib_;
@@ -90,19 +89,6 @@ void TestServeEndToEnd::initTestCase()
     error = cups_.start();
     QVERIFY2(error.isEmpty(), qPrintable(error));
     qputenv("CUPS_SERVER", cups_.socketServer());
-}
-
-bool TestServeEndToEnd::startServeWithQueue(ServeProcess &serve, const QString &queue)
-{
-    const quint16 port = privatecups::freePort();
-    QString error;
-    if (!serve.start({QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(port)}, QStringLiteral("listening on"),
-                     error) ||
-        !cups_.addRawQueue(queue, QStringLiteral("socket://127.0.0.1:%1").arg(port), error)) {
-        qWarning("%s", qPrintable(error));
-        return false;
-    }
-    return true;
 }
 
 bool TestServeEndToEnd::send(const QString &queue, const Command &c)
@@ -128,7 +114,7 @@ void TestServeEndToEnd::oneKeyUpdateThroughCups()
     QFETCH(Update, u);
     ServeProcess serve;
     const QString queue = QStringLiteral("Virtual%1").arg(QTest::currentDataTag()[0] == 'n' ? 1 : 2);
-    QVERIFY(startServeWithQueue(serve, queue));
+    QVERIFY(serveBehindQueue(serve, cups_, queue));
 
     // The one-key update's sends, in its order, each its own job.
     std::vector<Command> update{codePageCommand(u.set, std::uint8_t(u.codePage)), baudRateCommand(u.set, u.baud),
@@ -163,7 +149,7 @@ void TestServeEndToEnd::oneKeyUpdateThroughCups()
 void TestServeEndToEnd::logoAndTestPrintThroughCups()
 {
     ServeProcess serve;
-    QVERIFY(startServeWithQueue(serve, QStringLiteral("VirtualLogo")));
+    QVERIFY(serveBehindQueue(serve, cups_, QStringLiteral("VirtualLogo")));
     const QImage picture = halftonedPicture(256, 120);
     const raster::Result download = raster::downloadCommand({picture});
     QCOMPARE(download.status, raster::Status::Ok);

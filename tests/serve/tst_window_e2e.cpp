@@ -86,7 +86,6 @@ private slots:
     void serialLogoKeepsTheWindowRunning();
 
 private:
-    bool serveQueue(ServeProcess &serve, const QString &queue);
     // A main window of the real library with the queue chosen in its printer list.
     std::unique_ptr<TfrmMain> windowOnQueue(const QString &queue);
 
@@ -104,19 +103,6 @@ void TestWindowEndToEnd::initTestCase()
     qputenv("CUPS_SERVER", cups_.socketServer());
 }
 
-bool TestWindowEndToEnd::serveQueue(ServeProcess &serve, const QString &queue)
-{
-    const quint16 port = privatecups::freePort();
-    QString error;
-    if (!serve.start({QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(port)}, QStringLiteral("listening on"),
-                     error) ||
-        !cups_.addRawQueue(queue, QStringLiteral("socket://127.0.0.1:%1").arg(port), error)) {
-        qWarning("%s", qPrintable(error));
-        return false;
-    }
-    return true;
-}
-
 std::unique_ptr<TfrmMain> TestWindowEndToEnd::windowOnQueue(const QString &queue)
 {
     auto w = std::make_unique<TfrmMain>(kLibrary);
@@ -132,7 +118,7 @@ std::unique_ptr<TfrmMain> TestWindowEndToEnd::windowOnQueue(const QString &queue
 void TestWindowEndToEnd::oneKeyUpdateArrives()
 {
     ServeProcess serve;
-    QVERIFY(serveQueue(serve, QStringLiteral("WindowUpdate")));
+    QVERIFY(serveBehindQueue(serve, cups_, QStringLiteral("WindowUpdate")));
     MessageLog log;
     auto w = windowOnQueue(QStringLiteral("WindowUpdate"));
     QVERIFY(w);
@@ -177,7 +163,7 @@ void TestWindowEndToEnd::oneKeyUpdateArrives()
 void TestWindowEndToEnd::logoTestPrintMatchesTheHalftonedPicture()
 {
     ServeProcess serve;
-    QVERIFY(serveQueue(serve, QStringLiteral("WindowLogo")));
+    QVERIFY(serveBehindQueue(serve, cups_, QStringLiteral("WindowLogo")));
     MessageLog log;
     auto w = windowOnQueue(QStringLiteral("WindowLogo"));
     QVERIFY(w);

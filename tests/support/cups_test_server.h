@@ -71,20 +71,28 @@ inline bool canConnectTcp(quint16 port)
 }
 
 // The printer: accepts AppSocket connections and keeps each one's bytes.
+// Opens a listening socket on 127.0.0.1 at a port the system picks.
+inline bool listenOnLoopback(int &fd, quint16 &port)
+{
+    fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(fd, 8) != 0
+        || ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len) != 0)
+        return false;
+    port = ntohs(a.sin_port);
+    return true;
+}
+
 class SocketPrinter
 {
 public:
     bool start()
     {
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        if (::bind(fd_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(fd_, 8) != 0 ||
-            ::getsockname(fd_, reinterpret_cast<sockaddr *>(&a), &len) != 0)
+        if (!listenOnLoopback(fd_, port_))
             return false;
-        port_ = ntohs(a.sin_port);
         thread_ = std::thread([this] { run(); });
         return true;
     }
