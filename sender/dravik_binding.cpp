@@ -7,6 +7,38 @@
 #include <QFileInfo>
 
 #include <dlfcn.h>
+#include <link.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+// The folders the loader searches for a bare library name on behalf of this
+// program, in its order: LD_LIBRARY_PATH, the program's RUNPATH (where the
+// installed package keeps the library) and the system folders. Only the
+// loader's cache is missing from this list.
+QStringList loaderSearchFolders()
+{
+    void *self = dlopen(nullptr, RTLD_LAZY);
+    if (!self)
+        return {};
+    QStringList folders;
+    Dl_serinfo size;
+    if (dlinfo(self, RTLD_DI_SERINFOSIZE, &size) == 0) {
+        std::unique_ptr<Dl_serinfo, decltype(&std::free)> info(static_cast<Dl_serinfo *>(std::malloc(size.dls_size)),
+                                                                &std::free);
+        if (info && dlinfo(self, RTLD_DI_SERINFOSIZE, info.get()) == 0
+            && dlinfo(self, RTLD_DI_SERINFO, info.get()) == 0) {
+            for (unsigned i = 0; i < info->dls_cnt; ++i)
+                folders << QFile::decodeName(info->dls_serpath[i].dls_name);
+        }
+    }
+    dlclose(self);
+    return folders;
+}
+
+} // namespace
 
 DravikBinding::~DravikBinding()
 {
@@ -35,6 +67,19 @@ bool DravikBinding::openAny(bool sendOnly)
     if (QFileInfo::exists(beside) && open(beside, sendOnly))
         return true;
     const QString besideError = loadError_;
+    // The loader's own choice is looked at before it is loaded, like the copy
+    // beside the program: a truncated library there would crash dlopen, and one
+    // built for another machine would only read "No such file or directory".
+    for (const QString &folder : loaderSearchFolders()) {
+        const QString candidate = QDir(folder).filePath(QString::fromLatin1(kDravikFileName));
+        if (candidate != beside && QFileInfo::exists(candidate)) {
+            if (open(candidate, sendOnly))
+                return true;
+            if (!besideError.isEmpty())
+                loadError_ = besideError;
+            return false;
+        }
+    }
     if (open(QString::fromLatin1(kDravikFileName), sendOnly))
         return true;
     if (!besideError.isEmpty())

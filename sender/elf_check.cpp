@@ -1,7 +1,6 @@
 #include "elf_check.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
 #include <cstdint>
@@ -131,7 +130,7 @@ QString bytesText(std::uint64_t n)
 
 QString sharedLibraryProblem(const QString &path)
 {
-    const QString name = QFileInfo(path).fileName();
+    const QString &name = path; // whole: the user learns which file to replace
     // Non-blocking, so that a FIFO in the library's place cannot hold us up.
     Fd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0)

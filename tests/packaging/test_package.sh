@@ -163,6 +163,19 @@ else
   fail "dravik.pc client" "flags '$pcflags', output '${out:-}', $(cat "$scratch/cc.log")"
 fi
 
+# A damaged library where the installed programs find it is refused with its
+# reason before the loader maps it (a truncated file made dlopen crash).
+damaged=$scratch/damaged
+cp -a "$root" "$damaged"
+head -c 4096 "$lib_real" >"$scratch/truncated"
+cp "$scratch/truncated" "$(readlink -f "$damaged/$privlib/libDravik.so")"
+out=$("$damaged/usr/bin/nemboport" list 2>&1); rc=$?
+if [ "$rc" = 1 ] && grep -q "truncated" <<<"$out"; then
+  pass "a truncated installed library is refused: $out"
+else
+  fail "a truncated installed library" "status $rc: $out"
+fi
+
 if out=$(desktop-file-validate "$root/usr/share/applications/org.nemboport.NemboPortSettings.desktop" 2>&1) && [ -z "$out" ]; then
   pass "desktop-file-validate"
 else
