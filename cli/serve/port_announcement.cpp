@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,11 +64,26 @@ bool PortAnnouncement::announce(const QString &devicePath, QString &error)
         return false;
     const QString link = folder + QStringLiteral("/virtual-printer-%1").arg(::getpid());
     const QByteArray linkBytes = QFile::encodeName(link);
-    ::unlink(linkBytes.constData()); // a leftover of an earlier process with our pid
-    if (::symlink(QFile::encodeName(devicePath).constData(), linkBytes.constData()) != 0) {
-        error = QStringLiteral("cannot create %1: %2").arg(link, errnoText());
+    // Leftovers of an earlier process with our pid.
+    ::unlink(linkBytes.constData());
+    const QByteArray lockBytes = linkBytes + ".lock";
+    ::unlink(lockBytes.constData());
+    const int lock = ::open(lockBytes.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (lock < 0 || ::flock(lock, LOCK_EX | LOCK_NB) != 0) {
+        error = QStringLiteral("cannot lock %1: %2").arg(QFile::decodeName(lockBytes), errnoText());
+        if (lock >= 0) {
+            ::close(lock);
+            ::unlink(lockBytes.constData());
+        }
         return false;
     }
+    if (::symlink(QFile::encodeName(devicePath).constData(), linkBytes.constData()) != 0) {
+        error = QStringLiteral("cannot create %1: %2").arg(link, errnoText());
+        ::close(lock);
+        ::unlink(lockBytes.constData());
+        return false;
+    }
+    lockFd_ = lock;
     link_ = link;
     device_ = devicePath;
     return true;
@@ -76,7 +93,16 @@ void PortAnnouncement::withdraw()
 {
     if (link_.isEmpty())
         return;
+    const QByteArray linkBytes = QFile::encodeName(link_);
     if (symlinkTarget(link_) == device_)
-        ::unlink(QFile::encodeName(link_).constData());
+        ::unlink(linkBytes.constData());
+    // The lock file goes only while it is still the one we hold.
+    const QByteArray lockBytes = linkBytes + ".lock";
+    struct stat held {}, named {};
+    if (::fstat(lockFd_, &held) == 0 && ::lstat(lockBytes.constData(), &named) == 0 && held.st_dev == named.st_dev
+        && held.st_ino == named.st_ino)
+        ::unlink(lockBytes.constData());
+    ::close(lockFd_);
+    lockFd_ = -1;
     link_.clear();
 }

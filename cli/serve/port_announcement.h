@@ -1,6 +1,8 @@
 // Tells the printer I/O library about a virtual serial port: a symlink in the
-// announcement folder pointing at the port's device. The library lists the
-// links whose device exists; the link goes when the server ends.
+// announcement folder pointing at the port's device, and beside it
+// "<link>.lock", locked for as long as the server runs. The library lists the
+// links whose device exists and whose lock is held, so a link left by a killed
+// server is never offered; the link and the lock go when the server ends.
 //
 // The folder: $XDG_RUNTIME_DIR/nemboport/printers/, or, when XDG_RUNTIME_DIR
 // is unset or empty, /tmp/nemboport-<uid>/printers/; created 0700.
@@ -32,4 +34,5 @@ public:
 private:
     QString link_;
     QString device_;
+    int lockFd_ = -1;
 };

@@ -32,6 +32,10 @@ QuitOnSignal::QuitOnSignal()
     sa.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &sa, nullptr);
     ::sigaction(SIGTERM, &sa, nullptr);
+    // A closed terminal ends the server cleanly too, and a reader of its
+    // output going away is no reason to die without withdrawing its port.
+    ::sigaction(SIGHUP, &sa, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
     notifier_ = std::make_unique<QSocketNotifier>(g_pipe[0], QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, &QuitOnSignal::wake);
 }
@@ -42,6 +46,8 @@ QuitOnSignal::~QuitOnSignal()
         return;
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
+    std::signal(SIGHUP, SIG_DFL);
+    std::signal(SIGPIPE, SIG_DFL);
     notifier_.reset();
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);

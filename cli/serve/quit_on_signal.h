@@ -1,5 +1,6 @@
-// Ends the event loop on SIGINT and SIGTERM: the handler only writes a byte
-// to a pipe; the loop reads it and quits, so the server cleans up normally.
+// Ends the event loop on SIGINT, SIGTERM and SIGHUP (SIGPIPE is ignored): the
+// handler only writes a byte to a pipe; the loop reads it and quits, so the
+// server cleans up normally.
 #pragma once
 
 #include <QObject>

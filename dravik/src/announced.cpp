@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include <cerrno>
+
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +27,22 @@ bool trustedFolder(const std::string &path)
     if (st.st_uid != ::getuid() && st.st_uid != 0)
         return false;
     return (st.st_mode & S_IWOTH) == 0;
+}
+
+// A virtual printer holds a lock on "<link>.lock" for as long as it runs. A
+// link whose lock nobody holds was left by a server that was killed; its pty
+// number may since have gone to one of the user's own terminals.
+bool heldByARunningServer(const std::string &link)
+{
+    const int fd = ::open((link + ".lock").c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    bool held = false;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+        held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd); // also lets go of the lock when we got it
+    return held;
 }
 
 } // namespace
@@ -63,6 +83,8 @@ std::vector<std::string> listAnnouncedPorts()
         // Stale: the virtual printer ended and its device is gone (or the
         // link points at something that is no device).
         if (::stat(path.c_str(), &target) != 0 || !S_ISCHR(target.st_mode))
+            continue;
+        if (!heldByARunningServer(path))
             continue;
         names.push_back(name);
     }

@@ -597,7 +597,9 @@ void TestDravikSerial::listsNoPseudoTerminals()
 void TestDravikSerial::listsAnnouncedVirtualPrinters_data()
 {
     // Entries of the announcement folder: "live:NAME" links to a pty's device
-    // end, "stale:NAME" to a path that is gone, "file:NAME" to a plain file,
+    // end with its lock held (a running server), "orphan:NAME" the same with
+    // nobody holding the lock (a killed server's link, its pty number free for
+    // another terminal), "stale:NAME" to a path that is gone, "file:NAME" to a plain file,
     // "plain:NAME" is a plain file itself. "open" makes the folder writable
     // by everybody (then nothing in it counts).
     QTest::addColumn<QStringList>("entries");
@@ -606,7 +608,7 @@ void TestDravikSerial::listsAnnouncedVirtualPrinters_data()
     QTest::newRow("no folder") << QStringList() << QStringList();
     QTest::newRow("one live printer") << QStringList{"live:receipt80"} << QStringList{"receipt80"};
     QTest::newRow("stale links and other files are skipped")
-        << QStringList{"stale:gone", "live:b-printer", "file:notes", "plain:readme", "live:a-printer"}
+        << QStringList{"stale:gone", "live:b-printer", "file:notes", "plain:readme", "orphan:killed", "live:a-printer"}
         << QStringList{"a-printer", "b-printer"};
     QTest::newRow("any name, sorted by bytes") << QStringList{"live:zeta", "live:Alpha", "live:.hidden", "live:9"}
                                               << QStringList{".hidden", "9", "Alpha", "zeta"};
@@ -621,14 +623,19 @@ void TestDravikSerial::listsAnnouncedVirtualPrinters()
     QVERIFY(runtime.isValid());
     const QString folder = runtime.filePath(QStringLiteral("nemboport/printers"));
     std::vector<std::unique_ptr<Pty>> ptys;
+    std::vector<std::unique_ptr<QFile>> locks;
     for (const QString &e : entries) {
         QVERIFY(QDir().mkpath(folder));
         const QString kind = e.section(QLatin1Char(':'), 0, 0);
         const QString path = folder + QLatin1Char('/') + e.section(QLatin1Char(':'), 1);
-        if (kind == QLatin1String("live")) {
+        if (kind == QLatin1String("live") || kind == QLatin1String("orphan")) {
             ptys.push_back(std::make_unique<Pty>());
             QVERIFY(ptys.back()->ok());
             QVERIFY(QFile::link(QString::fromLatin1(ptys.back()->slave), path));
+            locks.push_back(std::make_unique<QFile>(path + QStringLiteral(".lock")));
+            QVERIFY(locks.back()->open(QIODevice::WriteOnly));
+            if (kind == QLatin1String("live"))
+                QCOMPARE(::flock(locks.back()->handle(), LOCK_EX | LOCK_NB), 0);
         } else if (kind == QLatin1String("stale")) {
             QVERIFY(QFile::link(runtime.filePath(QStringLiteral("pts-gone")), path));
         } else if (kind == QLatin1String("file") || kind == QLatin1String("plain")) {

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/file.h>
 #include <unistd.h>
 
 class TestServeSetup : public QObject
@@ -85,8 +86,15 @@ void TestServeSetup::announcesAndWithdrawsItsOwnLinkOnly()
         QCOMPARE(a.linkPath(), runtime.path() + QStringLiteral("/nemboport/printers/virtual-printer-%1").arg(::getpid()));
         QCOMPARE(symlinkTarget(a.linkPath()), QStringLiteral("/dev/pts/77"));
         QCOMPARE(QFileInfo(runtime.path() + QStringLiteral("/nemboport")).permissions() & 0x0077, QFile::Permissions());
+        // The lock beside the link is held while the server runs.
+        const QString announced = a.linkPath();
+        QFile lock(announced + QStringLiteral(".lock"));
+        QVERIFY(lock.open(QIODevice::ReadOnly));
+        QCOMPARE(::flock(lock.handle(), LOCK_SH | LOCK_NB), -1);
+        lock.close();
         a.withdraw();
-        QVERIFY(!QFileInfo(a.linkPath()).isSymLink());
+        QVERIFY(!QFileInfo(announced).isSymLink());
+        QVERIFY(!QFileInfo::exists(announced + QStringLiteral(".lock")));
 
         // Another server took the name meanwhile: its link stays.
         QVERIFY(a.announce(QStringLiteral("/dev/pts/77"), error));
