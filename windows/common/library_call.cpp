@@ -27,6 +27,7 @@ public:
         case QEvent::Wheel:
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
+        case QEvent::InputMethod:
         case QEvent::Shortcut:
         case QEvent::ShortcutOverride:
         case QEvent::ContextMenu:

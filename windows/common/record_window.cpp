@@ -6,7 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFile>
+#include <QSaveFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -155,10 +155,12 @@ bool RecordWindow::saveSelectedBytes()
     if (path.isEmpty())
         return false;
     const Bytes &bytes = CallRecord::shared().entry(row).bytes;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+    // Written aside and renamed into place: a failed write leaves no half file,
+    // and an existing pipe of that name is replaced rather than waited on.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
         file.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size())) != qint64(bytes.size()) ||
-        !file.flush()) {
+        !file.commit()) {
         notifier::show(this, tr2(chinese_, "无法保存文件。", "The file could not be saved."),
                        path + QStringLiteral(": ") + file.errorString());
         return false;
