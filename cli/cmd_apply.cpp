@@ -6,6 +6,7 @@
 #include "profile_file.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 // A profile is a few lines; anything this large is not one.
@@ -22,6 +23,10 @@ int runApply(CliContext &ctx, const QStringList &args)
         return ctx.fail(kExitUsage, QStringLiteral("apply takes one PROFILE file"));
 
     const QString path = parsed.positional.constFirst();
+    // A pipe or a device would be waited on for good: profiles are files.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return ctx.fail(kExitUsage, QStringLiteral("%1 is not a regular file").arg(path));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return ctx.fail(kExitUsage, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));

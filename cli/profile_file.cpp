@@ -50,7 +50,7 @@ QString parseProfile(const QByteArray &text, Profile &profile)
     const QList<QByteArray> lines = (text.startsWith("\xEF\xBB\xBF") ? text.mid(3) : text).split('\n');
     QString section;
     QStringList seen;
-    bool baudGiven = false;
+    int baudLine = 0; // where [target] gives baud, 0 when it does not
     for (int i = 0; i < lines.size(); ++i) {
         const QString line = QString::fromUtf8(lines.at(i)).trimmed();
         const auto at = [i](const QString &why) { return QStringLiteral("line %1: %2").arg(i + 1).arg(why); };
@@ -82,10 +82,11 @@ QString parseProfile(const QByteArray &text, Profile &profile)
                                                                  : chooseSetting(profile.settings, key, value);
         if (!error.isEmpty())
             return at(error);
-        baudGiven = baudGiven || (section == QLatin1String("target") && key == QLatin1String("baud"));
+        if (section == QLatin1String("target") && key == QLatin1String("baud"))
+            baudLine = i + 1;
     }
-    if (baudGiven && profile.send.target.kind != Target::Kind::Serial)
-        return QStringLiteral("baud in [target] goes with serial");
+    if (baudLine && profile.send.target.kind != Target::Kind::Serial)
+        return QStringLiteral("line %1: baud in [target] goes with serial").arg(baudLine);
     return {};
 }
 

@@ -41,7 +41,7 @@ QString parseCodePage(const QString &value, SettingChoices &c)
     if (matches == 0)
         return QStringLiteral("a code page number or name listed by `nemboport set --help`, e.g. 15 or CP936");
     if (matches > 1)
-        return QStringLiteral("%1 names more than one code page: give its number").arg(value);
+        return QStringLiteral("its number, since %1 names more than one code page").arg(value);
     c.codePage = std::uint8_t(found);
     return {};
 }

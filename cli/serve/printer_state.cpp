@@ -4,6 +4,20 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
+#include <QStringDecoder>
+
+namespace {
+
+// The QR text as the tool and most senders store it, UTF-8; any other bytes
+// are kept one character per byte.
+QString readableText(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+} // namespace
 
 PrinterState factoryReset(const PrinterState &from)
 {
@@ -32,8 +46,7 @@ QByteArray stateJson(const PrinterState &state)
         {QStringLiteral("cutMode"), state.cutFullAndHalf ? QStringLiteral("full+half") : QStringLiteral("half")},
         {QStringLiteral("cutFeed"), state.cutFeedDrive ? QStringLiteral("drive") : QStringLiteral("command")},
         {QStringLiteral("logos"), logos},
-        // Every byte of the text kept: one character per byte.
-        {QStringLiteral("qrText"), QString::fromLatin1(state.qrText)},
+        {QStringLiteral("qrText"), readableText(state.qrText)},
         {QStringLiteral("cuts"), qint64(state.cuts)},
         {QStringLiteral("drawerPulses"), qint64(state.drawerPulses)},
         {QStringLiteral("unknownBytes"), qint64(state.unknownBytes)},

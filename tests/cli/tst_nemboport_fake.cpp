@@ -14,6 +14,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
+
+#include <sys/stat.h>
+
 namespace {
 
 // A call as one line: "SendBufferToPrint DRIVE|Receipt|Set New Level".
@@ -238,6 +242,7 @@ void TestNemboportFake::refusesBadInputAndSendsNothing_data()
         {"unknown alignment", QStringList{"logo", "print", "--align", "top"} + q},
         {"--model with clear", QStringList{"logo", "clear", "--model", "58"} + q},
         {"profile missing", QStringList{"apply", "/nonexistent/profile.ini"} + q},
+        {"profile is a pipe (never waited on)", QStringList{"apply", "FIFO"} + q},
         {"profile with a bad value", QStringList{"apply", "PROFILE:[settings]\ndarkness = 8\nbuzzer = loud\n"} + q},
         {"profile with an unknown key", QStringList{"apply", "PROFILE:[target]\nprinter = X\n"} + q},
         {"profile setting nothing", QStringList{"apply", "PROFILE:[target]\nqueue = X\n"}},
@@ -257,6 +262,10 @@ void TestNemboportFake::refusesBadInputAndSendsNothing()
             arg = picture(qPrintable(arg.toLower() + QStringLiteral(".bmp")));
         else if (arg.startsWith(QLatin1String("PROFILE:")))
             arg = profile("refused.ini", arg.mid(8).toUtf8());
+        else if (arg == QLatin1String("FIFO")) {
+            arg = dir_.filePath(QStringLiteral("pipe.ini"));
+            QVERIFY(::mkfifo(QFile::encodeName(arg).constData(), 0600) == 0 || errno == EEXIST);
+        }
     }
     const ToolRun run = runTool(args);
     QCOMPARE(run.status, 2);

@@ -77,6 +77,10 @@ void TestServePrinter::eachCommandSetsItsKey_data()
     QTest::newRow("cash drawer") << toBytes(cashDrawerCommand().bytes) + toBytes(cashDrawerCommand().bytes)
                                  << "drawerPulses" << QJsonValue(2);
     QTest::newRow("QR text") << toBytes(qrStoreCommand(kQrText).bytes) << "qrText" << QJsonValue(QLatin1String(kQrText));
+    QTest::newRow("QR text in UTF-8") << toBytes(qrStoreCommand(QStringLiteral("Café 中").toUtf8()).bytes) << "qrText"
+                                      << QJsonValue(QStringLiteral("Café 中"));
+    QTest::newRow("QR text in another encoding")
+        << toBytes(qrStoreCommand(QByteArray("Caf\xe9")).bytes) << "qrText" << QJsonValue(QStringLiteral("Café"));
     QTest::newRow("logos") << toBytes(raster::downloadCommand({scatter(16, 8, 1), scatter(24, 16, 2)}).bytes) << "logos"
                            << QJsonValue(QJsonArray{QJsonObject{{"width", 16}, {"height", 8}},
                                                     QJsonObject{{"width", 24}, {"height", 16}}});
