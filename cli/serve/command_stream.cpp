@@ -1,11 +1,17 @@
 #include "command_stream.h"
 
 #include <algorithm>
+#include <iterator>
 
 std::vector<decoder::Decoded> CommandStream::feed(const QByteArray &bytes)
 {
     tail_.append(bytes);
-    return take(tail_.size() > kMaxTail);
+    std::vector<decoder::Decoded> done = take(false);
+    if (tail_.size() > kMaxTail) {
+        std::vector<decoder::Decoded> forced = take(true);
+        done.insert(done.end(), std::make_move_iterator(forced.begin()), std::make_move_iterator(forced.end()));
+    }
+    return done;
 }
 
 std::vector<decoder::Decoded> CommandStream::finish()

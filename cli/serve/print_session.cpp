@@ -21,7 +21,13 @@ PrintSession::PrintSession(int paperWidthDots, OutputWriter &out, std::FILE *ter
 
 void PrintSession::writeState()
 {
-    const bool ok = out_.writeState(stateJson(printer_.state()));
+    // Text and paper feeds change nothing in it: a long text job would
+    // otherwise rename a file per line.
+    const QByteArray json = stateJson(printer_.state());
+    if (json == writtenState_)
+        return;
+    const bool ok = out_.writeState(json);
+    writtenState_ = ok ? json : QByteArray();
     // Said once per failing spell, not after every command.
     if (!ok && !stateFailing_)
         note(QStringLiteral("out"), QStringLiteral("cannot write %1/state.json").arg(out_.dir()));

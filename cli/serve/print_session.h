@@ -1,6 +1,6 @@
 // Joins the listeners to the printer: every command a listener decodes is
-// applied, shown on the terminal, logged, and followed by a fresh
-// state.json; finished receipts are saved as pictures.
+// applied, shown on the terminal and logged; state.json is rewritten after
+// each command that changed it; finished receipts are saved as pictures.
 #pragma once
 
 #include "command_decoder.h"
@@ -33,4 +33,5 @@ private:
     OutputWriter &out_;
     std::FILE *terminal_;
     bool stateFailing_ = false;
+    QByteArray writtenState_; // what state.json holds now
 };

@@ -41,6 +41,7 @@ PtyListener::PtyListener(PrintSession &session, long baud, QObject *parent)
 
 PtyListener::~PtyListener()
 {
+    quiet(); // the job under way ends with the server, its receipt printed
     notifier_.reset();
     removeLink();
     if (slave_ >= 0)

@@ -24,6 +24,12 @@ QString TcpListener::address() const
     return QStringLiteral("%1:%2").arg(server_.serverAddress().toString()).arg(server_.serverPort());
 }
 
+TcpListener::~TcpListener()
+{
+    if (active_)
+        active_->closed();
+}
+
 void TcpListener::accept()
 {
     if (busy_)
@@ -36,6 +42,7 @@ void TcpListener::accept()
     const QString name = QStringLiteral("tcp#%1").arg(++connections_);
     session_.note(name, QStringLiteral("connected from %1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort()));
     auto *job = new TcpJob(socket, name, session_);
+    active_ = job;
     connect(job, &TcpJob::done, this, &TcpListener::jobDone, Qt::QueuedConnection);
 }
 

@@ -9,10 +9,12 @@
 
 #include <QHostAddress>
 #include <QObject>
+#include <QPointer>
 #include <QTcpServer>
 #include <QTimer>
 
 class PrintSession;
+class TcpJob;
 class QTcpSocket;
 
 class TcpListener : public QObject
@@ -20,6 +22,9 @@ class TcpListener : public QObject
     Q_OBJECT
 public:
     explicit TcpListener(PrintSession &session, QObject *parent = nullptr);
+    // A job still open when the server stops is ended like a closed one:
+    // what it sent is decoded, logged and printed.
+    ~TcpListener() override;
 
     bool listen(const QHostAddress &host, quint16 port, QString &error);
     QString address() const;
@@ -32,6 +37,7 @@ private:
 
     PrintSession &session_;
     QTcpServer server_;
+    QPointer<TcpJob> active_;
     int connections_ = 0;
     bool busy_ = false;
 };
@@ -43,12 +49,14 @@ class TcpJob : public QObject
 public:
     TcpJob(QTcpSocket *socket, const QString &name, PrintSession &session);
 
+    // Reads what is left and ends the job (once).
+    void closed();
+
 signals:
     void done();
 
 private:
     void read();
-    void closed();
 
     QTcpSocket *socket_;
     QString name_;

@@ -14,7 +14,11 @@
 #include <QDir>
 #include <QJsonArray>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <pty.h>
 #include <termios.h>
 
@@ -72,6 +76,7 @@ private slots:
     void oneKeyUpdateThroughCups();
     void logoAndTestPrintThroughCups();
     void logoOverThePacedPty();
+    void jobsUnderWayEndWithTheServer();
 
 private:
     bool send(const QString &queue, const Command &c);
@@ -227,6 +232,52 @@ void TestServeEndToEnd::logoOverThePacedPty()
     QVERIFY(serve.stop());
     QVERIFY(!QFileInfo(announced).isSymLink());
     QVERIFY(!QFileInfo(link).isSymLink());
+}
+
+void TestServeEndToEnd::jobsUnderWayEndWithTheServer()
+{
+    // Stopped while a serial job and a TCP job are still open: both are read
+    // to the end and printed, as if they had ended on their own.
+    ServeProcess serve;
+    QTemporaryDir linkDir;
+    const QString link = linkDir.filePath(QStringLiteral("virtual-printer"));
+    const quint16 tcpPort = privatecups::freePort();
+    QString error;
+    QVERIFY2(serve.start({QStringLiteral("--pty"), link, QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(tcpPort)},
+                         QStringLiteral("announced as"), error),
+             qPrintable(error));
+
+    const QByteArray port = QFile::encodeName(link);
+    const Command darkness = darknessCommand(InstructionSet::New, 5);
+    QByteArray serialJob = "serial job\n";
+    serialJob.append(reinterpret_cast<const char *>(darkness.bytes.data()), qsizetype(darkness.bytes.size()));
+    QCOMPARE(lib_.OpenComm(port.constData(), 9600), 1);
+    QVERIFY2(lib_.SendBufferToPrint("COM", port.constData(), "serial job", reinterpret_cast<const unsigned char *>(serialJob.constData()), int(serialJob.size())),
+             qPrintable(lib_.lastError()));
+    lib_.CloseComm(port.constData());
+
+    struct Socket {
+        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        ~Socket() { ::close(fd); }
+    } tcp;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(tcpPort);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QCOMPARE(::connect(tcp.fd, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+    QCOMPARE(::write(tcp.fd, "tcp job\n", 8), ssize_t(8));
+
+    QVERIFY(serve.waitForState([](const QJsonObject &s) { return s.value("darkness") == QJsonValue(5); }, 5000));
+    const auto logged = [&serve](const char *text) {
+        QFile log(QDir(serve.outDir()).filePath(QStringLiteral("log.txt")));
+        return log.open(QIODevice::ReadOnly) && log.readAll().contains(text);
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(logged("tcp job"), 5000);
+
+    QVERIFY(serve.stop());
+    // Both jobs ended (one printer: their text shares the paper it printed).
+    QVERIFY2(logged("pty#1 quiet after 19 bytes") && logged("tcp#1 closed after 8 bytes"), qPrintable(serve.output()));
+    QVERIFY(QFileInfo::exists(QDir(serve.outDir()).filePath(QStringLiteral("receipt-001.png"))));
 }
 
 QTEST_GUILESS_MAIN(TestServeEndToEnd)

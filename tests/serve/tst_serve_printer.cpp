@@ -46,6 +46,7 @@ private slots:
     void unknownBytesAreCountedAndTheRestStillWorks();
     void splitStreamGivesTheSameState_data();
     void splitStreamGivesTheSameState();
+    void commandCutAfterAMegabyteOfTextWaitsForItsRest();
     void hostileHeadersStayBounded();
 };
 
@@ -229,6 +230,23 @@ void TestServePrinter::unknownBytesAreCountedAndTheRestStillWorks()
     feedJob(cut, logo.left(logo.size() / 2));
     QCOMPARE(stateOf(cut).value("unknownBytes"), QJsonValue(logo.size() / 2));
     QCOMPARE(stateOf(cut).value("logos").toArray().size(), 0);
+}
+
+void TestServePrinter::commandCutAfterAMegabyteOfTextWaitsForItsRest()
+{
+    // The waiting tail is bounded, but a command that a read happens to cut
+    // after a long text run is not given up as unknown bytes.
+    const QByteArray darkness = toBytes(darknessCommand(Set::New, 5).bytes);
+    const QByteArray first = QByteArray(CommandStream::kMaxTail - 2, 'A') + darkness.left(4);
+    CommandStream stream;
+    std::vector<decoder::Decoded> got = stream.feed(first);
+    for (const decoder::Decoded &c : stream.feed(darkness.mid(4)))
+        got.push_back(c);
+    QVERIFY(stream.finish().empty());
+    QCOMPARE(int(got.size()), 2);
+    QCOMPARE(got[0].kind, decoder::Kind::Text);
+    QCOMPARE(got[1].kind, decoder::Kind::Darkness);
+    QCOMPARE(got[1].value, 5L);
 }
 
 void TestServePrinter::splitStreamGivesTheSameState_data()
