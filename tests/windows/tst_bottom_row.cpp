@@ -1,6 +1,8 @@
 // The About box and the NV LOGO button: a new modal window at every press.
 #include "about_box.h"
+#include "nvlogo_window.h"
 #include "placement.h"
+#include "status_line.h"
 #include "window_fixture.h"
 
 #include <QApplication>
@@ -40,6 +42,7 @@ private slots:
     void aboutBoxTexts();
     void aboutOpensModalAndEnterCloses();
     void nvLogoOpensANewWindowAtEachPress();
+    void logoWindowsLastSendIsToldInTheInterfaceLanguage();
     void windowsStayOnScreen_data();
     void windowsStayOnScreen();
 };
@@ -88,6 +91,24 @@ void TestBottomRow::nvLogoOpensANewWindowAtEachPress()
     QCOMPARE(answer.seen[0], QStringLiteral("TForm3"));
     // Each window is released after it closes.
     QCOMPARE(int(QApplication::topLevelWidgets().size()), before);
+}
+
+void TestBottomRow::logoWindowsLastSendIsToldInTheInterfaceLanguage()
+{
+    configureFake("chinese");
+    MessageLog log;
+    TfrmMain w;
+    w.show();
+    QTimer::singleShot(20, [] {
+        if (auto *logo = qobject_cast<TForm3 *>(QApplication::activeModalWidget())) {
+            logo->Button6->click(); // the code page command: no message follows it
+            logo->close();
+        }
+    });
+    QTimer safety;
+    safety.singleShot(5000, [] { if (QWidget *m = QApplication::activeModalWidget()) m->close(); });
+    w.BitBtn1->click();
+    QVERIFY2(w.statusLine->status().startsWith(QString::fromUtf8("已发送 13 字节")), qPrintable(w.statusLine->status()));
 }
 
 QTEST_MAIN(TestBottomRow)

@@ -94,6 +94,14 @@ QString reasonSentence(int code, bool chinese)
     return QString::fromUtf8(kReasons[qMin(code, 9)][chinese ? 0 : 1]);
 }
 
+QString reasonLine(const FailureReason &reason, bool chinese)
+{
+    const QString sentence = reasonSentence(reason.code, chinese);
+    if (sentence.isEmpty())
+        return reason.text;
+    return reason.text.isEmpty() ? sentence : sentence + QStringLiteral(" (") + reason.text + QLatin1Char(')');
+}
+
 Message sendFailed(const QString &what, const FailureReason &reason, bool chinese)
 {
     const QString text = chinese ? QString::fromUtf8("%1发送失败。").arg(quoted(what, true))

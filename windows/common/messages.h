@@ -21,6 +21,9 @@ Message baudRateRestart(bool chinese);
 // The program's own sentence for a failure code of the library (1 to 9);
 // empty when the library gave no code.
 QString reasonSentence(int code, bool chinese);
+// The program's sentence with the library's text in brackets, as a line of
+// the record shows a failure.
+QString reasonLine(const FailureReason &reason, bool chinese);
 
 // A command (named by what the user pressed) did not reach the printer.
 // The library's own text is the detail.

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QEvent>
 #include <QSaveFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -101,6 +102,11 @@ RecordWindow::RecordWindow(bool chinese, QWidget *parent)
 RecordWindow *RecordWindow::showFor(QWidget *parent, bool chinese)
 {
     auto *window = parent->findChild<RecordWindow *>(QString(), Qt::FindDirectChildrenOnly);
+    if (window && window->chinese_ != chinese) {
+        // Made before the interface language changed: a new one speaks the new.
+        delete window;
+        window = nullptr;
+    }
     if (!window) {
         window = new RecordWindow(chinese, parent);
         window->setAttribute(Qt::WA_DeleteOnClose);
@@ -109,6 +115,13 @@ RecordWindow *RecordWindow::showFor(QWidget *parent, bool chinese)
     window->raise();
     window->activateWindow();
     return window;
+}
+
+void RecordWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        CallRecord::shared().setChinese(chinese_);
+    QDialog::changeEvent(event);
 }
 
 int RecordWindow::selectedRow() const

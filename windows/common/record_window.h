@@ -32,6 +32,11 @@ public:
     // Writes the selected call's bytes; false (after telling) when it could not.
     bool saveSelectedBytes();
 
+protected:
+    // The record is shared by both windows' record windows: the active one
+    // shows it in its own language.
+    void changeEvent(QEvent *event) override;
+
 private:
     int selectedRow() const;
     void showCommands();

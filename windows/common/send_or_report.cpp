@@ -34,6 +34,8 @@ SendOutcome sendFromWindow(QWidget *parent, const DravikBinding &lib, const Prin
     out.reason = reason;
 
     const QString name = command.docName ? QString::fromLocal8Bit(command.docName) : what;
+    out.name = name;
+    out.length = command.bytes.size();
     out.status = messages::sendStatus(target, name, command.bytes.size(), out.sent, reason, chinese);
 
     CallEntry entry;
@@ -44,12 +46,8 @@ SendOutcome sendFromWindow(QWidget *parent, const DravikBinding &lib, const Prin
     entry.outcome = !out.sent ? CallEntry::Outcome::Failed
                     : target.portName == QLatin1String("DRIVE") ? CallEntry::Outcome::Queued
                                                                 : CallEntry::Outcome::Written;
-    if (!out.sent) {
-        const QString sentence = messages::reasonSentence(reason.code, chinese);
-        entry.reason = sentence.isEmpty() ? reason.text
-                       : reason.text.isEmpty() ? sentence
-                                               : sentence + QStringLiteral(" (") + reason.text + QLatin1Char(')');
-    }
+    if (!out.sent)
+        entry.reason = messages::reasonLine(reason, chinese);
     CallRecord::shared().add(std::move(entry));
     return out;
 }

@@ -18,6 +18,8 @@ struct SendOutcome
     bool sent = false;   // the library took all the bytes
     FailureReason reason;
     QString status;      // the status line's text for this send
+    QString name;        // the document name (or the command as the user knows it)
+    std::size_t length = 0;
 };
 
 // Sends command to target. what names the command as the user knows it (a

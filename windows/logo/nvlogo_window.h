@@ -51,8 +51,9 @@ public:
     int downloadWaitMs = 10000;
     // True while a download and its wait run.
     bool downloading() const { return downloading_; }
-    // How this window's last send ended, as its status bar shows it.
-    QString lastStatus() const;
+    // How this window's last send ended, as its status bar shows it (in
+    // English) or in Chinese for a Chinese main window; empty when none.
+    QString lastStatus(bool chinese = false) const;
 
     QGroupBox *GroupBox22;
     LogoPreview *imgPrint1;
@@ -132,5 +133,5 @@ private:
     QButtonGroup *modelGroup_;
     QButtonGroup *alignGroup_;
     bool downloading_ = false;
-    QString lastStatus_;
+    SendOutcome last_;
 };

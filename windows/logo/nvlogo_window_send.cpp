@@ -50,9 +50,11 @@ void TForm3::buildOutcomePanel()
     connect(record, &QShortcut::activated, this, &TForm3::openRecord);
 }
 
-QString TForm3::lastStatus() const
+QString TForm3::lastStatus(bool chinese) const
 {
-    return lastStatus_;
+    if (!last_.called)
+        return {};
+    return messages::sendStatus(target_, last_.name, last_.length, last_.sent, last_.reason, chinese);
 }
 
 void TForm3::openRecord()
@@ -66,7 +68,7 @@ SendOutcome TForm3::sendAndShow(const Command &command, const QAbstractButton *p
     const QString what = pressed->text().remove(QLatin1Char('&'));
     const SendOutcome out = sendFromWindow(this, lib_, target_, command, what, false, waitProgress);
     if (out.called) {
-        lastStatus_ = out.status;
+        last_ = out;
         outcomePanel->setStatus(out.status);
     }
     return out;

@@ -97,9 +97,11 @@ void TfrmMain::BitBtn1Click()
 {
     TForm3 logo(target_, [this] { return rdbCommandOLD->isChecked(); });
     logo.exec();
-    // The last operation may have been the logo window's.
-    if (!logo.lastStatus().isEmpty())
-        setStatus(logo.lastStatus());
+    // The last operation may have been the logo window's: told here in the
+    // interface language.
+    const QString status = logo.lastStatus(isChinese());
+    if (!status.isEmpty())
+        setStatus(status);
 }
 
 void TfrmMain::Button7Click()

@@ -4,6 +4,7 @@
 
 #include "call_record.h"
 #include "library_call.h"
+#include "messages.h"
 #include "record_window.h"
 #include "status_line.h"
 
@@ -74,7 +75,7 @@ bool TfrmMain::portCall(const std::function<int()> &call, const QString &name, i
     entry.outcome = result > 0 ? (open ? CallEntry::Outcome::Opened : CallEntry::Outcome::Closed)
                                : CallEntry::Outcome::Failed;
     if (result <= 0)
-        entry.reason = reason.text;
+        entry.reason = messages::reasonLine(reason, isChinese());
     CallRecord::shared().add(std::move(entry));
     return true;
 }
