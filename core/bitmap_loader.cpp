@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -300,6 +301,23 @@ QString bitmapRefusal(const QByteArray &bytes, QByteArray &rewritten)
                             || bitCount == 32;
     if (!plain || !knownDepth)
         return {}; // the image library refuses these itself
+    // The image library reads the headers, the colour masks that follow a
+    // 40-byte header and the colour table before it looks for the pixels, and
+    // never goes back: pixels said to start within those would be read from
+    // further on, and the rows the file lacks left unfilled.
+    const bool coreHeader = headerSize == 12;
+    qint64 colours = 0;
+    if (bitCount <= 8) {
+        const quint32 used = coreHeader || size < 50 ? 0 : qFromLittleEndian<quint32>(h + 46);
+        colours = used ? used : 1 << bitCount;
+    }
+    const qint64 masks = headerSize != 40 ? 0 : compression == 3 ? 12 : compression == 6 ? 16 : 0;
+    const qint64 dataStart = 14 + qint64(headerSize) + masks + colours * (coreHeader ? 3 : 4);
+    if (offBits < dataStart)
+        return QStringLiteral("The bitmap's header is damaged: its pixels are said to start at byte %1, within its "
+                              "headers and colour table, which end at byte %2.")
+            .arg(offBits)
+            .arg(dataStart);
     const qint64 stride = (width * bitCount + 31) / 32 * 4;
     const qint64 promised = stride * height;
     if (promised > size - offBits)
@@ -342,10 +360,45 @@ QString pngRefusal(const QByteArray &bytes, QByteArray &kept)
         if (keep)
             kept += bytes.mid(at, whole);
         at += whole;
-        if (type == "IEND")
+        if (type == "IEND") {
+            if (kept.size() == at)
+                kept.clear(); // nothing left out: the file itself is read
             return {};
+        }
     }
     return QStringLiteral("The PNG file is truncated: it ends before its closing chunk.");
+}
+
+// An icon file: a 6-byte header (0, type 1 or 2, the number of pictures),
+// then 16 bytes a picture, the last two fields its size and where it starts.
+// A picture may be a whole PNG file, which the image library reads as any
+// PNG: it gets the same chunk check, and every picture must lie within the
+// file.
+QString iconRefusal(const QByteArray &bytes)
+{
+    if (bytes.size() < 6 || qFromLittleEndian<quint16>(bytes.constData()) != 0)
+        return {};
+    const quint16 type = qFromLittleEndian<quint16>(bytes.constData() + 2);
+    if (type != 1 && type != 2)
+        return {};
+    const qint64 count = qFromLittleEndian<quint16>(bytes.constData() + 4);
+    const qint64 size = bytes.size();
+    if (6 + count * 16 > size)
+        return QStringLiteral("The icon file is truncated: it lists %1 pictures but ends within the list.").arg(count);
+    static const QByteArray pngSignature("\x89PNG\r\n\x1A\n", 8);
+    for (qint64 i = 0; i < count; ++i) {
+        const char *entry = bytes.constData() + 6 + i * 16;
+        const qint64 length = qFromLittleEndian<quint32>(entry + 8);
+        const qint64 at = qFromLittleEndian<quint32>(entry + 12);
+        if (at > size || length > size - at)
+            return QStringLiteral("The icon file is truncated: its picture %1 runs past the end of the file.").arg(i + 1);
+        const QByteArray picture = bytes.mid(at, length);
+        QByteArray unused;
+        if (picture.startsWith(pngSignature))
+            if (QString refusal = pngRefusal(picture, unused); !refusal.isEmpty())
+                return refusal;
+    }
+    return {};
 }
 
 QString unreadable(const QImageReader &reader)
@@ -355,7 +408,7 @@ QString unreadable(const QImageReader &reader)
 
 } // namespace
 
-Loaded loadBytes(const QByteArray &bytes)
+Loaded loadBytes(QByteArray bytes)
 {
     if (bytes.size() > kMaxFileBytes)
         return {{}, tooBig(bytes.size())};
@@ -363,10 +416,15 @@ Loaded loadBytes(const QByteArray &bytes)
     QString refusal = bitmapRefusal(bytes, rewritten);
     if (refusal.isEmpty())
         refusal = pngRefusal(bytes, rewritten);
+    if (refusal.isEmpty())
+        refusal = iconRefusal(bytes);
     if (!refusal.isEmpty())
         return {{}, refusal};
 
-    QByteArray data = rewritten.isEmpty() ? bytes : rewritten;
+    // One copy of the file at a time: with the rewritten one read, the
+    // original goes (when the caller handed it over).
+    QByteArray data = rewritten.isEmpty() ? std::move(bytes) : std::move(rewritten);
+    bytes = QByteArray();
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
@@ -402,7 +460,7 @@ Loaded load(const QString &path)
     const QString refusal = readFile(path, bytes);
     if (!refusal.isEmpty())
         return {{}, refusal};
-    return loadBytes(bytes);
+    return loadBytes(std::move(bytes));
 }
 
 } // namespace bitmap

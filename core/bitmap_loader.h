@@ -32,6 +32,6 @@ struct Loaded
 Loaded load(const QString &path);
 
 // The same checks and decoding for a file's bytes already in memory.
-Loaded loadBytes(const QByteArray &bytes);
+Loaded loadBytes(QByteArray bytes);
 
 } // namespace bitmap

@@ -493,6 +493,12 @@ void TstNvlogoPixels::hostileFilesAreRefusedOrHarmless_data()
     row("pixels start at 0x7FFFFFF0", claim(16, 8, 24, 0, 0, 0x7FFFFFF0), true, "start at byte 2147483632");
     row("pixels start past the end", claim(16, 8, 24, 0, 0, 1 << 30), true, "start at byte 1073741824");
     row("palette past the end", claim(16, 8, 8, 0, 256, -1, QByteArray()).left(60), true, "start at byte 1078");
+    // Pixels said to start within the headers: the image library reads on
+    // from after the colour table and leaves the rows it misses unfilled.
+    row("8-bit pixels said to start at byte 0", claim(8, 200, 8, 0, 256, 0, QByteArray(522, '\x01')), true,
+        "within its headers and colour table, which end at byte 1078");
+    row("24-bit pixels said to start at byte 0", claim(200, 200, 24, 0, 0, 0, QByteArray(120000 - 54, '\0')), true,
+        "which end at byte 54");
     const char *noEnd = "end-of-bitmap code";
     row("RLE8 without end", claim(16, 8, 8, 1, 0, -1, QByteArray("\x04\x01", 2)), true, noEnd);
     row("RLE4 literal run past the end", claim(16, 8, 4, 2, 0, -1, QByteArray("\x00\xFF\x12\x34", 4)), true, noEnd);
@@ -515,6 +521,14 @@ void TstNvlogoPixels::hostileFilesAreRefusedOrHarmless_data()
     row("PNG chunk of 2 GB in a 44-byte file", png + QByteArray::fromHex("7FFFFFFF74455874") + "abc", true,
         "\"tEXt\" chunk claims 2147483647 bytes");
     row("PNG without its closing chunk", png, true, "truncated");
+    // The same PNG as the one picture of an icon file, which the image
+    // library reads as a PNG too.
+    QByteArray icon = QByteArray::fromHex("0000 0100 0100 10 10 00 00 0100 2000");
+    const QByteArray bigChunk = png + QByteArray::fromHex("7FFFFFFF74455874") + "abc";
+    bmpfile::put32(icon, std::uint32_t(bigChunk.size()));
+    bmpfile::put32(icon, 22);
+    row("icon holding a PNG chunk of 2 GB", icon + bigChunk, true, "\"tEXt\" chunk claims 2147483647 bytes");
+    row("icon whose picture runs past the end", icon + bigChunk.left(20), true, "runs past the end");
 
     // Not files at all, or not ours to read.
     row("named pipe", {}, true, "named pipe (FIFO)", Place::Fifo);
