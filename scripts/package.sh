@@ -26,5 +26,6 @@ rm -f "$dir"/nemboportsettings_*.deb
 (cd "$dir" && cpack -G DEB >/dev/null)
 debs=("$dir"/nemboportsettings_*.deb)
 deb=${debs[0]}
+rm -f "$out"/nemboportsettings_*.deb # an older version beside it would trouble apt install ./nemboportsettings_*.deb
 cp "$deb" "$out/"
 echo "$out/$(basename "$deb")"

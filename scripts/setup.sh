@@ -17,7 +17,14 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   sudo_cmd=""
-  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+      echo "setup: these packages are missing and sudo is not installed; as root run:" >&2
+      echo "  apt-get install --no-install-recommends ${missing[*]}" >&2
+      exit 1
+    fi
+    sudo_cmd="sudo"
+  fi
   $sudo_cmd apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

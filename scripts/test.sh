@@ -7,7 +7,11 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 bash "$top/scripts/setup.sh"
 
 export QT_QPA_PLATFORM=offscreen
-export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  XDG_RUNTIME_DIR=$(mktemp -d)
+  trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
+fi
+export XDG_RUNTIME_DIR
 chmod 0700 "$XDG_RUNTIME_DIR"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$top/tests/lsan.supp:print_suppressions=0}

@@ -249,7 +249,9 @@ void TestWindowEndToEnd::serialLogoKeepsTheWindowRunning()
           "after %.2f s, wire time %.2f s; the window's longest pause %lld ms",
           sendMs / 1000.0, arrivedMs / 1000.0, wireMs / 1000.0, watch.longest);
     QVERIFY2(arrivedMs >= 0, qPrintable(serve.output().right(2000)));
-    QVERIFY2(watch.longest <= 100, qPrintable(QString::number(watch.longest)));
+    // A send on the window's thread would stall it for seconds; the margin
+    // allows for a busy machine running this beside the server and cupsd.
+    QVERIFY2(watch.longest <= 250, qPrintable(QString::number(watch.longest)));
     QVERIFY2(log.texts.isEmpty(), qPrintable(log.texts.join('\n')));
     QVERIFY2(logo.lastStatus().startsWith(QStringLiteral("Sent 17007 bytes")), qPrintable(logo.lastStatus()));
     QCOMPARE(serve.state().value("unknownBytes"), QJsonValue(0));

@@ -200,7 +200,9 @@ public:
         if (!write(QStringLiteral("etc/cups-files.conf"),
                    QStringLiteral("ServerRoot %1/etc\nRequestRoot %1/spool\nTempDir %1/tmp\nCacheDir %1/cache\n"
                                   "StateDir %1/state\nAccessLog %1/log/access_log\nErrorLog %1/log/error_log\n"
-                                  "PageLog %1/log/page_log\nSystemGroup root\n")
+                                  "PageLog %1/log/page_log\nSystemGroup root\n"
+                                  // its own printcap: as root the default would replace the system's
+                                  "Printcap %1/printcap\n")
                        .arg(dir_)) ||
             !write(QStringLiteral("etc/cupsd.conf"),
                    QStringLiteral("Listen 127.0.0.1:%1\nListen %2/cups.sock\nBrowsing No\nWebInterface No\n"
