@@ -97,4 +97,12 @@ std::vector<std::string> listAnnouncedPorts()
     return paths;
 }
 
+bool announcedPortAbandoned(const std::string &path)
+{
+    const std::string folder = announcementFolder() + "/";
+    if (path.compare(0, folder.size(), folder) != 0 || path.find('/', folder.size()) != std::string::npos)
+        return false;
+    return !heldByARunningServer(path);
+}
+
 } // namespace dravik

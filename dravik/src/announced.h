@@ -4,7 +4,7 @@
 //   $XDG_RUNTIME_DIR/nemboport/printers/          (XDG_RUNTIME_DIR set, not empty)
 //   /tmp/nemboport-<uid>/printers/                (otherwise)
 // Any name is allowed; a link counts while its target exists and is a
-// character device.
+// character device, and its printer holds the lock file "<link>.lock".
 #pragma once
 
 #include <string>
@@ -19,5 +19,10 @@ std::string announcementFolder();
 // exist, that belongs to another user, or that everybody may write to gives
 // nothing.
 std::vector<std::string> listAnnouncedPorts();
+
+// True for a link of the announcement folder whose virtual printer no longer
+// runs (nobody holds its lock): opening it could reach whatever terminal has
+// since been given its pty number.
+bool announcedPortAbandoned(const std::string &path);
 
 } // namespace dravik

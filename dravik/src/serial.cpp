@@ -1,5 +1,6 @@
 #include "serial.h"
 
+#include "announced.h"
 #include "common.h"
 #include "timeouts.h"
 
@@ -333,6 +334,10 @@ int openSerial(const std::string &name, int baud)
         }
         open->baud = baud;
         return 1;
+    }
+    if (announcedPortAbandoned(path)) {
+        setError(ErrorCode::NotFound, "virtual printer " + path + " has ended: its server no longer runs");
+        return -1;
     }
     // Only a character device is opened at all (a symbolic link to one, like
     // /dev/serial/by-id/..., is fine): a FIFO or a plain file given as a port
