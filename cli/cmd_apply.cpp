@@ -41,10 +41,17 @@ int runApply(CliContext &ctx, const QStringList &args)
     if (profile.settings.empty())
         return ctx.fail(kExitUsage, QStringLiteral("%1: the profile sets nothing").arg(path));
 
-    // A target on the command line takes the place of the profile's.
+    // A target on the command line takes the place of the profile's. A
+    // serial port given without --baud keeps the profile's rate: the
+    // printer there still runs at it.
     SendOptions send = profile.send;
-    if (given.target.kind != Target::Kind::None)
+    if (given.target.kind != Target::Kind::None) {
+        const bool keepBaud = given.target.kind == Target::Kind::Serial &&
+                              profile.send.target.kind == Target::Kind::Serial && !parsed.has("baud");
         send.target = given.target;
+        if (keepBaud)
+            send.target.baud = profile.send.target.baud;
+    }
     if (given.set == InstructionSet::Old)
         send.set = InstructionSet::Old;
     send.dryRun = given.dryRun;

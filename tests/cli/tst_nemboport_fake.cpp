@@ -149,6 +149,10 @@ void TestNemboportFake::callsInOrder_data()
     QTest::newRow("a target given on the command line wins")
         << QStringList{"apply", "PROFILE:[target]\nqueue = FromProfile\n[settings]\nblack-mark = on\n", "--port", "LPT1"}
         << QStringList{sendTo("LPT", "LPT1", kDocBlackMark)};
+    QTest::newRow("another serial port on the command line keeps the profile's rate")
+        << QStringList{"apply", "PROFILE:[target]\nserial = /dev/ttyUSB0\nbaud = 9600\n[settings]\ncutter = on\n",
+                       "--serial", "/dev/ttyUSB1"}
+        << QStringList{"OpenComm /dev/ttyUSB1 @9600", sendTo("COM", "/dev/ttyUSB1", kDocCutter), "CloseComm /dev/ttyUSB1"};
 }
 
 void TestNemboportFake::callsInOrder()
