@@ -4,9 +4,7 @@
 #include "command_arguments.h"
 #include "delivery.h"
 #include "profile_file.h"
-
-#include <QFile>
-#include <QFileInfo>
+#include "regular_file.h"
 
 namespace {
 // A profile is a few lines; anything this large is not one.
@@ -23,16 +21,12 @@ int runApply(CliContext &ctx, const QStringList &args)
         return ctx.fail(kExitUsage, QStringLiteral("apply takes one PROFILE file"));
 
     const QString path = parsed.positional.constFirst();
-    // A pipe or a device would be waited on for good: profiles are files.
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
-        return ctx.fail(kExitUsage, QStringLiteral("%1 is not a regular file").arg(path));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return ctx.fail(kExitUsage, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
-    const QByteArray text = file.read(kMaxProfileBytes + 1);
-    if (text.size() > kMaxProfileBytes)
-        return ctx.fail(kExitUsage, QStringLiteral("%1: too large for a profile").arg(path));
+    // A pipe or a device named as the profile is refused, never waited on.
+    QByteArray text;
+    const QString unread =
+        regularfile::read(path, kMaxProfileBytes, {QStringLiteral("profile"), QStringLiteral("a profile")}, text);
+    if (!unread.isEmpty())
+        return ctx.fail(kExitUsage, QStringLiteral("%1: %2").arg(path, unread));
 
     Profile profile;
     const QString error = parseProfile(text, profile);

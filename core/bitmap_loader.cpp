@@ -1,18 +1,14 @@
 #include "bitmap_loader.h"
 
+#include "regular_file.h"
+
 #include <QBuffer>
-#include <QFile>
 #include <QImageReader>
 #include <QPainter>
 #include <QtEndian>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <utility>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace bitmap {
 
@@ -33,94 +29,10 @@ QImage opaque(const QImage &image)
 
 // ---- The file itself ------------------------------------------------------
 
-// What a path that is no regular file is, for the refusal.
-QString notAFile(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return QStringLiteral("This is a folder, not a picture file.");
-    QString what = QStringLiteral("not a regular file");
-    if (S_ISFIFO(mode))
-        what = QStringLiteral("a named pipe (FIFO)");
-    else if (S_ISCHR(mode))
-        what = QStringLiteral("a character device");
-    else if (S_ISBLK(mode))
-        what = QStringLiteral("a block device");
-    else if (S_ISSOCK(mode))
-        what = QStringLiteral("a socket");
-    return QStringLiteral("This is %1, not a picture file; it was not opened.").arg(what);
-}
-
-QString openFailure(int error)
-{
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-        return QStringLiteral("The file was not found.");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("Permission denied: this user may not read the file.");
-    default:
-        return QStringLiteral("The file cannot be opened: %1.").arg(QString::fromLocal8Bit(std::strerror(error)));
-    }
-}
-
 QString tooBig(qint64 size)
 {
     return QStringLiteral("The file is %1 MB, far larger than any logo picture; it was not read.")
         .arg((size + 1024 * 1024 - 1) / (1024 * 1024));
-}
-
-// Reads a whole regular file. The type is checked before opening, and again
-// on the open descriptor (the path may have changed in between); opening
-// without blocking means even a pipe put there meanwhile cannot hang us.
-QString readFile(const QString &path, QByteArray &bytes)
-{
-    const QByteArray name = QFile::encodeName(path);
-    struct stat st;
-    if (::stat(name.constData(), &st) != 0)
-        return openFailure(errno);
-    if (!S_ISREG(st.st_mode))
-        return notAFile(st.st_mode);
-    if (st.st_size > kMaxFileBytes)
-        return tooBig(st.st_size);
-
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return openFailure(errno);
-    QString refusal;
-    if (::fstat(fd, &st) != 0)
-        refusal = openFailure(errno);
-    else if (!S_ISREG(st.st_mode))
-        refusal = notAFile(st.st_mode);
-    else {
-        // Reads to the end, not to the size seen above: the file may change.
-        bytes.resize(qsizetype(std::min<qint64>(st.st_size, kMaxFileBytes)) + 1);
-        qsizetype have = 0;
-        for (;;) {
-            if (have == bytes.size()) {
-                if (have > kMaxFileBytes) {
-                    refusal = tooBig(have);
-                    break;
-                }
-                bytes.resize(std::min<qsizetype>(have * 2 + 4096, kMaxFileBytes + 1));
-            }
-            const ssize_t got = ::read(fd, bytes.data() + have, std::size_t(bytes.size() - have));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0) {
-                refusal = openFailure(errno);
-                break;
-            }
-            if (got == 0)
-                break;
-            have += got;
-        }
-        bytes.resize(have);
-    }
-    ::close(fd);
-    if (!refusal.isEmpty())
-        bytes.clear();
-    return refusal;
 }
 
 // ---- Claims in the headers ------------------------------------------------
@@ -333,10 +245,15 @@ QString bitmapRefusal(const QByteArray &bytes, QByteArray &rewritten)
 // much memory, so every chunk must lie within the file. The chunks handed
 // on are the ones a picture needs: text and colour profiles (which can
 // unpack to any size) are left out, which changes no pixel.
-QString pngRefusal(const QByteArray &bytes, QByteArray &kept)
+bool isPng(const QByteArray &bytes)
 {
     static const char signature[] = "\x89PNG\r\n\x1A\n";
-    if (!bytes.startsWith(QByteArray::fromRawData(signature, 8)))
+    return bytes.startsWith(QByteArray::fromRawData(signature, 8));
+}
+
+QString pngRefusal(const QByteArray &bytes, QByteArray &kept)
+{
+    if (!isPng(bytes))
         return {};
     static const char *const wanted[] = {"IHDR", "PLTE", "IDAT", "IEND", "tRNS", "gAMA", "cHRM", "sRGB", "sBIT", "bKGD", "pHYs"};
     kept = bytes.left(8);
@@ -385,18 +302,15 @@ QString iconRefusal(const QByteArray &bytes)
     const qint64 size = bytes.size();
     if (6 + count * 16 > size)
         return QStringLiteral("The icon file is truncated: it lists %1 pictures but ends within the list.").arg(count);
-    static const QByteArray pngSignature("\x89PNG\r\n\x1A\n", 8);
     for (qint64 i = 0; i < count; ++i) {
         const char *entry = bytes.constData() + 6 + i * 16;
         const qint64 length = qFromLittleEndian<quint32>(entry + 8);
         const qint64 at = qFromLittleEndian<quint32>(entry + 12);
         if (at > size || length > size - at)
             return QStringLiteral("The icon file is truncated: its picture %1 runs past the end of the file.").arg(i + 1);
-        const QByteArray picture = bytes.mid(at, length);
         QByteArray unused;
-        if (picture.startsWith(pngSignature))
-            if (QString refusal = pngRefusal(picture, unused); !refusal.isEmpty())
-                return refusal;
+        if (QString refusal = pngRefusal(bytes.mid(at, length), unused); !refusal.isEmpty())
+            return refusal;
     }
     return {};
 }
@@ -457,7 +371,8 @@ Loaded loadBytes(QByteArray bytes)
 Loaded load(const QString &path)
 {
     QByteArray bytes;
-    const QString refusal = readFile(path, bytes);
+    const QString refusal = regularfile::read(
+        path, kMaxFileBytes, {QStringLiteral("picture file"), QStringLiteral("any logo picture")}, bytes);
     if (!refusal.isEmpty())
         return {{}, refusal};
     return loadBytes(std::move(bytes));
