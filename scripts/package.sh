@@ -18,7 +18,10 @@ LDFLAGS=$(dpkg-buildflags --get LDFLAGS)
 export CFLAGS CXXFLAGS LDFLAGS
 
 launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-/} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
+fi
 cmake -S "$top" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DNPS_BUILD_TESTS=OFF \
   -DCMAKE_INSTALL_PREFIX=/usr "${launcher[@]}" >/dev/null
 cmake --build "$dir" -j"$(nproc)"
