@@ -135,17 +135,6 @@ std::string joinLines(const std::vector<std::string> &lines)
     return out;
 }
 
-std::string testRoot()
-{
-    const char *r = std::getenv("DRAVIK_TEST_ROOT");
-    if (!r || !*r)
-        return {};
-    std::string root(r);
-    while (root.size() > 1 && root.back() == '/')
-        root.pop_back();
-    return root;
-}
-
 namespace {
 
 void sleepMs(int ms)

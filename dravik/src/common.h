@@ -1,6 +1,8 @@
 // What every part of the library shares: the per-thread error text, the
-// test-only device root, text helpers and the time-limited writer.
+// device root, text helpers and the time-limited writer.
 #pragma once
+
+#include "device_root.h"
 
 #include <chrono>
 #include <csignal>
@@ -52,16 +54,6 @@ bool startsWithNoCase(const std::string &s, const std::string &prefix);
 // Parses "123" (digits only, no sign, no blanks) into n; false otherwise.
 bool parseNumber(const std::string &s, long &n);
 std::string joinLines(const std::vector<std::string> &lines);
-
-// DRAVIK_TEST_ROOT: a folder the tests set up with stand-ins for /dev and /sys.
-// When the variable is set, listings and name mappings (LPT1, COM1, ttyUSB0)
-// look below that folder instead of /; device paths passed in full are never
-// changed. Empty when unset (every real use).
-std::string testRoot();
-inline std::string underRoot(const std::string &absolutePath)
-{
-    return testRoot() + absolutePath;
-}
 
 // Holds SIGPIPE off in this thread while it lives, and takes away one that
 // was raised meanwhile: a reader or server that goes away then gives EPIPE

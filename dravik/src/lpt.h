@@ -29,7 +29,7 @@ std::vector<LptPort> listLptPorts();
 std::string lptDevicePath(const std::string &name, ErrorCode &code, std::string &why);
 
 // Writes the bytes to a character device (never to a plain file, a FIFO or
-// anything else; the tests' stand-ins below DRAVIK_TEST_ROOT excepted).
+// anything else; the test build's stand-ins excepted).
 bool sendLpt(const std::string &name, const unsigned char *data, std::size_t length);
 
 } // namespace dravik

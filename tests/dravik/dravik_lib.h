@@ -25,10 +25,11 @@ struct DravikLib {
     decltype(&::GetLastErrorText) GetLastErrorText = nullptr;
     decltype(&::GetLastErrorCode) GetLastErrorCode = nullptr;
 
-    // Loads DRAVIK_LIBRARY_PATH; the first missing piece is in error.
-    bool load(QString &error)
+    // Loads the library's test build (or the one at path); the first missing
+    // piece is in error.
+    bool load(QString &error, const char *path = DRAVIK_LIBRARY_PATH)
     {
-        handle = dlopen(DRAVIK_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+        handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
         if (!handle) {
             error = QString::fromLocal8Bit(dlerror());
             return false;
