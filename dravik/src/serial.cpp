@@ -152,8 +152,11 @@ struct Port {
     std::mutex io; // one writer or reader at a time
 };
 
+// The open ports. Its lock is never held while waiting for a port's io lock.
 std::mutex g_tableMutex;
 std::vector<std::shared_ptr<Port>> g_ports;
+// Serializes opening ports that are not open yet.
+std::mutex g_openMutex;
 
 struct Speed {
     int baud;
@@ -304,37 +307,9 @@ bool configure(int fd, int baud, speed_t speed, const std::string &path, ErrorCo
     return true;
 }
 
-} // namespace
-
-int openSerial(const std::string &name, int baud)
+// Opens a port that is not in the table yet and adds it (g_openMutex held).
+int openNew(const std::string &path, int baud, speed_t speed)
 {
-    const std::string path = serialDevicePath(name);
-    if (path.empty()) {
-        setError(ErrorCode::InvalidArgument, "no serial port named (empty port name)");
-        return -1;
-    }
-    if (hasDotDotComponent(trim(name))) {
-        setError(ErrorCode::InvalidArgument, "serial port name \"" + trim(name) + "\" refused: it must not contain \"..\"");
-        return 0;
-    }
-    speed_t speed = 0;
-    if (!speedCode(baud, speed)) {
-        setError(ErrorCode::InvalidArgument, "unsupported baud rate " + std::to_string(baud) + " for " + path);
-        return 0;
-    }
-    std::lock_guard<std::mutex> lock(g_tableMutex);
-    if (auto open = findLocked(path)) {
-        // Already ours: only the rate changes.
-        std::lock_guard<std::mutex> io(open->io);
-        ErrorCode code = ErrorCode::Other;
-        std::string why;
-        if (!configure(open->fd, baud, speed, path, code, why)) {
-            setError(code, why);
-            return 0;
-        }
-        open->baud = baud;
-        return 1;
-    }
     if (announcedPortAbandoned(path)) {
         setError(ErrorCode::NotFound, "virtual printer " + path + " has ended: its server no longer runs");
         return -1;
@@ -414,8 +389,61 @@ int openSerial(const std::string &name, int baud)
     port->path = path;
     port->fd = fd;
     port->baud = baud;
+    std::lock_guard<std::mutex> lock(g_tableMutex);
     g_ports.push_back(port);
     return 1;
+}
+
+} // namespace
+
+int openSerial(const std::string &name, int baud)
+{
+    const std::string path = serialDevicePath(name);
+    if (path.empty()) {
+        setError(ErrorCode::InvalidArgument, "no serial port named (empty port name)");
+        return -1;
+    }
+    if (hasDotDotComponent(trim(name))) {
+        setError(ErrorCode::InvalidArgument, "serial port name \"" + trim(name) + "\" refused: it must not contain \"..\"");
+        return 0;
+    }
+    speed_t speed = 0;
+    if (!speedCode(baud, speed)) {
+        setError(ErrorCode::InvalidArgument, "unsupported baud rate " + std::to_string(baud) + " for " + path);
+        return 0;
+    }
+    // The table's lock is held only to look a port up or to add one: a reopen
+    // waits for a send on that port alone, never holding up the other ports.
+    for (;;) {
+        std::shared_ptr<Port> open;
+        {
+            std::lock_guard<std::mutex> lock(g_tableMutex);
+            open = findLocked(path);
+        }
+        if (open) {
+            // Already ours: only the rate changes, once a send on it has ended.
+            std::lock_guard<std::mutex> io(open->io);
+            if (open->fd < 0)
+                continue; // closed meanwhile: open it anew
+            ErrorCode code = ErrorCode::Other;
+            std::string why;
+            if (!configure(open->fd, baud, speed, path, code, why)) {
+                setError(code, why);
+                return 0;
+            }
+            open->baud = baud;
+            return 1;
+        }
+        // New ports are opened one at a time (an open never waits on a
+        // device), so two threads never both open the same one.
+        std::lock_guard<std::mutex> opening(g_openMutex);
+        {
+            std::lock_guard<std::mutex> lock(g_tableMutex);
+            if (findLocked(path))
+                continue; // another thread opened it meanwhile
+        }
+        return openNew(path, baud, speed);
+    }
 }
 
 int closeSerial(const std::string &name)

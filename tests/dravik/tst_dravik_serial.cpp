@@ -23,6 +23,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -129,6 +130,7 @@ private slots:
     void receivesWithoutWaiting();
     void reopenChangesTheRate();
     void reopenKeepsQueuedOutput();
+    void reopenDuringASendHoldsUpNoOtherPort();
     void unsupportedRate();
     void notASerialPort_data();
     void notASerialPort();
@@ -507,6 +509,86 @@ void TestDravikSerial::reopenKeepsQueuedOutput()
     unsigned char buf[16];
     QCOMPARE(lib.GetCommRecvData(pty.slave.constData(), buf, sizeof buf), 0);
     QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
+}
+
+namespace {
+
+// True once the thread tid waits in a futex (on a lock), within timeoutMs.
+bool waitsOnALock(pid_t tid, int timeoutMs)
+{
+    const QString file = QStringLiteral("/proc/self/task/%1/syscall").arg(tid);
+    const QByteArray futex = QByteArray::number(SYS_futex) + ' ';
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < timeoutMs) {
+        QFile f(file);
+        if (f.open(QIODevice::ReadOnly) && f.readAll().startsWith(futex))
+            return true;
+        QThread::msleep(5);
+    }
+    return false;
+}
+
+} // namespace
+
+void TestDravikSerial::reopenDuringASendHoldsUpNoOtherPort()
+{
+    // A long send on one port (nobody reads it until the end), a reopen of
+    // that port at a new rate waiting for the send, and a short send to an
+    // unrelated port meanwhile: the short one does not wait for the long one.
+    Pty busy, other;
+    QVERIFY(busy.ok() && other.ok());
+    QCOMPARE(lib.OpenComm(busy.slave.constData(), 9600), 1);
+    QCOMPARE(lib.OpenComm(other.slave.constData(), 9600), 1);
+    const QByteArray data = everyByteBuffer(65536);
+    std::atomic<bool> longDone{false};
+    int longOk = -1, reopened = -2;
+    std::thread longSend([&] {
+        longOk = lib.SendBufferToPrint("COM", busy.slave.constData(), nullptr, bytes(data), data.size());
+        longDone = true;
+    });
+    // The send is under way once the pty holds what it can.
+    QElapsedTimer t;
+    t.start();
+    int queued = 0;
+    while (queued < 4096 && t.elapsed() < 5000) {
+        ::ioctl(busy.master, FIONREAD, &queued);
+        QThread::msleep(5);
+    }
+    std::atomic<pid_t> reopenTid{0};
+    std::thread reopen([&] {
+        reopenTid = static_cast<pid_t>(::syscall(SYS_gettid));
+        reopened = lib.OpenComm(busy.slave.constData(), 19200);
+    });
+    while (reopenTid == 0)
+        QThread::msleep(1);
+    const bool reopenWaits = waitsOnALock(reopenTid, 5000);
+
+    const QByteArray few("\x1b\x40" "ab\n", 5);
+    std::atomic<int> shortOk{-1};
+    Reader otherReader(other, few.size(), 5000);
+    std::thread shortSend([&] { shortOk = lib.SendBufferToPrint("COM", other.slave.constData(), nullptr, bytes(few), few.size()); });
+    t.restart();
+    while (shortOk < 0 && t.elapsed() < 2000)
+        QThread::msleep(2);
+    const qint64 shortMs = t.elapsed();
+    const bool longStillRunning = !longDone;
+
+    // Let the long send end (and everything with it), then judge.
+    Reader busyReader(busy, data.size(), 20000);
+    shortSend.join();
+    longSend.join();
+    reopen.join();
+    QCOMPARE(busyReader.join().size(), data.size());
+    QCOMPARE(otherReader.join(), few);
+    QVERIFY(reopenWaits);
+    QVERIFY(longStillRunning);
+    QVERIFY2(shortMs < 1000, qPrintable(QString::number(shortMs)));
+    QCOMPARE(shortOk.load(), 1);
+    QCOMPARE(longOk, 1);
+    QCOMPARE(reopened, 1);
+    QCOMPARE(lib.CloseComm(busy.slave.constData()), 1);
+    QCOMPARE(lib.CloseComm(other.slave.constData()), 1);
 }
 
 void TestDravikSerial::unsupportedRate()
