@@ -4,6 +4,7 @@
 #include "timeouts.h"
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 
 #include <cups/cups.h>
@@ -19,10 +20,50 @@ const char *noPassword(const char *, http_t *, const char *, const char *, void 
     return nullptr;
 }
 
-// Give up on a server that stops answering.
-int giveUp(http_t *, void *)
+// The time a whole call may take with the server. libcups waits for each
+// answer in slices and asks untilDeadline whether to go on waiting; once the
+// time is up it gives up, and `expired` tells a server that did not answer in
+// time from one that closed the connection.
+struct Deadline {
+    std::chrono::steady_clock::time_point at;
+    bool expired = false;
+    long long limitMs = 0;
+
+    explicit Deadline(long long ms) : at(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms)), limitMs(ms) {}
+    long long leftMs() const
+    {
+        using namespace std::chrono;
+        return std::max<long long>(0, duration_cast<milliseconds>(at - steady_clock::now()).count());
+    }
+};
+
+// The deadline of the call running on this thread.
+thread_local Deadline *t_deadline = nullptr;
+
+class DeadlineScope
 {
+public:
+    explicit DeadlineScope(Deadline &d) : old_(t_deadline) { t_deadline = &d; }
+    ~DeadlineScope() { t_deadline = old_; }
+    DeadlineScope(const DeadlineScope &) = delete;
+    DeadlineScope &operator=(const DeadlineScope &) = delete;
+
+private:
+    Deadline *old_;
+};
+
+int untilDeadline(http_t *, void *data)
+{
+    Deadline *d = static_cast<Deadline *>(data);
+    if (std::chrono::steady_clock::now() < d->at)
+        return 1;
+    d->expired = true;
     return 0;
+}
+
+bool deadlineExpired()
+{
+    return t_deadline && (t_deadline->expired || t_deadline->leftMs() == 0);
 }
 
 struct HttpDeleter {
@@ -44,22 +85,24 @@ std::string serverText()
     return s;
 }
 
-// A connection to the server, or null with the reason set.
-Http connectServer()
+// A connection to the server within the deadline of this call, or null with
+// the reason set.
+Http connectServer(Deadline &deadline)
 {
     // Re-read CUPS_SERVER / client.conf on each call (libcups caches them per
     // thread), and never prompt.
     cupsSetServer(nullptr);
     cupsSetPasswordCB2(noPassword, nullptr);
     const char *server = cupsServer();
-    http_t *h = httpConnect2(server, ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, cupsConnectTimeoutMs, nullptr);
+    const int connectMs = static_cast<int>(std::min<long long>(cupsConnectTimeoutMs, std::max<long long>(deadline.leftMs(), 1)));
+    http_t *h = httpConnect2(server, ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, connectMs, nullptr);
     if (!h) {
         // (errno is not worth showing here: libcups has closed sockets since.)
         setError(ErrorCode::ServerUnreachable, "no CUPS server answers at " + serverText() +
                  " (is cupsd running? CUPS_SERVER or client.conf may name another server)");
         return {};
     }
-    httpSetTimeout(h, cupsAnswerTimeoutSeconds, giveUp, nullptr);
+    httpSetTimeout(h, cupsWaitSliceSeconds, untilDeadline, &deadline);
     return Http(h);
 }
 
@@ -86,7 +129,7 @@ bool serverWentAway(ipp_status_t st)
 // refusal of its own.
 ErrorCode kindOf(ipp_status_t st, ErrorCode refused)
 {
-    if (serverWentAway(st))
+    if (serverWentAway(st) || deadlineExpired())
         return ErrorCode::ServerUnreachable;
     switch (st) {
     case IPP_STATUS_ERROR_NOT_FOUND:
@@ -103,9 +146,13 @@ ErrorCode kindOf(ipp_status_t st, ErrorCode refused)
     }
 }
 
-// The reason for a request the server broke off.
+// The reason for a request the server broke off, or did not answer before
+// the call's deadline.
 std::string wentAwayText(const std::string &during)
 {
+    if (deadlineExpired())
+        return "the print server did not answer: the CUPS server at " + serverText() + " gave no answer to " + during +
+               " within " + std::to_string((t_deadline->limitMs + 999) / 1000) + " s (overloaded or hung?)";
     // (libcups' own text is stale here, "Success" or an old errno.)
     return "the CUPS server at " + serverText() + " went away during " + during + " (stopped or restarted?)";
 }
@@ -135,7 +182,7 @@ Lookup lookUpQueue(http_t *http, const std::string &queue, std::string &resource
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, wanted);
     Ipp response(cupsDoRequest(http, request, "/"));
     const ipp_status_t st = response ? ippGetStatusCode(response.get()) : cupsLastError();
-    if (!response && serverWentAway(st)) {
+    if (!response && (serverWentAway(st) || deadlineExpired())) {
         setError(ErrorCode::ServerUnreachable, wentAwayText("the look-up of print queue \"" + queue + "\""));
         return Lookup::Failed;
     }
@@ -192,7 +239,9 @@ http_status_t startDocument(http_t *http, const std::string &resource, int job, 
 std::vector<std::string> listQueues()
 {
     SigpipeGuard noSigpipe;
-    Http http = connectServer();
+    Deadline deadline(cupsListTimeoutMs);
+    DeadlineScope scope(deadline);
+    Http http = connectServer(deadline);
     if (!http)
         return {};
     ipp_t *request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
@@ -201,9 +250,9 @@ std::vector<std::string> listQueues()
     Ipp response(cupsDoRequest(http.get(), request, "/"));
     if (!response) {
         const ipp_status_t st = cupsLastError();
-        if (st == IPP_STATUS_ERROR_NOT_FOUND)
+        if (st == IPP_STATUS_ERROR_NOT_FOUND && !deadlineExpired())
             return {}; // no queues at all
-        if (serverWentAway(st))
+        if (serverWentAway(st) || deadlineExpired())
             setError(ErrorCode::ServerUnreachable, wentAwayText("the listing of its print queues"));
         else
             setError(kindOf(st, ErrorCode::Other), "listing the print queues of " + serverText() + " failed: " + cupsReason());
@@ -257,14 +306,16 @@ std::vector<std::string> listQueues()
 bool sendToQueue(const std::string &queueName, const char *docName, const unsigned char *data, std::size_t length)
 {
     SigpipeGuard noSigpipe; // a server that goes away must not end the program
-    Http http = connectServer();
+    Deadline deadline(cupsSendTimeoutMs(static_cast<long long>(length)));
+    DeadlineScope scope(deadline);
+    Http http = connectServer(deadline);
     if (!http)
         return false;
     std::string queue = queueName;
     if (queue.empty()) {
         const char *def = cupsGetDefault2(http.get());
         if (!def) {
-            if (serverWentAway(cupsLastError()))
+            if (serverWentAway(cupsLastError()) || deadlineExpired())
                 setError(ErrorCode::ServerUnreachable, wentAwayText("the look-up of its default queue"));
             else
                 setError(ErrorCode::NotFound,
@@ -280,7 +331,7 @@ bool sendToQueue(const std::string &queueName, const char *docName, const unsign
     const int job = createJob(http.get(), resource, docName);
     if (job <= 0) {
         const ipp_status_t st = cupsLastError();
-        if (serverWentAway(st))
+        if (serverWentAway(st) || deadlineExpired())
             setError(ErrorCode::ServerUnreachable, wentAwayText("the creation of a job on \"" + queue + "\""));
         else
             setError(kindOf(st, ErrorCode::QueueRefused), "print queue \"" + queue + "\" refused the job: " + cupsReason());

@@ -18,9 +18,16 @@ constexpr long long lptTimeoutMs(long long length)
     return 3000 + length / 2;
 }
 
-// CUPS: connecting to the server, and waiting for any one answer of it.
+// CUPS: connecting to the server; the whole of a listing (connecting
+// included); the whole of a send: 10 seconds plus 1 second per megabyte.
 constexpr int cupsConnectTimeoutMs = 3000;
-constexpr double cupsAnswerTimeoutSeconds = 10.0;
+constexpr long long cupsListTimeoutMs = 3000;
+constexpr long long cupsSendTimeoutMs(long long length)
+{
+    return 10000 + length / 1000;
+}
+// How often a wait for the server looks at the clock.
+constexpr double cupsWaitSliceSeconds = 0.2;
 
 // The largest buffer a send accepts (a receipt printer never needs more).
 constexpr long long maxSendLength = 64LL * 1024 * 1024;

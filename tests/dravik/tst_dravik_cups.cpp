@@ -7,6 +7,7 @@
 #include "dravik_lib.h"
 
 #include "cups_test_server.h"
+#include "timeouts.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -137,6 +138,71 @@ private:
     std::thread thread_;
 };
 
+// A server that takes connections and never finishes an answer: it says
+// nothing at all, or after reading the request drips the start of an answer,
+// one byte a second.
+class SilentServer
+{
+public:
+    enum Mode { Silent, Drip };
+    bool start(Mode mode)
+    {
+        mode_ = mode;
+        if (!privatecups::listenOnLoopback(fd_, port_))
+            return false;
+        thread_ = std::thread([this] { run(); });
+        return true;
+    }
+    ~SilentServer()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        for (int c : clients_)
+            ::close(c);
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    QByteArray address() const { return "127.0.0.1:" + QByteArray::number(port_); }
+    int connections() const { return connections_; }
+
+private:
+    void run()
+    {
+        const QByteArray answer("HTTP/1.1 200 OK\r\nContent-Type: application/ipp\r\nContent-Length: 100\r\n\r\n");
+        QElapsedTimer sinceDrip;
+        sinceDrip.start();
+        qsizetype dripped = 0;
+        while (!stop_) {
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, 20) > 0) {
+                const int c = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+                if (c >= 0) {
+                    clients_.push_back(c);
+                    ++connections_;
+                }
+            }
+            char buf[4096];
+            for (int c : clients_)
+                while (::read(c, buf, sizeof buf) > 0) {
+                }
+            if (mode_ == Drip && !clients_.empty() && sinceDrip.elapsed() >= 1000 && dripped < answer.size()) {
+                (void)::write(clients_.back(), answer.constData() + dripped, 1);
+                ++dripped;
+                sinceDrip.restart();
+            }
+        }
+    }
+
+    Mode mode_ = Silent;
+    int fd_ = -1;
+    quint16 port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> connections_{0};
+    std::vector<int> clients_;
+    std::thread thread_;
+};
+
 } // namespace
 
 class TestDravikCups : public QObject
@@ -161,6 +227,8 @@ private slots:
     void noServerMeansEmptyListAndAFailedSend();
     void serverGoingAwayIsNotAnUnknownQueue_data();
     void serverGoingAwayIsNotAnUnknownQueue();
+    void serverThatDoesNotAnswer_data();
+    void serverThatDoesNotAnswer();
 
 private:
     bool run(const QString &program, const QStringList &args, QString &output) { return server_.run(program, args, output); }
@@ -461,6 +529,47 @@ void TestDravikCups::serverGoingAwayIsNotAnUnknownQueue()
     QCOMPARE(QByteArray(lib.GetPrintDriveNames()), QByteArray());
     QCOMPARE(lib.lastCode(), 6);
     useServer(socketServer());
+}
+
+void TestDravikCups::serverThatDoesNotAnswer_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("accepts, never answers") << int(SilentServer::Silent);
+    QTest::newRow("drips a byte a second") << int(SilentServer::Drip);
+}
+
+void TestDravikCups::serverThatDoesNotAnswer()
+{
+    // The listing gives up after its overall bound, whatever each read does;
+    // a send after its own.
+    QFETCH(int, mode);
+    SilentServer server;
+    QVERIFY(server.start(SilentServer::Mode(mode)));
+    useServer(server.address());
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(QByteArray(lib.GetPrintDriveNames()), QByteArray());
+    const qint64 listMs = t.elapsed();
+    const QString why = lib.lastError();
+    qInfo("listing failed after %lld ms: %s", static_cast<long long>(listMs), qPrintable(why));
+    QVERIFY(server.connections() >= 1);
+    QVERIFY(listMs < dravik::cupsListTimeoutMs + 500);
+    QCOMPARE(lib.lastCode(), 6);
+    QVERIFY2(why.contains(QLatin1String("the print server did not answer")), qPrintable(why));
+    if (mode == SilentServer::Silent) {
+        t.restart();
+        QCOMPARE(lib.SendBufferToPrint("DRIVE", kQueueA, "x", bytes("x"), 1), 0);
+        const qint64 sendMs = t.elapsed();
+        qInfo("send failed after %lld ms: %s", static_cast<long long>(sendMs), qPrintable(lib.lastError()));
+        QVERIFY(sendMs < dravik::cupsSendTimeoutMs(1) + 500);
+        QCOMPARE(lib.lastCode(), 6);
+        QVERIFY2(lib.lastError().contains(QLatin1String("the print server did not answer")), qPrintable(lib.lastError()));
+    }
+    // A listing that works again clears the failure.
+    useServer(socketServer());
+    QVERIFY(DravikLib::lines(lib.GetPrintDriveNames()).contains(QLatin1String(kQueueA)));
+    QCOMPARE(lib.lastCode(), 0);
+    QCOMPARE(lib.lastError(), QString());
 }
 
 QTEST_GUILESS_MAIN(TestDravikCups)
