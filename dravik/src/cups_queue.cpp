@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 #include <memory>
 
 #include <cups/cups.h>
@@ -39,6 +40,14 @@ struct Deadline {
 
 // The deadline of the call running on this thread.
 thread_local Deadline *t_deadline = nullptr;
+
+// The last job this thread sent to a print queue.
+struct LastJob {
+    int id = 0; // 0: none
+    std::string queue;
+    std::string resource; // "/printers/NAME" or "/classes/NAME"
+};
+thread_local LastJob t_lastJob;
 
 class DeadlineScope
 {
@@ -306,6 +315,7 @@ std::vector<std::string> listQueues()
 bool sendToQueue(const std::string &queueName, const char *docName, const unsigned char *data, std::size_t length)
 {
     SigpipeGuard noSigpipe; // a server that goes away must not end the program
+    t_lastJob = LastJob();
     Deadline deadline(cupsSendTimeoutMs(static_cast<long long>(length)));
     DeadlineScope scope(deadline);
     Http http = connectServer(deadline);
@@ -365,7 +375,282 @@ bool sendToQueue(const std::string &queueName, const char *docName, const unsign
     const ipp_status_t finished = cupsLastError();
     if (finished > IPP_STATUS_OK_CONFLICTING)
         return fail("the end of the document of " + jobText, finished);
+    t_lastJob.id = job;
+    t_lastJob.queue = queue;
+    t_lastJob.resource = resource;
     return true;
+}
+
+void forgetLastJob()
+{
+    t_lastJob = LastJob();
+}
+
+namespace {
+
+enum JobState { Pending = 3, Held = 4, Processing = 5, Stopped = 6, Canceled = 7, Aborted = 8, Completed = 9 };
+
+struct JobStatus {
+    bool known = false;
+    int state = 0;
+    std::vector<std::string> reasons;
+};
+
+std::vector<std::string> keywords(ipp_t *response, const char *name)
+{
+    std::vector<std::string> out;
+    ipp_attribute_t *a = ippFindAttribute(response, name, IPP_TAG_KEYWORD);
+    for (int i = 0; a && i < ippGetCount(a); ++i)
+        if (const char *v = ippGetString(a, i, nullptr))
+            out.emplace_back(v);
+    return out;
+}
+
+std::string jobText(const LastJob &job)
+{
+    return "job " + std::to_string(job.id) + " on \"" + job.queue + "\"";
+}
+
+// Asks the server for the job's state; false with the reason set.
+bool askJob(http_t *http, const LastJob &job, JobStatus &status)
+{
+    ipp_t *request = queueRequest(IPP_OP_GET_JOB_ATTRIBUTES, job.resource);
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job.id);
+    static const char *const wanted[] = {"job-state", "job-state-reasons"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, wanted);
+    Ipp response(cupsDoRequest(http, request, "/"));
+    const ipp_status_t st = response ? ippGetStatusCode(response.get()) : cupsLastError();
+    if (!response || st > IPP_STATUS_OK_CONFLICTING) {
+        if (st == IPP_STATUS_ERROR_NOT_FOUND && !deadlineExpired()) {
+            setError(ErrorCode::NotFound, jobText(job) + " is no longer known to the print server");
+            return false;
+        }
+        const ErrorCode kind = kindOf(st, ErrorCode::Other);
+        setError(kind, kind == ErrorCode::ServerUnreachable ? wentAwayText("the question about " + jobText(job))
+                                                            : "asking about " + jobText(job) + " failed: " + cupsReason());
+        return false;
+    }
+    ipp_attribute_t *state = ippFindAttribute(response.get(), "job-state", IPP_TAG_ENUM);
+    status.known = state != nullptr;
+    status.state = state ? ippGetInteger(state, 0) : 0;
+    status.reasons = keywords(response.get(), "job-state-reasons");
+    return true;
+}
+
+// A printer or job state reason as words; empty for one not worth naming.
+std::string reasonText(std::string r, const std::string &queue)
+{
+    for (const char *suffix : {"-error", "-warning", "-report"}) {
+        const std::string sx = suffix;
+        if (r.size() > sx.size() && r.compare(r.size() - sx.size(), sx.size(), sx) == 0)
+            r.erase(r.size() - sx.size());
+    }
+    if (r == "none" || r == "job-incoming" || r == "job-printing" || r == "job-queued" || r == "processing-to-stop-point")
+        return {};
+    if (r == "paused" || r == "printer-stopped")
+        return "the queue is paused (cupsenable " + queue + " resumes it)";
+    if (r == "connecting-to-device")
+        return "connecting to the printer";
+    if (r == "offline" || r == "timed-out")
+        return "the printer is off-line";
+    if (r == "media-empty" || r == "media-needed")
+        return "out of paper";
+    if (r == "media-low")
+        return "paper low";
+    if (r == "media-jam")
+        return "paper jam";
+    if (r == "door-open" || r == "cover-open")
+        return "cover open";
+    if (r == "shutdown")
+        return "the printer is shut down";
+    if (r == "job-hold-until-specified" || r == "job-held-on-create")
+        return "the job is held";
+    if (r == "job-canceled-by-user" || r == "job-canceled-by-operator" || r == "job-canceled-at-device")
+        return "cancelled by a user or the printer";
+    if (r == "aborted-by-system")
+        return "aborted by the print server";
+    if (r == "printer-stopped-partly")
+        return "the queue is partly stopped";
+    return r;
+}
+
+void addReason(std::vector<std::string> &out, const std::string &text)
+{
+    if (!text.empty() && std::find(out.begin(), out.end(), text) == out.end())
+        out.push_back(text);
+}
+
+std::string joined(const std::vector<std::string> &parts)
+{
+    std::string s;
+    for (const std::string &p : parts)
+        s += (s.empty() ? "" : ", ") + p;
+    return s;
+}
+
+std::string jobStateText(int state)
+{
+    switch (state) {
+    case Pending:
+        return "pending";
+    case Held:
+        return "held";
+    case Processing:
+        return "processing";
+    case Stopped:
+        return "stopped";
+    case Canceled:
+        return "cancelled";
+    case Aborted:
+        return "aborted";
+    case Completed:
+        return "completed";
+    default:
+        return "in state " + std::to_string(state);
+    }
+}
+
+// Why a job waits: the queue's state and reasons (and the job's), as words.
+std::string waitingText(http_t *http, const LastJob &job, const JobStatus &status)
+{
+    std::vector<std::string> reasons;
+    std::string queueState = "unknown";
+    std::string message;
+    ipp_t *request = queueRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, job.resource);
+    static const char *const wanted[] = {"printer-state", "printer-state-reasons", "printer-state-message",
+                                         "printer-is-accepting-jobs"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 4, nullptr, wanted);
+    Ipp response(cupsDoRequest(http, request, "/"));
+    if (response && ippGetStatusCode(response.get()) <= IPP_STATUS_OK_CONFLICTING) {
+        ipp_attribute_t *state = ippFindAttribute(response.get(), "printer-state", IPP_TAG_ENUM);
+        const int ps = state ? ippGetInteger(state, 0) : 0;
+        queueState = ps == IPP_PSTATE_IDLE ? "idle" : ps == IPP_PSTATE_PROCESSING ? "printing" : ps == IPP_PSTATE_STOPPED ? "paused" : "unknown";
+        if (ps == IPP_PSTATE_STOPPED)
+            addReason(reasons, reasonText("paused", job.queue));
+        for (const std::string &r : keywords(response.get(), "printer-state-reasons"))
+            addReason(reasons, reasonText(r, job.queue));
+        ipp_attribute_t *accepting = ippFindAttribute(response.get(), "printer-is-accepting-jobs", IPP_TAG_BOOLEAN);
+        if (accepting && !ippGetBoolean(accepting, 0))
+            addReason(reasons, "not accepting jobs");
+        ipp_attribute_t *msg = ippFindAttribute(response.get(), "printer-state-message", IPP_TAG_TEXT);
+        if (msg && ippGetString(msg, 0, nullptr))
+            message = ippGetString(msg, 0, nullptr);
+    }
+    for (const std::string &r : status.reasons)
+        addReason(reasons, reasonText(r, job.queue));
+    // The network backends say a printer is off or unreachable only in the
+    // queue's message, with no reason keyword.
+    const std::string said = lower(message);
+    for (const char *offline : {"may not exist or is unavailable", "is unreachable", "is not responding", "is busy",
+                                "unable to connect", "waiting for printer"})
+        if (said.find(offline) != std::string::npos)
+            addReason(reasons, "the printer is off-line or unreachable");
+    if (said.find("connecting") != std::string::npos)
+        addReason(reasons, "connecting to the printer");
+    // A job being handed on that does not end: the printer does not take it.
+    if (status.state == Processing && reasons.empty())
+        addReason(reasons, "connecting to the printer, or the printer does not take the data (off-line?)");
+    std::string text = jobText(job) + " is waiting in the queue (job " + jobStateText(status.state) + ", queue " +
+                       queueState + ")";
+    if (!reasons.empty())
+        text += ": " + joined(reasons);
+    if (!message.empty())
+        text += " (the print server says \"" + message + "\")";
+    return text;
+}
+
+void sleepFor(long long ms)
+{
+    if (ms > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+} // namespace
+
+int followLastJob(int timeoutMs)
+{
+    const LastJob job = t_lastJob;
+    if (job.id <= 0)
+        return 1; // nothing to follow: the last send did not go to a queue
+    SigpipeGuard noSigpipe;
+    using namespace std::chrono;
+    const long long waitMs = std::max(0, timeoutMs);
+    const auto giveUpAt = steady_clock::now() + milliseconds(waitMs);
+    Deadline deadline(waitMs + cupsFollowGraceMs);
+    DeadlineScope scope(deadline);
+    Http http = connectServer(deadline);
+    if (!http)
+        return -1;
+    for (;;) {
+        JobStatus status;
+        if (!askJob(http.get(), job, status))
+            return -1;
+        std::vector<std::string> reasons;
+        for (const std::string &r : status.reasons)
+            addReason(reasons, reasonText(r, job.queue));
+        const std::string why = reasons.empty() ? std::string() : ": " + joined(reasons);
+        switch (status.state) {
+        case Completed:
+            return 1;
+        case Canceled:
+            setError(ErrorCode::Other, jobText(job) + " was cancelled" + why);
+            return -1;
+        case Aborted:
+            setError(ErrorCode::Other, jobText(job) + " was aborted" + why);
+            return -1;
+        case Stopped:
+            setError(ErrorCode::WaitingInQueue, jobText(job) + " was stopped" + why);
+            return -1;
+        default:
+            break;
+        }
+        const auto now = steady_clock::now();
+        if (now >= giveUpAt) {
+            setError(ErrorCode::WaitingInQueue, waitingText(http.get(), job, status));
+            return 0;
+        }
+        sleepFor(std::min<long long>(cupsFollowPollMs, duration_cast<milliseconds>(giveUpAt - now).count()));
+    }
+}
+
+int cancelLastJob()
+{
+    const LastJob job = t_lastJob;
+    if (job.id <= 0)
+        return 1;
+    SigpipeGuard noSigpipe;
+    Deadline deadline(cupsListTimeoutMs);
+    DeadlineScope scope(deadline);
+    Http http = connectServer(deadline);
+    if (!http)
+        return 0;
+    JobStatus status;
+    if (!askJob(http.get(), job, status))
+        return errorCode() == ErrorCode::NotFound ? (clearError(), 1) : 0;
+    if (status.state == Completed) {
+        setError(ErrorCode::Other, jobText(job) + " has already printed: it cannot be withdrawn");
+        return 0;
+    }
+    if (status.state == Canceled || status.state == Aborted)
+        return 1;
+    ipp_t *request = queueRequest(IPP_OP_CANCEL_JOB, job.resource);
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job.id);
+    Ipp response(cupsDoRequest(http.get(), request, job.resource.c_str()));
+    const ipp_status_t st = response ? ippGetStatusCode(response.get()) : cupsLastError();
+    if (response && st <= IPP_STATUS_OK_CONFLICTING)
+        return 1;
+    // It may have printed or ended meanwhile.
+    JobStatus after;
+    if (askJob(http.get(), job, after) && (after.state == Canceled || after.state == Aborted))
+        return 1;
+    if (after.state == Completed) {
+        setError(ErrorCode::Other, jobText(job) + " has already printed: it cannot be withdrawn");
+        return 0;
+    }
+    const ErrorCode kind = kindOf(st, ErrorCode::Other);
+    setError(kind, kind == ErrorCode::ServerUnreachable ? wentAwayText("the withdrawal of " + jobText(job))
+                                                        : "withdrawing " + jobText(job) + " failed: " + cupsReason());
+    return 0;
 }
 
 } // namespace dravik

@@ -62,6 +62,7 @@ int SendBufferToPrint(const char *portName, const char *printerName, const char 
                       const unsigned char *data, int length)
 {
     return guarded(0, [&]() -> int {
+        forgetLastJob(); // a queue send below makes its job the last one
         const std::string kind = lower(trim(textOf(portName)));
         const std::string name = textOf(printerName);
         if (kind != "drive" && kind != "com" && kind != "lpt") {
@@ -168,6 +169,16 @@ int StrToHex(const char *text, unsigned char *data, int size)
             setError(ErrorCode::InvalidArgument, "StrToHex: a bad hex digit, an odd digit, or the byte buffer is too small");
         return n;
     });
+}
+
+int FollowLastJob(int timeoutMs)
+{
+    return guarded(-1, [&] { return followLastJob(timeoutMs); });
+}
+
+int CancelLastJob(void)
+{
+    return guarded(0, [] { return cancelLastJob(); });
 }
 
 const char *GetLastErrorText(void)

@@ -24,6 +24,8 @@ struct DravikLib {
     decltype(&::StrToHex) StrToHex = nullptr;
     decltype(&::GetLastErrorText) GetLastErrorText = nullptr;
     decltype(&::GetLastErrorCode) GetLastErrorCode = nullptr;
+    decltype(&::FollowLastJob) FollowLastJob = nullptr;
+    decltype(&::CancelLastJob) CancelLastJob = nullptr;
 
     // Loads the library's test build (or the one at path); the first missing
     // piece is in error.
@@ -55,6 +57,8 @@ struct DravikLib {
         bind(StrToHex, "StrToHex");
         bind(GetLastErrorText, "GetLastErrorText");
         bind(GetLastErrorCode, "GetLastErrorCode");
+        bind(FollowLastJob, "FollowLastJob");
+        bind(CancelLastJob, "CancelLastJob");
         return ok;
     }
 

@@ -229,6 +229,9 @@ private slots:
     void serverGoingAwayIsNotAnUnknownQueue();
     void serverThatDoesNotAnswer_data();
     void serverThatDoesNotAnswer();
+    void followsAJobToThePrinter();
+    void offlinePrinterJobWaitsAndIsWithdrawn();
+    void pausedQueueJobWaits();
 
 private:
     bool run(const QString &program, const QStringList &args, QString &output) { return server_.run(program, args, output); }
@@ -570,6 +573,89 @@ void TestDravikCups::serverThatDoesNotAnswer()
     QVERIFY(DravikLib::lines(lib.GetPrintDriveNames()).contains(QLatin1String(kQueueA)));
     QCOMPARE(lib.lastCode(), 0);
     QCOMPARE(lib.lastError(), QString());
+}
+
+void TestDravikCups::followsAJobToThePrinter()
+{
+    useServer(socketServer());
+    const int before = printer_.jobs().size();
+    const QByteArray data("\x1b\x40" "followed\n");
+    QVERIFY2(lib.SendBufferToPrint("DRIVE", kQueueA, "followed", bytes(data), data.size()), qPrintable(lib.lastError()));
+    QCOMPARE(lib.FollowLastJob(15000), 1);
+    QCOMPARE(lib.lastCode(), 0);
+    QVERIFY(printer_.waitForJobs(before + 1, 5000));
+    QCOMPARE(printer_.jobs().last(), data);
+    // A send on another path leaves nothing to follow.
+    QCOMPARE(lib.SendBufferToPrint("LPT", "/nonexistent/lp0", nullptr, bytes(data), data.size()), 0);
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(lib.FollowLastJob(5000), 1);
+    QVERIFY(t.elapsed() < 100);
+    QCOMPARE(lib.CancelLastJob(), 1);
+}
+
+void TestDravikCups::offlinePrinterJobWaitsAndIsWithdrawn()
+{
+    // The printer is switched off (nothing listens on its port): the job
+    // waits, connecting; withdrawn, it never reaches the printer once it is
+    // switched on.
+    useServer(socketServer());
+    const quint16 port = freePort();
+    QString out;
+    QVERIFY2(server_.addRawQueue(QStringLiteral("NbLater"), QStringLiteral("socket://127.0.0.1:%1").arg(port), out), qPrintable(out));
+    QVERIFY2(lib.SendBufferToPrint("DRIVE", "NbLater", "withdrawn", bytes("never"), 5), qPrintable(lib.lastError()));
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(lib.FollowLastJob(2000), 0);
+    const qint64 ms = t.elapsed();
+    const QString why = lib.lastError();
+    qInfo("after %lld ms: %s", static_cast<long long>(ms), qPrintable(why));
+    QVERIFY(ms >= 1900 && ms < 3000);
+    QCOMPARE(lib.lastCode(), 11);
+    QVERIFY2(why.contains(QLatin1String("NbLater")) &&
+                 (why.contains(QLatin1String("connecting")) || why.contains(QLatin1String("off-line"))),
+             qPrintable(why));
+    QCOMPARE(lib.CancelLastJob(), 1);
+    QCOMPARE(lib.FollowLastJob(1000), -1);
+    QVERIFY2(lib.lastError().contains(QLatin1String("cancelled")), qPrintable(lib.lastError()));
+
+    // The printer comes back: nothing arrives (the queue retries every second).
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(port);
+    QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+    QCOMPARE(::listen(fd, 4), 0);
+    pollfd p{fd, POLLIN, 0};
+    const int ready = ::poll(&p, 1, 3000);
+    ::close(fd);
+    QCOMPARE(ready, 0);
+}
+
+void TestDravikCups::pausedQueueJobWaits()
+{
+    useServer(socketServer());
+    const QStringList sbin{QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")};
+    const QString disable = QStandardPaths::findExecutable(QStringLiteral("cupsdisable"), sbin);
+    const QString enable = QStandardPaths::findExecutable(QStringLiteral("cupsenable"), sbin);
+    QVERIFY2(!disable.isEmpty() && !enable.isEmpty(), "cupsdisable/cupsenable (cups-client) missing");
+    QString out;
+    QVERIFY2(run(disable, {QLatin1String(kQueueA)}, out), qPrintable(out));
+    const bool sent = lib.SendBufferToPrint("DRIVE", kQueueA, "paused", bytes("paused"), 6);
+    const int followed = lib.FollowLastJob(1000);
+    const QString why = lib.lastError();
+    const int code = lib.lastCode();
+    const int withdrawn = lib.CancelLastJob();
+    QVERIFY2(run(enable, {QLatin1String(kQueueA)}, out), qPrintable(out));
+    QVERIFY(sent);
+    qInfo("%s", qPrintable(why));
+    QCOMPARE(followed, 0);
+    QCOMPARE(code, 11);
+    QVERIFY2(why.contains(QLatin1String("paused")), qPrintable(why));
+    QCOMPARE(withdrawn, 1);
 }
 
 QTEST_GUILESS_MAIN(TestDravikCups)
