@@ -48,6 +48,15 @@ DRAVIK_API const char *GetLastErrorText(void);
  * 8 invalid argument, 9 other, 10 no answers on this path,
  * 11 waiting in the queue. */
 DRAVIK_API int GetLastErrorCode(void);
+/* Discards input already waiting, writes request on the path portName and
+ * printerName name (as SendBufferToPrint does, but never as a print job) and
+ * reads the answer into reply: its length as soon as replySize bytes came or
+ * 100 ms passed with no new byte after one, 0 when timeoutMs passed with none,
+ * -1 on failure (code 10: the path carries no answers). A print queue is
+ * asked through its device: socket:// by TCP, serial: by the serial device,
+ * usb:// through the matching /dev/usb/lp*. Optional. */
+DRAVIK_API int QueryPrinter(const char *portName, const char *printerName, const unsigned char *request,
+                            int requestLength, unsigned char *reply, int replySize, int timeoutMs);
 /* For the last print-queue job this thread sent: 1 when the print server
  * handed every byte to the printer (and at once after a send on another
  * path), -1 when the job was aborted, cancelled or stopped, 0 when it still

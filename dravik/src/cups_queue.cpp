@@ -653,4 +653,52 @@ int cancelLastJob()
     return 0;
 }
 
+bool queueDevice(const std::string &queueName, std::string &uri, bool &printing)
+{
+    SigpipeGuard noSigpipe;
+    Deadline deadline(cupsListTimeoutMs);
+    DeadlineScope scope(deadline);
+    Http http = connectServer(deadline);
+    if (!http)
+        return false;
+    std::string queue = queueName;
+    if (queue.empty()) {
+        const char *def = cupsGetDefault2(http.get());
+        if (!def) {
+            if (serverWentAway(cupsLastError()) || deadlineExpired())
+                setError(ErrorCode::ServerUnreachable, wentAwayText("the look-up of its default queue"));
+            else
+                setError(ErrorCode::NotFound, "no print queue named, and the CUPS server " + serverText() + " has no default queue");
+            return false;
+        }
+        queue = def;
+    }
+    ipp_t *request = queueRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, "/printers/" + queue);
+    static const char *const wanted[] = {"device-uri", "printer-state", "printer-type"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
+    Ipp response(cupsDoRequest(http.get(), request, "/"));
+    const ipp_status_t st = response ? ippGetStatusCode(response.get()) : cupsLastError();
+    if (!response || st > IPP_STATUS_OK_CONFLICTING) {
+        if (st == IPP_STATUS_ERROR_NOT_FOUND && !deadlineExpired())
+            setError(ErrorCode::NotFound, "no print queue named \"" + queue + "\" on the CUPS server " + serverText());
+        else {
+            const ErrorCode kind = kindOf(st, ErrorCode::Other);
+            setError(kind, kind == ErrorCode::ServerUnreachable ? wentAwayText("the look-up of print queue \"" + queue + "\"")
+                                                                : "looking up print queue \"" + queue + "\" failed: " + cupsReason());
+        }
+        return false;
+    }
+    ipp_attribute_t *type = ippFindAttribute(response.get(), "printer-type", IPP_TAG_ENUM);
+    ipp_attribute_t *device = ippFindAttribute(response.get(), "device-uri", IPP_TAG_URI);
+    if ((type && (ippGetInteger(type, 0) & CUPS_PRINTER_CLASS)) || !device || !ippGetString(device, 0, nullptr)) {
+        setError(ErrorCode::NoAnswers,
+                 "print queue \"" + queue + "\" is a class of queues or has no device of its own: it carries no answers");
+        return false;
+    }
+    uri = ippGetString(device, 0, nullptr);
+    ipp_attribute_t *state = ippFindAttribute(response.get(), "printer-state", IPP_TAG_ENUM);
+    printing = state && ippGetInteger(state, 0) == IPP_PSTATE_PROCESSING;
+    return true;
+}
+
 } // namespace dravik

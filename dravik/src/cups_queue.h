@@ -32,4 +32,9 @@ int followLastJob(int timeoutMs);
 // already gone, 0 otherwise.
 int cancelLastJob();
 
+// The device URI of a queue ("socket://10.0.0.5:9100") and whether it is
+// printing a job now; false with the reason set (code 10 for a class, which
+// has none of its own).
+bool queueDevice(const std::string &queue, std::string &uri, bool &printing);
+
 } // namespace dravik

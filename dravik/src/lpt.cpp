@@ -1,6 +1,7 @@
 #include "lpt.h"
 
 #include "common.h"
+#include "exchange.h"
 #include "timeouts.h"
 
 #include <algorithm>
@@ -204,16 +205,21 @@ std::string notAPortText(const std::string &path, const struct stat &st)
 
 } // namespace
 
-bool sendLpt(const std::string &name, const unsigned char *data, std::size_t length)
+namespace {
+
+// Opens a raw printer port by the name the program passes, refusing anything
+// that is no printer driver's device: the descriptor, or -1 with the reason
+// set. shown: how messages name it.
+int openLpt(const std::string &name, int mode, std::string &shown)
 {
     ErrorCode code = ErrorCode::Other;
     std::string why;
     const std::string path = lptDevicePath(name, code, why);
     if (path.empty()) {
         setError(code, why);
-        return false;
+        return -1;
     }
-    const std::string shown = trim(name) == path ? path : trim(name) + " (" + path + ")";
+    shown = trim(name) == path ? path : trim(name) + " (" + path + ")";
     const std::string port = "raw printer port " + shown;
     // Anything but a printer driver's device is refused before it is opened:
     // a plain file is never written (nor created: no O_CREAT, no O_TRUNC),
@@ -221,9 +227,9 @@ bool sendLpt(const std::string &name, const unsigned char *data, std::size_t len
     struct stat before;
     if (::stat(path.c_str(), &before) == 0 && !isPortKind(path, before)) {
         setError(ErrorCode::InvalidArgument, notAPortText(path, before));
-        return false;
+        return -1;
     }
-    const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), mode | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         const int e = errno;
         std::string reason;
@@ -255,14 +261,14 @@ bool sendLpt(const std::string &name, const unsigned char *data, std::size_t len
             reason = "cannot be opened: " + errnoText(e);
         }
         setError(kind, port + " " + reason);
-        return false;
+        return -1;
     }
     // The opened file is checked again: it may have been swapped since.
     struct stat opened;
     if (::fstat(fd, &opened) != 0 || !isPortKind(path, opened)) {
         ::close(fd);
         setError(ErrorCode::InvalidArgument, path + " is not a printer port: it changed while it was opened");
-        return false;
+        return -1;
     }
     if (::isatty(fd)) {
         // A terminal standing in for a port: pass the bytes unchanged.
@@ -272,6 +278,17 @@ bool sendLpt(const std::string &name, const unsigned char *data, std::size_t len
             ::tcsetattr(fd, TCSANOW, &t);
         }
     }
+    return fd;
+}
+
+} // namespace
+
+bool sendLpt(const std::string &name, const unsigned char *data, std::size_t length)
+{
+    std::string shown;
+    const int fd = openLpt(name, O_WRONLY, shown);
+    if (fd < 0)
+        return false;
     using namespace std::chrono;
     const long long limitMs = lptTimeoutMs(static_cast<long long>(length));
     const WriteResult w = writeWithDeadline(fd, data, length, steady_clock::now() + milliseconds(limitMs));
@@ -289,6 +306,29 @@ bool sendLpt(const std::string &name, const unsigned char *data, std::size_t len
                      (w.err == EIO || w.err == ENODEV || w.err == ENXIO ? std::string(" (printer unplugged or in error?)")
                                                                         : std::string()));
     return false;
+}
+
+int queryLpt(const std::string &name, const unsigned char *request, std::size_t requestLength, unsigned char *reply,
+             std::size_t size, int timeoutMs)
+{
+    ErrorCode code = ErrorCode::Other;
+    std::string why;
+    const std::string path = lptDevicePath(name, code, why);
+    if (path.empty()) {
+        setError(code, why);
+        return -1;
+    }
+    char resolved[PATH_MAX];
+    DeviceTurn turn(::realpath(path.c_str(), resolved) ? std::string(resolved) : path, timeoutMs);
+    if (!turn.ok())
+        return -1;
+    std::string shown;
+    const int fd = openLpt(name, O_RDWR, shown);
+    if (fd < 0)
+        return -1;
+    const int got = exchange(fd, shown, request, requestLength, reply, size, timeoutMs, false);
+    ::close(fd);
+    return got;
 }
 
 } // namespace dravik

@@ -2,6 +2,7 @@
 
 #include "announced.h"
 #include "common.h"
+#include "exchange.h"
 #include "timeouts.h"
 
 #include <algorithm>
@@ -149,7 +150,7 @@ struct Port {
     std::string path;
     int fd = -1;
     int baud = 0;
-    std::mutex io; // one writer or reader at a time
+    std::timed_mutex io; // one writer or reader at a time
 };
 
 // The open ports. Its lock is never held while waiting for a port's io lock.
@@ -422,7 +423,7 @@ int openSerial(const std::string &name, int baud)
         }
         if (open) {
             // Already ours: only the rate changes, once a send on it has ended.
-            std::lock_guard<std::mutex> io(open->io);
+            std::lock_guard<std::timed_mutex> io(open->io);
             if (open->fd < 0)
                 continue; // closed meanwhile: open it anew
             ErrorCode code = ErrorCode::Other;
@@ -467,7 +468,7 @@ int closeSerial(const std::string &name)
         g_ports.erase(std::remove(g_ports.begin(), g_ports.end(), port), g_ports.end());
     }
     // Wait for a send on another thread to end, then let go of the device.
-    std::lock_guard<std::mutex> io(port->io);
+    std::lock_guard<std::timed_mutex> io(port->io);
     releaseFd(port->fd);
     port->fd = -1;
     return 1;
@@ -509,7 +510,7 @@ bool sendSerial(const std::string &name, const unsigned char *data, std::size_t 
         setError(code, why);
         return false;
     }
-    std::lock_guard<std::mutex> io(port->io);
+    std::lock_guard<std::timed_mutex> io(port->io);
     if (port->fd < 0) {
         setError(ErrorCode::NotFound, "serial port " + port->path + " was closed");
         return false;
@@ -576,7 +577,7 @@ int receiveSerial(const std::string &name, unsigned char *buffer, int size)
     }
     if (size == 0)
         return 0;
-    std::lock_guard<std::mutex> io(port->io);
+    std::lock_guard<std::timed_mutex> io(port->io);
     if (port->fd < 0) {
         setError(ErrorCode::NotFound, "serial port " + port->path + " was closed");
         return -1;
@@ -593,6 +594,84 @@ int receiveSerial(const std::string &name, unsigned char *buffer, int size)
         setError(codeForErrno(e), "reading from " + port->path + " failed: " + errnoText(e));
         return -1;
     }
+}
+
+int querySerial(const std::string &name, const unsigned char *request, std::size_t requestLength, unsigned char *reply,
+                std::size_t size, int timeoutMs)
+{
+    if (refusedSendName(name))
+        return -1;
+    ErrorCode code = ErrorCode::Other;
+    std::string why;
+    const auto port = findForUse(name, code, why);
+    if (!port) {
+        setError(code, why);
+        return -1;
+    }
+    // One send or request at a time, waiting no longer than the request may.
+    std::unique_lock<std::timed_mutex> io(port->io, std::defer_lock);
+    if (!io.try_lock_for(std::chrono::milliseconds(std::max(0, timeoutMs)))) {
+        setError(ErrorCode::Busy, "serial port " + port->path + " is busy with another send or request");
+        return -1;
+    }
+    if (port->fd < 0) {
+        setError(ErrorCode::NotFound, "serial port " + port->path + " was closed");
+        return -1;
+    }
+    ::tcflush(port->fd, TCIFLUSH);
+    return exchange(port->fd, "serial port " + port->path, request, requestLength, reply, size, timeoutMs, false);
+}
+
+int querySerialDevice(const std::string &path, int baud, const unsigned char *request, std::size_t requestLength,
+                      unsigned char *reply, std::size_t size, int timeoutMs)
+{
+    // A port this program has open is asked through that open port (the
+    // table's lock is let go before the request, which may wait on the port).
+    bool isOpen = false;
+    {
+        std::lock_guard<std::mutex> lock(g_tableMutex);
+        isOpen = static_cast<bool>(findLocked(path));
+    }
+    if (isOpen)
+        return querySerial(path, request, requestLength, reply, size, timeoutMs);
+    speed_t speed = 0;
+    if (!speedCode(baud, speed)) {
+        setError(ErrorCode::InvalidArgument, "unsupported baud rate " + std::to_string(baud) + " for " + path);
+        return -1;
+    }
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        const int e = errno;
+        setError(e == ENOENT ? ErrorCode::NotFound : codeForErrno(e),
+                 "cannot open serial port " + path + ": " + errnoText(e) +
+                     (e == EACCES || e == EPERM ? ": " + permissionAdvice(path) : std::string()));
+        return -1;
+    }
+    struct stat opened;
+    if (::fstat(fd, &opened) != 0 || !S_ISCHR(opened.st_mode) || !::isatty(fd)) {
+        ::close(fd);
+        setError(ErrorCode::InvalidArgument, path + " is not a serial port (not a terminal device)");
+        return -1;
+    }
+    int excl = 0;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || (::ioctl(fd, TIOCGEXCL, &excl) == 0 && excl)) {
+        ::flock(fd, LOCK_UN);
+        ::close(fd);
+        setError(ErrorCode::Busy, "serial port " + path + " is in use (by the print server's job or another program)");
+        return -1;
+    }
+    ::ioctl(fd, TIOCEXCL);
+    ErrorCode code = ErrorCode::Other;
+    std::string why;
+    if (!configure(fd, baud, speed, path, code, why)) {
+        releaseFd(fd);
+        setError(code, why);
+        return -1;
+    }
+    ::tcflush(fd, TCIFLUSH);
+    const int got = exchange(fd, "serial port " + path, request, requestLength, reply, size, timeoutMs, false);
+    releaseFd(fd);
+    return got;
 }
 
 } // namespace dravik

@@ -25,6 +25,7 @@ struct DravikLib {
     decltype(&::GetLastErrorText) GetLastErrorText = nullptr;
     decltype(&::GetLastErrorCode) GetLastErrorCode = nullptr;
     decltype(&::FollowLastJob) FollowLastJob = nullptr;
+    decltype(&::QueryPrinter) QueryPrinter = nullptr;
     decltype(&::CancelLastJob) CancelLastJob = nullptr;
 
     // Loads the library's test build (or the one at path); the first missing
@@ -58,6 +59,7 @@ struct DravikLib {
         bind(GetLastErrorText, "GetLastErrorText");
         bind(GetLastErrorCode, "GetLastErrorCode");
         bind(FollowLastJob, "FollowLastJob");
+        bind(QueryPrinter, "QueryPrinter");
         bind(CancelLastJob, "CancelLastJob");
         return ok;
     }

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 
 #include <cups/cups.h>
+#include <pty.h>
 
 using privatecups::freePort;
 using privatecups::SocketPrinter;
@@ -232,6 +233,8 @@ private slots:
     void followsAJobToThePrinter();
     void offlinePrinterJobWaitsAndIsWithdrawn();
     void pausedQueueJobWaits();
+    void queryThroughTheQueuesDevice_data();
+    void queryThroughTheQueuesDevice();
 
 private:
     bool run(const QString &program, const QStringList &args, QString &output) { return server_.run(program, args, output); }
@@ -656,6 +659,124 @@ void TestDravikCups::pausedQueueJobWaits()
     QCOMPARE(code, 11);
     QVERIFY2(why.contains(QLatin1String("paused")), qPrintable(why));
     QCOMPARE(withdrawn, 1);
+}
+
+void TestDravikCups::queryThroughTheQueuesDevice_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QByteArray>("answer"); // what the printer says; empty: nothing
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("code");
+    QTest::newRow("socket://") << "socket" << QByteArray("\x16", 1) << 1 << 0;
+    QTest::newRow("socket:// that never answers") << "socket" << QByteArray() << 0 << 0;
+    QTest::newRow("serial:") << "serial" << QByteArray("\x12", 1) << 1 << 0;
+    QTest::newRow("usb://") << "usb" << QByteArray("\x16", 1) << 1 << 0;
+    QTest::newRow("ipp://: no answers") << "ipp" << QByteArray() << -1 << 10;
+}
+
+void TestDravikCups::queryThroughTheQueuesDevice()
+{
+    // The request goes straight to the queue's device, never as a job.
+    QFETCH(QString, device);
+    QFETCH(QByteArray, answer);
+    QFETCH(int, result);
+    QFETCH(int, code);
+    useServer(socketServer());
+    const QByteArray request("\x10\x04\x01", 3);
+    int end = -1;        // the printer's end: a pty master or a TCP connection
+    int listening = -1;  // the TCP printer's listening socket
+    QString uri;
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    if (device == QLatin1String("socket")) {
+        quint16 port = 0;
+        QVERIFY(privatecups::listenOnLoopback(listening, port));
+        uri = QStringLiteral("socket://127.0.0.1:%1").arg(port);
+    } else if (device == QLatin1String("serial") || device == QLatin1String("usb")) {
+        int slave = -1;
+        char name[256] = {0};
+        QCOMPARE(::openpty(&end, &slave, name, nullptr, nullptr), 0);
+        ::close(slave);
+        if (device == QLatin1String("serial")) {
+            uri = QStringLiteral("serial:%1?baud=19200").arg(QString::fromLatin1(name));
+        } else {
+            // A USB printer the kernel's driver holds, on stand-ins: its
+            // IEEE 1284 ID in sysfs and a pseudo-terminal as /dev/usb/lp0.
+            QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("sys/class/usbmisc/lp0/device"))));
+            QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("dev/usb"))));
+            QFile id(root.filePath(QStringLiteral("sys/class/usbmisc/lp0/device/ieee1284_id")));
+            QVERIFY(id.open(QIODevice::WriteOnly));
+            id.write("MFG:Acme;CMD:ESC/POS;MDL:TM 1;SN:42;\n");
+            id.close();
+            QVERIFY(QFile::link(QString::fromLatin1(name), root.filePath(QStringLiteral("dev/usb/lp0"))));
+            uri = QStringLiteral("usb://Acme/TM%201?serial=42");
+        }
+    } else {
+        uri = QStringLiteral("ipp://127.0.0.1:%1/printers/none").arg(freePort());
+    }
+    static int made = 0;
+    const QString queue = QStringLiteral("NbAsk%1").arg(++made);
+    QString out;
+    if (!server_.addRawQueue(queue, uri, out))
+        QSKIP(qPrintable(QStringLiteral("this print server takes no %1 queue: %2").arg(uri, out)));
+    std::thread printer([&] {
+        int fd = end;
+        if (listening >= 0) {
+            pollfd p{listening, POLLIN, 0};
+            if (::poll(&p, 1, 5000) <= 0)
+                return;
+            fd = ::accept4(listening, nullptr, nullptr, SOCK_CLOEXEC);
+        }
+        if (fd < 0)
+            return;
+        QByteArray got;
+        char buf[64];
+        QElapsedTimer t;
+        t.start();
+        while (got.size() < request.size() && t.elapsed() < 5000) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, 20) > 0) {
+                const ssize_t n = ::read(fd, buf, sizeof buf);
+                if (n > 0)
+                    got.append(buf, n);
+                else if (n == 0)
+                    break;
+            }
+        }
+        if (got == request && !answer.isEmpty())
+            (void)::write(fd, answer.constData(), static_cast<size_t>(answer.size()));
+        if (listening >= 0) {
+            pollfd p{fd, POLLIN, 0};
+            ::poll(&p, 1, 3000); // until the library hangs up
+            ::close(fd);
+        }
+    });
+    if (device == QLatin1String("usb"))
+        qputenv("DRAVIK_TEST_ROOT", QFile::encodeName(root.path()));
+    unsigned char reply[16] = {0};
+    QElapsedTimer t;
+    t.start();
+    const int got = lib.QueryPrinter("DRIVE", queue.toUtf8().constData(), bytes(request), request.size(), reply, sizeof reply, 500);
+    const qint64 ms = t.elapsed();
+    const QString why = lib.lastError();
+    const int gotCode = lib.lastCode();
+    qunsetenv("DRAVIK_TEST_ROOT");
+    if (device == QLatin1String("ipp") || got < 0)
+        ::shutdown(listening, SHUT_RDWR);
+    printer.join();
+    if (end >= 0)
+        ::close(end);
+    if (listening >= 0)
+        ::close(listening);
+    qInfo("%s: %d after %lld ms %s", qPrintable(uri), got, static_cast<long long>(ms), qPrintable(why));
+    QCOMPARE(got, result);
+    QCOMPARE(gotCode, code);
+    if (result > 0)
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(reply), got), answer);
+    QVERIFY(ms < 500 + 1500);
+    int jobs = -1;
+    newestJob(queue.toUtf8().constData(), jobs);
+    QCOMPARE(jobs, 0);
 }
 
 QTEST_GUILESS_MAIN(TestDravikCups)

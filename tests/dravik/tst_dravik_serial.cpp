@@ -104,6 +104,43 @@ private:
     std::thread thread_;
 };
 
+// A printer that answers: reads the request (its length known) on the master
+// side, then after delayMs writes the answer.
+class Responder
+{
+public:
+    Responder(Pty &pty, qsizetype requestLength, const QByteArray &answer, int delayMs)
+    {
+        thread_ = std::thread([&pty, requestLength, answer, delayMs, this] {
+            QElapsedTimer t;
+            t.start();
+            char buf[256];
+            while (request_.size() < requestLength && t.elapsed() < 5000) {
+                pollfd p{pty.master, POLLIN, 0};
+                ::poll(&p, 1, 20);
+                const ssize_t n = ::read(pty.master, buf, sizeof buf);
+                if (n > 0)
+                    request_.append(buf, n);
+            }
+            if (request_.size() < requestLength || answer.isEmpty())
+                return;
+            QThread::msleep(static_cast<unsigned long>(delayMs)); // the printer's own pace
+            (void)::write(pty.master, answer.constData(), static_cast<size_t>(answer.size()));
+        });
+    }
+    ~Responder() { join(); }
+    QByteArray join()
+    {
+        if (thread_.joinable())
+            thread_.join();
+        return request_;
+    }
+
+private:
+    QByteArray request_;
+    std::thread thread_;
+};
+
 } // namespace
 
 class TestDravikSerial : public QObject
@@ -131,6 +168,8 @@ private slots:
     void reopenChangesTheRate();
     void reopenKeepsQueuedOutput();
     void reopenDuringASendHoldsUpNoOtherPort();
+    void queryThroughTheOpenPort_data();
+    void queryThroughTheOpenPort();
     void unsupportedRate();
     void notASerialPort_data();
     void notASerialPort();
@@ -589,6 +628,50 @@ void TestDravikSerial::reopenDuringASendHoldsUpNoOtherPort()
     QCOMPARE(reopened, 1);
     QCOMPARE(lib.CloseComm(busy.slave.constData()), 1);
     QCOMPARE(lib.CloseComm(other.slave.constData()), 1);
+}
+
+void TestDravikSerial::queryThroughTheOpenPort_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<int>("delayMs");
+    QTest::addColumn<int>("replySize");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::addColumn<int>("minMs");
+    QTest::addColumn<int>("maxMs");
+    // A status byte at once; a longer answer than there is room for; an
+    // answer after the time-out (none within it); no answer at all.
+    QTest::newRow("answers at once") << QByteArray("\x16", 1) << 0 << 16 << QByteArray("\x16", 1) << 90 << 600;
+    QTest::newRow("more than the room") << QByteArray("_ABCDEFGH\0", 10) << 0 << 4 << QByteArray("_ABC") << 0 << 500;
+    QTest::newRow("answers late") << QByteArray("\x12", 1) << 900 << 16 << QByteArray() << 380 << 850;
+    QTest::newRow("never answers") << QByteArray() << 0 << 16 << QByteArray() << 380 << 900;
+}
+
+void TestDravikSerial::queryThroughTheOpenPort()
+{
+    QFETCH(QByteArray, answer);
+    QFETCH(int, delayMs);
+    QFETCH(int, replySize);
+    QFETCH(QByteArray, expected);
+    QFETCH(int, minMs);
+    QFETCH(int, maxMs);
+    Pty pty;
+    QVERIFY(pty.ok());
+    QCOMPARE(lib.OpenComm(pty.slave.constData(), 9600), 1);
+    // Input that came before the request is not its answer.
+    QCOMPARE(::write(pty.master, "stale", 5), ssize_t(5));
+    const QByteArray request("\x10\x04\x01", 3); // real-time status: printer
+    Responder printer(pty, request.size(), answer, delayMs);
+    unsigned char reply[64] = {0};
+    QElapsedTimer t;
+    t.start();
+    const int got = lib.QueryPrinter("COM", pty.slave.constData(), bytes(request), request.size(), reply, replySize, 400);
+    const qint64 ms = t.elapsed();
+    QCOMPARE(printer.join(), request);
+    QVERIFY2(got >= 0, qPrintable(lib.lastError()));
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(reply), got), expected);
+    QVERIFY2(ms >= minMs && ms <= maxMs, qPrintable(QString::number(ms)));
+    QCOMPARE(lib.lastCode(), 0);
+    QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
 }
 
 void TestDravikSerial::unsupportedRate()

@@ -440,6 +440,19 @@ void TestDravikUnit::nullNegativeHugeArguments()
     QCOMPARE(lib.lastCode(), 8);
     QCOMPARE(lib.GetCommRecvData("x", nullptr, 16), -1);
     QCOMPARE(lib.GetCommRecvData("x", data, INT_MAX), -1);
+    // QueryPrinter
+    unsigned char reply[8];
+    QCOMPARE(lib.QueryPrinter("XYZ", "a", small, 4, reply, sizeof reply, 100), -1);
+    QCOMPARE(lib.lastCode(), 8);
+    QCOMPARE(lib.QueryPrinter("COM", "x", nullptr, 4, reply, sizeof reply, 100), -1);
+    QCOMPARE(lib.lastCode(), 8);
+    QCOMPARE(lib.QueryPrinter("COM", "x", small, -1, reply, sizeof reply, 100), -1);
+    QCOMPARE(lib.QueryPrinter("COM", "x", small, 4, nullptr, 8, 100), -1);
+    QCOMPARE(lib.QueryPrinter("COM", "x", small, 4, reply, 0, 100), -1);
+    QCOMPARE(lib.QueryPrinter("COM", "x", small, 4, reply, sizeof reply, -1), -1);
+    QCOMPARE(lib.lastCode(), 8);
+    QCOMPARE(lib.QueryPrinter("LPT", "null", small, 4, reply, sizeof reply, 100), -1); // no printer port
+    QCOMPARE(lib.lastCode(), 8);
     // Hex helpers
     QCOMPARE(lib.HexToStr(nullptr, 0, text, sizeof text), 0);
     QCOMPARE(lib.HexToStr(nullptr, 4, text, sizeof text), -1);
