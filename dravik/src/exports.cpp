@@ -8,6 +8,7 @@
 #include "lpt.h"
 #include "query.h"
 #include "serial.h"
+#include "serial_names.h"
 #include "text_tools.h"
 #include "timeouts.h"
 

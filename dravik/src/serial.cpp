@@ -3,22 +3,18 @@
 #include "announced.h"
 #include "common.h"
 #include "exchange.h"
+#include "serial_advice.h"
+#include "serial_names.h"
+#include "serial_termios.h"
 #include "timeouts.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstdio>
-#include <fstream>
 #include <memory>
 #include <mutex>
-#include <set>
-#include <sstream>
 
-#include <dirent.h>
 #include <fcntl.h>
-#include <grp.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -26,121 +22,6 @@
 #include <unistd.h>
 
 namespace dravik {
-
-namespace {
-
-// ---- listing ---------------------------------------------------------------
-
-bool readFirstLine(const std::string &path, std::string &line)
-{
-    std::ifstream in(path);
-    if (!in)
-        return false;
-    std::getline(in, line);
-    return true;
-}
-
-bool exists(const std::string &path)
-{
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0;
-}
-
-// Sort key: the name's letters and its trailing number.
-struct PortKey {
-    int rank;
-    std::string stem;
-    long number;
-};
-
-PortKey keyOf(const std::string &name)
-{
-    std::size_t d = name.size();
-    while (d > 0 && name[d - 1] >= '0' && name[d - 1] <= '9')
-        --d;
-    long n = -1;
-    if (d < name.size() && !parseNumber(name.substr(d), n))
-        n = LONG_MAX;
-    const std::string stem = name.substr(0, d);
-    const int rank = stem == "ttyUSB" ? 0 : stem == "ttyACM" ? 1 : 2;
-    return {rank, stem, n};
-}
-
-} // namespace
-
-std::vector<std::string> listSerialPorts()
-{
-    const std::string root = testRoot();
-    const std::string classDir = root + "/sys/class/tty";
-    std::set<std::string> consoles;
-    {
-        std::string active;
-        if (readFirstLine(classDir + "/console/active", active)) {
-            std::istringstream words(active);
-            std::string w;
-            while (words >> w)
-                consoles.insert(w);
-        }
-    }
-    std::vector<std::string> names;
-    DIR *dir = ::opendir(classDir.c_str());
-    if (!dir)
-        return {};
-    while (dirent *e = ::readdir(dir)) {
-        const std::string name = e->d_name;
-        if (name.empty() || name[0] == '.')
-            continue;
-        const std::string entry = classDir + "/" + name;
-        // Virtual terminals, ptmx, console: no device behind them.
-        if (!exists(entry + "/device"))
-            continue;
-        // A serial_core port (8250 ttyS*, ...) has a "type"; 0 (PORT_UNKNOWN)
-        // is a placeholder with no UART behind it.
-        std::string type;
-        if (readFirstLine(entry + "/type", type) && trim(type) == "0")
-            continue;
-        if (consoles.count(name))
-            continue;
-        struct stat st;
-        const std::string dev = root + "/dev/" + name;
-        if (::stat(dev.c_str(), &st) != 0)
-            continue;
-        if (root.empty() && !S_ISCHR(st.st_mode))
-            continue;
-        names.push_back(name);
-    }
-    ::closedir(dir);
-    std::sort(names.begin(), names.end(), [](const std::string &a, const std::string &b) {
-        const PortKey ka = keyOf(a), kb = keyOf(b);
-        if (ka.rank != kb.rank)
-            return ka.rank < kb.rank;
-        if (ka.stem != kb.stem)
-            return ka.stem < kb.stem;
-        return ka.number < kb.number;
-    });
-    std::vector<std::string> paths;
-    for (const std::string &n : names)
-        paths.push_back(root + "/dev/" + n);
-    return paths;
-}
-
-std::string serialDevicePath(const std::string &rawName)
-{
-    std::string name = trim(rawName);
-    if (name.empty())
-        return {};
-    if (name[0] == '/')
-        return name;
-    if (startsWithNoCase(name, "COM")) {
-        std::string digits = name.substr(3);
-        if (!digits.empty() && digits.back() == ':')
-            digits.pop_back();
-        long n = 0;
-        if (parseNumber(digits, n) && n >= 1)
-            return underRoot("/dev/ttyS" + std::to_string(n - 1));
-    }
-    return underRoot("/dev/" + name);
-}
 
 // ---- open ports ---------------------------------------------------------------
 
@@ -158,30 +39,6 @@ std::mutex g_tableMutex;
 std::vector<std::shared_ptr<Port>> g_ports;
 // Serializes opening ports that are not open yet.
 std::mutex g_openMutex;
-
-struct Speed {
-    int baud;
-    speed_t code;
-};
-const Speed kSpeeds[] = {
-    {50, B50},         {75, B75},         {110, B110},       {134, B134},       {150, B150},
-    {200, B200},       {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
-    {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
-    {57600, B57600},   {115200, B115200}, {230400, B230400}, {460800, B460800}, {500000, B500000},
-    {576000, B576000}, {921600, B921600}, {1000000, B1000000}, {1152000, B1152000},
-    {1500000, B1500000}, {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000},
-    {3500000, B3500000}, {4000000, B4000000},
-};
-
-bool speedCode(int baud, speed_t &code)
-{
-    for (const Speed &s : kSpeeds)
-        if (s.baud == baud) {
-            code = s.code;
-            return true;
-        }
-    return false;
-}
 
 // The same device under two names (a /dev/serial/by-id link): compare the
 // resolved paths.
@@ -223,89 +80,6 @@ std::shared_ptr<Port> findForUse(const std::string &name, ErrorCode &code, std::
               " is not open, and more than one other port is";
     }
     return {};
-}
-
-// Names of a group and a user (the reentrant calls: a send may run on any
-// thread); the number when it has no name.
-std::string groupName(gid_t gid)
-{
-    std::vector<char> buf(16384);
-    group g{};
-    group *found = nullptr;
-    if (::getgrgid_r(gid, &g, buf.data(), buf.size(), &found) == 0 && found && found->gr_name)
-        return found->gr_name;
-    return std::to_string(gid);
-}
-
-std::string userName(uid_t uid)
-{
-    std::vector<char> buf(16384);
-    passwd p{};
-    passwd *found = nullptr;
-    if (::getpwuid_r(uid, &p, buf.data(), buf.size(), &found) == 0 && found && found->pw_name)
-        return found->pw_name;
-    return std::to_string(uid);
-}
-
-// What a user refused a serial device can do about it: join the group that
-// may read and write the device, or, when no group may (a device of root's
-// with mode 0600), have a udev rule give it one.
-std::string permissionAdvice(const std::string &path)
-{
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0)
-        return "add the user to the group of the device (ls -l " + path + " shows it), then log in again";
-    const bool groupMayUse = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
-    const std::string owningGroup = groupName(st.st_gid);
-    if (groupMayUse && st.st_gid != 0)
-        return "the device belongs to group " + owningGroup + ", which may read and write it: add the user to it (sudo usermod -aG " +
-               owningGroup + " $USER), then log in again";
-    char mode[8];
-    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
-    const std::string who = groupMayUse ? "only its owner and group root may" : "no group may";
-    return "the device (owner " + userName(st.st_uid) + ", group " + owningGroup + ", mode " + mode + "): " + who +
-           " read and write it, so joining a group would not help; give it a group with a udev rule "
-           "(\"A serial port no group may use\" in dravik/README.md)";
-}
-
-void releaseFd(int fd)
-{
-    ::ioctl(fd, TIOCNXCL);
-    ::flock(fd, LOCK_UN);
-    ::close(fd);
-}
-
-// Raw 8N1 without flow control at the speed; false with the kind and reason.
-bool configure(int fd, int baud, speed_t speed, const std::string &path, ErrorCode &code, std::string &why)
-{
-    termios t{};
-    if (::tcgetattr(fd, &t) != 0) {
-        const int e = errno;
-        code = e == ENOTTY ? ErrorCode::InvalidArgument : codeForErrno(e);
-        why = "cannot read the settings of " + path + ": " + errnoText(e);
-        return false;
-    }
-    ::cfmakeraw(&t);
-    t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
-    t.c_cflag |= CS8 | CLOCAL | CREAD;
-    t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
-    t.c_cc[VMIN] = 0;
-    t.c_cc[VTIME] = 0;
-    ::cfsetispeed(&t, speed);
-    ::cfsetospeed(&t, speed);
-    if (::tcsetattr(fd, TCSANOW, &t) != 0) {
-        const int e = errno;
-        code = e == EINVAL ? ErrorCode::InvalidArgument : codeForErrno(e);
-        why = "cannot set " + path + " to " + std::to_string(baud) + " baud 8N1: " + errnoText(e);
-        return false;
-    }
-    termios back{};
-    if (::tcgetattr(fd, &back) != 0 || ::cfgetospeed(&back) != speed) {
-        code = ErrorCode::InvalidArgument;
-        why = path + " does not take " + std::to_string(baud) + " baud";
-        return false;
-    }
-    return true;
 }
 
 // Opens a port that is not in the table yet and adds it (g_openMutex held).
