@@ -13,6 +13,7 @@
 #include <fstream>
 #include <vector>
 #include <map>
+#include <memory>
 
 #include <cups/cups.h>
 #include <dirent.h>
@@ -29,12 +30,41 @@ namespace {
 // the reason set.
 int connectTcp(const std::string &host, int port, const std::string &what)
 {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo *found = nullptr;
-    const int gai = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
+    // The name is looked up within the connect bound too (a slow name server
+    // must not hold the call): glibc's asynchronous look-up, waited for. Its
+    // state lives on the heap: a look-up that cannot be cancelled in time is
+    // left to finish on its own thread, with what it writes into.
+    struct Lookup {
+        std::string name, service;
+        addrinfo hints{};
+        gaicb cb{};
+    };
+    auto lookup = std::make_unique<Lookup>();
+    lookup->name = host;
+    lookup->service = std::to_string(port);
+    lookup->hints.ai_family = AF_UNSPEC;
+    lookup->hints.ai_socktype = SOCK_STREAM;
+    lookup->cb.ar_name = lookup->name.c_str();
+    lookup->cb.ar_service = lookup->service.c_str();
+    lookup->cb.ar_request = &lookup->hints;
+    gaicb *list[] = {&lookup->cb};
+    int gai = ::getaddrinfo_a(GAI_NOWAIT, list, 1, nullptr);
+    if (gai == 0) {
+        const timespec bound{cupsConnectTimeoutMs / 1000, (cupsConnectTimeoutMs % 1000) * 1000000L};
+        ::gai_suspend(list, 1, &bound);
+        gai = ::gai_error(&lookup->cb);
+        if (gai == EAI_INPROGRESS) {
+            if (::gai_cancel(&lookup->cb) != EAI_CANCELED)
+                lookup.release(); // still running: it keeps its state
+            setError(ErrorCode::TimedOut, "looking up the printer's address " + host + " took longer than " +
+                                              std::to_string(cupsConnectTimeoutMs / 1000) + " s");
+            return -1;
+        }
+    }
+    addrinfo *found = gai == 0 ? lookup->cb.ar_result : nullptr;
     if (gai != 0 || !found) {
+        if (found)
+            ::freeaddrinfo(found);
         setError(ErrorCode::NotFound, "the printer's address " + host + " is not known: " + gai_strerror(gai));
         return -1;
     }

@@ -668,6 +668,7 @@ void TestDravikCups::queryThroughTheQueuesDevice_data()
     QTest::addColumn<int>("result");
     QTest::addColumn<int>("code");
     QTest::newRow("socket://") << "socket" << QByteArray("\x16", 1) << 1 << 0;
+    QTest::newRow("socket:// by host name") << "socket-name" << QByteArray("\x16", 1) << 1 << 0;
     QTest::newRow("socket:// that never answers") << "socket" << QByteArray() << 0 << 0;
     QTest::newRow("serial:") << "serial" << QByteArray("\x12", 1) << 1 << 0;
     QTest::newRow("usb://") << "usb" << QByteArray("\x16", 1) << 1 << 0;
@@ -688,10 +689,10 @@ void TestDravikCups::queryThroughTheQueuesDevice()
     QString uri;
     QTemporaryDir root;
     QVERIFY(root.isValid());
-    if (device == QLatin1String("socket")) {
+    if (device.startsWith(QLatin1String("socket"))) {
         quint16 port = 0;
         QVERIFY(privatecups::listenOnLoopback(listening, port));
-        uri = QStringLiteral("socket://127.0.0.1:%1").arg(port);
+        uri = QStringLiteral("socket://%1:%2").arg(device == QLatin1String("socket") ? "127.0.0.1" : "localhost").arg(port);
     } else if (device == QLatin1String("serial") || device == QLatin1String("usb")) {
         int slave = -1;
         char name[256] = {0};
