@@ -235,6 +235,7 @@ private slots:
     void pausedQueueJobWaits();
     void queryThroughTheQueuesDevice_data();
     void queryThroughTheQueuesDevice();
+    void queryWhileTheQueuePrintsIsBusy();
 
 private:
     bool run(const QString &program, const QStringList &args, QString &output) { return server_.run(program, args, output); }
@@ -778,6 +779,49 @@ void TestDravikCups::queryThroughTheQueuesDevice()
     int jobs = -1;
     newestJob(queue.toUtf8().constData(), jobs);
     QCOMPARE(jobs, 0);
+}
+
+void TestDravikCups::queryWhileTheQueuePrintsIsBusy()
+{
+    // A printer that takes the job's connection and holds it: the queue is
+    // printing, and a request would come between the job's bytes.
+    useServer(socketServer());
+    int listening = -1;
+    quint16 port = 0;
+    QVERIFY(privatecups::listenOnLoopback(listening, port));
+    QString out;
+    QVERIFY2(server_.addRawQueue(QStringLiteral("NbHeld"), QStringLiteral("socket://127.0.0.1:%1").arg(port), out), qPrintable(out));
+    std::atomic<bool> stop{false};
+    std::thread printer([&] {
+        std::vector<int> held;
+        while (!stop) {
+            pollfd p{listening, POLLIN, 0};
+            if (::poll(&p, 1, 20) > 0) {
+                const int c = ::accept4(listening, nullptr, nullptr, SOCK_CLOEXEC);
+                if (c >= 0)
+                    held.push_back(c);
+            }
+        }
+        for (int c : held)
+            ::close(c);
+    });
+    QVERIFY2(lib.SendBufferToPrint("DRIVE", "NbHeld", "held", bytes("held"), 4), qPrintable(lib.lastError()));
+    const QByteArray request("\x10\x04\x01", 3);
+    unsigned char reply[4];
+    int got = 0;
+    QElapsedTimer t;
+    t.start();
+    while (got >= 0 && t.elapsed() < 10000)
+        got = lib.QueryPrinter("DRIVE", "NbHeld", bytes(request), request.size(), reply, sizeof reply, 100);
+    const QString why = lib.lastError();
+    const int code = lib.lastCode();
+    QCOMPARE(lib.CancelLastJob(), 1);
+    stop = true;
+    printer.join();
+    ::close(listening);
+    QCOMPARE(got, -1);
+    QCOMPARE(code, 2);
+    QVERIFY2(why.contains(QLatin1String("printing a job")), qPrintable(why));
 }
 
 QTEST_GUILESS_MAIN(TestDravikCups)
