@@ -45,8 +45,27 @@ DRAVIK_API const char *GetLastErrorText(void);
 /* The kind of the last failed call of this thread; 0 after a success:
  * 1 not found, 2 busy, 3 no permission, 4 timed out, 5 device lost,
  * 6 print server unreachable, 7 refused by the print queue,
- * 8 invalid argument, 9 other. */
+ * 8 invalid argument, 9 other, 10 no answers on this path,
+ * 11 waiting in the queue. */
 DRAVIK_API int GetLastErrorCode(void);
+/* Discards input already waiting, writes request on the path portName and
+ * printerName name (as SendBufferToPrint does, but never as a print job) and
+ * reads the answer into reply: its length as soon as replySize bytes came or
+ * 100 ms passed with no new byte after one, 0 when timeoutMs passed with none,
+ * -1 on failure (code 10: the path carries no answers). A print queue is
+ * asked through its device: socket:// by TCP, serial: by the serial device,
+ * usb:// through the matching /dev/usb/lp*. Optional. */
+DRAVIK_API int QueryPrinter(const char *portName, const char *printerName, const unsigned char *request,
+                            int requestLength, unsigned char *reply, int replySize, int timeoutMs);
+/* For the last print-queue job this thread sent: 1 when the print server
+ * handed every byte to the printer (and at once after a send on another
+ * path), -1 when the job was aborted, cancelled or stopped, 0 when it still
+ * waits after timeoutMs (code 11, the text naming the queue's state and
+ * reasons). Optional: a program looks it up by name. */
+DRAVIK_API int FollowLastJob(int timeoutMs);
+/* Withdraws that job if it has not printed: nonzero when withdrawn or
+ * already gone. Optional. */
+DRAVIK_API int CancelLastJob(void);
 
 #ifdef __cplusplus
 }

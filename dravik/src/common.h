@@ -1,96 +1,10 @@
-// What every part of the library shares: the per-thread error text, the
-// test-only device root, text helpers and the time-limited writer.
+// What every part of the library shares, in one include: the per-thread
+// error state, errno texts, text helpers, the device root and the deadline
+// writer.
 #pragma once
 
-#include <chrono>
-#include <csignal>
-#include <cstddef>
-#include <string>
-#include <vector>
-
-namespace dravik {
-
-// The kind of a failure, as GetLastErrorCode reports it. The numbers are
-// part of the binary interface and never change.
-enum class ErrorCode : int {
-    None = 0,
-    NotFound = 1,          // no such queue, port or device
-    Busy = 2,              // another program holds the port
-    NoPermission = 3,      // the user may not open the device or queue
-    TimedOut = 4,          // the device stopped taking data
-    DeviceLost = 5,        // unplugged, the far end closed, an I/O error
-    ServerUnreachable = 6, // no CUPS server answers, or it went away
-    QueueRefused = 7,      // the print queue does not take the job
-    InvalidArgument = 8,   // a bad name, length or rate; a path that is no device
-    Other = 9,
-};
-
-// The last failed call of this thread: its kind and its reason for a person.
-// Both are recorded together, here only; a success clears both.
-void clearError();
-void setError(ErrorCode code, const std::string &text);
-const std::string &errorText();
-ErrorCode errorCode();
-
-// The kind that an errno of an open, read or write stands for.
-ErrorCode codeForErrno(int err);
-
-// strerror_r as a std::string.
-std::string errnoText(int err);
-
-// True when a path, as given, has a ".." component ("../x", "a/../b", "..").
-bool hasDotDotComponent(const std::string &path);
-
-// A NULL text is the empty text.
-inline std::string textOf(const char *s)
-{
-    return s ? std::string(s) : std::string();
-}
-std::string trim(const std::string &s);
-std::string lower(std::string s);
-bool startsWithNoCase(const std::string &s, const std::string &prefix);
-// Parses "123" (digits only, no sign, no blanks) into n; false otherwise.
-bool parseNumber(const std::string &s, long &n);
-std::string joinLines(const std::vector<std::string> &lines);
-
-// DRAVIK_TEST_ROOT: a folder the tests set up with stand-ins for /dev and /sys.
-// When the variable is set, listings and name mappings (LPT1, COM1, ttyUSB0)
-// look below that folder instead of /; device paths passed in full are never
-// changed. Empty when unset (every real use).
-std::string testRoot();
-inline std::string underRoot(const std::string &absolutePath)
-{
-    return testRoot() + absolutePath;
-}
-
-// Holds SIGPIPE off in this thread while it lives, and takes away one that
-// was raised meanwhile: a reader or server that goes away then gives EPIPE
-// instead of ending the program.
-class SigpipeGuard
-{
-public:
-    SigpipeGuard();
-    ~SigpipeGuard();
-    SigpipeGuard(const SigpipeGuard &) = delete;
-    SigpipeGuard &operator=(const SigpipeGuard &) = delete;
-
-private:
-    sigset_t old_{};
-    bool blocked_ = false;
-    bool wasPending_ = false;
-};
-
-// Writes all bytes to a non-blocking descriptor before the deadline: write,
-// and when the device takes nothing, wait with poll (and a short sleep for
-// drivers whose poll always says "ready", like the parallel port's).
-// SIGPIPE is held off while writing (SigpipeGuard).
-struct WriteResult {
-    bool ok = false;
-    bool timedOut = false;
-    int err = 0;          // errno of the failing call when !ok && !timedOut
-    std::size_t written = 0;
-};
-WriteResult writeWithDeadline(int fd, const unsigned char *data, std::size_t length,
-                              std::chrono::steady_clock::time_point deadline);
-
-} // namespace dravik
+#include "deadline_write.h"
+#include "device_root.h"
+#include "errno_text.h"
+#include "error_state.h"
+#include "text_helpers.h"

@@ -4,6 +4,8 @@
 #include "timeouts.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <memory>
 
 #include <cups/cups.h>
@@ -19,10 +21,58 @@ const char *noPassword(const char *, http_t *, const char *, const char *, void 
     return nullptr;
 }
 
-// Give up on a server that stops answering.
-int giveUp(http_t *, void *)
+// The time a whole call may take with the server. libcups waits for each
+// answer in slices and asks untilDeadline whether to go on waiting; once the
+// time is up it gives up, and `expired` tells a server that did not answer in
+// time from one that closed the connection.
+struct Deadline {
+    std::chrono::steady_clock::time_point at;
+    bool expired = false;
+    long long limitMs = 0;
+
+    explicit Deadline(long long ms) : at(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms)), limitMs(ms) {}
+    long long leftMs() const
+    {
+        using namespace std::chrono;
+        return std::max<long long>(0, duration_cast<milliseconds>(at - steady_clock::now()).count());
+    }
+};
+
+// The deadline of the call running on this thread.
+thread_local Deadline *t_deadline = nullptr;
+
+// The last job this thread sent to a print queue.
+struct LastJob {
+    int id = 0; // 0: none
+    std::string queue;
+    std::string resource; // "/printers/NAME" or "/classes/NAME"
+};
+thread_local LastJob t_lastJob;
+
+class DeadlineScope
 {
+public:
+    explicit DeadlineScope(Deadline &d) : old_(t_deadline) { t_deadline = &d; }
+    ~DeadlineScope() { t_deadline = old_; }
+    DeadlineScope(const DeadlineScope &) = delete;
+    DeadlineScope &operator=(const DeadlineScope &) = delete;
+
+private:
+    Deadline *old_;
+};
+
+int untilDeadline(http_t *, void *data)
+{
+    Deadline *d = static_cast<Deadline *>(data);
+    if (std::chrono::steady_clock::now() < d->at)
+        return 1;
+    d->expired = true;
     return 0;
+}
+
+bool deadlineExpired()
+{
+    return t_deadline && (t_deadline->expired || t_deadline->leftMs() == 0);
 }
 
 struct HttpDeleter {
@@ -44,22 +94,24 @@ std::string serverText()
     return s;
 }
 
-// A connection to the server, or null with the reason set.
-Http connectServer()
+// A connection to the server within the deadline of this call, or null with
+// the reason set.
+Http connectServer(Deadline &deadline)
 {
     // Re-read CUPS_SERVER / client.conf on each call (libcups caches them per
     // thread), and never prompt.
     cupsSetServer(nullptr);
     cupsSetPasswordCB2(noPassword, nullptr);
     const char *server = cupsServer();
-    http_t *h = httpConnect2(server, ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, cupsConnectTimeoutMs, nullptr);
+    const int connectMs = static_cast<int>(std::min<long long>(cupsConnectTimeoutMs, std::max<long long>(deadline.leftMs(), 1)));
+    http_t *h = httpConnect2(server, ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, connectMs, nullptr);
     if (!h) {
         // (errno is not worth showing here: libcups has closed sockets since.)
         setError(ErrorCode::ServerUnreachable, "no CUPS server answers at " + serverText() +
                  " (is cupsd running? CUPS_SERVER or client.conf may name another server)");
         return {};
     }
-    httpSetTimeout(h, cupsAnswerTimeoutSeconds, giveUp, nullptr);
+    httpSetTimeout(h, cupsWaitSliceSeconds, untilDeadline, &deadline);
     return Http(h);
 }
 
@@ -86,7 +138,7 @@ bool serverWentAway(ipp_status_t st)
 // refusal of its own.
 ErrorCode kindOf(ipp_status_t st, ErrorCode refused)
 {
-    if (serverWentAway(st))
+    if (serverWentAway(st) || deadlineExpired())
         return ErrorCode::ServerUnreachable;
     switch (st) {
     case IPP_STATUS_ERROR_NOT_FOUND:
@@ -103,9 +155,13 @@ ErrorCode kindOf(ipp_status_t st, ErrorCode refused)
     }
 }
 
-// The reason for a request the server broke off.
+// The reason for a request the server broke off, or did not answer before
+// the call's deadline.
 std::string wentAwayText(const std::string &during)
 {
+    if (deadlineExpired())
+        return "the print server did not answer: the CUPS server at " + serverText() + " gave no answer to " + during +
+               " within " + std::to_string((t_deadline->limitMs + 999) / 1000) + " s (overloaded or hung?)";
     // (libcups' own text is stale here, "Success" or an old errno.)
     return "the CUPS server at " + serverText() + " went away during " + during + " (stopped or restarted?)";
 }
@@ -135,7 +191,7 @@ Lookup lookUpQueue(http_t *http, const std::string &queue, std::string &resource
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, wanted);
     Ipp response(cupsDoRequest(http, request, "/"));
     const ipp_status_t st = response ? ippGetStatusCode(response.get()) : cupsLastError();
-    if (!response && serverWentAway(st)) {
+    if (!response && (serverWentAway(st) || deadlineExpired())) {
         setError(ErrorCode::ServerUnreachable, wentAwayText("the look-up of print queue \"" + queue + "\""));
         return Lookup::Failed;
     }
@@ -192,7 +248,9 @@ http_status_t startDocument(http_t *http, const std::string &resource, int job, 
 std::vector<std::string> listQueues()
 {
     SigpipeGuard noSigpipe;
-    Http http = connectServer();
+    Deadline deadline(cupsListTimeoutMs);
+    DeadlineScope scope(deadline);
+    Http http = connectServer(deadline);
     if (!http)
         return {};
     ipp_t *request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
@@ -201,9 +259,9 @@ std::vector<std::string> listQueues()
     Ipp response(cupsDoRequest(http.get(), request, "/"));
     if (!response) {
         const ipp_status_t st = cupsLastError();
-        if (st == IPP_STATUS_ERROR_NOT_FOUND)
+        if (st == IPP_STATUS_ERROR_NOT_FOUND && !deadlineExpired())
             return {}; // no queues at all
-        if (serverWentAway(st))
+        if (serverWentAway(st) || deadlineExpired())
             setError(ErrorCode::ServerUnreachable, wentAwayText("the listing of its print queues"));
         else
             setError(kindOf(st, ErrorCode::Other), "listing the print queues of " + serverText() + " failed: " + cupsReason());
@@ -257,14 +315,17 @@ std::vector<std::string> listQueues()
 bool sendToQueue(const std::string &queueName, const char *docName, const unsigned char *data, std::size_t length)
 {
     SigpipeGuard noSigpipe; // a server that goes away must not end the program
-    Http http = connectServer();
+    t_lastJob = LastJob();
+    Deadline deadline(cupsSendTimeoutMs(static_cast<long long>(length)));
+    DeadlineScope scope(deadline);
+    Http http = connectServer(deadline);
     if (!http)
         return false;
     std::string queue = queueName;
     if (queue.empty()) {
         const char *def = cupsGetDefault2(http.get());
         if (!def) {
-            if (serverWentAway(cupsLastError()))
+            if (serverWentAway(cupsLastError()) || deadlineExpired())
                 setError(ErrorCode::ServerUnreachable, wentAwayText("the look-up of its default queue"));
             else
                 setError(ErrorCode::NotFound,
@@ -280,7 +341,7 @@ bool sendToQueue(const std::string &queueName, const char *docName, const unsign
     const int job = createJob(http.get(), resource, docName);
     if (job <= 0) {
         const ipp_status_t st = cupsLastError();
-        if (serverWentAway(st))
+        if (serverWentAway(st) || deadlineExpired())
             setError(ErrorCode::ServerUnreachable, wentAwayText("the creation of a job on \"" + queue + "\""));
         else
             setError(kindOf(st, ErrorCode::QueueRefused), "print queue \"" + queue + "\" refused the job: " + cupsReason());
@@ -314,6 +375,329 @@ bool sendToQueue(const std::string &queueName, const char *docName, const unsign
     const ipp_status_t finished = cupsLastError();
     if (finished > IPP_STATUS_OK_CONFLICTING)
         return fail("the end of the document of " + jobText, finished);
+    t_lastJob.id = job;
+    t_lastJob.queue = queue;
+    t_lastJob.resource = resource;
+    return true;
+}
+
+void forgetLastJob()
+{
+    t_lastJob = LastJob();
+}
+
+namespace {
+
+enum JobState { Pending = 3, Held = 4, Processing = 5, Stopped = 6, Canceled = 7, Aborted = 8, Completed = 9 };
+
+struct JobStatus {
+    bool known = false;
+    int state = 0;
+    std::vector<std::string> reasons;
+};
+
+std::vector<std::string> keywords(ipp_t *response, const char *name)
+{
+    std::vector<std::string> out;
+    ipp_attribute_t *a = ippFindAttribute(response, name, IPP_TAG_KEYWORD);
+    for (int i = 0; a && i < ippGetCount(a); ++i)
+        if (const char *v = ippGetString(a, i, nullptr))
+            out.emplace_back(v);
+    return out;
+}
+
+std::string jobText(const LastJob &job)
+{
+    return "job " + std::to_string(job.id) + " on \"" + job.queue + "\"";
+}
+
+// Asks the server for the job's state; false with the reason set.
+bool askJob(http_t *http, const LastJob &job, JobStatus &status)
+{
+    ipp_t *request = queueRequest(IPP_OP_GET_JOB_ATTRIBUTES, job.resource);
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job.id);
+    static const char *const wanted[] = {"job-state", "job-state-reasons"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, wanted);
+    Ipp response(cupsDoRequest(http, request, "/"));
+    const ipp_status_t st = response ? ippGetStatusCode(response.get()) : cupsLastError();
+    if (!response || st > IPP_STATUS_OK_CONFLICTING) {
+        if (st == IPP_STATUS_ERROR_NOT_FOUND && !deadlineExpired()) {
+            setError(ErrorCode::NotFound, jobText(job) + " is no longer known to the print server");
+            return false;
+        }
+        const ErrorCode kind = kindOf(st, ErrorCode::Other);
+        setError(kind, kind == ErrorCode::ServerUnreachable ? wentAwayText("the question about " + jobText(job))
+                                                            : "asking about " + jobText(job) + " failed: " + cupsReason());
+        return false;
+    }
+    ipp_attribute_t *state = ippFindAttribute(response.get(), "job-state", IPP_TAG_ENUM);
+    status.known = state != nullptr;
+    status.state = state ? ippGetInteger(state, 0) : 0;
+    status.reasons = keywords(response.get(), "job-state-reasons");
+    return true;
+}
+
+// A printer or job state reason as words; empty for one not worth naming.
+std::string reasonText(std::string r, const std::string &queue)
+{
+    for (const char *suffix : {"-error", "-warning", "-report"}) {
+        const std::string sx = suffix;
+        if (r.size() > sx.size() && r.compare(r.size() - sx.size(), sx.size(), sx) == 0)
+            r.erase(r.size() - sx.size());
+    }
+    if (r == "none" || r == "job-incoming" || r == "job-printing" || r == "job-queued" || r == "processing-to-stop-point")
+        return {};
+    if (r == "paused" || r == "printer-stopped")
+        return "the queue is paused (cupsenable " + queue + " resumes it)";
+    if (r == "connecting-to-device")
+        return "connecting to the printer";
+    if (r == "offline" || r == "timed-out")
+        return "the printer is off-line";
+    if (r == "media-empty" || r == "media-needed")
+        return "out of paper";
+    if (r == "media-low")
+        return "paper low";
+    if (r == "media-jam")
+        return "paper jam";
+    if (r == "door-open" || r == "cover-open")
+        return "cover open";
+    if (r == "shutdown")
+        return "the printer is shut down";
+    if (r == "job-hold-until-specified" || r == "job-held-on-create")
+        return "the job is held";
+    if (r == "job-canceled-by-user" || r == "job-canceled-by-operator" || r == "job-canceled-at-device")
+        return "cancelled by a user or the printer";
+    if (r == "aborted-by-system")
+        return "aborted by the print server";
+    if (r == "printer-stopped-partly")
+        return "the queue is partly stopped";
+    return r;
+}
+
+void addReason(std::vector<std::string> &out, const std::string &text)
+{
+    if (!text.empty() && std::find(out.begin(), out.end(), text) == out.end())
+        out.push_back(text);
+}
+
+std::string joined(const std::vector<std::string> &parts)
+{
+    std::string s;
+    for (const std::string &p : parts)
+        s += (s.empty() ? "" : ", ") + p;
+    return s;
+}
+
+std::string jobStateText(int state)
+{
+    switch (state) {
+    case Pending:
+        return "pending";
+    case Held:
+        return "held";
+    case Processing:
+        return "processing";
+    case Stopped:
+        return "stopped";
+    case Canceled:
+        return "cancelled";
+    case Aborted:
+        return "aborted";
+    case Completed:
+        return "completed";
+    default:
+        return "in state " + std::to_string(state);
+    }
+}
+
+// Why a job waits: the queue's state and reasons (and the job's), as words.
+std::string waitingText(http_t *http, const LastJob &job, const JobStatus &status)
+{
+    std::vector<std::string> reasons;
+    std::string queueState = "unknown";
+    std::string message;
+    ipp_t *request = queueRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, job.resource);
+    static const char *const wanted[] = {"printer-state", "printer-state-reasons", "printer-state-message",
+                                         "printer-is-accepting-jobs"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 4, nullptr, wanted);
+    Ipp response(cupsDoRequest(http, request, "/"));
+    if (response && ippGetStatusCode(response.get()) <= IPP_STATUS_OK_CONFLICTING) {
+        ipp_attribute_t *state = ippFindAttribute(response.get(), "printer-state", IPP_TAG_ENUM);
+        const int ps = state ? ippGetInteger(state, 0) : 0;
+        queueState = ps == IPP_PSTATE_IDLE ? "idle" : ps == IPP_PSTATE_PROCESSING ? "printing" : ps == IPP_PSTATE_STOPPED ? "paused" : "unknown";
+        if (ps == IPP_PSTATE_STOPPED)
+            addReason(reasons, reasonText("paused", job.queue));
+        for (const std::string &r : keywords(response.get(), "printer-state-reasons"))
+            addReason(reasons, reasonText(r, job.queue));
+        ipp_attribute_t *accepting = ippFindAttribute(response.get(), "printer-is-accepting-jobs", IPP_TAG_BOOLEAN);
+        if (accepting && !ippGetBoolean(accepting, 0))
+            addReason(reasons, "not accepting jobs");
+        ipp_attribute_t *msg = ippFindAttribute(response.get(), "printer-state-message", IPP_TAG_TEXT);
+        if (msg && ippGetString(msg, 0, nullptr))
+            message = ippGetString(msg, 0, nullptr);
+    }
+    for (const std::string &r : status.reasons)
+        addReason(reasons, reasonText(r, job.queue));
+    // The network backends say a printer is off or unreachable only in the
+    // queue's message, with no reason keyword.
+    const std::string said = lower(message);
+    for (const char *offline : {"may not exist or is unavailable", "is unreachable", "is not responding", "is busy",
+                                "unable to connect", "waiting for printer"})
+        if (said.find(offline) != std::string::npos)
+            addReason(reasons, "the printer is off-line or unreachable");
+    if (said.find("connecting") != std::string::npos)
+        addReason(reasons, "connecting to the printer");
+    // A job being handed on that does not end: the printer does not take it.
+    if (status.state == Processing && reasons.empty())
+        addReason(reasons, "connecting to the printer, or the printer does not take the data (off-line?)");
+    std::string text = jobText(job) + " is waiting in the queue (job " + jobStateText(status.state) + ", queue " +
+                       queueState + ")";
+    if (!reasons.empty())
+        text += ": " + joined(reasons);
+    if (!message.empty())
+        text += " (the print server says \"" + message + "\")";
+    return text;
+}
+
+void sleepFor(long long ms)
+{
+    if (ms > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+} // namespace
+
+int followLastJob(int timeoutMs)
+{
+    const LastJob job = t_lastJob;
+    if (job.id <= 0)
+        return 1; // nothing to follow: the last send did not go to a queue
+    SigpipeGuard noSigpipe;
+    using namespace std::chrono;
+    const long long waitMs = std::max(0, timeoutMs);
+    const auto giveUpAt = steady_clock::now() + milliseconds(waitMs);
+    Deadline deadline(waitMs + cupsFollowGraceMs);
+    DeadlineScope scope(deadline);
+    Http http = connectServer(deadline);
+    if (!http)
+        return -1;
+    for (;;) {
+        JobStatus status;
+        if (!askJob(http.get(), job, status))
+            return -1;
+        std::vector<std::string> reasons;
+        for (const std::string &r : status.reasons)
+            addReason(reasons, reasonText(r, job.queue));
+        const std::string why = reasons.empty() ? std::string() : ": " + joined(reasons);
+        switch (status.state) {
+        case Completed:
+            return 1;
+        case Canceled:
+            setError(ErrorCode::Other, jobText(job) + " was cancelled" + why);
+            return -1;
+        case Aborted:
+            setError(ErrorCode::Other, jobText(job) + " was aborted" + why);
+            return -1;
+        case Stopped:
+            setError(ErrorCode::WaitingInQueue, jobText(job) + " was stopped" + why);
+            return -1;
+        default:
+            break;
+        }
+        const auto now = steady_clock::now();
+        if (now >= giveUpAt) {
+            setError(ErrorCode::WaitingInQueue, waitingText(http.get(), job, status));
+            return 0;
+        }
+        sleepFor(std::min<long long>(cupsFollowPollMs, duration_cast<milliseconds>(giveUpAt - now).count()));
+    }
+}
+
+int cancelLastJob()
+{
+    const LastJob job = t_lastJob;
+    if (job.id <= 0)
+        return 1;
+    SigpipeGuard noSigpipe;
+    Deadline deadline(cupsListTimeoutMs);
+    DeadlineScope scope(deadline);
+    Http http = connectServer(deadline);
+    if (!http)
+        return 0;
+    JobStatus status;
+    if (!askJob(http.get(), job, status))
+        return errorCode() == ErrorCode::NotFound ? (clearError(), 1) : 0;
+    if (status.state == Completed) {
+        setError(ErrorCode::Other, jobText(job) + " has already printed: it cannot be withdrawn");
+        return 0;
+    }
+    if (status.state == Canceled || status.state == Aborted)
+        return 1;
+    ipp_t *request = queueRequest(IPP_OP_CANCEL_JOB, job.resource);
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job.id);
+    Ipp response(cupsDoRequest(http.get(), request, job.resource.c_str()));
+    const ipp_status_t st = response ? ippGetStatusCode(response.get()) : cupsLastError();
+    if (response && st <= IPP_STATUS_OK_CONFLICTING)
+        return 1;
+    // It may have printed or ended meanwhile.
+    JobStatus after;
+    if (askJob(http.get(), job, after) && (after.state == Canceled || after.state == Aborted))
+        return 1;
+    if (after.state == Completed) {
+        setError(ErrorCode::Other, jobText(job) + " has already printed: it cannot be withdrawn");
+        return 0;
+    }
+    const ErrorCode kind = kindOf(st, ErrorCode::Other);
+    setError(kind, kind == ErrorCode::ServerUnreachable ? wentAwayText("the withdrawal of " + jobText(job))
+                                                        : "withdrawing " + jobText(job) + " failed: " + cupsReason());
+    return 0;
+}
+
+bool queueDevice(const std::string &queueName, std::string &uri, bool &printing)
+{
+    SigpipeGuard noSigpipe;
+    Deadline deadline(cupsListTimeoutMs);
+    DeadlineScope scope(deadline);
+    Http http = connectServer(deadline);
+    if (!http)
+        return false;
+    std::string queue = queueName;
+    if (queue.empty()) {
+        const char *def = cupsGetDefault2(http.get());
+        if (!def) {
+            if (serverWentAway(cupsLastError()) || deadlineExpired())
+                setError(ErrorCode::ServerUnreachable, wentAwayText("the look-up of its default queue"));
+            else
+                setError(ErrorCode::NotFound, "no print queue named, and the CUPS server " + serverText() + " has no default queue");
+            return false;
+        }
+        queue = def;
+    }
+    ipp_t *request = queueRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, "/printers/" + queue);
+    static const char *const wanted[] = {"device-uri", "printer-state", "printer-type"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
+    Ipp response(cupsDoRequest(http.get(), request, "/"));
+    const ipp_status_t st = response ? ippGetStatusCode(response.get()) : cupsLastError();
+    if (!response || st > IPP_STATUS_OK_CONFLICTING) {
+        if (st == IPP_STATUS_ERROR_NOT_FOUND && !deadlineExpired())
+            setError(ErrorCode::NotFound, "no print queue named \"" + queue + "\" on the CUPS server " + serverText());
+        else {
+            const ErrorCode kind = kindOf(st, ErrorCode::Other);
+            setError(kind, kind == ErrorCode::ServerUnreachable ? wentAwayText("the look-up of print queue \"" + queue + "\"")
+                                                                : "looking up print queue \"" + queue + "\" failed: " + cupsReason());
+        }
+        return false;
+    }
+    ipp_attribute_t *type = ippFindAttribute(response.get(), "printer-type", IPP_TAG_ENUM);
+    ipp_attribute_t *device = ippFindAttribute(response.get(), "device-uri", IPP_TAG_URI);
+    if ((type && (ippGetInteger(type, 0) & CUPS_PRINTER_CLASS)) || !device || !ippGetString(device, 0, nullptr)) {
+        setError(ErrorCode::NoAnswers,
+                 "print queue \"" + queue + "\" is a class of queues or has no device of its own: it carries no answers");
+        return false;
+    }
+    uri = ippGetString(device, 0, nullptr);
+    ipp_attribute_t *state = ippFindAttribute(response.get(), "printer-state", IPP_TAG_ENUM);
+    printing = state && ippGetInteger(state, 0) == IPP_PSTATE_PROCESSING;
     return true;
 }
 

@@ -15,6 +15,26 @@ std::vector<std::string> listQueues();
 // Submits the bytes as one raw job (application/vnd.cups-raw: no filter runs)
 // titled docName (NULL: CUPS' own "Untitled"). An empty queue name means the
 // server's default queue.
+// On success the job is this thread's last job, which the two calls below
+// follow and withdraw.
 bool sendToQueue(const std::string &queue, const char *docName, const unsigned char *data, std::size_t length);
+
+// A send on another path: there is no last job to follow.
+void forgetLastJob();
+
+// Waits up to timeoutMs for this thread's last job: 1 when the server handed
+// it to the printer (or there is none), -1 when it was aborted, cancelled or
+// stopped, 0 when it still waits (code 11, the text naming the queue's state
+// and reasons).
+int followLastJob(int timeoutMs);
+
+// Withdraws this thread's last job unless it printed: 1 when withdrawn or
+// already gone, 0 otherwise.
+int cancelLastJob();
+
+// The device URI of a queue ("socket://10.0.0.5:9100") and whether it is
+// printing a job now; false with the reason set (code 10 for a class, which
+// has none of its own).
+bool queueDevice(const std::string &queue, std::string &uri, bool &printing);
 
 } // namespace dravik

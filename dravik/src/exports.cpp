@@ -6,7 +6,9 @@
 #include "common.h"
 #include "cups_queue.h"
 #include "lpt.h"
+#include "query.h"
 #include "serial.h"
+#include "serial_names.h"
 #include "text_tools.h"
 #include "timeouts.h"
 
@@ -62,6 +64,7 @@ int SendBufferToPrint(const char *portName, const char *printerName, const char 
                       const unsigned char *data, int length)
 {
     return guarded(0, [&]() -> int {
+        forgetLastJob(); // a queue send below makes its job the last one
         const std::string kind = lower(trim(textOf(portName)));
         const std::string name = textOf(printerName);
         if (kind != "drive" && kind != "com" && kind != "lpt") {
@@ -168,6 +171,42 @@ int StrToHex(const char *text, unsigned char *data, int size)
             setError(ErrorCode::InvalidArgument, "StrToHex: a bad hex digit, an odd digit, or the byte buffer is too small");
         return n;
     });
+}
+
+int QueryPrinter(const char *portName, const char *printerName, const unsigned char *request, int requestLength,
+                 unsigned char *reply, int replySize, int timeoutMs)
+{
+    return guarded(-1, [&]() -> int {
+        const std::string kind = lower(trim(textOf(portName)));
+        if (kind != "drive" && kind != "com" && kind != "lpt") {
+            setError(ErrorCode::InvalidArgument, "unknown port kind \"" + textOf(portName) + "\" (DRIVE, COM or LPT)");
+            return -1;
+        }
+        if (requestLength < 0 || (requestLength > 0 && !request) || requestLength > maxSendLength) {
+            setError(ErrorCode::InvalidArgument, "QueryPrinter: no request, or a negative or too large length");
+            return -1;
+        }
+        if (replySize <= 0 || !reply) {
+            setError(ErrorCode::InvalidArgument, "QueryPrinter: no room for the answer");
+            return -1;
+        }
+        if (timeoutMs < 0) {
+            setError(ErrorCode::InvalidArgument, "QueryPrinter: negative time-out " + std::to_string(timeoutMs));
+            return -1;
+        }
+        return queryPrinter(kind, textOf(printerName), request, static_cast<std::size_t>(requestLength), reply,
+                            static_cast<std::size_t>(replySize), timeoutMs);
+    });
+}
+
+int FollowLastJob(int timeoutMs)
+{
+    return guarded(-1, [&] { return followLastJob(timeoutMs); });
+}
+
+int CancelLastJob(void)
+{
+    return guarded(0, [] { return cancelLastJob(); });
 }
 
 const char *GetLastErrorText(void)

@@ -29,7 +29,12 @@ std::vector<LptPort> listLptPorts();
 std::string lptDevicePath(const std::string &name, ErrorCode &code, std::string &why);
 
 // Writes the bytes to a character device (never to a plain file, a FIFO or
-// anything else; the tests' stand-ins below DRAVIK_TEST_ROOT excepted).
+// anything else; the test build's stand-ins excepted).
 bool sendLpt(const std::string &name, const unsigned char *data, std::size_t length);
+
+// A request and its answer on the same port (see exchange()): the answer's
+// length, or -1 with the reason set.
+int queryLpt(const std::string &name, const unsigned char *request, std::size_t requestLength, unsigned char *reply,
+             std::size_t size, int timeoutMs);
 
 } // namespace dravik

@@ -18,9 +18,23 @@ constexpr long long lptTimeoutMs(long long length)
     return 3000 + length / 2;
 }
 
-// CUPS: connecting to the server, and waiting for any one answer of it.
+// CUPS: connecting to the server; the whole of a listing (connecting
+// included); the whole of a send: 10 seconds plus 1 second per megabyte.
 constexpr int cupsConnectTimeoutMs = 3000;
-constexpr double cupsAnswerTimeoutSeconds = 10.0;
+constexpr long long cupsListTimeoutMs = 3000;
+constexpr long long cupsSendTimeoutMs(long long length)
+{
+    return 10000 + length / 1000;
+}
+// Following a job: how long between two questions to the server (each one
+// request), and the time the server may take beyond the caller's bound.
+constexpr int cupsFollowPollMs = 350;
+constexpr long long cupsFollowGraceMs = 3000;
+// How often a wait for the server looks at the clock.
+constexpr double cupsWaitSliceSeconds = 0.2;
+
+// Job states (IPP): pending 3, held 4, processing 5, stopped 6, canceled 7,
+// aborted 8, completed 9.
 
 // The largest buffer a send accepts (a receipt printer never needs more).
 constexpr long long maxSendLength = 64LL * 1024 * 1024;

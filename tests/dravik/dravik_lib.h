@@ -24,11 +24,15 @@ struct DravikLib {
     decltype(&::StrToHex) StrToHex = nullptr;
     decltype(&::GetLastErrorText) GetLastErrorText = nullptr;
     decltype(&::GetLastErrorCode) GetLastErrorCode = nullptr;
+    decltype(&::FollowLastJob) FollowLastJob = nullptr;
+    decltype(&::QueryPrinter) QueryPrinter = nullptr;
+    decltype(&::CancelLastJob) CancelLastJob = nullptr;
 
-    // Loads DRAVIK_LIBRARY_PATH; the first missing piece is in error.
-    bool load(QString &error)
+    // Loads the library's test build (or the one at path); the first missing
+    // piece is in error.
+    bool load(QString &error, const char *path = DRAVIK_LIBRARY_PATH)
     {
-        handle = dlopen(DRAVIK_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+        handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
         if (!handle) {
             error = QString::fromLocal8Bit(dlerror());
             return false;
@@ -54,6 +58,9 @@ struct DravikLib {
         bind(StrToHex, "StrToHex");
         bind(GetLastErrorText, "GetLastErrorText");
         bind(GetLastErrorCode, "GetLastErrorCode");
+        bind(FollowLastJob, "FollowLastJob");
+        bind(QueryPrinter, "QueryPrinter");
+        bind(CancelLastJob, "CancelLastJob");
         return ok;
     }
 

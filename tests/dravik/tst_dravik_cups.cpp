@@ -7,11 +7,13 @@
 #include "dravik_lib.h"
 
 #include "cups_test_server.h"
+#include "timeouts.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
 #include <cups/cups.h>
+#include <pty.h>
 
 using privatecups::freePort;
 using privatecups::SocketPrinter;
@@ -137,6 +139,71 @@ private:
     std::thread thread_;
 };
 
+// A server that takes connections and never finishes an answer: it says
+// nothing at all, or after reading the request drips the start of an answer,
+// one byte a second.
+class SilentServer
+{
+public:
+    enum Mode { Silent, Drip };
+    bool start(Mode mode)
+    {
+        mode_ = mode;
+        if (!privatecups::listenOnLoopback(fd_, port_))
+            return false;
+        thread_ = std::thread([this] { run(); });
+        return true;
+    }
+    ~SilentServer()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        for (int c : clients_)
+            ::close(c);
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    QByteArray address() const { return "127.0.0.1:" + QByteArray::number(port_); }
+    int connections() const { return connections_; }
+
+private:
+    void run()
+    {
+        const QByteArray answer("HTTP/1.1 200 OK\r\nContent-Type: application/ipp\r\nContent-Length: 100\r\n\r\n");
+        QElapsedTimer sinceDrip;
+        sinceDrip.start();
+        qsizetype dripped = 0;
+        while (!stop_) {
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, 20) > 0) {
+                const int c = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+                if (c >= 0) {
+                    clients_.push_back(c);
+                    ++connections_;
+                }
+            }
+            char buf[4096];
+            for (int c : clients_)
+                while (::read(c, buf, sizeof buf) > 0) {
+                }
+            if (mode_ == Drip && !clients_.empty() && sinceDrip.elapsed() >= 1000 && dripped < answer.size()) {
+                (void)::write(clients_.back(), answer.constData() + dripped, 1);
+                ++dripped;
+                sinceDrip.restart();
+            }
+        }
+    }
+
+    Mode mode_ = Silent;
+    int fd_ = -1;
+    quint16 port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> connections_{0};
+    std::vector<int> clients_;
+    std::thread thread_;
+};
+
 } // namespace
 
 class TestDravikCups : public QObject
@@ -161,6 +228,14 @@ private slots:
     void noServerMeansEmptyListAndAFailedSend();
     void serverGoingAwayIsNotAnUnknownQueue_data();
     void serverGoingAwayIsNotAnUnknownQueue();
+    void serverThatDoesNotAnswer_data();
+    void serverThatDoesNotAnswer();
+    void followsAJobToThePrinter();
+    void offlinePrinterJobWaitsAndIsWithdrawn();
+    void pausedQueueJobWaits();
+    void queryThroughTheQueuesDevice_data();
+    void queryThroughTheQueuesDevice();
+    void queryWhileTheQueuePrintsIsBusy();
 
 private:
     bool run(const QString &program, const QStringList &args, QString &output) { return server_.run(program, args, output); }
@@ -461,6 +536,292 @@ void TestDravikCups::serverGoingAwayIsNotAnUnknownQueue()
     QCOMPARE(QByteArray(lib.GetPrintDriveNames()), QByteArray());
     QCOMPARE(lib.lastCode(), 6);
     useServer(socketServer());
+}
+
+void TestDravikCups::serverThatDoesNotAnswer_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("accepts, never answers") << int(SilentServer::Silent);
+    QTest::newRow("drips a byte a second") << int(SilentServer::Drip);
+}
+
+void TestDravikCups::serverThatDoesNotAnswer()
+{
+    // The listing gives up after its overall bound, whatever each read does;
+    // a send after its own.
+    QFETCH(int, mode);
+    SilentServer server;
+    QVERIFY(server.start(SilentServer::Mode(mode)));
+    useServer(server.address());
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(QByteArray(lib.GetPrintDriveNames()), QByteArray());
+    const qint64 listMs = t.elapsed();
+    const QString why = lib.lastError();
+    qInfo("listing failed after %lld ms: %s", static_cast<long long>(listMs), qPrintable(why));
+    QVERIFY(server.connections() >= 1);
+    QVERIFY(listMs < dravik::cupsListTimeoutMs + 500);
+    QCOMPARE(lib.lastCode(), 6);
+    QVERIFY2(why.contains(QLatin1String("the print server did not answer")), qPrintable(why));
+    if (mode == SilentServer::Silent) {
+        t.restart();
+        QCOMPARE(lib.SendBufferToPrint("DRIVE", kQueueA, "x", bytes("x"), 1), 0);
+        const qint64 sendMs = t.elapsed();
+        qInfo("send failed after %lld ms: %s", static_cast<long long>(sendMs), qPrintable(lib.lastError()));
+        QVERIFY(sendMs < dravik::cupsSendTimeoutMs(1) + 500);
+        QCOMPARE(lib.lastCode(), 6);
+        QVERIFY2(lib.lastError().contains(QLatin1String("the print server did not answer")), qPrintable(lib.lastError()));
+    }
+    // A listing that works again clears the failure.
+    useServer(socketServer());
+    QVERIFY(DravikLib::lines(lib.GetPrintDriveNames()).contains(QLatin1String(kQueueA)));
+    QCOMPARE(lib.lastCode(), 0);
+    QCOMPARE(lib.lastError(), QString());
+}
+
+void TestDravikCups::followsAJobToThePrinter()
+{
+    useServer(socketServer());
+    const int before = printer_.jobs().size();
+    const QByteArray data("\x1b\x40" "followed\n");
+    QVERIFY2(lib.SendBufferToPrint("DRIVE", kQueueA, "followed", bytes(data), data.size()), qPrintable(lib.lastError()));
+    QCOMPARE(lib.FollowLastJob(15000), 1);
+    QCOMPARE(lib.lastCode(), 0);
+    QVERIFY(printer_.waitForJobs(before + 1, 5000));
+    QCOMPARE(printer_.jobs().last(), data);
+    // A send on another path leaves nothing to follow.
+    QCOMPARE(lib.SendBufferToPrint("LPT", "/nonexistent/lp0", nullptr, bytes(data), data.size()), 0);
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(lib.FollowLastJob(5000), 1);
+    QVERIFY(t.elapsed() < 100);
+    QCOMPARE(lib.CancelLastJob(), 1);
+}
+
+void TestDravikCups::offlinePrinterJobWaitsAndIsWithdrawn()
+{
+    // The printer is switched off (nothing listens on its port): the job
+    // waits, connecting; withdrawn, it never reaches the printer once it is
+    // switched on.
+    useServer(socketServer());
+    const quint16 port = freePort();
+    QString out;
+    QVERIFY2(server_.addRawQueue(QStringLiteral("NbLater"), QStringLiteral("socket://127.0.0.1:%1").arg(port), out), qPrintable(out));
+    QVERIFY2(lib.SendBufferToPrint("DRIVE", "NbLater", "withdrawn", bytes("never"), 5), qPrintable(lib.lastError()));
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(lib.FollowLastJob(2000), 0);
+    const qint64 ms = t.elapsed();
+    const QString why = lib.lastError();
+    qInfo("after %lld ms: %s", static_cast<long long>(ms), qPrintable(why));
+    QVERIFY(ms >= 1900 && ms < 3000);
+    QCOMPARE(lib.lastCode(), 11);
+    QVERIFY2(why.contains(QLatin1String("NbLater")) &&
+                 (why.contains(QLatin1String("connecting")) || why.contains(QLatin1String("off-line"))),
+             qPrintable(why));
+    QCOMPARE(lib.CancelLastJob(), 1);
+    QCOMPARE(lib.FollowLastJob(1000), -1);
+    QVERIFY2(lib.lastError().contains(QLatin1String("cancelled")), qPrintable(lib.lastError()));
+
+    // The printer comes back: nothing arrives (the queue retries every second).
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(port);
+    QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+    QCOMPARE(::listen(fd, 4), 0);
+    pollfd p{fd, POLLIN, 0};
+    const int ready = ::poll(&p, 1, 3000);
+    ::close(fd);
+    QCOMPARE(ready, 0);
+}
+
+void TestDravikCups::pausedQueueJobWaits()
+{
+    useServer(socketServer());
+    const QStringList sbin{QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")};
+    const QString disable = QStandardPaths::findExecutable(QStringLiteral("cupsdisable"), sbin);
+    const QString enable = QStandardPaths::findExecutable(QStringLiteral("cupsenable"), sbin);
+    QVERIFY2(!disable.isEmpty() && !enable.isEmpty(), "cupsdisable/cupsenable (cups-client) missing");
+    QString out;
+    QVERIFY2(run(disable, {QLatin1String(kQueueA)}, out), qPrintable(out));
+    const bool sent = lib.SendBufferToPrint("DRIVE", kQueueA, "paused", bytes("paused"), 6);
+    const int followed = lib.FollowLastJob(1000);
+    const QString why = lib.lastError();
+    const int code = lib.lastCode();
+    const int withdrawn = lib.CancelLastJob();
+    QVERIFY2(run(enable, {QLatin1String(kQueueA)}, out), qPrintable(out));
+    QVERIFY(sent);
+    qInfo("%s", qPrintable(why));
+    QCOMPARE(followed, 0);
+    QCOMPARE(code, 11);
+    QVERIFY2(why.contains(QLatin1String("paused")), qPrintable(why));
+    QCOMPARE(withdrawn, 1);
+}
+
+void TestDravikCups::queryThroughTheQueuesDevice_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QByteArray>("answer"); // what the printer says; empty: nothing
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("code");
+    QTest::newRow("socket://") << "socket" << QByteArray("\x16", 1) << 1 << 0;
+    QTest::newRow("socket:// by host name") << "socket-name" << QByteArray("\x16", 1) << 1 << 0;
+    QTest::newRow("socket:// that never answers") << "socket" << QByteArray() << 0 << 0;
+    QTest::newRow("serial:") << "serial" << QByteArray("\x12", 1) << 1 << 0;
+    QTest::newRow("usb://") << "usb" << QByteArray("\x16", 1) << 1 << 0;
+    QTest::newRow("ipp://: no answers") << "ipp" << QByteArray() << -1 << 10;
+}
+
+void TestDravikCups::queryThroughTheQueuesDevice()
+{
+    // The request goes straight to the queue's device, never as a job.
+    QFETCH(QString, device);
+    QFETCH(QByteArray, answer);
+    QFETCH(int, result);
+    QFETCH(int, code);
+    useServer(socketServer());
+    const QByteArray request("\x10\x04\x01", 3);
+    int end = -1;        // the printer's end: a pty master or a TCP connection
+    int listening = -1;  // the TCP printer's listening socket
+    QString uri;
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    if (device.startsWith(QLatin1String("socket"))) {
+        quint16 port = 0;
+        QVERIFY(privatecups::listenOnLoopback(listening, port));
+        uri = QStringLiteral("socket://%1:%2").arg(device == QLatin1String("socket") ? "127.0.0.1" : "localhost").arg(port);
+    } else if (device == QLatin1String("serial") || device == QLatin1String("usb")) {
+        int slave = -1;
+        char name[256] = {0};
+        QCOMPARE(::openpty(&end, &slave, name, nullptr, nullptr), 0);
+        ::close(slave);
+        if (device == QLatin1String("serial")) {
+            uri = QStringLiteral("serial:%1?baud=19200").arg(QString::fromLatin1(name));
+        } else {
+            // A USB printer the kernel's driver holds, on stand-ins: its
+            // IEEE 1284 ID in sysfs and a pseudo-terminal as /dev/usb/lp0.
+            QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("sys/class/usbmisc/lp0/device"))));
+            QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("dev/usb"))));
+            QFile id(root.filePath(QStringLiteral("sys/class/usbmisc/lp0/device/ieee1284_id")));
+            QVERIFY(id.open(QIODevice::WriteOnly));
+            id.write("MFG:Acme;CMD:ESC/POS;MDL:TM 1;SN:42;\n");
+            id.close();
+            QVERIFY(QFile::link(QString::fromLatin1(name), root.filePath(QStringLiteral("dev/usb/lp0"))));
+            uri = QStringLiteral("usb://Acme/TM%201?serial=42");
+        }
+    } else {
+        uri = QStringLiteral("ipp://127.0.0.1:%1/printers/none").arg(freePort());
+    }
+    static int made = 0;
+    const QString queue = QStringLiteral("NbAsk%1").arg(++made);
+    QString out;
+    if (!server_.addRawQueue(queue, uri, out))
+        QSKIP(qPrintable(QStringLiteral("this print server takes no %1 queue: %2").arg(uri, out)));
+    std::thread printer([&] {
+        int fd = end;
+        if (listening >= 0) {
+            pollfd p{listening, POLLIN, 0};
+            if (::poll(&p, 1, 5000) <= 0)
+                return;
+            fd = ::accept4(listening, nullptr, nullptr, SOCK_CLOEXEC);
+        }
+        if (fd < 0)
+            return;
+        QByteArray got;
+        char buf[64];
+        QElapsedTimer t;
+        t.start();
+        while (got.size() < request.size() && t.elapsed() < 5000) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, 20) > 0) {
+                const ssize_t n = ::read(fd, buf, sizeof buf);
+                if (n > 0)
+                    got.append(buf, n);
+                else if (n == 0)
+                    break;
+            }
+        }
+        if (got == request && !answer.isEmpty())
+            (void)::write(fd, answer.constData(), static_cast<size_t>(answer.size()));
+        if (listening >= 0) {
+            pollfd p{fd, POLLIN, 0};
+            ::poll(&p, 1, 3000); // until the library hangs up
+            ::close(fd);
+        }
+    });
+    if (device == QLatin1String("usb"))
+        qputenv("DRAVIK_TEST_ROOT", QFile::encodeName(root.path()));
+    unsigned char reply[16] = {0};
+    QElapsedTimer t;
+    t.start();
+    const int got = lib.QueryPrinter("DRIVE", queue.toUtf8().constData(), bytes(request), request.size(), reply, sizeof reply, 500);
+    const qint64 ms = t.elapsed();
+    const QString why = lib.lastError();
+    const int gotCode = lib.lastCode();
+    qunsetenv("DRAVIK_TEST_ROOT");
+    if (device == QLatin1String("ipp") || got < 0)
+        ::shutdown(listening, SHUT_RDWR);
+    printer.join();
+    if (end >= 0)
+        ::close(end);
+    if (listening >= 0)
+        ::close(listening);
+    qInfo("%s: %d after %lld ms %s", qPrintable(uri), got, static_cast<long long>(ms), qPrintable(why));
+    QCOMPARE(got, result);
+    QCOMPARE(gotCode, code);
+    if (result > 0)
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(reply), got), answer);
+    QVERIFY(ms < 500 + 1500);
+    int jobs = -1;
+    newestJob(queue.toUtf8().constData(), jobs);
+    QCOMPARE(jobs, 0);
+}
+
+void TestDravikCups::queryWhileTheQueuePrintsIsBusy()
+{
+    // A printer that takes the job's connection and holds it: the queue is
+    // printing, and a request would come between the job's bytes.
+    useServer(socketServer());
+    int listening = -1;
+    quint16 port = 0;
+    QVERIFY(privatecups::listenOnLoopback(listening, port));
+    QString out;
+    QVERIFY2(server_.addRawQueue(QStringLiteral("NbHeld"), QStringLiteral("socket://127.0.0.1:%1").arg(port), out), qPrintable(out));
+    std::atomic<bool> stop{false};
+    std::thread printer([&] {
+        std::vector<int> held;
+        while (!stop) {
+            pollfd p{listening, POLLIN, 0};
+            if (::poll(&p, 1, 20) > 0) {
+                const int c = ::accept4(listening, nullptr, nullptr, SOCK_CLOEXEC);
+                if (c >= 0)
+                    held.push_back(c);
+            }
+        }
+        for (int c : held)
+            ::close(c);
+    });
+    QVERIFY2(lib.SendBufferToPrint("DRIVE", "NbHeld", "held", bytes("held"), 4), qPrintable(lib.lastError()));
+    const QByteArray request("\x10\x04\x01", 3);
+    unsigned char reply[4];
+    int got = 0;
+    QElapsedTimer t;
+    t.start();
+    while (got >= 0 && t.elapsed() < 10000)
+        got = lib.QueryPrinter("DRIVE", "NbHeld", bytes(request), request.size(), reply, sizeof reply, 100);
+    const QString why = lib.lastError();
+    const int code = lib.lastCode();
+    QCOMPARE(lib.CancelLastJob(), 1);
+    stop = true;
+    printer.join();
+    ::close(listening);
+    QCOMPARE(got, -1);
+    QCOMPARE(code, 2);
+    QVERIFY2(why.contains(QLatin1String("printing a job")), qPrintable(why));
 }
 
 QTEST_GUILESS_MAIN(TestDravikCups)

@@ -23,6 +23,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -103,6 +104,43 @@ private:
     std::thread thread_;
 };
 
+// A printer that answers: reads the request (its length known) on the master
+// side, then after delayMs writes the answer.
+class Responder
+{
+public:
+    Responder(Pty &pty, qsizetype requestLength, const QByteArray &answer, int delayMs)
+    {
+        thread_ = std::thread([&pty, requestLength, answer, delayMs, this] {
+            QElapsedTimer t;
+            t.start();
+            char buf[256];
+            while (request_.size() < requestLength && t.elapsed() < 5000) {
+                pollfd p{pty.master, POLLIN, 0};
+                ::poll(&p, 1, 20);
+                const ssize_t n = ::read(pty.master, buf, sizeof buf);
+                if (n > 0)
+                    request_.append(buf, n);
+            }
+            if (request_.size() < requestLength || answer.isEmpty())
+                return;
+            QThread::msleep(static_cast<unsigned long>(delayMs)); // the printer's own pace
+            (void)::write(pty.master, answer.constData(), static_cast<size_t>(answer.size()));
+        });
+    }
+    ~Responder() { join(); }
+    QByteArray join()
+    {
+        if (thread_.joinable())
+            thread_.join();
+        return request_;
+    }
+
+private:
+    QByteArray request_;
+    std::thread thread_;
+};
+
 } // namespace
 
 class TestDravikSerial : public QObject
@@ -129,6 +167,9 @@ private slots:
     void receivesWithoutWaiting();
     void reopenChangesTheRate();
     void reopenKeepsQueuedOutput();
+    void reopenDuringASendHoldsUpNoOtherPort();
+    void queryThroughTheOpenPort_data();
+    void queryThroughTheOpenPort();
     void unsupportedRate();
     void notASerialPort_data();
     void notASerialPort();
@@ -506,6 +547,130 @@ void TestDravikSerial::reopenKeepsQueuedOutput()
     QVERIFY(got == data);
     unsigned char buf[16];
     QCOMPARE(lib.GetCommRecvData(pty.slave.constData(), buf, sizeof buf), 0);
+    QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
+}
+
+namespace {
+
+// True once the thread tid waits in a futex (on a lock), within timeoutMs.
+bool waitsOnALock(pid_t tid, int timeoutMs)
+{
+    const QString file = QStringLiteral("/proc/self/task/%1/syscall").arg(tid);
+    const QByteArray futex = QByteArray::number(SYS_futex) + ' ';
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < timeoutMs) {
+        QFile f(file);
+        if (f.open(QIODevice::ReadOnly) && f.readAll().startsWith(futex))
+            return true;
+        QThread::msleep(5);
+    }
+    return false;
+}
+
+} // namespace
+
+void TestDravikSerial::reopenDuringASendHoldsUpNoOtherPort()
+{
+    // A long send on one port (nobody reads it until the end), a reopen of
+    // that port at a new rate waiting for the send, and a short send to an
+    // unrelated port meanwhile: the short one does not wait for the long one.
+    Pty busy, other;
+    QVERIFY(busy.ok() && other.ok());
+    QCOMPARE(lib.OpenComm(busy.slave.constData(), 9600), 1);
+    QCOMPARE(lib.OpenComm(other.slave.constData(), 9600), 1);
+    const QByteArray data = everyByteBuffer(65536);
+    std::atomic<bool> longDone{false};
+    int longOk = -1, reopened = -2;
+    std::thread longSend([&] {
+        longOk = lib.SendBufferToPrint("COM", busy.slave.constData(), nullptr, bytes(data), data.size());
+        longDone = true;
+    });
+    // The send is under way once the pty holds what it can.
+    QElapsedTimer t;
+    t.start();
+    int queued = 0;
+    while (queued < 4096 && t.elapsed() < 5000) {
+        ::ioctl(busy.master, FIONREAD, &queued);
+        QThread::msleep(5);
+    }
+    std::atomic<pid_t> reopenTid{0};
+    std::thread reopen([&] {
+        reopenTid = static_cast<pid_t>(::syscall(SYS_gettid));
+        reopened = lib.OpenComm(busy.slave.constData(), 19200);
+    });
+    while (reopenTid == 0)
+        QThread::msleep(1);
+    const bool reopenWaits = waitsOnALock(reopenTid, 5000);
+
+    const QByteArray few("\x1b\x40" "ab\n", 5);
+    std::atomic<int> shortOk{-1};
+    Reader otherReader(other, few.size(), 5000);
+    std::thread shortSend([&] { shortOk = lib.SendBufferToPrint("COM", other.slave.constData(), nullptr, bytes(few), few.size()); });
+    t.restart();
+    while (shortOk < 0 && t.elapsed() < 2000)
+        QThread::msleep(2);
+    const qint64 shortMs = t.elapsed();
+    const bool longStillRunning = !longDone;
+
+    // Let the long send end (and everything with it), then judge.
+    Reader busyReader(busy, data.size(), 20000);
+    shortSend.join();
+    longSend.join();
+    reopen.join();
+    QCOMPARE(busyReader.join().size(), data.size());
+    QCOMPARE(otherReader.join(), few);
+    QVERIFY(reopenWaits);
+    QVERIFY(longStillRunning);
+    QVERIFY2(shortMs < 1000, qPrintable(QString::number(shortMs)));
+    QCOMPARE(shortOk.load(), 1);
+    QCOMPARE(longOk, 1);
+    QCOMPARE(reopened, 1);
+    QCOMPARE(lib.CloseComm(busy.slave.constData()), 1);
+    QCOMPARE(lib.CloseComm(other.slave.constData()), 1);
+}
+
+void TestDravikSerial::queryThroughTheOpenPort_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<int>("delayMs");
+    QTest::addColumn<int>("replySize");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::addColumn<int>("minMs");
+    QTest::addColumn<int>("maxMs");
+    // A status byte at once; a longer answer than there is room for; an
+    // answer after the time-out (none within it); no answer at all.
+    QTest::newRow("answers at once") << QByteArray("\x16", 1) << 0 << 16 << QByteArray("\x16", 1) << 90 << 600;
+    QTest::newRow("more than the room") << QByteArray("_ABCDEFGH\0", 10) << 0 << 4 << QByteArray("_ABC") << 0 << 500;
+    QTest::newRow("answers late") << QByteArray("\x12", 1) << 900 << 16 << QByteArray() << 380 << 850;
+    QTest::newRow("never answers") << QByteArray() << 0 << 16 << QByteArray() << 380 << 900;
+}
+
+void TestDravikSerial::queryThroughTheOpenPort()
+{
+    QFETCH(QByteArray, answer);
+    QFETCH(int, delayMs);
+    QFETCH(int, replySize);
+    QFETCH(QByteArray, expected);
+    QFETCH(int, minMs);
+    QFETCH(int, maxMs);
+    Pty pty;
+    QVERIFY(pty.ok());
+    QCOMPARE(lib.OpenComm(pty.slave.constData(), 9600), 1);
+    // Input that came before the request is not its answer.
+    QCOMPARE(::write(pty.master, "stale", 5), ssize_t(5));
+    const QByteArray request("\x10\x04\x01", 3); // real-time status: printer
+    Responder printer(pty, request.size(), answer, delayMs);
+    unsigned char reply[64] = {0};
+    QElapsedTimer t;
+    t.start();
+    const int got = lib.QueryPrinter("COM", pty.slave.constData(), bytes(request), request.size(), reply, replySize, 400);
+    const qint64 ms = t.elapsed();
+    QCOMPARE(printer.join(), request);
+    QVERIFY2(got >= 0, qPrintable(lib.lastError()));
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(reply), got), expected);
+    QVERIFY2(ms >= minMs && ms <= maxMs, qPrintable(QString::number(ms)));
+    QCOMPARE(lib.lastCode(), 0);
     QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
 }
 

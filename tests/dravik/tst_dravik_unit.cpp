@@ -12,6 +12,7 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <pty.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -87,7 +88,10 @@ private slots:
     void nullNegativeHugeArguments();
     void lptRefusesWhatIsNoDevice_data();
     void lptRefusesWhatIsNoDevice();
+    void lptRefusesOtherDevices_data();
+    void lptRefusesOtherDevices();
     void errorTextIsPerThread();
+    void shippedLibraryHasNoTestHook();
 
 private:
     DravikLib lib;
@@ -436,6 +440,19 @@ void TestDravikUnit::nullNegativeHugeArguments()
     QCOMPARE(lib.lastCode(), 8);
     QCOMPARE(lib.GetCommRecvData("x", nullptr, 16), -1);
     QCOMPARE(lib.GetCommRecvData("x", data, INT_MAX), -1);
+    // QueryPrinter
+    unsigned char reply[8];
+    QCOMPARE(lib.QueryPrinter("XYZ", "a", small, 4, reply, sizeof reply, 100), -1);
+    QCOMPARE(lib.lastCode(), 8);
+    QCOMPARE(lib.QueryPrinter("COM", "x", nullptr, 4, reply, sizeof reply, 100), -1);
+    QCOMPARE(lib.lastCode(), 8);
+    QCOMPARE(lib.QueryPrinter("COM", "x", small, -1, reply, sizeof reply, 100), -1);
+    QCOMPARE(lib.QueryPrinter("COM", "x", small, 4, nullptr, 8, 100), -1);
+    QCOMPARE(lib.QueryPrinter("COM", "x", small, 4, reply, 0, 100), -1);
+    QCOMPARE(lib.QueryPrinter("COM", "x", small, 4, reply, sizeof reply, -1), -1);
+    QCOMPARE(lib.lastCode(), 8);
+    QCOMPARE(lib.QueryPrinter("LPT", "null", small, 4, reply, sizeof reply, 100), -1); // no printer port
+    QCOMPARE(lib.lastCode(), 8);
     // Hex helpers
     QCOMPARE(lib.HexToStr(nullptr, 0, text, sizeof text), 0);
     QCOMPARE(lib.HexToStr(nullptr, 4, text, sizeof text), -1);
@@ -538,6 +555,54 @@ void TestDravikUnit::lptRefusesWhatIsNoDevice()
     }
 }
 
+void TestDravikUnit::lptRefusesOtherDevices_data()
+{
+    // Character devices of other drivers, named as the tool's --port passes
+    // them; "pty" is a pseudo-terminal made here, whose master must get nothing.
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("null") << QByteArray("null") << "/dev/null is not a printer port: it is a memory device (major 1)";
+    QTest::newRow("zero") << QByteArray("/dev/zero") << "/dev/zero is not a printer port: it is a memory device (major 1)";
+    QTest::newRow("kmsg") << QByteArray("/dev/kmsg") << "it is a memory device (major 1)";
+    QTest::newRow("mem") << QByteArray("/dev/mem") << "it is a memory device (major 1)";
+    QTest::newRow("tty") << QByteArray("/dev/tty") << "/dev/tty is not a printer port: it is a terminal (major 5)";
+    QTest::newRow("pty") << QByteArray("pty") << "is not a printer port: it is a pseudo-terminal (major 13";
+}
+
+void TestDravikUnit::lptRefusesOtherDevices()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QString, reason);
+    int master = -1;
+    if (name == "pty") {
+        int slave = -1;
+        char path[256] = {0};
+        QCOMPARE(::openpty(&master, &slave, path, nullptr, nullptr), 0);
+        ::close(slave);
+        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+        name = path;
+    }
+    struct stat st;
+    if (::stat(name.startsWith('/') ? name.constData() : ("/dev/" + name).constData(), &st) != 0)
+        QSKIP("no such device here");
+    // The shipped build and the test build without stand-ins alike.
+    DravikLib shipped;
+    QString error;
+    QVERIFY2(shipped.load(error, DRAVIK_SHIPPED_LIBRARY_PATH), qPrintable(error));
+    EnvGuard env("DRAVIK_TEST_ROOT", kUnset);
+    const QByteArray payload("\x1b\x40written\n");
+    for (DravikLib *l : {&lib, &shipped}) {
+        QCOMPARE(l->SendBufferToPrint("LPT", name.constData(), nullptr, bytes(payload), payload.size()), 0);
+        QCOMPARE(l->lastCode(), 8);
+        QVERIFY2(l->lastError().contains(reason), qPrintable(l->lastError()));
+    }
+    if (master >= 0) {
+        char buf[64];
+        QVERIFY(::read(master, buf, sizeof buf) <= 0);
+        ::close(master);
+    }
+}
+
 void TestDravikUnit::errorTextIsPerThread()
 {
     QCOMPARE(lib.OpenComm("/nonexistent/dravik-main", 9600), -1);
@@ -574,6 +639,44 @@ void TestDravikUnit::errorTextIsPerThread()
     QCOMPARE(lib.HexToStr(reinterpret_cast<const unsigned char *>("A"), 1, t, sizeof t), 2);
     QCOMPARE(lib.lastError(), QString());
     QCOMPARE(lib.lastCode(), 0);
+}
+
+void TestDravikUnit::shippedLibraryHasNoTestHook()
+{
+    // The variable's name is in the test build only.
+    QFile shipped(QStringLiteral(DRAVIK_SHIPPED_LIBRARY_PATH));
+    QFile test(QStringLiteral(DRAVIK_LIBRARY_PATH));
+    QVERIFY(shipped.open(QIODevice::ReadOnly) && test.open(QIODevice::ReadOnly));
+    QVERIFY(!shipped.readAll().contains("DRAVIK_TEST_ROOT"));
+    QVERIFY(test.readAll().contains("DRAVIK_TEST_ROOT"));
+
+    // With the variable set, the shipped library neither lists nor writes the
+    // stand-ins below it: a FIFO with a reader as dev/lp0, a plain file as
+    // dev/usb/lp0.
+    DravikLib real;
+    QString error;
+    QVERIFY2(real.load(error, DRAVIK_SHIPPED_LIBRARY_PATH), qPrintable(error));
+    const QByteArray before = real.GetPrintDrivePortNames("LPT");
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("dev/usb"))));
+    const QByteArray fifo = QFile::encodeName(root.filePath(QStringLiteral("dev/lp0")));
+    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+    const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    QVERIFY(reader >= 0);
+    const QString plain = root.filePath(QStringLiteral("dev/usb/lp0"));
+    QVERIFY(makeFile(plain, "keep"));
+    EnvGuard env("DRAVIK_TEST_ROOT", QFile::encodeName(root.path()));
+    QCOMPARE(QByteArray(real.GetPrintDrivePortNames("LPT")), before);
+    const QByteArray payload("\x1b\x40overwritten\n");
+    for (const QByteArray &name : {fifo, QFile::encodeName(plain)}) {
+        QCOMPARE(real.SendBufferToPrint("LPT", name.constData(), nullptr, bytes(payload), payload.size()), 0);
+        QCOMPARE(real.lastCode(), 8);
+    }
+    char buf[64];
+    QVERIFY(::read(reader, buf, sizeof buf) <= 0);
+    ::close(reader);
+    QCOMPARE(readAll(plain), QByteArray("keep"));
 }
 
 QTEST_GUILESS_MAIN(TestDravikUnit)

@@ -138,6 +138,14 @@ else
 fi
 kill "$gui_pid" 2>/dev/null; wait "$gui_pid" 2>/dev/null; gui_pid=
 
+# The installed library is the shipped build: the tests' device-root hook is
+# not in it.
+if grep -qF DRAVIK_TEST_ROOT "$lib_real"; then
+  fail "the installed libDravik.so" "it reads the tests' DRAVIK_TEST_ROOT"
+else
+  pass "the installed libDravik.so has no test hook"
+fi
+
 # The command-line tool finds it by the same RUNPATH.
 runpath=$(readelf -d "$bin/nemboport" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]/\1/p')
 if [ -f "${runpath/\$ORIGIN/$bin}/libDravik.so" ]; then

@@ -1,0 +1,129 @@
+#include "exchange.h"
+
+#include "common.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <set>
+#include <thread>
+
+#include <poll.h>
+#include <unistd.h>
+
+namespace dravik {
+
+namespace {
+
+// An answer is over when no byte came for this long after the first.
+constexpr int kQuietMs = 100;
+
+long long msUntil(std::chrono::steady_clock::time_point t)
+{
+    using namespace std::chrono;
+    return std::max<long long>(0, duration_cast<milliseconds>(t - steady_clock::now()).count());
+}
+
+} // namespace
+
+int exchange(int fd, const std::string &what, const unsigned char *request, std::size_t requestLength,
+             unsigned char *reply, std::size_t size, int timeoutMs, bool endOnEof)
+{
+    using namespace std::chrono;
+    const auto deadline = steady_clock::now() + milliseconds(std::max(0, timeoutMs));
+    // Input already waiting belongs to nothing we asked.
+    unsigned char stale[512];
+    for (int i = 0; i < 64; ++i) {
+        const ssize_t n = ::read(fd, stale, sizeof stale);
+        if (n <= 0)
+            break;
+    }
+    if (requestLength > 0) {
+        const WriteResult w = writeWithDeadline(fd, request, requestLength, deadline);
+        if (!w.ok) {
+            if (w.timedOut)
+                setError(ErrorCode::TimedOut, "time-out: " + what + " took only " + std::to_string(w.written) + " of the " +
+                                                  std::to_string(requestLength) + " bytes of the request");
+            else
+                setError(codeForErrno(w.err), "writing the request to " + what + " failed: " + errnoText(w.err));
+            return -1;
+        }
+    }
+    std::size_t got = 0;
+    auto lastByte = steady_clock::now();
+    while (got < size) {
+        const long long left = msUntil(deadline);
+        long long wait = left;
+        if (got > 0)
+            wait = std::min<long long>(wait, std::max<long long>(0, kQuietMs - duration_cast<milliseconds>(steady_clock::now() - lastByte).count()));
+        if (wait <= 0)
+            break;
+        pollfd p{fd, POLLIN, 0};
+        const int pr = ::poll(&p, 1, static_cast<int>(std::min<long long>(wait, 50)));
+        if (pr < 0) {
+            if (errno == EINTR)
+                continue;
+            const int e = errno;
+            setError(codeForErrno(e), "waiting for the answer of " + what + " failed: " + errnoText(e));
+            return -1;
+        }
+        if (pr == 0)
+            continue;
+        const ssize_t n = ::read(fd, reply + got, size - got);
+        if (n > 0) {
+            got += static_cast<std::size_t>(n);
+            lastByte = steady_clock::now();
+            continue;
+        }
+        if (n == 0) {
+            if (endOnEof)
+                break;
+            // A printer port that says "readable" with nothing to read.
+            std::this_thread::sleep_for(milliseconds(10));
+            continue;
+        }
+        if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) {
+            std::this_thread::sleep_for(milliseconds(10));
+            continue;
+        }
+        const int e = errno;
+        if (e == EIO && got > 0)
+            break; // a pty whose far end closed after answering
+        setError(codeForErrno(e), "reading the answer of " + what + " failed: " + errnoText(e));
+        return -1;
+    }
+    return static_cast<int>(got);
+}
+
+namespace {
+
+std::mutex g_turnMutex;
+std::condition_variable g_turnFree;
+std::set<std::string> g_busy;
+
+} // namespace
+
+DeviceTurn::DeviceTurn(const std::string &key, int timeoutMs) : key_(key)
+{
+    std::unique_lock<std::mutex> lock(g_turnMutex);
+    ok_ = g_turnFree.wait_for(lock, std::chrono::milliseconds(std::max(0, timeoutMs)),
+                              [&] { return g_busy.count(key_) == 0; });
+    if (ok_)
+        g_busy.insert(key_);
+    else
+        setError(ErrorCode::Busy, "another request to " + key_ + " is under way");
+}
+
+DeviceTurn::~DeviceTurn()
+{
+    if (!ok_)
+        return;
+    {
+        std::lock_guard<std::mutex> lock(g_turnMutex);
+        g_busy.erase(key_);
+    }
+    g_turnFree.notify_all();
+}
+
+} // namespace dravik

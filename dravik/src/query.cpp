@@ -1,0 +1,302 @@
+#include "query.h"
+
+#include "common.h"
+#include "cups_queue.h"
+#include "exchange.h"
+#include "lpt.h"
+#include "serial.h"
+#include "timeouts.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <vector>
+#include <map>
+#include <memory>
+
+#include <cups/cups.h>
+#include <dirent.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace dravik {
+
+namespace {
+
+// Connects to host:port within cupsConnectTimeoutMs: the socket, or -1 with
+// the reason set.
+int connectTcp(const std::string &host, int port, const std::string &what)
+{
+    // The name is looked up within the connect bound too (a slow name server
+    // must not hold the call): glibc's asynchronous look-up, waited for. Its
+    // state lives on the heap: a look-up that cannot be cancelled in time is
+    // left to finish on its own thread, with what it writes into.
+    struct Lookup {
+        std::string name, service;
+        addrinfo hints{};
+        gaicb cb{};
+    };
+    auto lookup = std::make_unique<Lookup>();
+    lookup->name = host;
+    lookup->service = std::to_string(port);
+    lookup->hints.ai_family = AF_UNSPEC;
+    lookup->hints.ai_socktype = SOCK_STREAM;
+    lookup->cb.ar_name = lookup->name.c_str();
+    lookup->cb.ar_service = lookup->service.c_str();
+    lookup->cb.ar_request = &lookup->hints;
+    gaicb *list[] = {&lookup->cb};
+    int gai = ::getaddrinfo_a(GAI_NOWAIT, list, 1, nullptr);
+    if (gai == 0) {
+        const timespec bound{cupsConnectTimeoutMs / 1000, (cupsConnectTimeoutMs % 1000) * 1000000L};
+        ::gai_suspend(list, 1, &bound);
+        gai = ::gai_error(&lookup->cb);
+        if (gai == EAI_INPROGRESS) {
+            if (::gai_cancel(&lookup->cb) != EAI_CANCELED)
+                lookup.release(); // still running: it keeps its state
+            setError(ErrorCode::TimedOut, "looking up the printer's address " + host + " took longer than " +
+                                              std::to_string(cupsConnectTimeoutMs / 1000) + " s");
+            return -1;
+        }
+    }
+    addrinfo *found = gai == 0 ? lookup->cb.ar_result : nullptr;
+    if (gai != 0 || !found) {
+        if (found)
+            ::freeaddrinfo(found);
+        setError(ErrorCode::NotFound, "the printer's address " + host + " is not known: " + gai_strerror(gai));
+        return -1;
+    }
+    int err = ETIMEDOUT;
+    int fd = -1;
+    for (addrinfo *a = found; a && fd < 0; a = a->ai_next) {
+        const int s = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol);
+        if (s < 0) {
+            err = errno;
+            continue;
+        }
+        if (::connect(s, a->ai_addr, a->ai_addrlen) == 0) {
+            fd = s;
+            break;
+        }
+        if (errno != EINPROGRESS) {
+            err = errno;
+            ::close(s);
+            continue;
+        }
+        pollfd p{s, POLLOUT, 0};
+        int pr;
+        while ((pr = ::poll(&p, 1, cupsConnectTimeoutMs)) < 0 && errno == EINTR) {
+        }
+        int soErr = 0;
+        socklen_t len = sizeof soErr;
+        if (pr > 0 && ::getsockopt(s, SOL_SOCKET, SO_ERROR, &soErr, &len) == 0 && soErr == 0) {
+            fd = s;
+            break;
+        }
+        err = pr == 0 ? ETIMEDOUT : soErr;
+        ::close(s);
+    }
+    ::freeaddrinfo(found);
+    if (fd >= 0)
+        return fd;
+    if (err == ETIMEDOUT)
+        setError(ErrorCode::TimedOut, what + " did not take the connection within " +
+                                          std::to_string(cupsConnectTimeoutMs / 1000) + " s (busy, or switched off?)");
+    else if (err == ECONNREFUSED)
+        setError(ErrorCode::DeviceLost, what + " refused the connection (switched off, or not a raw printer port?)");
+    else
+        setError(codeForErrno(err), "cannot connect to " + what + ": " + errnoText(err));
+    return -1;
+}
+
+// "key=value" of a URI's options ("?baud=9600+bits=8", "?serial=X&interface=1").
+std::string uriOption(const std::string &uri, const std::string &key)
+{
+    const std::size_t q = uri.find('?');
+    if (q == std::string::npos)
+        return {};
+    std::size_t at = q + 1;
+    while (at < uri.size()) {
+        std::size_t end = uri.find_first_of("+&", at);
+        if (end == std::string::npos)
+            end = uri.size();
+        const std::string pair = uri.substr(at, end - at);
+        const std::size_t eq = pair.find('=');
+        if (eq != std::string::npos && lower(pair.substr(0, eq)) == key)
+            return pair.substr(eq + 1);
+        at = end + 1;
+    }
+    return {};
+}
+
+// %XX escapes of a URI part.
+std::string unescape(const std::string &s)
+{
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size()) {
+            const std::string hex = s.substr(i + 1, 2);
+            char *end = nullptr;
+            const long v = std::strtol(hex.c_str(), &end, 16);
+            if (end == hex.c_str() + 2) {
+                out += static_cast<char>(v);
+                i += 2;
+                continue;
+            }
+        }
+        out += s[i];
+    }
+    return out;
+}
+
+// The fields of an IEEE 1284 device ID ("MFG:Acme;MDL:TM 1;SN:42;").
+std::map<std::string, std::string> deviceIdFields(const std::string &id)
+{
+    std::map<std::string, std::string> fields;
+    std::size_t at = 0;
+    while (at < id.size()) {
+        std::size_t end = id.find(';', at);
+        if (end == std::string::npos)
+            end = id.size();
+        const std::string pair = id.substr(at, end - at);
+        const std::size_t colon = pair.find(':');
+        if (colon != std::string::npos)
+            fields[lower(trim(pair.substr(0, colon)))] = trim(pair.substr(colon + 1));
+        at = end + 1;
+    }
+    return fields;
+}
+
+std::string field(const std::map<std::string, std::string> &f, std::initializer_list<const char *> keys)
+{
+    for (const char *k : keys) {
+        const auto it = f.find(k);
+        if (it != f.end())
+            return it->second;
+    }
+    return {};
+}
+
+// The /dev/usb/lp* device whose IEEE 1284 ID names this make, model (and
+// serial number, when the URI has one); empty when none.
+std::string usbPrinterPath(const std::string &make, const std::string &model, const std::string &serial)
+{
+    const std::string classDir = underRoot("/sys/class/usbmisc");
+    DIR *dir = ::opendir(classDir.c_str());
+    if (!dir)
+        return {};
+    std::vector<std::string> names;
+    while (dirent *e = ::readdir(dir)) {
+        const std::string n = e->d_name;
+        if (n.size() > 2 && n.compare(0, 2, "lp") == 0)
+            names.push_back(n);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    for (const std::string &n : names) {
+        std::ifstream in(classDir + "/" + n + "/device/ieee1284_id");
+        std::string id;
+        if (!in || !std::getline(in, id))
+            continue;
+        const auto f = deviceIdFields(id);
+        if (lower(field(f, {"mfg", "manufacturer"})) != lower(trim(make)) ||
+            lower(field(f, {"mdl", "model"})) != lower(trim(model)))
+            continue;
+        if (!serial.empty() && lower(field(f, {"sn", "sern", "serialnumber"})) != lower(trim(serial)))
+            continue;
+        return underRoot("/dev/usb/" + n);
+    }
+    return {};
+}
+
+int queryQueue(const std::string &queue, const unsigned char *request, std::size_t requestLength, unsigned char *reply,
+               std::size_t size, int timeoutMs)
+{
+    std::string uri;
+    bool printing = false;
+    if (!queueDevice(queue, uri, printing))
+        return -1;
+    const std::string shownQueue = "print queue \"" + queue + "\"";
+    const std::string scheme = lower(uri.substr(0, uri.find(':')));
+    if (scheme == "socket") {
+        char sch[32], user[256], host[256], resource[1024];
+        int port = 0;
+        if (httpSeparateURI(HTTP_URI_CODING_ALL, uri.c_str(), sch, sizeof sch, user, sizeof user, host, sizeof host, &port,
+                            resource, sizeof resource) < HTTP_URI_STATUS_OK ||
+            !*host) {
+            setError(ErrorCode::InvalidArgument, shownQueue + " has a device URI that cannot be read: " + uri);
+            return -1;
+        }
+        if (port <= 0)
+            port = 9100;
+        const std::string what = "the printer of " + shownQueue + " at " + host + ":" + std::to_string(port);
+        if (printing) {
+            setError(ErrorCode::Busy, what + " is printing a job: ask again when it is done");
+            return -1;
+        }
+        DeviceTurn turn("tcp:" + std::string(host) + ":" + std::to_string(port), timeoutMs);
+        if (!turn.ok())
+            return -1;
+        const int fd = connectTcp(host, port, what);
+        if (fd < 0)
+            return -1;
+        const int got = exchange(fd, what, request, requestLength, reply, size, timeoutMs, true);
+        ::close(fd);
+        return got;
+    }
+    if (scheme == "serial") {
+        std::string path = uri.substr(7);
+        path = unescape(path.substr(0, path.find('?')));
+        if (path.compare(0, 5, "/dev/") != 0 || hasDotDotComponent(path)) {
+            setError(ErrorCode::InvalidArgument, shownQueue + " names no serial device: " + uri);
+            return -1;
+        }
+        long baud = 9600;
+        const std::string b = uriOption(uri, "baud");
+        if (!b.empty() && !parseNumber(b, baud)) {
+            setError(ErrorCode::InvalidArgument, shownQueue + " has a baud rate that cannot be read: " + uri);
+            return -1;
+        }
+        return querySerialDevice(path, static_cast<int>(baud), request, requestLength, reply, size, timeoutMs);
+    }
+    if (scheme == "usb") {
+        char sch[32], user[256], host[256], resource[1024];
+        int port = 0;
+        if (httpSeparateURI(HTTP_URI_CODING_ALL, uri.c_str(), sch, sizeof sch, user, sizeof user, host, sizeof host, &port,
+                            resource, sizeof resource) < HTTP_URI_STATUS_OK) {
+            setError(ErrorCode::InvalidArgument, shownQueue + " has a device URI that cannot be read: " + uri);
+            return -1;
+        }
+        std::string model = resource;
+        model = model.substr(model.find_first_not_of('/') == std::string::npos ? model.size() : model.find_first_not_of('/'));
+        model = model.substr(0, model.find('?'));
+        const std::string serial = unescape(uriOption(uri, "serial"));
+        const std::string path = usbPrinterPath(host, model, serial);
+        if (path.empty()) {
+            setError(ErrorCode::NotFound, shownQueue + ": no /dev/usb/lp* device is the printer " + host + " " + model +
+                                              (serial.empty() ? std::string() : " (serial number " + serial + ")") +
+                                              " (unplugged, or the kernel's printer driver does not hold it)");
+            return -1;
+        }
+        return queryLpt(path, request, requestLength, reply, size, timeoutMs);
+    }
+    setError(ErrorCode::NoAnswers, shownQueue + " reaches its printer through " + scheme +
+                                       ": that connection carries no answers");
+    return -1;
+}
+
+} // namespace
+
+int queryPrinter(const std::string &kind, const std::string &name, const unsigned char *request,
+                 std::size_t requestLength, unsigned char *reply, std::size_t size, int timeoutMs)
+{
+    if (kind == "com")
+        return querySerial(name, request, requestLength, reply, size, timeoutMs);
+    if (kind == "lpt")
+        return queryLpt(name, request, requestLength, reply, size, timeoutMs);
+    return queryQueue(trim(name), request, requestLength, reply, size, timeoutMs);
+}
+
+} // namespace dravik
