@@ -65,6 +65,7 @@ void TestBottomRow::aboutOpensModalAndEnterCloses()
     configureFake("chinese");
     MessageLog log;
     TfrmMain w;
+    QVERIFY(listed(w));
     w.show();
     ModalAnswer answer;
     answer.arm(true);
@@ -80,6 +81,7 @@ void TestBottomRow::nvLogoOpensANewWindowAtEachPress()
     configureFake();
     MessageLog log;
     TfrmMain w;
+    QVERIFY(listed(w));
     w.show();
     const int before = int(QApplication::topLevelWidgets().size());
     ModalAnswer answer;
@@ -98,6 +100,7 @@ void TestBottomRow::logoWindowsLastSendIsToldInTheInterfaceLanguage()
     configureFake("chinese");
     MessageLog log;
     TfrmMain w;
+    QVERIFY(listed(w));
     w.show();
     QTimer::singleShot(20, [] {
         if (auto *logo = qobject_cast<TForm3 *>(QApplication::activeModalWidget())) {

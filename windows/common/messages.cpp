@@ -150,4 +150,40 @@ QString sendStatus(const PrinterTarget &target, const QString &name, std::size_t
                    : QStringLiteral("Sending %1 bytes %2 to %3 failed%4").arg(bytes, n, to, why.isEmpty() ? QString() : QStringLiteral(": ") + why);
 }
 
+QString listStatus(int queues, int serialPorts, int printerPorts, const FailureReason *queueFailure, bool chinese)
+{
+    const QString found = chinese ? QString::fromUtf8("找到 %1 个打印队列、%2 个串口和 %3 个打印机端口")
+                                        .arg(queues)
+                                        .arg(serialPorts)
+                                        .arg(printerPorts)
+                                  : QStringLiteral("Found %1 print queues, %2 serial ports and %3 printer ports")
+                                        .arg(queues)
+                                        .arg(serialPorts)
+                                        .arg(printerPorts);
+    if (!queueFailure)
+        return found;
+    const QString why = reasonLine(*queueFailure, chinese);
+    return chinese ? QString::fromUtf8("%1；无法列出打印队列：%2").arg(found, why)
+                   : QStringLiteral("%1; the print queues could not be listed: %2").arg(found, why);
+}
+
+QString serialOpenStatus(const QString &port, int baudRate, bool ok, const FailureReason &reason, bool chinese)
+{
+    if (ok)
+        return chinese ? QString::fromUtf8("串口 %1 已打开，波特率 %2").arg(port).arg(baudRate)
+                       : QStringLiteral("Serial port %1 opened at %2 baud").arg(port).arg(baudRate);
+    const QString why = shortReason(reason, chinese);
+    return chinese ? QString::fromUtf8("串口 %1 打开失败%2").arg(port, why.isEmpty() ? QString() : QString::fromUtf8("：") + why)
+                   : QStringLiteral("Serial port %1 could not be opened%2").arg(port, why.isEmpty() ? QString() : QStringLiteral(": ") + why);
+}
+
+QString serialCloseStatus(const QString &port, bool ok, const FailureReason &reason, bool chinese)
+{
+    if (ok)
+        return chinese ? QString::fromUtf8("串口 %1 已关闭").arg(port) : QStringLiteral("Serial port %1 closed").arg(port);
+    const QString why = shortReason(reason, chinese);
+    return chinese ? QString::fromUtf8("串口 %1 关闭失败%2").arg(port, why.isEmpty() ? QString() : QString::fromUtf8("：") + why)
+                   : QStringLiteral("Serial port %1 could not be closed%2").arg(port, why.isEmpty() ? QString() : QStringLiteral(": ") + why);
+}
+
 } // namespace messages

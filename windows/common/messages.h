@@ -39,4 +39,12 @@ Message logoNotStored(const FailureReason &reason);
 QString sendStatus(const PrinterTarget &target, const QString &name, std::size_t length, bool sent,
                    const FailureReason &reason, bool chinese);
 
+// The status line after listing printers and ports. queueFailure: why the
+// print queue list came back empty (the library's code above 0), else null.
+QString listStatus(int queues, int serialPorts, int printerPorts, const FailureReason *queueFailure, bool chinese);
+// The status line after opening or closing a serial port; reason is read
+// only when ok is false.
+QString serialOpenStatus(const QString &port, int baudRate, bool ok, const FailureReason &reason, bool chinese);
+QString serialCloseStatus(const QString &port, bool ok, const FailureReason &reason, bool chinese);
+
 } // namespace messages
