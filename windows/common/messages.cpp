@@ -131,6 +131,29 @@ Message logoNotStored(const FailureReason &reason)
             reason.text};
 }
 
+Message logoFitQuestion(const QSize &loaded, const QSize &fitted)
+{
+    return {QStringLiteral("The picture is %1 x %2 dots, wider than the paper's %3 dots. Scale it down to %3 x %4 "
+                           "(the proportions kept)?")
+                .arg(loaded.width())
+                .arg(loaded.height())
+                .arg(fitted.width())
+                .arg(fitted.height()),
+            QStringLiteral("No keeps the picture out of the slot.")};
+}
+
+QString logoSizeStatus(const QSize &loaded, const QSize &stored)
+{
+    const QString size = QStringLiteral("%1x%2").arg(stored.width()).arg(stored.height());
+    if (loaded == stored)
+        return size;
+    return QStringLiteral("%1 (from %2x%3%4)")
+        .arg(size)
+        .arg(loaded.width())
+        .arg(loaded.height())
+        .arg(loaded.width() != stored.width() ? QStringLiteral(", scaled") : QStringLiteral(", white rows added"));
+}
+
 QString sendStatus(const PrinterTarget &target, const QString &name, std::size_t length, bool sent,
                    const FailureReason &reason, bool chinese)
 {

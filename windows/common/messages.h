@@ -5,6 +5,8 @@
 #include "notifier.h"
 #include "send_path.h"
 
+#include <QSize>
+
 class DravikBinding;
 
 namespace messages {
@@ -33,6 +35,12 @@ Message sendFailed(const QString &what, const FailureReason &reason, bool chines
 Message updateStopped(const QString &step, int sentBefore, int selected, const FailureReason &reason, bool chinese);
 // The logo window's download failed (English, as all that window's texts).
 Message logoNotStored(const FailureReason &reason);
+// The logo window's offer to scale a picture too wide for the paper down to
+// the fitted size (English).
+Message logoFitQuestion(const QSize &loaded, const QSize &fitted);
+// The logo window's size panel after opening a picture: the size stored,
+// and how it came from the file's size when they differ (English).
+QString logoSizeStatus(const QSize &loaded, const QSize &stored);
 
 // The status line after a send: how it ended and where the bytes went.
 // name: the document name, or what the user pressed when there is none.
