@@ -2,12 +2,15 @@
 // window, driven through the fake printer I/O library.
 #include "window_fixture.h"
 
+#include "desktop_identity.h"
 #include "status_line.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QMap>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -81,6 +84,7 @@ private slots:
     void skipAll_data();
     void skipAll();
     void skipBoxRuleColoursAndEnables();
+    void desktopKnowsTheWindow();
 };
 
 void TestMainWindow::startupLanguage_data()
@@ -559,6 +563,33 @@ void TestMainWindow::skipBoxRuleColoursAndEnables()
     const QPalette red = w.btnNewCom->palette();
     QCOMPARE(red.color(QPalette::Active, QPalette::ButtonText), QColor(Qt::red));
     QVERIFY(red.color(QPalette::Disabled, QPalette::ButtonText) != QColor(Qt::red));
+}
+
+// The window's class and app id match the desktop entry, so a taskbar groups
+// the window under the entry's icon; the window has that icon itself.
+void TestMainWindow::desktopKnowsTheWindow()
+{
+    applyDesktopIdentity();
+    const QString entryPath = QDir::cleanPath(QStringLiteral(NPS_TEST_DATA_DIR "/../../packaging/") +
+                                              QLatin1String(kDesktopId) + QStringLiteral(".desktop"));
+    QFile file(entryPath);
+    QVERIFY2(file.open(QIODevice::ReadOnly | QIODevice::Text), qPrintable(entryPath));
+    QMap<QString, QString> entry;
+    for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')))
+        if (const int eq = line.indexOf(QLatin1Char('=')); eq > 0)
+            entry.insert(line.left(eq), line.mid(eq + 1));
+    // Qt's X11 window class is the application name.
+    QCOMPARE(entry.value(QStringLiteral("StartupWMClass")), QCoreApplication::applicationName());
+    QCOMPARE(entry.value(QStringLiteral("Icon")), QString::fromLatin1(kDesktopId));
+    QCOMPARE(QGuiApplication::desktopFileName(), QString::fromLatin1(kDesktopId));
+
+    configureFake();
+    MessageLog log;
+    TfrmMain w;
+    QVERIFY(listed(w));
+    const QPixmap icon = w.windowIcon().pixmap(64, 64);
+    QVERIFY(!icon.isNull());
+    QCOMPARE(icon.size(), QSize(64, 64));
 }
 
 QTEST_MAIN(TestMainWindow)
