@@ -95,6 +95,7 @@ QString TForm3::defaultChooseFile()
     dlgImage.setAcceptMode(QFileDialog::AcceptOpen);
     dlgImage.setFileMode(QFileDialog::ExistingFile);
     dlgImage.setNameFilters(pictureFilters(patterns));
+    dlgImage.setDefaultSuffix(QStringLiteral("bmp"));
     if (dlgImage.exec() != QDialog::Accepted || dlgImage.selectedFiles().isEmpty())
         return {};
     return dlgImage.selectedFiles().constFirst();
