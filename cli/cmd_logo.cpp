@@ -6,6 +6,7 @@
 #include "delivery.h"
 #include "halftone.h"
 #include "logo_commands.h"
+#include "logo_fit.h"
 #include "logo_limits.h"
 #include "raster.h"
 
@@ -41,12 +42,18 @@ QString buildDownload(const ParsedOptions &parsed, Plan &plan)
     bitmap::Loaded loaded = bitmap::load(path);
     if (!loaded.ok())
         return QStringLiteral("%1: %2").arg(path, loaded.error);
-    if (loaded.image.width() > logo::maxWidth(*model))
-        return QStringLiteral("%1: %2").arg(path, QLatin1String(logo::tooWideMessage(*model)));
+    const int maxWidth = logo::maxWidth(*model);
+    if (loaded.image.width() > maxWidth && !parsed.has("fit"))
+        return QStringLiteral("%1: %2 (--fit scales it down to %3 dots, keeping its proportions)")
+            .arg(path, QLatin1String(logo::tooWideMessage(*model)))
+            .arg(maxWidth);
+    // Scaled before the halftone, so the pattern is laid on the final dots;
+    // the last 8-dot band made whole with white rather than cut off.
+    QImage image = logo::padToWholeBands(logo::fitToWidth(loaded.image, maxWidth));
     if (!parsed.has("no-halftone"))
-        halftone::apply(loaded.image);
+        halftone::apply(image);
 
-    const raster::Result built = raster::downloadCommand({loaded.image});
+    const raster::Result built = raster::downloadCommand({image});
     if (const char *refusal = logo::sizeRefusal(built.status))
         return QStringLiteral("%1: %2").arg(path, QLatin1String(refusal));
     if (built.status != raster::Status::Ok)
@@ -63,15 +70,15 @@ int runLogo(CliContext &ctx, const QStringList &args)
     ParsedOptions parsed;
     SendOptions send;
     if (const auto refused =
-            readSendingArguments(ctx, args, {{"model", true}, {"no-halftone", false}, {"align", true}}, parsed, send))
+            readSendingArguments(ctx, args, {{"model", true}, {"no-halftone", false}, {"fit", false}, {"align", true}}, parsed, send))
         return *refused;
     const QString action = parsed.positional.value(0);
     const bool download = action == QLatin1String("download");
     const bool print = action == QLatin1String("print");
     if (!download && !print && action != QLatin1String("clear"))
         return ctx.fail(kExitUsage, QStringLiteral("logo takes download FILE, clear or print (see nemboport logo --help)"));
-    if (!download && (parsed.has("model") || parsed.has("no-halftone")))
-        return ctx.fail(kExitUsage, QStringLiteral("--model and --no-halftone go with logo download"));
+    if (!download && (parsed.has("model") || parsed.has("no-halftone") || parsed.has("fit")))
+        return ctx.fail(kExitUsage, QStringLiteral("--model, --no-halftone and --fit go with logo download"));
     if (!print && parsed.has("align"))
         return ctx.fail(kExitUsage, QStringLiteral("--align goes with logo print"));
     if (parsed.positional.size() != (download ? 2 : 1))

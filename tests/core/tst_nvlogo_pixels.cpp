@@ -4,6 +4,7 @@
 #include "bmp_writer.h"
 #include "halftone.h"
 #include "logo_commands.h"
+#include "logo_fit.h"
 #include "raster.h"
 
 #include <QDir>
@@ -167,6 +168,8 @@ private slots:
     void rasterSizeLimits_data();
     void rasterSizeLimits();
     void rasterPrintsOnlyExactBlack();
+    void fitToPaper_data();
+    void fitToPaper();
     void downloadOfSeveralSlots();
 
     void testPrint_data();
@@ -362,6 +365,52 @@ void TstNvlogoPixels::rasterPrintsOnlyExactBlack()
     QCOMPARE(hexOf(r.bytes), QByteArray("04 00 01 00 ") + QByteArray("FF ").repeated(8) + QByteArray("00 ").repeated(23) + "00");
     // Another pixel format gives the same bytes.
     QCOMPARE(raster::imageBlock(image.convertToFormat(QImage::Format_RGB888)).bytes, r.bytes);
+}
+
+// A picture wider than the paper is scaled to its width with the proportions
+// kept, averaging the dots it merges; a partial last band gets white rows.
+// The source alternates black and white columns, so an averaging filter
+// gives grey where a nearest-dot one would give pure black or white.
+void TstNvlogoPixels::fitToPaper_data()
+{
+    QTest::addColumn<QSize>("source");
+    QTest::addColumn<int>("maxWidth");
+    QTest::addColumn<QSize>("stored");
+    QTest::newRow("1152x140 to 576") << QSize(1152, 140) << 576 << QSize(576, 72);
+    QTest::newRow("800x140 to 384") << QSize(800, 140) << 384 << QSize(384, 72);
+    QTest::newRow("3000x2 keeps a row") << QSize(3000, 2) << 576 << QSize(576, 8);
+    QTest::newRow("360x140 padded") << QSize(360, 140) << 576 << QSize(360, 144);
+    QTest::newRow("576x136 as it is") << QSize(576, 136) << 576 << QSize(576, 136);
+}
+
+void TstNvlogoPixels::fitToPaper()
+{
+    QFETCH(QSize, source);
+    QFETCH(int, maxWidth);
+    QFETCH(QSize, stored);
+    QImage image(source, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, x % 2 ? 0xFFFFFFFFu : 0xFF000000u);
+
+    const QImage fitted = logo::fitToWidth(image, maxWidth);
+    const QImage out = logo::padToWholeBands(fitted);
+    QCOMPARE(out.size(), stored);
+    QCOMPARE(out.format(), QImage::Format_RGB32);
+    const bool scaled = source.width() > maxWidth;
+    if (scaled) // the height follows the width's ratio, rounded
+        QCOMPARE(fitted.height(), qMax(1, int((qint64(source.height()) * maxWidth + source.width() / 2) / source.width())));
+    for (int y = 0; y < out.height(); ++y) {
+        for (int x = 0; x < out.width(); ++x) {
+            const int grey = qGray(out.pixel(x, y));
+            if (y >= fitted.height())
+                QVERIFY2(grey == 255, qPrintable(QStringLiteral("padding at %1,%2").arg(x).arg(y)));
+            else if (scaled)
+                QVERIFY2(grey > 80 && grey < 175, qPrintable(QStringLiteral("%1 at %2,%3").arg(grey).arg(x).arg(y)));
+            else
+                QCOMPARE(out.pixel(x, y), image.pixel(x, y));
+        }
+    }
 }
 
 void TstNvlogoPixels::downloadOfSeveralSlots()

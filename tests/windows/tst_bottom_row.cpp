@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 // Answers the next modal window from a timer: records its object name and
@@ -45,6 +46,7 @@ private slots:
     void logoWindowsLastSendIsToldInTheInterfaceLanguage();
     void windowsStayOnScreen_data();
     void windowsStayOnScreen();
+    void framesFitTheScreen();
 };
 
 void TestBottomRow::aboutBoxTexts()
@@ -65,6 +67,7 @@ void TestBottomRow::aboutOpensModalAndEnterCloses()
     configureFake("chinese");
     MessageLog log;
     TfrmMain w;
+    QVERIFY(listed(w));
     w.show();
     ModalAnswer answer;
     answer.arm(true);
@@ -80,6 +83,7 @@ void TestBottomRow::nvLogoOpensANewWindowAtEachPress()
     configureFake();
     MessageLog log;
     TfrmMain w;
+    QVERIFY(listed(w));
     w.show();
     const int before = int(QApplication::topLevelWidgets().size());
     ModalAnswer answer;
@@ -98,6 +102,7 @@ void TestBottomRow::logoWindowsLastSendIsToldInTheInterfaceLanguage()
     configureFake("chinese");
     MessageLog log;
     TfrmMain w;
+    QVERIFY(listed(w));
     w.show();
     QTimer::singleShot(20, [] {
         if (auto *logo = qobject_cast<TForm3 *>(QApplication::activeModalWidget())) {
@@ -129,6 +134,33 @@ void TestBottomRow::windowsStayOnScreen()
 {
     QFETCH(QRect, available);
     QTEST(fittedPosition(available, QSize(505, 600), QPoint(686, 154)), "expected");
+}
+
+// The main window and the About box keep their whole frame (borders and
+// title bar) on the screen, here the test platform's 800 x 800: estimated
+// before they are shown, fitted again once the frame is known.
+void TestBottomRow::framesFitTheScreen()
+{
+    configureFake();
+    MessageLog log;
+    TfrmMain main;
+    TAboutBox about;
+    for (QWidget *w : {static_cast<QWidget *>(&main), static_cast<QWidget *>(&about)}) {
+        const QRect available = w->screen()->availableGeometry();
+        const QMargins estimate = expectedFrameMargins(w);
+        QVERIFY(estimate.left() > 0 && estimate.right() > 0 && estimate.top() > 0);
+        QVERIFY(available.contains(QRect(w->pos(), w->size().grownBy(estimate))));
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QTRY_VERIFY2(!w->windowHandle()->frameMargins().isNull() && available.contains(w->frameGeometry()),
+                     qPrintable(QStringLiteral("%1 at %2,%3 %4x%5")
+                                    .arg(w->objectName())
+                                    .arg(w->frameGeometry().x())
+                                    .arg(w->frameGeometry().y())
+                                    .arg(w->frameGeometry().width())
+                                    .arg(w->frameGeometry().height())));
+        w->hide();
+    }
 }
 
 #include "tst_bottom_row.moc"

@@ -2,7 +2,15 @@
 // window, driven through the fake printer I/O library.
 #include "window_fixture.h"
 
+#include "desktop_identity.h"
+#include "status_line.h"
+
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMap>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -63,6 +71,8 @@ private slots:
     void startupWithoutLibraryKeepsDesignedState();
     void missingExportsAreNamedOnPress();
     void noPrinterMeansNoMode();
+    void printServerDownIsSaidOnTheStatusLine();
+    void longPortNamesShowWhole();
     void parallelPortFilter();
     void languageSwitching();
     void stateTable_data();
@@ -74,6 +84,7 @@ private slots:
     void skipAll_data();
     void skipAll();
     void skipBoxRuleColoursAndEnables();
+    void desktopKnowsTheWindow();
 };
 
 void TestMainWindow::startupLanguage_data()
@@ -94,6 +105,7 @@ void TestMainWindow::startupLanguage()
     configureFake(reported.toStdString());
     MessageLog log;
     TfrmMain w;
+    QVERIFY(listed(w));
 
     QCOMPARE(w.interfaceLanguage(), chinese ? QStringLiteral("chinese") : QStringLiteral("english"));
     QCOMPARE(w.Button7->text(), chinese ? QStringLiteral("English") : QStringLiteral("Chinese"));
@@ -110,6 +122,17 @@ void TestMainWindow::startupFillsListsAndSkipsEveryGroup()
     configureFake();
     MessageLog log;
     TfrmMain w;
+    // A slow print server cannot keep the window from showing: the lists
+    // are asked for once the event loop runs, after the version and language.
+    QVERIFY(w.listsPending());
+    QVERIFY(fake::callsOf("GetPrintDriveNames").empty());
+    w.show();
+    QVERIFY(listed(w));
+    QStringList order;
+    for (const fake::Call &c : fake::calls())
+        order << QString::fromStdString(c.function);
+    QCOMPARE(order, (QStringList{"GetDravikDllVer", "isLanguage", "GetPrintDriveNames", "GetSystemSerial",
+                                 "GetPrintDrivePortNames"}));
 
     QStringList levels;
     for (int i = 0; i <= 40; ++i)
@@ -170,6 +193,7 @@ void TestMainWindow::missingExportsAreNamedOnPress()
     fake::reset();
     MessageLog log;
     TfrmMain w(QStringLiteral(NPS_PARTIAL_FAKE));
+    QVERIFY(listed(w));
     // No isLanguage: the empty text gives English.
     QCOMPARE(w.interfaceLanguage(), QStringLiteral("english"));
     QVERIFY(log.messages.empty());
@@ -187,6 +211,7 @@ void TestMainWindow::noPrinterMeansNoMode()
     fake::config().printers.clear();
     MessageLog log;
     TfrmMain w;
+    QVERIFY(listed(w));
 
     QVERIFY(!w.rdbDriver->isEnabled());
     QVERIFY(!w.rdbDriver->isChecked() && !w.rdbCom->isChecked() && !w.rdbLpt->isChecked());
@@ -199,12 +224,49 @@ void TestMainWindow::noPrinterMeansNoMode()
         QVERIFY(box->isChecked() && !box->isEnabled());
 }
 
+void TestMainWindow::printServerDownIsSaidOnTheStatusLine()
+{
+    // The real library, pointed at a print server that is not running.
+    qputenv("CUPS_SERVER", QFile::encodeName(QDir::tempPath() + QStringLiteral("/no-such-dir-nps/cups.sock")));
+    MessageLog log;
+    TfrmMain w(QStringLiteral(NPS_REAL_LIBRARY));
+    QVERIFY(listed(w));
+    qunsetenv("CUPS_SERVER");
+    QCOMPARE(w.ComboPrinter->count(), 0);
+    QVERIFY2(w.statusLine->status().contains(QStringLiteral("the print queues could not be listed: The print server")),
+             qPrintable(w.statusLine->status()));
+
+    w.Button7->click(); // Chinese
+    qputenv("CUPS_SERVER", QFile::encodeName(QDir::tempPath() + QStringLiteral("/no-such-dir-nps/cups.sock")));
+    w.btnRef->click();
+    qunsetenv("CUPS_SERVER");
+    QVERIFY2(w.statusLine->status().contains(QString::fromUtf8("无法列出打印队列：")), qPrintable(w.statusLine->status()));
+    QVERIFY(log.messages.empty());
+}
+
+void TestMainWindow::longPortNamesShowWhole()
+{
+    configureFake();
+    const std::string longName = "/run/user/1000/nemboport/printers/virtual-printer-123456";
+    fake::config().serialPorts = "/dev/ttyS0\n" + longName + "\n";
+    MessageLog log;
+    TfrmMain w;
+    QVERIFY(listed(w));
+    w.rdbCom->setChecked(true);
+    w.cmbCom->setCurrentIndex(1);
+    QCOMPARE(w.cmbCom->toolTip(), QString::fromStdString(longName));
+    QCOMPARE(w.cmbCom->itemData(1, Qt::ToolTipRole).toString(), QString::fromStdString(longName));
+    QVERIFY(w.cmbCom->view()->minimumWidth() >=
+            w.cmbCom->view()->fontMetrics().horizontalAdvance(QString::fromStdString(longName)));
+}
+
 void TestMainWindow::parallelPortFilter()
 {
     configureFake();
     fake::config().portNames = "LPT1:\nlpt2:\nCOM1:\nFILE:\n";
     MessageLog log;
     TfrmMain w;
+    QVERIFY(listed(w));
     QCOMPARE(items(w.cmbLpt), (QStringList{"LPT1", "lpt2"}));
 
     w.rdbLpt->setChecked(true);
@@ -224,6 +286,7 @@ void TestMainWindow::languageSwitching()
     configureFake("english");
     MessageLog log;
     TfrmMain w;
+    QVERIFY(listed(w));
     w.cboLanage->setCurrentIndex(20);
 
     w.Button7->click();
@@ -263,18 +326,24 @@ void TestMainWindow::stateTable_data()
     QTest::addColumn<bool>("open");
     QTest::addColumn<bool>("skipAll");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("status"); // how the status line begins
 
-    QTest::newRow("driver mode chosen") << "driver" << true << false << false << false << true << false << true << "";
-    QTest::newRow("serial mode chosen") << "serial" << false << true << true << false << false << false << true << "";
-    QTest::newRow("parallel mode chosen") << "parallel" << false << false << false << false << true << false << true << "";
-    QTest::newRow("open: true") << "open1" << false << true << false << true << true << true << true << "";
+    const QString found = QStringLiteral("Found 2 print queues, 2 serial ports and 2 printer ports");
+
+    QTest::newRow("driver mode chosen") << "driver" << true << false << false << false << true << false << true << "" << found;
+    QTest::newRow("serial mode chosen") << "serial" << false << true << true << false << false << false << true << "" << found;
+    QTest::newRow("parallel mode chosen") << "parallel" << false << false << false << false << true << false << true << "" << found;
+    QTest::newRow("open: true") << "open1" << false << true << false << true << true << true << true << ""
+                                << "Serial port /dev/ttyUSB0 opened at ";
     QTest::newRow("open: false") << "open0" << false << true << true << false << false << false << true
-                                 << "Serial port failed to open!!!";
+                                 << "Serial port failed to open!!!" << "Serial port /dev/ttyUSB0 could not be opened: Something else went wrong.";
     QTest::newRow("open: error raised") << "open-1" << false << true << true << false << false << false << false
-                                        << "Connection error，Port /dev/ttyUSB0 does not exist or has been occupied by other programs\n\r";
-    QTest::newRow("close: true") << "close1" << false << true << true << false << false << false << true << "";
+                                        << "Connection error，Port /dev/ttyUSB0 does not exist or has been occupied by other programs\n\r"
+                                        << "Serial port /dev/ttyUSB0 could not be opened: Something else went wrong.";
+    QTest::newRow("close: true") << "close1" << false << true << true << false << false << false << true << "" << "Serial port /dev/ttyUSB0 closed";
     QTest::newRow("close: false") << "close0" << false << true << false << true << true << true << false
-                                  << "Close the /dev/ttyUSB0port error";
+                                  << "Close the /dev/ttyUSB0port error"
+                                  << "Serial port /dev/ttyUSB0 could not be closed: Something else went wrong.";
 }
 
 void TestMainWindow::stateTable()
@@ -283,6 +352,7 @@ void TestMainWindow::stateTable()
     configureFake();
     MessageLog log;
     TfrmMain w;
+    QVERIFY(listed(w));
 
     if (action == QLatin1String("driver")) {
         w.rdbLpt->setChecked(true);
@@ -324,6 +394,9 @@ void TestMainWindow::stateTable()
     QTEST(w.portOpen(), "open");
     QTEST(skipAllRan(w), "skipAll");
 
+    QFETCH(QString, status);
+    QVERIFY2(w.statusLine->status().startsWith(status), qPrintable(w.statusLine->status()));
+
     QFETCH(QString, message);
     if (message.isEmpty()) {
         QCOMPARE(log.texts(), QStringList());
@@ -354,6 +427,7 @@ void TestMainWindow::openErrorMessageEndsWithLineFeedCarriageReturn()
     configureFake("chinese");
     MessageLog log;
     TfrmMain w;
+    QVERIFY(listed(w));
     w.rdbCom->setChecked(true);
     fake::config().openResults = {-1};
     w.btnOpenCOM->click();
@@ -372,6 +446,7 @@ void TestMainWindow::serialSettingChangeReopens()
     configureFake();
     MessageLog log;
     TfrmMain w;
+    QVERIFY(listed(w));
     w.rdbCom->setChecked(true);
     w.btnOpenCOM->click();
     fake::clearCalls();
@@ -407,6 +482,7 @@ void TestMainWindow::refreshWhileOpenDropsTheFlagWithoutClosing()
     configureFake();
     MessageLog log;
     TfrmMain w;
+    QVERIFY(listed(w));
     w.rdbCom->setChecked(true);
     w.btnOpenCOM->click();
     QVERIFY(w.portOpen());
@@ -424,6 +500,7 @@ void TestMainWindow::quitClosesAnOpenPort()
     configureFake();
     MessageLog log;
     TfrmMain w;
+    QVERIFY(listed(w));
     w.show();
     w.rdbCom->setChecked(true);
     w.btnOpenCOM->click();
@@ -451,6 +528,7 @@ void TestMainWindow::skipAll()
     configureFake();
     MessageLog log;
     TfrmMain w;
+    QVERIFY(listed(w));
     if (!ready)
         w.rdbCom->setChecked(true);
     // Called directly: in serial mode with the port closed the buttons are disabled.
@@ -471,6 +549,7 @@ void TestMainWindow::skipBoxRuleColoursAndEnables()
     configureFake();
     MessageLog log;
     TfrmMain w;
+    QVERIFY(listed(w));
     w.chkBlack->setChecked(false);
     QVERIFY(w.gbBlack->isEnabled());
     QCOMPARE(w.chkBlack->palette().color(QPalette::WindowText), QColor(Qt::black));
@@ -484,6 +563,33 @@ void TestMainWindow::skipBoxRuleColoursAndEnables()
     const QPalette red = w.btnNewCom->palette();
     QCOMPARE(red.color(QPalette::Active, QPalette::ButtonText), QColor(Qt::red));
     QVERIFY(red.color(QPalette::Disabled, QPalette::ButtonText) != QColor(Qt::red));
+}
+
+// The window's class and app id match the desktop entry, so a taskbar groups
+// the window under the entry's icon; the window has that icon itself.
+void TestMainWindow::desktopKnowsTheWindow()
+{
+    applyDesktopIdentity();
+    const QString entryPath = QDir::cleanPath(QStringLiteral(NPS_TEST_DATA_DIR "/../../packaging/") +
+                                              QLatin1String(kDesktopId) + QStringLiteral(".desktop"));
+    QFile file(entryPath);
+    QVERIFY2(file.open(QIODevice::ReadOnly | QIODevice::Text), qPrintable(entryPath));
+    QMap<QString, QString> entry;
+    for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')))
+        if (const int eq = line.indexOf(QLatin1Char('=')); eq > 0)
+            entry.insert(line.left(eq), line.mid(eq + 1));
+    // Qt's X11 window class is the application name.
+    QCOMPARE(entry.value(QStringLiteral("StartupWMClass")), QCoreApplication::applicationName());
+    QCOMPARE(entry.value(QStringLiteral("Icon")), QString::fromLatin1(kDesktopId));
+    QCOMPARE(QGuiApplication::desktopFileName(), QString::fromLatin1(kDesktopId));
+
+    configureFake();
+    MessageLog log;
+    TfrmMain w;
+    QVERIFY(listed(w));
+    const QPixmap icon = w.windowIcon().pixmap(64, 64);
+    QVERIFY(!icon.isNull());
+    QCOMPARE(icon.size(), QSize(64, 64));
 }
 
 QTEST_MAIN(TestMainWindow)

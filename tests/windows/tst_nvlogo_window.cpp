@@ -7,8 +7,11 @@
 #include "messages.h"
 #include "notifier.h"
 #include "nvlogo_window.h"
+#include "status_line.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QGroupBox>
@@ -74,6 +77,7 @@ private slots:
     void captionsFit();
     void widthLimitPerModel_data();
     void widthLimitPerModel();
+    void openDialogOffersEveryPictureKind();
     void displayScaling_data();
     void displayScaling();
     void sizePanelSurvivesClear();
@@ -90,6 +94,7 @@ private slots:
     void clearPrintFlash();
     void codePageInBothForms_data();
     void codePageInBothForms();
+    void statusPanelsKeepTheirPlaces();
     void missingLibraryOrExport_data();
     void missingLibraryOrExport();
     void flagsSharedAndSlotOneClearedOnCreation();
@@ -195,32 +200,57 @@ void TstNvlogoWindow::captionsFit()
         fits(l);
 }
 
+// A picture too wide for the model's paper is offered to be scaled down to
+// its width; declined, it is refused as before. A partial last band is made
+// whole with white rows.
 void TstNvlogoWindow::widthLimitPerModel_data()
 {
     QTest::addColumn<bool>("model58");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<QString>("message"); // empty: accepted
-    QTest::newRow("58: 384 accepted") << true << 384 << QString();
-    QTest::newRow("58: 385 refused") << true << 385
-                                     << QStringLiteral("The width of the bitmap should not exceed 384 pixels!");
-    QTest::newRow("80: 576 accepted") << false << 576 << QString();
-    QTest::newRow("80: 577 refused") << false << 577
-                                     << QStringLiteral("The width of the bitmap should not exceed 576 pixels!");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("fit");       // the answer to the offer
+    QTest::addColumn<QString>("message"); // empty: stored
+    QTest::addColumn<QString>("status"); // the size panel: the size sent
+    QTest::addColumn<int>("sent");       // the download's length: 7 + width / 8 x height / 8 x 8
+    QTest::newRow("58: 384 accepted") << true << QSize(384, 16) << false << QString() << "384x16" << 775;
+    QTest::newRow("58: 385 refused") << true << QSize(385, 16) << false
+                                     << QStringLiteral("The width of the bitmap should not exceed 384 pixels!") << "" << 0;
+    QTest::newRow("80: 576 accepted") << false << QSize(576, 16) << false << QString() << "576x16" << 1159;
+    QTest::newRow("80: 577 refused") << false << QSize(577, 16) << false
+                                     << QStringLiteral("The width of the bitmap should not exceed 576 pixels!") << "" << 0;
+    QTest::newRow("80: 800x140 fitted") << false << QSize(800, 140) << true << QString()
+                                        << "576x104 (from 800x140, scaled)" << 7495;
+    QTest::newRow("58: 360x140 padded") << true << QSize(360, 140) << false << QString()
+                                        << "360x144 (from 360x140, white rows added)" << 6487;
 }
 
 void TstNvlogoWindow::widthLimitPerModel()
 {
     QFETCH(bool, model58);
-    QFETCH(int, width);
+    QFETCH(QSize, size);
+    QFETCH(bool, fit);
     QFETCH(QString, message);
+    QList<Message> asked;
+    notifier::setAskHandler([&](QWidget *, const Message &m) {
+        asked << m;
+        return fit;
+    });
     auto w = window();
     (model58 ? w->RadioButton4 : w->RadioButton5)->setChecked(true);
-    open(*w, picture(width, 16, 0xFF000000u));
+    open(*w, picture(size.width(), size.height(), 0xFF000000u));
+    notifier::setAskHandler({});
+    const bool tooWide = size.width() > (model58 ? 384 : 576);
+    QCOMPARE(asked.size(), tooWide ? 1 : 0);
+    if (tooWide)
+        QVERIFY2(asked[0].text.contains(QStringLiteral("Scale it down to %1 x").arg(model58 ? 384 : 576)),
+                 qPrintable(asked[0].text));
     if (message.isEmpty()) {
         QVERIFY(shown_.isEmpty());
         QVERIFY(TForm3::slotLoaded(1));
-        QCOMPARE(w->imgPrint1->picture().width(), width);
+        QTEST(w->outcomePanel->status(), "status");
         QVERIFY(w->BitBtn25->isEnabled() && w->BitBtn4->isEnabled());
+        w->BitBtn25->click(); // what is sent is the picture scaled and padded
+        QCOMPARE(sends().size(), size_t(1));
+        QTEST(sends()[0].number, "sent");
         return;
     }
     QCOMPARE(shown_.size(), 1);
@@ -229,6 +259,26 @@ void TstNvlogoWindow::widthLimitPerModel()
     QVERIFY(w->imgPrint1->picture().isNull());
     QVERIFY(!w->BitBtn25->isEnabled() && !w->BitBtn4->isEnabled());
     QCOMPARE(w->statusPanels[1]->text(), QString());
+}
+
+void TstNvlogoWindow::openDialogOffersEveryPictureKind()
+{
+    auto w = window();
+    QStringList filters;
+    QTimer::singleShot(0, this, [&filters] {
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            filters = dialog->nameFilters();
+            dialog->reject();
+        }
+    });
+    w->BitBtn22->click(); // the window's own dialog
+    QVERIFY(!filters.isEmpty());
+    for (const char *pattern : {"*.bmp", "*.png", "*.ico", "*.ppm"})
+        QVERIFY2(filters[0].contains(QLatin1String(pattern)), qPrintable(filters[0]));
+    for (const QString &f : filters)
+        for (QChar c : f)
+            QVERIFY2(c.unicode() < 0x80, qPrintable(f)); // English in every interface
+    QVERIFY(shown_.isEmpty());
 }
 
 void TstNvlogoWindow::displayScaling_data()
@@ -396,7 +446,7 @@ void TstNvlogoWindow::refusedFileLeavesDownloadSendingNothing()
     open(*w, picture(16, 8, 0xFF000000u));
     w->RadioButton4->setChecked(true);
     open(*w, picture(400, 8, 0xFF000000u));
-    QCOMPARE(shown_.size(), 1);
+    QCOMPARE(shown_.size(), 2); // the offer to scale it down, declined, then the refusal
     QVERIFY(w->BitBtn25->isEnabled()); // left as it was
     QVERIFY(!TForm3::slotLoaded(1));
 
@@ -405,7 +455,7 @@ void TstNvlogoWindow::refusedFileLeavesDownloadSendingNothing()
     w->BitBtn25->click();
     QVERIFY(buttonsOff);
     QVERIFY(sends().empty());
-    QCOMPARE(shown_.size(), 1);
+    QCOMPARE(shown_.size(), 2); // the download added no message
     QVERIFY(w->BitBtn25->isEnabled() && w->BitBtn3->isEnabled());
 }
 
@@ -473,6 +523,23 @@ void TstNvlogoWindow::codePageInBothForms()
     QCOMPARE(calls[0].texts, (std::vector<std::string>{"DRIVE", "Receipt 80", "Set New Lanage"}));
     QCOMPARE(hexOf(calls[0].bytes), bytes);
     QVERIFY(shown_.isEmpty());
+}
+
+void TstNvlogoWindow::statusPanelsKeepTheirPlaces()
+{
+    auto w = window();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    w->Button6->click(); // a send's outcome, longer than its panel
+    QVERIFY(!w->statusPanels[1]->text().isEmpty());
+    const QRect places[4] = {{0, 0, 120, 21}, {120, 0, 100, 21}, {220, 0, 120, 21}, {340, 0, 50, 21}};
+    for (int i = 0; i < 4; ++i) {
+        QVERIFY2(w->statusPanels[i]->isVisible(), qPrintable(QString::number(i)));
+        QCOMPARE(w->statusPanels[i]->geometry(), places[i]);
+    }
+    QCOMPARE(w->statusPanels[0]->text(), QStringLiteral("Current BMP Size:"));
+    QCOMPARE(w->statusPanels[2]->text(), QStringLiteral("Language settings:"));
+    QCOMPARE(w->statusPanels[3]->text(), QString());
 }
 
 void TstNvlogoWindow::missingLibraryOrExport_data()

@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
@@ -28,7 +29,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <csignal>
 #include <functional>
+
+#include <sys/resource.h>
 
 namespace {
 using Setup = std::function<void(TfrmMain &)>;
@@ -57,6 +61,8 @@ std::unique_ptr<TfrmMain> readyWindow(const std::string &language = "english")
 {
     configureFake(language);
     auto w = std::make_unique<TfrmMain>();
+    if (!listed(*w))
+        qFatal("the start-up lists did not arrive");
     w->Button12->click();
     fake::clearCalls();
     return w;
@@ -96,6 +102,7 @@ private slots:
     void closingDuringACallWaitsForIt();
     void statusBarSitsBelowTheDesign();
     void recordShowsCopiesAndSaves();
+    void recordSaveOnAFullDiskKeepsTheOldFile();
     void ctrlLOpensTheRecord_data();
     void ctrlLOpensTheRecord();
     void recordKeepsTheLast500();
@@ -413,12 +420,60 @@ void TestSending::recordShowsCopiesAndSaves()
     QFile saved(path);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll().toHex(' ').toUpper(), QByteArray("1B 23 46 1B 69 0A 0A 0A 0A"));
+    saved.close();
 
     record->calls->selectAll();
     record->copySelectedRows();
     const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 2);
     QVERIFY(lines[0].contains(QStringLiteral("\tSet config list\t9\t")));
+
+    // Several rows: all their bytes, in the record's order, over the old file.
+    QVERIFY(record->saveSelectedBytes());
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QByteArray both;
+    for (int row : {0, 1}) {
+        const Bytes &b = CallRecord::shared().entry(row).bytes;
+        both.append(reinterpret_cast<const char *>(b.data()), qsizetype(b.size()));
+    }
+    QCOMPARE(saved.readAll(), both);
+    QVERIFY(log.messages.empty());
+}
+
+void TestSending::recordSaveOnAFullDiskKeepsTheOldFile()
+{
+    MessageLog log;
+    auto w = readyWindow();
+    w->Button14->click();
+    w->openRecord();
+    auto *record = w->findChild<RecordWindow *>();
+    QVERIFY(record);
+    record->calls->selectRow(0);
+
+    const QString path = dir_.filePath(QStringLiteral("kept.bin"));
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    }
+    record->chooseSaveFile = [path] { return path; };
+    // The disk fills after 4 bytes: the write fails part way.
+    struct rlimit saved;
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 4;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool ok = record->saveSelectedBytes();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QVERIFY(!ok);
+    QCOMPARE(log.texts(), QStringList{QStringLiteral("The file could not be saved.")});
+    QVERIFY2(log.messages[0].detail.contains(QStringLiteral("kept.bin")), qPrintable(log.messages[0].detail));
+    QFile kept(path);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("old"));
+    QCOMPARE(QDir(dir_.path()).entryList({QStringLiteral("*kept.bin*")}, QDir::Files | QDir::Hidden), QStringList{"kept.bin"});
 }
 
 void TestSending::ctrlLOpensTheRecord_data()

@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTest>
 
 #include <memory>
 #include <vector>
@@ -50,3 +51,9 @@ inline QStringList sends()
     return out;
 }
 
+
+// Waits until the window's start-up list of printers and ports has arrived.
+inline bool listed(const TfrmMain &w)
+{
+    return QTest::qWaitFor([&w] { return !w.listsPending(); }, 10000);
+}

@@ -131,6 +131,29 @@ Message logoNotStored(const FailureReason &reason)
             reason.text};
 }
 
+Message logoFitQuestion(const QSize &loaded, const QSize &fitted)
+{
+    return {QStringLiteral("The picture is %1 x %2 dots, wider than the paper's %3 dots. Scale it down to %3 x %4 "
+                           "(the proportions kept)?")
+                .arg(loaded.width())
+                .arg(loaded.height())
+                .arg(fitted.width())
+                .arg(fitted.height()),
+            QStringLiteral("No keeps the picture out of the slot.")};
+}
+
+QString logoSizeStatus(const QSize &loaded, const QSize &stored)
+{
+    const QString size = QStringLiteral("%1x%2").arg(stored.width()).arg(stored.height());
+    if (loaded == stored)
+        return size;
+    return QStringLiteral("%1 (from %2x%3%4)")
+        .arg(size)
+        .arg(loaded.width())
+        .arg(loaded.height())
+        .arg(loaded.width() != stored.width() ? QStringLiteral(", scaled") : QStringLiteral(", white rows added"));
+}
+
 QString sendStatus(const PrinterTarget &target, const QString &name, std::size_t length, bool sent,
                    const FailureReason &reason, bool chinese)
 {
@@ -148,6 +171,42 @@ QString sendStatus(const PrinterTarget &target, const QString &name, std::size_t
     const QString why = shortReason(reason, chinese);
     return chinese ? QString::fromUtf8("发送 %1 字节 %2 到 %3 失败%4").arg(bytes, n, to, why.isEmpty() ? QString() : QString::fromUtf8("：") + why)
                    : QStringLiteral("Sending %1 bytes %2 to %3 failed%4").arg(bytes, n, to, why.isEmpty() ? QString() : QStringLiteral(": ") + why);
+}
+
+QString listStatus(int queues, int serialPorts, int printerPorts, const FailureReason *queueFailure, bool chinese)
+{
+    const QString found = chinese ? QString::fromUtf8("找到 %1 个打印队列、%2 个串口和 %3 个打印机端口")
+                                        .arg(queues)
+                                        .arg(serialPorts)
+                                        .arg(printerPorts)
+                                  : QStringLiteral("Found %1 print queues, %2 serial ports and %3 printer ports")
+                                        .arg(queues)
+                                        .arg(serialPorts)
+                                        .arg(printerPorts);
+    if (!queueFailure)
+        return found;
+    const QString why = reasonLine(*queueFailure, chinese);
+    return chinese ? QString::fromUtf8("%1；无法列出打印队列：%2").arg(found, why)
+                   : QStringLiteral("%1; the print queues could not be listed: %2").arg(found, why);
+}
+
+QString serialOpenStatus(const QString &port, int baudRate, bool ok, const FailureReason &reason, bool chinese)
+{
+    if (ok)
+        return chinese ? QString::fromUtf8("串口 %1 已打开，波特率 %2").arg(port).arg(baudRate)
+                       : QStringLiteral("Serial port %1 opened at %2 baud").arg(port).arg(baudRate);
+    const QString why = shortReason(reason, chinese);
+    return chinese ? QString::fromUtf8("串口 %1 打开失败%2").arg(port, why.isEmpty() ? QString() : QString::fromUtf8("：") + why)
+                   : QStringLiteral("Serial port %1 could not be opened%2").arg(port, why.isEmpty() ? QString() : QStringLiteral(": ") + why);
+}
+
+QString serialCloseStatus(const QString &port, bool ok, const FailureReason &reason, bool chinese)
+{
+    if (ok)
+        return chinese ? QString::fromUtf8("串口 %1 已关闭").arg(port) : QStringLiteral("Serial port %1 closed").arg(port);
+    const QString why = shortReason(reason, chinese);
+    return chinese ? QString::fromUtf8("串口 %1 关闭失败%2").arg(port, why.isEmpty() ? QString() : QString::fromUtf8("：") + why)
+                   : QStringLiteral("Serial port %1 could not be closed%2").arg(port, why.isEmpty() ? QString() : QStringLiteral(": ") + why);
 }
 
 } // namespace messages

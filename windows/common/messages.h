@@ -5,6 +5,8 @@
 #include "notifier.h"
 #include "send_path.h"
 
+#include <QSize>
+
 class DravikBinding;
 
 namespace messages {
@@ -33,10 +35,24 @@ Message sendFailed(const QString &what, const FailureReason &reason, bool chines
 Message updateStopped(const QString &step, int sentBefore, int selected, const FailureReason &reason, bool chinese);
 // The logo window's download failed (English, as all that window's texts).
 Message logoNotStored(const FailureReason &reason);
+// The logo window's offer to scale a picture too wide for the paper down to
+// the fitted size (English).
+Message logoFitQuestion(const QSize &loaded, const QSize &fitted);
+// The logo window's size panel after opening a picture: the size stored,
+// and how it came from the file's size when they differ (English).
+QString logoSizeStatus(const QSize &loaded, const QSize &stored);
 
 // The status line after a send: how it ended and where the bytes went.
 // name: the document name, or what the user pressed when there is none.
 QString sendStatus(const PrinterTarget &target, const QString &name, std::size_t length, bool sent,
                    const FailureReason &reason, bool chinese);
+
+// The status line after listing printers and ports. queueFailure: why the
+// print queue list came back empty (the library's code above 0), else null.
+QString listStatus(int queues, int serialPorts, int printerPorts, const FailureReason *queueFailure, bool chinese);
+// The status line after opening or closing a serial port; reason is read
+// only when ok is false.
+QString serialOpenStatus(const QString &port, int baudRate, bool ok, const FailureReason &reason, bool chinese);
+QString serialCloseStatus(const QString &port, bool ok, const FailureReason &reason, bool chinese);
 
 } // namespace messages

@@ -8,6 +8,12 @@ notifier::Handler &installed()
     static notifier::Handler handler;
     return handler;
 }
+
+notifier::AskHandler &answering()
+{
+    static notifier::AskHandler handler;
+    return handler;
+}
 } // namespace
 
 namespace notifier {
@@ -29,6 +35,30 @@ Handler setHandler(Handler handler)
 {
     Handler previous = std::move(installed());
     installed() = std::move(handler);
+    return previous;
+}
+
+bool ask(QWidget *parent, const Message &question)
+{
+    if (answering())
+        return answering()(parent, question);
+    if (installed()) {
+        installed()(parent, question);
+        return false;
+    }
+    QMessageBox box(QMessageBox::Question, QString::fromLatin1(kApplicationTitle), question.text,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setObjectName(QStringLiteral("questionBox"));
+    box.setDefaultButton(QMessageBox::No);
+    if (!question.detail.isEmpty())
+        box.setInformativeText(question.detail);
+    return box.exec() == QMessageBox::Yes;
+}
+
+AskHandler setAskHandler(AskHandler handler)
+{
+    AskHandler previous = std::move(answering());
+    answering() = std::move(handler);
     return previous;
 }
 

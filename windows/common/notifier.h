@@ -1,5 +1,5 @@
 // Every message box of the program goes through here: a plain box with an OK
-// button and the application's title. Tests install a handler instead, so no
+// button (or Yes and No for a question) and the application's title. Tests install a handler instead, so no
 // test waits on a person.
 #pragma once
 
@@ -31,5 +31,13 @@ inline void show(QWidget *parent, const QString &text, const QString &detail = {
 // Installs a handler in place of real message boxes; an empty handler brings
 // the boxes back. Returns the handler it replaced.
 Handler setHandler(Handler handler);
+
+// Asks a question with Yes and No buttons (No is the default); true for Yes.
+// Without an answer handler but with a message handler installed, the
+// question goes to the message handler and the answer is No, so no test
+// waits on a person.
+using AskHandler = std::function<bool(QWidget *parent, const Message &question)>;
+bool ask(QWidget *parent, const Message &question);
+AskHandler setAskHandler(AskHandler handler);
 
 } // namespace notifier

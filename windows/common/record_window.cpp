@@ -2,12 +2,14 @@
 
 #include "call_record.h"
 #include "command_decoder.h"
+#include "file_writer.h"
 #include "notifier.h"
 
 #include <QApplication>
+
+#include <algorithm>
 #include <QClipboard>
 #include <QEvent>
-#include <QSaveFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -133,8 +135,11 @@ int RecordWindow::selectedRow() const
 void RecordWindow::showCommands()
 {
     commands->setRowCount(0);
+    bool anyBytes = false;
+    for (const QModelIndex &index : calls->selectionModel()->selectedRows())
+        anyBytes = anyBytes || !CallRecord::shared().entry(index.row()).bytes.empty();
+    saveButton->setEnabled(anyBytes);
     const int row = selectedRow();
-    saveButton->setEnabled(row >= 0 && !CallRecord::shared().entry(row).bytes.empty());
     if (row < 0)
         return;
     const Bytes &bytes = CallRecord::shared().entry(row).bytes;
@@ -161,21 +166,22 @@ void RecordWindow::copySelectedRows()
 
 bool RecordWindow::saveSelectedBytes()
 {
-    const int row = selectedRow();
-    if (row < 0)
+    // Every selected call's bytes, in the record's order.
+    QModelIndexList rows = calls->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end());
+    QByteArray bytes;
+    for (const QModelIndex &index : rows) {
+        const Bytes &b = CallRecord::shared().entry(index.row()).bytes;
+        bytes.append(reinterpret_cast<const char *>(b.data()), qsizetype(b.size()));
+    }
+    if (bytes.isEmpty())
         return false;
     const QString path = chooseSaveFile ? chooseSaveFile() : QString();
     if (path.isEmpty())
         return false;
-    const Bytes &bytes = CallRecord::shared().entry(row).bytes;
-    // Written aside and renamed into place: a failed write leaves no half file,
-    // and an existing pipe of that name is replaced rather than waited on.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size())) != qint64(bytes.size()) ||
-        !file.commit()) {
-        notifier::show(this, tr2(chinese_, "无法保存文件。", "The file could not be saved."),
-                       path + QStringLiteral(": ") + file.errorString());
+    const QString error = filewriter::replaceWith(path, bytes);
+    if (!error.isEmpty()) {
+        notifier::show(this, tr2(chinese_, "无法保存文件。", "The file could not be saved."), error);
         return false;
     }
     return true;

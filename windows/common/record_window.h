@@ -1,6 +1,6 @@
 // The record window: the calls of this run, newest last; the selected call's
-// bytes as hex beside what each command means; copying rows and saving a
-// call's bytes to a .bin file.
+// bytes as hex beside what each command means; copying rows and saving the
+// selected calls' bytes to a .bin file.
 #pragma once
 
 #include <QDialog>
@@ -29,7 +29,8 @@ public:
     QPushButton *saveButton;
 
     void copySelectedRows();
-    // Writes the selected call's bytes; false (after telling) when it could not.
+    // Writes the selected calls' bytes, in the record's order; false (after
+    // telling) when it could not.
     bool saveSelectedBytes();
 
 protected:

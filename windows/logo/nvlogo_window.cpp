@@ -3,8 +3,10 @@
 
 #include "bitmap_loader.h"
 #include "halftone.h"
+#include "logo_fit.h"
 #include "logo_limits.h"
 #include "logo_preview.h"
+#include "messages.h"
 #include "notifier.h"
 #include "status_line.h"
 
@@ -84,6 +86,7 @@ LogoPreview *TForm3::slotPreview(int slot) const
 
 QString TForm3::defaultChooseFile()
 {
+    // Every kind the loader reads first; the window's texts are English.
     QStringList patterns;
     for (const QByteArray &suffix : QImageReader::supportedImageFormats())
         patterns << QStringLiteral("*.") + QString::fromLatin1(suffix);
@@ -91,12 +94,17 @@ QString TForm3::defaultChooseFile()
     dlgImage.setObjectName(QStringLiteral("dlgImage"));
     dlgImage.setAcceptMode(QFileDialog::AcceptOpen);
     dlgImage.setFileMode(QFileDialog::ExistingFile);
-    dlgImage.setNameFilters({QString::fromUtf8("位图 (*.bmp)"),
-                             QStringLiteral("All pictures (%1)").arg(patterns.join(QLatin1Char(' ')))});
+    dlgImage.setNameFilters(pictureFilters(patterns));
     dlgImage.setDefaultSuffix(QStringLiteral("bmp"));
     if (dlgImage.exec() != QDialog::Accepted || dlgImage.selectedFiles().isEmpty())
         return {};
     return dlgImage.selectedFiles().constFirst();
+}
+
+QStringList TForm3::pictureFilters(const QStringList &patterns)
+{
+    return {QStringLiteral("Pictures (%1)").arg(patterns.join(QLatin1Char(' '))), QStringLiteral("Bitmaps (*.bmp)"),
+            QStringLiteral("All files (*)")};
 }
 
 void TForm3::BitBtn22Click()
@@ -113,15 +121,21 @@ void TForm3::BitBtn22Click()
         notifier::show(this, loaded.error, QDir::toNativeSeparators(path));
         return;
     }
-    preview->setPicture(loaded.image);
     s_loaded[slot - 1] = false;
 
-    const QString tooWide = widthRefusal(loaded.image.width());
-    if (!tooWide.isEmpty()) {
-        notifier::show(this, tooWide);
-        preview->clear();
-        return;
+    // Too wide for the paper: scaled down to it if the user wants, else refused.
+    QImage image = loaded.image;
+    const logo::Model model = RadioButton4->isChecked() ? logo::Model::Mm58 : logo::Model::Mm80;
+    if (image.width() > logo::maxWidth(model)) {
+        const QImage fitted = logo::fitToWidth(image, logo::maxWidth(model));
+        if (!notifier::ask(this, messages::logoFitQuestion(image.size(), fitted.size()))) {
+            notifier::show(this, widthRefusal(image.width()));
+            preview->clear();
+            return;
+        }
+        image = fitted;
     }
+    preview->setPicture(image);
 
     s_loaded[slot - 1] = true;
     BitBtn25->setEnabled(true);
@@ -131,7 +145,9 @@ void TForm3::BitBtn22Click()
         halftone::apply(preview->picture());
         preview->update();
     }
-    outcomePanel->setStatus(QStringLiteral("%1x%2").arg(loaded.image.width()).arg(loaded.image.height()));
+    // The download makes a partial last 8-dot band whole with white rows.
+    const QSize stored(image.width(), (image.height() + 7) / 8 * 8);
+    outcomePanel->setStatus(messages::logoSizeStatus(loaded.image.size(), stored));
 }
 
 QString TForm3::widthRefusal(int width) const

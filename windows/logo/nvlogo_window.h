@@ -54,6 +54,9 @@ public:
     // How this window's last send ended, as its status bar shows it (in
     // English) or in Chinese for a Chinese main window; empty when none.
     QString lastStatus(bool chinese = false) const;
+    // The open dialog's filters: every picture kind the loader reads (given
+    // as patterns) first, then bitmaps, then every file.
+    static QStringList pictureFilters(const QStringList &patterns);
 
     QGroupBox *GroupBox22;
     LogoPreview *imgPrint1;

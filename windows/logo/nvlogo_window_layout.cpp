@@ -124,13 +124,14 @@ void TForm3::buildLayout()
 
     StatusBar1 = make<QStatusBar>(this, "StatusBar1", {0, 288, 542, 21});
     StatusBar1->setSizeGripEnabled(false);
+    // Four panels side by side at their designed places, placed by hand:
+    // the bar's own layout would move and hide them as texts change.
     const char *const panelTexts[4] = {"Current BMP Size:", "", "Language settings:", ""};
     const int panelWidths[4] = {120, 100, 120, 50};
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0, x = 0; i < 4; x += panelWidths[i], ++i) {
         statusPanels[i] = new QLabel(QString::fromLatin1(panelTexts[i]), StatusBar1);
         statusPanels[i]->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
-        statusPanels[i]->setFixedWidth(panelWidths[i]);
-        StatusBar1->addWidget(statusPanels[i]);
+        statusPanels[i]->setGeometry(x, 0, panelWidths[i], StatusBar1->height());
     }
 
     cboSelectLIB = make<QComboBox>(this, "cboSelectLIB", {342, 288, 140, 21});

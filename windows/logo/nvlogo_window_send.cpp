@@ -5,6 +5,7 @@
 #include "config_commands.h"
 #include "code_page_list.h"
 #include "logo_commands.h"
+#include "logo_fit.h"
 #include "logo_limits.h"
 #include "logo_preview.h"
 #include "library_call.h"
@@ -40,9 +41,7 @@ void TForm3::buildOutcomePanel()
     QLabel *designed = statusPanels[1];
     outcomePanel = new StatusLine(StatusBar1);
     outcomePanel->setObjectName(designed->objectName());
-    outcomePanel->setFixedWidth(designed->width());
-    StatusBar1->insertWidget(1, outcomePanel);
-    StatusBar1->removeWidget(designed);
+    outcomePanel->setGeometry(designed->geometry());
     delete designed;
     statusPanels[1] = outcomePanel;
     connect(outcomePanel, &StatusLine::clicked, this, &TForm3::openRecord);
@@ -104,7 +103,8 @@ void TForm3::BitBtn25Click()
     if (n > 0) {
         std::vector<QImage> images;
         for (int slot = 1; slot <= n; ++slot)
-            images.push_back(s_loaded[slot - 1] ? slotPreview(slot)->picture() : QImage());
+            // A partial last 8-dot band is sent whole, with white rows.
+            images.push_back(s_loaded[slot - 1] ? logo::padToWholeBands(slotPreview(slot)->picture()) : QImage());
         // The model may have changed since the pictures were loaded.
         for (const QImage &image : images) {
             const QString tooWide = widthRefusal(image.width());

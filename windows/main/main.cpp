@@ -2,6 +2,7 @@
 // --help and --version answer without starting the interface, and a missing
 // display is said in one line instead of an abort.
 #include "about_box.h"
+#include "desktop_identity.h"
 #include "main_window.h"
 #include "nvlogo_window.h"
 #include "notifier.h"
@@ -72,7 +73,7 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
+    applyDesktopIdentity();
     applyInterfaceFont();
 
     TfrmMain mainWindow;

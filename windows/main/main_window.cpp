@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 TfrmMain *frmMain = nullptr;
 
@@ -72,8 +73,11 @@ void TfrmMain::FormCreate()
     for (QCheckBox *box : {chkLevel, chkBarcode, chkCut, chkBlack, chkBeepSet, chkLanage, chkCom, chkCutPage})
         box->setChecked(true);
 
-    btnRefClick();
     starting_ = false;
+
+    // The lists may wait on a print server: asked for once the window shows.
+    listsPending_ = true;
+    QTimer::singleShot(0, this, &TfrmMain::startUpLists);
 }
 
 void TfrmMain::Button1Click()
@@ -196,6 +200,8 @@ void TfrmMain::connectSignals()
     connect(cmbShareHand, &QComboBox::activated, this, &TfrmMain::cmbShareHandChange);
     connect(ComboPrinter, &QComboBox::activated, this, &TfrmMain::ComboPrinterChange);
     connect(cmbLpt, &QComboBox::activated, this, &TfrmMain::cmbLptChange);
+    // The whole port name, however narrow the box.
+    connect(cmbCom, &QComboBox::currentTextChanged, cmbCom, &QWidget::setToolTip);
 
     // The skip box rule runs at every change of a box, by hand or by program.
     for (QCheckBox *box : {chkLanage, chkCom, chkLevel, chkBarcode, chkCut, chkBlack, chkCutMode, chkCutPage, chkBeepSet})

@@ -36,6 +36,10 @@ public:
     QString interfaceLanguage() const { return language_; }
     bool isChinese() const;
     bool isConnectionReady() const;
+    // True from construction until the start-up list of printers and ports
+    // has arrived (it is asked for once the event loop runs, on the worker
+    // thread, so the window shows and paints meanwhile).
+    bool listsPending() const { return listsPending_; }
 
     // Connection group.
     QGroupBox *GroupBox18 = nullptr;
@@ -159,12 +163,21 @@ private:
     bool require(bool bound, const char *exportName);
     // Reports a missing list export (not during start-up) and gives the empty list.
     QStringList missingList(const char *exportName);
+    // The start-up list, unless a refresh came first.
+    void startUpLists();
+    // Asks the library for the print queues, serial ports and printer ports
+    // on the worker thread and fills the three lists.
+    void listPrintersAndPorts();
+    // The serial list's drop-down as wide as its longest port; the whole
+    // name as the tooltip.
+    void fitSerialList();
 
     DravikBinding lib_;
     PrinterTarget target_;
     bool portOpen_ = false;
     QString language_;
     bool starting_ = false; // during start-up a missing export is not reported
+    bool listsPending_ = false;
 
     // While the one-key update runs: the failure of its current step.
     struct UpdateRun

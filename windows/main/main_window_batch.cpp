@@ -7,6 +7,9 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QRadioButton>
+
+#include <vector>
 
 namespace {
 using Handler = void (TfrmMain::*)();
@@ -81,10 +84,25 @@ void TfrmMain::Button13Click()
         if (g.set && !(this->*g.skip)->isChecked())
             ++selected;
 
+    // Over an open serial port the baud rate step closes the port (the
+    // printer restarts at the new rate): it goes last, so that the steps
+    // after it in the usual order are still sent.
+    std::vector<const ConfigGroup *> order;
+    const ConfigGroup *baudRate = nullptr;
+    for (const ConfigGroup &g : kGroups) {
+        if (g.skip == &TfrmMain::chkCom && rdbCom->isChecked() && portOpen_)
+            baudRate = &g;
+        else
+            order.push_back(&g);
+    }
+    if (baudRate)
+        order.push_back(baudRate);
+
     UpdateRun run;
     update_ = &run;
     int sent = 0;
-    for (const ConfigGroup &g : kGroups) {
+    for (const ConfigGroup *step : order) {
+        const ConfigGroup &g = *step;
         // Read just before the step: a close in the baud rate step checks them all.
         if (!g.set || (this->*g.skip)->isChecked())
             continue;

@@ -5,9 +5,15 @@
 #include "messages.h"
 #include "notifier.h"
 
+#include "library_call.h"
+#include "status_line.h"
+
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 
 namespace {
 // The detail of a serial open or close message: the program's sentence for
@@ -38,14 +44,54 @@ void TfrmMain::btnRefClick()
         notifier::show(this, messages::missingPiece(lib_, nullptr, isChinese()));
         return;
     }
+    listsPending_ = false; // a refresh before the start-up list replaces it
+    listPrintersAndPorts();
+}
+
+void TfrmMain::startUpLists()
+{
+    if (!listsPending_)
+        return;
+    starting_ = true;
+    listPrintersAndPorts();
+    starting_ = false;
+    listsPending_ = false;
+}
+
+void TfrmMain::listPrintersAndPorts()
+{
+    // The library's list texts belong to the thread that asked: copied there.
+    struct Lists
+    {
+        QStringList printers, serial, lpt;
+        FailureReason queueFailure;
+    } found;
+    const bool printers = lib_.getPrintDriveNames, serial = lib_.getSystemSerial, lpt = lib_.getPrintDrivePortNames;
+    CallProgress progress;
+    progress.bar = callProgress;
+    progress.chinese = isChinese();
+    const bool ran = librarycall::run(
+        [&] {
+            if (printers) {
+                found.printers = splitLibraryList(lib_.getPrintDriveNames());
+                if (found.printers.isEmpty())
+                    found.queueFailure = failureReason(lib_);
+            }
+            if (serial)
+                found.serial = splitLibraryList(lib_.getSystemSerial());
+            if (lpt)
+                found.lpt = splitLibraryList(lib_.getPrintDrivePortNames("LPT"));
+        },
+        progress);
+    if (!ran)
+        return; // another call was in flight; its window still waits for it
 
     portOpen_ = false;
     if (cboLevel->count() > 23)
         cboLevel->setCurrentIndex(23);
 
     ComboPrinter->clear();
-    ComboPrinter->addItems(lib_.getPrintDriveNames ? splitLibraryList(lib_.getPrintDriveNames())
-                                                   : missingList("GetPrintDriveNames"));
+    ComboPrinter->addItems(printers ? found.printers : missingList("GetPrintDriveNames"));
     if (ComboPrinter->count() > 0) {
         rdbDriver->setEnabled(true);
         rdbDriver->setChecked(true); // runs rdbDriverClick when it was not checked
@@ -55,12 +101,11 @@ void TfrmMain::btnRefClick()
     }
 
     cmbCom->clear();
-    cmbCom->addItems(lib_.getSystemSerial ? splitLibraryList(lib_.getSystemSerial()) : missingList("GetSystemSerial"));
+    cmbCom->addItems(serial ? found.serial : missingList("GetSystemSerial"));
+    fitSerialList();
 
     cmbLpt->clear();
-    cmbLpt->addItems(parallelPortNames(lib_.getPrintDrivePortNames
-                                           ? splitLibraryList(lib_.getPrintDrivePortNames("LPT"))
-                                           : missingList("GetPrintDrivePortNames")));
+    cmbLpt->addItems(parallelPortNames(lpt ? found.lpt : missingList("GetPrintDrivePortNames")));
 
     if (cmbCom->count() > 0)
         cmbCom->setCurrentIndex(0);
@@ -69,6 +114,29 @@ void TfrmMain::btnRefClick()
 
     rdbDriverClick();
     Button20Click();
+
+    // An empty queue list with the library's reason: the print server is
+    // down or did not answer, not a machine without printers.
+    const bool queueFailed = printers && found.printers.isEmpty() && found.queueFailure.code > 0;
+    setStatus(messages::listStatus(ComboPrinter->count(), cmbCom->count(), cmbLpt->count(),
+                                   queueFailed ? &found.queueFailure : nullptr, isChinese()));
+}
+
+void TfrmMain::fitSerialList()
+{
+    // Port paths (announced virtual printers among them) are longer than the
+    // box: the open list widens to the longest, and each entry's tooltip is
+    // its whole name.
+    const QFontMetrics metrics(cmbCom->view()->font());
+    int widest = 0;
+    for (int i = 0; i < cmbCom->count(); ++i) {
+        const QString name = cmbCom->itemText(i);
+        cmbCom->setItemData(i, name, Qt::ToolTipRole);
+        widest = qMax(widest, metrics.horizontalAdvance(name));
+    }
+    // Room for the frame, the item margins and a scroll bar.
+    const int extra = 2 * cmbCom->view()->frameWidth() + 16 + cmbCom->view()->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    cmbCom->view()->setMinimumWidth(qMax(cmbCom->width(), widest + extra));
 }
 
 LinkMode TfrmMain::checkedMode() const
@@ -150,6 +218,7 @@ void TfrmMain::btnOpenCOMClick()
                   QStringLiteral("OpenComm %1").arg(baudRate), result, failure))
         return;
     const QString reason = portCallDetail(failure, isChinese());
+    setStatus(messages::serialOpenStatus(port, baudRate, result > 0, failure, isChinese()));
 
     if (result < 0) {
         // The library's raised error: the port is missing or held by another program.
@@ -185,6 +254,7 @@ void TfrmMain::btnCloseCOMClick()
     FailureReason failure;
     if (!portCall([&] { return lib_.closeComm(port.constData()); }, QStringLiteral("CloseComm"), result, failure))
         return;
+    setStatus(messages::serialCloseStatus(QString::fromLocal8Bit(port), result != 0, failure, isChinese()));
     if (result) {
         btnOpenCOM->setEnabled(true);
         btnCloseCOM->setEnabled(false);
