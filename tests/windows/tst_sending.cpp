@@ -150,7 +150,9 @@ void TestSending::slowSendKeepsTheLoopRunning()
     });
     LoopWatch watch;
     slow->click();
-    QVERIFY2(watch.longest < 100, qPrintable(QString::number(watch.longest)));
+    // A loop blocked by the send would pause for its whole 3 s; the bound
+    // leaves room for a loaded machine (the figure itself is a benchmark's).
+    QVERIFY2(watch.longest < 500, qPrintable(QString::number(watch.longest)));
     QCOMPARE(fake::maxConcurrentCalls(), 1);
     QCOMPARE(fake::callsOf("SendBufferToPrint").size(), size_t(1));
     QVERIFY(progressShown);
