@@ -13,3 +13,5 @@ int runLogo(CliContext &ctx, const QStringList &args);
 int runApply(CliContext &ctx, const QStringList &args);
 int runProfile(CliContext &ctx, const QStringList &args);
 int runDecode(CliContext &ctx, const QStringList &args);
+int runStatus(CliContext &ctx, const QStringList &args);
+int runProbe(CliContext &ctx, const QStringList &args);

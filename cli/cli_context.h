@@ -9,6 +9,7 @@ enum ExitStatus : int {
     kExitOk = 0,
     kExitFailed = 1, // the library or the device failed
     kExitUsage = 2,  // wrong usage or a refused input
+    kExitNotReady = 3, // status: the printer answered but cannot print
 };
 
 struct CliContext
@@ -21,6 +22,8 @@ struct CliContext
     int flashWaitMs = 10000;
     // How many print queues are sent to at the same time when several are given.
     int parallelTargets = 8;
+    // How many rounds status --watch runs; 0: until interrupted (tests bound it).
+    int watchRounds = 0;
 
     // One line on stderr with the reason; returns the status to exit with.
     int fail(int status, const QString &reason)

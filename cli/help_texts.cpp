@@ -79,6 +79,24 @@ const CommandHelp kHelp[] = {
      "usage: nemboport decode [FILE|-]\n"
      "Lists the printer commands in a captured byte stream (a file, or standard\n"
      "input for - or no argument): offset, bytes in hex, meaning.\n"},
+    {"status",
+     "usage: nemboport status [--json] [--watch SECONDS] TARGET\n"
+     "Asks the printer its state (every condition), who it is (maker, model,\n"
+     "firmware, serial number) and times the answer. No paper is used.\n"
+     "  --json            one JSON object\n"
+     "  --watch SECONDS   ask again every SECONDS; a line only when the state\n"
+     "                    changes; Ctrl+C ends it\n"
+     "Targets: --queue NAME, --serial DEVICE [--baud N], --port NAME.\n"
+     "Exit status: 0 ready; 1 no answer, or the library or device failed;\n"
+     "2 wrong usage; 3 the printer answered but cannot print (paper out, cover\n"
+     "open, off-line, error).\n"},
+    {"probe",
+     "usage: nemboport probe --serial DEVICE [--json]\n"
+     "       nemboport probe --queue NAME|--port NAME [--json]\n"
+     "Finds the rate a serial printer listens at, asking its status at each of\n"
+     "the ten rates, most common first, and prints the rate and the status.\n"
+     "For a queue or port: says whether that link carries the printer's answers.\n"
+     "Exit status: 0 found; 1 no answer; 2 wrong usage.\n"},
     {"serve",
      "usage: nemboport serve [OPTIONS]\n"
      "Runs the virtual receipt printer; `nemboport serve --help` lists its options.\n"},
@@ -106,6 +124,8 @@ QString toolHelp()
         "  apply PROFILE                      send the settings of a profile\n"
         "  profile                            print a profile template\n"
         "  decode [FILE|-]                    list the commands in captured bytes\n"
+        "  status [--json] [--watch S]        ask the printer its state and identity\n"
+        "  probe --serial DEVICE              find the rate a serial printer listens at\n"
         "  serve                              run the virtual receipt printer\n"
         "\n") +
            QLatin1String(kTargetHelp) +

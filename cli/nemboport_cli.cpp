@@ -15,6 +15,7 @@ struct Dispatch
 const Dispatch kCommands[] = {
     {"list", runList},       {"set", runSet},         {"test", runTest},     {"logo", runLogo},
     {"apply", runApply},     {"profile", runProfile}, {"decode", runDecode},
+    {"status", runStatus},   {"probe", runProbe},
 };
 
 bool asksForHelp(const QStringList &args)

@@ -10,7 +10,9 @@
 
 namespace esc {
 
+inline constexpr std::uint8_t EOT = 0x04;
 inline constexpr std::uint8_t LF = 0x0A;
+inline constexpr std::uint8_t DLE = 0x10;
 inline constexpr std::uint8_t ESC = 0x1B;
 inline constexpr std::uint8_t FS = 0x1C;
 inline constexpr std::uint8_t GS = 0x1D;

@@ -6,6 +6,7 @@
 #include "command_decoder.h"
 
 #include "byte_names.h"
+#include "status_requests.h"
 
 #include <QStringList>
 
@@ -16,6 +17,8 @@ namespace decoder {
 
 namespace {
 
+using esc::DLE;
+using esc::EOT;
 using esc::ESC;
 using esc::FS;
 using esc::GS;
@@ -36,6 +39,9 @@ enum class Param {
     Align,     // 0..2 (or '0'..'2')
     LogoCount, // FS q: n blocks follow
     QrFrame,   // GS ( k: pL pH and a body
+    StatusNumber, // DLE EOT: 1 to 4
+    IdNumber,     // GS I: 1 to 3, 65 to 69
+    SensorNumber, // GS r: 1 or '1'
 };
 
 struct Form
@@ -76,6 +82,9 @@ const std::vector<Form> &forms()
         {Kind::LogoPrint, {FS, 'p'}, 2, Param::Pair, "FS p"},
         {Kind::LogoDownload, {FS, 'q'}, 1, Param::LogoCount, "FS q"},
         {Kind::QrStore, {GS, '(', 'k'}, 2, Param::QrFrame, "GS ( k"},
+        {Kind::StatusRequest, {DLE, EOT}, 1, Param::StatusNumber, "DLE EOT"},
+        {Kind::IdRequest, {GS, 'I'}, 1, Param::IdNumber, "GS I"},
+        {Kind::PaperSensorRequest, {GS, 'r'}, 1, Param::SensorNumber, "GS r"},
     };
     return table;
 }
@@ -209,6 +218,12 @@ Match readParams(const Form &form, const std::uint8_t *p, std::size_t avail)
         return logoDownload(p, avail);
     case Param::QrFrame:
         return qrFrame(p, avail);
+    case Param::StatusNumber:
+        return isStatusRequestNumber(q[0]) ? command(kind, length, q[0]) : broken(length);
+    case Param::IdNumber:
+        return isIdRequestNumber(q[0]) ? command(kind, length, q[0]) : broken(length);
+    case Param::SensorNumber:
+        return q[0] == 1 || q[0] == '1' ? command(kind, length, 1) : broken(length);
     }
     return broken(length);
 }
@@ -298,6 +313,44 @@ QString logoSizes(const std::vector<Logo> &logos)
         .arg(sizes.join(QStringLiteral(", ")));
 }
 
+const char *statusAsked(long n)
+{
+    switch (n) {
+    case 1:
+        return "printer status";
+    case 2:
+        return "off-line cause";
+    case 3:
+        return "error cause";
+    case 4:
+        return "roll paper sensor";
+    }
+    return "?";
+}
+
+const char *idAsked(long n)
+{
+    switch (n) {
+    case 1:
+        return "model ID";
+    case 2:
+        return "type ID";
+    case 3:
+        return "ROM version ID";
+    case 65:
+        return "firmware version";
+    case 66:
+        return "maker";
+    case 67:
+        return "model name";
+    case 68:
+        return "serial number";
+    case 69:
+        return "fonts";
+    }
+    return "?";
+}
+
 QString meaning(const Decoded &d)
 {
     static const char *const alignments[] = {"left", "middle", "right"};
@@ -356,6 +409,12 @@ QString meaning(const Decoded &d)
         return QStringLiteral("print logo %1, %2")
             .arg(d.value)
             .arg(QLatin1String(d.value2 >= 0 && d.value2 <= 3 ? logoModes[d.value2] : "size ?"));
+    case Kind::StatusRequest:
+        return QStringLiteral("ask the %1").arg(QLatin1String(statusAsked(d.value)));
+    case Kind::IdRequest:
+        return QStringLiteral("ask the %1").arg(QLatin1String(idAsked(d.value)));
+    case Kind::PaperSensorRequest:
+        return QStringLiteral("ask the paper sensor status");
     case Kind::Unknown:
     case Kind::Text:
     case Kind::LineFeed:

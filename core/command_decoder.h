@@ -44,6 +44,9 @@ enum class Kind {
     LogoDownload, // FS q n with n > 0 image blocks; logos holds them, value = n
     LogoClear,    // FS q 0
     LogoPrint,    // FS p n m; value = logo number, value2 = mode
+    StatusRequest,      // DLE EOT n (1 to 4); value = n
+    IdRequest,          // GS I n (1 to 3, 65 to 69); value = n
+    PaperSensorRequest, // GS r 1 (or '1')
 };
 
 // One image block of an FS q download.

@@ -13,6 +13,10 @@ using HexToStrFn = int (*)(const unsigned char *data, int length, char *text, in
 using StrToHexFn = int (*)(const char *text, unsigned char *data, int size);
 using TextFn = const char *(*)(void);
 using CodeFn = int (*)(void);
+using QueryPrinterFn = int (*)(const char *portName, const char *printerName, const unsigned char *request,
+                               int requestLength, unsigned char *reply, int replySize, int timeoutMs);
+using FollowLastJobFn = int (*)(int timeoutMs);
+using CancelLastJobFn = int (*)(void);
 }
 
 // File name of the library on this platform.

@@ -127,6 +127,9 @@ void DravikBinding::bind(bool sendOnly)
     // reported as missing.
     getLastErrorText = reinterpret_cast<TextFn>(dlsym(handle_, "GetLastErrorText"));
     getLastErrorCode = reinterpret_cast<CodeFn>(dlsym(handle_, "GetLastErrorCode"));
+    queryPrinter = reinterpret_cast<QueryPrinterFn>(dlsym(handle_, "QueryPrinter"));
+    followLastJob = reinterpret_cast<FollowLastJobFn>(dlsym(handle_, "FollowLastJob"));
+    cancelLastJob = reinterpret_cast<CancelLastJobFn>(dlsym(handle_, "CancelLastJob"));
     if (sendOnly)
         return;
     // The documented lookup order.
@@ -155,7 +158,7 @@ int DravikBinding::lastErrorCode() const
     if (!getLastErrorCode)
         return -1;
     const int code = getLastErrorCode();
-    return code < 0 || code > 9 ? 9 : code;
+    return code < 0 || code > 11 ? 9 : code;
 }
 
 QStringList splitLibraryList(const char *text)

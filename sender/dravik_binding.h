@@ -43,12 +43,17 @@ public:
     TextFn getDravikDllVer = nullptr;
     TextFn getLastErrorText = nullptr; // optional
     CodeFn getLastErrorCode = nullptr; // optional
+    // Optional: a library without them keeps working, and nothing calls them.
+    QueryPrinterFn queryPrinter = nullptr;   // a request and its answer
+    FollowLastJobFn followLastJob = nullptr; // the last print-queue job's fate
+    CancelLastJobFn cancelLastJob = nullptr; // withdraws that job
 
     // The library's reason for its last failure, or empty.
     QString lastErrorText() const;
-    // The kind of the library's last failure: 0 none, 1 to 9 as the library
-    // documents them (a code above 9 counts as 9), -1 when the library does
-    // not tell. Like the text, it belongs to the thread that made the call.
+    // The kind of the library's last failure: 0 none, 1 to 11 as the library
+    // documents them (10: the path carries no answers, 11: the job waits in
+    // the queue; a code above 11 counts as 9), -1 when the library does not
+    // tell. Like the text, it belongs to the thread that made the call.
     int lastErrorCode() const;
 
 private:

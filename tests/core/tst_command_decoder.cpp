@@ -6,6 +6,7 @@
 #include "logo_commands.h"
 #include "maintenance_commands.h"
 #include "raster.h"
+#include "status_requests.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -171,6 +172,13 @@ void TstCommandDecoder::builderRoundTrip_data()
         row(QStringLiteral("qr store %1 bytes").arg(text.size()), bytesOf(qrStoreCommand(text).bytes),
             {want(Kind::QrStore, long(text.size()), 0, text)});
 
+    for (int n = 1; n <= 4; ++n)
+        row(QStringLiteral("status request %1").arg(n), bytesOf(statusRequest(StatusRequest(n))),
+            {want(Kind::StatusRequest, n)});
+    for (int n : {1, 2, 3, 65, 66, 67, 68, 69})
+        row(QStringLiteral("identity request %1").arg(n), bytesOf(idRequest(IdRequest(n))), {want(Kind::IdRequest, n)});
+    row(QStringLiteral("paper sensor request"), bytesOf(paperSensorRequest()), {want(Kind::PaperSensorRequest, 1)});
+
     row(QStringLiteral("logo clear"), bytesOf(logo::clearFlashCommand().bytes), {want(Kind::LogoClear)});
     const std::pair<logo::Alignment, int> prints[] = {{logo::Alignment::Left, 0}, {logo::Alignment::Middle, 1}, {logo::Alignment::Right, 2}};
     for (const auto &[alignment, a] : prints)
@@ -237,6 +245,11 @@ void TstCommandDecoder::otherBytes_data()
     row("huge logo claim, final", QByteArray("\x1Cq\x01\xFF\xFF\xFF\xFF\x00\x00", 9), true,
         {"unknown: 9 bytes 1C 71 01 FF FF FF FF 00 00"});
     row("huge logo claim, more to come", QByteArray("\x1Cq\x01\xFF\xFF\xFF\xFF\x00\x00", 9), false, {}, 0);
+    row("requests named", QByteArray("\x10\x04\x01\x10\x04\x04\x1DI\x43\x1DI\x44\x1Dr1", 15), true,
+        {"DLE EOT: ask the printer status", "DLE EOT: ask the roll paper sensor", "GS I: ask the model name",
+         "GS I: ask the serial number", "GS r: ask the paper sensor status"});
+    row("request numbers the printer does not know", QByteArray("\x10\x04\x05\x1DI\x04\x1Dr\x02", 9), true,
+        {"unknown: 3 bytes 10 04 05", "unknown: 3 bytes 1D 49 04", "unknown: 3 bytes 1D 72 02"});
     row("text waits for its end", "ab\ncd", false, {"text \"ab\"", "LF"}, 3);
 }
 

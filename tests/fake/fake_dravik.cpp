@@ -1,5 +1,6 @@
 #include "fake_dravik.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -14,6 +15,7 @@ std::vector<Call> g_calls;
 std::mutex g_mutex; // guards g_calls and g_config's result queues
 std::string g_error;
 int g_errorCode = 0;
+int g_openRate = 0; // the rate of the last OpenComm that succeeded
 std::atomic<int> g_inside{0};
 std::atomic<int> g_maxInside{0};
 
@@ -65,6 +67,7 @@ void reset()
     g_calls.clear();
     g_error.clear();
     g_errorCode = 0;
+    g_openRate = 0;
     g_maxInside = 0;
 }
 
@@ -131,6 +134,8 @@ __attribute__((visibility("default"))) int OpenComm(const char *port, int baudRa
     record({"OpenComm", {text(port)}, {}, baudRate});
     const int r = next(g_config.openResults);
     fail(r != 1);
+    if (r == 1)
+        g_openRate = baudRate;
     return r;
 }
 #endif
@@ -195,6 +200,66 @@ __attribute__((visibility("default"))) const char *GetLastErrorText(void)
 __attribute__((visibility("default"))) int GetLastErrorCode(void)
 {
     return g_errorCode;
+}
+#endif
+
+#if !defined(FAKE_PARTIAL) && !defined(FAKE_WITHOUT_ANSWERS)
+__attribute__((visibility("default"))) int QueryPrinter(const char *portName, const char *printerName,
+                                                        const unsigned char *request, int requestLength,
+                                                        unsigned char *reply, int replySize, int timeoutMs)
+{
+    Inside inside;
+    Call c{"QueryPrinter", {text(portName), text(printerName)}, {}, timeoutMs};
+    if (request && requestLength > 0)
+        c.bytes.assign(request, request + requestLength);
+    const std::vector<std::uint8_t> asked = c.bytes;
+    record(std::move(c));
+    if (g_config.queryDelayMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(g_config.queryDelayMs));
+    int forced = 1;
+    std::vector<std::uint8_t> answer;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        if (!g_config.queryResults.empty()) {
+            forced = g_config.queryResults.front();
+            g_config.queryResults.pop_front();
+        }
+        if (forced <= 0) {
+        } else if (text(portName) == "COM" && g_config.answerRate != 0 && g_openRate != g_config.answerRate) {
+            answer = g_config.noise;
+        } else {
+            const auto found = g_config.answers.find(asked);
+            if (found != g_config.answers.end())
+                answer = found->second;
+        }
+    }
+    fail(forced < 0);
+    if (forced <= 0)
+        return forced;
+    const int n = std::min<int>(int(answer.size()), replySize);
+    if (n > 0)
+        std::memcpy(reply, answer.data(), std::size_t(n));
+    return n;
+}
+
+__attribute__((visibility("default"))) int FollowLastJob(int timeoutMs)
+{
+    Inside inside;
+    record({"FollowLastJob", {}, {}, timeoutMs});
+    const int r = next(g_config.followResults);
+    fail(r != 1);
+    if (r == 0)
+        g_errorCode = 11;
+    return r;
+}
+
+__attribute__((visibility("default"))) int CancelLastJob(void)
+{
+    Inside inside;
+    record({"CancelLastJob", {}, {}, 0});
+    const int r = next(g_config.cancelResults);
+    fail(r == 0);
+    return r;
 }
 #endif
 

@@ -2,13 +2,15 @@
 // libDravik.so beside the test programs, so the program's binding finds it
 // as it would find the real one; tests link it too, to configure it and to
 // read back every call it received. A second build of it, the partial fake,
-// lacks SendBufferToPrint, OpenComm, isLanguage, GetLastErrorText and
-// GetLastErrorCode. The program calls it from its worker thread: the record
+// lacks SendBufferToPrint, OpenComm, isLanguage and every optional export;
+// a third, the fake without answers, lacks only QueryPrinter, FollowLastJob
+// and CancelLastJob, as a library made before them. The program calls it from its worker thread: the record
 // is guarded, and calls() hands out a copy.
 #pragma once
 
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -18,8 +20,8 @@ struct Call
 {
     std::string function;            // export name
     std::vector<std::string> texts;  // text arguments in order ("<null>" for NULL)
-    std::vector<std::uint8_t> bytes; // SendBufferToPrint's buffer
-    int number = 0;                  // OpenComm's baud rate, SendBufferToPrint's length
+    std::vector<std::uint8_t> bytes; // SendBufferToPrint's buffer, QueryPrinter's request
+    int number = 0;                  // OpenComm's baud rate, SendBufferToPrint's length, the time-outs
 };
 
 struct Config
@@ -35,6 +37,17 @@ struct Config
     int lastErrorCode = 9;        // GetLastErrorCode after a failed open, close or send
     std::deque<int> sendResults;  // successive SendBufferToPrint results; 1 once empty
     int sendDelayMs = 0;          // how long each SendBufferToPrint takes
+
+    // QueryPrinter: the answer to each request (a request not listed gets
+    // none: 0). Over COM the printer answers only while the port is open at
+    // answerRate (0: any rate); at another rate it answers noise.
+    std::map<std::vector<std::uint8_t>, std::vector<std::uint8_t>> answers;
+    int answerRate = 0;
+    std::vector<std::uint8_t> noise;
+    std::deque<int> queryResults; // successive results: -1 fails, 0 no answer, 1 answers; answers once empty
+    int queryDelayMs = 0;         // how long each QueryPrinter takes
+    std::deque<int> followResults; // successive FollowLastJob results; 1 once empty (0 leaves code 11)
+    std::deque<int> cancelResults; // successive CancelLastJob results; 1 once empty
 };
 
 void reset();

@@ -22,6 +22,7 @@ private slots:
     void fullLibraryBindsEverythingInOrder();
     void defaultSearchFindsTheLibraryBesideTheProgram();
     void sendOnlyBinding();
+    void libraryWithoutAnswersIsWhole();
     void sendPath();
     void failureReasons_data();
     void failureReasons();
@@ -40,6 +41,7 @@ void TestLink::missingLibraryBindsNothing()
     QVERIFY(!lib.isLoaded());
     QVERIFY(lib.loadError().contains(QStringLiteral("/nonexistent/libDravik.so")));
     QVERIFY(!lib.sendBufferToPrint && !lib.openComm && !lib.isLanguage && !lib.getLastErrorText);
+    QVERIFY(!lib.queryPrinter && !lib.followLastJob && !lib.cancelLastJob);
     QCOMPARE(lib.lastErrorText(), QString());
 }
 
@@ -113,6 +115,7 @@ void TestLink::partialLibraryLeavesMissingEntriesEmpty()
     QVERIFY(lib.loadFrom(QStringLiteral(NPS_PARTIAL_FAKE)));
     QCOMPARE(lib.missingExports(), (QStringList{"SendBufferToPrint", "OpenComm", "isLanguage"}));
     QVERIFY(!lib.sendBufferToPrint && !lib.openComm && !lib.isLanguage && !lib.getLastErrorText);
+    QVERIFY(!lib.queryPrinter && !lib.followLastJob && !lib.cancelLastJob);
     QVERIFY(lib.closeComm && lib.getDravikDllVer);
     QCOMPARE(lib.lastErrorText(), QString()); // optional export absent: no detail
 }
@@ -129,6 +132,8 @@ void TestLink::fullLibraryBindsEverythingInOrder()
         reinterpret_cast<void *>(lib.getPrintDriveNames), reinterpret_cast<void *>(lib.hexToStr),
         reinterpret_cast<void *>(lib.strToHex),          reinterpret_cast<void *>(lib.isLanguage),
         reinterpret_cast<void *>(lib.getDravikDllVer),   reinterpret_cast<void *>(lib.getLastErrorText),
+        reinterpret_cast<void *>(lib.queryPrinter),      reinterpret_cast<void *>(lib.followLastJob),
+        reinterpret_cast<void *>(lib.cancelLastJob),
     };
     for (const void *e : entries)
         QVERIFY(e);
@@ -149,7 +154,17 @@ void TestLink::sendOnlyBinding()
     QVERIFY(lib.loadSendOnly());
     QVERIFY(lib.sendBufferToPrint);
     QVERIFY(!lib.openComm && !lib.closeComm);
+    QVERIFY(lib.followLastJob && lib.cancelLastJob); // its sends are followed too
     QCOMPARE(lib.missingExports(), QStringList());
+}
+
+void TestLink::libraryWithoutAnswersIsWhole()
+{
+    DravikBinding lib;
+    QVERIFY(lib.loadFrom(QStringLiteral(NPS_NOANSWERS_FAKE)));
+    QCOMPARE(lib.missingExports(), QStringList()); // optional: not reported missing
+    QVERIFY(lib.sendBufferToPrint && lib.getLastErrorCode);
+    QVERIFY(!lib.queryPrinter && !lib.followLastJob && !lib.cancelLastJob);
 }
 
 void TestLink::sendPath()
@@ -184,7 +199,9 @@ void TestLink::failureReasons_data()
     QTest::addColumn<int>("libraryCode");
     QTest::addColumn<int>("code");
     QTest::newRow("timed out") << 4 << 4;
-    QTest::newRow("above 9 counts as 9") << 42 << 9;
+    QTest::newRow("no answers on this path") << 10 << 10;
+    QTest::newRow("waiting in the queue") << 11 << 11;
+    QTest::newRow("above 11 counts as 9") << 12 << 9;
     QTest::newRow("negative counts as 9") << -3 << 9;
 }
 

@@ -53,7 +53,7 @@ Message baudRateRestart(bool chinese)
 namespace {
 // Indexed by the library's failure code; 0 (no code although the call
 // failed) reads as "other".
-const char *const kReasons[10][2] = {
+const char *const kReasons[12][2] = {
     {"发生了其他错误。", "Something else went wrong."},
     {"找不到该打印队列、串口或打印机设备。", "The print queue, serial port or printer device was not found."},
     {"该端口正被其它程序占用。", "The port is held by another program."},
@@ -64,6 +64,8 @@ const char *const kReasons[10][2] = {
     {"打印队列拒绝接收作业。", "The print queue does not accept jobs."},
     {"名称、长度或速率无效，或该路径不是设备。", "A name, length or rate is invalid, or the path is not a device."},
     {"发生了其他错误。", "Something else went wrong."},
+    {"此连接无法读回打印机的应答。", "This connection carries no answers from the printer."},
+    {"作业在打印队列中等待，打印机尚未接收。", "The job is waiting in the print queue: the printer has not taken it."},
 };
 
 QString quoted(const QString &name, bool chinese)
@@ -91,7 +93,7 @@ QString reasonSentence(int code, bool chinese)
 {
     if (code < 0)
         return {};
-    return QString::fromUtf8(kReasons[qMin(code, 9)][chinese ? 0 : 1]);
+    return QString::fromUtf8(kReasons[code > 11 ? 9 : code][chinese ? 0 : 1]);
 }
 
 QString reasonLine(const FailureReason &reason, bool chinese)

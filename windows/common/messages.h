@@ -20,7 +20,7 @@ Message serialConnectionError(const QString &port, bool chinese);
 Message serialCloseFailed(const QString &printerName, bool chinese);
 Message baudRateRestart(bool chinese);
 
-// The program's own sentence for a failure code of the library (1 to 9);
+// The program's own sentence for a failure code of the library (1 to 11);
 // empty when the library gave no code.
 QString reasonSentence(int code, bool chinese);
 // The program's sentence with the library's text in brackets, as a line of

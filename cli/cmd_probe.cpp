@@ -1,0 +1,135 @@
+// nemboport probe --serial DEVICE [--json]: finds the rate a serial printer
+// listens at, asking its status at each known rate, most common first; only
+// an answer with a printer's fixed bits, confirmed by a second request,
+// counts. probe --queue/--port NAME: whether that link carries answers.
+#include "cli_commands.h"
+
+#include "option_parser.h"
+#include "status_output.h"
+#include "tool_library.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace {
+
+constexpr std::uint32_t kProbeOrder[] = {9600, 115200, 19200, 38400, 57600, 4800, 2400, 1200, 230400, 128000};
+constexpr int kPerRateMs = 250;
+constexpr int kLinkTimeoutMs = 1000;
+
+struct RateFound
+{
+    std::uint32_t rate = 0; // 0: none answered
+    PrinterReport report;
+    QJsonArray tried;
+    QString error; // the port could not be used at all
+};
+
+RateFound findRate(CliContext &ctx, const DravikBinding &lib, const Target &target)
+{
+    RateFound found;
+    for (std::uint32_t rate : kProbeOrder) {
+        if (ctx.outIsTerminal) {
+            ctx.out << "\rtrying " << rate << " baud   ";
+            ctx.out.flush();
+        }
+        found.tried.append(double(rate));
+        const PrinterTarget printer = printerTargetOf(target, rate);
+        PrinterReport first;
+        PrinterReport full;
+        found.error = withOpenTarget(lib, target, rate, [&] {
+            first = queryStatusByte(lib, printer, StatusRequest::Printer, kPerRateMs);
+            // Noise at a wrong rate passes the fixed bits one time in sixteen:
+            // a second request must pass too.
+            if (first.state == QueryState::Answered
+                && queryStatusByte(lib, printer, StatusRequest::OfflineCause, kPerRateMs).state == QueryState::Answered)
+                full = queryPrinter(lib, printer, {kLinkTimeoutMs, true});
+        });
+        if (first.state == QueryState::Failed || first.state == QueryState::NoAnswers)
+            found.error = problemText(first, target, rate, kPerRateMs);
+        if (!found.error.isEmpty())
+            break;
+        if (full.state == QueryState::Answered) {
+            found.rate = rate;
+            found.report = full;
+            break;
+        }
+    }
+    if (ctx.outIsTerminal) {
+        ctx.out << "\r                      \r";
+        ctx.out.flush();
+    }
+    return found;
+}
+
+int probeSerial(CliContext &ctx, const DravikBinding &lib, const Target &target, bool json)
+{
+    const RateFound found = findRate(ctx, lib, target);
+    if (json) {
+        QJsonObject o = found.rate ? reportJson(found.report) : QJsonObject();
+        o.insert(QStringLiteral("device"), target.name());
+        o.insert(QStringLiteral("rate"), found.rate ? QJsonValue(double(found.rate)) : QJsonValue());
+        o.insert(QStringLiteral("tried"), found.tried);
+        if (!found.error.isEmpty())
+            o.insert(QStringLiteral("error"), found.error);
+        ctx.out << QJsonDocument(o).toJson(QJsonDocument::Indented);
+    } else if (found.rate) {
+        ctx.out << target.name() << " answers at " << found.rate << " baud\n";
+        printReport(ctx.out, found.report);
+    }
+    ctx.out.flush();
+    if (!found.error.isEmpty())
+        return ctx.fail(kExitFailed, found.error);
+    if (!found.rate)
+        return ctx.fail(kExitFailed, QStringLiteral("no receipt printer answered on %1 at any of the rates %2: check "
+                                                    "that it is on, the cable, and that it is a serial printer")
+                                         .arg(target.name(), knownBaudRates()));
+    return kExitOk;
+}
+
+int probeLink(CliContext &ctx, const DravikBinding &lib, const Target &target, bool json)
+{
+    const PrinterReport report = queryPrinter(lib, printerTargetOf(target, 0), {kLinkTimeoutMs, false});
+    const bool answers = report.state == QueryState::Answered;
+    if (json) {
+        QJsonObject o = reportJson(report);
+        o.insert(QStringLiteral("target"), target.name());
+        o.insert(QStringLiteral("answers"), answers);
+        ctx.out << QJsonDocument(o).toJson(QJsonDocument::Indented);
+    } else if (answers) {
+        ctx.out << targetText(target, 0) << " carries answers: the printer says " << stateText(report) << '\n';
+    }
+    ctx.out.flush();
+    return answers ? kExitOk : ctx.fail(kExitFailed, problemText(report, target, 0, kLinkTimeoutMs));
+}
+
+} // namespace
+
+int runProbe(CliContext &ctx, const QStringList &args)
+{
+    const ParsedOptions parsed =
+        parseOptions(args, {{"queue", true}, {"serial", true}, {"port", true}, {"baud", true}, {"json", false}});
+    if (!parsed.error.isEmpty())
+        return ctx.fail(kExitUsage, parsed.error);
+    if (!parsed.positional.isEmpty())
+        return ctx.fail(kExitUsage, QStringLiteral("probe takes no words, only options (see nemboport probe --help)"));
+    if (parsed.has("baud"))
+        return ctx.fail(kExitUsage, QStringLiteral("probe tries every rate itself: leave out --baud"));
+    SendOptions send;
+    const QString error = readSendOptions(parsed, send);
+    if (!error.isEmpty())
+        return ctx.fail(kExitUsage, error);
+    const Target &target = send.target;
+    if (target.kind == Target::Kind::None)
+        return ctx.fail(kExitUsage, QStringLiteral("no target: give --serial DEVICE, --queue NAME or --port NAME"));
+
+    DravikBinding *loaded = toolLibrary(ctx);
+    if (!loaded)
+        return kExitFailed;
+    const QString missing = missingForQuery(*loaded, target);
+    if (!missing.isEmpty())
+        return ctx.fail(kExitFailed, missing);
+    const bool json = parsed.has("json");
+    return target.kind == Target::Kind::Serial ? probeSerial(ctx, *loaded, target, json)
+                                               : probeLink(ctx, *loaded, target, json);
+}

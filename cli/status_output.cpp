@@ -1,0 +1,218 @@
+#include "status_output.h"
+
+#include <QJsonArray>
+
+PrinterTarget printerTargetOf(const Target &target, std::uint32_t baud)
+{
+    switch (target.kind) {
+    case Target::Kind::Queue:
+        return {QStringLiteral("DRIVE"), target.name()};
+    case Target::Kind::Serial:
+        return {QStringLiteral("COM"), target.name(), int(baud)};
+    case Target::Kind::Port:
+        return {QStringLiteral("LPT"), target.name()};
+    case Target::Kind::None:
+        break;
+    }
+    return {};
+}
+
+QString targetText(const Target &target, std::uint32_t baud)
+{
+    switch (target.kind) {
+    case Target::Kind::Queue:
+        return QStringLiteral("queue %1").arg(target.name());
+    case Target::Kind::Serial:
+        return QStringLiteral("serial port %1 at %2 baud").arg(target.name()).arg(baud);
+    case Target::Kind::Port:
+        return QStringLiteral("port %1").arg(target.name());
+    case Target::Kind::None:
+        break;
+    }
+    return {};
+}
+
+QString missingForQuery(const DravikBinding &lib, const Target &target)
+{
+    const bool serial = target.kind == Target::Kind::Serial;
+    if (!lib.queryPrinter)
+        return QStringLiteral("%1 lacks the export QueryPrinter: this library cannot read the printer's answers "
+                              "(install a newer one)")
+            .arg(QLatin1String(kDravikFileName));
+    const char *missing = serial && !lib.openComm ? "OpenComm" : serial && !lib.closeComm ? "CloseComm" : nullptr;
+    if (missing)
+        return QStringLiteral("%1 lacks the export %2").arg(QLatin1String(kDravikFileName), QLatin1String(missing));
+    return {};
+}
+
+QString withOpenTarget(const DravikBinding &lib, const Target &target, std::uint32_t baud,
+                       const std::function<void()> &query)
+{
+    if (target.kind != Target::Kind::Serial) {
+        query();
+        return {};
+    }
+    const QByteArray device = target.name().toLocal8Bit();
+    const int opened = lib.openComm(device.constData(), int(baud));
+    if (opened != 1) {
+        const QString why = lib.lastErrorText();
+        const QString what = opened < 0
+                                 ? QStringLiteral("cannot open %1: it is missing or held by another program")
+                                 : QStringLiteral("cannot open %1");
+        return why.isEmpty() ? what.arg(target.name()) : QStringLiteral("%1: %2").arg(what.arg(target.name()), why);
+    }
+    query();
+    if (!lib.closeComm(device.constData())) {
+        const QString why = lib.lastErrorText();
+        return QStringLiteral("cannot close %1%2").arg(target.name(), why.isEmpty() ? QString() : QStringLiteral(": ") + why);
+    }
+    return {};
+}
+
+namespace {
+
+const char *stateKey(QueryState state)
+{
+    switch (state) {
+    case QueryState::Answered:
+        return "answered";
+    case QueryState::NoAnswer:
+        return "no-answer";
+    case QueryState::NotAPrinter:
+        return "not-a-printer";
+    case QueryState::NoAnswers:
+        return "no-answers-on-this-connection";
+    case QueryState::Failed:
+        return "failed";
+    case QueryState::NoExport:
+        return "no-export";
+    case QueryState::NoLibrary:
+        return "no-library";
+    }
+    return "?";
+}
+
+QString libraryReason(const FailureReason &reason)
+{
+    if (!reason.text.isEmpty())
+        return reason.text;
+    return reason.code >= 0 ? QStringLiteral("the library reports code %1").arg(reason.code)
+                            : QStringLiteral("the library gives no reason");
+}
+
+} // namespace
+
+QString stateText(const PrinterReport &report)
+{
+    switch (report.state) {
+    case QueryState::Answered:
+        return QLatin1String(printer_status::summaryText(printer_status::summarize(report.conditions)));
+    case QueryState::NoAnswer:
+        return QStringLiteral("no answer");
+    case QueryState::NotAPrinter:
+        return QStringLiteral("not a receipt printer's answer");
+    case QueryState::NoAnswers:
+        return QStringLiteral("this connection carries no answers");
+    case QueryState::Failed:
+        return QStringLiteral("failed: ") + libraryReason(report.reason);
+    case QueryState::NoExport:
+    case QueryState::NoLibrary:
+        break;
+    }
+    return QStringLiteral("not available");
+}
+
+QString conditionsText(const PrinterReport &report)
+{
+    const QStringList held = printer_status::describe(report.conditions);
+    return held.isEmpty() ? QStringLiteral("none") : held.join(QStringLiteral(", "));
+}
+
+QString problemText(const PrinterReport &report, const Target &target, std::uint32_t baud, int timeoutMs)
+{
+    const QString where = targetText(target, baud);
+    const bool serial = target.kind == Target::Kind::Serial;
+    const QString probe = QStringLiteral("try `nemboport probe --serial %1`").arg(target.name());
+    switch (report.state) {
+    case QueryState::Answered:
+        return {};
+    case QueryState::NoAnswer:
+        return QStringLiteral("no answer from %1 within %2 ms: check that the printer is on and connected%3")
+            .arg(where)
+            .arg(timeoutMs)
+            .arg(serial ? QStringLiteral("; the rate may be wrong: ") + probe : QString());
+    case QueryState::NotAPrinter:
+        return QStringLiteral("%1 sent back %2, which is not a receipt printer's status: %3")
+            .arg(where, QString::fromLatin1(report.notAnAnswer.toHex(' ').toUpper()),
+                 serial ? QStringLiteral("at the wrong rate a printer reads like this; ") + probe
+                        : QStringLiteral("check that a receipt printer is at the other end"));
+    case QueryState::NoAnswers:
+        return QStringLiteral("%1 carries no answers (%2): reach the printer by --serial or --port, or through a "
+                              "queue whose device is socket://, serial: or usb://")
+            .arg(where, libraryReason(report.reason));
+    case QueryState::Failed:
+        return QStringLiteral("asking %1 failed: %2").arg(where, libraryReason(report.reason));
+    case QueryState::NoExport:
+        return QStringLiteral("%1 lacks the export QueryPrinter").arg(QLatin1String(kDravikFileName));
+    case QueryState::NoLibrary:
+        break;
+    }
+    return QStringLiteral("%1 is not loaded").arg(QLatin1String(kDravikFileName));
+}
+
+QJsonObject reportJson(const PrinterReport &report)
+{
+    QJsonObject o{{QStringLiteral("state"), QLatin1String(stateKey(report.state))},
+                  {QStringLiteral("ready"), report.ready()}};
+    if (report.state == QueryState::Answered) {
+        o.insert(QStringLiteral("summary"), stateText(report));
+        o.insert(QStringLiteral("online"), !(report.conditions & printer_status::Offline));
+        QJsonObject conditions;
+        for (const printer_status::ConditionName &n : printer_status::conditionNames())
+            conditions.insert(QLatin1String(n.key), bool(report.conditions & n.condition));
+        o.insert(QStringLiteral("conditions"), conditions);
+        const PrinterIdentity &id = report.identity;
+        o.insert(QStringLiteral("identity"), QJsonObject{{QStringLiteral("maker"), id.maker},
+                                                         {QStringLiteral("model"), id.model},
+                                                         {QStringLiteral("firmware"), id.firmware},
+                                                         {QStringLiteral("serialNumber"), id.serialNumber}});
+        if (!report.unanswered.isEmpty())
+            o.insert(QStringLiteral("unanswered"), QJsonArray::fromStringList(report.unanswered));
+    }
+    if (report.answerMs >= 0)
+        o.insert(QStringLiteral("answerMs"), double(report.answerMs));
+    if (report.state == QueryState::Failed || report.state == QueryState::NoAnswers)
+        o.insert(QStringLiteral("error"), libraryReason(report.reason));
+    if (report.state == QueryState::NotAPrinter)
+        o.insert(QStringLiteral("received"), QString::fromLatin1(report.notAnAnswer.toHex(' ').toUpper()));
+    return o;
+}
+
+void printReport(QTextStream &out, const PrinterReport &report)
+{
+    out << "state: " << stateText(report) << '\n';
+    if (report.state != QueryState::Answered)
+        return;
+    out << "conditions: " << conditionsText(report) << '\n';
+    if (!report.unanswered.isEmpty())
+        out << "not answered: " << report.unanswered.join(QStringLiteral(", ")) << '\n';
+    const PrinterIdentity &id = report.identity;
+    const std::pair<const char *, QString> lines[] = {
+        {"maker", id.maker}, {"model", id.model}, {"firmware", id.firmware}, {"serial number", id.serialNumber}};
+    bool told = false;
+    for (const auto &[label, value] : lines)
+        if (!value.isEmpty()) {
+            out << label << ": " << value << '\n';
+            told = true;
+        }
+    if (!told)
+        out << "identity: not told by the printer\n";
+    out << "answer time: " << report.answerMs << " ms\n";
+}
+
+int exitStatusOf(const PrinterReport &report)
+{
+    if (report.state != QueryState::Answered)
+        return kExitFailed;
+    return report.ready() ? kExitOk : kExitNotReady;
+}

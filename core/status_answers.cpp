@@ -1,0 +1,139 @@
+// The bit layouts of the answers. Two-bit sensor fields read as set when
+// either bit is set: a printer reports 11, a single bit is taken the same.
+#include "status_answers.h"
+
+namespace printer_status {
+
+namespace {
+
+constexpr std::uint8_t bit(int n)
+{
+    return std::uint8_t(1u << n);
+}
+
+bool fixedBitsRight(std::uint8_t b)
+{
+    return (b & (bit(0) | bit(1) | bit(4) | bit(7))) == (bit(1) | bit(4));
+}
+
+struct BitMeaning
+{
+    StatusRequest request;
+    std::uint8_t mask;
+    Condition condition;
+};
+
+const BitMeaning kBits[] = {
+    {StatusRequest::Printer, bit(2), DrawerPinHigh},
+    {StatusRequest::Printer, bit(3), Offline},
+    {StatusRequest::OfflineCause, bit(2), CoverOpen},
+    {StatusRequest::OfflineCause, bit(3), FedByButton},
+    {StatusRequest::OfflineCause, bit(5), PaperOut},
+    {StatusRequest::OfflineCause, bit(6), Error},
+    {StatusRequest::ErrorCause, bit(2), MechanicalError},
+    {StatusRequest::ErrorCause, bit(3), CutterError},
+    {StatusRequest::ErrorCause, bit(5), UnrecoverableError},
+    {StatusRequest::ErrorCause, bit(6), AutoRecoverableError},
+    {StatusRequest::RollPaper, bit(2) | bit(3), PaperNearEnd},
+    {StatusRequest::RollPaper, bit(5) | bit(6), PaperOut},
+};
+
+} // namespace
+
+std::optional<Conditions> decodeStatusByte(StatusRequest which, std::uint8_t answer)
+{
+    if (!fixedBitsRight(answer))
+        return std::nullopt;
+    Conditions found = 0;
+    for (const BitMeaning &m : kBits)
+        if (m.request == which && (answer & m.mask))
+            found |= m.condition;
+    return found;
+}
+
+std::optional<Conditions> decodePaperSensor(std::uint8_t answer)
+{
+    if (answer & (bit(4) | bit(7)))
+        return std::nullopt;
+    Conditions found = 0;
+    if (answer & (bit(0) | bit(1)))
+        found |= PaperNearEnd;
+    if (answer & (bit(2) | bit(3)))
+        found |= PaperOut;
+    return found;
+}
+
+std::optional<QByteArray> decodeIdText(const QByteArray &answer)
+{
+    const qsizetype end = answer.indexOf('\0');
+    if (!answer.startsWith('_') || end < 0 || end != answer.size() - 1)
+        return std::nullopt;
+    const QByteArray text = answer.mid(1, end - 1);
+    for (const char c : text)
+        if (c < 0x20 || c > 0x7E) // also keeps terminal controls out of reports
+            return std::nullopt;
+    return text;
+}
+
+Summary summarize(Conditions c)
+{
+    if (c & PaperOut)
+        return Summary::PaperOut;
+    if (c & CoverOpen)
+        return Summary::CoverOpen;
+    if (c & (kNotReady & ~Offline))
+        return Summary::Error;
+    if (c & Offline)
+        return Summary::Offline;
+    if (c & PaperNearEnd)
+        return Summary::PaperNearEnd;
+    return Summary::Ready;
+}
+
+const char *summaryText(Summary summary)
+{
+    switch (summary) {
+    case Summary::Ready:
+        return "ready";
+    case Summary::PaperNearEnd:
+        return "paper near end";
+    case Summary::PaperOut:
+        return "paper out";
+    case Summary::CoverOpen:
+        return "cover open";
+    case Summary::Offline:
+        return "off-line";
+    case Summary::Error:
+        return "error";
+    }
+    return "?";
+}
+
+const std::vector<ConditionName> &conditionNames()
+{
+    static const std::vector<ConditionName> names = {
+        {Offline, "offline", "off-line"},
+        {CoverOpen, "coverOpen", "cover open"},
+        {FedByButton, "fedByButton", "paper fed by the button"},
+        {PaperNearEnd, "paperNearEnd", "paper near end"},
+        {PaperOut, "paperOut", "paper out"},
+        {Error, "error", "error"},
+        {MechanicalError, "mechanicalError", "mechanical error"},
+        {CutterError, "cutterError", "cutter error"},
+        {UnrecoverableError, "unrecoverableError", "unrecoverable error"},
+        {AutoRecoverableError, "autoRecoverableError", "auto-recoverable error"},
+        {DrawerPinHigh, "drawerPinHigh", "drawer pin high"},
+    };
+    return names;
+}
+
+QStringList describe(Conditions conditions)
+{
+    QStringList texts;
+    for (const ConditionName &n : conditionNames())
+        if (conditions & n.condition)
+            texts << QLatin1String(n.text);
+    return texts;
+}
+
+} // namespace printer_status
