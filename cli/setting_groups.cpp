@@ -1,6 +1,7 @@
 #include "setting_groups.h"
 
 #include "code_page_list.h"
+#include "shown_text.h"
 
 #include <QRegularExpression>
 
@@ -41,7 +42,7 @@ QString parseCodePage(const QString &value, SettingChoices &c)
     if (matches == 0)
         return QStringLiteral("a code page number or name listed by `nemboport set --help`, e.g. 15 or CP936");
     if (matches > 1)
-        return QStringLiteral("its number, since %1 names more than one code page").arg(value);
+        return QStringLiteral("its number, since %1 names more than one code page").arg(shownInput(value));
     c.codePage = std::uint8_t(found);
     return {};
 }
@@ -147,11 +148,11 @@ QString chooseSetting(SettingChoices &choices, const QString &group, const QStri
         if (group != QLatin1String(g.name))
             continue;
         if (g.chosen(choices))
-            return QStringLiteral("%1 is given twice").arg(group);
+            return QStringLiteral("%1 is given twice").arg(shownInput(group));
         const QString expected = g.parse(value.trimmed(), choices);
-        return expected.isEmpty() ? QString() : QStringLiteral("%1 %2: expected %3").arg(group, value, expected);
+        return expected.isEmpty() ? QString() : QStringLiteral("%1 %2: expected %3").arg(shownInput(group), shownInput(value), expected);
     }
-    return QStringLiteral("unknown setting %1 (one of %2)").arg(group, settingGroupNames().join(QLatin1Char(' ')));
+    return QStringLiteral("unknown setting %1 (one of %2)").arg(shownInput(group), settingGroupNames().join(QLatin1Char(' ')));
 }
 
 std::vector<Command> settingCommands(const SettingChoices &c, InstructionSet set, bool baudLast)

@@ -66,6 +66,8 @@ private slots:
     void sendsTheBuildersBytes();
     void refusesBadInputAndSendsNothing_data();
     void refusesBadInputAndSendsNothing();
+    void echoedInputIsEscapedAndShort_data();
+    void echoedInputIsEscapedAndShort();
     void serialPortThatWillNotOpen();
     void aFailedSendStopsAndClosesThePort();
     void dryRunListsInsteadOfSending();
@@ -277,6 +279,49 @@ void TestNemboportFake::refusesBadInputAndSendsNothing()
     // One line with the reason.
     QVERIFY2(run.err.startsWith(QLatin1String("nemboport: ")) && run.err.count(QLatin1Char('\n')) == 1,
              qPrintable(run.err));
+}
+
+void TestNemboportFake::echoedInputIsEscapedAndShort_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("message");
+    const QString esc = QStringLiteral("\x1b]0;owned\x07");
+    const QString huge(512 * 1024, QLatin1Char('k')); // a profile is read up to 1 MB
+    const QString q = QStringLiteral("--queue");
+    // A NUL byte in a value used to end it early: "12\0junk" was sent as 12.
+    QTest::newRow("NUL byte in a profile value")
+        << QStringList{"apply", "PROFILE:" + QString::fromLatin1(QByteArray("[settings]\ndarkness = 12\0junk\n", 31))}
+        << "line 2: holds the control character \\x00; a profile is plain text";
+    QTest::newRow("ESC in a profile line")
+        << QStringList{"apply", "PROFILE:[settings]\ncutter = on\n" + esc + " = 1\n"}
+        << "line 3: holds the control character \\x1b; a profile is plain text";
+    QTest::newRow("ESC in a value") << QStringList{"set", "darkness", esc, q, "Q"}
+                                    << "darkness \\x1b]0;owned\\x07: expected a level from 0 to 40";
+    QTest::newRow("ESC in an unknown command") << QStringList{esc} << "unknown command \\x1b]0;owned\\x07 (";
+    QTest::newRow("half-megabyte profile key")
+        << QStringList{"apply", "PROFILE:[settings]\n" + huge + " = 1\n"}
+        << "line 2: unknown setting " + QString(57, QLatin1Char('k')) + "... (one of codepage";
+    QTest::newRow("half-megabyte option name") << QStringList{"set", "--" + huge} << "unknown option --" + QString(57, QLatin1Char('k')) + "...\n";
+    const QString turned = QString::fromUtf8("\u202e") + QString::fromUtf8("\U0001F600").repeated(70);
+    QTest::newRow("right-to-left override in a queue name, cut between characters")
+        << QStringList{"set", "darkness", "8", q, turned, q, turned} << "--queue \\u202e" + turned.mid(1, 25 * 2) + "...";
+}
+
+void TestNemboportFake::echoedInputIsEscapedAndShort()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+    for (QString &arg : args)
+        if (arg.startsWith(QLatin1String("PROFILE:")))
+            arg = profile("echoed.ini", arg.mid(8).toUtf8());
+    const ToolRun run = runTool(args);
+    QCOMPARE(run.status, 2);
+    QVERIFY(fake::calls().empty());
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QVERIFY2(run.err.size() < 400, qPrintable(run.err.left(400)));
+    QCOMPARE(QString::fromUtf8(run.err.toUtf8()), run.err); // no half of a surrogate pair
+    for (const QChar c : run.err)
+        QVERIFY2(c == QLatin1Char('\n') || c.category() != QChar::Other_Control, qPrintable(run.err));
 }
 
 void TestNemboportFake::serialPortThatWillNotOpen()
