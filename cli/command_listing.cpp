@@ -2,29 +2,71 @@
 
 #include "command_decoder.h"
 
+#include <cstdint>
+
 namespace {
 
 // Long pieces (a logo's raster) show their first bytes only.
 constexpr std::size_t kHexShown = 16;
 
-QString hexOf(const Bytes &bytes, std::size_t offset, std::size_t length)
+// How much is read at a time, and the first window decoded.
+constexpr qsizetype kReadBytes = 64 * 1024;
+// The longest piece held whole: far above the largest logo download the
+// printer takes (17,000 data bytes). A window this size holds at most this
+// many pieces, which bounds the decoder's memory.
+constexpr qsizetype kLongestHeld = 256 * 1024;
+
+// Up to kHexShown bytes as "1B 40 ..." padded to one column, then the count
+// when some are left out.
+void appendHex(QString &line, const char *data, std::size_t length)
 {
+    static const char digits[] = "0123456789ABCDEF";
     const std::size_t shown = qMin(length, kHexShown);
-    QByteArray raw(reinterpret_cast<const char *>(bytes.data() + offset), qsizetype(shown));
-    QString text = QString::fromLatin1(raw.toHex(' ').toUpper());
+    const qsizetype start = line.size();
+    for (std::size_t i = 0; i < shown; ++i) {
+        const auto b = std::uint8_t(data[i]);
+        if (i)
+            line += QLatin1Char(' ');
+        line += QLatin1Char(digits[b >> 4]);
+        line += QLatin1Char(digits[b & 0xF]);
+    }
     if (shown < length)
-        text += QStringLiteral(" ... (%1 bytes)").arg(length);
-    return text;
+        line += QStringLiteral(" ... (%1 bytes)").arg(length);
+    constexpr qsizetype kColumn = 47; // sixteen bytes in hex
+    if (line.size() - start < kColumn)
+        line += QString(kColumn - (line.size() - start), QLatin1Char(' '));
 }
 
-void listPieces(QTextStream &out, const Bytes &bytes, bool withOffsets)
+// Offsets are hex, at least eight digits wide, as hex dumps print them.
+void appendOffset(QString &line, quint64 offset)
 {
-    const decoder::Result result = decoder::decode(bytes, true);
+    static const char digits[] = "0123456789abcdef";
+    char text[17];
+    int n = 0;
+    do {
+        text[16 - n++] = digits[offset & 0xF];
+        offset >>= 4;
+    } while (offset && n < 16);
+    while (n < 8)
+        text[16 - n++] = '0';
+    line += QLatin1String(text + 17 - n, n);
+}
+
+void listPieces(QTextStream &out, const char *data, const decoder::Result &result, const qint64 *base)
+{
+    QString line;
     for (const decoder::Decoded &piece : result.commands) {
-        out << "  ";
-        if (withOffsets)
-            out << QStringLiteral("%1  ").arg(qulonglong(piece.offset), 6, 10, QLatin1Char('0'));
-        out << hexOf(bytes, piece.offset, piece.length).leftJustified(47) << "  " << piece.describe() << '\n';
+        line.clear();
+        line += QLatin1String("  ");
+        if (base) {
+            appendOffset(line, quint64(*base) + piece.offset);
+            line += QLatin1String("  ");
+        }
+        appendHex(line, data + piece.offset, piece.length);
+        line += QLatin1String("  ");
+        line += piece.describe();
+        line += QLatin1Char('\n');
+        out << line;
     }
 }
 
@@ -38,11 +80,45 @@ void listCommands(QTextStream &out, const std::vector<Command> &commands)
             << (command.docName ? QStringLiteral("\"%1\"").arg(QLatin1String(command.docName))
                                 : QStringLiteral("no document name"))
             << ", " << command.bytes.size() << " bytes\n";
-        listPieces(out, command.bytes, false);
+        listPieces(out, reinterpret_cast<const char *>(command.bytes.data()), decoder::decode(command.bytes, true),
+                   nullptr);
     }
 }
 
-void listStream(QTextStream &out, const Bytes &bytes)
+QString listStream(QIODevice &in, QTextStream &out)
 {
-    listPieces(out, bytes, true);
+    QByteArray pending; // read, not yet listed
+    qint64 base = 0;    // the stream offset of pending's first byte
+    qsizetype window = kReadBytes;
+    bool end = false;
+    for (;;) {
+        if (!end && pending.size() < window) {
+            const qsizetype had = pending.size();
+            pending.resize(had + kReadBytes);
+            const qint64 got = in.read(pending.data() + had, kReadBytes);
+            if (got < 0)
+                return in.errorString();
+            pending.resize(had + qsizetype(got));
+            end = got == 0;
+            continue;
+        }
+        if (pending.isEmpty())
+            return {};
+        // Decode only a window, so one read cannot yield millions of pieces.
+        const QByteArray view = QByteArray::fromRawData(pending.constData(), qMin(window, pending.size()));
+        const bool last = end && view.size() == pending.size();
+        const bool tooLong = !last && window >= kLongestHeld;
+        const decoder::Result result = decoder::decode(view, last || tooLong);
+        if (result.consumed == 0) {
+            // A piece goes on past the window: look further.
+            window = qMin(window * 2, kLongestHeld);
+            continue;
+        }
+        listPieces(out, pending.constData(), result, &base);
+        pending.remove(0, qsizetype(result.consumed));
+        base += qint64(result.consumed);
+        // After a part of an overlong piece the rest likely goes on as long.
+        if (!tooLong)
+            window = kReadBytes;
+    }
 }

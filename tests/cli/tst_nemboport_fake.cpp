@@ -71,6 +71,8 @@ private slots:
     void serialPortThatWillNotOpen();
     void aFailedSendStopsAndClosesThePort();
     void dryRunListsInsteadOfSending();
+    void decodeListsAStreamInHexOffsets_data();
+    void decodeListsAStreamInHexOffsets();
     void listsWhatTheLibraryFinds();
     void helpForEveryCommand_data();
     void helpForEveryCommand();
@@ -353,6 +355,49 @@ void TestNemboportFake::dryRunListsInsteadOfSending()
     QVERIFY(fake::calls().empty());
     QCOMPARE(run.out.count(QRegularExpression(QStringLiteral("^send \\d+: "), QRegularExpression::MultilineOption)), 4);
     QVERIFY2(run.out.contains(QLatin1String("1B 23 23 53 54 44 50 08")), qPrintable(run.out));
+}
+
+void TestNemboportFake::decodeListsAStreamInHexOffsets_data()
+{
+    QTest::addColumn<QByteArray>("capture");
+    QTest::addColumn<QStringList>("lines"); // offset and meaning of each line, in order
+    const QByteArray darkness("\x1d\x69\x08", 3);
+    QTest::newRow("offsets in hex, eight digits")
+        << QByteArray("\x1b@ABCDEFGHIJKLMN", 16) + darkness
+        << QStringList{"00000000 ESC @", "00000002 text", "00000010 GS i: darkness 8"};
+    // The lister reads 64 KB at a time: a command across that boundary is
+    // still one command, at its own offset.
+    QTest::newRow("a command across a read boundary")
+        << QByteArray(65534, 'A') + darkness + "B"
+        << QStringList{"00000000 text", "0000fffe GS i: darkness 8", "00010001 text \"B\""};
+    // A run of unknown bytes longer than the decoder holds comes in parts
+    // that add up, then the decoding goes on.
+    QTest::newRow("an overlong run in parts")
+        << QByteArray(300 * 1024, '\x01') + darkness
+        << QStringList{"00000000 unknown: 262144 bytes", "00040000 unknown: 45056 bytes", "0004b000 GS i: darkness 8"};
+}
+
+void TestNemboportFake::decodeListsAStreamInHexOffsets()
+{
+    QFETCH(QByteArray, capture);
+    QFETCH(QStringList, lines);
+    QFile file(dir_.filePath(QStringLiteral("capture.bin")));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(capture) == capture.size());
+    file.close();
+    const ToolRun run = runTool({"decode", file.fileName()});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    // "  OFFSET  HEX...  MEANING": keep the offset and the meaning's start.
+    static const QRegularExpression line(QStringLiteral("^  ([0-9a-f]{8})  [0-9A-F .()bytes]+?  (\\S.*)$"),
+                                         QRegularExpression::MultilineOption);
+    QStringList seen;
+    for (auto it = line.globalMatch(run.out); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QString meaning = m.captured(2);
+        const int kept = lines.value(int(seen.size())).size() - 9;
+        seen << m.captured(1) + QLatin1Char(' ') + meaning.left(qMax(0, kept));
+    }
+    QCOMPARE(seen, lines);
+    QCOMPARE(run.out.count(QLatin1Char('\n')), lines.size());
 }
 
 void TestNemboportFake::listsWhatTheLibraryFinds()
