@@ -1,5 +1,6 @@
 #include "command_listing.h"
 
+#include "code_page_list.h"
 #include "command_decoder.h"
 
 #include <cstdint>
@@ -65,6 +66,9 @@ void listPieces(QTextStream &out, const char *data, const decoder::Result &resul
         appendHex(line, data + piece.offset, piece.length);
         line += QLatin1String("  ");
         line += piece.describe();
+        if (piece.kind == decoder::Kind::CodePage)
+            if (const CodePage *page = codePageByNumber(int(piece.value)))
+                line += QStringLiteral(" (%1)").arg(page->plainName());
         line += QLatin1Char('\n');
         out << line;
     }

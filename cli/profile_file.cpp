@@ -1,5 +1,6 @@
 #include "profile_file.h"
 
+#include "help_texts.h"
 #include "shown_text.h"
 
 #include <QList>
@@ -114,34 +115,36 @@ QString parseProfile(const QByteArray &text, Profile &profile)
 
 QString profileTemplate()
 {
-    return QStringLiteral(
-        "# nemboport profile: `nemboport apply FILE` sends the settings below, in\n"
-        "# the one-key update's order. Remove or comment out what you do not set.\n"
-        "# Lines starting with # or ; are comments.\n"
-        "\n"
-        "[target]\n"
-        "# Exactly one of queue, serial and port (a target given on the command\n"
-        "# line takes the place of this one).\n"
-        "queue = Receipt\n"
-        "# serial = /dev/ttyUSB0\n"
-        "# baud = 115200            ; the rate the serial port is opened with\n"
-        "# port = LPT1              ; or a device path such as /dev/usb/lp0\n"
-        "# Instruction set: new (the default) or old (the original one).\n"
-        "instructions = new\n"
-        "\n"
-        "[settings]\n"
-        "# Code page: its number or name, e.g. 15 or CP936.\n"
-        "codepage = 15\n"
-        "# Baud rate: 1200 2400 4800 9600 19200 38400 57600 115200 128000 230400.\n"
-        "# The printer takes it after a restart. Over a serial port it is sent last.\n"
-        "baud = 9600\n"
-        "# Darkness: 0 to 40.\n"
-        "darkness = 23\n"
-        "barcode = on              ; on | off\n"
-        "cutter = on               ; on | off\n"
-        "black-mark = off          ; on | off\n"
-        "# Buzzer events: none, or any of receive,paper-out,cut,error.\n"
-        "buzzer = receive,paper-out,cut,error\n"
-        "cut-feed = command        ; command | drive\n"
-        "cut-mode = half           ; full+half | half\n");
+    return QStringLiteral("# nemboport profile: `nemboport apply FILE` sends the settings below, in\n"
+                          "# the one-key update's order. Remove or comment out what you do not set.\n"
+                          "# Lines starting with # or ; are comments.\n"
+                          "\n"
+                          "[target]\n"
+                          "# Exactly one of queue, serial and port (a target given on the command\n"
+                          "# line takes the place of this one).\n"
+                          "queue = Receipt\n"
+                          "# serial = /dev/ttyUSB0\n"
+                          "# baud = 115200            ; the rate the serial port is opened with\n"
+                          "# port = LPT1              ; or a device path such as /dev/usb/lp0\n"
+                          "# Instruction set: new (the default) or old (the original one).\n"
+                          "instructions = new\n"
+                          "\n"
+                          "[settings]\n"
+                          "# Code page: its number or name, e.g. 15 or CP936. Sending it makes the\n"
+                          "# printer print a page. The printer's code pages:\n") +
+           codePageTable("#   ") +
+           QStringLiteral("codepage = 15\n"
+                          "# Baud rate: 1200 2400 4800 9600 19200 38400 57600 115200 128000 230400.\n"
+                          "# The printer takes it after a restart and prints a page. Over a serial\n"
+                          "# port it is sent last.\n"
+                          "baud = 9600\n"
+                          "# Darkness: 0 to 40.\n"
+                          "darkness = 23\n"
+                          "barcode = on              ; on | off\n"
+                          "cutter = on               ; on | off\n"
+                          "black-mark = off          ; on | off\n"
+                          "# Buzzer events: none, or any of receive,paper-out,cut,error.\n"
+                          "buzzer = receive,paper-out,cut,error\n"
+                          "cut-feed = command        ; command | drive\n"
+                          "cut-mode = half           ; full+half | half\n");
 }

@@ -71,6 +71,8 @@ private slots:
     void serialPortThatWillNotOpen();
     void aFailedSendStopsAndClosesThePort();
     void dryRunListsInsteadOfSending();
+    void codePagesByPlainName_data();
+    void codePagesByPlainName();
     void decodeListsAStreamInHexOffsets_data();
     void decodeListsAStreamInHexOffsets();
     void listsWhatTheLibraryFinds();
@@ -355,6 +357,30 @@ void TestNemboportFake::dryRunListsInsteadOfSending()
     QVERIFY(fake::calls().empty());
     QCOMPARE(run.out.count(QRegularExpression(QStringLiteral("^send \\d+: "), QRegularExpression::MultilineOption)), 4);
     QVERIFY2(run.out.contains(QLatin1String("1B 23 23 53 54 44 50 08")), qPrintable(run.out));
+}
+
+void TestNemboportFake::codePagesByPlainName_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("shown");
+    // The window's English text for 33 reads "the CP1250[central Latin-2]".
+    QTest::newRow("code, any case") << "cp1250" << "33  CP1250 Central European";
+    QTest::newRow("a code without digits") << "Iran" << "10  Iran (Persian)";
+    QTest::newRow("number") << "37" << "37  CP1254 Turkish";
+}
+
+void TestNemboportFake::codePagesByPlainName()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, shown);
+    const QString number = shown.left(2);
+    const QString name = shown.mid(4);
+    const ToolRun dry = runTool({"set", "codepage", value, "--dry-run"});
+    QVERIFY2(dry.status == 0, qPrintable(dry.err));
+    QVERIFY2(dry.out.contains(QStringLiteral("code page %1 (%2)\n").arg(number.toInt()).arg(name)), qPrintable(dry.out));
+    // The help and the profile template list the same plain name.
+    QVERIFY(runTool({"set", "--help"}).out.contains(QStringLiteral("\n  %1\n").arg(shown)));
+    QVERIFY(runTool({"profile"}).out.contains(QStringLiteral("\n#   %1\n").arg(shown)));
 }
 
 void TestNemboportFake::decodeListsAStreamInHexOffsets_data()
