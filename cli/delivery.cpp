@@ -28,9 +28,11 @@ const char *portNameOf(Target::Kind kind)
     return "";
 }
 
+// The library's reason may quote the name it was given: bounded like it.
 QString withReason(const QString &what, const QString &reason)
 {
-    return reason.isEmpty() ? what : QStringLiteral("%1: %2").arg(what, reason);
+    constexpr int kShownReasonChars = 400;
+    return reason.isEmpty() ? what : QStringLiteral("%1: %2").arg(what, shownInput(reason, kShownReasonChars));
 }
 
 QString describeDoc(const Command &command)
