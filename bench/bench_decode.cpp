@@ -37,6 +37,13 @@ const Shape kShapes[] = {
     {"one run of unknown bytes", [](qsizetype) { return char(0xFF); }},
     {"darkness commands", [](qsizetype i) { return "\x1d\x69\x08"[i % 3]; }},
     {"pseudo-random", [](qsizetype i) { return char((i * 2654435761u) >> 13); }},
+    // A run longer than the first window, then single-byte pieces: the
+    // largest window the lister decodes, as full of pieces as it gets.
+    {"long runs, then single bytes",
+     [](qsizetype i) {
+         const qsizetype j = i % (300 * 1024);
+         return j < 100 * 1024 ? char(0x01) : j % 2 ? char(0x01) : 'A';
+     }},
 };
 
 QByteArray make(const Shape &shape, qsizetype size)
@@ -57,7 +64,7 @@ void listWhole(const QString &path, QTextStream &out)
 }
 
 // The decoder alone, nothing printed: the floor under the lister. Windows
-// of 64 KB as the lister reads them; a piece longer than 256 KB is cut.
+// of 64 KB as the lister reads them; a piece longer than 128 KB is cut.
 void decodeOnly(const QString &path, QTextStream &out)
 {
     QFile in(path);
@@ -68,7 +75,7 @@ void decodeOnly(const QString &path, QTextStream &out)
         const QByteArray more = in.read(64 * 1024);
         end = more.isEmpty();
         pending += more;
-        const bool cut = pending.size() >= 256 * 1024;
+        const bool cut = pending.size() >= 128 * 1024;
         const decoder::Result r = decoder::decode(pending, end || cut);
         pieces += r.commands.size();
         pending.remove(0, qsizetype(r.consumed));

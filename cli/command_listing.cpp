@@ -10,12 +10,14 @@ namespace {
 // Long pieces (a logo's raster) show their first bytes only.
 constexpr std::size_t kHexShown = 16;
 
-// How much is read at a time, and the first window decoded.
+// How much is read at a time, and the window decoded first. A window holds
+// at most this many pieces, which bounds the decoder's memory.
 constexpr qsizetype kReadBytes = 64 * 1024;
 // The longest piece held whole: far above the largest logo download the
-// printer takes (17,000 data bytes). A window this size holds at most this
-// many pieces, which bounds the decoder's memory.
-constexpr qsizetype kLongestHeld = 256 * 1024;
+// printer takes (17,000 data bytes) or the longest QR frame. A window grows
+// to this only when its first piece is longer than kReadBytes, so the pieces
+// after that one still number at most kReadBytes.
+constexpr qsizetype kLongestHeld = 2 * kReadBytes;
 
 // Up to kHexShown bytes as "1B 40 ..." padded to one column, then the count
 // when some are left out.
@@ -115,14 +117,12 @@ QString listStream(QIODevice &in, QTextStream &out)
         const decoder::Result result = decoder::decode(view, last || tooLong);
         if (result.consumed == 0) {
             // A piece goes on past the window: look further.
-            window = qMin(window * 2, kLongestHeld);
+            window = kLongestHeld;
             continue;
         }
         listPieces(out, pending.constData(), result, &base);
         pending.remove(0, qsizetype(result.consumed));
         base += qint64(result.consumed);
-        // After a part of an overlong piece the rest likely goes on as long.
-        if (!tooLong)
-            window = kReadBytes;
+        window = kReadBytes;
     }
 }

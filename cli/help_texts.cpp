@@ -78,7 +78,7 @@ const CommandHelp kHelp[] = {
      "input for - or no argument), one line each: the offset in hex, eight digits\n"
      "without 0x as hex dumps print it; the first 16 bytes in hex; the meaning.\n"
      "Lines are printed as the bytes are read, so a capture of any length can be\n"
-     "listed; a run longer than 256 KB is listed in parts.\n"},
+     "listed; a run longer than 128 KB is listed in parts.\n"},
     {"serve",
      "usage: nemboport serve [OPTIONS]\n"
      "Runs the virtual receipt printer; `nemboport serve --help` lists its options.\n"},

@@ -5,12 +5,14 @@
 namespace {
 
 // Characters that move the cursor, change the terminal's state or the
-// direction of the text, or end a line.
+// direction of the text, or end a line; and half a surrogate pair, which no
+// terminal can show.
 bool needsEscape(QChar c)
 {
     switch (c.category()) {
     case QChar::Other_Control:
     case QChar::Other_Format:
+    case QChar::Other_Surrogate:
     case QChar::Separator_Line:
     case QChar::Separator_Paragraph:
         return true;

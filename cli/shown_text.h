@@ -6,7 +6,8 @@
 
 #include <QString>
 
-// Control and format characters as \x1b or \u202e; the rest unchanged.
+// Control and format characters (and half surrogate pairs) as \x1b or
+// \u202e; the rest unchanged.
 QString escapedControls(const QString &text);
 
 // Escaped as above, then cut to at most maxChars characters ending in "...".

@@ -400,7 +400,8 @@ void TestNemboportFake::decodeListsAStreamInHexOffsets_data()
     // that add up, then the decoding goes on.
     QTest::newRow("an overlong run in parts")
         << QByteArray(300 * 1024, '\x01') + darkness
-        << QStringList{"00000000 unknown: 262144 bytes", "00040000 unknown: 45056 bytes", "0004b000 GS i: darkness 8"};
+        << QStringList{"00000000 unknown: 131072 bytes", "00020000 unknown: 131072 bytes",
+                       "00040000 unknown: 45056 bytes", "0004b000 GS i: darkness 8"};
 }
 
 void TestNemboportFake::decodeListsAStreamInHexOffsets()
