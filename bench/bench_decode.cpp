@@ -63,22 +63,34 @@ void listWhole(const QString &path, QTextStream &out)
         out << piece.offset << ' ' << piece.describe() << '\n';
 }
 
-// The decoder alone, nothing printed: the floor under the lister. Windows
-// of 64 KB as the lister reads them; a piece longer than 128 KB is cut.
+// The decoder alone, nothing printed: the floor under the lister. The same
+// windows as the lister: 1 KB, or 128 KB past a longer first piece, cut there.
 void decodeOnly(const QString &path, QTextStream &out)
 {
     QFile in(path);
     in.open(QIODevice::ReadOnly);
     std::size_t pieces = 0;
     QByteArray pending;
-    for (bool end = false; !end || !pending.isEmpty();) {
-        const QByteArray more = in.read(64 * 1024);
-        end = more.isEmpty();
-        pending += more;
-        const bool cut = pending.size() >= 128 * 1024;
-        const decoder::Result r = decoder::decode(pending, end || cut);
+    qsizetype window = 1024;
+    for (bool end = false;;) {
+        if (!end && pending.size() < window) {
+            const QByteArray more = in.read(64 * 1024);
+            end = more.isEmpty();
+            pending += more;
+            continue;
+        }
+        if (pending.isEmpty())
+            break;
+        const QByteArray view = QByteArray::fromRawData(pending.constData(), qMin(window, pending.size()));
+        const bool last = end && view.size() == pending.size();
+        const decoder::Result r = decoder::decode(view, last || window == 128 * 1024);
+        if (r.consumed == 0) {
+            window = 128 * 1024;
+            continue;
+        }
         pieces += r.commands.size();
         pending.remove(0, qsizetype(r.consumed));
+        window = 1024;
     }
     out << pieces << '\n';
 }
