@@ -3,6 +3,7 @@
 #include "cli_commands.h"
 #include "help_texts.h"
 #include "serve_command.h"
+#include "shown_text.h"
 
 namespace {
 
@@ -88,5 +89,5 @@ int runNemboport(CliContext &ctx, const QStringList &givenArgs)
         }
         return d.run(ctx, args.mid(1));
     }
-    return ctx.fail(kExitUsage, QStringLiteral("unknown command %1 (see nemboport --help)").arg(command));
+    return ctx.fail(kExitUsage, QStringLiteral("unknown command %1 (see nemboport --help)").arg(shownInput(command)));
 }

@@ -1,5 +1,7 @@
 #include "option_parser.h"
 
+#include "shown_text.h"
+
 ParsedOptions parseOptions(const QStringList &args, const std::vector<OptionSpec> &specs)
 {
     ParsedOptions parsed;
@@ -21,7 +23,7 @@ ParsedOptions parseOptions(const QStringList &args, const std::vector<OptionSpec
             if (name == QLatin1String(s.name))
                 spec = &s;
         if (!spec) {
-            parsed.error = QStringLiteral("unknown option --%1").arg(name);
+            parsed.error = QStringLiteral("unknown option --%1").arg(shownInput(name));
             return parsed;
         }
         if (parsed.options.contains(name) && !spec->repeatable) {
