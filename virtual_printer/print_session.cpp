@@ -26,11 +26,14 @@ void PrintSession::writeState()
     const QByteArray json = stateJson(printer_.state());
     if (json == writtenState_)
         return;
-    const bool ok = out_.writeState(json);
+    QString error;
+    const bool ok = out_.writeState(json, error);
     writtenState_ = ok ? json : QByteArray();
     // Said once per failing spell, not after every command.
     if (!ok && !stateFailing_)
-        note(QStringLiteral("out"), QStringLiteral("cannot write %1/state.json").arg(out_.dir()));
+        note(QStringLiteral("out"), error + QStringLiteral("; tried again after each change"));
+    else if (ok && stateFailing_)
+        note(QStringLiteral("out"), QStringLiteral("state.json is written again"));
     stateFailing_ = !ok;
 }
 
@@ -41,11 +44,7 @@ void PrintSession::receive(const QString &source, const std::vector<decoder::Dec
         QString line = QStringLiteral("%1 %2 %3 bytes: %4").arg(stamp(), source).arg(c.length).arg(c.describe());
         if (!problem.isEmpty())
             line += QStringLiteral(" (%1)").arg(problem);
-        out_.log(line);
-        if (terminal_) {
-            std::fprintf(terminal_, "%s\n", line.toLocal8Bit().constData());
-            std::fflush(terminal_);
-        }
+        emitLine(line);
         writeState();
         saveReceipts(source);
     }
@@ -59,8 +58,20 @@ void PrintSession::endJob(const QString &source)
 
 void PrintSession::note(const QString &source, const QString &text)
 {
-    const QString line = QStringLiteral("%1 %2 %3").arg(stamp(), source, text);
-    out_.log(line);
+    emitLine(QStringLiteral("%1 %2 %3").arg(stamp(), source, text));
+}
+
+void PrintSession::emitLine(const QString &line)
+{
+    QString error;
+    const bool ok = out_.log(line, error);
+    if (!ok && !logFailing_) {
+        std::FILE *say = terminal_ ? terminal_ : stderr;
+        std::fprintf(say, "%s out %s; lines are not logged until it can be written again\n",
+                     stamp().toLocal8Bit().constData(), error.toLocal8Bit().constData());
+        std::fflush(say);
+    }
+    logFailing_ = !ok;
     if (terminal_) {
         std::fprintf(terminal_, "%s\n", line.toLocal8Bit().constData());
         std::fflush(terminal_);
@@ -70,11 +81,17 @@ void PrintSession::note(const QString &source, const QString &text)
 void PrintSession::saveReceipts(const QString &source)
 {
     for (const QImage &receipt : printer_.takeReceipts()) {
-        const QString path = out_.saveReceipt(receipt);
-        note(source, path.isEmpty() ? QStringLiteral("could not save a receipt picture in %1").arg(out_.dir())
-                                    : QStringLiteral("receipt %1 (%2 x %3 dots)")
-                                          .arg(path)
-                                          .arg(receipt.width())
-                                          .arg(receipt.height()));
+        QString error;
+        const QString path = out_.saveReceipt(receipt, error);
+        if (path.isEmpty()) {
+            // Said once per failing spell; the count follows when saving works again.
+            if (receiptsLost_++ == 0)
+                note(source, error + QStringLiteral("; further lost receipts are counted"));
+            continue;
+        }
+        if (receiptsLost_ > 0)
+            note(source, QStringLiteral("%1 receipt(s) could not be saved").arg(receiptsLost_));
+        receiptsLost_ = 0;
+        note(source, QStringLiteral("receipt %1 (%2 x %3 dots)").arg(path).arg(receipt.width()).arg(receipt.height()));
     }
 }

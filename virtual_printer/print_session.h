@@ -28,10 +28,16 @@ public:
 private:
     void saveReceipts(const QString &source);
     void writeState();
+    // A line on the terminal and in the log; a log that cannot be written is
+    // said once on the terminal, and again when it works again.
+    void emitLine(const QString &line);
+
 
     VirtualPrinter printer_;
     OutputWriter &out_;
     std::FILE *terminal_;
     bool stateFailing_ = false;
+    bool logFailing_ = false;
+    long receiptsLost_ = 0; // in the current failing spell
     QByteArray writtenState_; // what state.json holds now
 };

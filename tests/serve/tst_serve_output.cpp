@@ -1,0 +1,207 @@
+// The virtual printer's output folder against a hostile or full world:
+// folders others can write, a second server, links planted among its files,
+// and writes that fail.
+#include "output_writer.h"
+#include "print_session.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <cstdlib>
+#include <cstdio>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray contents(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
+}
+
+QImage inkedReceipt()
+{
+    QImage picture(64, 40, QImage::Format_Grayscale8);
+    picture.fill(0);
+    return picture;
+}
+
+// Files larger than `bytes` cannot be written while it lives (EFBIG, as a
+// full disk gives ENOSPC): the same short write and failed call.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit saved_ {};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+} // namespace
+
+class TestServeOutput : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void refusesFoldersItCannotOwn_data();
+    void refusesFoldersItCannotOwn();
+    void plantedLinksRedirectNothing_data();
+    void plantedLinksRedirectNothing();
+    void aFailedWriteKeepsTheOldFileAndIsSaidOnce();
+};
+
+void TestServeOutput::refusesFoldersItCannotOwn_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no name") << "empty" << "has no name";
+    QTest::newRow("others may write") << "0777" << "others may write";
+    QTest::newRow("its group may write") << "0770" << "others may write";
+    QTest::newRow("another user's") << "chown" << "belongs to another user";
+    QTest::newRow("held by a running server") << "held" << "another virtual printer is writing to";
+}
+
+void TestServeOutput::refusesFoldersItCannotOwn()
+{
+    QFETCH(QString, setup);
+    QFETCH(QString, message);
+    QTemporaryDir base;
+    const QString dir = base.filePath(QStringLiteral("out"));
+    QVERIFY(QDir().mkdir(dir));
+    OutputWriter first;
+    QString error;
+    if (setup == QLatin1String("held"))
+        QVERIFY2(first.open(dir, error), qPrintable(error));
+    else if (setup == QLatin1String("chown")) {
+        if (::getuid() != 0)
+            QSKIP("giving a folder to another user needs root");
+        QCOMPARE(::chown(QFile::encodeName(dir).constData(), 65534, 65534), 0);
+    } else if (setup.startsWith(QLatin1Char('0')))
+        QCOMPARE(::chmod(QFile::encodeName(dir).constData(), mode_t(setup.toUInt(nullptr, 8))), 0);
+    OutputWriter out;
+    QVERIFY(!out.open(setup == QLatin1String("empty") ? QString() : dir, error));
+    QVERIFY2(error.contains(message), qPrintable(error));
+    QVERIFY(!QFileInfo::exists(dir + QStringLiteral("/log.txt")) || setup == QLatin1String("held"));
+}
+
+void TestServeOutput::plantedLinksRedirectNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("log") << "log.txt" << false;
+    QTest::newRow("state aside") << "state.json.tmp" << true;
+    QTest::newRow("state") << "state.json" << true;
+    QTest::newRow("first receipt") << "receipt-001.png" << true;
+    QTest::newRow("receipt aside") << "receipt.png.tmp" << true;
+    QTest::newRow("lock") << ".server.lock" << false;
+}
+
+void TestServeOutput::plantedLinksRedirectNothing()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, opens);
+    QTemporaryDir base;
+    const QString victim = base.filePath(QStringLiteral("victim"));
+    {
+        QFile v(victim);
+        QVERIFY(v.open(QIODevice::WriteOnly));
+        v.write("precious");
+    }
+    const QString dir = base.filePath(QStringLiteral("out"));
+    QVERIFY(QDir().mkdir(dir));
+    QVERIFY(QFile::link(victim, dir + QLatin1Char('/') + name));
+    OutputWriter out;
+    QString error;
+    QCOMPARE(out.open(dir, error), opens);
+    if (opens) {
+        QVERIFY2(out.writeState("{}", error), qPrintable(error));
+        QVERIFY2(!out.saveReceipt(inkedReceipt(), error).isEmpty(), qPrintable(error));
+        QVERIFY(out.log(QStringLiteral("a line"), error));
+    } else {
+        QVERIFY2(error.contains(name), qPrintable(error));
+    }
+    QCOMPARE(contents(victim), QByteArray("precious"));
+    QVERIFY(!QFileInfo::exists(dir + QStringLiteral("/state.json.tmp")));
+}
+
+void TestServeOutput::aFailedWriteKeepsTheOldFileAndIsSaidOnce()
+{
+    QTemporaryDir dir;
+    OutputWriter out;
+    QString error;
+    QVERIFY2(out.open(dir.path(), error), qPrintable(error));
+    // The terminal in memory: the size limit below applies to every file.
+    char *shown = nullptr;
+    std::size_t shownSize = 0;
+    std::FILE *terminal = ::open_memstream(&shown, &shownSize);
+    QVERIFY(terminal);
+    {
+        PrintSession session(576, out, terminal);
+        session.receive(QStringLiteral("t"), {}); // the first state.json, written at start
+        const QByteArray before = contents(dir.filePath(QStringLiteral("state.json")));
+        QVERIFY(before.contains("darkness"));
+        const qint64 logSize = QFileInfo(dir.filePath(QStringLiteral("log.txt"))).size();
+        {
+            FileSizeLimit full(logSize + 1); // nothing of any size fits any more
+            for (int i = 0; i < 3; ++i) {
+                decoder::Decoded text;
+                text.kind = decoder::Kind::Text;
+                text.payload = "inked";
+                text.length = 5;
+                decoder::Decoded darker;
+                darker.kind = decoder::Kind::Darkness;
+                darker.value = 30 + i;
+                decoder::Decoded cut;
+                cut.kind = decoder::Kind::FullCut;
+                session.receive(QStringLiteral("t"), {text, darker, cut});
+            }
+        }
+        QCOMPARE(contents(dir.filePath(QStringLiteral("state.json"))), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"log.txt", "state.json"}));
+        // Disk space again: the next change is written.
+        session.note(QStringLiteral("t"), QStringLiteral("space again"));
+        decoder::Decoded lighter;
+        lighter.kind = decoder::Kind::Darkness;
+        lighter.value = 5;
+        decoder::Decoded text;
+        text.kind = decoder::Kind::Text;
+        text.payload = "inked";
+        decoder::Decoded cut;
+        cut.kind = decoder::Kind::FullCut;
+        session.receive(QStringLiteral("t"), {lighter, text, cut});
+        QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("receipt-001.png"))));
+        QVERIFY(contents(dir.filePath(QStringLiteral("state.json"))).contains("\"darkness\": 5"));
+    }
+    std::fclose(terminal);
+    const QByteArray said(shown, qsizetype(shownSize));
+    std::free(shown);
+    // Each kind of file is said once, while three of each failed.
+    QVERIFY2(said.count("cannot write " + QFile::encodeName(dir.path()) + "/log.txt") == 1, said.constData());
+    QCOMPARE(said.count("cannot write " + QFile::encodeName(dir.path()) + "/state.json"), 1);
+    QCOMPARE(said.count("cannot save a receipt picture"), 1);
+    QVERIFY2(said.contains("3 receipt(s) could not be saved"), said.constData());
+    QVERIFY(said.contains("state.json is written again"));
+}
+
+QTEST_GUILESS_MAIN(TestServeOutput)
+#include "tst_serve_output.moc"
