@@ -9,23 +9,71 @@ QString stamp()
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
 }
 
+// Characters of a run of text shown in its log line.
+constexpr qsizetype kRunStartShown = 48;
+
 } // namespace
+
+PrintSession::~PrintSession()
+{
+    endTextRun();
+    writeState(true);
+}
+
+void PrintSession::addToTextRun(const QString &source, const decoder::Decoded &c)
+{
+    if (run_.bytes > 0 && run_.source != source)
+        endTextRun();
+    run_.source = source;
+    run_.bytes += qint64(c.length);
+    if (c.kind == decoder::Kind::LineFeed) {
+        run_.lineFeeds += c.value;
+        return;
+    }
+    const qsizetype room = kRunStartShown - run_.start.size();
+    if (room > 0)
+        run_.start += c.payload.left(room);
+    run_.cut = run_.cut || c.payload.size() > room;
+}
+
+void PrintSession::endTextRun()
+{
+    if (run_.bytes == 0)
+        return;
+    QString text = QString::fromLatin1(run_.start);
+    text.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
+    emitLine(QStringLiteral("%1 %2 %3 bytes: text \"%4\"%5, %6 line feed(s)")
+                 .arg(stamp(), run_.source)
+                 .arg(run_.bytes)
+                 .arg(text, run_.cut ? QStringLiteral("...") : QString())
+                 .arg(run_.lineFeeds));
+    run_ = TextRun();
+}
 
 PrintSession::PrintSession(int paperWidthDots, OutputWriter &out, std::FILE *terminal)
     : printer_(paperWidthDots)
     , out_(out)
     , terminal_(terminal)
 {
-    writeState();
+    stateLater_.setSingleShot(true);
+    QObject::connect(&stateLater_, &QTimer::timeout, [this] { writeState(true); });
+    writeState(true);
 }
 
-void PrintSession::writeState()
+void PrintSession::writeState(bool now)
 {
+    if (!now && sinceState_.isValid() && sinceState_.elapsed() < kStateEveryMs) {
+        if (!stateLater_.isActive())
+            stateLater_.start(int(kStateEveryMs - sinceState_.elapsed()));
+        return;
+    }
+    stateLater_.stop();
     // Text and paper feeds change nothing in it: a long text job would
     // otherwise rename a file per line.
     const QByteArray json = stateJson(printer_.state());
     if (json == writtenState_)
         return;
+    sinceState_.start();
     QString error;
     const bool ok = out_.writeState(json, error);
     writtenState_ = ok ? json : QByteArray();
@@ -41,6 +89,12 @@ void PrintSession::receive(const QString &source, const std::vector<decoder::Dec
 {
     for (const decoder::Decoded &c : commands) {
         const QString problem = printer_.apply(c);
+        const bool text = c.kind == decoder::Kind::Text || c.kind == decoder::Kind::LineFeed;
+        if (text && problem.isEmpty()) {
+            addToTextRun(source, c);
+            continue;
+        }
+        endTextRun();
         QString line = QStringLiteral("%1 %2 %3 bytes: %4").arg(stamp(), source).arg(c.length).arg(c.describe());
         if (!problem.isEmpty())
             line += QStringLiteral(" (%1)").arg(problem);
@@ -52,12 +106,15 @@ void PrintSession::receive(const QString &source, const std::vector<decoder::Dec
 
 void PrintSession::endJob(const QString &source)
 {
+    endTextRun();
     printer_.endJob();
+    writeState(true);
     saveReceipts(source);
 }
 
 void PrintSession::note(const QString &source, const QString &text)
 {
+    endTextRun();
     emitLine(QStringLiteral("%1 %2 %3").arg(stamp(), source, text));
 }
 

@@ -8,12 +8,21 @@
 
 #include <QImage>
 
+#include <map>
+#include <utility>
 #include <vector>
 
 class VirtualPrinter
 {
 public:
     explicit VirtualPrinter(int paperWidthDots);
+
+    // At most this many receipts are drawn while the printer runs; later
+    // cuts are counted only. 0: no limit.
+    void setMaxReceipts(long count) { maxReceipts_ = count; }
+    static constexpr long kDefaultMaxReceipts = 1000;
+    // Paper one job may draw on, all its receipts together (75 m).
+    static constexpr long long kMaxJobDots = 10LL * ReceiptPaper::kMaxPaperDots;
 
     // Applies one command. Returns a note for the log when the command could
     // not do what it asks (e.g. "no logo 3 stored"), else an empty text.
@@ -29,8 +38,23 @@ public:
 
 private:
     void cut();
+    // Empty when the paper takes more; else why not, said once per cause
+    // (the first time only: later calls give "-").
+    QString whyNotDrawn();
+    const QImage &logo(std::size_t index, long mode);
+    const QImage &qr();
 
     PrinterState state_;
     ReceiptPaper paper_;
     std::vector<QImage> receipts_;
+    long maxReceipts_ = kDefaultMaxReceipts;
+    long receiptsDrawn_ = 0;
+    long long jobDots_ = 0; // torn off in this job
+    bool paperFullSaid_ = false;
+    bool jobFullSaid_ = false;
+    bool receiptsCapSaid_ = false;
+    // Each stored picture is drawn once: (slot, size mode) -> dots.
+    std::map<std::pair<std::size_t, long>, QImage> logoCache_;
+    QImage qrCache_;
+    QByteArray qrCacheText_;
 };

@@ -174,6 +174,7 @@ void TestServeOutput::aFailedWriteKeepsTheOldFileAndIsSaidOnce()
                 decoder::Decoded cut;
                 cut.kind = decoder::Kind::FullCut;
                 session.receive(QStringLiteral("t"), {text, darker, cut});
+                session.endJob(QStringLiteral("t"));
             }
         }
         QCOMPARE(contents(dir.filePath(QStringLiteral("state.json"))), before);
@@ -189,6 +190,7 @@ void TestServeOutput::aFailedWriteKeepsTheOldFileAndIsSaidOnce()
         decoder::Decoded cut;
         cut.kind = decoder::Kind::FullCut;
         session.receive(QStringLiteral("t"), {lighter, text, cut});
+        session.endJob(QStringLiteral("t"));
         QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("receipt-001.png"))));
         QVERIFY(contents(dir.filePath(QStringLiteral("state.json"))).contains("\"darkness\": 5"));
     }
