@@ -1,6 +1,7 @@
 // The virtual printer's output folder against a hostile or full world:
 // folders others can write, a second server, links planted among its files,
 // and writes that fail.
+#include "command_stream.h"
 #include "output_writer.h"
 #include "print_session.h"
 
@@ -68,6 +69,7 @@ private slots:
     void plantedLinksRedirectNothing_data();
     void plantedLinksRedirectNothing();
     void aFailedWriteKeepsTheOldFileAndIsSaidOnce();
+    void aRunOfTextIsOneLogLine();
 };
 
 void TestServeOutput::refusesFoldersItCannotOwn_data()
@@ -203,6 +205,30 @@ void TestServeOutput::aFailedWriteKeepsTheOldFileAndIsSaidOnce()
     QCOMPARE(said.count("cannot save a receipt picture"), 1);
     QVERIFY2(said.contains("3 receipt(s) could not be saved"), said.constData());
     QVERIFY(said.contains("state.json is written again"));
+}
+
+void TestServeOutput::aRunOfTextIsOneLogLine()
+{
+    QTemporaryDir dir;
+    OutputWriter out;
+    QString error;
+    QVERIFY2(out.open(dir.path(), error), qPrintable(error));
+    QByteArray lines;
+    for (int i = 0; i < 1000; ++i)
+        lines += "x\n";
+    {
+        PrintSession session(576, out, nullptr);
+        CommandStream stream;
+        // Two runs of text around a cut, arriving in pieces of 7 bytes.
+        const QByteArray job = lines + "\x1bi" + lines;
+        for (qsizetype at = 0; at < job.size(); at += 7)
+            session.receive(QStringLiteral("t"), stream.feed(job.mid(at, 7)));
+        session.endJob(QStringLiteral("t"));
+    }
+    const QByteArray log = contents(dir.filePath(QStringLiteral("log.txt")));
+    QCOMPARE(log.count("2000 bytes: text \"xxxxx"), 2);
+    QCOMPARE(log.count("1000 line feed(s)"), 2);
+    QCOMPARE(log.count('\n'), 5); // two runs, the cut, its receipt, the second receipt
 }
 
 QTEST_GUILESS_MAIN(TestServeOutput)
