@@ -1,5 +1,7 @@
 #include "print_session.h"
 
+#include "printer_flash.h"
+
 #include <QDateTime>
 
 namespace {
@@ -68,8 +70,17 @@ void PrintSession::writeState(bool now)
         return;
     }
     stateLater_.stop();
-    // Text and paper feeds change nothing in it: a long text job would
+    // Text and paper feeds change nothing in them: a long text job would
     // otherwise rename a file per line.
+    const QByteArray flash = flashJson(printer_.state());
+    if (flashRead_ && flash != writtenFlash_) {
+        QString error;
+        const bool ok = out_.replaceFile("printer.json", flash, error);
+        writtenFlash_ = ok ? flash : QByteArray();
+        if (!ok && !flashFailing_)
+            note(QStringLiteral("out"), error + QStringLiteral("; tried again after each change"));
+        flashFailing_ = !ok;
+    }
     const QByteArray json = stateJson(printer_.state());
     if (json == writtenState_)
         return;
@@ -83,6 +94,35 @@ void PrintSession::writeState(bool now)
     else if (ok && stateFailing_)
         note(QStringLiteral("out"), QStringLiteral("state.json is written again"));
     stateFailing_ = !ok;
+}
+
+void PrintSession::readBackFlash(bool factory)
+{
+    flashRead_ = true;
+    if (factory) {
+        note(QStringLiteral("out"), QStringLiteral("starting from the factory state (--factory)"));
+        writeState(true);
+        return;
+    }
+    QByteArray json;
+    QString why;
+    PrinterState kept = printer_.state();
+    // A logo of the largest size the flash takes, a few times over, as base64.
+    constexpr qint64 kMaxFlashFile = 64 * 1024 * 1024;
+    if (!out_.readFile("printer.json", kMaxFlashFile, json, why) || (!json.isEmpty() && !readFlash(json, kept, why))) {
+        const bool moved = out_.setAside("printer.json");
+        note(QStringLiteral("out"), QStringLiteral("%1/printer.json is damaged (%2): %3; starting from the factory state")
+                                        .arg(out_.dir(), why,
+                                             moved ? QStringLiteral("set aside as printer.json.damaged")
+                                                   : QStringLiteral("it could not be set aside")));
+    } else if (!json.isEmpty()) {
+        printer_.restore(kept);
+        writtenFlash_ = json;
+        note(QStringLiteral("out"), QStringLiteral("settings and %1 logo(s) read back from %2/printer.json")
+                                        .arg(kept.logos.size())
+                                        .arg(out_.dir()));
+    }
+    writeState(true);
 }
 
 void PrintSession::receive(const QString &source, const std::vector<decoder::Decoded> &commands)

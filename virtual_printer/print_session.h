@@ -28,6 +28,10 @@ public:
 
     const VirtualPrinter &printer() const { return printer_; }
     void setMaxReceipts(long count) { printer_.setMaxReceipts(count); }
+    // Settings and logos from printer.json of the folder, as a printer keeps
+    // its flash; a damaged file is set aside and said. factory: the file is
+    // not read, the printer starts as from the factory.
+    void readBackFlash(bool factory);
 
 private:
     void saveReceipts(const QString &source);
@@ -60,6 +64,9 @@ private:
         bool cut = false; // more text than start holds
     } run_;
     QByteArray writtenState_; // what state.json holds now
+    QByteArray writtenFlash_; // what printer.json holds now
+    bool flashFailing_ = false;
+    bool flashRead_ = false; // printer.json is written once it was read back
     QElapsedTimer sinceState_;
     QTimer stateLater_;
 };

@@ -53,6 +53,7 @@ int runServe(const QStringList &args)
     QuitOnSignal quitOnSignal;
     PrintSession session(options.paperDots, out, stdout);
     session.setMaxReceipts(options.maxReceipts);
+    session.readBackFlash(options.factory);
 
     std::unique_ptr<TcpListener> tcp;
     if (options.tcp) {
@@ -81,7 +82,7 @@ int runServe(const QStringList &args)
         else
             complain(error + QStringLiteral(" (the serial port list will not show it)"));
     }
-    say(QStringLiteral("writing %1/state.json, log.txt and receipt-NNN.png (%2 dots wide); Ctrl+C ends")
+    say(QStringLiteral("writing %1/state.json, printer.json, log.txt and receipt-NNN.png (%2 dots wide); Ctrl+C ends")
             .arg(out.dir())
             .arg(options.paperDots));
 

@@ -42,6 +42,8 @@ bool parseServeOptions(const QStringList &args, ServeOptions &o, QString &error)
                 error = QStringLiteral("--tcp wants [HOST:]PORT with a numeric address, not \"%1\"").arg(args.at(i));
                 return false;
             }
+        } else if (a == QLatin1String("--factory")) {
+            o.factory = true;
         } else if (a == QLatin1String("--pty")) {
             o.pty = true;
             if (takesValue(args, i))

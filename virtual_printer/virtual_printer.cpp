@@ -47,6 +47,17 @@ VirtualPrinter::VirtualPrinter(int paperWidthDots)
 {
 }
 
+void VirtualPrinter::restore(const PrinterState &kept)
+{
+    PrinterState s = kept;
+    s.cuts = state_.cuts;
+    s.drawerPulses = state_.drawerPulses;
+    s.unknownBytes = state_.unknownBytes;
+    state_ = s;
+    logoCache_.clear();
+    qrCache_ = QImage();
+}
+
 QString VirtualPrinter::whyNotDrawn()
 {
     auto once = [](bool &said, const QString &why) {

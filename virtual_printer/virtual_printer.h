@@ -33,6 +33,8 @@ public:
     void endJob();
 
     const PrinterState &state() const { return state_; }
+    // Settings and flash as kept from an earlier run (counters stay).
+    void restore(const PrinterState &kept);
     // The receipts finished since the last call, oldest first.
     std::vector<QImage> takeReceipts();
 

@@ -70,6 +70,8 @@ private slots:
     void plantedLinksRedirectNothing();
     void aFailedWriteKeepsTheOldFileAndIsSaidOnce();
     void aRunOfTextIsOneLogLine();
+    void settingsAndLogosOutliveARestart_data();
+    void settingsAndLogosOutliveARestart();
 };
 
 void TestServeOutput::refusesFoldersItCannotOwn_data()
@@ -229,6 +231,61 @@ void TestServeOutput::aRunOfTextIsOneLogLine()
     QCOMPARE(log.count("2000 bytes: text \"xxxxx"), 2);
     QCOMPARE(log.count("1000 line feed(s)"), 2);
     QCOMPARE(log.count('\n'), 5); // two runs, the cut, its receipt, the second receipt
+}
+
+void TestServeOutput::settingsAndLogosOutliveARestart_data()
+{
+    QTest::addColumn<QByteArray>("damage"); // written over printer.json between the runs
+    QTest::addColumn<bool>("factory");
+    QTest::addColumn<int>("darkness");      // after the restart
+    QTest::addColumn<int>("logos");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("kept") << QByteArray() << false << 31 << 1 << "settings and 1 logo(s) read back";
+    QTest::newRow("--factory") << QByteArray() << true << 23 << 0 << "starting from the factory state (--factory)";
+    QTest::newRow("not JSON") << QByteArray("{\"darkness\": 3") << false << 23 << 0 << "is damaged";
+    QTest::newRow("out of range") << QByteArray("{\"codePage\": 0, \"baudRate\": 9600, \"darkness\": -4}") << false << 23 << 0
+                                  << "\"darkness\" is not a whole number from 0 to 255";
+}
+
+void TestServeOutput::settingsAndLogosOutliveARestart()
+{
+    QFETCH(QByteArray, damage);
+    QFETCH(bool, factory);
+    QFETCH(int, darkness);
+    QFETCH(int, logos);
+    QFETCH(QString, said);
+    QTemporaryDir dir;
+    QString error;
+    {
+        OutputWriter out;
+        QVERIFY2(out.open(dir.path(), error), qPrintable(error));
+        PrintSession session(576, out, nullptr);
+        session.readBackFlash(false);
+        decoder::Decoded darker;
+        darker.kind = decoder::Kind::Darkness;
+        darker.value = 31;
+        decoder::Decoded download;
+        download.kind = decoder::Kind::LogoDownload;
+        download.logos.push_back({16, 8, QByteArray(16, '\x5a')});
+        session.receive(QStringLiteral("t"), {darker, download});
+        session.endJob(QStringLiteral("t"));
+    }
+    if (!damage.isEmpty()) {
+        QFile f(dir.filePath(QStringLiteral("printer.json")));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(damage);
+    }
+    OutputWriter out;
+    QVERIFY2(out.open(dir.path(), error), qPrintable(error));
+    PrintSession session(576, out, nullptr);
+    session.readBackFlash(factory);
+    QCOMPARE(session.printer().state().darkness, darkness);
+    QCOMPARE(int(session.printer().state().logos.size()), logos);
+    if (logos > 0)
+        QCOMPARE(session.printer().state().logos.front().raster, QByteArray(16, '\x5a'));
+    QVERIFY2(contents(dir.filePath(QStringLiteral("log.txt"))).contains(said.toUtf8()),
+             contents(dir.filePath(QStringLiteral("log.txt"))).constData());
+    QCOMPARE(QFileInfo::exists(dir.filePath(QStringLiteral("printer.json.damaged"))), !damage.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestServeOutput)
