@@ -72,7 +72,7 @@ void PrintSession::writeState(bool now)
     stateLater_.stop();
     // Text and paper feeds change nothing in them: a long text job would
     // otherwise rename a file per line.
-    const QByteArray flash = flashJson(printer_.state());
+    const QByteArray flash = flashRead_ ? flashJson(printer_.state()) : QByteArray();
     if (flashRead_ && flash != writtenFlash_) {
         QString error;
         const bool ok = out_.replaceFile("printer.json", flash, error);
