@@ -155,7 +155,10 @@ void TcpJob::read()
         return;
     silence_.start();
     received_ += bytes.size();
-    session_.receive(name_, stream_.feed(bytes));
+    // Requests are answered as soon as they are read, mid-job too.
+    const QByteArray answers = session_.receive(name_, stream_.feed(bytes));
+    if (!answers.isEmpty() && socket_->state() == QAbstractSocket::ConnectedState)
+        socket_->write(answers);
 }
 
 void TcpJob::closed()
