@@ -150,6 +150,18 @@ void TestServeListen::requestsAreAnsweredMidJob()
     QTRY_VERIFY_WITH_TIMEOUT((answers += sender.readAll()).size() >= 12, 5000);
     QCOMPARE(answers, QByteArray("\x1E_NemboPort", 11) + '\0');
     QCOMPARE(sender.state(), QAbstractSocket::ConnectedState);
+
+    // A second connection waits its turn behind that job, but the status
+    // request it begins with is answered now; its print data still waits.
+    QTcpSocket asker;
+    asker.connectToHost(QHostAddress::LocalHost, port);
+    QVERIFY(asker.waitForConnected(5000));
+    asker.write(QByteArray("\x10\x04\x04", 3) + "printed later\n");
+    QTRY_COMPARE_WITH_TIMEOUT(asker.bytesAvailable(), qint64(1), 5000);
+    QCOMPARE(asker.readAll(), QByteArray("\x1E"));
+    asker.disconnectFromHost();
+    sender.disconnectFromHost();
+    QTRY_VERIFY_WITH_TIMEOUT(logOf(dir).contains("printed later"), 5000);
 }
 
 void TestServeListen::suggestsAQueueUriThatWorks_data()
