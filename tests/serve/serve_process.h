@@ -56,6 +56,8 @@ public:
     {
         return process_.write(line + '\n') == line.size() + 1 && process_.waitForBytesWritten(5000);
     }
+    // Takes what it printed since.
+    void poll() { output_ += QString::fromLocal8Bit(process_.readAll()); }
     // Its standard input at its end, as when started from a script.
     void closeInput() { process_.closeWriteChannel(); }
     // The first /dev/pts/N it announced.

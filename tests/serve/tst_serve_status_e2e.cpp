@@ -86,6 +86,10 @@ void TestServeStatusEndToEnd::statusExitCodes()
     QVERIFY2(run.status == 0 && run.output.contains(QLatin1String("state: ready")),
              qPrintable(run.output + serve.output()));
 
+    // A mistyped line is not taken for another: one line of help, no change.
+    QVERIFY(serve.type("papr out"));
+    QTRY_VERIFY_WITH_TIMEOUT((serve.poll(), serve.output().contains(QLatin1String("\"papr out\" is no panel line"))), 10000);
+    QCOMPARE(serve.state().value("paper"), QJsonValue("ok"));
     QVERIFY(serve.type("paper out"));
     QVERIFY2(serve.waitForState([](const QJsonObject &s) { return s.value("paper") == QLatin1String("out"); }, 10000),
              qPrintable(serve.output()));
