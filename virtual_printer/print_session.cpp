@@ -125,8 +125,9 @@ void PrintSession::readBackFlash(bool factory)
     writeState(true);
 }
 
-void PrintSession::receive(const QString &source, const std::vector<decoder::Decoded> &commands)
+QByteArray PrintSession::receive(const QString &source, const std::vector<decoder::Decoded> &commands)
 {
+    QByteArray answers;
     for (const decoder::Decoded &c : commands) {
         const QString problem = printer_.apply(c);
         const bool text = c.kind == decoder::Kind::Text || c.kind == decoder::Kind::LineFeed;
@@ -138,10 +139,25 @@ void PrintSession::receive(const QString &source, const std::vector<decoder::Dec
         QString line = QStringLiteral("%1 %2 %3 bytes: %4").arg(stamp(), source).arg(c.length).arg(c.describe());
         if (!problem.isEmpty())
             line += QStringLiteral(" (%1)").arg(problem);
+        const QByteArray answer = printer_.answer(c);
+        if (!answer.isEmpty())
+            line += QStringLiteral(", answered %1").arg(QString::fromLatin1(answer.toHex(' ')));
+        answers += answer;
         emitLine(line);
         writeState();
         saveReceipts(source);
     }
+    return answers;
+}
+
+void PrintSession::setConditions(PaperLevel paper, bool coverOpen, bool online)
+{
+    printer_.setConditions(paper, coverOpen, online);
+    note(QStringLiteral("panel"), QStringLiteral("paper %1, cover %2, %3")
+                                      .arg(QLatin1String(paperLevelName(paper)),
+                                           coverOpen ? QStringLiteral("open") : QStringLiteral("closed"),
+                                           online ? QStringLiteral("on-line") : QStringLiteral("off-line")));
+    writeState(true);
 }
 
 void PrintSession::endJob(const QString &source)

@@ -21,13 +21,19 @@ public:
     PrintSession(int paperWidthDots, OutputWriter &out, std::FILE *terminal);
     ~PrintSession();
 
-    void receive(const QString &source, const std::vector<decoder::Decoded> &commands);
+    // Applies the commands; returns what the printer answers to the requests
+    // among them, to be sent back on the same connection.
+    QByteArray receive(const QString &source, const std::vector<decoder::Decoded> &commands);
     void endJob(const QString &source);
     // A line of its own on the terminal and in the log (connections, errors).
     void note(const QString &source, const QString &text);
 
     const VirtualPrinter &printer() const { return printer_; }
     void setMaxReceipts(long count) { printer_.setMaxReceipts(count); }
+    void setIdentity(const PrinterIdentity &identity) { printer_.setIdentity(identity); }
+    // New paper, cover and on-line conditions, logged and written to
+    // state.json at once.
+    void setConditions(PaperLevel paper, bool coverOpen, bool online);
     // Settings and logos from printer.json of the folder, as a printer keeps
     // its flash; a damaged file is set aside and said. factory: the file is
     // not read, the printer starts as from the factory.

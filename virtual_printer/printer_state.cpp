@@ -24,10 +24,63 @@ PrinterState factoryReset(const PrinterState &from)
     PrinterState fresh;
     fresh.logos = from.logos;
     fresh.qrText = from.qrText;
+    fresh.paper = from.paper;
+    fresh.coverOpen = from.coverOpen;
+    fresh.online = from.online;
     fresh.cuts = from.cuts;
     fresh.drawerPulses = from.drawerPulses;
     fresh.unknownBytes = from.unknownBytes;
     return fresh;
+}
+
+printer_status::Conditions conditionsOf(const PrinterState &state)
+{
+    using namespace printer_status;
+    Conditions c = 0;
+    if (state.paper == PaperLevel::NearEnd)
+        c |= PaperNearEnd;
+    if (state.paper == PaperLevel::Out)
+        c |= PaperOut | Offline;
+    if (state.coverOpen)
+        c |= CoverOpen | Offline;
+    if (!state.online)
+        c |= Offline;
+    return c;
+}
+
+const char *paperLevelName(PaperLevel level)
+{
+    switch (level) {
+    case PaperLevel::Ok:
+        return "ok";
+    case PaperLevel::NearEnd:
+        return "near-end";
+    case PaperLevel::Out:
+        return "out";
+    }
+    return "?";
+}
+
+bool applyConditionLine(const QString &line, PrinterConditions &c)
+{
+    const QString words = line.simplified().toLower();
+    if (words == QLatin1String("paper ok"))
+        c.paper = PaperLevel::Ok;
+    else if (words == QLatin1String("paper near-end") || words == QLatin1String("paper near end"))
+        c.paper = PaperLevel::NearEnd;
+    else if (words == QLatin1String("paper out"))
+        c.paper = PaperLevel::Out;
+    else if (words == QLatin1String("cover open"))
+        c.coverOpen = true;
+    else if (words == QLatin1String("cover closed"))
+        c.coverOpen = false;
+    else if (words == QLatin1String("online"))
+        c.online = true;
+    else if (words == QLatin1String("offline"))
+        c.online = false;
+    else
+        return false;
+    return true;
 }
 
 QByteArray stateJson(const PrinterState &state)
@@ -47,6 +100,9 @@ QByteArray stateJson(const PrinterState &state)
         {QStringLiteral("cutFeed"), state.cutFeedDrive ? QStringLiteral("drive") : QStringLiteral("command")},
         {QStringLiteral("logos"), logos},
         {QStringLiteral("qrText"), readableText(state.qrText)},
+        {QStringLiteral("paper"), QLatin1String(paperLevelName(state.paper))},
+        {QStringLiteral("cover"), state.coverOpen ? QStringLiteral("open") : QStringLiteral("closed")},
+        {QStringLiteral("online"), state.online},
         {QStringLiteral("cuts"), qint64(state.cuts)},
         {QStringLiteral("drawerPulses"), qint64(state.drawerPulses)},
         {QStringLiteral("unknownBytes"), qint64(state.unknownBytes)},

@@ -3,10 +3,22 @@
 #pragma once
 
 #include "command_decoder.h"
+#include "status_answers.h"
 
 #include <QByteArray>
+#include <QString>
 
 #include <vector>
+
+enum class PaperLevel { Ok, NearEnd, Out };
+
+// What the panel sets: the paper, the cover and the on-line switch.
+struct PrinterConditions
+{
+    PaperLevel paper = PaperLevel::Ok;
+    bool coverOpen = false;
+    bool online = true;
+};
 
 struct PrinterState
 {
@@ -27,6 +39,13 @@ struct PrinterState
     std::vector<decoder::Logo> logos;
     QByteArray qrText;
 
+    // Conditions: what the paper, the cover and the on-line switch say.
+    // Set from outside (options, lines typed to the server); a factory reset
+    // keeps them.
+    PaperLevel paper = PaperLevel::Ok;
+    bool coverOpen = false;
+    bool online = true;
+
     // Counters since the server started.
     long cuts = 0;
     long drawerPulses = 0;
@@ -36,6 +55,20 @@ struct PrinterState
 // The settings of a factory-fresh printer, flash and counters of `from` kept.
 PrinterState factoryReset(const PrinterState &from);
 
+// The conditions as the status answers report them: paper out or a cover
+// open take the printer off-line, as a printer does.
+printer_status::Conditions conditionsOf(const PrinterState &state);
+
+// Applies one line naming a condition (case and spacing aside); false when
+// it names none. The lines are those of kConditionLines.
+bool applyConditionLine(const QString &line, PrinterConditions &conditions);
+inline constexpr const char *kConditionLines =
+    "type one of: paper ok, paper near-end, paper out, cover open, cover closed, online, offline";
+
+// The paper level as state.json and typed lines name it: ok, near-end, out.
+const char *paperLevelName(PaperLevel level);
+
 // state.json: codePage, baudRate, darkness, barcode, cutter, blackMark,
-// buzzer, cutMode, cutFeed, logos, qrText, cuts, drawerPulses, unknownBytes.
+// buzzer, cutMode, cutFeed, logos, qrText, paper, cover, online, cuts, drawerPulses,
+// unknownBytes.
 QByteArray stateJson(const PrinterState &state);

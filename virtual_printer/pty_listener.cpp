@@ -1,5 +1,6 @@
 #include "pty_listener.h"
 
+#include "line_rate.h"
 #include "port_announcement.h"
 #include "print_session.h"
 
@@ -130,11 +131,46 @@ void PtyListener::readable()
     }
     buffer.truncate(n);
     takenSinceClock_ += n;
+    const QString name = QStringLiteral("pty#%1").arg(jobs_ + 1);
     if (jobBytes_ == 0)
-        session_.note(QStringLiteral("pty#%1").arg(jobs_ + 1), QStringLiteral("bytes arrive on %1").arg(device_));
+        session_.note(name, QStringLiteral("bytes arrive on %1").arg(device_));
     jobBytes_ += n;
     quietTimer_.start();
-    session_.receive(QStringLiteral("pty#%1").arg(jobs_ + 1), stream_.feed(buffer));
+    // Like a printer's port, it reads at its own rate whatever the other end
+    // sends at: at another rate the bytes arrive garbled, and so do its answers.
+    const long sentAt = baud_ > 0 ? lineRate(slave_) : 0;
+    const bool garbled = sentAt > 0 && sentAt != baud_;
+    if (garbled) {
+        if (rateSaid_ != sentAt)
+            session_.note(name, QStringLiteral("the port is set to %1 baud, the printer reads at %2: the bytes "
+                                               "arrive garbled")
+                                    .arg(sentAt)
+                                    .arg(baud_));
+        rateSaid_ = sentAt;
+        buffer = readAtOtherRate(buffer, sentAt, baud_);
+    }
+    QByteArray answers = session_.receive(name, stream_.feed(buffer));
+    if (garbled)
+        answers = readAtOtherRate(answers, baud_, sentAt);
+    answer(name, answers);
+}
+
+void PtyListener::answer(const QString &name, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(master_, bytes.constData() + done, std::size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            // Nobody reads them: a printer's answers are lost on the wire too.
+            session_.note(name, QStringLiteral("%1 answer byte(s) not sent: %2")
+                                    .arg(bytes.size() - done)
+                                    .arg(QString::fromLocal8Bit(std::strerror(n < 0 ? errno : EAGAIN))));
+            return;
+        }
+        done += n;
+    }
 }
 
 void PtyListener::quiet()
@@ -142,8 +178,9 @@ void PtyListener::quiet()
     if (jobBytes_ == 0)
         return;
     const QString name = QStringLiteral("pty#%1").arg(++jobs_);
-    session_.receive(name, stream_.finish());
+    session_.receive(name, stream_.finish()); // a request cut off asks nothing
     session_.endJob(name);
     session_.note(name, QStringLiteral("quiet after %1 bytes").arg(jobBytes_));
     jobBytes_ = 0;
+    rateSaid_ = 0;
 }

@@ -1,6 +1,8 @@
 // The serial side of the virtual printer: a pseudo-terminal whose device end
 // (/dev/pts/N) a program opens like a serial port. Optionally paced to a real
-// port's speed; a job ends when the port has been quiet for a second.
+// port's speed; a job ends when the port has been quiet for a second. When
+// paced, it reads and answers at that speed only: a program that set the
+// port to another rate reads garbage back, as from a printer.
 #pragma once
 
 #include "command_stream.h"
@@ -31,6 +33,8 @@ public:
 private:
     void readable();
     void quiet();
+    // Sends the printer's answers back to the other end.
+    void answer(const QString &name, const QByteArray &bytes);
     void removeLink();
 
     PrintSession &session_;
@@ -49,4 +53,5 @@ private:
     qint64 takenSinceClock_ = 0;
     qint64 jobBytes_ = 0;
     int jobs_ = 0;
+    long rateSaid_ = 0; // the other end's rate last logged as garbling, in this job
 };

@@ -1,6 +1,7 @@
 #include "serve_command.h"
 
 #include "output_writer.h"
+#include "panel_input.h"
 #include "port_announcement.h"
 #include "print_session.h"
 #include "pty_listener.h"
@@ -54,6 +55,9 @@ int runServe(const QStringList &args)
     PrintSession session(options.paperDots, out, stdout);
     session.setMaxReceipts(options.maxReceipts);
     session.readBackFlash(options.factory);
+    session.setIdentity(options.identity);
+    session.setConditions(options.conditions.paper, options.conditions.coverOpen, options.conditions.online);
+    PanelInput panel(session, options.conditions);
 
     std::unique_ptr<TcpListener> tcp;
     if (options.tcp) {
@@ -85,6 +89,7 @@ int runServe(const QStringList &args)
     say(QStringLiteral("writing %1/state.json, printer.json, log.txt and receipt-NNN.png (%2 dots wide); Ctrl+C ends")
             .arg(out.dir())
             .arg(options.paperDots));
+    say(QStringLiteral("its panel: %1").arg(QLatin1String(kConditionLines)));
 
     QCoreApplication::exec();
 

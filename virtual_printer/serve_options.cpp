@@ -34,6 +34,7 @@ bool parseHostPort(const QString &text, ServeOptions &o)
 bool parseServeOptions(const QStringList &args, ServeOptions &o, QString &error)
 {
     bool baudGiven = false;
+    bool modelNamed = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args.at(i);
         if (a == QLatin1String("--tcp")) {
@@ -44,6 +45,31 @@ bool parseServeOptions(const QStringList &args, ServeOptions &o, QString &error)
             }
         } else if (a == QLatin1String("--factory")) {
             o.factory = true;
+        } else if (a == QLatin1String("--offline")) {
+            o.conditions.online = false;
+        } else if (a == QLatin1String("--paper") || a == QLatin1String("--cover")) {
+            const QString v = takesValue(args, i) ? args.at(++i) : QString();
+            const QString line = a.mid(2) + QLatin1Char(' ') + v;
+            if (v.isEmpty() || !applyConditionLine(line, o.conditions)) {
+                error = a == QLatin1String("--paper") ? QStringLiteral("--paper wants ok, near-end or out, not \"%1\"").arg(v)
+                                                      : QStringLiteral("--cover wants open or closed, not \"%1\"").arg(v);
+                return false;
+            }
+        } else if (a == QLatin1String("--maker") || a == QLatin1String("--model-name") || a == QLatin1String("--firmware")
+                   || a == QLatin1String("--serial-number")) {
+            const QString v = takesValue(args, i) ? args.at(++i) : QString();
+            const QString problem = identityTextProblem(v);
+            if (!problem.isEmpty()) {
+                error = QStringLiteral("%1 %2, not \"%3\"").arg(a, problem, v.left(60));
+                return false;
+            }
+            QByteArray &field = a == QLatin1String("--maker")        ? o.identity.maker
+                                : a == QLatin1String("--model-name") ? o.identity.model
+                                : a == QLatin1String("--firmware")   ? o.identity.firmware
+                                                                     : o.identity.serialNumber;
+            field = v.toLatin1();
+            if (a == QLatin1String("--model-name"))
+                modelNamed = true;
         } else if (a == QLatin1String("--pty")) {
             o.pty = true;
             if (takesValue(args, i))
@@ -90,6 +116,8 @@ bool parseServeOptions(const QStringList &args, ServeOptions &o, QString &error)
         error = QStringLiteral("--baud paces the pseudo-terminal: it needs --pty");
         return false;
     }
+    if (!modelNamed)
+        o.identity.model = o.paperDots == 384 ? "Virtual 58" : "Virtual 80";
     if (!o.tcp && !o.pty)
         o.tcp = true;
     return true;

@@ -71,8 +71,30 @@ void TcpListener::accept()
                                 ? QStringLiteral("connected from %1, waits behind %2 job(s)").arg(peer).arg(waiting_.size() + 1)
                                 : QStringLiteral("connected from %1").arg(peer));
         waiting_.emplace_back(socket, name);
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket, name] { answerWaiting(socket, name); });
     }
     startNext();
+}
+
+void TcpListener::answerWaiting(QTcpSocket *socket, const QString &name)
+{
+    const decoder::Result head = decoder::decode(socket->peek(kWaitingBuffer), false);
+    std::vector<decoder::Decoded> requests;
+    qint64 length = 0;
+    for (const decoder::Decoded &c : head.commands) {
+        const bool request = c.kind == decoder::Kind::StatusRequest || c.kind == decoder::Kind::IdRequest
+                             || c.kind == decoder::Kind::PaperSensorRequest;
+        if (!request || qint64(c.offset) != length)
+            break;
+        length += qint64(c.length);
+        requests.push_back(c);
+    }
+    if (requests.empty())
+        return;
+    socket->read(length);
+    const QByteArray answers = session_.receive(name, requests);
+    if (!answers.isEmpty() && socket->state() == QAbstractSocket::ConnectedState)
+        socket->write(answers);
 }
 
 void TcpListener::startNext()
@@ -83,6 +105,7 @@ void TcpListener::startNext()
         if (!socket)
             continue;
         socket->setReadBufferSize(0);
+        disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
         auto *job = new TcpJob(socket, name, session_, limits_);
         active_ = job;
         connect(job, &TcpJob::done, this, &TcpListener::jobDone, Qt::QueuedConnection);
@@ -155,7 +178,10 @@ void TcpJob::read()
         return;
     silence_.start();
     received_ += bytes.size();
-    session_.receive(name_, stream_.feed(bytes));
+    // Requests are answered as soon as they are read, mid-job too.
+    const QByteArray answers = session_.receive(name_, stream_.feed(bytes));
+    if (!answers.isEmpty() && socket_->state() == QAbstractSocket::ConnectedState)
+        socket_->write(answers);
 }
 
 void TcpJob::closed()

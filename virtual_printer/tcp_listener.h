@@ -4,7 +4,9 @@
 // accepted at once and wait their turn in order (up to a limit; more are
 // refused, each refusal logged). A job ends when its sender closes it, stays
 // silent too long, sends slower than a minimum rate, or runs past a total
-// time, so one stuck or dribbling sender cannot hold the port.
+// time, so one stuck or dribbling sender cannot hold the port. Requests a
+// waiting connection begins with (status, identity) are answered at once, as
+// a printer answers them whatever it prints.
 #pragma once
 
 #include "command_stream.h"
@@ -55,6 +57,9 @@ private:
     void accept();
     void startNext();
     void jobDone();
+    // Reads and answers the requests at the head of a waiting connection's
+    // bytes; what follows them waits its turn.
+    void answerWaiting(QTcpSocket *socket, const QString &name);
 
     PrintSession &session_;
     TcpLimits limits_;

@@ -53,18 +53,54 @@ void VirtualPrinter::restore(const PrinterState &kept)
     s.cuts = state_.cuts;
     s.drawerPulses = state_.drawerPulses;
     s.unknownBytes = state_.unknownBytes;
+    s.paper = state_.paper;
+    s.coverOpen = state_.coverOpen;
+    s.online = state_.online;
     state_ = s;
     logoCache_.clear();
     qrCache_ = QImage();
 }
 
+QByteArray VirtualPrinter::answer(const decoder::Decoded &command) const
+{
+    return answerTo(command, conditionsOf(state_), identity_);
+}
+
+void VirtualPrinter::setConditions(PaperLevel paper, bool coverOpen, bool online)
+{
+    state_.paper = paper;
+    state_.coverOpen = coverOpen;
+    state_.online = online;
+    notReadySaid_ = false;
+}
+
+namespace {
+
+QString once(bool &said, const QString &why)
+{
+    const bool first = !said;
+    said = true;
+    return first ? why : QStringLiteral("-");
+}
+
+} // namespace
+
+QString VirtualPrinter::whyNotPrinted()
+{
+    if (state_.paper == PaperLevel::Out)
+        return once(notReadySaid_, QStringLiteral("the paper is out: nothing is printed until it is loaded "
+                                                  "(type \"paper ok\" to the server)"));
+    if (state_.coverOpen)
+        return once(notReadySaid_, QStringLiteral("the cover is open: nothing is printed until it is closed "
+                                                  "(type \"cover closed\" to the server)"));
+    if (!state_.online)
+        return once(notReadySaid_, QStringLiteral("the printer is off-line: nothing is printed until it is on-line "
+                                                  "(type \"online\" to the server)"));
+    return {};
+}
+
 QString VirtualPrinter::whyNotDrawn()
 {
-    auto once = [](bool &said, const QString &why) {
-        const bool first = !said;
-        said = true;
-        return first ? why : QStringLiteral("-");
-    };
     if (maxReceipts_ > 0 && receiptsDrawn_ >= maxReceipts_)
         return once(receiptsCapSaid_, QStringLiteral("%1 receipts drawn: further receipts are counted, not drawn "
                                                      "(--max-receipts)")
@@ -101,8 +137,11 @@ const QImage &VirtualPrinter::qr()
 QString VirtualPrinter::apply(const decoder::Decoded &c)
 {
     PrinterState &s = state_;
-    if (draws(c.kind)) {
-        const QString why = whyNotDrawn();
+    const bool cuts = c.kind == Kind::FullCut || c.kind == Kind::HalfCut;
+    if (draws(c.kind) || cuts) {
+        QString why = whyNotPrinted();
+        if (why.isEmpty() && !cuts)
+            why = whyNotDrawn();
         if (!why.isEmpty())
             return why == QLatin1String("-") ? QString() : why;
     }
@@ -201,6 +240,10 @@ QString VirtualPrinter::apply(const decoder::Decoded &c)
         s.logos.clear();
         logoCache_.clear();
         break;
+    case Kind::StatusRequest:
+    case Kind::IdRequest:
+    case Kind::PaperSensorRequest:
+        break; // answered, see answer()
     case Kind::LogoPrint: {
         if (c.value < 1 || std::size_t(c.value) > s.logos.size())
             return QStringLiteral("no logo %1 stored: nothing printed").arg(c.value);
@@ -234,6 +277,7 @@ void VirtualPrinter::endJob()
     }
     paperFullSaid_ = false;
     jobFullSaid_ = false;
+    notReadySaid_ = false;
     jobDots_ = 0;
 }
 

@@ -5,6 +5,7 @@
 #include "command_decoder.h"
 #include "printer_state.h"
 #include "receipt_paper.h"
+#include "status_answer_bytes.h"
 
 #include <QImage>
 
@@ -32,6 +33,15 @@ public:
     // ink: blank paper makes none.
     void endJob();
 
+    // The answer a printer sends back to a request among the commands (a
+    // status, identity or paper sensor request); empty for any other.
+    QByteArray answer(const decoder::Decoded &command) const;
+    void setIdentity(const PrinterIdentity &identity) { identity_ = identity; }
+    const PrinterIdentity &identity() const { return identity_; }
+    // The paper, the cover and the on-line switch. While any keeps the
+    // printer from printing, nothing is drawn or cut (said once a job).
+    void setConditions(PaperLevel paper, bool coverOpen, bool online);
+
     const PrinterState &state() const { return state_; }
     // Settings and flash as kept from an earlier run (counters stay).
     void restore(const PrinterState &kept);
@@ -43,10 +53,15 @@ private:
     // Empty when the paper takes more; else why not, said once per cause
     // (the first time only: later calls give "-").
     QString whyNotDrawn();
+    // The same for a printer that cannot print at all (paper out, cover
+    // open, off-line).
+    QString whyNotPrinted();
     const QImage &logo(std::size_t index, long mode);
     const QImage &qr();
 
     PrinterState state_;
+    PrinterIdentity identity_;
+    bool notReadySaid_ = false;
     ReceiptPaper paper_;
     std::vector<QImage> receipts_;
     long maxReceipts_ = kDefaultMaxReceipts;

@@ -9,11 +9,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
 #include <sys/prctl.h>
+#include <unistd.h>
 
 class ServeProcess
 {
@@ -47,6 +49,34 @@ public:
             output_ += QString::fromLocal8Bit(process_.readAll());
         }
         return true;
+    }
+
+    // A line typed to its standard input (its panel).
+    bool type(const QByteArray &line)
+    {
+        return process_.write(line + '\n') == line.size() + 1 && process_.waitForBytesWritten(5000);
+    }
+    // Takes what it printed since.
+    void poll() { output_ += QString::fromLocal8Bit(process_.readAll()); }
+    // Its standard input at its end, as when started from a script.
+    void closeInput() { process_.closeWriteChannel(); }
+    // The first /dev/pts/N it announced.
+    QString ptyDevice() const
+    {
+        static const QRegularExpression pts(QStringLiteral("/dev/pts/[0-9]+"));
+        return pts.match(output_).captured();
+    }
+    // Processor time it used so far, in ms; -1 when unknown.
+    qint64 cpuMs() const
+    {
+        QFile f(QStringLiteral("/proc/%1/stat").arg(process_.processId()));
+        if (!f.open(QIODevice::ReadOnly))
+            return -1;
+        // Fields after the command name in parentheses: utime is the 12th, stime the 13th.
+        const QList<QByteArray> fields = f.readAll().split(')').last().trimmed().split(' ');
+        if (fields.size() < 13)
+            return -1;
+        return (fields.at(11).toLongLong() + fields.at(12).toLongLong()) * 1000 / ::sysconf(_SC_CLK_TCK);
     }
 
     // SIGTERM; true when it ended on its own with status 0.

@@ -137,6 +137,7 @@ void TestServeEndToEnd::oneKeyUpdateThroughCups()
         // The old set switches the buzzer as a whole.
         {"buzzer", u.set == InstructionSet::New ? u.buzzer : 15}, {"cutMode", "full+half"},
         {"cutFeed", u.commandMode ? "command" : "drive"}, {"logos", QJsonArray{}}, {"qrText", ""},
+        {"paper", "ok"}, {"cover", "closed"}, {"online", true},
         {"cuts", 1}, {"drawerPulses", 0}, {"unknownBytes", 0}};
     // The last job is the last cut feed command; CUPS prints the queue in order.
     const bool arrived = serve.waitForState(

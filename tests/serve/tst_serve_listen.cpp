@@ -34,6 +34,7 @@ private slots:
     void aDribblingSenderIsCutOff();
     void aBurstOfSendersLosesNoJobWithoutATrace_data();
     void aBurstOfSendersLosesNoJobWithoutATrace();
+    void requestsAreAnsweredMidJob();
     void suggestsAQueueUriThatWorks_data();
     void suggestsAQueueUriThatWorks();
 };
@@ -125,6 +126,42 @@ void TestServeListen::aBurstOfSendersLosesNoJobWithoutATrace()
     QCOMPARE(session.printer().state().cuts, long(log.count("closed after 2 bytes")));
     if (maxWaiting >= senders)
         QCOMPARE(session.printer().state().cuts, long(senders));
+}
+
+void TestServeListen::requestsAreAnsweredMidJob()
+{
+    QTemporaryDir dir;
+    OutputWriter out;
+    QString error;
+    QVERIFY2(out.open(dir.path(), error), qPrintable(error));
+    PrintSession session(576, out, nullptr);
+    session.setConditions(PaperLevel::NearEnd, false, true);
+    TcpListener listener(session);
+    QVERIFY2(listener.listen(QHostAddress::LocalHost, 0, error), qPrintable(error));
+    const quint16 port = quint16(listener.address().section(QLatin1Char(':'), -1).toUInt());
+
+    // A job under way, not closed: DLE EOT 4 and GS I 66 after its text are
+    // answered on its own connection at once, not when the job ends.
+    QTcpSocket sender;
+    sender.connectToHost(QHostAddress::LocalHost, port);
+    QVERIFY(sender.waitForConnected(5000));
+    sender.write(QByteArray("a receipt under way\n") + QByteArray("\x10\x04\x04", 3) + QByteArray("\x1DI\x42", 3));
+    QByteArray answers;
+    QTRY_VERIFY_WITH_TIMEOUT((answers += sender.readAll()).size() >= 12, 5000);
+    QCOMPARE(answers, QByteArray("\x1E_NemboPort", 11) + '\0');
+    QCOMPARE(sender.state(), QAbstractSocket::ConnectedState);
+
+    // A second connection waits its turn behind that job, but the status
+    // request it begins with is answered now; its print data still waits.
+    QTcpSocket asker;
+    asker.connectToHost(QHostAddress::LocalHost, port);
+    QVERIFY(asker.waitForConnected(5000));
+    asker.write(QByteArray("\x10\x04\x04", 3) + "printed later\n");
+    QTRY_COMPARE_WITH_TIMEOUT(asker.bytesAvailable(), qint64(1), 5000);
+    QCOMPARE(asker.readAll(), QByteArray("\x1E"));
+    asker.disconnectFromHost();
+    sender.disconnectFromHost();
+    QTRY_VERIFY_WITH_TIMEOUT(logOf(dir).contains("printed later"), 5000);
 }
 
 void TestServeListen::suggestsAQueueUriThatWorks_data()

@@ -15,6 +15,8 @@ class TestServeSetup : public QObject
 private slots:
     void commandLine_data();
     void commandLine();
+    void conditionsAndIdentity_data();
+    void conditionsAndIdentity();
     void announcementFolderFollowsTheRuntimeDir();
     void announcesAndWithdrawsItsOwnLinkOnly();
     void refusesAFolderThatIsNotPrivate();
@@ -65,6 +67,42 @@ void TestServeSetup::commandLine()
     QCOMPARE(tcp + QLatin1Char('|') + pty, listeners);
     QCOMPARE(o.baud, baud);
     QCOMPARE(o.paperDots, paper);
+}
+
+void TestServeSetup::conditionsAndIdentity_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("got"); // paper|cover|on-line|model name, or the start of the error
+    QTest::newRow("defaults") << QStringList{} << "ok|closed|online|Virtual 80";
+    QTest::newRow("all set") << QStringList{"--paper", "near-end", "--cover", "open", "--offline"}
+                             << "near-end|open|offline|Virtual 80";
+    QTest::newRow("58 mm model") << QStringList{"--model", "58", "--paper", "out"} << "out|closed|online|Virtual 58";
+    QTest::newRow("model name given") << QStringList{"--model-name", "Counter 2", "--model", "58"}
+                                      << "ok|closed|online|Counter 2";
+    QTest::newRow("paper open") << QStringList{"--paper", "open"} << "--paper wants ok, near-end or out";
+    QTest::newRow("cover ok") << QStringList{"--cover", "ok"} << "--cover wants open or closed";
+    QTest::newRow("paper without value") << QStringList{"--paper", "--offline"} << "--paper wants";
+    QTest::newRow("terminal control in a serial number") << QStringList{"--serial-number", "A\x1b[2J"}
+                                                         << "--serial-number wants printable ASCII";
+    QTest::newRow("maker too long") << QStringList{"--maker", QString(41, QLatin1Char('m'))}
+                                    << "--maker wants 1 to 40 characters";
+}
+
+void TestServeSetup::conditionsAndIdentity()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, got);
+    ServeOptions o;
+    QString error;
+    if (!parseServeOptions(args, o, error)) {
+        QVERIFY2(error.startsWith(got), qPrintable(error));
+        return;
+    }
+    const PrinterConditions &c = o.conditions;
+    QCOMPARE(QStringLiteral("%1|%2|%3|%4")
+                 .arg(QLatin1String(paperLevelName(c.paper)), c.coverOpen ? "open" : "closed",
+                      c.online ? "online" : "offline", QString::fromLatin1(o.identity.model)),
+             got);
 }
 
 void TestServeSetup::announcementFolderFollowsTheRuntimeDir()
