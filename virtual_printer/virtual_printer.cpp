@@ -212,11 +212,6 @@ QString VirtualPrinter::apply(const decoder::Decoded &c)
     case Kind::CashDrawer:
         ++s.drawerPulses;
         break;
-    case Kind::StatusRequest:
-    case Kind::IdRequest:
-    case Kind::PaperSensorRequest:
-        break; // requests for an answer change nothing on paper or in the state
-
     case Kind::Align:
         paper_.setAlign(alignFrom(c.value));
         break;
