@@ -65,7 +65,7 @@ void CommandStream::handOnSettledRuns(std::vector<decoder::Decoded> &done)
         }
         if (last && c.kind != decoder::Kind::Text && c.kind != decoder::Kind::LineFeed)
             break;
-        settled = qsizetype(c.offset + c.length);
+        settled = qsizetype(c.offset) + qsizetype(c.length);
         done.push_back(std::move(c));
     }
     tail_.remove(0, settled);

@@ -101,7 +101,7 @@ bool readFlash(const QByteArray &json, PrinterState &state, QString &why)
         return false;
     }
     s.logos.clear();
-    for (const QJsonValue &v : logos.toArray()) {
+    for (const QJsonValue v : logos.toArray()) {
         const QJsonObject l = v.toObject();
         qint64 width = 0, height = 0;
         decoder::Logo logo;

@@ -27,7 +27,7 @@ QByteArrayList functionListLines(const PrinterState &s)
         "NV logos:    " + QByteArray::number(qulonglong(s.logos.size())),
     };
     for (std::size_t i = 0; i < s.logos.size(); ++i)
-        lines << "  " + QByteArray::number(qulonglong(i + 1)) + ": " + QByteArray::number(s.logos[i].widthDots) +
+        lines << "  " + QByteArray::number(qulonglong(i) + 1) + ": " + QByteArray::number(s.logos[i].widthDots) +
                      " x " + QByteArray::number(s.logos[i].heightDots) + " dots";
     return lines;
 }

@@ -80,7 +80,7 @@ bool parseServeOptions(const QStringList &args, ServeOptions &o, QString &error)
                 error = QStringLiteral("%1 wants a value").arg(a);
                 return false;
             }
-            const QString v = args.at(++i);
+            const QString &v = args.at(++i);
             bool ok = true;
             if (a == QLatin1String("--baud")) {
                 o.baud = v.toLong(&ok, 10);

@@ -55,7 +55,7 @@ int connectTcp(const std::string &host, int port, const std::string &what)
         gai = ::gai_error(&lookup->cb);
         if (gai == EAI_INPROGRESS) {
             if (::gai_cancel(&lookup->cb) != EAI_CANCELED)
-                lookup.release(); // still running: it keeps its state
+                static_cast<void>(lookup.release()); // still running: it keeps its state
             setError(ErrorCode::TimedOut, "looking up the printer's address " + host + " took longer than " +
                                               std::to_string(cupsConnectTimeoutMs / 1000) + " s");
             return -1;
