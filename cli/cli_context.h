@@ -24,6 +24,9 @@ struct CliContext
     int flashWaitMs = 10000;
     // How many print queues are sent to at the same time when several are given.
     int parallelTargets = 8;
+    // The same while each job is followed until it printed: the threads then
+    // mostly wait on the print server, so every queue may have its own.
+    int parallelFollowed = 64;
     // How many rounds status --watch runs; 0: until interrupted (tests bound it).
     int watchRounds = 0;
 
