@@ -522,6 +522,7 @@ void TestNemboportFake::listsWhatTheLibraryFinds()
     fake::config().printers = "Receipt\nKitchen\n";
     fake::config().serialPorts = "/nonexistent/ttyUSB9\n";
     fake::config().portNames = "LPT1:\nCOM1:\n";
+    fake::config().queueStates = "Receipt\tidle\t1\t\t\nKitchen\tstopped\t0\tpaused,media-empty-error\tout of paper\n";
     const ToolRun run = runTool({"list", "--json"});
     QVERIFY2(run.status == 0, qPrintable(run.err));
     const QJsonArray entries = QJsonDocument::fromJson(run.out.toUtf8()).array();
@@ -533,6 +534,19 @@ void TestNemboportFake::listsWhatTheLibraryFinds()
     QCOMPARE(entries.at(2)[QLatin1String("usable")].toBool(), false);
     QVERIFY(!entries.at(2)[QLatin1String("reason")].toString().isEmpty());
     QCOMPARE(entries.at(0)[QLatin1String("usable")].toBool(), true);
+    QCOMPARE(entries.at(0)[QLatin1String("state")].toString(), QStringLiteral("idle"));
+    // A paused, rejecting queue is not usable, and the reason says how to fix it.
+    QCOMPARE(entries.at(1)[QLatin1String("usable")].toBool(), false);
+    QCOMPARE(entries.at(1)[QLatin1String("state")].toString(), QStringLiteral("paused"));
+    const QString reason = entries.at(1)[QLatin1String("reason")].toString();
+    QVERIFY2(reason.contains(QLatin1String("not accepting jobs")) && reason.contains(QLatin1String("out of paper")) &&
+                 reason.contains(QLatin1String("cupsenable Kitchen")),
+             qPrintable(reason));
+
+    const ToolRun text = runTool({"list"});
+    QVERIFY2(text.out.contains(QLatin1String("queue   Receipt  (idle)\n")) &&
+                 text.out.contains(QLatin1String("queue   Kitchen  (not usable: paused")),
+             qPrintable(text.out));
 }
 
 void TestNemboportFake::helpForEveryCommand_data()
