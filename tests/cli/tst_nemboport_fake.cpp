@@ -158,6 +158,9 @@ void TestNemboportFake::callsInOrder_data()
     QTest::newRow("profile with its own target")
         << QStringList{"apply", "PROFILE:[target]\nqueue = FromProfile\n[settings]\ncutter = off ; comment\n"}
         << QStringList{sendTo("DRIVE", "FromProfile", kDocCutter)};
+    QTest::newRow("a profile's queue only queued with --no-wait")
+        << QStringList{"apply", "PROFILE:[target]\nqueue = FromProfile\n[settings]\ncutter = off\n", "--no-wait"}
+        << QStringList{sendTo("DRIVE", "FromProfile", kDocCutter)};
     QTest::newRow("a target given on the command line wins")
         << QStringList{"apply", "PROFILE:[target]\nqueue = FromProfile\n[settings]\nblack-mark = on\n", "--port", "LPT1"}
         << QStringList{sendTo("LPT", "LPT1", kDocBlackMark)};
