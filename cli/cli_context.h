@@ -24,6 +24,10 @@ struct CliContext
     int flashWaitMs = 10000;
     // How many print queues are sent to at the same time when several are given.
     int parallelTargets = 8;
+    // The same while each job is followed until it printed: the threads then
+    // mostly wait on the print server, so more run at once, each with up to
+    // two connections to it (a print server takes about 100 at a time).
+    int parallelFollowed = 16;
     // How many rounds status --watch runs; 0: until interrupted (tests bound it).
     int watchRounds = 0;
 

@@ -50,6 +50,9 @@ int runApply(CliContext &ctx, const QStringList &args)
     if (given.set == InstructionSet::Old)
         send.set = InstructionSet::Old;
     send.dryRun = given.dryRun;
+    send.follow = given.follow;
+    send.waitSeconds = given.waitSeconds;
+    send.keepQueued = given.keepQueued;
 
     Plan plan;
     plan.commands = settingCommands(profile.settings, send.set, send.target.kind == Target::Kind::Serial);

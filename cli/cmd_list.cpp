@@ -5,10 +5,13 @@
 #include "tool_library.h"
 #include "option_parser.h"
 #include "port_probe.h"
+#include "queue_states.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <optional>
 
 namespace {
 
@@ -17,7 +20,19 @@ struct Entry
     QString kind; // queue, serial, port
     QString name;
     QString reason; // empty: usable
+    std::optional<QueueState> state; // a queue's, when the library tells
 };
+
+// Why a job sent to this queue would not print, with the command that fixes it.
+QString unusableReason(const QueueState &q)
+{
+    QStringList fixes;
+    if (q.state == QLatin1String("stopped"))
+        fixes << QStringLiteral("cupsenable %1 resumes it").arg(q.name);
+    if (!q.accepting)
+        fixes << QStringLiteral("cupsaccept %1 lets it take jobs").arg(q.name);
+    return QStringLiteral("%1; %2").arg(q.describe(), fixes.join(QStringLiteral(", ")));
+}
 
 // An empty queue list with a failure code means the print server could not
 // be asked, not that it has no queues: the reason, or empty.
@@ -62,13 +77,21 @@ int runList(CliContext &ctx, const QStringList &args)
     std::vector<Entry> entries;
     const QStringList queues = splitLibraryList(lib.getPrintDriveNames());
     const QString queuesFailed = queueListFailure(queues, lib);
-    for (const QString &queue : queues)
-        entries.push_back({QStringLiteral("queue"), queue, {}});
+    // Each queue's state, when the library can tell it.
+    const std::optional<std::vector<QueueState>> states =
+        queues.isEmpty() ? std::nullopt : queueStates(lib);
+    for (const QString &queue : queues) {
+        Entry e{QStringLiteral("queue"), queue, {}, states ? findQueue(*states, queue) : std::nullopt};
+        if (e.state && !e.state->usable())
+            e.reason = unusableReason(*e.state);
+        entries.push_back(e);
+    }
     for (const QString &device : splitLibraryList(lib.getSystemSerial()))
-        entries.push_back({QStringLiteral("serial"), device, deviceUnusableReason(device, "dialout")});
+        entries.push_back({QStringLiteral("serial"), device, deviceUnusableReason(device, "dialout"), std::nullopt});
     for (const QString &port : parallelPortNames(splitLibraryList(lib.getPrintDrivePortNames("LPT")))) {
         const QString device = printerPortDevice(port);
-        entries.push_back({QStringLiteral("port"), port, device.isEmpty() ? QString() : deviceUnusableReason(device, "lp")});
+        entries.push_back({QStringLiteral("port"), port, device.isEmpty() ? QString() : deviceUnusableReason(device, "lp"),
+                           std::nullopt});
     }
 
     if (parsed.has("json")) {
@@ -79,6 +102,13 @@ int runList(CliContext &ctx, const QStringList &args)
                           {QStringLiteral("usable"), e.reason.isEmpty()}};
             if (!e.reason.isEmpty())
                 o.insert(QStringLiteral("reason"), e.reason);
+            if (e.state) {
+                o.insert(QStringLiteral("state"), e.state->state == QLatin1String("stopped") ? QStringLiteral("paused")
+                                                                                            : e.state->state);
+                o.insert(QStringLiteral("accepting"), e.state->accepting);
+                o.insert(QStringLiteral("reasons"), QJsonArray::fromStringList(e.state->reasons));
+                o.insert(QStringLiteral("message"), e.state->message);
+            }
             array.append(o);
         }
         ctx.out << QJsonDocument(array).toJson(QJsonDocument::Indented);
@@ -86,7 +116,9 @@ int runList(CliContext &ctx, const QStringList &args)
         for (const Entry &e : entries) {
             ctx.out << e.kind.leftJustified(7) << ' ' << escapedControls(e.name);
             if (!e.reason.isEmpty())
-                ctx.out << "  (" << e.reason << ')';
+                ctx.out << "  (not usable: " << escapedControls(e.reason) << ')';
+            else if (e.state)
+                ctx.out << "  (" << escapedControls(e.state->describe()) << ')';
             ctx.out << '\n';
         }
         if (entries.empty() && queuesFailed.isEmpty())

@@ -3,6 +3,7 @@
 #include "command_listing.h"
 #include "send_path.h"
 #include "shown_text.h"
+#include "tool_job_follow.h"
 #include "tool_library.h"
 
 #include <QElapsedTimer>
@@ -62,16 +63,65 @@ void waitForFlash(CliContext &ctx)
     }
 }
 
+// How the jobs sent to a print queue are followed.
+struct Following
+{
+    bool on = false;
+    int waitMs = 0; // for all of one queue's jobs
+    bool keepQueued = false;
+};
+
 struct Outcome
 {
     bool ok = true;
     QString error;
+    QString word = QStringLiteral("failed"); // the queue's outcome in a summary
 };
 
-// Sends the plan to one device; stops at the first failure. Prints nothing,
-// so several of these can run side by side.
+QString notSent(int remaining)
+{
+    return remaining <= 0 ? QString()
+                          : QStringLiteral("; the %1 command%2 after it %3 not sent")
+                                .arg(remaining)
+                                .arg(remaining == 1 ? "" : "s")
+                                .arg(remaining == 1 ? "was" : "were");
+}
+
+// Why a followed job did not print, with what became of it.
+QString fateText(const JobFate &fate, const QString &shown, const Command &command, int waitSeconds, int remaining)
+{
+    const QString job = describeDoc(command);
+    QString what;
+    switch (fate.kind) {
+    case JobFate::Printed:
+        break;
+    case JobFate::Failed:
+        what = QStringLiteral("%1: %2 did not print").arg(shown, job);
+        break;
+    case JobFate::Withdrawn:
+        what = QStringLiteral("%1: %2 was still waiting after %3 s and was withdrawn").arg(shown, job).arg(waitSeconds);
+        break;
+    case JobFate::LeftQueued:
+        what = QStringLiteral("%1: %2 is still waiting after %3 s and was left queued (--keep-queued): it prints "
+                              "when the printer takes it")
+                   .arg(shown, job)
+                   .arg(waitSeconds);
+        break;
+    case JobFate::NotWithdrawn:
+        what = QStringLiteral("%1: %2 is still waiting after %3 s and could not be withdrawn: it may print later")
+                   .arg(shown, job)
+                   .arg(waitSeconds);
+        break;
+    }
+    return withReason(what + notSent(remaining), fate.reason);
+}
+
+// Sends the plan to one device; stops at the first failure, and at the first
+// job that does not print when following. Prints nothing, so several of
+// these can run side by side; each runs on one thread, as the library
+// follows the calling thread's last job.
 Outcome deliverTo(const DravikBinding &lib, Target::Kind kind, const QString &name, std::uint32_t baud,
-                  const Plan &plan)
+                  const Plan &plan, const Following &following)
 {
     const bool serial = kind == Target::Kind::Serial;
     const PrinterTarget printer{QLatin1String(portNameOf(kind)), name, serial ? int(baud) : 0};
@@ -86,12 +136,25 @@ Outcome deliverTo(const DravikBinding &lib, Target::Kind kind, const QString &na
                                                  : QStringLiteral("cannot open %1").arg(shown),
                                       lib.lastErrorText())};
     }
-    Outcome outcome;
-    for (const Command &command : plan.commands) {
+    Outcome outcome{true, {}, following.on ? QStringLiteral("printed") : QStringLiteral("sent")};
+    QElapsedTimer clock;
+    clock.start();
+    const int count = int(plan.commands.size());
+    for (int i = 0; i < count; ++i) {
+        const Command &command = plan.commands[std::size_t(i)];
         FailureReason reason;
         if (sendCommand(lib, printer, command, &reason) != SendStatus::Sent) {
             outcome = {false, withReason(QStringLiteral("sending %1 to %2 failed").arg(describeDoc(command), shown),
                                          reason.text)};
+            break;
+        }
+        if (!following.on)
+            continue;
+        const JobFate fate = followLastJob(lib, int(qMax<qint64>(0, following.waitMs - clock.elapsed())),
+                                           following.keepQueued);
+        if (fate.kind != JobFate::Printed) {
+            outcome = {false, fateText(fate, shown, command, following.waitMs / 1000, count - i - 1),
+                       fateWord(fate.kind)};
             break;
         }
     }
@@ -128,21 +191,42 @@ int deliver(CliContext &ctx, const SendOptions &options, const Plan &plan)
         return ctx.fail(kExitFailed, QStringLiteral("%1 lacks the export %2")
                                          .arg(QLatin1String(kDravikFileName), QLatin1String(missing)));
 
-    // Several queues are served side by side, each with its commands in order.
+    // A job in a print queue is done when the printer took it.
+    Following following;
+    if (target.kind == Target::Kind::Queue && options.follow) {
+        following = {canFollowJobs(lib), options.waitSeconds * 1000, options.keepQueued};
+        if (!following.on) {
+            ctx.err << "nemboport: note: " << kDravikFileName
+                    << " cannot follow print jobs (it lacks FollowLastJob or CancelLastJob): the jobs are queued, "
+                       "not confirmed printed\n";
+            ctx.err.flush();
+        }
+    }
+
+    // Several queues are served side by side, each with its commands in order
+    // on one thread; each is followed on its own.
     const int count = int(target.names.size());
     std::vector<Outcome> outcomes(std::size_t(count), Outcome{});
     std::atomic<int> next{0};
     const auto work = [&] {
         for (int i = next++; i < count; i = next++)
-            outcomes[std::size_t(i)] = deliverTo(lib, target.kind, target.names.at(i), target.baud, plan);
+            outcomes[std::size_t(i)] = deliverTo(lib, target.kind, target.names.at(i), target.baud, plan, following);
     };
     std::vector<std::thread> workers;
-    for (int w = 1; w < qBound(1, ctx.parallelTargets, count); ++w)
+    const int parallel = following.on ? ctx.parallelFollowed : ctx.parallelTargets;
+    for (int w = 1; w < qBound(1, parallel, count); ++w)
         workers.emplace_back(work);
     work();
     for (std::thread &worker : workers)
         worker.join();
 
+    // Several queues: each one's outcome, then the reasons.
+    if (count > 1) {
+        for (int i = 0; i < count; ++i)
+            ctx.out << shownInput(target.names.at(i), kShownPathChars) << ": "
+                    << outcomes[std::size_t(i)].word << '\n';
+        ctx.out.flush();
+    }
     int failures = 0;
     for (const Outcome &outcome : outcomes)
         if (!outcome.ok) {

@@ -13,7 +13,17 @@ const char *const kTargetHelp =
     "  --port NAME         a raw printer port as listed (LPT1) or a device path\n"
     "                      such as /dev/usb/lp0\n"
     "  --old-commands      the original instruction set (the new one is the default)\n"
-    "  --dry-run           print each command's bytes and meaning instead of sending\n";
+    "  --dry-run           print each command's bytes and meaning instead of sending\n"
+    "\n"
+    "A job sent to a print queue is followed until the print server handed it to\n"
+    "the printer; the command stops at the first job that does not print.\n"
+    "  --wait SECONDS      how long each queue's jobs may take (default 30); a job\n"
+    "                      still waiting then is withdrawn and the exit status is 1,\n"
+    "                      naming the queue and why (paused, not accepting jobs,\n"
+    "                      printer off-line...)\n"
+    "  --keep-queued       leave a job still waiting queued instead (it prints when\n"
+    "                      the printer takes it; the exit status is still 1)\n"
+    "  --no-wait           only queue the jobs, as a print command does\n";
 
 struct CommandHelp
 {
@@ -25,8 +35,12 @@ const CommandHelp kHelp[] = {
     {"list",
      "usage: nemboport list [--json]\n"
      "Lists the print queues, serial ports and raw printer ports the I/O library\n"
-     "finds, each with its kind and, when it cannot be used, why.\n"
-     "  --json   one JSON array of {kind, name, usable, reason}\n"},
+     "finds, each with its kind and, when it cannot be used, why. A print queue\n"
+     "shows its state (idle, printing, paused, not accepting jobs, the printer's\n"
+     "reasons); a paused or rejecting queue is not usable.\n"
+     "Exit status 1 when the print server cannot be asked.\n"
+     "  --json   one JSON array of {kind, name, usable, reason}; queues also have\n"
+     "           state, accepting, reasons and message\n"},
     {"set",
      "usage: nemboport set GROUP VALUE [GROUP VALUE ...] TARGET\n"
      "Sends configuration settings; several run in the one-key update's order\n"
@@ -134,8 +148,9 @@ QString toolHelp()
                           "  --help              this text; COMMAND --help for one command\n"
                           "  --version           the version\n"
                           "\n"
-                          "Exit status: 0 done; 1 the library or the device failed; 2 wrong usage\n"
-                          "or a refused input (nothing was sent).\n");
+                          "Exit status: 0 done (for a print queue: the printer took every job); 1 the\n"
+                          "library or the device failed, or a job did not print; 2 wrong usage or a\n"
+                          "refused input (nothing was sent).\n");
 }
 
 QString commandHelp(const QString &command)

@@ -9,7 +9,7 @@ constexpr std::uint32_t kBaudRates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57
 std::vector<OptionSpec> sendOptionSpecs()
 {
     return {{"queue", true, true}, {"serial", true}, {"baud", true}, {"port", true}, {"old-commands", false},
-            {"dry-run", false}};
+            {"dry-run", false}, {"wait", true}, {"keep-queued", false}, {"no-wait", false}};
 }
 
 bool isKnownBaudRate(std::uint32_t rate)
@@ -64,5 +64,19 @@ QString readSendOptions(const ParsedOptions &parsed, SendOptions &options)
     if (parsed.has("old-commands"))
         options.set = InstructionSet::Old;
     options.dryRun = parsed.has("dry-run");
+    if (parsed.has("no-wait") && (parsed.has("wait") || parsed.has("keep-queued")))
+        return QStringLiteral("--no-wait goes with neither --wait nor --keep-queued");
+    options.follow = !parsed.has("no-wait");
+    options.keepQueued = parsed.has("keep-queued");
+    if (parsed.has("wait")) {
+        constexpr int kLongestWait = 3600;
+        bool ok = false;
+        const int seconds = parsed.value("wait").toInt(&ok);
+        if (!ok || seconds < 1 || seconds > kLongestWait)
+            return QStringLiteral("--wait %1: give the seconds to wait for the printer, 1 to %2")
+                .arg(shownInput(parsed.value("wait")))
+                .arg(kLongestWait);
+        options.waitSeconds = seconds;
+    }
     return {};
 }

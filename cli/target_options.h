@@ -27,6 +27,12 @@ struct SendOptions
     Target target;
     InstructionSet set = InstructionSet::New;
     bool dryRun = false;
+    // A job sent to a print queue is followed until the printer took it, for
+    // at most waitSeconds per queue; one still waiting then is withdrawn,
+    // unless keepQueued.
+    bool follow = true;
+    int waitSeconds = 30;
+    bool keepQueued = false;
 };
 
 // The option names above, to add to a command's own.

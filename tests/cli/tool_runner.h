@@ -21,7 +21,9 @@ inline ToolRun runTool(const QStringList &args)
     QTextStream err(&run.err);
     CliContext ctx{out, err};
     ctx.flashWaitMs = 0; // the flash wait is the window's 10 s; nothing to wait for here
-    ctx.parallelTargets = 1; // the fake library records calls from one thread at a time
+    // the fake library records calls from one thread at a time
+    ctx.parallelTargets = 1;
+    ctx.parallelFollowed = 1;
     run.status = runNemboport(ctx, args);
     out.flush();
     err.flush();

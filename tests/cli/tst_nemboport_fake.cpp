@@ -68,6 +68,9 @@ private slots:
     void refusesBadInputAndSendsNothing();
     void echoedInputIsEscapedAndShort_data();
     void echoedInputIsEscapedAndShort();
+    void followsEachQueueJob_data();
+    void followsEachQueueJob();
+    void libraryThatCannotFollowJobs();
     void serialPortThatWillNotOpen();
     void aFailedSendStopsAndClosesThePort();
     void dryRunListsInsteadOfSending();
@@ -140,6 +143,9 @@ void TestNemboportFake::callsInOrder_data()
         << QStringList{"test", "drawer", "--serial", "/dev/ttyACM0"}
         << QStringList{"OpenComm /dev/ttyACM0 @115200", sendTo("COM", "/dev/ttyACM0", cashDrawerCommand().docName),
                        "CloseComm /dev/ttyACM0"};
+    QTest::newRow("--no-wait only queues")
+        << QStringList{"set", "darkness", "8", "--queue", "Receipt", "--no-wait"}
+        << QStringList{sendTo("DRIVE", "Receipt", kDocDarkness)};
     QTest::newRow("QR: store, then print")
         << QStringList{"test", "qr", "hello", "--queue", "Q"}
         << QStringList{sendTo("DRIVE", "Q", qrStoreCommand("hello").docName), sendTo("DRIVE", "Q", qrPrintCommand().docName)};
@@ -151,6 +157,9 @@ void TestNemboportFake::callsInOrder_data()
                                 << QStringList{sendTo("DRIVE", "Q", "Print NV Logo")};
     QTest::newRow("profile with its own target")
         << QStringList{"apply", "PROFILE:[target]\nqueue = FromProfile\n[settings]\ncutter = off ; comment\n"}
+        << QStringList{sendTo("DRIVE", "FromProfile", kDocCutter)};
+    QTest::newRow("a profile's queue only queued with --no-wait")
+        << QStringList{"apply", "PROFILE:[target]\nqueue = FromProfile\n[settings]\ncutter = off\n", "--no-wait"}
         << QStringList{sendTo("DRIVE", "FromProfile", kDocCutter)};
     QTest::newRow("a target given on the command line wins")
         << QStringList{"apply", "PROFILE:[target]\nqueue = FromProfile\n[settings]\nblack-mark = on\n", "--port", "LPT1"}
@@ -171,10 +180,17 @@ void TestNemboportFake::callsInOrder()
         else if (arg.startsWith(QLatin1String("PROFILE:")))
             arg = profile("wiring.ini", arg.mid(8).toUtf8());
     }
+    // Every job sent to a print queue is followed right after its send.
+    QStringList expected;
+    for (const QString &call : calls) {
+        expected << call;
+        if (call.startsWith(QLatin1String("SendBufferToPrint DRIVE|")) && !args.contains(QLatin1String("--no-wait")))
+            expected << QStringLiteral("FollowLastJob ");
+    }
     const ToolRun run = runTool(args);
     QVERIFY2(run.status == 0, qPrintable(run.err));
     QCOMPARE(run.err, QString());
-    QCOMPARE(callLines(), calls);
+    QCOMPARE(callLines(), expected);
 }
 
 void TestNemboportFake::sendsTheBuildersBytes_data()
@@ -258,6 +274,9 @@ void TestNemboportFake::refusesBadInputAndSendsNothing_data()
         {"profile setting nothing", QStringList{"apply", "PROFILE:[target]\nqueue = X\n"}},
         {"profile with two targets", QStringList{"apply", "PROFILE:[target]\nqueue = X\nport = LPT1\n[settings]\ncutter = on\n"}},
         {"unknown command", QStringList{"reset"}},
+        {"no seconds to wait", QStringList{"set", "darkness", "8", "--wait", "0"} + q},
+        {"seconds to wait not a number", QStringList{"set", "darkness", "8", "--wait", "soon"} + q},
+        {"--no-wait with --keep-queued", QStringList{"set", "darkness", "8", "--no-wait", "--keep-queued"} + q},
     };
     for (const auto &r : rows)
         QTest::newRow(r.name) << r.args;
@@ -427,11 +446,86 @@ void TestNemboportFake::decodeListsAStreamInHexOffsets()
     QCOMPARE(run.out.count(QLatin1Char('\n')), lines.size());
 }
 
+void TestNemboportFake::followsEachQueueJob_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QList<int>>("follow"); // successive FollowLastJob results
+    QTest::addColumn<QList<int>>("cancel"); // successive CancelLastJob results
+    QTest::addColumn<int>("exit");
+    QTest::addColumn<QString>("calls");     // after the first send
+    QTest::addColumn<QString>("says");      // in the output and errors
+
+    const QStringList one{"--queue", "Q"};
+    QTest::newRow("printed") << one << QList<int>{1, 1} << QList<int>{} << 0 << "Follow Send Follow" << "";
+    QTest::newRow("still waiting: withdrawn, the rest not sent")
+        << one << QList<int>{0} << QList<int>{1} << 1 << "Follow Cancel"
+        << "nemboport: Q: \"Set New Level\" was still waiting after 30 s and was withdrawn; the 1 command after it "
+           "was not sent: ";
+    QTest::newRow("--wait bounds it") << one + QStringList{"--wait", "5"} << QList<int>{0} << QList<int>{1} << 1
+                                      << "Follow Cancel" << "after 5 s and was withdrawn";
+    QTest::newRow("--keep-queued leaves it and fails")
+        << one + QStringList{"--keep-queued"} << QList<int>{0} << QList<int>{} << 1 << "Follow"
+        << "is still waiting after 30 s and was left queued (--keep-queued)";
+    QTest::newRow("aborted") << one << QList<int>{-1} << QList<int>{} << 1 << "Follow"
+                             << "nemboport: Q: \"Set New Level\" did not print; the 1 command";
+    QTest::newRow("printed while being withdrawn: goes on")
+        << one << QList<int>{0, 1, 1} << QList<int>{0} << 0 << "Follow Cancel Follow Send Follow" << "";
+    QTest::newRow("cannot be withdrawn") << one << QList<int>{0, 0} << QList<int>{0} << 1 << "Follow Cancel Follow"
+                                         << "could not be withdrawn: it may print later";
+    QTest::newRow("several queues: each one's outcome")
+        << QStringList{"--queue", "A", "--queue", "B"} << QList<int>{1, 1, 0} << QList<int>{1} << 1
+        << "Follow Send Follow Send Follow Cancel" << "A: printed\nB: withdrawn\n";
+}
+
+void TestNemboportFake::followsEachQueueJob()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QList<int>, follow);
+    QFETCH(QList<int>, cancel);
+    fake::config().followResults.assign(follow.begin(), follow.end());
+    fake::config().cancelResults.assign(cancel.begin(), cancel.end());
+    fake::config().lastError = "the queue is paused";
+    const ToolRun run = runTool(QStringList{"set", "darkness", "8", "cutter", "on"} + options);
+    QTEST(run.status, "exit");
+    QFETCH(QString, says);
+    QVERIFY2((run.out + run.err).contains(says), qPrintable(run.out + run.err));
+    if (run.status != 0)
+        QVERIFY2(run.err.contains(QLatin1String("the queue is paused")), qPrintable(run.err));
+
+    QStringList seen;
+    for (const fake::Call &c : fake::calls())
+        seen << QString::fromStdString(c.function).remove(QStringLiteral("LastJob")).remove(QStringLiteral("BufferToPrint"));
+    QTEST(seen.mid(1).join(QLatin1Char(' ')), "calls");
+    // The first follow gets the whole wait; none gets more.
+    const std::vector<fake::Call> follows = fake::callsOf("FollowLastJob");
+    const int waitMs = options.contains(QLatin1String("--wait")) ? 5000 : 30000;
+    QVERIFY(follows.front().number > waitMs - 2000);
+    for (const fake::Call &c : follows)
+        QVERIFY(c.number <= waitMs);
+}
+
+void TestNemboportFake::libraryThatCannotFollowJobs()
+{
+    // The tool loads the library beside itself: a copy of it beside the fake
+    // made before FollowLastJob.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QFile::copy(QStringLiteral(NPS_TOOL), dir.filePath(QStringLiteral("nemboport"))));
+    QVERIFY(QFile::copy(QStringLiteral(NPS_NOANSWERS_FAKE), dir.filePath(QStringLiteral("libDravik.so"))));
+    QProcess p;
+    p.start(dir.filePath(QStringLiteral("nemboport")), {"set", "darkness", "8", "--queue", "Q"});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 0);
+    QCOMPARE(p.readAllStandardError().count("not confirmed printed"), 1);
+}
+
 void TestNemboportFake::listsWhatTheLibraryFinds()
 {
     fake::config().printers = "Receipt\nKitchen\n";
     fake::config().serialPorts = "/nonexistent/ttyUSB9\n";
     fake::config().portNames = "LPT1:\nCOM1:\n";
+    fake::config().queueStates = "Receipt\tidle\t1\t\t\nKitchen\tstopped\t0\tpaused,media-empty-error\tout of paper\n";
     const ToolRun run = runTool({"list", "--json"});
     QVERIFY2(run.status == 0, qPrintable(run.err));
     const QJsonArray entries = QJsonDocument::fromJson(run.out.toUtf8()).array();
@@ -443,6 +537,19 @@ void TestNemboportFake::listsWhatTheLibraryFinds()
     QCOMPARE(entries.at(2)[QLatin1String("usable")].toBool(), false);
     QVERIFY(!entries.at(2)[QLatin1String("reason")].toString().isEmpty());
     QCOMPARE(entries.at(0)[QLatin1String("usable")].toBool(), true);
+    QCOMPARE(entries.at(0)[QLatin1String("state")].toString(), QStringLiteral("idle"));
+    // A paused, rejecting queue is not usable, and the reason says how to fix it.
+    QCOMPARE(entries.at(1)[QLatin1String("usable")].toBool(), false);
+    QCOMPARE(entries.at(1)[QLatin1String("state")].toString(), QStringLiteral("paused"));
+    const QString reason = entries.at(1)[QLatin1String("reason")].toString();
+    QVERIFY2(reason.contains(QLatin1String("not accepting jobs")) && reason.contains(QLatin1String("out of paper")) &&
+                 reason.contains(QLatin1String("cupsenable Kitchen")),
+             qPrintable(reason));
+
+    const ToolRun text = runTool({"list"});
+    QVERIFY2(text.out.contains(QLatin1String("queue   Receipt  (idle)\n")) &&
+                 text.out.contains(QLatin1String("queue   Kitchen  (not usable: paused")),
+             qPrintable(text.out));
 }
 
 void TestNemboportFake::helpForEveryCommand_data()
@@ -473,7 +580,7 @@ void TestNemboportFake::theTemplateIsAValidProfile()
     const ToolRun printed = runTool({"profile"});
     const ToolRun applied = runTool({"apply", profile("template.ini", printed.out.toUtf8())});
     QVERIFY2(applied.status == 0, qPrintable(applied.err));
-    QCOMPARE(callLines().size(), 10);
+    QCOMPARE(fake::callsOf("SendBufferToPrint").size(), std::size_t(10));
 }
 
 QTEST_GUILESS_MAIN(TestNemboportFake)
