@@ -690,6 +690,7 @@ int followLastJob(int timeoutMs)
     Http http = connectServer(deadline);
     if (!http)
         return -1;
+    long long pauseMs = cupsFollowFirstPollMs;
     for (;;) {
         JobStatus status;
         if (!askJob(http.get(), job, status))
@@ -718,7 +719,8 @@ int followLastJob(int timeoutMs)
             setError(ErrorCode::WaitingInQueue, waitingText(http.get(), job, status));
             return 0;
         }
-        sleepFor(std::min<long long>(cupsFollowPollMs, duration_cast<milliseconds>(giveUpAt - now).count()));
+        sleepFor(std::min<long long>(pauseMs, duration_cast<milliseconds>(giveUpAt - now).count()));
+        pauseMs = std::min<long long>(pauseMs * 2, cupsFollowPollMs);
     }
 }
 

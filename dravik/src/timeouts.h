@@ -27,7 +27,11 @@ constexpr long long cupsSendTimeoutMs(long long length)
     return 10000 + length / 1000;
 }
 // Following a job: how long between two questions to the server (each one
-// request), and the time the server may take beyond the caller's bound.
+// request): first soon, as a printer that is there takes a short job in a
+// moment, then twice as long each time up to the longest pause, so a waiting
+// job costs the server a few requests a second at most. And the time the
+// server may take beyond the caller's bound.
+constexpr int cupsFollowFirstPollMs = 40;
 constexpr int cupsFollowPollMs = 350;
 constexpr long long cupsFollowGraceMs = 3000;
 // How often a wait for the server looks at the clock.
