@@ -255,8 +255,8 @@ void TestSending::statusTellsQueuedFromWritten_data()
     QTest::addColumn<QString>("mode");
     QTest::addColumn<int>("result");
     QTest::addColumn<QString>("status");
-    QTest::newRow("print queue") << "driver" << 1
-                                 << "Sent 9 bytes \"Set config list\" to Receipt80: queued by the print server";
+    QTest::newRow("print queue, followed") << "driver" << 1
+                                           << "Sent 9 bytes \"Set config list\" to Receipt80: the printer took it";
     QTest::newRow("printer port") << "parallel" << 1 << "Sent 9 bytes \"Set config list\": written to LPT1";
     QTest::newRow("serial port") << "serial" << 1 << "Sent 9 bytes \"Set config list\": written to /dev/ttyUSB0";
     QTest::newRow("failure") << "driver" << 0
@@ -284,7 +284,7 @@ void TestSending::statusTellsQueuedFromWritten()
     const CallRecord &record = CallRecord::shared();
     QCOMPARE(record.entry(record.rowCount() - 1).outcome,
              result == 0                       ? CallEntry::Outcome::Failed
-             : mode == QLatin1String("driver") ? CallEntry::Outcome::Queued
+             : mode == QLatin1String("driver") ? CallEntry::Outcome::Printed
                                                : CallEntry::Outcome::Written);
 }
 

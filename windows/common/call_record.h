@@ -9,7 +9,10 @@
 
 struct CallEntry
 {
-    enum class Outcome { Queued, Written, Opened, Closed, Failed };
+    // Printed, Withdrawn and LeftQueued: a print-queue job followed to the
+    // printer; Asked: the printer's status was asked (the reason column holds
+    // what it said).
+    enum class Outcome { Queued, Written, Opened, Closed, Failed, Printed, Withdrawn, LeftQueued, Asked };
 
     QDateTime time;
     QString target;   // the access path and the device, e.g. "DRIVE POS-80"

@@ -175,6 +175,74 @@ QString sendStatus(const PrinterTarget &target, const QString &name, std::size_t
                    : QStringLiteral("Sending %1 bytes %2 to %3 failed%4").arg(bytes, n, to, why.isEmpty() ? QString() : QStringLiteral(": ") + why);
 }
 
+QString followedStatus(const PrinterTarget &target, const QString &name, std::size_t length, JobFate fate,
+                       bool withdrawn, bool chinese)
+{
+    const QString n = quoted(name, chinese);
+    const QString bytes = QString::number(qulonglong(length));
+    const QString &to = target.printerName;
+    if (fate == JobFate::Printed)
+        return chinese ? QString::fromUtf8("已发送 %1 字节 %2 到 %3：打印机已接收").arg(bytes, n, to)
+                       : QStringLiteral("Sent %1 bytes %2 to %3: the printer took it").arg(bytes, n, to);
+    if (withdrawn)
+        return chinese ? QString::fromUtf8("已发送 %1 字节 %2 到 %3：打印机未接收，作业已从队列撤回").arg(bytes, n, to)
+                       : QStringLiteral("Sent %1 bytes %2 to %3: the printer did not take it; the job was withdrawn")
+                             .arg(bytes, n, to);
+    return chinese ? QString::fromUtf8("已发送 %1 字节 %2 到 %3：打印机未接收，作业仍留在队列中").arg(bytes, n, to)
+                   : QStringLiteral("Sent %1 bytes %2 to %3: the printer did not take it; the job was left queued")
+                         .arg(bytes, n, to);
+}
+
+Message jobWaiting(const QString &what, const QString &queue, const FailureReason &reason, bool chinese)
+{
+    const QString text =
+        chinese ? QString::fromUtf8("%1仍在打印队列 %2 中等待，打印机尚未接收。\n要从队列撤回该作业吗？"
+                                    "（选“否”则留在队列中，打印机恢复后才会打印。）")
+                      .arg(quoted(what, true), queue)
+                : QStringLiteral("%1 is still waiting in the print queue %2: the printer has not taken it.\nWithdraw "
+                                 "the job from the queue? (No leaves it queued: it prints whenever the printer takes "
+                                 "it.)")
+                      .arg(quoted(what, false), queue);
+    return {text, reasonLine(reason, chinese)};
+}
+
+Message jobNotWithdrawn(const QString &what, const QString &queue, const FailureReason &reason, bool chinese)
+{
+    const QString text = chinese ? QString::fromUtf8("无法从打印队列 %2 撤回%1：该作业仍在队列中。").arg(quoted(what, true), queue)
+                                 : QStringLiteral("%1 could not be withdrawn from the print queue %2: the job is still "
+                                                  "queued.")
+                                       .arg(quoted(what, false), queue);
+    return {withReason(text, reason, chinese), reason.text};
+}
+
+Message updateStoppedWaiting(const QString &step, int sentBefore, int selected, bool withdrawn, bool chinese)
+{
+    const QString fate = chinese ? QString::fromUtf8(withdrawn ? "作业已撤回" : "作业仍留在队列中")
+                                 : QString::fromLatin1(withdrawn ? "the job was withdrawn" : "the job was left queued");
+    const QString text =
+        chinese ? QString::fromUtf8("一键更新在%1处停止：打印机未接收该项（%2），所选 %3 项中此前已发送 %4 项。")
+                      .arg(quoted(step, true), fate)
+                      .arg(selected)
+                      .arg(sentBefore)
+                : QStringLiteral("The one-key update stopped at %1: the printer did not take it (%2). %3 of the %4 "
+                                 "selected steps were sent before it.")
+                      .arg(quoted(step, false), fate)
+                      .arg(sentBefore)
+                      .arg(selected);
+    return {text, {}};
+}
+
+Message noDevice(const QString &portName, bool chinese)
+{
+    if (portName == QLatin1String("DRIVE"))
+        return {pick(chinese, "没有可用的打印队列，无法发送。请添加打印机或点击“刷新”。",
+                     "There is no print queue to send to. Add a printer, or press Refresh."),
+                {}};
+    if (portName == QLatin1String("COM"))
+        return {pick(chinese, "没有选择串口，无法发送。", "No serial port is chosen, so nothing can be sent."), {}};
+    return {pick(chinese, "没有选择打印机端口，无法发送。", "No printer port is chosen, so nothing can be sent."), {}};
+}
+
 QString listStatus(int queues, int serialPorts, int printerPorts, const FailureReason *queueFailure, bool chinese)
 {
     const QString found = chinese ? QString::fromUtf8("找到 %1 个打印队列、%2 个串口和 %3 个打印机端口")

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "notifier.h"
+#include "job_follow.h"
 #include "send_path.h"
 
 #include <QSize>
@@ -46,6 +47,23 @@ QString logoSizeStatus(const QSize &loaded, const QSize &stored);
 // name: the document name, or what the user pressed when there is none.
 QString sendStatus(const PrinterTarget &target, const QString &name, std::size_t length, bool sent,
                    const FailureReason &reason, bool chinese);
+
+// The status line after a send to a print queue that was followed to the
+// printer: it took the job, or the job still waited and was withdrawn or
+// left in the queue. A failed job reads as sendStatus's failure.
+QString followedStatus(const PrinterTarget &target, const QString &name, std::size_t length, JobFate fate,
+                       bool withdrawn, bool chinese);
+// A job the printer has not taken after the follow: asks whether to withdraw
+// it from the queue (Yes) or leave it queued (No). The library's reason is
+// the detail.
+Message jobWaiting(const QString &what, const QString &queue, const FailureReason &reason, bool chinese);
+// The withdrawal failed: the job stays queued.
+Message jobNotWithdrawn(const QString &what, const QString &queue, const FailureReason &reason, bool chinese);
+// The one-key update stopped at a step whose job the printer did not take.
+Message updateStoppedWaiting(const QString &step, int sentBefore, int selected, bool withdrawn, bool chinese);
+// A press with no device chosen on its path (no print queue, serial port or
+// printer port): nothing is sent.
+Message noDevice(const QString &portName, bool chinese);
 
 // The status line after listing printers and ports. queueFailure: why the
 // print queue list came back empty (the library's code above 0), else null.

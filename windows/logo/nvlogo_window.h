@@ -122,8 +122,9 @@ private:
     // thread, and shows how it ended in the status bar; send also tells the
     // user of a failure (the download words its own). A missing library or
     // export is always told. pressed names the command.
-    bool send(const Command &command, const QAbstractButton *pressed);
-    SendOutcome sendAndShow(const Command &command, const QAbstractButton *pressed);
+    // A print-queue job the printer has not taken counts as not sent.
+    bool send(const Command &command, const QAbstractButton *pressed, WaitingJob waiting = WaitingJob::Withdraw);
+    SendOutcome sendAndShow(const Command &command, const QAbstractButton *pressed, WaitingJob waiting);
     void buildOutcomePanel();
     void waitForFlash();
 

@@ -53,7 +53,7 @@ QString TForm3::lastStatus(bool chinese) const
 {
     if (!last_.called)
         return {};
-    return messages::sendStatus(target_, last_.name, last_.length, last_.sent, last_.reason, chinese);
+    return outcomeStatus(target_, last_, chinese);
 }
 
 void TForm3::openRecord()
@@ -62,10 +62,10 @@ void TForm3::openRecord()
 }
 
 // The window's texts are English whatever the main window's language.
-SendOutcome TForm3::sendAndShow(const Command &command, const QAbstractButton *pressed)
+SendOutcome TForm3::sendAndShow(const Command &command, const QAbstractButton *pressed, WaitingJob waiting)
 {
     const QString what = pressed->text().remove(QLatin1Char('&'));
-    const SendOutcome out = sendFromWindow(this, lib_, target_, command, what, false, waitProgress);
+    const SendOutcome out = sendFromWindow(this, lib_, target_, command, what, false, waitProgress, waiting);
     if (out.called) {
         last_ = out;
         outcomePanel->setStatus(out.status);
@@ -73,12 +73,12 @@ SendOutcome TForm3::sendAndShow(const Command &command, const QAbstractButton *p
     return out;
 }
 
-bool TForm3::send(const Command &command, const QAbstractButton *pressed)
+bool TForm3::send(const Command &command, const QAbstractButton *pressed, WaitingJob waiting)
 {
-    const SendOutcome out = sendAndShow(command, pressed);
+    const SendOutcome out = sendAndShow(command, pressed, waiting);
     if (out.called && !out.sent)
         notifier::show(this, messages::sendFailed(pressed->text().remove(QLatin1Char('&')), out.reason, false));
-    return out.sent;
+    return out.done();
 }
 
 void TForm3::BitBtn25Click()
@@ -129,10 +129,11 @@ void TForm3::BitBtn25Click()
             finish();
             return;
         }
-        const SendOutcome out = sendAndShow(Command{built.bytes, raster::kDocDownload}, BitBtn25);
-        if (!out.sent) {
-            // The logo did not reach the printer: nothing to wait for.
-            if (out.called)
+        const SendOutcome out = sendAndShow(Command{built.bytes, raster::kDocDownload}, BitBtn25, WaitingJob::Withdraw);
+        if (!out.done()) {
+            // The logo did not reach the printer: nothing to wait for (a job
+            // left waiting in the queue was asked about already).
+            if (out.called && !out.sent)
                 notifier::show(this, messages::logoNotStored(out.reason));
             finish();
             return;
@@ -169,7 +170,7 @@ void TForm3::BitBtn1Click()
     const logo::Alignment j = rdbNVLeft->isChecked()     ? logo::Alignment::Left
                               : rdbNVMiddle->isChecked() ? logo::Alignment::Middle
                                                          : logo::Alignment::Right;
-    send(logo::testPrintCommand(j, std::uint8_t(SpinEdit1->text().toInt())), BitBtn1);
+    send(logo::testPrintCommand(j, std::uint8_t(SpinEdit1->text().toInt())), BitBtn1, WaitingJob::LeaveQueued);
 }
 
 void TForm3::Button6Click()

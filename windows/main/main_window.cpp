@@ -139,18 +139,20 @@ bool TfrmMain::require(bool bound, const char *exportName)
     return false;
 }
 
-bool TfrmMain::send(const Command &command, const QString &what)
+bool TfrmMain::send(const Command &command, const QString &what, WaitingJob waiting)
 {
-    const SendOutcome out = sendFromWindow(this, lib_, target_, command, what, isChinese(), callProgress);
+    const SendOutcome out = sendFromWindow(this, lib_, target_, command, what, isChinese(), callProgress, waiting);
     if (!out.called)
         return false;
     setStatus(out.status);
-    if (out.sent)
+    if (out.done())
         return true;
     if (update_) {
         update_->failed = true;
         update_->reason = out.reason;
-    } else {
+        update_->waiting = out.sent;
+        update_->withdrawn = out.withdrawn;
+    } else if (!out.sent) {
         notifier::show(this, messages::sendFailed(what, out.reason, isChinese()));
     }
     return false;

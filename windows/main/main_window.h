@@ -5,6 +5,7 @@
 #include "command.h"
 #include "connection.h"
 #include "dravik_binding.h"
+#include "send_or_report.h"
 #include "send_path.h"
 
 #include <QWidget>
@@ -153,8 +154,10 @@ private:
     // it ended on the status line. Returns true when the library took it;
     // otherwise the user is told why (a missing library or export, or the
     // library's failure; within the one-key update the update tells).
-    // what names the command as the user knows it.
-    bool send(const Command &command, const QString &what);
+    // what names the command as the user knows it. A print-queue job the
+    // printer has not taken in time counts as not sent; waiting says what
+    // the question about it offers first.
+    bool send(const Command &command, const QString &what, WaitingJob waiting = WaitingJob::Withdraw);
     // Runs an open or close of the serial port off the window's thread and
     // records it. Returns false when another call was in flight.
     bool portCall(const std::function<int()> &call, const QString &name, int &result, FailureReason &reason);
@@ -184,6 +187,8 @@ private:
     {
         bool failed = false;
         FailureReason reason;
+        bool waiting = false;   // the step's job did not print (already asked about)
+        bool withdrawn = false; // and was withdrawn
     };
     UpdateRun *update_ = nullptr;
 };
