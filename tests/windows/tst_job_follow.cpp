@@ -2,12 +2,13 @@
 // taken, still waiting (withdrawn or left queued, as the user chooses, with
 // the right default), or failed; the one-key update stops at a job that did
 // not print; a library without the job exports sees exactly the calls it
-// saw before.
+// saw before, and is never asked how the printer is.
 #include "window_fixture.h"
 
 #include "call_record.h"
 #include "nvlogo_window.h"
 #include "other_fake.h"
+#include "status_indicator.h"
 #include "status_line.h"
 
 #include <QPushButton>
@@ -203,6 +204,11 @@ void TestJobFollow::noFollowingWithoutTheExports()
     MessageLog log;
     TfrmMain w(QStringLiteral(NPS_NOANSWERS_FAKE));
     QVERIFY(listed(w));
+    // Nor is the printer asked how it is: the indicator says why, in grey.
+    QCOMPARE(old.callNames(), (std::vector<std::string>{"GetDravikDllVer", "isLanguage", "GetPrintDriveNames",
+                                                        "GetSystemSerial", "GetPrintDrivePortNames"}));
+    QCOMPARE(w.statusIndicator->shown(), QStringLiteral("Not available on this connection"));
+    QVERIFY(w.statusIndicator->toolTip().contains(QStringLiteral("has no QueryPrinter")));
     w.Button12Click();
     old.clearCalls();
     w.Button14->click();

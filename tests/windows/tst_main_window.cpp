@@ -131,8 +131,9 @@ void TestMainWindow::startupFillsListsAndSkipsEveryGroup()
     QStringList order;
     for (const fake::Call &c : fake::calls())
         order << QString::fromStdString(c.function);
+    // Then the chosen queue's printer is asked how it is.
     QCOMPARE(order, (QStringList{"GetDravikDllVer", "isLanguage", "GetPrintDriveNames", "GetSystemSerial",
-                                 "GetPrintDrivePortNames"}));
+                                 "GetPrintDrivePortNames", "QueryPrinter"}));
 
     QStringList levels;
     for (int i = 0; i <= 40; ++i)
@@ -454,10 +455,11 @@ void TestMainWindow::serialSettingChangeReopens()
     // A new rate: close, then open at that rate.
     w.cmbBaudRate->setCurrentIndex(3);
     emit w.cmbBaudRate->activated(3);
-    QCOMPARE(fake::calls().size(), size_t(2));
+    QCOMPARE(fake::calls().size(), size_t(3)); // the reopened port's printer is asked how it is
     QCOMPARE(fake::calls()[0].function, std::string("CloseComm"));
     QCOMPARE(fake::calls()[1].function, std::string("OpenComm"));
     QCOMPARE(fake::calls()[1].number, 9600);
+    QCOMPARE(fake::calls()[2].function, std::string("QueryPrinter"));
     QVERIFY(w.portOpen());
 
     // Another port: re-opened there, the printer name keeps the first port.

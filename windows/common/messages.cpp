@@ -279,4 +279,127 @@ QString serialCloseStatus(const QString &port, bool ok, const FailureReason &rea
                    : QStringLiteral("Serial port %1 could not be closed%2").arg(port, why.isEmpty() ? QString() : QStringLiteral(": ") + why);
 }
 
+namespace {
+// The Chinese names of the printer's conditions, in the order the core lists them.
+const char *conditionChinese(printer_status::Condition c)
+{
+    using namespace printer_status;
+    switch (c) {
+    case Offline: return "脱机";
+    case CoverOpen: return "上盖打开";
+    case FedByButton: return "正在按键走纸";
+    case PaperNearEnd: return "纸将尽";
+    case PaperOut: return "缺纸";
+    case Error: return "出错，已停止打印";
+    case MechanicalError: return "机械错误";
+    case CutterError: return "切刀错误";
+    case UnrecoverableError: return "不可恢复的错误";
+    case AutoRecoverableError: return "可自动恢复的错误";
+    case DrawerPinHigh: return "钱箱引脚为高电平";
+    }
+    return "?";
+}
+
+QString conditionsLine(printer_status::Conditions conditions, bool chinese)
+{
+    QStringList names;
+    for (const printer_status::ConditionName &n : printer_status::conditionNames())
+        if (conditions & n.condition)
+            names << (chinese ? QString::fromUtf8(conditionChinese(n.condition)) : QString::fromLatin1(n.text));
+    if (!(conditions & printer_status::Offline))
+        names.prepend(pick(chinese, "联机", "on-line"));
+    return chinese ? QString::fromUtf8("状态：") + names.join(QString::fromUtf8("、"))
+                   : QStringLiteral("Conditions: ") + names.join(QStringLiteral(", "));
+}
+
+QString identityLine(const PrinterIdentity &id, bool chinese)
+{
+    const struct {
+        const QString *value;
+        const char *zh, *en;
+    } parts[] = {{&id.maker, "厂商", "maker"},
+                 {&id.model, "型号", "model"},
+                 {&id.firmware, "固件", "firmware"},
+                 {&id.serialNumber, "序列号", "serial number"}};
+    QStringList out;
+    for (const auto &p : parts)
+        if (!p.value->isEmpty())
+            out << (chinese ? QString::fromUtf8(p.zh) + QString::fromUtf8("：") : QString::fromLatin1(p.en) + QStringLiteral(": "))
+                       + *p.value;
+    return out.join(chinese ? QString::fromUtf8("，") : QStringLiteral(", "));
+}
+} // namespace
+
+IndicatorView indicatorView(const PrinterReport &report, bool chinese)
+{
+    using printer_status::Summary;
+    IndicatorView v;
+    switch (report.state) {
+    case QueryState::Answered: {
+        const Summary summary = printer_status::summarize(report.conditions);
+        static const struct {
+            Summary summary;
+            const char *zh, *en;
+            IndicatorColour colour;
+        } kWords[] = {{Summary::Ready, "就绪", "Ready", IndicatorColour::Green},
+                      {Summary::PaperNearEnd, "纸将尽", "Paper near end", IndicatorColour::Amber},
+                      {Summary::PaperOut, "缺纸", "Paper out", IndicatorColour::Red},
+                      {Summary::CoverOpen, "上盖打开", "Cover open", IndicatorColour::Red},
+                      {Summary::Offline, "脱机", "Off-line", IndicatorColour::Red},
+                      {Summary::Error, "错误", "Error", IndicatorColour::Red}};
+        for (const auto &w : kWords)
+            if (w.summary == summary) {
+                v.text = pick(chinese, w.zh, w.en);
+                v.colour = w.colour;
+            }
+        QStringList lines{conditionsLine(report.conditions, chinese)};
+        const QString id = identityLine(report.identity, chinese);
+        if (!id.isEmpty())
+            lines << id;
+        if (report.answerMs >= 0)
+            lines << (chinese ? QString::fromUtf8("应答用时 %1 毫秒").arg(report.answerMs)
+                              : QStringLiteral("Answered in %1 ms").arg(report.answerMs));
+        if (!report.unanswered.isEmpty())
+            lines << (chinese ? QString::fromUtf8("未应答：") : QStringLiteral("Left unanswered: "))
+                         + report.unanswered.join(QStringLiteral(", "));
+        v.tooltip = lines.join(QLatin1Char('\n'));
+        v.recordLine = v.text + (chinese ? QString::fromUtf8("。") : QStringLiteral(". ")) + lines.join(chinese ? QString::fromUtf8("；") : QStringLiteral("; "));
+        return v;
+    }
+    case QueryState::NoAnswer:
+        v.text = pick(chinese, "无应答", "No answer");
+        v.tooltip = pick(chinese, "打印机没有应答：请检查电源、连接线，串口还要检查波特率。",
+                         "The printer did not answer: check that it is on and connected, and over a serial port "
+                         "that the baud rate is the printer's.");
+        break;
+    case QueryState::NotAPrinter:
+        v.text = pick(chinese, "无应答", "No answer");
+        v.tooltip = pick(chinese, "收到的数据不是热敏打印机的状态应答（串口波特率不对时就是这样）。",
+                         "What came back is not a receipt printer's status answer (a serial port at the wrong baud "
+                         "rate reads like this).");
+        break;
+    case QueryState::Failed:
+        v.text = pick(chinese, "无应答", "No answer");
+        v.tooltip = reasonLine(report.reason, chinese);
+        break;
+    case QueryState::NoAnswers:
+        v.text = pick(chinese, "此连接不支持查询", "Not available on this connection");
+        v.tooltip = reasonLine(report.reason, chinese);
+        break;
+    case QueryState::NoExport:
+    case QueryState::NoLibrary:
+        v.text = pick(chinese, "此连接不支持查询", "Not available on this connection");
+        v.tooltip = pick(chinese, "打印机 I/O 库 %1 无法查询打印机状态（缺少 QueryPrinter）。",
+                         "The printer I/O library %1 cannot ask the printer (it has no QueryPrinter).")
+                        .arg(QString::fromLatin1(kDravikFileName));
+        break;
+    }
+    v.colour = report.state == QueryState::NoAnswer || report.state == QueryState::NotAPrinter
+                       || report.state == QueryState::Failed
+                   ? IndicatorColour::Red
+                   : IndicatorColour::Grey;
+    v.recordLine = v.text + (chinese ? QString::fromUtf8("：") : QStringLiteral(": ")) + v.tooltip;
+    return v;
+}
+
 } // namespace messages

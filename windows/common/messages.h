@@ -4,6 +4,7 @@
 
 #include "notifier.h"
 #include "job_follow.h"
+#include "printer_query.h"
 #include "send_path.h"
 
 #include <QSize>
@@ -72,5 +73,18 @@ QString listStatus(int queues, int serialPorts, int printerPorts, const FailureR
 // only when ok is false.
 QString serialOpenStatus(const QString &port, int baudRate, bool ok, const FailureReason &reason, bool chinese);
 QString serialCloseStatus(const QString &port, bool ok, const FailureReason &reason, bool chinese);
+
+// What the printer status indicator shows for a query's report: one word,
+// its colour, the tooltip (every condition, the identity, or why nothing is
+// known) and the record's line.
+enum class IndicatorColour { Green, Amber, Red, Grey };
+struct IndicatorView
+{
+    QString text;
+    IndicatorColour colour = IndicatorColour::Grey;
+    QString tooltip;
+    QString recordLine;
+};
+IndicatorView indicatorView(const PrinterReport &report, bool chinese);
 
 } // namespace messages

@@ -14,6 +14,7 @@
 #include "raster.h"
 #include "record_window.h"
 #include "send_or_report.h"
+#include "status_indicator.h"
 #include "status_line.h"
 
 #include <QComboBox>
@@ -47,6 +48,19 @@ void TForm3::buildOutcomePanel()
     connect(outcomePanel, &StatusLine::clicked, this, &TForm3::openRecord);
     auto *record = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
     connect(record, &QShortcut::activated, this, &TForm3::openRecord);
+
+    // The designed bar has no room left (its right end holds the code page
+    // list and its button): the window grows by one row for the indicator.
+    constexpr int kRow = 21, kIndicatorWidth = 150;
+    setFixedSize(width(), height() + kRow);
+    statusIndicator = new StatusIndicator(this);
+    statusIndicator->setGeometry(width() - kIndicatorWidth - 2, height() - kRow, kIndicatorWidth, kRow);
+    connect(statusIndicator, &StatusIndicator::clicked, this, &TForm3::statusIndicatorClick);
+}
+
+void TForm3::statusIndicatorClick()
+{
+    statusIndicator->ask(lib_, target_, false, true, waitProgress);
 }
 
 QString TForm3::lastStatus(bool chinese) const
@@ -78,6 +92,8 @@ bool TForm3::send(const Command &command, const QAbstractButton *pressed, Waitin
     const SendOutcome out = sendAndShow(command, pressed, waiting);
     if (out.called && !out.sent)
         notifier::show(this, messages::sendFailed(pressed->text().remove(QLatin1Char('&')), out.reason, false));
+    if (out.done())
+        statusIndicator->ask(lib_, target_, false, false, waitProgress);
     return out.done();
 }
 
@@ -140,6 +156,9 @@ void TForm3::BitBtn25Click()
         }
     }
     waitForFlash();
+    // Asked once the flash is written: a printer busy writing may not answer.
+    if (n > 0)
+        statusIndicator->ask(lib_, target_, false, false, waitProgress);
     finish();
 }
 

@@ -12,6 +12,7 @@
 #include "placement.h"
 #include "qt_translations.h"
 #include "send_or_report.h"
+#include "status_indicator.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -129,6 +130,8 @@ void TfrmMain::ApplyLanguage(const QString &language)
     cboLanage->setCurrentIndex(chinese ? kChineseDefaultCodePage : kEnglishDefaultCodePage);
     applyCaptions(this, chinese);
     useQtTranslations(chinese);
+    if (statusIndicator)
+        statusIndicator->retranslate(chinese);
 }
 
 bool TfrmMain::require(bool bound, const char *exportName)
@@ -145,8 +148,10 @@ bool TfrmMain::send(const Command &command, const QString &what, WaitingJob wait
     if (!out.called)
         return false;
     setStatus(out.status);
-    if (out.done())
+    if (out.done()) {
+        askPrinter(false);
         return true;
+    }
     if (update_) {
         update_->failed = true;
         update_->reason = out.reason;

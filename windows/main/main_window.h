@@ -21,6 +21,7 @@ class QPushButton;
 class QRadioButton;
 class QStatusBar;
 class StatusLine;
+class StatusIndicator;
 
 class TfrmMain : public QWidget
 {
@@ -83,6 +84,10 @@ public:
     QStatusBar *sbStatus = nullptr;
     StatusLine *statusLine = nullptr;
     QProgressBar *callProgress = nullptr;
+    // At the row's right end: how the printer is, asked when a connection is
+    // chosen or a serial port opened, after each send that succeeded and
+    // when it is clicked.
+    StatusIndicator *statusIndicator = nullptr;
 
 public slots:
     // Start-up and bottom row.
@@ -133,6 +138,8 @@ public slots:
 
     // The record of this run's calls (also Ctrl+L and a click on the status line).
     void openRecord();
+    // Asks the printer how it is, now (a click on the indicator).
+    void statusIndicatorClick();
 
 private:
     void buildLayout();
@@ -162,6 +169,9 @@ private:
     // records it. Returns false when another call was in flight.
     bool portCall(const std::function<int()> &call, const QString &name, int &result, FailureReason &reason);
     void setStatus(const QString &text);
+    // Asks the printer of the chosen connection how it is, when it can be
+    // asked: a print queue or printer port, or a serial port that is open.
+    void askPrinter(bool byUser);
     // Tells the user what is missing when the library or the export is.
     bool require(bool bound, const char *exportName);
     // Reports a missing list export (not during start-up) and gives the empty list.
@@ -181,6 +191,7 @@ private:
     QString language_;
     bool starting_ = false; // during start-up a missing export is not reported
     bool listsPending_ = false;
+    bool listing_ = false; // the lists are being filled: the connection is asked about once, at the end
 
     // While the one-key update runs: the failure of its current step.
     struct UpdateRun

@@ -6,6 +6,7 @@
 #include "notifier.h"
 
 #include "library_call.h"
+#include "status_indicator.h"
 #include "status_line.h"
 
 #include <QAbstractItemView>
@@ -87,6 +88,7 @@ void TfrmMain::listPrintersAndPorts()
         return; // another call was in flight; its window still waits for it
 
     portOpen_ = false;
+    listing_ = true;
     if (cboLevel->count() > 23)
         cboLevel->setCurrentIndex(23);
 
@@ -114,12 +116,14 @@ void TfrmMain::listPrintersAndPorts()
 
     rdbDriverClick();
     Button20Click();
+    listing_ = false;
 
     // An empty queue list with the library's reason: the print server is
     // down or did not answer, not a machine without printers.
     const bool queueFailed = printers && found.printers.isEmpty() && found.queueFailure.code > 0;
     setStatus(messages::listStatus(ComboPrinter->count(), cmbCom->count(), cmbLpt->count(),
                                    queueFailed ? &found.queueFailure : nullptr, isChinese()));
+    askPrinter(false);
 }
 
 void TfrmMain::fitSerialList()
@@ -187,6 +191,7 @@ void TfrmMain::modeChoice(bool closeOpenPort, bool batchButtonsOn)
 
     enableBatchButtons(batchButtonsOn);
     Button20Click();
+    askPrinter(false);
 }
 
 void TfrmMain::rdbDriverClick()
@@ -237,6 +242,7 @@ void TfrmMain::btnOpenCOMClick()
     btnCloseCOM->setEnabled(portOpen_);
     enableBatchButtons(portOpen_);
     Button20Click();
+    askPrinter(false);
     if (!portOpen_) {
         Message message = messages::serialOpenFailed(isChinese());
         message.detail = reason;
@@ -261,6 +267,7 @@ void TfrmMain::btnCloseCOMClick()
         portOpen_ = false;
         enableBatchButtons(false);
         Button20Click();
+        statusIndicator->clear();
         return;
     }
 
@@ -292,10 +299,13 @@ void TfrmMain::cmbShareHandChange()
 void TfrmMain::ComboPrinterChange()
 {
     target_.printerName = ComboPrinter->currentText();
+    askPrinter(false);
 }
 
 void TfrmMain::cmbLptChange()
 {
-    if (rdbLpt->isChecked())
-        target_.printerName = cmbLpt->currentText();
+    if (!rdbLpt->isChecked())
+        return;
+    target_.printerName = cmbLpt->currentText();
+    askPrinter(false);
 }
