@@ -2,6 +2,8 @@
 // the flash write takes, and the exit statuses it returns.
 #pragma once
 
+#include "shown_text.h"
+
 #include <QString>
 #include <QTextStream>
 
@@ -26,9 +28,10 @@ struct CliContext
     int watchRounds = 0;
 
     // One line on stderr with the reason; returns the status to exit with.
+    // Control characters that reached the reason from input are escaped.
     int fail(int status, const QString &reason)
     {
-        err << "nemboport: " << reason << '\n';
+        err << "nemboport: " << escapedControls(reason) << '\n';
         err.flush();
         return status;
     }

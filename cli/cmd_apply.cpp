@@ -5,6 +5,7 @@
 #include "delivery.h"
 #include "profile_file.h"
 #include "regular_file.h"
+#include "shown_text.h"
 
 namespace {
 // A profile is a few lines; anything this large is not one.
@@ -26,14 +27,14 @@ int runApply(CliContext &ctx, const QStringList &args)
     const QString unread =
         regularfile::read(path, kMaxProfileBytes, {QStringLiteral("profile"), QStringLiteral("a profile")}, text);
     if (!unread.isEmpty())
-        return ctx.fail(kExitUsage, QStringLiteral("%1: %2").arg(path, unread));
+        return ctx.fail(kExitUsage, QStringLiteral("%1: %2").arg(shownInput(path, kShownPathChars), unread));
 
     Profile profile;
     const QString error = parseProfile(text, profile);
     if (!error.isEmpty())
-        return ctx.fail(kExitUsage, QStringLiteral("%1: %2").arg(path, error));
+        return ctx.fail(kExitUsage, QStringLiteral("%1: %2").arg(shownInput(path, kShownPathChars), error));
     if (profile.settings.empty())
-        return ctx.fail(kExitUsage, QStringLiteral("%1: the profile sets nothing").arg(path));
+        return ctx.fail(kExitUsage, QStringLiteral("%1: the profile sets nothing").arg(shownInput(path, kShownPathChars)));
 
     // A target on the command line takes the place of the profile's. A
     // serial port given without --baud keeps the profile's rate: the

@@ -7,12 +7,6 @@
 
 #include <unistd.h>
 
-namespace {
-// The largest capture taken: well above any command stream this printer
-// gets, small enough to hold in memory.
-constexpr qint64 kMaxCaptureBytes = 64 * 1024 * 1024;
-} // namespace
-
 int runDecode(CliContext &ctx, const QStringList &args)
 {
     if (args.size() > 1)
@@ -21,15 +15,16 @@ int runDecode(CliContext &ctx, const QStringList &args)
     if (args.isEmpty() && ::isatty(STDIN_FILENO) == 1)
         return ctx.fail(kExitUsage, QStringLiteral("decode takes a FILE, or bytes piped in (see nemboport decode --help)"));
     const QString path = args.value(0, QStringLiteral("-"));
+    const QString shown = shownInput(path, kShownPathChars);
     QFile file;
-    const bool opened = path == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
+    const bool opened = path == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly | QIODevice::Unbuffered)
                                                    : (file.setFileName(path), file.open(QIODevice::ReadOnly));
     if (!opened)
-        return ctx.fail(kExitUsage, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
-    const QByteArray data = file.read(kMaxCaptureBytes + 1);
-    if (data.size() > kMaxCaptureBytes)
-        return ctx.fail(kExitUsage, QStringLiteral("%1: larger than %2 bytes").arg(path).arg(kMaxCaptureBytes));
-    listStream(ctx.out, Bytes(data.begin(), data.end()));
+        return ctx.fail(kExitUsage, QStringLiteral("cannot read %1: %2").arg(shown, file.errorString()));
+    // The listing goes out as it is made: any length of capture, bounded memory.
+    const QString error = listStream(file, ctx.out);
     ctx.out.flush();
+    if (!error.isEmpty())
+        return ctx.fail(kExitFailed, QStringLiteral("reading %1 failed: %2").arg(shown, error));
     return kExitOk;
 }

@@ -19,6 +19,24 @@ struct Entry
     QString reason; // empty: usable
 };
 
+// An empty queue list with a failure code means the print server could not
+// be asked, not that it has no queues: the reason, or empty.
+QString queueListFailure(const QStringList &queues, const DravikBinding &lib)
+{
+    const int code = lib.lastErrorCode();
+    if (!queues.isEmpty() || code <= 0)
+        return {};
+    // The library's own text says where it looked and why it failed.
+    const QString text = escapedControls(lib.lastErrorText());
+    constexpr int kServerUnreachable = 6;
+    const QString reason = code == kServerUnreachable
+                               ? QStringLiteral("the print server cannot be reached (%1)")
+                                     .arg(text.isEmpty() ? QStringLiteral("is CUPS running?") : text)
+                               : text.isEmpty() ? QStringLiteral("the print server did not give them")
+                                                : text;
+    return QStringLiteral("cannot list the print queues: ") + reason;
+}
+
 } // namespace
 
 int runList(CliContext &ctx, const QStringList &args)
@@ -42,7 +60,9 @@ int runList(CliContext &ctx, const QStringList &args)
                                          .arg(QLatin1String(kDravikFileName), QLatin1String(missing)));
 
     std::vector<Entry> entries;
-    for (const QString &queue : splitLibraryList(lib.getPrintDriveNames()))
+    const QStringList queues = splitLibraryList(lib.getPrintDriveNames());
+    const QString queuesFailed = queueListFailure(queues, lib);
+    for (const QString &queue : queues)
         entries.push_back({QStringLiteral("queue"), queue, {}});
     for (const QString &device : splitLibraryList(lib.getSystemSerial()))
         entries.push_back({QStringLiteral("serial"), device, deviceUnusableReason(device, "dialout")});
@@ -64,14 +84,17 @@ int runList(CliContext &ctx, const QStringList &args)
         ctx.out << QJsonDocument(array).toJson(QJsonDocument::Indented);
     } else {
         for (const Entry &e : entries) {
-            ctx.out << e.kind.leftJustified(7) << ' ' << e.name;
+            ctx.out << e.kind.leftJustified(7) << ' ' << escapedControls(e.name);
             if (!e.reason.isEmpty())
                 ctx.out << "  (" << e.reason << ')';
             ctx.out << '\n';
         }
-        if (entries.empty())
+        if (entries.empty() && queuesFailed.isEmpty())
             ctx.out << "no print queues, serial ports or printer ports found\n";
     }
     ctx.out.flush();
+    // What else was found is listed; the run still fails.
+    if (!queuesFailed.isEmpty())
+        return ctx.fail(kExitFailed, queuesFailed);
     return kExitOk;
 }

@@ -46,10 +46,10 @@ int runTest(CliContext &ctx, const QStringList &args)
         if (what != QLatin1String(t.name))
             continue;
         if (words.size() != 1)
-            return ctx.fail(kExitUsage, QStringLiteral("test %1 takes no further words").arg(what));
+            return ctx.fail(kExitUsage, QStringLiteral("test %1 takes no further words").arg(shownInput(what)));
         plan.commands = {t.build()};
         return deliver(ctx, send, plan);
     }
     return ctx.fail(kExitUsage, what.isEmpty() ? QStringLiteral("test needs WHAT (see nemboport test --help)")
-                                               : QStringLiteral("unknown test %1 (see nemboport test --help)").arg(what));
+                                               : QStringLiteral("unknown test %1 (see nemboport test --help)").arg(shownInput(what)));
 }

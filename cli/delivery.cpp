@@ -2,6 +2,7 @@
 
 #include "command_listing.h"
 #include "send_path.h"
+#include "shown_text.h"
 #include "tool_library.h"
 
 #include <QElapsedTimer>
@@ -27,9 +28,11 @@ const char *portNameOf(Target::Kind kind)
     return "";
 }
 
+// The library's reason may quote the name it was given: bounded like it.
 QString withReason(const QString &what, const QString &reason)
 {
-    return reason.isEmpty() ? what : QStringLiteral("%1: %2").arg(what, reason);
+    constexpr int kShownReasonChars = 400;
+    return reason.isEmpty() ? what : QStringLiteral("%1: %2").arg(what, shownInput(reason, kShownReasonChars));
 }
 
 QString describeDoc(const Command &command)
@@ -73,26 +76,27 @@ Outcome deliverTo(const DravikBinding &lib, Target::Kind kind, const QString &na
     const bool serial = kind == Target::Kind::Serial;
     const PrinterTarget printer{QLatin1String(portNameOf(kind)), name, serial ? int(baud) : 0};
     const QByteArray device = name.toLocal8Bit();
+    const QString shown = shownInput(name, kShownPathChars);
     if (serial) {
         const int opened = lib.openComm(device.constData(), int(baud));
         if (opened != 1)
             return {false, withReason(opened < 0 ? QStringLiteral("cannot open %1: it is missing or held by another "
                                                                   "program")
-                                                       .arg(name)
-                                                 : QStringLiteral("cannot open %1").arg(name),
+                                                       .arg(shown)
+                                                 : QStringLiteral("cannot open %1").arg(shown),
                                       lib.lastErrorText())};
     }
     Outcome outcome;
     for (const Command &command : plan.commands) {
         FailureReason reason;
         if (sendCommand(lib, printer, command, &reason) != SendStatus::Sent) {
-            outcome = {false, withReason(QStringLiteral("sending %1 to %2 failed").arg(describeDoc(command), name),
+            outcome = {false, withReason(QStringLiteral("sending %1 to %2 failed").arg(describeDoc(command), shown),
                                          reason.text)};
             break;
         }
     }
     if (serial && !lib.closeComm(device.constData()) && outcome.ok)
-        outcome = {false, withReason(QStringLiteral("cannot close %1").arg(name), lib.lastErrorText())};
+        outcome = {false, withReason(QStringLiteral("cannot close %1").arg(shown), lib.lastErrorText())};
     return outcome;
 }
 
@@ -106,7 +110,8 @@ int deliver(CliContext &ctx, const SendOptions &options, const Plan &plan)
         return kExitOk;
     }
     const Target &target = options.target;
-    if (target.kind == Target::Kind::None || target.names.isEmpty())
+    // No send is ever reported to an empty name.
+    if (target.kind == Target::Kind::None || target.names.isEmpty() || target.names.contains(QString()))
         return ctx.fail(kExitUsage, QStringLiteral("no target: give --queue NAME, --serial DEVICE or --port NAME "
                                                    "(or --dry-run to see the bytes)"));
 

@@ -15,11 +15,6 @@ const char *const kTargetHelp =
     "  --old-commands      the original instruction set (the new one is the default)\n"
     "  --dry-run           print each command's bytes and meaning instead of sending\n";
 
-QString codePageTable()
-{
-    return GetLanguageList(QStringLiteral("english")).join(QLatin1Char('\n'));
-}
-
 struct CommandHelp
 {
     const char *name;
@@ -36,7 +31,8 @@ const CommandHelp kHelp[] = {
      "usage: nemboport set GROUP VALUE [GROUP VALUE ...] TARGET\n"
      "Sends configuration settings; several run in the one-key update's order\n"
      "(codepage, baud, darkness, barcode, cutter, black-mark, buzzer, cut-feed),\n"
-     "then cut-mode. Over a serial port the baud rate goes last.\n"
+     "then cut-mode. Over a serial port the baud rate goes last. Setting the\n"
+     "code page or the baud rate also makes the printer print a page.\n"
      "  codepage N|NAME                    e.g. 15 or CP936 (list below)\n"
      "  baud RATE                          1200 2400 4800 9600 19200 38400 57600\n"
      "                                     115200 128000 230400\n"
@@ -71,14 +67,18 @@ const CommandHelp kHelp[] = {
      "usage: nemboport apply PROFILE [TARGET]\n"
      "Sends the settings of an INI profile in the one-key update's order, to the\n"
      "profile's target or to the one given here. `nemboport profile` prints a\n"
-     "commented template.\n"},
+     "commented template. A profile setting the code page or the baud rate\n"
+     "makes every printer it is applied to print a page.\n"},
     {"profile",
      "usage: nemboport profile\n"
      "Prints a commented profile template for `nemboport apply`.\n"},
     {"decode",
      "usage: nemboport decode [FILE|-]\n"
      "Lists the printer commands in a captured byte stream (a file, or standard\n"
-     "input for - or no argument): offset, bytes in hex, meaning.\n"},
+     "input for - or no argument), one line each: the offset in hex, eight digits\n"
+     "without 0x as hex dumps print it; the first 16 bytes in hex; the meaning.\n"
+     "Lines are printed as the bytes are read, so a capture of any length can be\n"
+     "listed; a run longer than 128 KB is listed in parts.\n"},
     {"status",
      "usage: nemboport status [--json] [--watch SECONDS] TARGET\n"
      "Asks the printer its state (every condition), who it is (maker, model,\n"
@@ -147,8 +147,19 @@ QString commandHelp(const QString &command)
         if (sends(command))
             text += QLatin1Char('\n') + QLatin1String(kTargetHelp);
         if (command == QLatin1String("set"))
-            text += QStringLiteral("\nCode pages:\n") + codePageTable() + QLatin1Char('\n');
+            text += QStringLiteral("\nCode pages (number, then name):\n") + codePageTable("  ");
         return text;
     }
     return {};
+}
+
+QString codePageTable(const char *prefix)
+{
+    QString table;
+    for (const CodePage *page = codePagesBegin(); page != codePagesEnd(); ++page)
+        table += QStringLiteral("%1%2  %3\n")
+                     .arg(QLatin1String(prefix))
+                     .arg(page->number, 2, 10, QLatin1Char('0'))
+                     .arg(page->plainName());
+    return table;
 }

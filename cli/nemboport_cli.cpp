@@ -2,9 +2,11 @@
 
 #include "cli_commands.h"
 #include "help_texts.h"
-#include "serve_command.h"
+#include "shown_text.h"
 
 namespace {
+
+ServeCommand g_serve = nullptr;
 
 struct Dispatch
 {
@@ -58,6 +60,11 @@ QStringList commandFirst(const QStringList &args)
 
 } // namespace
 
+void setServeCommand(ServeCommand run)
+{
+    g_serve = run;
+}
+
 int runNemboport(CliContext &ctx, const QStringList &givenArgs)
 {
     const QStringList args = commandFirst(givenArgs);
@@ -75,8 +82,11 @@ int runNemboport(CliContext &ctx, const QStringList &givenArgs)
         return kExitOk;
     }
     // The virtual printer reads its own arguments, --help included.
-    if (command == QLatin1String("serve"))
-        return runServe(args.mid(1));
+    if (command == QLatin1String("serve")) {
+        if (!g_serve)
+            return ctx.fail(kExitFailed, QStringLiteral("this build has no virtual printer: run serve from the nemboport program"));
+        return g_serve(args.mid(1));
+    }
 
     for (const Dispatch &d : kCommands) {
         if (command != QLatin1String(d.name))
@@ -88,5 +98,5 @@ int runNemboport(CliContext &ctx, const QStringList &givenArgs)
         }
         return d.run(ctx, args.mid(1));
     }
-    return ctx.fail(kExitUsage, QStringLiteral("unknown command %1 (see nemboport --help)").arg(command));
+    return ctx.fail(kExitUsage, QStringLiteral("unknown command %1 (see nemboport --help)").arg(shownInput(command)));
 }

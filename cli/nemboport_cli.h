@@ -7,3 +7,8 @@
 #include <QStringList>
 
 int runNemboport(CliContext &ctx, const QStringList &args);
+
+// The `serve` command (the virtual printer), handed in by the program; the
+// tool's in-process runs do without it.
+using ServeCommand = int (*)(const QStringList &args);
+void setServeCommand(ServeCommand run);

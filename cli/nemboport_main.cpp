@@ -1,6 +1,7 @@
 // nemboport: the command-line tool. No display is needed: a core application
 // object is enough, pictures included.
 #include "nemboport_cli.h"
+#include "serve_command.h"
 
 #include <QCoreApplication>
 
@@ -10,6 +11,7 @@
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    setServeCommand(&runServe);
     QTextStream out(stdout);
     QTextStream err(stderr);
     CliContext ctx{out, err};

@@ -1,5 +1,7 @@
 #include "option_parser.h"
 
+#include "shown_text.h"
+
 ParsedOptions parseOptions(const QStringList &args, const std::vector<OptionSpec> &specs)
 {
     ParsedOptions parsed;
@@ -16,20 +18,20 @@ ParsedOptions parseOptions(const QStringList &args, const std::vector<OptionSpec
         }
         const int eq = arg.indexOf(QLatin1Char('='));
         const QString name = arg.mid(2, eq < 0 ? -1 : eq - 2);
-        const OptionSpec *spec = nullptr;
+        const OptionSpec *known = nullptr;
         for (const OptionSpec &s : specs)
             if (name == QLatin1String(s.name))
-                spec = &s;
-        if (!spec) {
-            parsed.error = QStringLiteral("unknown option --%1").arg(name);
+                known = &s;
+        if (!known) {
+            parsed.error = QStringLiteral("unknown option --%1").arg(shownInput(name));
             return parsed;
         }
-        if (parsed.options.contains(name) && !spec->repeatable) {
+        if (parsed.options.contains(name) && !known->repeatable) {
             parsed.error = QStringLiteral("--%1 given twice").arg(name);
             return parsed;
         }
         QString value;
-        if (spec->takesValue) {
+        if (known->takesValue) {
             if (eq >= 0) {
                 value = arg.mid(eq + 1);
             } else if (i + 1 < args.size()) {

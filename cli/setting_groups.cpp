@@ -1,8 +1,8 @@
 #include "setting_groups.h"
 
 #include "code_page_list.h"
+#include "shown_text.h"
 
-#include <QRegularExpression>
 
 namespace {
 
@@ -17,31 +17,24 @@ QString parseSwitch(const QString &value, std::optional<bool> &into, const char 
     return {};
 }
 
-// The code page by its number ("15") or its name ("CP936", any letter case);
-// only code pages of the list are taken.
+// The code page by its number ("15") or its code ("CP936", any letter case);
+// only code pages of the table are taken.
 QString parseCodePage(const QString &value, SettingChoices &c)
 {
-    const QStringList entries = GetLanguageList(QStringLiteral("english"));
-    static const QRegularExpression nameOf(QStringLiteral("^\\d\\d,\\s*(?:the\\s+)?([A-Za-z]+\\d+)"));
     bool numeric = false;
     const int wanted = value.toInt(&numeric, 10);
     int found = -1;
     int matches = 0;
-    for (const QString &entry : entries) {
-        const int number = codePageNumber(entry);
-        if (numeric) {
-            if (number == wanted)
-                found = number, ++matches;
-            continue;
-        }
-        const QRegularExpressionMatch m = nameOf.match(entry);
-        if (m.hasMatch() && m.captured(1).compare(value, Qt::CaseInsensitive) == 0)
-            found = number, ++matches;
+    for (const CodePage *page = codePagesBegin(); page != codePagesEnd(); ++page) {
+        const bool match = numeric ? page->number == wanted
+                                   : value.compare(QLatin1String(page->code), Qt::CaseInsensitive) == 0;
+        if (match)
+            found = page->number, ++matches;
     }
     if (matches == 0)
         return QStringLiteral("a code page number or name listed by `nemboport set --help`, e.g. 15 or CP936");
     if (matches > 1)
-        return QStringLiteral("its number, since %1 names more than one code page").arg(value);
+        return QStringLiteral("its number, since %1 names more than one code page").arg(shownInput(value));
     c.codePage = std::uint8_t(found);
     return {};
 }
@@ -147,11 +140,11 @@ QString chooseSetting(SettingChoices &choices, const QString &group, const QStri
         if (group != QLatin1String(g.name))
             continue;
         if (g.chosen(choices))
-            return QStringLiteral("%1 is given twice").arg(group);
+            return QStringLiteral("%1 is given twice").arg(shownInput(group));
         const QString expected = g.parse(value.trimmed(), choices);
-        return expected.isEmpty() ? QString() : QStringLiteral("%1 %2: expected %3").arg(group, value, expected);
+        return expected.isEmpty() ? QString() : QStringLiteral("%1 %2: expected %3").arg(shownInput(group), shownInput(value), expected);
     }
-    return QStringLiteral("unknown setting %1 (one of %2)").arg(group, settingGroupNames().join(QLatin1Char(' ')));
+    return QStringLiteral("unknown setting %1 (one of %2)").arg(shownInput(group), settingGroupNames().join(QLatin1Char(' ')));
 }
 
 std::vector<Command> settingCommands(const SettingChoices &c, InstructionSet set, bool baudLast)

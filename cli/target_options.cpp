@@ -1,5 +1,7 @@
 #include "target_options.h"
 
+#include "shown_text.h"
+
 namespace {
 constexpr std::uint32_t kBaudRates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 128000, 230400};
 } // namespace
@@ -44,7 +46,7 @@ QString readSendOptions(const ParsedOptions &parsed, SendOptions &options)
             if (name.isEmpty())
                 return QStringLiteral("--%1 needs a name").arg(QLatin1String(k.option));
             if (options.target.names.contains(name))
-                return QStringLiteral("--%1 %2 given twice").arg(QLatin1String(k.option), name);
+                return QStringLiteral("--%1 %2 given twice").arg(QLatin1String(k.option), shownInput(name));
             options.target.names << name;
         }
     }
@@ -56,7 +58,7 @@ QString readSendOptions(const ParsedOptions &parsed, SendOptions &options)
         bool ok = false;
         const uint rate = parsed.value("baud").toUInt(&ok);
         if (!ok || !isKnownBaudRate(rate))
-            return QStringLiteral("--baud %1: not one of %2").arg(parsed.value("baud"), knownBaudRates());
+            return QStringLiteral("--baud %1: not one of %2").arg(shownInput(parsed.value("baud")), knownBaudRates());
         options.target.baud = rate;
     }
     if (parsed.has("old-commands"))

@@ -1,15 +1,42 @@
-// The code page list of the main window and the NV logo window.
+// The printer's code pages: one table holding each one's number, its plain
+// name for the command line, and the display texts of the main window and
+// the NV logo window.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
-// The 35 code page entries: the Chinese wording when the language is exactly
+#include <cstddef>
+
+struct CodePage
+{
+    int number;              // what the code page command sends
+    const char *code;        // "CP1250", "PC437", "Iran": what `codepage NAME` takes
+    const char *description; // "Central European"; empty where the code says it all
+    const char *chinese;     // the windows' display texts, as they have always read
+    const char *english;
+
+    // The plain name: "CP1250 Central European".
+    QString plainName() const;
+};
+
+// The 35 code pages in the windows' order.
+const CodePage *codePagesBegin();
+const CodePage *codePagesEnd();
+inline std::size_t codePageCount()
+{
+    return std::size_t(codePagesEnd() - codePagesBegin());
+}
+
+// The code page with this number, or null.
+const CodePage *codePageByNumber(int number);
+
+// The 35 display texts: the Chinese wording when the language is exactly
 // "chinese", the English wording for any other text.
 QStringList GetLanguageList(const QString &language);
 
-// The number in an entry's first two characters, or -1 when they are not
-// decimal digits.
+// The number in a display text's first two characters, or -1 when they are
+// not decimal digits.
 int codePageNumber(const QString &entry);
 
 // Positions of the default entries: "15,CP936" (Chinese), "00, PC437"

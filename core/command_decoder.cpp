@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace decoder {
@@ -228,8 +229,24 @@ Match readParams(const Form &form, const std::uint8_t *p, std::size_t avail)
     return broken(length);
 }
 
+// Whether some form begins with byte c: most bytes of text and of unknown
+// runs begin none, and need not be held against every form.
+bool beginsAForm(std::uint8_t c)
+{
+    static const std::array<bool, 256> table = [] {
+        std::array<bool, 256> t{};
+        for (const Form &form : forms())
+            if (!form.prefix.empty())
+                t[form.prefix.front()] = true;
+        return t;
+    }();
+    return table[c];
+}
+
 Match matchAt(const std::uint8_t *p, std::size_t avail)
 {
+    if (avail == 0 || !beginsAForm(p[0]))
+        return {};
     bool mayContinue = false;
     for (const Form &form : forms()) {
         const std::size_t seen = std::min(avail, form.prefix.size());

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Writes a small starting corpus of picture files for fuzz_bitmap_loader:
-bitmaps of every depth, RLE8 and RLE4, the old core header, and PNGs."""
+bitmaps of every depth, RLE8 and RLE4, the old core header, and PNGs.
+With --serve, writes print jobs for fuzz_serve_state instead: a large logo
+printed again and again at every size, a QR symbol, text and cuts."""
 import os
 import struct
 import sys
@@ -53,5 +55,31 @@ def main(folder):
             out.write(data)
 
 
+def logo_download(width, height):
+    x, y = width // 8, height // 8
+    data = bytes(0xFF if (i // (y * 8)) % 8 == 0 else (i * 37) & 0xFF for i in range(x * y * 8))
+    return b'\x1cq\x01' + struct.pack('<HH', x, y) + data
+
+
+def serve_main(folder):
+    # The first byte of each job picks the paper (bit 7) and the piece size a
+    # listener hands on (the rest, plus one).
+    os.makedirs(folder, exist_ok=True)
+    logo_prints = b''.join(b'\x1cp\x01' + bytes([mode]) for mode in (0, 1, 2, 3) * 10)
+    qr_text = b'https://nemboportsettings.example.org/'
+    seeds = {
+        'large-logo': b'\x3f' + logo_download(1024, 512) + logo_prints + b'\x1bi',
+        'qr': b'\x87' + b'\x1d(k' + struct.pack('<H', len(qr_text) + 3) + b'1P0' + qr_text
+              + b'\x1d(k\x03\x001Q0' * 20 + b'\x1bm',
+        'text-and-cuts': b'\x00' + (b'receipt line\n' * 8 + b'\x1bi') * 20 + b'\x01' * 300 + b'tail',
+    }
+    for name, data in seeds.items():
+        with open(os.path.join(folder, name), 'wb') as out:
+            out.write(data)
+
+
 if __name__ == '__main__':
-    main(sys.argv[1] if len(sys.argv) > 1 else 'corpus-bitmap')
+    if len(sys.argv) > 1 and sys.argv[1] == '--serve':
+        serve_main(sys.argv[2] if len(sys.argv) > 2 else 'corpus-serve')
+    else:
+        main(sys.argv[1] if len(sys.argv) > 1 else 'corpus-bitmap')

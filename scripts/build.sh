@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Configures and builds one tree: build.sh DIR [extra cmake args...]
+# Configures and builds one tree: build.sh DIR [extra cmake args...] [-- TARGET...]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 dir=$1; shift
@@ -11,5 +11,10 @@ if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
   export CCACHE_BASEDIR=${CCACHE_BASEDIR:-/} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 fi
-cmake -S "$top" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@" >/dev/null
-cmake --build "$dir" -j"$(nproc)"
+configure=()
+while [ $# -gt 0 ] && [ "$1" != -- ]; do configure+=("$1"); shift; done
+[ $# -gt 0 ] && shift
+targets=()
+[ $# -gt 0 ] && targets=(--target "$@")
+cmake -S "$top" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "${configure[@]}" >/dev/null
+cmake --build "$dir" -j"$(nproc)" "${targets[@]}"

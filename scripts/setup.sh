@@ -2,7 +2,7 @@
 # Installs everything the build, the program and the tests need on Debian 12.
 set -euo pipefail
 packages=(
-  cmake g++ make pkg-config ccache
+  cmake g++ make pkg-config ccache clang-format clang-tidy
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libcups2-dev
   libqrencode-dev

@@ -132,6 +132,7 @@ void DravikBinding::bind(bool sendOnly)
     cancelLastJob = reinterpret_cast<CancelLastJobFn>(dlsym(handle_, "CancelLastJob"));
     if (sendOnly)
         return;
+    getPrintDriveStates = reinterpret_cast<ListFn>(dlsym(handle_, "GetPrintDriveStates"));
     // The documented lookup order.
     openComm = reinterpret_cast<OpenCommFn>(resolve("OpenComm"));
     closeComm = reinterpret_cast<CloseCommFn>(resolve("CloseComm"));

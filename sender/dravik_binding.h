@@ -47,6 +47,9 @@ public:
     QueryPrinterFn queryPrinter = nullptr;   // a request and its answer
     FollowLastJobFn followLastJob = nullptr; // the last print-queue job's fate
     CancelLastJobFn cancelLastJob = nullptr; // withdraws that job
+    // Optional, this project's library's own: the print queues with their
+    // state (see queue_states.h).
+    ListFn getPrintDriveStates = nullptr;
 
     // The library's reason for its last failure, or empty.
     QString lastErrorText() const;

@@ -1,5 +1,6 @@
 // The one thread on which every call into the printer I/O library that may
-// block runs (sends, serial open and close), so the windows keep painting.
+// block runs (sends, serial open and close, the lists of queues and ports,
+// printer queries), so the windows keep painting.
 // Jobs run one at a time, in the order they were posted. Widget-free.
 #pragma once
 

@@ -30,6 +30,14 @@ DRAVIK_API int SendBufferToPrint(const char *portName, const char *printerName, 
 DRAVIK_API int OpenComm(const char *port, int baudRate);
 DRAVIK_API int CloseComm(const char *port);
 DRAVIK_API const char *GetPrintDriveNames(void);
+/* The same queues with the print server's view of each, one line per queue:
+ * "NAME\tSTATE\tACCEPTING\tREASONS\tMESSAGE" where STATE is idle, printing
+ * or stopped, ACCEPTING 1 or 0, REASONS the printer-state-reasons keywords
+ * joined by "," ("none" left out) and MESSAGE the printer-state-message (tabs
+ * and line breaks made blanks). Fails as GetPrintDriveNames does. An
+ * extension of this library's own, not in the shared interface: a program
+ * looks it up by name and may find it missing. */
+DRAVIK_API const char *GetPrintDriveStates(void);
 /* The serial ports that exist, then the live ports that virtual printers
  * announce (see README.md, "Virtual printers"). */
 DRAVIK_API const char *GetSystemSerial(void);

@@ -1,5 +1,7 @@
 #include "announced.h"
 
+#include "announcement_rules.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -34,7 +36,7 @@ bool trustedFolder(const std::string &path)
 // number may since have gone to one of the user's own terminals.
 bool heldByARunningServer(const std::string &link)
 {
-    const int fd = ::open((link + ".lock").c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    const int fd = ::open(announcement::lockPath(link).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return false;
     struct stat st;
@@ -49,17 +51,7 @@ bool heldByARunningServer(const std::string &link)
 
 std::string announcementFolder()
 {
-    const char *runtime = std::getenv("XDG_RUNTIME_DIR");
-    std::string base;
-    if (runtime && *runtime) {
-        base = runtime;
-        while (base.size() > 1 && base.back() == '/')
-            base.pop_back();
-        base += "/nemboport";
-    } else {
-        base = "/tmp/nemboport-" + std::to_string(::getuid());
-    }
-    return base + "/printers";
+    return announcement::folder();
 }
 
 std::vector<std::string> listAnnouncedPorts()

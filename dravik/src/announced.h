@@ -1,8 +1,6 @@
 // Serial ports that virtual printers announce: a folder of symbolic links,
 // each pointing at the device end of a pseudo-terminal that a virtual
-// printer reads. The folder is
-//   $XDG_RUNTIME_DIR/nemboport/printers/          (XDG_RUNTIME_DIR set, not empty)
-//   /tmp/nemboport-<uid>/printers/                (otherwise)
+// printer reads (the folder, link and lock rules: announcement_rules.h).
 // Any name is allowed; a link counts while its target exists and is a
 // character device, and its printer holds the lock file "<link>.lock".
 #pragma once

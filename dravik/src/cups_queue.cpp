@@ -245,18 +245,15 @@ http_status_t startDocument(http_t *http, const std::string &resource, int job, 
 
 } // namespace
 
-std::vector<std::string> listQueues()
+namespace {
+
+// CUPS-Get-Printers asking only for the attributes wanted: the server's
+// answer, or null (with the reason set; none when it has no queues at all).
+Ipp askForQueues(http_t *http, const char *const *wanted, int count)
 {
-    SigpipeGuard noSigpipe;
-    Deadline deadline(cupsListTimeoutMs);
-    DeadlineScope scope(deadline);
-    Http http = connectServer(deadline);
-    if (!http)
-        return {};
     ipp_t *request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
-    static const char *const wanted[] = {"printer-name", "printer-type"};
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, wanted);
-    Ipp response(cupsDoRequest(http.get(), request, "/"));
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", count, nullptr, wanted);
+    Ipp response(cupsDoRequest(http, request, "/"));
     if (!response) {
         const ipp_status_t st = cupsLastError();
         if (st == IPP_STATUS_ERROR_NOT_FOUND && !deadlineExpired())
@@ -274,42 +271,154 @@ std::vector<std::string> listQueues()
                      "listing the print queues of " + serverText() + " failed: " + ippErrorString(st));
         return {};
     }
+    return response;
+}
+
+// Calls each(attribute) for the printer attributes of one queue after
+// another, and done() after each queue's last.
+template <typename Each, typename Done>
+void forEachQueue(ipp_t *response, Each each, Done done)
+{
+    for (ipp_attribute_t *a = ippFirstAttribute(response); a; a = ippNextAttribute(response)) {
+        if (!ippGetName(a)) { // group separator: one printer ends
+            done();
+            continue;
+        }
+        if (ippGetGroupTag(a) == IPP_TAG_PRINTER)
+            each(a);
+    }
+    done();
+}
+
+std::string textValue(ipp_attribute_t *a)
+{
+    const char *v = ippGetString(a, 0, nullptr);
+    return v ? v : "";
+}
+
+QueueState::Kind stateKind(int ps)
+{
+    return ps == IPP_PSTATE_IDLE ? QueueState::Idle
+           : ps == IPP_PSTATE_PROCESSING ? QueueState::Printing
+           : ps == IPP_PSTATE_STOPPED ? QueueState::Stopped
+                                      : QueueState::Unknown;
+}
+
+// Reads a printer-state, printer-is-accepting-jobs, printer-state-reasons
+// or printer-state-message attribute into state; false for any other.
+bool readStateAttribute(ipp_attribute_t *a, QueueState &state)
+{
+    const std::string n = ippGetName(a);
+    const ipp_tag_t tag = ippGetValueTag(a);
+    if (n == "printer-state" && tag == IPP_TAG_ENUM) {
+        state.state = stateKind(ippGetInteger(a, 0));
+    } else if (n == "printer-is-accepting-jobs" && tag == IPP_TAG_BOOLEAN) {
+        state.accepting = ippGetBoolean(a, 0) != 0;
+    } else if (n == "printer-state-reasons" && tag == IPP_TAG_KEYWORD) {
+        for (int i = 0; i < ippGetCount(a); ++i) {
+            const char *r = ippGetString(a, i, nullptr);
+            if (r && *r && std::string(r) != "none")
+                state.reasons.emplace_back(r);
+        }
+    } else if (n == "printer-state-message" && (tag == IPP_TAG_TEXT || tag == IPP_TAG_TEXTLANG)) {
+        state.message = textValue(a);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The server's default first, then by name; each name once.
+template <typename T, typename NameOf>
+void defaultFirst(std::vector<T> &items, const std::string &defaultName, NameOf nameOf)
+{
+    std::stable_sort(items.begin(), items.end(), [&](const T &a, const T &b) {
+        const bool ad = nameOf(a) == defaultName, bd = nameOf(b) == defaultName;
+        return ad != bd ? ad : nameOf(a) < nameOf(b);
+    });
+    items.erase(std::unique(items.begin(), items.end(), [&](const T &a, const T &b) { return nameOf(a) == nameOf(b); }),
+                items.end());
+}
+
+} // namespace
+
+std::vector<std::string> listQueues()
+{
+    SigpipeGuard noSigpipe;
+    Deadline deadline(cupsListTimeoutMs);
+    DeadlineScope scope(deadline);
+    Http http = connectServer(deadline);
+    if (!http)
+        return {};
+    static const char *const wanted[] = {"printer-name", "printer-type"};
+    Ipp response = askForQueues(http.get(), wanted, 2);
+    if (!response)
+        return {};
     std::vector<std::string> names;
     std::string defaultName;
     std::string name;
     int type = 0;
-    auto flush = [&] {
-        if (!name.empty()) {
-            if (type & CUPS_PRINTER_DEFAULT)
-                defaultName = name;
-            else
+    forEachQueue(
+        response.get(),
+        [&](ipp_attribute_t *a) {
+            const std::string n = ippGetName(a);
+            if (n == "printer-name" && ippGetValueTag(a) == IPP_TAG_NAME)
+                name = textValue(a);
+            else if (n == "printer-type" && ippGetValueTag(a) == IPP_TAG_ENUM)
+                type = ippGetInteger(a, 0);
+        },
+        [&] {
+            if (!name.empty()) {
+                if (type & CUPS_PRINTER_DEFAULT)
+                    defaultName = name;
                 names.push_back(name);
-        }
-        name.clear();
-        type = 0;
-    };
-    for (ipp_attribute_t *a = ippFirstAttribute(response.get()); a; a = ippNextAttribute(response.get())) {
-        const char *an = ippGetName(a);
-        if (!an) { // group separator: one printer ends
-            flush();
-            continue;
-        }
-        if (ippGetGroupTag(a) != IPP_TAG_PRINTER)
-            continue;
-        const std::string n = an;
-        if (n == "printer-name" && ippGetValueTag(a) == IPP_TAG_NAME) {
-            const char *v = ippGetString(a, 0, nullptr);
-            name = v ? v : "";
-        } else if (n == "printer-type" && ippGetValueTag(a) == IPP_TAG_ENUM) {
-            type = ippGetInteger(a, 0);
-        }
-    }
-    flush();
-    std::sort(names.begin(), names.end());
-    names.erase(std::unique(names.begin(), names.end()), names.end());
-    if (!defaultName.empty())
-        names.insert(names.begin(), defaultName);
+            }
+            name.clear();
+            type = 0;
+        });
+    defaultFirst(names, defaultName, [](const std::string &n) -> const std::string & { return n; });
     return names;
+}
+
+std::vector<QueueState> listQueueStates()
+{
+    SigpipeGuard noSigpipe;
+    Deadline deadline(cupsListTimeoutMs);
+    DeadlineScope scope(deadline);
+    Http http = connectServer(deadline);
+    if (!http)
+        return {};
+    static const char *const wanted[] = {"printer-name", "printer-type", "printer-state", "printer-is-accepting-jobs",
+                                         "printer-state-reasons", "printer-state-message"};
+    Ipp response = askForQueues(http.get(), wanted, 6);
+    if (!response)
+        return {};
+    std::vector<QueueState> queues;
+    std::string defaultName;
+    QueueState queue;
+    int type = 0;
+    forEachQueue(
+        response.get(),
+        [&](ipp_attribute_t *a) {
+            const std::string n = ippGetName(a);
+            if (n == "printer-name" && ippGetValueTag(a) == IPP_TAG_NAME)
+                queue.name = textValue(a);
+            else if (n == "printer-type" && ippGetValueTag(a) == IPP_TAG_ENUM)
+                type = ippGetInteger(a, 0);
+            else
+                readStateAttribute(a, queue);
+        },
+        [&] {
+            if (!queue.name.empty()) {
+                if (type & CUPS_PRINTER_DEFAULT)
+                    defaultName = queue.name;
+                queues.push_back(std::move(queue));
+            }
+            queue = QueueState();
+            type = 0;
+        });
+    defaultFirst(queues, defaultName, [](const QueueState &q) -> const std::string & { return q.name; });
+    return queues;
 }
 
 bool sendToQueue(const std::string &queueName, const char *docName, const unsigned char *data, std::size_t length)
@@ -653,7 +762,25 @@ int cancelLastJob()
     return 0;
 }
 
-bool queueDevice(const std::string &queueName, std::string &uri, bool &printing)
+std::string serverView(const QueueState &q)
+{
+    std::string text = q.state == QueueState::Idle       ? "idle"
+                       : q.state == QueueState::Printing ? "printing"
+                       : q.state == QueueState::Stopped  ? "paused (cupsenable " + q.name + " resumes it)"
+                                                         : "in an unknown state";
+    text += q.accepting ? ", accepting jobs" : ", not accepting jobs (cupsaccept " + q.name + ")";
+    std::vector<std::string> reasons;
+    for (const std::string &r : q.reasons)
+        if (r != "paused" && r != "printer-stopped") // said above
+            addReason(reasons, reasonText(r, q.name));
+    if (!reasons.empty())
+        text += ": " + joined(reasons);
+    if (!q.message.empty())
+        text += " (\"" + oneField(q.message) + "\")";
+    return text;
+}
+
+bool queueDevice(const std::string &queueName, std::string &uri, QueueState &state)
 {
     SigpipeGuard noSigpipe;
     Deadline deadline(cupsListTimeoutMs);
@@ -674,8 +801,9 @@ bool queueDevice(const std::string &queueName, std::string &uri, bool &printing)
         queue = def;
     }
     ipp_t *request = queueRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, "/printers/" + queue);
-    static const char *const wanted[] = {"device-uri", "printer-state", "printer-type"};
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
+    static const char *const wanted[] = {"device-uri", "printer-type", "printer-state", "printer-is-accepting-jobs",
+                                         "printer-state-reasons", "printer-state-message"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 6, nullptr, wanted);
     Ipp response(cupsDoRequest(http.get(), request, "/"));
     const ipp_status_t st = response ? ippGetStatusCode(response.get()) : cupsLastError();
     if (!response || st > IPP_STATUS_OK_CONFLICTING) {
@@ -688,16 +816,20 @@ bool queueDevice(const std::string &queueName, std::string &uri, bool &printing)
         }
         return false;
     }
+    state = QueueState();
+    state.name = queue;
+    for (ipp_attribute_t *a = ippFirstAttribute(response.get()); a; a = ippNextAttribute(response.get()))
+        if (ippGetName(a) && ippGetGroupTag(a) == IPP_TAG_PRINTER)
+            readStateAttribute(a, state);
     ipp_attribute_t *type = ippFindAttribute(response.get(), "printer-type", IPP_TAG_ENUM);
     ipp_attribute_t *device = ippFindAttribute(response.get(), "device-uri", IPP_TAG_URI);
     if ((type && (ippGetInteger(type, 0) & CUPS_PRINTER_CLASS)) || !device || !ippGetString(device, 0, nullptr)) {
         setError(ErrorCode::NoAnswers,
-                 "print queue \"" + queue + "\" is a class of queues or has no device of its own: it carries no answers");
+                 "print queue \"" + queue + "\" is a class of queues or has no device of its own: it carries no answers; "
+                 "the print server says: " + serverView(state));
         return false;
     }
     uri = ippGetString(device, 0, nullptr);
-    ipp_attribute_t *state = ippFindAttribute(response.get(), "printer-state", IPP_TAG_ENUM);
-    printing = state && ippGetInteger(state, 0) == IPP_PSTATE_PROCESSING;
     return true;
 }
 

@@ -1,6 +1,8 @@
 // Print queues ("DRIVE") through libcups.
 #pragma once
 
+#include "queue_states.h"
+
 #include <string>
 #include <vector>
 
@@ -11,6 +13,10 @@ namespace dravik {
 // server's default first, then by name. Empty, with a reason, when no server
 // answers.
 std::vector<std::string> listQueues();
+
+// The same queues with their state, in one request; empty, with a reason,
+// when no server answers.
+std::vector<QueueState> listQueueStates();
 
 // Submits the bytes as one raw job (application/vnd.cups-raw: no filter runs)
 // titled docName (NULL: CUPS' own "Untitled"). An empty queue name means the
@@ -32,9 +38,13 @@ int followLastJob(int timeoutMs);
 // already gone, 0 otherwise.
 int cancelLastJob();
 
-// The device URI of a queue ("socket://10.0.0.5:9100") and whether it is
-// printing a job now; false with the reason set (code 10 for a class, which
-// has none of its own).
-bool queueDevice(const std::string &queue, std::string &uri, bool &printing);
+// The device URI of a queue ("socket://10.0.0.5:9100") and what the server
+// says of it (printing a job now, paused, ...); false with the reason set
+// (code 10 for a class, which has none of its own).
+bool queueDevice(const std::string &queue, std::string &uri, QueueState &state);
+
+// The server's view of a queue in words: "idle, accepting jobs", "paused
+// (cupsenable X resumes it), not accepting jobs (cupsaccept X): out of paper".
+std::string serverView(const QueueState &state);
 
 } // namespace dravik

@@ -47,6 +47,7 @@ R guarded(R failure, F body) noexcept
 // Storage of the returned lists: one per export and thread, valid until the
 // same export is called again on the same thread.
 thread_local std::string t_driveNames;
+thread_local std::string t_driveStates;
 thread_local std::string t_serialNames;
 thread_local std::string t_portNames;
 
@@ -111,6 +112,11 @@ int CloseComm(const char *port)
 const char *GetPrintDriveNames(void)
 {
     return guarded<const char *>("", [] { return keep(t_driveNames, joinLines(listQueues())); });
+}
+
+const char *GetPrintDriveStates(void)
+{
+    return guarded<const char *>("", [] { return keep(t_driveStates, stateLines(listQueueStates())); });
 }
 
 const char *GetSystemSerial(void)

@@ -215,8 +215,8 @@ int queryQueue(const std::string &queue, const unsigned char *request, std::size
                std::size_t size, int timeoutMs)
 {
     std::string uri;
-    bool printing = false;
-    if (!queueDevice(queue, uri, printing))
+    QueueState state;
+    if (!queueDevice(queue, uri, state))
         return -1;
     const std::string shownQueue = "print queue \"" + queue + "\"";
     const std::string scheme = lower(uri.substr(0, uri.find(':')));
@@ -232,7 +232,7 @@ int queryQueue(const std::string &queue, const unsigned char *request, std::size
         if (port <= 0)
             port = 9100;
         const std::string what = "the printer of " + shownQueue + " at " + host + ":" + std::to_string(port);
-        if (printing) {
+        if (state.state == QueueState::Printing) {
             setError(ErrorCode::Busy, what + " is printing a job: ask again when it is done");
             return -1;
         }
@@ -283,7 +283,7 @@ int queryQueue(const std::string &queue, const unsigned char *request, std::size
         return queryLpt(path, request, requestLength, reply, size, timeoutMs);
     }
     setError(ErrorCode::NoAnswers, shownQueue + " reaches its printer through " + scheme +
-                                       ": that connection carries no answers");
+                                       ": that connection carries no answers; the print server says: " + serverView(state));
     return -1;
 }
 

@@ -66,9 +66,15 @@ private slots:
     void sendsTheBuildersBytes();
     void refusesBadInputAndSendsNothing_data();
     void refusesBadInputAndSendsNothing();
+    void echoedInputIsEscapedAndShort_data();
+    void echoedInputIsEscapedAndShort();
     void serialPortThatWillNotOpen();
     void aFailedSendStopsAndClosesThePort();
     void dryRunListsInsteadOfSending();
+    void codePagesByPlainName_data();
+    void codePagesByPlainName();
+    void decodeListsAStreamInHexOffsets_data();
+    void decodeListsAStreamInHexOffsets();
     void listsWhatTheLibraryFinds();
     void helpForEveryCommand_data();
     void helpForEveryCommand();
@@ -279,6 +285,49 @@ void TestNemboportFake::refusesBadInputAndSendsNothing()
              qPrintable(run.err));
 }
 
+void TestNemboportFake::echoedInputIsEscapedAndShort_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("message");
+    const QString esc = QStringLiteral("\x1b]0;owned\x07");
+    const QString huge(512 * 1024, QLatin1Char('k')); // a profile is read up to 1 MB
+    const QString q = QStringLiteral("--queue");
+    // A NUL byte in a value used to end it early: "12\0junk" was sent as 12.
+    QTest::newRow("NUL byte in a profile value")
+        << QStringList{"apply", "PROFILE:" + QString::fromLatin1(QByteArray("[settings]\ndarkness = 12\0junk\n", 31))}
+        << "line 2: holds the control character \\x00; a profile is plain text";
+    QTest::newRow("ESC in a profile line")
+        << QStringList{"apply", "PROFILE:[settings]\ncutter = on\n" + esc + " = 1\n"}
+        << "line 3: holds the control character \\x1b; a profile is plain text";
+    QTest::newRow("ESC in a value") << QStringList{"set", "darkness", esc, q, "Q"}
+                                    << "darkness \\x1b]0;owned\\x07: expected a level from 0 to 40";
+    QTest::newRow("ESC in an unknown command") << QStringList{esc} << "unknown command \\x1b]0;owned\\x07 (";
+    QTest::newRow("half-megabyte profile key")
+        << QStringList{"apply", "PROFILE:[settings]\n" + huge + " = 1\n"}
+        << "line 2: unknown setting " + QString(57, QLatin1Char('k')) + "... (one of codepage";
+    QTest::newRow("half-megabyte option name") << QStringList{"set", "--" + huge} << "unknown option --" + QString(57, QLatin1Char('k')) + "...\n";
+    const QString turned = QString::fromUtf8("\u202e") + QString::fromUtf8("\U0001F600").repeated(70);
+    QTest::newRow("right-to-left override in a queue name, cut between characters")
+        << QStringList{"set", "darkness", "8", q, turned, q, turned} << "--queue \\u202e" + turned.mid(1, 25 * 2) + "...";
+}
+
+void TestNemboportFake::echoedInputIsEscapedAndShort()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+    for (QString &arg : args)
+        if (arg.startsWith(QLatin1String("PROFILE:")))
+            arg = profile("echoed.ini", arg.mid(8).toUtf8());
+    const ToolRun run = runTool(args);
+    QCOMPARE(run.status, 2);
+    QVERIFY(fake::calls().empty());
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QVERIFY2(run.err.size() < 400, qPrintable(run.err.left(400)));
+    QCOMPARE(QString::fromUtf8(run.err.toUtf8()), run.err); // no half of a surrogate pair
+    for (const QChar c : run.err)
+        QVERIFY2(c == QLatin1Char('\n') || c.category() != QChar::Other_Control, qPrintable(run.err));
+}
+
 void TestNemboportFake::serialPortThatWillNotOpen()
 {
     fake::config().openResults = {0};
@@ -308,6 +357,74 @@ void TestNemboportFake::dryRunListsInsteadOfSending()
     QVERIFY(fake::calls().empty());
     QCOMPARE(run.out.count(QRegularExpression(QStringLiteral("^send \\d+: "), QRegularExpression::MultilineOption)), 4);
     QVERIFY2(run.out.contains(QLatin1String("1B 23 23 53 54 44 50 08")), qPrintable(run.out));
+}
+
+void TestNemboportFake::codePagesByPlainName_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("shown");
+    // The window's English text for 33 reads "the CP1250[central Latin-2]".
+    QTest::newRow("code, any case") << "cp1250" << "33  CP1250 Central European";
+    QTest::newRow("a code without digits") << "Iran" << "10  Iran (Persian)";
+    QTest::newRow("number") << "37" << "37  CP1254 Turkish";
+}
+
+void TestNemboportFake::codePagesByPlainName()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, shown);
+    const QString number = shown.left(2);
+    const QString name = shown.mid(4);
+    const ToolRun dry = runTool({"set", "codepage", value, "--dry-run"});
+    QVERIFY2(dry.status == 0, qPrintable(dry.err));
+    QVERIFY2(dry.out.contains(QStringLiteral("code page %1 (%2)\n").arg(number.toInt()).arg(name)), qPrintable(dry.out));
+    // The help and the profile template list the same plain name.
+    QVERIFY(runTool({"set", "--help"}).out.contains(QStringLiteral("\n  %1\n").arg(shown)));
+    QVERIFY(runTool({"profile"}).out.contains(QStringLiteral("\n#   %1\n").arg(shown)));
+}
+
+void TestNemboportFake::decodeListsAStreamInHexOffsets_data()
+{
+    QTest::addColumn<QByteArray>("capture");
+    QTest::addColumn<QStringList>("lines"); // offset and meaning of each line, in order
+    const QByteArray darkness("\x1d\x69\x08", 3);
+    QTest::newRow("offsets in hex, eight digits")
+        << QByteArray("\x1b@ABCDEFGHIJKLMN", 16) + darkness
+        << QStringList{"00000000 ESC @", "00000002 text", "00000010 GS i: darkness 8"};
+    // The lister reads 64 KB at a time: a command across that boundary is
+    // still one command, at its own offset.
+    QTest::newRow("a command across a read boundary")
+        << QByteArray(65534, 'A') + darkness + "B"
+        << QStringList{"00000000 text", "0000fffe GS i: darkness 8", "00010001 text \"B\""};
+    // A run of unknown bytes longer than the decoder holds comes in parts
+    // that add up, then the decoding goes on.
+    QTest::newRow("an overlong run in parts")
+        << QByteArray(300 * 1024, '\x01') + darkness
+        << QStringList{"00000000 unknown: 131072 bytes", "00020000 unknown: 131072 bytes",
+                       "00040000 unknown: 45056 bytes", "0004b000 GS i: darkness 8"};
+}
+
+void TestNemboportFake::decodeListsAStreamInHexOffsets()
+{
+    QFETCH(QByteArray, capture);
+    QFETCH(QStringList, lines);
+    QFile file(dir_.filePath(QStringLiteral("capture.bin")));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(capture) == capture.size());
+    file.close();
+    const ToolRun run = runTool({"decode", file.fileName()});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    // "  OFFSET  HEX...  MEANING": keep the offset and the meaning's start.
+    static const QRegularExpression line(QStringLiteral("^  ([0-9a-f]{8})  [0-9A-F .()bytes]+?  (\\S.*)$"),
+                                         QRegularExpression::MultilineOption);
+    QStringList seen;
+    for (auto it = line.globalMatch(run.out); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QString meaning = m.captured(2);
+        const int kept = lines.value(int(seen.size())).size() - 9;
+        seen << m.captured(1) + QLatin1Char(' ') + meaning.left(qMax(0, kept));
+    }
+    QCOMPARE(seen, lines);
+    QCOMPARE(run.out.count(QLatin1Char('\n')), lines.size());
 }
 
 void TestNemboportFake::listsWhatTheLibraryFinds()

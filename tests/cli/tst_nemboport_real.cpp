@@ -64,6 +64,7 @@ private slots:
     void sendsToSeveralQueuesAlike();
     void aQueueThatDoesNotExistFails();
     void loadsPicturesWithoutADisplay();
+    void listFailsWhenThePrintServerIsDown(); // stops the server: keep it last
 
 private:
     struct Result
@@ -202,6 +203,18 @@ void TestNemboportReal::loadsPicturesWithoutADisplay()
     const Result r = tool({"logo", "download", path, "--dry-run"});
     QVERIFY2(r.status == 0, r.err.constData());
     QVERIFY2(r.out.contains("\"download NV LOGO\", 135 bytes"), r.out.constData());
+}
+
+void TestNemboportReal::listFailsWhenThePrintServerIsDown()
+{
+    server_.stop();
+    const Result r = tool({"list"});
+    // Not "no print queues found" with success: the server could not be asked.
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.err.startsWith("nemboport: cannot list the print queues: the print server cannot be reached") &&
+                 r.err.count('\n') == 1,
+             r.err.constData());
+    QVERIFY2(!r.out.contains("no print queues"), r.out.constData());
 }
 
 QTEST_GUILESS_MAIN(TestNemboportReal)

@@ -12,6 +12,7 @@ private slots:
     void numbers_data();
     void numbers();
     void everyEntryHasItsNumber();
+    void plainNamesMatchTheDisplayTexts();
 };
 
 void TestCodePageList::wording_data()
@@ -70,6 +71,21 @@ void TestCodePageList::everyEntryHasItsNumber()
         previous = n;
     }
     QCOMPARE(codePageNumber("ab, none"), -1);
+}
+
+// Each row's number and code belong to its display texts, so a row edited
+// out of step with its neighbours' columns is caught.
+void TestCodePageList::plainNamesMatchTheDisplayTexts()
+{
+    QCOMPARE(codePageCount(), std::size_t(GetLanguageList("english").size()));
+    for (const CodePage *page = codePagesBegin(); page != codePagesEnd(); ++page) {
+        const QString english = QString::fromUtf8(page->english);
+        QCOMPARE(codePageNumber(english), page->number);
+        QVERIFY2(english.contains(QLatin1String(page->code)), page->english);
+        QVERIFY2(QString::fromUtf8(page->chinese).contains(QLatin1String(page->code)), page->chinese);
+        QCOMPARE(codePageByNumber(page->number), page);
+    }
+    QCOMPARE(codePageByNumber(26), nullptr);
 }
 
 QTEST_APPLESS_MAIN(TestCodePageList)

@@ -15,6 +15,7 @@ struct DravikLib {
     decltype(&::OpenComm) OpenComm = nullptr;
     decltype(&::CloseComm) CloseComm = nullptr;
     decltype(&::GetPrintDriveNames) GetPrintDriveNames = nullptr;
+    decltype(&::GetPrintDriveStates) GetPrintDriveStates = nullptr;
     decltype(&::GetSystemSerial) GetSystemSerial = nullptr;
     decltype(&::GetPrintDrivePortNames) GetPrintDrivePortNames = nullptr;
     decltype(&::isLanguage) isLanguage = nullptr;
@@ -49,6 +50,7 @@ struct DravikLib {
         bind(OpenComm, "OpenComm");
         bind(CloseComm, "CloseComm");
         bind(GetPrintDriveNames, "GetPrintDriveNames");
+        bind(GetPrintDriveStates, "GetPrintDriveStates");
         bind(GetSystemSerial, "GetSystemSerial");
         bind(GetPrintDrivePortNames, "GetPrintDrivePortNames");
         bind(isLanguage, "isLanguage");

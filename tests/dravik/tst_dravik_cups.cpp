@@ -236,6 +236,8 @@ private slots:
     void queryThroughTheQueuesDevice_data();
     void queryThroughTheQueuesDevice();
     void queryWhileTheQueuePrintsIsBusy();
+    void queueStatesSayWhatTheServerSays_data();
+    void queueStatesSayWhatTheServerSays();
 
 private:
     bool run(const QString &program, const QStringList &args, QString &output) { return server_.run(program, args, output); }
@@ -269,6 +271,8 @@ void TestDravikCups::initTestCase()
     useServer(socketServer());
     QCOMPARE(QByteArray(lib.GetPrintDriveNames()), QByteArray());
     QCOMPARE(lib.lastError(), QString());
+    QCOMPARE(QByteArray(lib.GetPrintDriveStates()), QByteArray());
+    QCOMPARE(lib.lastCode(), 0);
 
     QVERIFY(printer_.start());
     const QString uri = QStringLiteral("socket://127.0.0.1:%1").arg(printer_.port());
@@ -486,6 +490,11 @@ void TestDravikCups::noServerMeansEmptyListAndAFailedSend()
     QVERIFY2(lib.lastError().contains(QLatin1String("no CUPS server answers")), qPrintable(lib.lastError()));
     QCOMPARE(lib.lastCode(), 6);
     t.restart();
+    QCOMPARE(QByteArray(lib.GetPrintDriveStates()), QByteArray());
+    QVERIFY(t.elapsed() < 1000);
+    QVERIFY2(lib.lastError().contains(QLatin1String("no CUPS server answers")), qPrintable(lib.lastError()));
+    QCOMPARE(lib.lastCode(), 6);
+    t.restart();
     QCOMPARE(lib.SendBufferToPrint("DRIVE", kQueueA, "x", bytes("x"), 1), 0);
     QVERIFY(t.elapsed() < 1000);
     const QString why = lib.lastError();
@@ -569,6 +578,11 @@ void TestDravikCups::serverThatDoesNotAnswer()
         const qint64 sendMs = t.elapsed();
         qInfo("send failed after %lld ms: %s", static_cast<long long>(sendMs), qPrintable(lib.lastError()));
         QVERIFY(sendMs < dravik::cupsSendTimeoutMs(1) + 500);
+        QCOMPARE(lib.lastCode(), 6);
+        QVERIFY2(lib.lastError().contains(QLatin1String("the print server did not answer")), qPrintable(lib.lastError()));
+        t.restart();
+        QCOMPARE(QByteArray(lib.GetPrintDriveStates()), QByteArray());
+        QVERIFY(t.elapsed() < dravik::cupsListTimeoutMs + 500);
         QCOMPARE(lib.lastCode(), 6);
         QVERIFY2(lib.lastError().contains(QLatin1String("the print server did not answer")), qPrintable(lib.lastError()));
     }
@@ -668,12 +682,19 @@ void TestDravikCups::queryThroughTheQueuesDevice_data()
     QTest::addColumn<QByteArray>("answer"); // what the printer says; empty: nothing
     QTest::addColumn<int>("result");
     QTest::addColumn<int>("code");
-    QTest::newRow("socket://") << "socket" << QByteArray("\x16", 1) << 1 << 0;
-    QTest::newRow("socket:// by host name") << "socket-name" << QByteArray("\x16", 1) << 1 << 0;
-    QTest::newRow("socket:// that never answers") << "socket" << QByteArray() << 0 << 0;
-    QTest::newRow("serial:") << "serial" << QByteArray("\x12", 1) << 1 << 0;
-    QTest::newRow("usb://") << "usb" << QByteArray("\x16", 1) << 1 << 0;
-    QTest::newRow("ipp://: no answers") << "ipp" << QByteArray() << -1 << 10;
+    QTest::addColumn<QString>("says"); // the end of the reason; empty: none expected
+    QTest::newRow("socket://") << "socket" << QByteArray("\x16", 1) << 1 << 0 << QString();
+    QTest::newRow("socket:// by host name") << "socket-name" << QByteArray("\x16", 1) << 1 << 0 << QString();
+    QTest::newRow("socket:// that never answers") << "socket" << QByteArray() << 0 << 0 << QString();
+    QTest::newRow("serial:") << "serial" << QByteArray("\x12", 1) << 1 << 0 << QString();
+    QTest::newRow("usb://") << "usb" << QByteArray("\x16", 1) << 1 << 0 << QString();
+    // The print server's own view comes with it, for the program to show.
+    QTest::newRow("ipp://: no answers") << "ipp" << QByteArray() << -1 << 10
+                                        << "carries no answers; the print server says: idle, accepting jobs";
+    QTest::newRow("ipp://, paused and rejecting: no answers")
+        << "ipp-stopped" << QByteArray() << -1 << 10
+        << "carries no answers; the print server says: paused (cupsenable %1 resumes it), not accepting jobs "
+           "(cupsaccept %1) (\"out of order\")";
 }
 
 void TestDravikCups::queryThroughTheQueuesDevice()
@@ -683,6 +704,7 @@ void TestDravikCups::queryThroughTheQueuesDevice()
     QFETCH(QByteArray, answer);
     QFETCH(int, result);
     QFETCH(int, code);
+    QFETCH(QString, says);
     useServer(socketServer());
     const QByteArray request("\x10\x04\x01", 3);
     int end = -1;        // the printer's end: a pty master or a TCP connection
@@ -721,6 +743,14 @@ void TestDravikCups::queryThroughTheQueuesDevice()
     QString out;
     if (!server_.addRawQueue(queue, uri, out))
         QSKIP(qPrintable(QStringLiteral("this print server takes no %1 queue: %2").arg(uri, out)));
+    if (device == QLatin1String("ipp-stopped")) {
+        const QStringList sbin{QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")};
+        for (const char *command : {"cupsdisable", "cupsreject"}) {
+            const QString program = QStandardPaths::findExecutable(QLatin1String(command), sbin);
+            QVERIFY2(!program.isEmpty(), command);
+            QVERIFY2(run(program, {QStringLiteral("-r"), QStringLiteral("out of order"), queue}, out), qPrintable(out));
+        }
+    }
     std::thread printer([&] {
         int fd = end;
         if (listening >= 0) {
@@ -773,6 +803,8 @@ void TestDravikCups::queryThroughTheQueuesDevice()
     qInfo("%s: %d after %lld ms %s", qPrintable(uri), got, static_cast<long long>(ms), qPrintable(why));
     QCOMPARE(got, result);
     QCOMPARE(gotCode, code);
+    if (!says.isEmpty())
+        QVERIFY2(why.endsWith(says.contains(QLatin1String("%1")) ? says.arg(queue) : says), qPrintable(why));
     if (result > 0)
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(reply), got), answer);
     QVERIFY(ms < 500 + 1500);
@@ -822,6 +854,73 @@ void TestDravikCups::queryWhileTheQueuePrintsIsBusy()
     QCOMPARE(got, -1);
     QCOMPARE(code, 2);
     QVERIFY2(why.contains(QLatin1String("printing a job")), qPrintable(why));
+}
+
+void TestDravikCups::queueStatesSayWhatTheServerSays_data()
+{
+    QTest::addColumn<QString>("queue");
+    QTest::addColumn<QString>("command"); // run on the queue first; empty: none
+    QTest::addColumn<QString>("why");     // its -r reason
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QString>("accepting");
+    QTest::addColumn<QString>("reason"); // one of the reasons; empty: none at all
+    QTest::addColumn<QString>("message");
+    QTest::newRow("idle") << "NbIdle" << QString() << QString() << "idle" << "1" << QString() << QString();
+    QTest::newRow("paused, a message with a tab and a line break")
+        << "NbPaused" << "cupsdisable" << "cover\topen\nat the till" << "stopped" << "1" << "paused"
+        << "cover open at the till";
+    QTest::newRow("rejecting") << "NbRejecting" << "cupsreject" << "moved to the bar" << "idle" << "0" << QString()
+                               << "moved to the bar";
+    QTest::newRow("unusual characters in the name") << QString::fromUtf8("Kasse-2_K\u00fcche+Bar@1.OG") << QString()
+                                                    << QString() << "idle" << "1" << QString() << QString();
+}
+
+void TestDravikCups::queueStatesSayWhatTheServerSays()
+{
+    QFETCH(QString, queue);
+    QFETCH(QString, command);
+    QFETCH(QString, why);
+    QFETCH(QString, state);
+    QFETCH(QString, accepting);
+    QFETCH(QString, reason);
+    QFETCH(QString, message);
+    useServer(socketServer());
+    QString out;
+    if (!server_.addRawQueue(queue, QStringLiteral("socket://127.0.0.1:%1").arg(printer_.port()), out))
+        QSKIP(qPrintable(QStringLiteral("this print server takes no queue named %1: %2").arg(queue, out)));
+    if (!command.isEmpty()) {
+        const QString program = QStandardPaths::findExecutable(command, {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
+        QVERIFY2(!program.isEmpty(), qPrintable(command + QLatin1String(" (cups-client) missing")));
+        QVERIFY2(run(program, {QStringLiteral("-r"), why, queue}, out), qPrintable(out));
+    }
+    const QStringList lines = DravikLib::lines(lib.GetPrintDriveStates());
+    QCOMPARE(lib.lastCode(), 0);
+    QString out2;
+    QVERIFY2(run(server_.lpadmin(), {QStringLiteral("-x"), queue}, out2), qPrintable(out2));
+    // The same queues in the same order as the names list.
+    QStringList names;
+    QStringList line;
+    for (const QString &l : lines) {
+        const QStringList fields = l.split(QLatin1Char('\t'));
+        QCOMPARE(fields.size(), 5);
+        names << fields[0];
+        if (fields[0] == queue)
+            line = fields;
+    }
+    QVERIFY2(!line.isEmpty(), qPrintable(lines.join(QLatin1Char('\n'))));
+    qInfo("%s", qPrintable(line.join(QLatin1String(" | "))));
+    QCOMPARE(line[1], state);
+    QCOMPARE(line[2], accepting);
+    const QStringList reasons = line[3].isEmpty() ? QStringList() : line[3].split(QLatin1Char(','));
+    QVERIFY(!reasons.contains(QLatin1String("none")));
+    if (reason.isEmpty())
+        QCOMPARE(reasons, QStringList());
+    else
+        QVERIFY2(reasons.contains(reason), qPrintable(line[3]));
+    if (!message.isEmpty())
+        QCOMPARE(line[4], message);
+    names.removeAll(queue);
+    QCOMPARE(names, DravikLib::lines(lib.GetPrintDriveNames()));
 }
 
 QTEST_GUILESS_MAIN(TestDravikCups)

@@ -204,6 +204,12 @@ __attribute__((visibility("default"))) int GetLastErrorCode(void)
 #endif
 
 #if !defined(FAKE_PARTIAL) && !defined(FAKE_WITHOUT_ANSWERS)
+__attribute__((visibility("default"))) const char *GetPrintDriveStates(void)
+{
+    record({"GetPrintDriveStates", {}, {}, 0});
+    return g_config.queueStates.c_str();
+}
+
 __attribute__((visibility("default"))) int QueryPrinter(const char *portName, const char *printerName,
                                                         const unsigned char *request, int requestLength,
                                                         unsigned char *reply, int replySize, int timeoutMs)

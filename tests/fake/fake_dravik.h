@@ -29,6 +29,7 @@ struct Config
     std::string printers;      // GetPrintDriveNames
     std::string serialPorts;   // GetSystemSerial
     std::string portNames;     // GetPrintDrivePortNames
+    std::string queueStates;   // GetPrintDriveStates (absent from the fake without answers)
     std::string language = "english";
     std::string version = "0.0-fake";
     std::deque<int> openResults;  // successive OpenComm results; 1 once empty

@@ -2,6 +2,7 @@
 #include "connection.h"
 #include "dravik_binding.h"
 #include "fake_dravik.h"
+#include "queue_states.h"
 #include "send_path.h"
 
 #include <QCoreApplication>
@@ -32,6 +33,8 @@ private slots:
     void parallelPorts();
     void readiness_data();
     void readiness();
+    void queueStates_data();
+    void queueStates();
 };
 
 void TestLink::missingLibraryBindsNothing()
@@ -164,7 +167,7 @@ void TestLink::libraryWithoutAnswersIsWhole()
     QVERIFY(lib.loadFrom(QStringLiteral(NPS_NOANSWERS_FAKE)));
     QCOMPARE(lib.missingExports(), QStringList()); // optional: not reported missing
     QVERIFY(lib.sendBufferToPrint && lib.getLastErrorCode);
-    QVERIFY(!lib.queryPrinter && !lib.followLastJob && !lib.cancelLastJob);
+    QVERIFY(!lib.queryPrinter && !lib.followLastJob && !lib.cancelLastJob && !lib.getPrintDriveStates);
 }
 
 void TestLink::sendPath()
@@ -284,6 +287,36 @@ void TestLink::readiness()
     QFETCH(int, mode);
     QFETCH(bool, open);
     QTEST(connectionReady(LinkMode(mode), open), "ready");
+}
+
+void TestLink::queueStates_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("read");
+    QTest::addColumn<bool>("usable");
+    QTest::addColumn<QString>("described");
+    QTest::newRow("idle") << "POS-80\tidle\t1\t\t" << true << true << "idle";
+    QTest::newRow("paused with reason and message")
+        << "POS-80\tstopped\t1\tpaused\tout of order" << true << false << "paused: out of order";
+    QTest::newRow("rejecting") << "POS-80\tidle\t0\t\t" << true << false << "idle, not accepting jobs";
+    QTest::newRow("printing, two reasons") << "POS-80\tprinting\t1\tmedia-low-warning,other\t" << true << true
+                                           << "printing (media-low-warning, other)";
+    QTest::newRow("too few fields") << "POS-80\tidle\t1" << false << false << "";
+    QTest::newRow("no name") << "\tidle\t1\t\t" << false << false << "";
+}
+
+void TestLink::queueStates()
+{
+    QFETCH(QString, line);
+    QFETCH(bool, read);
+    const std::vector<QueueState> states = parseQueueStates({line});
+    QCOMPARE(states.size(), size_t(read ? 1 : 0));
+    if (!read)
+        return;
+    QTEST(states.front().usable(), "usable");
+    QTEST(states.front().describe(), "described");
+    QVERIFY(findQueue(states, QStringLiteral("POS-80")));
+    QVERIFY(!findQueue(states, QStringLiteral("POS-58")));
 }
 
 QTEST_MAIN(TestLink)

@@ -48,6 +48,9 @@ private slots:
     void splitStreamGivesTheSameState();
     void commandCutAfterAMegabyteOfTextWaitsForItsRest();
     void hostileHeadersStayBounded();
+    void drawingStopsAtItsBoundsAndSaysSoOnce_data();
+    void drawingStopsAtItsBoundsAndSaysSoOnce();
+    void aWaitingRunIsHandedOnNotScannedAgain();
 };
 
 void TestServePrinter::eachCommandSetsItsKey_data()
@@ -300,6 +303,84 @@ void TestServePrinter::hostileHeadersStayBounded()
     const std::vector<QImage> receipts = printer.takeReceipts();
     QCOMPARE(int(receipts.size()), 1);
     QVERIFY(receipts.front().height() <= 60000);
+}
+
+void TestServePrinter::drawingStopsAtItsBoundsAndSaysSoOnce_data()
+{
+    QTest::addColumn<long>("maxReceipts");
+    QTest::addColumn<int>("rounds");  // each: feeds, "ink", a cut
+    QTest::addColumn<long>("feeds");  // line feeds before the ink
+    QTest::addColumn<int>("receipts");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("a receipt at its longest") << 0L << 1 << (1L << 40) << 1 << "the receipt is at its longest";
+    QTest::newRow("receipts per run") << 3L << 5 << 0L << 3 << "3 receipts drawn: further receipts are counted";
+    QTest::newRow("paper per job") << 0L << 12 << (1L << 40) << 0 << "this job has drawn 75 m of paper";
+}
+
+void TestServePrinter::drawingStopsAtItsBoundsAndSaysSoOnce()
+{
+    QFETCH(long, maxReceipts);
+    QFETCH(int, rounds);
+    QFETCH(long, feeds);
+    QFETCH(int, receipts);
+    QFETCH(QString, said);
+    VirtualPrinter printer(576);
+    printer.setMaxReceipts(maxReceipts);
+    decoder::Decoded feed;
+    feed.kind = decoder::Kind::LineFeed;
+    feed.value = feeds;
+    decoder::Decoded ink;
+    ink.kind = decoder::Kind::Text;
+    ink.payload = "ink";
+    decoder::Decoded cut;
+    cut.kind = decoder::Kind::FullCut;
+    QStringList notes;
+    for (int i = 0; i < rounds; ++i) {
+        // The long job's first ten receipts are blank paper (no receipt
+        // pictures to hold), each filled to its longest.
+        const bool inked = feeds == 0 || rounds == 1 || i >= 10;
+        if (inked)
+            notes << printer.apply(ink);
+        for (int f = 0; f < 2 && feeds > 0; ++f)
+            notes << printer.apply(feed);
+        if (inked)
+            notes << printer.apply(ink);
+        notes << printer.apply(cut);
+    }
+    QCOMPARE(notes.filter(said).size(), 1);
+    QCOMPARE(int(printer.takeReceipts().size()), receipts);
+    QCOMPARE(stateOf(printer).value("cuts"), QJsonValue(rounds));
+}
+
+void TestServePrinter::aWaitingRunIsHandedOnNotScannedAgain()
+{
+    // Runs at the end of a piece go on at once (so the next piece does not
+    // scan them again), unknown bytes but for their last few; a cut-off
+    // command waits, however long it is.
+    CommandStream stream;
+    const QByteArray bigLogo = toBytes(raster::downloadCommand({scatter(96, 40, 5)}).bytes);
+    const struct
+    {
+        QByteArray piece;
+        int handedOn; // commands
+        decoder::Kind kind;
+        qsizetype waiting;
+    } steps[] = {
+        {"abc", 1, decoder::Kind::Text, 0},
+        {"\n\n", 1, decoder::Kind::LineFeed, 0},
+        {"\x1b", 0, decoder::Kind::Unknown, 1},
+        {"i", 1, decoder::Kind::FullCut, 0},
+        {QByteArray(200, '\x01'), 1, decoder::Kind::Unknown, 64},
+        {QByteArray(1, '\x01') + bigLogo.left(300), 1, decoder::Kind::Unknown, 300},
+        {bigLogo.mid(300), 1, decoder::Kind::LogoDownload, 0},
+    };
+    for (const auto &step : steps) {
+        const std::vector<decoder::Decoded> got = stream.feed(step.piece);
+        QCOMPARE(int(got.size()), step.handedOn);
+        if (!got.empty())
+            QCOMPARE(got.back().kind, step.kind);
+        QCOMPARE(stream.waiting(), step.waiting);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestServePrinter)

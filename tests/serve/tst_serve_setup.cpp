@@ -41,6 +41,9 @@ void TestServeSetup::commandLine_data()
     QTest::newRow("host name") << QStringList{"--tcp", "printer.example:9100"} << false << "" << 0L << 0;
     QTest::newRow("model 76") << QStringList{"--model", "76"} << false << "" << 0L << 0;
     QTest::newRow("out without folder") << QStringList{"--out"} << false << "" << 0L << 0;
+    QTest::newRow("out empty") << QStringList{"--out", ""} << false << "" << 0L << 0;
+    QTest::newRow("receipts capped") << QStringList{"--max-receipts", "0"} << true << "127.0.0.1:9100|none" << 0L << 576;
+    QTest::newRow("receipts negative") << QStringList{"--max-receipts", "-1"} << false << "" << 0L << 0;
     QTest::newRow("unknown") << QStringList{"--tpc", "9100"} << false << "" << 0L << 0;
 }
 

@@ -17,7 +17,8 @@ class OtherFake
 {
 public:
     // Loads the copy at path (the window's own load finds it loaded).
-    explicit OtherFake(const char *path) : handle_(dlopen(path, RTLD_NOW | RTLD_LOCAL))
+    explicit OtherFake(const char *path)
+        : handle_(dlopen(path, RTLD_NOW | RTLD_LOCAL))
     {
         if (!handle_)
             qFatal("cannot load %s: %s", path, dlerror());
@@ -39,7 +40,7 @@ public:
     }
 
 private:
-    template<typename F>
+    template <typename F>
     F fn(const char *symbol)
     {
         void *p = dlsym(handle_, symbol);

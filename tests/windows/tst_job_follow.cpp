@@ -11,6 +11,7 @@
 #include "status_indicator.h"
 #include "status_line.h"
 
+#include <QComboBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -63,6 +64,8 @@ private slots:
     void chineseWaitingQuestion();
     void noQueueLeftMeansNothingSent_data();
     void noQueueLeftMeansNothingSent();
+    void queueStatesShowInTheList_data();
+    void queueStatesShowInTheList();
 };
 
 void TestJobFollow::init()
@@ -74,9 +77,9 @@ void TestJobFollow::init()
 void TestJobFollow::queueJobs_data()
 {
     QTest::addColumn<QString>("button");
-    QTest::addColumn<int>("follow");    // FollowLastJob's result
-    QTest::addColumn<int>("cancel");    // CancelLastJob's result
-    QTest::addColumn<int>("answer");    // to "withdraw?": 1 yes, 0 no, -1 the default
+    QTest::addColumn<int>("follow");     // FollowLastJob's result
+    QTest::addColumn<int>("cancel");     // CancelLastJob's result
+    QTest::addColumn<int>("answer");     // to "withdraw?": 1 yes, 0 no, -1 the default
     QTest::addColumn<QString>("status"); // how the status line ends
     QTest::addColumn<int>("outcome");
     QTest::addColumn<bool>("withdrawCalled");
@@ -84,8 +87,8 @@ void TestJobFollow::queueJobs_data()
 
     const int printed = int(CallEntry::Outcome::Printed), withdrawn = int(CallEntry::Outcome::Withdrawn),
               left = int(CallEntry::Outcome::LeftQueued), failed = int(CallEntry::Outcome::Failed);
-    QTest::newRow("taken by the printer") << "Button14" << 1 << 1 << -1 << "to Receipt80: the printer took it"
-                                          << printed << false << "";
+    QTest::newRow("taken by the printer")
+        << "Button14" << 1 << 1 << -1 << "to Receipt80: the printer took it" << printed << false << "";
     QTest::newRow("setting waits: withdrawn by default")
         << "btnBarcode" << 0 << 1 << -1 << "the printer did not take it; the job was withdrawn" << withdrawn << true
         << "is still waiting in the print queue Receipt80";
@@ -235,8 +238,10 @@ void TestJobFollow::noQueueLeftMeansNothingSent_data()
 {
     QTest::addColumn<QString>("language");
     QTest::addColumn<QString>("message");
-    QTest::newRow("english") << "english" << "There is no print queue to send to. Add a printer, or press Refresh.";
-    QTest::newRow("chinese") << "chinese" << QString::fromUtf8("没有可用的打印队列，无法发送。请添加打印机或点击“刷新”。");
+    QTest::newRow("english") << "english"
+                             << "There is no print queue to send to. Add a printer, or press Refresh.";
+    QTest::newRow("chinese") << "chinese"
+                             << QString::fromUtf8("没有可用的打印队列，无法发送。请添加打印机或点击“刷新”。");
 }
 
 void TestJobFollow::noQueueLeftMeansNothingSent()
@@ -254,6 +259,43 @@ void TestJobFollow::noQueueLeftMeansNothingSent()
     QVERIFY(fake::callsOf("SendBufferToPrint").empty());
     QCOMPARE(log.texts(), QStringList{message});
     QCOMPARE(w->statusLine->status(), status); // no send "to" nothing on the status line either
+}
+
+void TestJobFollow::queueStatesShowInTheList_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("firstTip");
+    QTest::addColumn<QString>("secondTip");
+    QTest::addColumn<QString>("status"); // after choosing the second queue
+    QTest::newRow("english") << "english"
+                             << "idle"
+                             << "paused, not accepting jobs (media-empty-error): Out of paper"
+                             << "Print queue Kitchen58: paused, not accepting jobs (media-empty-error): Out of paper";
+    QTest::newRow("chinese") << "chinese" << QString::fromUtf8("空闲")
+                             << QString::fromUtf8("已暂停，不接收作业（media-empty-error）：Out of paper")
+                             << QString::fromUtf8(
+                                    "打印队列 Kitchen58：已暂停，不接收作业（media-empty-error）：Out of paper");
+}
+
+void TestJobFollow::queueStatesShowInTheList()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, firstTip);
+    QFETCH(QString, secondTip);
+    MessageLog log;
+    configureFake(language.toStdString());
+    fake::config().queueStates =
+        "Receipt80\tidle\t1\t\t\nKitchen58\tstopped\t0\tpaused,media-empty-error\tOut of paper\n";
+    TfrmMain w;
+    QVERIFY(listed(w));
+    QCOMPARE(w.ComboPrinter->itemData(0, Qt::ToolTipRole).toString(), firstTip);
+    QCOMPARE(w.ComboPrinter->itemData(1, Qt::ToolTipRole).toString(), secondTip);
+    QCOMPARE(w.ComboPrinter->toolTip(), firstTip);
+    w.ComboPrinter->setCurrentIndex(1);
+    emit w.ComboPrinter->activated(1);
+    QTEST(w.statusLine->status(), "status");
+    QCOMPARE(w.ComboPrinter->toolTip(), secondTip);
+    QVERIFY(log.messages.empty());
 }
 
 QTEST_MAIN(TestJobFollow)

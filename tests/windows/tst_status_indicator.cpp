@@ -31,14 +31,10 @@ std::vector<std::uint8_t> idText(const std::string &text)
 // only unless given) and its identity.
 Answers printer(std::uint8_t roll = 0x12)
 {
-    return {{statusRequest(StatusRequest::Printer), {0x12}},
-            {statusRequest(StatusRequest::OfflineCause), {0x12}},
-            {statusRequest(StatusRequest::ErrorCause), {0x12}},
-            {statusRequest(StatusRequest::RollPaper), {roll}},
-            {idRequest(IdRequest::Maker), idText("Acme")},
-            {idRequest(IdRequest::Model), idText("TP-80")},
-            {idRequest(IdRequest::Firmware), idText("1.07")},
-            {idRequest(IdRequest::SerialNumber), idText("SN42")}};
+    return {{statusRequest(StatusRequest::Printer), {0x12}},    {statusRequest(StatusRequest::OfflineCause), {0x12}},
+            {statusRequest(StatusRequest::ErrorCause), {0x12}}, {statusRequest(StatusRequest::RollPaper), {roll}},
+            {idRequest(IdRequest::Maker), idText("Acme")},      {idRequest(IdRequest::Model), idText("TP-80")},
+            {idRequest(IdRequest::Firmware), idText("1.07")},   {idRequest(IdRequest::SerialNumber), idText("SN42")}};
 }
 
 int queries()

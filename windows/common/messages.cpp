@@ -15,7 +15,8 @@ Message missingPiece(const DravikBinding &lib, const char *exportName, bool chin
 {
     const QString file = QString::fromLatin1(kDravikFileName);
     if (!lib.isLoaded())
-        return {pick(chinese, "无法加载打印机 I/O 库 %1，无法发送。", "The printer I/O library %1 could not be loaded, so nothing can be sent.")
+        return {pick(chinese, "无法加载打印机 I/O 库 %1，无法发送。",
+                     "The printer I/O library %1 could not be loaded, so nothing can be sent.")
                     .arg(file),
                 lib.loadError()};
     return {pick(chinese, "打印机 I/O 库 %1 缺少导出函数 %2。", "The printer I/O library %1 has no export %2.")
@@ -32,7 +33,9 @@ Message serialConnectionError(const QString &port, bool chinese)
 {
     // Both texts end with a line feed and a carriage return, in that order.
     if (chinese)
-        return {QString::fromUtf8("连接出错，端口") + port + QString::fromUtf8("不存在或已被其它程序占用") + QStringLiteral("\n\r"), {}};
+        return {QString::fromUtf8("连接出错，端口") + port + QString::fromUtf8("不存在或已被其它程序占用") +
+                    QStringLiteral("\n\r"),
+                {}};
     return {QString::fromUtf8("Connection error，Port ") + port +
                 QStringLiteral(" does not exist or has been occupied by other programs\n\r"),
             {}};
@@ -47,7 +50,9 @@ Message serialCloseFailed(const QString &printerName, bool chinese)
 
 Message baudRateRestart(bool chinese)
 {
-    return {pick(chinese, "波特率修改后，需要重新启动打印机！！！", "Baud rate changes, need to restart the printer！！！"), {}};
+    return {
+        pick(chinese, "波特率修改后，需要重新启动打印机！！！", "Baud rate changes, need to restart the printer！！！"),
+        {}};
 }
 
 namespace {
@@ -60,7 +65,8 @@ const char *const kReasons[12][2] = {
     {"没有打开该设备的权限。", "You are not allowed to open the device."},
     {"打印机停止接收数据（超时）。", "The printer stopped taking data (timed out)."},
     {"设备已断开或出现输入输出错误。", "The device was lost: unplugged, closed at the far end, or an I/O error."},
-    {"无法连接打印服务器（CUPS 未运行或已退出）。", "The print server cannot be reached (CUPS is not running or went away)."},
+    {"无法连接打印服务器（CUPS 未运行或已退出）。",
+     "The print server cannot be reached (CUPS is not running or went away)."},
     {"打印队列拒绝接收作业。", "The print queue does not accept jobs."},
     {"名称、长度或速率无效，或该路径不是设备。", "A name, length or rate is invalid, or the path is not a device."},
     {"发生了其他错误。", "Something else went wrong."},
@@ -128,9 +134,10 @@ Message updateStopped(const QString &step, int sentBefore, int selected, const F
 
 Message logoNotStored(const FailureReason &reason)
 {
-    return {withReason(QStringLiteral("\"Download to Flash\" could not be sent: the logo was not stored in the printer."),
-                       reason, false),
-            reason.text};
+    return {
+        withReason(QStringLiteral("\"Download to Flash\" could not be sent: the logo was not stored in the printer."),
+                   reason, false),
+        reason.text};
 }
 
 Message logoFitQuestion(const QSize &loaded, const QSize &fitted)
@@ -171,8 +178,10 @@ QString sendStatus(const PrinterTarget &target, const QString &name, std::size_t
                        : QStringLiteral("Sent %1 bytes %2: written to %3").arg(bytes, n, to);
     }
     const QString why = shortReason(reason, chinese);
-    return chinese ? QString::fromUtf8("发送 %1 字节 %2 到 %3 失败%4").arg(bytes, n, to, why.isEmpty() ? QString() : QString::fromUtf8("：") + why)
-                   : QStringLiteral("Sending %1 bytes %2 to %3 failed%4").arg(bytes, n, to, why.isEmpty() ? QString() : QStringLiteral(": ") + why);
+    return chinese ? QString::fromUtf8("发送 %1 字节 %2 到 %3 失败%4")
+                         .arg(bytes, n, to, why.isEmpty() ? QString() : QString::fromUtf8("：") + why)
+                   : QStringLiteral("Sending %1 bytes %2 to %3 failed%4")
+                         .arg(bytes, n, to, why.isEmpty() ? QString() : QStringLiteral(": ") + why);
 }
 
 QString followedStatus(const PrinterTarget &target, const QString &name, std::size_t length, JobFate fate,
@@ -208,10 +217,11 @@ Message jobWaiting(const QString &what, const QString &queue, const FailureReaso
 
 Message jobNotWithdrawn(const QString &what, const QString &queue, const FailureReason &reason, bool chinese)
 {
-    const QString text = chinese ? QString::fromUtf8("无法从打印队列 %2 撤回%1：该作业仍在队列中。").arg(quoted(what, true), queue)
-                                 : QStringLiteral("%1 could not be withdrawn from the print queue %2: the job is still "
-                                                  "queued.")
-                                       .arg(quoted(what, false), queue);
+    const QString text =
+        chinese ? QString::fromUtf8("无法从打印队列 %2 撤回%1：该作业仍在队列中。").arg(quoted(what, true), queue)
+                : QStringLiteral("%1 could not be withdrawn from the print queue %2: the job is still "
+                                 "queued.")
+                      .arg(quoted(what, false), queue);
     return {withReason(text, reason, chinese), reason.text};
 }
 
@@ -266,17 +276,54 @@ QString serialOpenStatus(const QString &port, int baudRate, bool ok, const Failu
         return chinese ? QString::fromUtf8("串口 %1 已打开，波特率 %2").arg(port).arg(baudRate)
                        : QStringLiteral("Serial port %1 opened at %2 baud").arg(port).arg(baudRate);
     const QString why = shortReason(reason, chinese);
-    return chinese ? QString::fromUtf8("串口 %1 打开失败%2").arg(port, why.isEmpty() ? QString() : QString::fromUtf8("：") + why)
-                   : QStringLiteral("Serial port %1 could not be opened%2").arg(port, why.isEmpty() ? QString() : QStringLiteral(": ") + why);
+    return chinese ? QString::fromUtf8("串口 %1 打开失败%2")
+                         .arg(port, why.isEmpty() ? QString() : QString::fromUtf8("：") + why)
+                   : QStringLiteral("Serial port %1 could not be opened%2")
+                         .arg(port, why.isEmpty() ? QString() : QStringLiteral(": ") + why);
 }
 
 QString serialCloseStatus(const QString &port, bool ok, const FailureReason &reason, bool chinese)
 {
     if (ok)
-        return chinese ? QString::fromUtf8("串口 %1 已关闭").arg(port) : QStringLiteral("Serial port %1 closed").arg(port);
+        return chinese ? QString::fromUtf8("串口 %1 已关闭").arg(port)
+                       : QStringLiteral("Serial port %1 closed").arg(port);
     const QString why = shortReason(reason, chinese);
-    return chinese ? QString::fromUtf8("串口 %1 关闭失败%2").arg(port, why.isEmpty() ? QString() : QString::fromUtf8("：") + why)
-                   : QStringLiteral("Serial port %1 could not be closed%2").arg(port, why.isEmpty() ? QString() : QStringLiteral(": ") + why);
+    return chinese ? QString::fromUtf8("串口 %1 关闭失败%2")
+                         .arg(port, why.isEmpty() ? QString() : QString::fromUtf8("：") + why)
+                   : QStringLiteral("Serial port %1 could not be closed%2")
+                         .arg(port, why.isEmpty() ? QString() : QStringLiteral(": ") + why);
+}
+
+QString queueStateText(const QueueState &queue, bool chinese)
+{
+    if (!chinese)
+        return queue.describe();
+    QStringList parts;
+    if (queue.state == QLatin1String("idle"))
+        parts << QString::fromUtf8("空闲");
+    else if (queue.state == QLatin1String("printing"))
+        parts << QString::fromUtf8("正在打印");
+    else if (queue.state == QLatin1String("stopped"))
+        parts << QString::fromUtf8("已暂停");
+    else
+        parts << queue.state;
+    if (!queue.accepting)
+        parts << QString::fromUtf8("不接收作业");
+    QString text = parts.join(QString::fromUtf8("，"));
+    QStringList more = queue.reasons;
+    more.removeAll(QStringLiteral("paused"));
+    if (!more.isEmpty())
+        text += QString::fromUtf8("（%1）").arg(more.join(QStringLiteral(", ")));
+    if (!queue.message.isEmpty())
+        text += QString::fromUtf8("：") + queue.message;
+    return text;
+}
+
+QString queueChosenStatus(const QueueState &queue, bool chinese)
+{
+    const QString state = queueStateText(queue, chinese);
+    return chinese ? QString::fromUtf8("打印队列 %1：%2").arg(queue.name, state)
+                   : QStringLiteral("Print queue %1: %2").arg(queue.name, state);
 }
 
 namespace {
@@ -285,17 +332,28 @@ const char *conditionChinese(printer_status::Condition c)
 {
     using namespace printer_status;
     switch (c) {
-    case Offline: return "脱机";
-    case CoverOpen: return "上盖打开";
-    case FedByButton: return "正在按键走纸";
-    case PaperNearEnd: return "纸将尽";
-    case PaperOut: return "缺纸";
-    case Error: return "出错，已停止打印";
-    case MechanicalError: return "机械错误";
-    case CutterError: return "切刀错误";
-    case UnrecoverableError: return "不可恢复的错误";
-    case AutoRecoverableError: return "可自动恢复的错误";
-    case DrawerPinHigh: return "钱箱引脚为高电平";
+    case Offline:
+        return "脱机";
+    case CoverOpen:
+        return "上盖打开";
+    case FedByButton:
+        return "正在按键走纸";
+    case PaperNearEnd:
+        return "纸将尽";
+    case PaperOut:
+        return "缺纸";
+    case Error:
+        return "出错，已停止打印";
+    case MechanicalError:
+        return "机械错误";
+    case CutterError:
+        return "切刀错误";
+    case UnrecoverableError:
+        return "不可恢复的错误";
+    case AutoRecoverableError:
+        return "可自动恢复的错误";
+    case DrawerPinHigh:
+        return "钱箱引脚为高电平";
     }
     return "?";
 }
@@ -314,7 +372,8 @@ QString conditionsLine(printer_status::Conditions conditions, bool chinese)
 
 QString identityLine(const PrinterIdentity &id, bool chinese)
 {
-    const struct {
+    const struct
+    {
         const QString *value;
         const char *zh, *en;
     } parts[] = {{&id.maker, "厂商", "maker"},
@@ -324,8 +383,9 @@ QString identityLine(const PrinterIdentity &id, bool chinese)
     QStringList out;
     for (const auto &p : parts)
         if (!p.value->isEmpty())
-            out << (chinese ? QString::fromUtf8(p.zh) + QString::fromUtf8("：") : QString::fromLatin1(p.en) + QStringLiteral(": "))
-                       + *p.value;
+            out << (chinese ? QString::fromUtf8(p.zh) + QString::fromUtf8("：")
+                            : QString::fromLatin1(p.en) + QStringLiteral(": ")) +
+                       *p.value;
     return out.join(chinese ? QString::fromUtf8("，") : QStringLiteral(", "));
 }
 } // namespace
@@ -337,7 +397,8 @@ IndicatorView indicatorView(const PrinterReport &report, bool chinese)
     switch (report.state) {
     case QueryState::Answered: {
         const Summary summary = printer_status::summarize(report.conditions);
-        static const struct {
+        static const struct
+        {
             Summary summary;
             const char *zh, *en;
             IndicatorColour colour;
@@ -360,10 +421,11 @@ IndicatorView indicatorView(const PrinterReport &report, bool chinese)
             lines << (chinese ? QString::fromUtf8("应答用时 %1 毫秒").arg(report.answerMs)
                               : QStringLiteral("Answered in %1 ms").arg(report.answerMs));
         if (!report.unanswered.isEmpty())
-            lines << (chinese ? QString::fromUtf8("未应答：") : QStringLiteral("Left unanswered: "))
-                         + report.unanswered.join(QStringLiteral(", "));
+            lines << (chinese ? QString::fromUtf8("未应答：") : QStringLiteral("Left unanswered: ")) +
+                         report.unanswered.join(QStringLiteral(", "));
         v.tooltip = lines.join(QLatin1Char('\n'));
-        v.recordLine = v.text + (chinese ? QString::fromUtf8("。") : QStringLiteral(". ")) + lines.join(chinese ? QString::fromUtf8("；") : QStringLiteral("; "));
+        v.recordLine = v.text + (chinese ? QString::fromUtf8("。") : QStringLiteral(". ")) +
+                       lines.join(chinese ? QString::fromUtf8("；") : QStringLiteral("; "));
         return v;
     }
     case QueryState::NoAnswer:
@@ -394,8 +456,8 @@ IndicatorView indicatorView(const PrinterReport &report, bool chinese)
                         .arg(QString::fromLatin1(kDravikFileName));
         break;
     }
-    v.colour = report.state == QueryState::NoAnswer || report.state == QueryState::NotAPrinter
-                       || report.state == QueryState::Failed
+    v.colour = report.state == QueryState::NoAnswer || report.state == QueryState::NotAPrinter ||
+                       report.state == QueryState::Failed
                    ? IndicatorColour::Red
                    : IndicatorColour::Grey;
     v.recordLine = v.text + (chinese ? QString::fromUtf8("：") : QStringLiteral(": ")) + v.tooltip;

@@ -2,9 +2,10 @@
 // takes the language test's answer (true: Chinese).
 #pragma once
 
-#include "notifier.h"
 #include "job_follow.h"
+#include "notifier.h"
 #include "printer_query.h"
+#include "queue_states.h"
 #include "send_path.h"
 
 #include <QSize>
@@ -74,10 +75,21 @@ QString listStatus(int queues, int serialPorts, int printerPorts, const FailureR
 QString serialOpenStatus(const QString &port, int baudRate, bool ok, const FailureReason &reason, bool chinese);
 QString serialCloseStatus(const QString &port, bool ok, const FailureReason &reason, bool chinese);
 
+// A print queue's state as the print server tells it (paused, not accepting
+// jobs, its reasons and message), for the queue list's tooltip.
+QString queueStateText(const QueueState &queue, bool chinese);
+// The status line when a print queue is chosen: its name and state.
+QString queueChosenStatus(const QueueState &queue, bool chinese);
+
 // What the printer status indicator shows for a query's report: one word,
 // its colour, the tooltip (every condition, the identity, or why nothing is
 // known) and the record's line.
-enum class IndicatorColour { Green, Amber, Red, Grey };
+enum class IndicatorColour {
+    Green,
+    Amber,
+    Red,
+    Grey
+};
 struct IndicatorView
 {
     QString text;

@@ -13,8 +13,8 @@ inline constexpr const char *kApplicationTitle = "NemboPortSettings";
 
 struct Message
 {
-    QString text;    // shown exactly as given
-    QString detail;  // optional reason, shown as the box's detail text
+    QString text;   // shown exactly as given
+    QString detail; // optional reason, shown as the box's detail text
 };
 
 namespace notifier {

@@ -19,17 +19,20 @@ bool canSendOrReport(QWidget *parent, const DravikBinding &lib, bool chinese);
 // What the question about a job still waiting in the queue offers first:
 // configuration commands are withdrawn (run hours later they would surprise
 // whoever set the printer up since), test prints left queued.
-enum class WaitingJob { Withdraw, LeaveQueued };
+enum class WaitingJob {
+    Withdraw,
+    LeaveQueued
+};
 
 struct SendOutcome
 {
-    bool called = false;  // false: nothing was called (missing piece told, or another call in flight)
-    bool sent = false;    // the library took all the bytes (and a followed job did not fail)
+    bool called = false; // false: nothing was called (missing piece told, or another call in flight)
+    bool sent = false;   // the library took all the bytes (and a followed job did not fail)
     JobFate job = JobFate::NotFollowed;
     bool withdrawn = false; // with JobFate::Waiting: the job was withdrawn, else it stays queued
-    FailureReason reason; // why the send or the job failed, or why the job waits
-    QString status;       // the status line's text for this send
-    QString name;         // the document name (or the command as the user knows it)
+    FailureReason reason;   // why the send or the job failed, or why the job waits
+    QString status;         // the status line's text for this send
+    QString name;           // the document name (or the command as the user knows it)
     std::size_t length = 0;
 
     // The printer took the bytes (or the path gives no more to know).

@@ -32,7 +32,8 @@ bool samePath(const PrinterTarget &a, const PrinterTarget &b)
 }
 } // namespace
 
-StatusIndicator::StatusIndicator(QWidget *parent) : QLabel(parent)
+StatusIndicator::StatusIndicator(QWidget *parent)
+    : QLabel(parent)
 {
     setObjectName(QStringLiteral("statusIndicator"));
     setAlignment(Qt::AlignCenter);

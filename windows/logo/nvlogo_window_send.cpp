@@ -2,13 +2,13 @@
 // test print and the code page.
 #include "nvlogo_window.h"
 
-#include "config_commands.h"
 #include "code_page_list.h"
+#include "config_commands.h"
+#include "library_call.h"
 #include "logo_commands.h"
 #include "logo_fit.h"
 #include "logo_limits.h"
 #include "logo_preview.h"
-#include "library_call.h"
 #include "messages.h"
 #include "notifier.h"
 #include "raster.h"
@@ -21,11 +21,11 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QProgressBar>
-#include <QShortcut>
-#include <QStatusBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSpinBox>
+#include <QStatusBar>
 
 namespace {
 
@@ -200,4 +200,3 @@ void TForm3::Button6Click()
     const bool old = oldInstructionSet_ && oldInstructionSet_();
     send(codePageCommand(old ? InstructionSet::Old : InstructionSet::New, std::uint8_t(t)), Button6);
 }
-

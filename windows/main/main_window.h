@@ -5,6 +5,7 @@
 #include "command.h"
 #include "connection.h"
 #include "dravik_binding.h"
+#include "queue_states.h"
 #include "send_or_report.h"
 #include "send_path.h"
 
@@ -184,6 +185,9 @@ private:
     // The serial list's drop-down as wide as its longest port; the whole
     // name as the tooltip.
     void fitSerialList();
+    // Each print queue's state as its entry's tooltip, and the chosen one's
+    // as the list's.
+    void showQueueStates();
 
     DravikBinding lib_;
     PrinterTarget target_;
@@ -191,7 +195,8 @@ private:
     QString language_;
     bool starting_ = false; // during start-up a missing export is not reported
     bool listsPending_ = false;
-    bool listing_ = false; // the lists are being filled: the connection is asked about once, at the end
+    std::vector<QueueState> queueStates_; // as listed last; empty when the library does not tell
+    bool listing_ = false;                // the lists are being filled: the connection is asked about once, at the end
 
     // While the one-key update runs: the failure of its current step.
     struct UpdateRun

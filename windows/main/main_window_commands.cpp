@@ -9,9 +9,9 @@
 #include "notifier.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QPushButton>
-#include <QComboBox>
 #include <QRadioButton>
 
 namespace {
@@ -43,8 +43,7 @@ void TfrmMain::btnNewComClick()
 {
     // A failed send changes nothing: the printer keeps its rate, so does the
     // serial list, and the port stays open.
-    if (!send(baudRateCommand(instructionSet(rdbCommandOLD), baudRateFromText(cboNewCom->currentText())),
-              named(gbCom)))
+    if (!send(baudRateCommand(instructionSet(rdbCommandOLD), baudRateFromText(cboNewCom->currentText())), named(gbCom)))
         return;
     // The next serial opening uses the rate just sent.
     cmbBaudRate->setCurrentIndex(cboNewCom->currentIndex());

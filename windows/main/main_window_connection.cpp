@@ -66,6 +66,7 @@ void TfrmMain::listPrintersAndPorts()
     {
         QStringList printers, serial, lpt;
         FailureReason queueFailure;
+        std::optional<std::vector<QueueState>> states;
     } found;
     const bool printers = lib_.getPrintDriveNames, serial = lib_.getSystemSerial, lpt = lib_.getPrintDrivePortNames;
     CallProgress progress;
@@ -77,6 +78,8 @@ void TfrmMain::listPrintersAndPorts()
                 found.printers = splitLibraryList(lib_.getPrintDriveNames());
                 if (found.printers.isEmpty())
                     found.queueFailure = failureReason(lib_);
+                else
+                    found.states = queueStates(lib_); // asked only when the library has it
             }
             if (serial)
                 found.serial = splitLibraryList(lib_.getSystemSerial());
@@ -94,6 +97,8 @@ void TfrmMain::listPrintersAndPorts()
 
     ComboPrinter->clear();
     ComboPrinter->addItems(printers ? found.printers : missingList("GetPrintDriveNames"));
+    queueStates_ = found.states.value_or(std::vector<QueueState>{});
+    showQueueStates();
     if (ComboPrinter->count() > 0) {
         rdbDriver->setEnabled(true);
         rdbDriver->setChecked(true); // runs rdbDriverClick when it was not checked
@@ -126,6 +131,17 @@ void TfrmMain::listPrintersAndPorts()
     askPrinter(false);
 }
 
+void TfrmMain::showQueueStates()
+{
+    for (int i = 0; i < ComboPrinter->count(); ++i) {
+        const auto state = findQueue(queueStates_, ComboPrinter->itemText(i));
+        ComboPrinter->setItemData(i, state ? messages::queueStateText(*state, isChinese()) : QVariant(),
+                                  Qt::ToolTipRole);
+    }
+    const auto chosen = findQueue(queueStates_, ComboPrinter->currentText());
+    ComboPrinter->setToolTip(chosen ? messages::queueStateText(*chosen, isChinese()) : QString());
+}
+
 void TfrmMain::fitSerialList()
 {
     // Port paths (announced virtual printers among them) are longer than the
@@ -139,7 +155,8 @@ void TfrmMain::fitSerialList()
         widest = qMax(widest, metrics.horizontalAdvance(name));
     }
     // Room for the frame, the item margins and a scroll bar.
-    const int extra = 2 * cmbCom->view()->frameWidth() + 16 + cmbCom->view()->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int extra =
+        2 * cmbCom->view()->frameWidth() + 16 + cmbCom->view()->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     cmbCom->view()->setMinimumWidth(qMax(cmbCom->width(), widest + extra));
 }
 
@@ -299,6 +316,9 @@ void TfrmMain::cmbShareHandChange()
 void TfrmMain::ComboPrinterChange()
 {
     target_.printerName = ComboPrinter->currentText();
+    showQueueStates();
+    if (const auto state = findQueue(queueStates_, target_.printerName))
+        setStatus(messages::queueChosenStatus(*state, isChinese()));
     askPrinter(false);
 }
 

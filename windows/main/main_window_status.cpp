@@ -94,8 +94,8 @@ bool TfrmMain::portCall(const std::function<int()> &call, const QString &name, i
     entry.target = QStringLiteral("COM ") + cmbCom->currentText();
     entry.name = name;
     const bool open = name.startsWith(QLatin1String("OpenComm"));
-    entry.outcome = result > 0 ? (open ? CallEntry::Outcome::Opened : CallEntry::Outcome::Closed)
-                               : CallEntry::Outcome::Failed;
+    entry.outcome =
+        result > 0 ? (open ? CallEntry::Outcome::Opened : CallEntry::Outcome::Closed) : CallEntry::Outcome::Failed;
     if (result <= 0)
         entry.reason = messages::reasonLine(reason, isChinese());
     CallRecord::shared().add(std::move(entry));

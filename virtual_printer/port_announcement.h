@@ -3,9 +3,8 @@
 // "<link>.lock", locked for as long as the server runs. The library lists the
 // links whose device exists and whose lock is held, so a link left by a killed
 // server is never offered; the link and the lock go when the server ends.
-//
-// The folder: $XDG_RUNTIME_DIR/nemboport/printers/, or, when XDG_RUNTIME_DIR
-// is unset or empty, /tmp/nemboport-<uid>/printers/; created 0700.
+// The folder, link and lock names follow announcement_rules.h, which the
+// library reads too; the folder is created 0700.
 #pragma once
 
 #include <QString>

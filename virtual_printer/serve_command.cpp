@@ -37,8 +37,7 @@ int runServe(const QStringList &args)
     ServeOptions options;
     QString error;
     if (!parseServeOptions(args, options, error)) {
-        complain(error);
-        std::fputs(kServeUsage, stderr);
+        complain(error + QStringLiteral(" (see nemboport serve --help)"));
         return 2;
     }
     if (!QCoreApplication::instance()) {
@@ -53,6 +52,8 @@ int runServe(const QStringList &args)
     }
     QuitOnSignal quitOnSignal;
     PrintSession session(options.paperDots, out, stdout);
+    session.setMaxReceipts(options.maxReceipts);
+    session.readBackFlash(options.factory);
 
     std::unique_ptr<TcpListener> tcp;
     if (options.tcp) {
@@ -61,8 +62,8 @@ int runServe(const QStringList &args)
             complain(error);
             return 1;
         }
-        say(QStringLiteral("listening on %1 (raw print jobs, e.g. lpadmin -p virtual -E -v socket://%1)")
-                .arg(tcp->address()));
+        say(QStringLiteral("listening on %1 (raw print jobs, e.g. lpadmin -p virtual -E -v %2)")
+                .arg(tcp->address(), tcp->uri()));
     }
     std::unique_ptr<PtyListener> pty;
     PortAnnouncement announcement;
@@ -81,7 +82,7 @@ int runServe(const QStringList &args)
         else
             complain(error + QStringLiteral(" (the serial port list will not show it)"));
     }
-    say(QStringLiteral("writing %1/state.json, log.txt and receipt-NNN.png (%2 dots wide); Ctrl+C ends")
+    say(QStringLiteral("writing %1/state.json, printer.json, log.txt and receipt-NNN.png (%2 dots wide); Ctrl+C ends")
             .arg(out.dir())
             .arg(options.paperDots));
 

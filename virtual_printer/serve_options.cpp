@@ -42,11 +42,14 @@ bool parseServeOptions(const QStringList &args, ServeOptions &o, QString &error)
                 error = QStringLiteral("--tcp wants [HOST:]PORT with a numeric address, not \"%1\"").arg(args.at(i));
                 return false;
             }
+        } else if (a == QLatin1String("--factory")) {
+            o.factory = true;
         } else if (a == QLatin1String("--pty")) {
             o.pty = true;
             if (takesValue(args, i))
                 o.ptyLink = args.at(++i);
-        } else if (a == QLatin1String("--baud") || a == QLatin1String("--out") || a == QLatin1String("--model")) {
+        } else if (a == QLatin1String("--baud") || a == QLatin1String("--out") || a == QLatin1String("--model")
+                   || a == QLatin1String("--max-receipts")) {
             if (!takesValue(args, i)) {
                 error = QStringLiteral("%1 wants a value").arg(a);
                 return false;
@@ -61,7 +64,17 @@ bool parseServeOptions(const QStringList &args, ServeOptions &o, QString &error)
                 }
                 baudGiven = true;
             } else if (a == QLatin1String("--out")) {
+                if (v.isEmpty()) {
+                    error = QStringLiteral("--out wants a folder name, not an empty text");
+                    return false;
+                }
                 o.outDir = v;
+            } else if (a == QLatin1String("--max-receipts")) {
+                o.maxReceipts = v.toLong(&ok, 10);
+                if (!ok || o.maxReceipts < 0 || o.maxReceipts > 1000000) {
+                    error = QStringLiteral("--max-receipts wants a count from 0 to 1000000, not \"%1\"").arg(v);
+                    return false;
+                }
             } else if (v == QLatin1String("58") || v == QLatin1String("80")) {
                 o.paperDots = v == QLatin1String("58") ? 384 : 576;
             } else {

@@ -13,10 +13,6 @@ QImage blankStrip(int width, int height)
     return strip;
 }
 
-// Paper longer than this (7.5 m of receipt) is not kept until the next cut: a
-// stream of endless feeds cannot make the server allocate without bound.
-constexpr int kMaxPaperDots = 60000;
-
 } // namespace
 
 ReceiptPaper::ReceiptPaper(int widthDots)
@@ -29,9 +25,13 @@ int ReceiptPaper::charsPerLine() const
     return std::max(1, width_ / receipt_font::kCellWidth);
 }
 
+// Paper longer than kMaxPaperDots is not kept until the next cut: a stream of
+// endless feeds cannot make the server allocate without bound.
 void ReceiptPaper::addText(const QByteArray &text)
 {
     for (char c : text) {
+        if (full())
+            return;
         if (c == '\r')
             continue;
         if (pending_.size() >= charsPerLine())

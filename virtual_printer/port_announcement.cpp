@@ -1,5 +1,7 @@
 #include "port_announcement.h"
 
+#include "announcement_rules.h"
+
 #include <QByteArray>
 #include <QFile>
 
@@ -49,10 +51,7 @@ QString symlinkTarget(const QString &link)
 
 QString announcementFolder()
 {
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty())
-        return QFile::decodeName(runtime) + QStringLiteral("/nemboport/printers");
-    return QStringLiteral("/tmp/nemboport-%1/printers").arg(::getuid());
+    return QFile::decodeName(QByteArray::fromStdString(announcement::folder()));
 }
 
 bool PortAnnouncement::announce(const QString &devicePath, QString &error)
@@ -62,11 +61,11 @@ bool PortAnnouncement::announce(const QString &devicePath, QString &error)
     const QString parent = folder.left(folder.lastIndexOf(QLatin1Char('/')));
     if (!privateFolder(QFile::encodeName(parent), error) || !privateFolder(QFile::encodeName(folder), error))
         return false;
-    const QString link = folder + QStringLiteral("/virtual-printer-%1").arg(::getpid());
-    const QByteArray linkBytes = QFile::encodeName(link);
+    const QByteArray linkBytes = QByteArray::fromStdString(announcement::linkPath(::getpid()));
+    const QString link = QFile::decodeName(linkBytes);
     // Leftovers of an earlier process with our pid.
     ::unlink(linkBytes.constData());
-    const QByteArray lockBytes = linkBytes + ".lock";
+    const QByteArray lockBytes = QByteArray::fromStdString(announcement::lockPath(linkBytes.toStdString()));
     ::unlink(lockBytes.constData());
     const int lock = ::open(lockBytes.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (lock < 0 || ::flock(lock, LOCK_EX | LOCK_NB) != 0) {
@@ -97,7 +96,7 @@ void PortAnnouncement::withdraw()
     if (symlinkTarget(link_) == device_)
         ::unlink(linkBytes.constData());
     // The lock file goes only while it is still the one we hold.
-    const QByteArray lockBytes = linkBytes + ".lock";
+    const QByteArray lockBytes = QByteArray::fromStdString(announcement::lockPath(linkBytes.toStdString()));
     struct stat held {}, named {};
     if (::fstat(lockFd_, &held) == 0 && ::lstat(lockBytes.constData(), &named) == 0 && held.st_dev == named.st_dev
         && held.st_ino == named.st_ino)

@@ -24,6 +24,12 @@ public:
 
 private:
     std::vector<decoder::Decoded> take(bool final);
+    void handOnSettledRuns(std::vector<decoder::Decoded> &done);
+
+    // Unknown bytes at the end of a piece kept back, in case a command
+    // starts among them; longer than any command's fixed head.
+    static constexpr qsizetype kUnknownKept = 64;
 
     QByteArray tail_;
+    bool frameWaits_ = false;
 };

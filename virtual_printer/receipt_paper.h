@@ -29,6 +29,11 @@ public:
     // A picture (0 black, 255 white), aligned and cut to the paper width.
     void addPicture(const QImage &picture);
 
+    // A receipt is at most this long (7.5 m): what comes after is not drawn.
+    static constexpr int kMaxPaperDots = 60000;
+    bool full() const { return height_ >= kMaxPaperDots; }
+    int heightDots() const { return height_; }
+
     // True once text or a picture is on the paper (feeds alone are blank).
     bool hasInk() const { return inked_ || !pending_.isEmpty(); }
     // The paper so far as one 8-bit grey picture; empties the paper.

@@ -1,0 +1,235 @@
+#include "output_writer.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString errnoText(int code)
+{
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+// All of bytes, or false with errno set (a short write on a full disk sets
+// ENOSPC by trying again).
+bool writeAll(int fd, const char *data, qsizetype size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, std::size_t(size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+// A regular file with one name, as our own files are: anything else (a FIFO
+// that would block, a device, a hard link into another folder) was put there
+// by someone else.
+bool ordinaryFile(int fd)
+{
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1;
+}
+
+constexpr int kFileFlags = O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+
+} // namespace
+
+OutputWriter::~OutputWriter()
+{
+    for (int fd : {logFd_, lockFd_, dirFd_})
+        if (fd >= 0)
+            ::close(fd);
+}
+
+bool OutputWriter::open(const QString &dir, QString &error)
+{
+    if (dir.isEmpty()) {
+        error = QStringLiteral("the output folder has no name");
+        return false;
+    }
+    QDir d(dir);
+    if (!d.mkpath(QStringLiteral("."))) {
+        error = QStringLiteral("cannot create the output folder %1").arg(dir);
+        return false;
+    }
+    dir_ = d.absolutePath();
+    dirFd_ = ::open(QFile::encodeName(dir_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat st {};
+    if (dirFd_ < 0 || ::fstat(dirFd_, &st) != 0) {
+        error = QStringLiteral("cannot open the output folder %1: %2").arg(dir_, errnoText(errno));
+        return false;
+    }
+    if (st.st_uid != ::getuid()) {
+        error = QStringLiteral("the output folder %1 belongs to another user: choose a folder of your own with --out")
+                    .arg(dir_);
+        return false;
+    }
+    if (st.st_mode & (S_IWGRP | S_IWOTH)) {
+        error = QStringLiteral("others may write to the output folder %1: choose a folder only you can write "
+                               "(or chmod go-w it)")
+                    .arg(dir_);
+        return false;
+    }
+    lockFd_ = ::openat(dirFd_, ".server.lock", O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0600);
+    if (lockFd_ < 0 || !ordinaryFile(lockFd_)) {
+        error = QStringLiteral("cannot make the lock file %1/.server.lock: %2")
+                    .arg(dir_, lockFd_ < 0 ? errnoText(errno) : QStringLiteral("it is not a plain file"));
+        return false;
+    }
+    if (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+        error = errno == EWOULDBLOCK
+                    ? QStringLiteral("another virtual printer is writing to %1: give each server its own --out").arg(dir_)
+                    : QStringLiteral("cannot lock %1/.server.lock: %2").arg(dir_, errnoText(errno));
+        return false;
+    }
+    logFd_ = ::openat(dirFd_, "log.txt", kFileFlags | O_APPEND | O_CREAT, 0644);
+    if (logFd_ < 0 || !ordinaryFile(logFd_)) {
+        error = QStringLiteral("cannot write %1/log.txt: %2")
+                    .arg(dir_, logFd_ < 0 ? errnoText(errno) : QStringLiteral("it is not a plain file"));
+        return false;
+    }
+    static const QRegularExpression numbered(QStringLiteral("^receipt-(\\d+)\\.png$"));
+    for (const QString &name : d.entryList({QStringLiteral("receipt-*.png")}, QDir::Files | QDir::System)) {
+        const QRegularExpressionMatch m = numbered.match(name);
+        if (m.hasMatch())
+            lastReceipt_ = std::max(lastReceipt_, m.captured(1).toInt());
+    }
+    return true;
+}
+
+bool OutputWriter::replaceFile(const char *name, const QByteArray &bytes, QString &error)
+{
+    const QByteArray aside = QByteArray(name) + ".tmp";
+    // Whatever is left at the aside name (ours from a killed run, or a link
+    // someone planted) goes; the new file is created, never opened.
+    ::unlinkat(dirFd_, aside.constData(), 0);
+    const int fd = ::openat(dirFd_, aside.constData(), kFileFlags | O_CREAT | O_EXCL, 0644);
+    if (fd < 0) {
+        error = QStringLiteral("cannot write %1/%2: %3").arg(dir_, QLatin1String(aside), errnoText(errno));
+        return false;
+    }
+    bool ok = writeAll(fd, bytes.constData(), bytes.size());
+    int code = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        code = errno;
+    }
+    if (ok && ::renameat(dirFd_, aside.constData(), dirFd_, name) != 0) {
+        ok = false;
+        code = errno;
+    }
+    if (!ok) {
+        ::unlinkat(dirFd_, aside.constData(), 0);
+        error = QStringLiteral("cannot write %1/%2: %3 (the previous one is kept)")
+                    .arg(dir_, QLatin1String(name), errnoText(code));
+    }
+    return ok;
+}
+
+bool OutputWriter::readFile(const char *name, qint64 maxBytes, QByteArray &bytes, QString &error) const
+{
+    bytes.clear();
+    const int fd = ::openat(dirFd_, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return true;
+        error = QStringLiteral("cannot read %1/%2: %3").arg(dir_, QLatin1String(name), errnoText(errno));
+        return false;
+    }
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= maxBytes;
+    if (!ok)
+        error = QStringLiteral("%1/%2 is not a plain file of at most %3 bytes").arg(dir_, QLatin1String(name)).arg(maxBytes);
+    if (ok) {
+        bytes.resize(qsizetype(st.st_size));
+        qsizetype got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + got, std::size_t(bytes.size() - got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += n;
+        }
+        bytes.truncate(got);
+    }
+    ::close(fd);
+    return ok;
+}
+
+bool OutputWriter::setAside(const char *name) const
+{
+    return ::renameat(dirFd_, name, dirFd_, (QByteArray(name) + ".damaged").constData()) == 0;
+}
+
+bool OutputWriter::log(const QString &line, QString &error)
+{
+    if (logFd_ < 0)
+        return false;
+    const QByteArray bytes = line.toUtf8() + '\n';
+    if (writeAll(logFd_, bytes.constData(), bytes.size()))
+        return true;
+    error = QStringLiteral("cannot write %1/log.txt: %2").arg(dir_, errnoText(errno));
+    return false;
+}
+
+QString OutputWriter::saveReceipt(const QImage &receipt, QString &error)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !receipt.save(&buffer, "PNG")) {
+        error = QStringLiteral("cannot encode the receipt picture");
+        return {};
+    }
+    // The number goes on past any name already taken (a file is never
+    // replaced): the picture is written aside, then linked in under a name
+    // nothing holds.
+    static const char *const aside = "receipt.png.tmp";
+    ::unlinkat(dirFd_, aside, 0);
+    const int fd = ::openat(dirFd_, aside, kFileFlags | O_CREAT | O_EXCL, 0644);
+    bool ok = fd >= 0 && writeAll(fd, png.constData(), png.size());
+    int code = errno;
+    if (fd >= 0 && ::close(fd) != 0 && ok) {
+        ok = false;
+        code = errno;
+    }
+    QString written;
+    for (int tries = 0; ok && written.isEmpty() && tries < 1000; ++tries) {
+        const QByteArray name = QStringLiteral("receipt-%1.png").arg(lastReceipt_ + 1, 3, 10, QLatin1Char('0')).toLatin1();
+        if (::linkat(dirFd_, aside, dirFd_, name.constData(), 0) == 0)
+            written = QDir(dir_).filePath(QLatin1String(name));
+        else if (errno != EEXIST) {
+            ok = false;
+            code = errno;
+            break;
+        }
+        ++lastReceipt_;
+    }
+    ::unlinkat(dirFd_, aside, 0);
+    if (!ok)
+        error = QStringLiteral("cannot save a receipt picture in %1: %2").arg(dir_, errnoText(code));
+    else if (written.isEmpty())
+        error = QStringLiteral("cannot save a receipt picture in %1: no free receipt number").arg(dir_);
+    return written;
+}
