@@ -132,8 +132,8 @@ void TestMainWindow::startupFillsListsAndSkipsEveryGroup()
     for (const fake::Call &c : fake::calls())
         order << QString::fromStdString(c.function);
     // Then the chosen queue's printer is asked how it is.
-    QCOMPARE(order, (QStringList{"GetDravikDllVer", "isLanguage", "GetPrintDriveNames", "GetPrintDriveStates", "GetSystemSerial",
-                                 "GetPrintDrivePortNames", "QueryPrinter"}));
+    QCOMPARE(order, (QStringList{"GetDravikDllVer", "isLanguage", "GetPrintDriveNames", "GetPrintDriveStates",
+                                 "GetSystemSerial", "GetPrintDrivePortNames", "QueryPrinter"}));
 
     QStringList levels;
     for (int i = 0; i <= 40; ++i)
