@@ -7,13 +7,13 @@
 
 #include <QAbstractItemView>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
-#include <QMap>
-#include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QMap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -131,8 +131,9 @@ void TestMainWindow::startupFillsListsAndSkipsEveryGroup()
     QStringList order;
     for (const fake::Call &c : fake::calls())
         order << QString::fromStdString(c.function);
-    QCOMPARE(order, (QStringList{"GetDravikDllVer", "isLanguage", "GetPrintDriveNames", "GetSystemSerial",
-                                 "GetPrintDrivePortNames"}));
+    // Then the chosen queue's printer is asked how it is.
+    QCOMPARE(order, (QStringList{"GetDravikDllVer", "isLanguage", "GetPrintDriveNames", "GetPrintDriveStates",
+                                 "GetSystemSerial", "GetPrintDrivePortNames", "QueryPrinter"}));
 
     QStringList levels;
     for (int i = 0; i <= 40; ++i)
@@ -240,7 +241,8 @@ void TestMainWindow::printServerDownIsSaidOnTheStatusLine()
     qputenv("CUPS_SERVER", QFile::encodeName(QDir::tempPath() + QStringLiteral("/no-such-dir-nps/cups.sock")));
     w.btnRef->click();
     qunsetenv("CUPS_SERVER");
-    QVERIFY2(w.statusLine->status().contains(QString::fromUtf8("无法列出打印队列：")), qPrintable(w.statusLine->status()));
+    QVERIFY2(w.statusLine->status().contains(QString::fromUtf8("无法列出打印队列：")),
+             qPrintable(w.statusLine->status()));
     QVERIFY(log.messages.empty());
 }
 
@@ -330,17 +332,23 @@ void TestMainWindow::stateTable_data()
 
     const QString found = QStringLiteral("Found 2 print queues, 2 serial ports and 2 printer ports");
 
-    QTest::newRow("driver mode chosen") << "driver" << true << false << false << false << true << false << true << "" << found;
-    QTest::newRow("serial mode chosen") << "serial" << false << true << true << false << false << false << true << "" << found;
-    QTest::newRow("parallel mode chosen") << "parallel" << false << false << false << false << true << false << true << "" << found;
+    QTest::newRow("driver mode chosen") << "driver" << true << false << false << false << true << false << true << ""
+                                        << found;
+    QTest::newRow("serial mode chosen") << "serial" << false << true << true << false << false << false << true << ""
+                                        << found;
+    QTest::newRow("parallel mode chosen")
+        << "parallel" << false << false << false << false << true << false << true << "" << found;
     QTest::newRow("open: true") << "open1" << false << true << false << true << true << true << true << ""
                                 << "Serial port /dev/ttyUSB0 opened at ";
     QTest::newRow("open: false") << "open0" << false << true << true << false << false << false << true
-                                 << "Serial port failed to open!!!" << "Serial port /dev/ttyUSB0 could not be opened: Something else went wrong.";
-    QTest::newRow("open: error raised") << "open-1" << false << true << true << false << false << false << false
-                                        << "Connection error，Port /dev/ttyUSB0 does not exist or has been occupied by other programs\n\r"
-                                        << "Serial port /dev/ttyUSB0 could not be opened: Something else went wrong.";
-    QTest::newRow("close: true") << "close1" << false << true << true << false << false << false << true << "" << "Serial port /dev/ttyUSB0 closed";
+                                 << "Serial port failed to open!!!"
+                                 << "Serial port /dev/ttyUSB0 could not be opened: Something else went wrong.";
+    QTest::newRow("open: error raised")
+        << "open-1" << false << true << true << false << false << false << false
+        << "Connection error，Port /dev/ttyUSB0 does not exist or has been occupied by other programs\n\r"
+        << "Serial port /dev/ttyUSB0 could not be opened: Something else went wrong.";
+    QTest::newRow("close: true") << "close1" << false << true << true << false << false << false << true << ""
+                                 << "Serial port /dev/ttyUSB0 closed";
     QTest::newRow("close: false") << "close0" << false << true << false << true << true << true << false
                                   << "Close the /dev/ttyUSB0port error"
                                   << "Serial port /dev/ttyUSB0 could not be closed: Something else went wrong.";
@@ -454,10 +462,11 @@ void TestMainWindow::serialSettingChangeReopens()
     // A new rate: close, then open at that rate.
     w.cmbBaudRate->setCurrentIndex(3);
     emit w.cmbBaudRate->activated(3);
-    QCOMPARE(fake::calls().size(), size_t(2));
+    QCOMPARE(fake::calls().size(), size_t(3)); // the reopened port's printer is asked how it is
     QCOMPARE(fake::calls()[0].function, std::string("CloseComm"));
     QCOMPARE(fake::calls()[1].function, std::string("OpenComm"));
     QCOMPARE(fake::calls()[1].number, 9600);
+    QCOMPARE(fake::calls()[2].function, std::string("QueryPrinter"));
     QVERIFY(w.portOpen());
 
     // Another port: re-opened there, the printer name keeps the first port.

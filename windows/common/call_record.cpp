@@ -2,7 +2,8 @@
 
 namespace {
 const char *const kHeaders[CallRecord::ColumnCount][2] = {
-    {"时间", "Time"}, {"目标", "Target"}, {"文档名", "Document"}, {"长度", "Length"}, {"结果", "Outcome"}, {"原因", "Reason"},
+    {"时间", "Time"},   {"目标", "Target"},  {"文档名", "Document"},
+    {"长度", "Length"}, {"结果", "Outcome"}, {"原因", "Reason"},
 };
 
 QString outcomeText(CallEntry::Outcome outcome, bool chinese)
@@ -16,6 +17,16 @@ QString outcomeText(CallEntry::Outcome outcome, bool chinese)
         return chinese ? QString::fromUtf8("已打开") : QStringLiteral("opened");
     case CallEntry::Outcome::Closed:
         return chinese ? QString::fromUtf8("已关闭") : QStringLiteral("closed");
+    case CallEntry::Outcome::Printed:
+        return chinese ? QString::fromUtf8("打印机已接收") : QStringLiteral("taken by the printer");
+    case CallEntry::Outcome::Withdrawn:
+        return chinese ? QString::fromUtf8("打印机未接收，已撤回")
+                       : QStringLiteral("not taken by the printer; withdrawn");
+    case CallEntry::Outcome::LeftQueued:
+        return chinese ? QString::fromUtf8("打印机未接收，留在队列中")
+                       : QStringLiteral("not taken by the printer; left queued");
+    case CallEntry::Outcome::Asked:
+        return chinese ? QString::fromUtf8("已查询状态") : QStringLiteral("status asked");
     case CallEntry::Outcome::Failed:
         break;
     }

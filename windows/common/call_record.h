@@ -9,14 +9,27 @@
 
 struct CallEntry
 {
-    enum class Outcome { Queued, Written, Opened, Closed, Failed };
+    // Printed, Withdrawn and LeftQueued: a print-queue job followed to the
+    // printer; Asked: the printer's status was asked (the reason column holds
+    // what it said).
+    enum class Outcome {
+        Queued,
+        Written,
+        Opened,
+        Closed,
+        Failed,
+        Printed,
+        Withdrawn,
+        LeftQueued,
+        Asked
+    };
 
     QDateTime time;
-    QString target;   // the access path and the device, e.g. "DRIVE POS-80"
-    QString name;     // the document name, or what was pressed, or the call
-    Bytes bytes;      // what was handed to the library (empty for open and close)
+    QString target; // the access path and the device, e.g. "DRIVE POS-80"
+    QString name;   // the document name, or what was pressed, or the call
+    Bytes bytes;    // what was handed to the library (empty for open and close)
     Outcome outcome = Outcome::Failed;
-    QString reason;   // why it failed, in the interface language, with the library's text
+    QString reason; // why it failed, in the interface language, with the library's text
 };
 
 class CallRecord : public QAbstractTableModel
@@ -24,7 +37,15 @@ class CallRecord : public QAbstractTableModel
     Q_OBJECT
 public:
     static constexpr int kLimit = 500;
-    enum Column { Time, Target, Name, Length, Result, Reason, ColumnCount };
+    enum Column {
+        Time,
+        Target,
+        Name,
+        Length,
+        Result,
+        Reason,
+        ColumnCount
+    };
 
     // The one record of this run.
     static CallRecord &shared();

@@ -2,7 +2,10 @@
 // takes the language test's answer (true: Chinese).
 #pragma once
 
+#include "job_follow.h"
 #include "notifier.h"
+#include "printer_query.h"
+#include "queue_states.h"
 #include "send_path.h"
 
 #include <QSize>
@@ -47,6 +50,23 @@ QString logoSizeStatus(const QSize &loaded, const QSize &stored);
 QString sendStatus(const PrinterTarget &target, const QString &name, std::size_t length, bool sent,
                    const FailureReason &reason, bool chinese);
 
+// The status line after a send to a print queue that was followed to the
+// printer: it took the job, or the job still waited and was withdrawn or
+// left in the queue. A failed job reads as sendStatus's failure.
+QString followedStatus(const PrinterTarget &target, const QString &name, std::size_t length, JobFate fate,
+                       bool withdrawn, bool chinese);
+// A job the printer has not taken after the follow: asks whether to withdraw
+// it from the queue (Yes) or leave it queued (No). The library's reason is
+// the detail.
+Message jobWaiting(const QString &what, const QString &queue, const FailureReason &reason, bool chinese);
+// The withdrawal failed: the job stays queued.
+Message jobNotWithdrawn(const QString &what, const QString &queue, const FailureReason &reason, bool chinese);
+// The one-key update stopped at a step whose job the printer did not take.
+Message updateStoppedWaiting(const QString &step, int sentBefore, int selected, bool withdrawn, bool chinese);
+// A press with no device chosen on its path (no print queue, serial port or
+// printer port): nothing is sent.
+Message noDevice(const QString &portName, bool chinese);
+
 // The status line after listing printers and ports. queueFailure: why the
 // print queue list came back empty (the library's code above 0), else null.
 QString listStatus(int queues, int serialPorts, int printerPorts, const FailureReason *queueFailure, bool chinese);
@@ -54,5 +74,29 @@ QString listStatus(int queues, int serialPorts, int printerPorts, const FailureR
 // only when ok is false.
 QString serialOpenStatus(const QString &port, int baudRate, bool ok, const FailureReason &reason, bool chinese);
 QString serialCloseStatus(const QString &port, bool ok, const FailureReason &reason, bool chinese);
+
+// A print queue's state as the print server tells it (paused, not accepting
+// jobs, its reasons and message), for the queue list's tooltip.
+QString queueStateText(const QueueState &queue, bool chinese);
+// The status line when a print queue is chosen: its name and state.
+QString queueChosenStatus(const QueueState &queue, bool chinese);
+
+// What the printer status indicator shows for a query's report: one word,
+// its colour, the tooltip (every condition, the identity, or why nothing is
+// known) and the record's line.
+enum class IndicatorColour {
+    Green,
+    Amber,
+    Red,
+    Grey
+};
+struct IndicatorView
+{
+    QString text;
+    IndicatorColour colour = IndicatorColour::Grey;
+    QString tooltip;
+    QString recordLine;
+};
+IndicatorView indicatorView(const PrinterReport &report, bool chinese);
 
 } // namespace messages

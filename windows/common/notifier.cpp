@@ -38,18 +38,18 @@ Handler setHandler(Handler handler)
     return previous;
 }
 
-bool ask(QWidget *parent, const Message &question)
+bool ask(QWidget *parent, const Message &question, bool yesByDefault)
 {
     if (answering())
         return answering()(parent, question);
     if (installed()) {
         installed()(parent, question);
-        return false;
+        return yesByDefault;
     }
     QMessageBox box(QMessageBox::Question, QString::fromLatin1(kApplicationTitle), question.text,
                     QMessageBox::Yes | QMessageBox::No, parent);
     box.setObjectName(QStringLiteral("questionBox"));
-    box.setDefaultButton(QMessageBox::No);
+    box.setDefaultButton(yesByDefault ? QMessageBox::Yes : QMessageBox::No);
     if (!question.detail.isEmpty())
         box.setInformativeText(question.detail);
     return box.exec() == QMessageBox::Yes;

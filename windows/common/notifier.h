@@ -13,8 +13,8 @@ inline constexpr const char *kApplicationTitle = "NemboPortSettings";
 
 struct Message
 {
-    QString text;    // shown exactly as given
-    QString detail;  // optional reason, shown as the box's detail text
+    QString text;   // shown exactly as given
+    QString detail; // optional reason, shown as the box's detail text
 };
 
 namespace notifier {
@@ -32,12 +32,12 @@ inline void show(QWidget *parent, const QString &text, const QString &detail = {
 // the boxes back. Returns the handler it replaced.
 Handler setHandler(Handler handler);
 
-// Asks a question with Yes and No buttons (No is the default); true for Yes.
-// Without an answer handler but with a message handler installed, the
-// question goes to the message handler and the answer is No, so no test
-// waits on a person.
+// Asks a question with Yes and No buttons (No is the default unless
+// yesByDefault); true for Yes. Without an answer handler but with a message
+// handler installed, the question goes to the message handler and the answer
+// is the default, so no test waits on a person.
 using AskHandler = std::function<bool(QWidget *parent, const Message &question)>;
-bool ask(QWidget *parent, const Message &question);
+bool ask(QWidget *parent, const Message &question, bool yesByDefault = false);
 AskHandler setAskHandler(AskHandler handler);
 
 } // namespace notifier

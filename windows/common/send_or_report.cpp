@@ -12,12 +12,64 @@ bool canSendOrReport(QWidget *parent, const DravikBinding &lib, bool chinese)
     return false;
 }
 
+QString outcomeStatus(const PrinterTarget &target, const SendOutcome &out, bool chinese)
+{
+    if (out.sent && out.job != JobFate::NotFollowed)
+        return messages::followedStatus(target, out.name, out.length, out.job, out.withdrawn, chinese);
+    return messages::sendStatus(target, out.name, out.length, out.sent, out.reason, chinese);
+}
+
+namespace {
+CallEntry::Outcome recordOutcome(const PrinterTarget &target, const SendOutcome &out)
+{
+    if (!out.sent)
+        return CallEntry::Outcome::Failed;
+    switch (out.job) {
+    case JobFate::Printed:
+        return CallEntry::Outcome::Printed;
+    case JobFate::Waiting:
+        return out.withdrawn ? CallEntry::Outcome::Withdrawn : CallEntry::Outcome::LeftQueued;
+    case JobFate::Failed:
+    case JobFate::NotFollowed:
+        break;
+    }
+    return target.portName == QLatin1String("DRIVE") ? CallEntry::Outcome::Queued : CallEntry::Outcome::Written;
+}
+
+// The job waits: the user withdraws it or leaves it queued. The withdrawal
+// runs on the worker thread, which sent the job and so knows it.
+void settleWaitingJob(QWidget *parent, const DravikBinding &lib, const PrinterTarget &target, const QString &what,
+                      WaitingJob waiting, bool chinese, QProgressBar *progressBar, SendOutcome &out)
+{
+    const bool withdraw = notifier::ask(parent, messages::jobWaiting(what, target.printerName, out.reason, chinese),
+                                        waiting == WaitingJob::Withdraw);
+    if (!withdraw)
+        return;
+    CallProgress progress;
+    progress.bar = progressBar;
+    progress.chinese = chinese;
+    bool withdrawn = false;
+    FailureReason why;
+    if (!librarycall::run([&] { withdrawn = withdrawLastJob(lib, &why); }, progress))
+        return;
+    out.withdrawn = withdrawn;
+    if (!withdrawn)
+        notifier::show(parent, messages::jobNotWithdrawn(what, target.printerName, why, chinese));
+}
+} // namespace
+
 SendOutcome sendFromWindow(QWidget *parent, const DravikBinding &lib, const PrinterTarget &target,
-                           const Command &command, const QString &what, bool chinese, QProgressBar *progressBar)
+                           const Command &command, const QString &what, bool chinese, QProgressBar *progressBar,
+                           WaitingJob waiting)
 {
     SendOutcome out;
     if (!canSendOrReport(parent, lib, chinese))
         return out;
+    if (target.printerName.trimmed().isEmpty()) {
+        // Nothing to send to: never a send "to" an empty name.
+        notifier::show(parent, messages::noDevice(target.portName, chinese));
+        return out;
+    }
 
     CallProgress progress;
     progress.bar = progressBar;
@@ -27,27 +79,36 @@ SendOutcome sendFromWindow(QWidget *parent, const DravikBinding &lib, const Prin
 
     SendStatus status = SendStatus::NoExport;
     FailureReason reason;
-    if (!librarycall::run([&] { status = sendCommand(lib, target, command, &reason); }, progress))
+    JobFollow follow;
+    if (!librarycall::run(
+            [&] {
+                status = sendCommand(lib, target, command, &reason);
+                // Followed on the thread that sent it: the library keeps the last job per thread.
+                if (status == SendStatus::Sent)
+                    follow = followLastJob(lib, target);
+            },
+            progress))
         return out; // another call is in flight: this one does not start
     out.called = status == SendStatus::Sent || status == SendStatus::Failed;
-    out.sent = status == SendStatus::Sent;
-    out.reason = reason;
+    out.sent = status == SendStatus::Sent && follow.fate != JobFate::Failed;
+    out.job = follow.fate;
+    out.reason = follow.fate == JobFate::NotFollowed || follow.fate == JobFate::Printed ? reason : follow.reason;
 
     const QString name = command.docName ? QString::fromLocal8Bit(command.docName) : what;
     out.name = name;
     out.length = command.bytes.size();
-    out.status = messages::sendStatus(target, name, command.bytes.size(), out.sent, reason, chinese);
+    if (out.job == JobFate::Waiting)
+        settleWaitingJob(parent, lib, target, what, waiting, chinese, progressBar, out);
+    out.status = outcomeStatus(target, out, chinese);
 
     CallEntry entry;
     entry.time = QDateTime::currentDateTime();
     entry.target = target.portName + QLatin1Char(' ') + target.printerName;
     entry.name = name;
     entry.bytes = command.bytes;
-    entry.outcome = !out.sent ? CallEntry::Outcome::Failed
-                    : target.portName == QLatin1String("DRIVE") ? CallEntry::Outcome::Queued
-                                                                : CallEntry::Outcome::Written;
-    if (!out.sent)
-        entry.reason = messages::reasonLine(reason, chinese);
+    entry.outcome = recordOutcome(target, out);
+    if (!out.sent || out.job == JobFate::Waiting)
+        entry.reason = messages::reasonLine(out.reason, chinese);
     CallRecord::shared().add(std::move(entry));
     return out;
 }

@@ -24,6 +24,7 @@ class QRadioButton;
 class QSpinBox;
 class QStatusBar;
 class StatusLine;
+class StatusIndicator;
 
 class TForm3 : public QDialog
 {
@@ -90,6 +91,9 @@ public:
     QPushButton *Button6;
     QProgressBar *waitProgress; // the flash wait's progress, and a slow send's
     StatusLine *outcomePanel;   // status panel 1: the last send's outcome or the opened picture's size
+    // How the printer is, in a row below the designed bar, at its right end:
+    // asked after each send that succeeded and when clicked.
+    StatusIndicator *statusIndicator;
 
 public slots:
     void BitBtn22Click();
@@ -102,6 +106,8 @@ public slots:
     void BitBtn2Click();
     // The record of this run's calls (Ctrl+L, or a click on the outcome panel).
     void openRecord();
+    // Asks the printer how it is, now (a click on the indicator).
+    void statusIndicatorClick();
     // Escape and the title bar end the modal run, except during a download.
     void reject() override;
 
@@ -122,8 +128,9 @@ private:
     // thread, and shows how it ended in the status bar; send also tells the
     // user of a failure (the download words its own). A missing library or
     // export is always told. pressed names the command.
-    bool send(const Command &command, const QAbstractButton *pressed);
-    SendOutcome sendAndShow(const Command &command, const QAbstractButton *pressed);
+    // A print-queue job the printer has not taken counts as not sent.
+    bool send(const Command &command, const QAbstractButton *pressed, WaitingJob waiting = WaitingJob::Withdraw);
+    SendOutcome sendAndShow(const Command &command, const QAbstractButton *pressed, WaitingJob waiting);
     void buildOutcomePanel();
     void waitForFlash();
 

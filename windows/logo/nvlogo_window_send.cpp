@@ -2,29 +2,30 @@
 // test print and the code page.
 #include "nvlogo_window.h"
 
-#include "config_commands.h"
 #include "code_page_list.h"
+#include "config_commands.h"
+#include "library_call.h"
 #include "logo_commands.h"
 #include "logo_fit.h"
 #include "logo_limits.h"
 #include "logo_preview.h"
-#include "library_call.h"
 #include "messages.h"
 #include "notifier.h"
 #include "raster.h"
 #include "record_window.h"
 #include "send_or_report.h"
+#include "status_indicator.h"
 #include "status_line.h"
 
 #include <QComboBox>
 #include <QKeySequence>
 #include <QLabel>
 #include <QProgressBar>
-#include <QShortcut>
-#include <QStatusBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSpinBox>
+#include <QStatusBar>
 
 namespace {
 
@@ -47,13 +48,26 @@ void TForm3::buildOutcomePanel()
     connect(outcomePanel, &StatusLine::clicked, this, &TForm3::openRecord);
     auto *record = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
     connect(record, &QShortcut::activated, this, &TForm3::openRecord);
+
+    // The designed bar has no room left (its right end holds the code page
+    // list and its button): the window grows by one row for the indicator.
+    constexpr int kRow = 21, kIndicatorWidth = 150;
+    setFixedSize(width(), height() + kRow);
+    statusIndicator = new StatusIndicator(this);
+    statusIndicator->setGeometry(width() - kIndicatorWidth - 2, height() - kRow, kIndicatorWidth, kRow);
+    connect(statusIndicator, &StatusIndicator::clicked, this, &TForm3::statusIndicatorClick);
+}
+
+void TForm3::statusIndicatorClick()
+{
+    statusIndicator->ask(lib_, target_, false, true, waitProgress);
 }
 
 QString TForm3::lastStatus(bool chinese) const
 {
     if (!last_.called)
         return {};
-    return messages::sendStatus(target_, last_.name, last_.length, last_.sent, last_.reason, chinese);
+    return outcomeStatus(target_, last_, chinese);
 }
 
 void TForm3::openRecord()
@@ -62,10 +76,10 @@ void TForm3::openRecord()
 }
 
 // The window's texts are English whatever the main window's language.
-SendOutcome TForm3::sendAndShow(const Command &command, const QAbstractButton *pressed)
+SendOutcome TForm3::sendAndShow(const Command &command, const QAbstractButton *pressed, WaitingJob waiting)
 {
     const QString what = pressed->text().remove(QLatin1Char('&'));
-    const SendOutcome out = sendFromWindow(this, lib_, target_, command, what, false, waitProgress);
+    const SendOutcome out = sendFromWindow(this, lib_, target_, command, what, false, waitProgress, waiting);
     if (out.called) {
         last_ = out;
         outcomePanel->setStatus(out.status);
@@ -73,12 +87,14 @@ SendOutcome TForm3::sendAndShow(const Command &command, const QAbstractButton *p
     return out;
 }
 
-bool TForm3::send(const Command &command, const QAbstractButton *pressed)
+bool TForm3::send(const Command &command, const QAbstractButton *pressed, WaitingJob waiting)
 {
-    const SendOutcome out = sendAndShow(command, pressed);
+    const SendOutcome out = sendAndShow(command, pressed, waiting);
     if (out.called && !out.sent)
         notifier::show(this, messages::sendFailed(pressed->text().remove(QLatin1Char('&')), out.reason, false));
-    return out.sent;
+    if (out.done())
+        statusIndicator->ask(lib_, target_, false, false, waitProgress);
+    return out.done();
 }
 
 void TForm3::BitBtn25Click()
@@ -129,16 +145,20 @@ void TForm3::BitBtn25Click()
             finish();
             return;
         }
-        const SendOutcome out = sendAndShow(Command{built.bytes, raster::kDocDownload}, BitBtn25);
-        if (!out.sent) {
-            // The logo did not reach the printer: nothing to wait for.
-            if (out.called)
+        const SendOutcome out = sendAndShow(Command{built.bytes, raster::kDocDownload}, BitBtn25, WaitingJob::Withdraw);
+        if (!out.done()) {
+            // The logo did not reach the printer: nothing to wait for (a job
+            // left waiting in the queue was asked about already).
+            if (out.called && !out.sent)
                 notifier::show(this, messages::logoNotStored(out.reason));
             finish();
             return;
         }
     }
     waitForFlash();
+    // Asked once the flash is written: a printer busy writing may not answer.
+    if (n > 0)
+        statusIndicator->ask(lib_, target_, false, false, waitProgress);
     finish();
 }
 
@@ -169,7 +189,7 @@ void TForm3::BitBtn1Click()
     const logo::Alignment j = rdbNVLeft->isChecked()     ? logo::Alignment::Left
                               : rdbNVMiddle->isChecked() ? logo::Alignment::Middle
                                                          : logo::Alignment::Right;
-    send(logo::testPrintCommand(j, std::uint8_t(SpinEdit1->text().toInt())), BitBtn1);
+    send(logo::testPrintCommand(j, std::uint8_t(SpinEdit1->text().toInt())), BitBtn1, WaitingJob::LeaveQueued);
 }
 
 void TForm3::Button6Click()
@@ -180,4 +200,3 @@ void TForm3::Button6Click()
     const bool old = oldInstructionSet_ && oldInstructionSet_();
     send(codePageCommand(old ? InstructionSet::Old : InstructionSet::New, std::uint8_t(t)), Button6);
 }
-

@@ -12,6 +12,7 @@
 #include "placement.h"
 #include "qt_translations.h"
 #include "send_or_report.h"
+#include "status_indicator.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -129,6 +130,10 @@ void TfrmMain::ApplyLanguage(const QString &language)
     cboLanage->setCurrentIndex(chinese ? kChineseDefaultCodePage : kEnglishDefaultCodePage);
     applyCaptions(this, chinese);
     useQtTranslations(chinese);
+    if (statusIndicator)
+        statusIndicator->retranslate(chinese);
+    if (ComboPrinter)
+        showQueueStates();
 }
 
 bool TfrmMain::require(bool bound, const char *exportName)
@@ -139,18 +144,22 @@ bool TfrmMain::require(bool bound, const char *exportName)
     return false;
 }
 
-bool TfrmMain::send(const Command &command, const QString &what)
+bool TfrmMain::send(const Command &command, const QString &what, WaitingJob waiting)
 {
-    const SendOutcome out = sendFromWindow(this, lib_, target_, command, what, isChinese(), callProgress);
+    const SendOutcome out = sendFromWindow(this, lib_, target_, command, what, isChinese(), callProgress, waiting);
     if (!out.called)
         return false;
     setStatus(out.status);
-    if (out.sent)
+    if (out.done()) {
+        askPrinter(false);
         return true;
+    }
     if (update_) {
         update_->failed = true;
         update_->reason = out.reason;
-    } else {
+        update_->waiting = out.sent;
+        update_->withdrawn = out.withdrawn;
+    } else if (!out.sent) {
         notifier::show(this, messages::sendFailed(what, out.reason, isChinese()));
     }
     return false;
@@ -158,29 +167,31 @@ bool TfrmMain::send(const Command &command, const QString &what)
 
 void TfrmMain::connectSignals()
 {
-    const struct {
+    const struct
+    {
         QPushButton *button;
         void (TfrmMain::*handler)();
     } clicks[] = {
-        {Button1, &TfrmMain::Button1Click},       {BitBtn5, &TfrmMain::BitBtn5Click},
-        {BitBtn1, &TfrmMain::BitBtn1Click},       {Button7, &TfrmMain::Button7Click},
-        {btnRef, &TfrmMain::btnRefClick},         {btnOpenCOM, &TfrmMain::btnOpenCOMClick},
+        {Button1, &TfrmMain::Button1Click},         {BitBtn5, &TfrmMain::BitBtn5Click},
+        {BitBtn1, &TfrmMain::BitBtn1Click},         {Button7, &TfrmMain::Button7Click},
+        {btnRef, &TfrmMain::btnRefClick},           {btnOpenCOM, &TfrmMain::btnOpenCOMClick},
         {btnCloseCOM, &TfrmMain::btnCloseCOMClick}, {Button12, &TfrmMain::Button12Click},
-        {Button20, &TfrmMain::Button20Click},     {Button13, &TfrmMain::Button13Click},
-        {btnLanage, &TfrmMain::btnLanageClick},   {btnNewCom, &TfrmMain::btnNewComClick},
-        {btnLevel, &TfrmMain::btnLevelClick},     {btnBarcode, &TfrmMain::btnBarcodeClick},
-        {btnBlack, &TfrmMain::btnBlackClick},     {btnBeepSet, &TfrmMain::btnBeepSetClick},
-        {btnCutSet, &TfrmMain::btnCutSetClick},   {btnCutMode, &TfrmMain::btnCutModeClick},
-        {Button3, &TfrmMain::Button3Click},       {Button14, &TfrmMain::Button14Click},
-        {Button21, &TfrmMain::Button21Click},     {Button2, &TfrmMain::Button2Click},
-        {Button5, &TfrmMain::Button5Click},       {Button6, &TfrmMain::Button6Click},
-        {Button4, &TfrmMain::Button4Click},       {Button9, &TfrmMain::Button9Click},
+        {Button20, &TfrmMain::Button20Click},       {Button13, &TfrmMain::Button13Click},
+        {btnLanage, &TfrmMain::btnLanageClick},     {btnNewCom, &TfrmMain::btnNewComClick},
+        {btnLevel, &TfrmMain::btnLevelClick},       {btnBarcode, &TfrmMain::btnBarcodeClick},
+        {btnBlack, &TfrmMain::btnBlackClick},       {btnBeepSet, &TfrmMain::btnBeepSetClick},
+        {btnCutSet, &TfrmMain::btnCutSetClick},     {btnCutMode, &TfrmMain::btnCutModeClick},
+        {Button3, &TfrmMain::Button3Click},         {Button14, &TfrmMain::Button14Click},
+        {Button21, &TfrmMain::Button21Click},       {Button2, &TfrmMain::Button2Click},
+        {Button5, &TfrmMain::Button5Click},         {Button6, &TfrmMain::Button6Click},
+        {Button4, &TfrmMain::Button4Click},         {Button9, &TfrmMain::Button9Click},
     };
     for (const auto &c : clicks)
         connect(c.button, &QPushButton::clicked, this, c.handler);
 
     // A mode handler runs when its radio button becomes checked.
-    const struct {
+    const struct
+    {
         QRadioButton *radio;
         void (TfrmMain::*handler)();
     } modes[] = {
@@ -204,6 +215,7 @@ void TfrmMain::connectSignals()
     connect(cmbCom, &QComboBox::currentTextChanged, cmbCom, &QWidget::setToolTip);
 
     // The skip box rule runs at every change of a box, by hand or by program.
-    for (QCheckBox *box : {chkLanage, chkCom, chkLevel, chkBarcode, chkCut, chkBlack, chkCutMode, chkCutPage, chkBeepSet})
+    for (QCheckBox *box :
+         {chkLanage, chkCom, chkLevel, chkBarcode, chkCut, chkBlack, chkCutMode, chkCutPage, chkBeepSet})
         connect(box, &QCheckBox::toggled, this, [this, box] { applySkipRule(box); });
 }

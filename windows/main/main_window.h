@@ -5,6 +5,8 @@
 #include "command.h"
 #include "connection.h"
 #include "dravik_binding.h"
+#include "queue_states.h"
+#include "send_or_report.h"
 #include "send_path.h"
 
 #include <QWidget>
@@ -20,6 +22,7 @@ class QPushButton;
 class QRadioButton;
 class QStatusBar;
 class StatusLine;
+class StatusIndicator;
 
 class TfrmMain : public QWidget
 {
@@ -82,6 +85,10 @@ public:
     QStatusBar *sbStatus = nullptr;
     StatusLine *statusLine = nullptr;
     QProgressBar *callProgress = nullptr;
+    // At the row's right end: how the printer is, asked when a connection is
+    // chosen or a serial port opened, after each send that succeeded and
+    // when it is clicked.
+    StatusIndicator *statusIndicator = nullptr;
 
 public slots:
     // Start-up and bottom row.
@@ -132,6 +139,8 @@ public slots:
 
     // The record of this run's calls (also Ctrl+L and a click on the status line).
     void openRecord();
+    // Asks the printer how it is, now (a click on the indicator).
+    void statusIndicatorClick();
 
 private:
     void buildLayout();
@@ -153,12 +162,17 @@ private:
     // it ended on the status line. Returns true when the library took it;
     // otherwise the user is told why (a missing library or export, or the
     // library's failure; within the one-key update the update tells).
-    // what names the command as the user knows it.
-    bool send(const Command &command, const QString &what);
+    // what names the command as the user knows it. A print-queue job the
+    // printer has not taken in time counts as not sent; waiting says what
+    // the question about it offers first.
+    bool send(const Command &command, const QString &what, WaitingJob waiting = WaitingJob::Withdraw);
     // Runs an open or close of the serial port off the window's thread and
     // records it. Returns false when another call was in flight.
     bool portCall(const std::function<int()> &call, const QString &name, int &result, FailureReason &reason);
     void setStatus(const QString &text);
+    // Asks the printer of the chosen connection how it is, when it can be
+    // asked: a print queue or printer port, or a serial port that is open.
+    void askPrinter(bool byUser);
     // Tells the user what is missing when the library or the export is.
     bool require(bool bound, const char *exportName);
     // Reports a missing list export (not during start-up) and gives the empty list.
@@ -171,6 +185,9 @@ private:
     // The serial list's drop-down as wide as its longest port; the whole
     // name as the tooltip.
     void fitSerialList();
+    // Each print queue's state as its entry's tooltip, and the chosen one's
+    // as the list's.
+    void showQueueStates();
 
     DravikBinding lib_;
     PrinterTarget target_;
@@ -178,12 +195,16 @@ private:
     QString language_;
     bool starting_ = false; // during start-up a missing export is not reported
     bool listsPending_ = false;
+    std::vector<QueueState> queueStates_; // as listed last; empty when the library does not tell
+    bool listing_ = false;                // the lists are being filled: the connection is asked about once, at the end
 
     // While the one-key update runs: the failure of its current step.
     struct UpdateRun
     {
         bool failed = false;
         FailureReason reason;
+        bool waiting = false;   // the step's job did not print (already asked about)
+        bool withdrawn = false; // and was withdrawn
     };
     UpdateRun *update_ = nullptr;
 };

@@ -38,8 +38,8 @@ constexpr ConfigGroup kGroups[] = {
 
 // The order in which skip all checks the boxes.
 constexpr QCheckBox *TfrmMain::*kSkipAllOrder[] = {
-    &TfrmMain::chkLevel, &TfrmMain::chkBarcode, &TfrmMain::chkCut,     &TfrmMain::chkCutMode, &TfrmMain::chkBlack,
-    &TfrmMain::chkBeepSet, &TfrmMain::chkLanage, &TfrmMain::chkCom,    &TfrmMain::chkCutPage,
+    &TfrmMain::chkLevel,   &TfrmMain::chkBarcode, &TfrmMain::chkCut, &TfrmMain::chkCutMode, &TfrmMain::chkBlack,
+    &TfrmMain::chkBeepSet, &TfrmMain::chkLanage,  &TfrmMain::chkCom, &TfrmMain::chkCutPage,
 };
 } // namespace
 
@@ -110,8 +110,10 @@ void TfrmMain::Button13Click()
         if (run.failed) {
             // Stop at the first step the library refused.
             update_ = nullptr;
-            notifier::show(this, messages::updateStopped((this->*g.group)->title(), sent, selected, run.reason,
-                                                         isChinese()));
+            const QString step = (this->*g.group)->title();
+            notifier::show(this, run.waiting
+                                     ? messages::updateStoppedWaiting(step, sent, selected, run.withdrawn, isChinese())
+                                     : messages::updateStopped(step, sent, selected, run.reason, isChinese()));
             return;
         }
         ++sent;

@@ -9,9 +9,9 @@
 #include "notifier.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QPushButton>
-#include <QComboBox>
 #include <QRadioButton>
 
 namespace {
@@ -43,8 +43,7 @@ void TfrmMain::btnNewComClick()
 {
     // A failed send changes nothing: the printer keeps its rate, so does the
     // serial list, and the port stays open.
-    if (!send(baudRateCommand(instructionSet(rdbCommandOLD), baudRateFromText(cboNewCom->currentText())),
-              named(gbCom)))
+    if (!send(baudRateCommand(instructionSet(rdbCommandOLD), baudRateFromText(cboNewCom->currentText())), named(gbCom)))
         return;
     // The next serial opening uses the rate just sent.
     cmbBaudRate->setCurrentIndex(cboNewCom->currentIndex());
@@ -92,36 +91,38 @@ void TfrmMain::Button3Click()
             return;
 }
 
+// The test group's prints are left queued by default when the printer does
+// not take them; the factory reset, like every setting, is withdrawn.
 void TfrmMain::Button14Click()
 {
-    send(functionListCommand(), named(Button14));
+    send(functionListCommand(), named(Button14), WaitingJob::LeaveQueued);
 }
 
 void TfrmMain::Button21Click()
 {
-    send(codePageListCommand(), named(Button21));
+    send(codePageListCommand(), named(Button21), WaitingJob::LeaveQueued);
 }
 
 void TfrmMain::Button2Click()
 {
-    send(cashDrawerCommand(), named(Button2));
+    send(cashDrawerCommand(), named(Button2), WaitingJob::LeaveQueued);
 }
 
 void TfrmMain::Button5Click()
 {
-    send(fullCutCommand(), named(Button5));
+    send(fullCutCommand(), named(Button5), WaitingJob::LeaveQueued);
 }
 
 void TfrmMain::Button6Click()
 {
-    send(halfCutCommand(), named(Button6));
+    send(halfCutCommand(), named(Button6), WaitingJob::LeaveQueued);
 }
 
 void TfrmMain::Button4Click()
 {
     // The print command follows only a stored code.
-    if (send(qrStoreCommand(QByteArray(kQrText)), named(Button4)))
-        send(qrPrintCommand(), named(Button4));
+    if (send(qrStoreCommand(QByteArray(kQrText)), named(Button4), WaitingJob::LeaveQueued))
+        send(qrPrintCommand(), named(Button4), WaitingJob::LeaveQueued);
 }
 
 void TfrmMain::Button9Click()

@@ -6,6 +6,7 @@
 #include "notifier.h"
 
 #include "library_call.h"
+#include "status_indicator.h"
 #include "status_line.h"
 
 #include <QAbstractItemView>
@@ -65,6 +66,7 @@ void TfrmMain::listPrintersAndPorts()
     {
         QStringList printers, serial, lpt;
         FailureReason queueFailure;
+        std::optional<std::vector<QueueState>> states;
     } found;
     const bool printers = lib_.getPrintDriveNames, serial = lib_.getSystemSerial, lpt = lib_.getPrintDrivePortNames;
     CallProgress progress;
@@ -76,6 +78,8 @@ void TfrmMain::listPrintersAndPorts()
                 found.printers = splitLibraryList(lib_.getPrintDriveNames());
                 if (found.printers.isEmpty())
                     found.queueFailure = failureReason(lib_);
+                else
+                    found.states = queueStates(lib_); // asked only when the library has it
             }
             if (serial)
                 found.serial = splitLibraryList(lib_.getSystemSerial());
@@ -87,11 +91,14 @@ void TfrmMain::listPrintersAndPorts()
         return; // another call was in flight; its window still waits for it
 
     portOpen_ = false;
+    listing_ = true;
     if (cboLevel->count() > 23)
         cboLevel->setCurrentIndex(23);
 
     ComboPrinter->clear();
     ComboPrinter->addItems(printers ? found.printers : missingList("GetPrintDriveNames"));
+    queueStates_ = found.states.value_or(std::vector<QueueState>{});
+    showQueueStates();
     if (ComboPrinter->count() > 0) {
         rdbDriver->setEnabled(true);
         rdbDriver->setChecked(true); // runs rdbDriverClick when it was not checked
@@ -114,12 +121,25 @@ void TfrmMain::listPrintersAndPorts()
 
     rdbDriverClick();
     Button20Click();
+    listing_ = false;
 
     // An empty queue list with the library's reason: the print server is
     // down or did not answer, not a machine without printers.
     const bool queueFailed = printers && found.printers.isEmpty() && found.queueFailure.code > 0;
     setStatus(messages::listStatus(ComboPrinter->count(), cmbCom->count(), cmbLpt->count(),
                                    queueFailed ? &found.queueFailure : nullptr, isChinese()));
+    askPrinter(false);
+}
+
+void TfrmMain::showQueueStates()
+{
+    for (int i = 0; i < ComboPrinter->count(); ++i) {
+        const auto state = findQueue(queueStates_, ComboPrinter->itemText(i));
+        ComboPrinter->setItemData(i, state ? messages::queueStateText(*state, isChinese()) : QVariant(),
+                                  Qt::ToolTipRole);
+    }
+    const auto chosen = findQueue(queueStates_, ComboPrinter->currentText());
+    ComboPrinter->setToolTip(chosen ? messages::queueStateText(*chosen, isChinese()) : QString());
 }
 
 void TfrmMain::fitSerialList()
@@ -135,7 +155,8 @@ void TfrmMain::fitSerialList()
         widest = qMax(widest, metrics.horizontalAdvance(name));
     }
     // Room for the frame, the item margins and a scroll bar.
-    const int extra = 2 * cmbCom->view()->frameWidth() + 16 + cmbCom->view()->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int extra =
+        2 * cmbCom->view()->frameWidth() + 16 + cmbCom->view()->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     cmbCom->view()->setMinimumWidth(qMax(cmbCom->width(), widest + extra));
 }
 
@@ -187,6 +208,7 @@ void TfrmMain::modeChoice(bool closeOpenPort, bool batchButtonsOn)
 
     enableBatchButtons(batchButtonsOn);
     Button20Click();
+    askPrinter(false);
 }
 
 void TfrmMain::rdbDriverClick()
@@ -237,6 +259,7 @@ void TfrmMain::btnOpenCOMClick()
     btnCloseCOM->setEnabled(portOpen_);
     enableBatchButtons(portOpen_);
     Button20Click();
+    askPrinter(false);
     if (!portOpen_) {
         Message message = messages::serialOpenFailed(isChinese());
         message.detail = reason;
@@ -261,6 +284,7 @@ void TfrmMain::btnCloseCOMClick()
         portOpen_ = false;
         enableBatchButtons(false);
         Button20Click();
+        statusIndicator->clear();
         return;
     }
 
@@ -292,10 +316,16 @@ void TfrmMain::cmbShareHandChange()
 void TfrmMain::ComboPrinterChange()
 {
     target_.printerName = ComboPrinter->currentText();
+    showQueueStates();
+    if (const auto state = findQueue(queueStates_, target_.printerName))
+        setStatus(messages::queueChosenStatus(*state, isChinese()));
+    askPrinter(false);
 }
 
 void TfrmMain::cmbLptChange()
 {
-    if (rdbLpt->isChecked())
-        target_.printerName = cmbLpt->currentText();
+    if (!rdbLpt->isChecked())
+        return;
+    target_.printerName = cmbLpt->currentText();
+    askPrinter(false);
 }

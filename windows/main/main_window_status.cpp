@@ -6,6 +6,7 @@
 #include "library_call.h"
 #include "messages.h"
 #include "record_window.h"
+#include "status_indicator.h"
 #include "status_line.h"
 
 #include <QComboBox>
@@ -37,6 +38,10 @@ void TfrmMain::buildStatusLine()
     callProgress->setTextVisible(true);
     callProgress->hide();
     sbStatus->addPermanentWidget(callProgress);
+    statusIndicator = new StatusIndicator(sbStatus);
+    statusIndicator->setMinimumWidth(90);
+    sbStatus->addPermanentWidget(statusIndicator);
+    connect(statusIndicator, &StatusIndicator::clicked, this, &TfrmMain::statusIndicatorClick);
 
     connect(statusLine, &StatusLine::clicked, this, &TfrmMain::openRecord);
     auto *record = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
@@ -46,6 +51,23 @@ void TfrmMain::buildStatusLine()
 void TfrmMain::setStatus(const QString &text)
 {
     statusLine->setStatus(text);
+}
+
+void TfrmMain::askPrinter(bool byUser)
+{
+    if (listing_ || !statusIndicator)
+        return;
+    const LinkMode mode = checkedMode();
+    if (mode == LinkMode::None || (mode == LinkMode::Serial && !portOpen_)) {
+        statusIndicator->clear();
+        return;
+    }
+    statusIndicator->ask(lib_, target_, isChinese(), byUser, callProgress);
+}
+
+void TfrmMain::statusIndicatorClick()
+{
+    askPrinter(true);
 }
 
 void TfrmMain::openRecord()
@@ -72,8 +94,8 @@ bool TfrmMain::portCall(const std::function<int()> &call, const QString &name, i
     entry.target = QStringLiteral("COM ") + cmbCom->currentText();
     entry.name = name;
     const bool open = name.startsWith(QLatin1String("OpenComm"));
-    entry.outcome = result > 0 ? (open ? CallEntry::Outcome::Opened : CallEntry::Outcome::Closed)
-                               : CallEntry::Outcome::Failed;
+    entry.outcome =
+        result > 0 ? (open ? CallEntry::Outcome::Opened : CallEntry::Outcome::Closed) : CallEntry::Outcome::Failed;
     if (result <= 0)
         entry.reason = messages::reasonLine(reason, isChinese());
     CallRecord::shared().add(std::move(entry));

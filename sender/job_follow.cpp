@@ -1,0 +1,38 @@
+#include "job_follow.h"
+
+bool followsJobs(const DravikBinding &lib, const PrinterTarget &target)
+{
+    return lib.isLoaded() && lib.followLastJob && target.portName == QLatin1String("DRIVE");
+}
+
+JobFollow followLastJob(const DravikBinding &lib, const PrinterTarget &target, int timeoutMs)
+{
+    JobFollow out;
+    if (!followsJobs(lib, target))
+        return out;
+    const int result = lib.followLastJob(timeoutMs);
+    if (result > 0) {
+        out.fate = JobFate::Printed;
+        return out;
+    }
+    out.fate = result == 0 ? JobFate::Waiting : JobFate::Failed;
+    out.reason = failureReason(lib);
+    // A library that says "still waiting" without its code still means it.
+    if (out.fate == JobFate::Waiting && out.reason.code <= 0)
+        out.reason.code = 11;
+    return out;
+}
+
+bool withdrawLastJob(const DravikBinding &lib, FailureReason *reason)
+{
+    if (!lib.isLoaded() || !lib.cancelLastJob) {
+        if (reason)
+            *reason = FailureReason{};
+        return false;
+    }
+    if (lib.cancelLastJob() != 0)
+        return true;
+    if (reason)
+        *reason = failureReason(lib);
+    return false;
+}

@@ -1,0 +1,35 @@
+// Follows the last print-queue job to the printer through the library's
+// FollowLastJob, and withdraws it through CancelLastJob. Widget-free and
+// blocking; both must run on the thread that sent the job (the window's
+// worker thread), since the library keeps the last job per thread.
+#pragma once
+
+#include "dravik_binding.h"
+#include "send_path.h"
+
+// How long a window follows a job before it asks what to do with it.
+inline constexpr int kJobFollowMs = 5000;
+
+enum class JobFate {
+    NotFollowed, // not a print queue, or the library cannot follow: nothing was called
+    Printed,     // the print server handed every byte to the printer
+    Waiting,     // still in the queue when the time was up; reason says why
+    Failed,      // aborted, cancelled or stopped; reason says why
+};
+
+struct JobFollow
+{
+    JobFate fate = JobFate::NotFollowed;
+    FailureReason reason; // with Waiting and Failed
+};
+
+// True when a send to target is followed: a print queue, and a library with
+// FollowLastJob.
+bool followsJobs(const DravikBinding &lib, const PrinterTarget &target);
+
+// Follows the job the calling thread sent last, for up to timeoutMs.
+JobFollow followLastJob(const DravikBinding &lib, const PrinterTarget &target, int timeoutMs = kJobFollowMs);
+
+// Withdraws that job. False, with the reason, when the library could not
+// (or lacks CancelLastJob: code -1 and an empty text).
+bool withdrawLastJob(const DravikBinding &lib, FailureReason *reason);

@@ -1,0 +1,236 @@
+// The printer status indicator: what it shows for each answer in both
+// languages, when it asks (and when it must not), that it never asks on the
+// interface thread, and that a reopened serial port at the printer's new
+// rate is confirmed.
+#include "window_fixture.h"
+
+#include "call_record.h"
+#include "nvlogo_window.h"
+#include "status_indicator.h"
+#include "status_requests.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTimer>
+
+#include <string>
+
+namespace {
+using Answers = std::map<std::vector<std::uint8_t>, std::vector<std::uint8_t>>;
+
+std::vector<std::uint8_t> idText(const std::string &text)
+{
+    const std::string framed = "_" + text + std::string(1, '\0');
+    return {framed.begin(), framed.end()};
+}
+
+// A printer that answers every request: its four status bytes (fixed bits
+// only unless given) and its identity.
+Answers printer(std::uint8_t roll = 0x12)
+{
+    return {{statusRequest(StatusRequest::Printer), {0x12}},    {statusRequest(StatusRequest::OfflineCause), {0x12}},
+            {statusRequest(StatusRequest::ErrorCause), {0x12}}, {statusRequest(StatusRequest::RollPaper), {roll}},
+            {idRequest(IdRequest::Maker), idText("Acme")},      {idRequest(IdRequest::Model), idText("TP-80")},
+            {idRequest(IdRequest::Firmware), idText("1.07")},   {idRequest(IdRequest::SerialNumber), idText("SN42")}};
+}
+
+int queries()
+{
+    return int(fake::callsOf("QueryPrinter").size());
+}
+} // namespace
+Q_DECLARE_METATYPE(Answers)
+
+class TestStatusIndicator : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void showsWhatThePrinterSays_data();
+    void showsWhatThePrinterSays();
+    void askedAfterSendsAndClicks();
+    void aPathWithoutAnswersIsNotAskedAgain();
+    void neverAskedOnTheInterfaceThread();
+    void reopenedAtTheNewRateConfirms();
+    void logoWindowAsksAfterItsSends();
+};
+
+void TestStatusIndicator::init()
+{
+    CallRecord::shared().clear();
+}
+
+void TestStatusIndicator::showsWhatThePrinterSays_data()
+{
+    QTest::addColumn<std::string>("language");
+    QTest::addColumn<Answers>("answers");
+    QTest::addColumn<int>("errorCode"); // > 0: QueryPrinter fails with it
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("colour");
+    QTest::addColumn<QString>("tooltipPart");
+
+    const int green = int(messages::IndicatorColour::Green), red = int(messages::IndicatorColour::Red),
+              grey = int(messages::IndicatorColour::Grey);
+    QTest::newRow("ready") << std::string("english") << printer() << 0 << "Ready" << green
+                           << "Conditions: on-line\nmaker: Acme, model: TP-80, firmware: 1.07, serial number: SN42";
+    QTest::newRow("paper out") << std::string("english") << printer(0x7E) << 0 << "Paper out" << red
+                               << "paper near end, paper out";
+    QTest::newRow("no answer") << std::string("english") << Answers{} << 0 << "No answer" << red
+                               << "The printer did not answer";
+    QTest::newRow("queue without answers: the server's view")
+        << std::string("english") << Answers{} << 10 << "Not available on this connection" << grey
+        << "This connection carries no answers from the printer. (print server: idle, accepting jobs)";
+    QTest::newRow("ready, chinese") << std::string("chinese") << printer() << 0 << QString::fromUtf8("就绪") << green
+                                    << QString::fromUtf8("厂商：Acme，型号：TP-80");
+    QTest::newRow("paper out, chinese") << std::string("chinese") << printer(0x7E) << 0 << QString::fromUtf8("缺纸")
+                                        << red << QString::fromUtf8("纸将尽、缺纸");
+    QTest::newRow("queue without answers, chinese")
+        << std::string("chinese") << Answers{} << 10 << QString::fromUtf8("此连接不支持查询") << grey
+        << QString::fromUtf8("此连接无法读回打印机的应答。");
+}
+
+void TestStatusIndicator::showsWhatThePrinterSays()
+{
+    QFETCH(std::string, language);
+    QFETCH(Answers, answers);
+    QFETCH(int, errorCode);
+    QFETCH(QString, text);
+    QFETCH(QString, tooltipPart);
+    MessageLog log;
+    configureFake(language);
+    fake::config().answers = answers;
+    if (errorCode > 0) {
+        fake::config().queryResults = {-1};
+        fake::config().lastErrorCode = errorCode;
+        fake::config().lastError = "print server: idle, accepting jobs";
+    }
+    TfrmMain w;
+    QVERIFY(listed(w)); // choosing the first queue asks
+    QCOMPARE(w.statusIndicator->shown(), text);
+    QTEST(int(w.statusIndicator->colour()), "colour");
+    QVERIFY2(w.statusIndicator->toolTip().contains(tooltipPart), qPrintable(w.statusIndicator->toolTip()));
+    const CallRecord &record = CallRecord::shared();
+    QCOMPARE(record.entry(record.rowCount() - 1).outcome, CallEntry::Outcome::Asked);
+    QVERIFY(record.entry(record.rowCount() - 1).reason.startsWith(text));
+    QVERIFY(log.messages.empty()); // silent, whatever it says
+}
+
+void TestStatusIndicator::askedAfterSendsAndClicks()
+{
+    MessageLog log;
+    configureFake();
+    fake::config().answers = printer();
+    TfrmMain w;
+    QVERIFY(listed(w));
+    w.Button12Click();
+    fake::clearCalls();
+    fake::config().sendResults = {1, 0};
+    w.Button14->click(); // taken: asked
+    QCOMPARE(queries(), 8);
+    w.Button5->click(); // failed: not asked
+    QCOMPARE(queries(), 8);
+    fake::config().answers = printer(0x7E);
+    QTest::mouseClick(w.statusIndicator, Qt::LeftButton);
+    QCOMPARE(w.statusIndicator->shown(), QStringLiteral("Paper out"));
+    // Another language shows the same answer in it, without asking again.
+    w.ApplyLanguage(QStringLiteral("chinese"));
+    QCOMPARE(w.statusIndicator->shown(), QString::fromUtf8("缺纸"));
+    QCOMPARE(queries(), 16);
+    // A serial port not open: nothing known, nothing asked.
+    w.rdbCom->setChecked(true);
+    QCOMPARE(w.statusIndicator->shown(), QString());
+    QCOMPARE(queries(), 16);
+}
+
+void TestStatusIndicator::aPathWithoutAnswersIsNotAskedAgain()
+{
+    MessageLog log;
+    configureFake();
+    fake::config().queryResults = {-1, -1};
+    fake::config().lastErrorCode = 10;
+    TfrmMain w;
+    QVERIFY(listed(w));
+    w.Button12Click();
+    QCOMPARE(queries(), 1);
+    w.Button14->click();
+    QCOMPARE(queries(), 1);
+    QTest::mouseClick(w.statusIndicator, Qt::LeftButton); // the user may always ask
+    QCOMPARE(queries(), 2);
+    // Another queue may carry answers.
+    w.ComboPrinter->setCurrentIndex(1);
+    emit w.ComboPrinter->activated(1);
+    QCOMPARE(queries(), 3);
+}
+
+void TestStatusIndicator::neverAskedOnTheInterfaceThread()
+{
+    MessageLog log;
+    configureFake();
+    TfrmMain w;
+    QVERIFY(listed(w));
+    fake::config().answers = printer();
+    fake::config().queryDelayMs = 60; // eight requests: about half a second
+    QTimer timer;
+    int ticks = 0;
+    connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+    timer.start(10);
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(w.statusIndicator, Qt::LeftButton);
+    const qint64 took = clock.elapsed();
+    QCOMPARE(w.statusIndicator->shown(), QStringLiteral("Ready"));
+    QVERIFY(took >= 480);
+    // A blocked interface thread would not tick at all while it waits.
+    QVERIFY2(ticks >= int(took / 10 / 4), qPrintable(QStringLiteral("%1 ticks in %2 ms").arg(ticks).arg(took)));
+}
+
+void TestStatusIndicator::reopenedAtTheNewRateConfirms()
+{
+    MessageLog log;
+    configureFake();
+    fake::config().answers = printer();
+    fake::config().answerRate = 19200;
+    fake::config().noise = {0xFF};
+    TfrmMain w;
+    QVERIFY(listed(w));
+    w.rdbCom->setChecked(true);
+    w.cmbBaudRate->setCurrentIndex(w.cmbBaudRate->findText(QStringLiteral("9600")));
+    w.btnOpenCOM->click();
+    QCOMPARE(w.statusIndicator->shown(), QStringLiteral("No answer"));
+    QVERIFY(w.statusIndicator->toolTip().contains(QStringLiteral("wrong baud rate")));
+
+    // The printer is set to 19200 and restarts: the port closes.
+    w.Button12Click();
+    w.cboNewCom->setCurrentIndex(w.cboNewCom->findText(QStringLiteral("19200")));
+    w.btnNewCom->click();
+    QVERIFY(!w.portOpen());
+    QCOMPARE(w.statusIndicator->shown(), QString());
+    w.btnOpenCOM->click();
+    QCOMPARE(fake::callsOf("OpenComm").back().number, 19200);
+    QCOMPARE(w.statusIndicator->shown(), QStringLiteral("Ready"));
+}
+
+void TestStatusIndicator::logoWindowAsksAfterItsSends()
+{
+    MessageLog log;
+    configureFake();
+    fake::config().answers = printer(0x1E); // near end (bits 2 and 3)
+    TForm3 w(PrinterTarget{QStringLiteral("LPT"), QStringLiteral("/dev/usb/lp0")}, [] { return false; });
+    QCOMPARE(queries(), 0);
+    w.BitBtn1->click();
+    QCOMPARE(queries(), 8);
+    QCOMPARE(w.statusIndicator->shown(), QStringLiteral("Paper near end"));
+    QCOMPARE(int(w.statusIndicator->colour()), int(messages::IndicatorColour::Amber));
+    // The four designed panels keep their places; the indicator is below, at the right end.
+    QCOMPARE(w.statusPanels[3]->geometry().right(), 389);
+    QCOMPARE(w.statusIndicator->geometry().right(), w.width() - 3);
+    QVERIFY(w.statusIndicator->geometry().top() >= w.StatusBar1->geometry().bottom());
+    QVERIFY(log.messages.empty());
+}
+
+QTEST_MAIN(TestStatusIndicator)
+#include "tst_status_indicator.moc"

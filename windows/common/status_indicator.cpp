@@ -1,0 +1,115 @@
+#include "status_indicator.h"
+
+#include "call_record.h"
+#include "library_call.h"
+#include "printer_query.h"
+
+#include <QMouseEvent>
+
+namespace {
+// Per request: a printer answers in milliseconds; one that does not answer
+// should not hold the window long after each send.
+constexpr int kQueryTimeoutMs = 500;
+
+const char *styleFor(messages::IndicatorColour colour)
+{
+    switch (colour) {
+    case messages::IndicatorColour::Green:
+        return "QLabel { color: white; background: #2e7d32; padding: 0 6px; }";
+    case messages::IndicatorColour::Amber:
+        return "QLabel { color: black; background: #f9a825; padding: 0 6px; }";
+    case messages::IndicatorColour::Red:
+        return "QLabel { color: white; background: #c62828; padding: 0 6px; }";
+    case messages::IndicatorColour::Grey:
+        break;
+    }
+    return "QLabel { color: #303030; background: #c8c8c8; padding: 0 6px; }";
+}
+
+bool samePath(const PrinterTarget &a, const PrinterTarget &b)
+{
+    return a.portName == b.portName && a.printerName == b.printerName;
+}
+} // namespace
+
+StatusIndicator::StatusIndicator(QWidget *parent)
+    : QLabel(parent)
+{
+    setObjectName(QStringLiteral("statusIndicator"));
+    setAlignment(Qt::AlignCenter);
+    setCursor(Qt::PointingHandCursor);
+    clear();
+}
+
+void StatusIndicator::clear()
+{
+    known_ = false;
+    colour_ = messages::IndicatorColour::Grey;
+    setStyleSheet(QString());
+    setText(QString());
+    setToolTip(QString());
+}
+
+void StatusIndicator::retranslate(bool chinese)
+{
+    if (known_)
+        showReport(last_, chinese);
+}
+
+void StatusIndicator::showReport(const PrinterReport &report, bool chinese)
+{
+    last_ = report;
+    known_ = true;
+    const messages::IndicatorView view = messages::indicatorView(report, chinese);
+    colour_ = view.colour;
+    setStyleSheet(QString::fromLatin1(styleFor(view.colour)));
+    setText(view.text);
+    setToolTip(view.tooltip);
+}
+
+bool StatusIndicator::ask(const DravikBinding &lib, const PrinterTarget &target, bool chinese, bool byUser,
+                          QProgressBar *progressBar)
+{
+    PrinterReport report;
+    if (!lib.isLoaded() || !lib.queryPrinter) {
+        report.state = lib.isLoaded() ? QueryState::NoExport : QueryState::NoLibrary;
+        showReport(report, chinese);
+        return true;
+    }
+    if (target.printerName.trimmed().isEmpty()) {
+        clear();
+        return true;
+    }
+    if (!byUser && samePath(target, silent_))
+        return true; // told already: this path carries no answers
+    CallProgress progress;
+    progress.bar = progressBar;
+    progress.chinese = chinese;
+    QueryOptions options;
+    options.timeoutMs = kQueryTimeoutMs;
+    if (!librarycall::run([&] { report = queryPrinter(lib, target, options); }, progress))
+        return false;
+    silent_ = report.state == QueryState::NoAnswers ? target : PrinterTarget{};
+
+    showReport(report, chinese);
+    CallEntry entry;
+    entry.time = QDateTime::currentDateTime();
+    entry.target = target.portName + QLatin1Char(' ') + target.printerName;
+    entry.name = QStringLiteral("QueryPrinter");
+    entry.outcome = CallEntry::Outcome::Asked;
+    entry.reason = messages::indicatorView(report, chinese).recordLine;
+    // After every send the same answer would crowd out the sends.
+    const QString key = entry.target + QLatin1Char('\n') + entry.reason;
+    if (byUser || key != recorded_) {
+        recorded_ = key;
+        CallRecord::shared().add(std::move(entry));
+    }
+    return true;
+}
+
+void StatusIndicator::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        emit clicked();
+    QLabel::mousePressEvent(event);
+}
