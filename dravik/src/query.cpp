@@ -9,11 +9,17 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <fstream>
-#include <vector>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include <cups/cups.h>
 #include <dirent.h>
@@ -31,37 +37,51 @@ namespace {
 int connectTcp(const std::string &host, int port, const std::string &what)
 {
     // The name is looked up within the connect bound too (a slow name server
-    // must not hold the call): glibc's asynchronous look-up, waited for. Its
-    // state lives on the heap: a look-up that cannot be cancelled in time is
-    // left to finish on its own thread, with what it writes into.
+    // must not hold the call), on a thread of its own: a look-up that
+    // outlasts the bound is left to finish there, with the state it shares.
     struct Lookup {
-        std::string name, service;
-        addrinfo hints{};
-        gaicb cb{};
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+        int error = 0;
+        addrinfo *result = nullptr;
+        ~Lookup()
+        {
+            if (result)
+                ::freeaddrinfo(result);
+        }
     };
-    auto lookup = std::make_unique<Lookup>();
-    lookup->name = host;
-    lookup->service = std::to_string(port);
-    lookup->hints.ai_family = AF_UNSPEC;
-    lookup->hints.ai_socktype = SOCK_STREAM;
-    lookup->cb.ar_name = lookup->name.c_str();
-    lookup->cb.ar_service = lookup->service.c_str();
-    lookup->cb.ar_request = &lookup->hints;
-    gaicb *list[] = {&lookup->cb};
-    int gai = ::getaddrinfo_a(GAI_NOWAIT, list, 1, nullptr);
-    if (gai == 0) {
-        const timespec bound{cupsConnectTimeoutMs / 1000, (cupsConnectTimeoutMs % 1000) * 1000000L};
-        ::gai_suspend(list, 1, &bound);
-        gai = ::gai_error(&lookup->cb);
-        if (gai == EAI_INPROGRESS) {
-            if (::gai_cancel(&lookup->cb) != EAI_CANCELED)
-                static_cast<void>(lookup.release()); // still running: it keeps its state
+    auto lookup = std::make_shared<Lookup>();
+    try {
+        std::thread([lookup, host, service = std::to_string(port)] {
+            addrinfo hints{};
+            hints.ai_family = AF_UNSPEC;
+            hints.ai_socktype = SOCK_STREAM;
+            addrinfo *result = nullptr;
+            const int error = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &result);
+            std::lock_guard<std::mutex> lock(lookup->mutex);
+            lookup->error = error;
+            lookup->result = result;
+            lookup->finished = true;
+            lookup->done.notify_all();
+        }).detach();
+    } catch (const std::system_error &e) {
+        setError(ErrorCode::Other, "cannot look up the printer's address " + host + ": " + e.what());
+        return -1;
+    }
+    int gai = 0;
+    addrinfo *found = nullptr;
+    {
+        std::unique_lock<std::mutex> lock(lookup->mutex);
+        if (!lookup->done.wait_for(lock, std::chrono::milliseconds(cupsConnectTimeoutMs),
+                                   [&] { return lookup->finished; })) {
             setError(ErrorCode::TimedOut, "looking up the printer's address " + host + " took longer than " +
                                               std::to_string(cupsConnectTimeoutMs / 1000) + " s");
             return -1;
         }
+        gai = lookup->error;
+        found = gai == 0 ? std::exchange(lookup->result, nullptr) : nullptr;
     }
-    addrinfo *found = gai == 0 ? lookup->cb.ar_result : nullptr;
     if (gai != 0 || !found) {
         if (found)
             ::freeaddrinfo(found);
