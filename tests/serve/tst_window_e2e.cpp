@@ -13,6 +13,7 @@
 #include "messages.h"
 #include "notifier.h"
 #include "nvlogo_window.h"
+#include "status_indicator.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -84,6 +85,7 @@ private slots:
     void oneKeyUpdateArrives();
     void logoTestPrintMatchesTheHalftonedPicture();
     void serialLogoKeepsTheWindowRunning();
+    void indicatorFollowsThePrinter();
 
 private:
     // A main window of the real library with the queue chosen in its printer list.
@@ -255,6 +257,29 @@ void TestWindowEndToEnd::serialLogoKeepsTheWindowRunning()
     QVERIFY2(log.texts.isEmpty(), qPrintable(log.texts.join('\n')));
     QVERIFY2(logo.lastStatus().startsWith(QStringLiteral("Sent 17007 bytes")), qPrintable(logo.lastStatus()));
     QCOMPARE(serve.state().value("unknownBytes"), QJsonValue(0));
+    QVERIFY(serve.stop());
+}
+
+void TestWindowEndToEnd::indicatorFollowsThePrinter()
+{
+    ServeProcess serve;
+    QVERIFY(serveBehindQueue(serve, cups_, QStringLiteral("WindowStatus")));
+    MessageLog log;
+    auto w = windowOnQueue(QStringLiteral("WindowStatus"));
+    QVERIFY(w);
+    const auto shows = [&](const char *english, const char *chinese) {
+        return w->statusIndicator->shown() == QString::fromUtf8(w->isChinese() ? chinese : english);
+    };
+    // Choosing the queue asks the printer, through the queue's own device.
+    QTRY_VERIFY_WITH_TIMEOUT(shows("Ready", "就绪"), 15000);
+    QVERIFY(serve.type("paper out"));
+    w->statusIndicatorClick();
+    QTRY_VERIFY_WITH_TIMEOUT(shows("Paper out", "缺纸"), 15000);
+    const bool chinese = w->isChinese();
+    w->Button7Click(); // the other language
+    QCOMPARE(w->isChinese(), !chinese);
+    QVERIFY(shows("Paper out", "缺纸"));
+    QVERIFY2(log.texts.isEmpty(), qPrintable(log.texts.join(QLatin1Char('\n'))));
     QVERIFY(serve.stop());
 }
 
