@@ -40,6 +40,15 @@ const BitMeaning kBits[] = {
 
 } // namespace
 
+std::uint8_t encodeStatusByte(StatusRequest which, Conditions conditions)
+{
+    std::uint8_t answer = bit(1) | bit(4); // the fixed bits
+    for (const BitMeaning &m : kBits)
+        if (m.request == which && (conditions & m.condition))
+            answer |= m.mask;
+    return answer;
+}
+
 std::optional<Conditions> decodeStatusByte(StatusRequest which, std::uint8_t answer)
 {
     if (!fixedBitsRight(answer))

@@ -38,6 +38,9 @@ inline constexpr Conditions kNotReady =
 // The conditions one DLE EOT answer byte reports; nothing when its fixed
 // bits (bit 0 = 0, bit 1 = 1, bit 4 = 1, bit 7 = 0) are wrong.
 std::optional<Conditions> decodeStatusByte(StatusRequest which, std::uint8_t answer);
+// The DLE EOT answer byte a printer in these conditions sends (the ones that
+// request does not report are left out): the same bit layout, written.
+std::uint8_t encodeStatusByte(StatusRequest which, Conditions conditions);
 // The GS r 1 answer (bits 4 and 7 fixed at 0): near end and paper out.
 std::optional<Conditions> decodePaperSensor(std::uint8_t answer);
 

@@ -9,32 +9,6 @@ constexpr std::uint8_t bit(int n)
     return std::uint8_t(1u << n);
 }
 
-// Bits 1 and 4 are always set in a DLE EOT answer, bits 0 and 7 never.
-constexpr std::uint8_t kFixedBits = bit(1) | bit(4);
-
-struct BitMeaning
-{
-    StatusRequest request;
-    std::uint8_t bits;
-    Condition condition;
-};
-
-// A sensor with two bits reports both.
-const BitMeaning kBits[] = {
-    {StatusRequest::Printer, bit(2), DrawerPinHigh},
-    {StatusRequest::Printer, bit(3), Offline},
-    {StatusRequest::OfflineCause, bit(2), CoverOpen},
-    {StatusRequest::OfflineCause, bit(3), FedByButton},
-    {StatusRequest::OfflineCause, bit(5), PaperOut},
-    {StatusRequest::OfflineCause, bit(6), Error},
-    {StatusRequest::ErrorCause, bit(2), MechanicalError},
-    {StatusRequest::ErrorCause, bit(3), CutterError},
-    {StatusRequest::ErrorCause, bit(5), UnrecoverableError},
-    {StatusRequest::ErrorCause, bit(6), AutoRecoverableError},
-    {StatusRequest::RollPaper, bit(2) | bit(3), PaperNearEnd},
-    {StatusRequest::RollPaper, bit(5) | bit(6), PaperOut},
-};
-
 } // namespace
 
 QString identityTextProblem(const QString &text)
@@ -49,11 +23,7 @@ QString identityTextProblem(const QString &text)
 
 std::uint8_t statusByte(StatusRequest which, Conditions conditions)
 {
-    std::uint8_t answer = kFixedBits;
-    for (const BitMeaning &m : kBits)
-        if (m.request == which && (conditions & m.condition))
-            answer |= m.bits;
-    return answer;
+    return encodeStatusByte(which, conditions);
 }
 
 std::uint8_t paperSensorByte(Conditions conditions)
