@@ -126,8 +126,8 @@ void measure(const char *shape, const char *way, const QString &path, qsizetype 
     const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                        double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     const double megabytes = double(size) / (1024.0 * 1024.0);
-    std::printf("%-26s %-7s %5.0f MB %7.2f s cpu %7.2f s wall %7.1f MB/s cpu %6.0f MB peak%s\n", shape, way,
-                megabytes, cpu, wall, megabytes / qMax(cpu, 1e-3), double(usage.ru_maxrss) / 1024.0,
+    std::printf("%-26s %-7s %5.0f MB %7.2f s cpu %7.2f s wall %7.1f MB/s cpu %6.0f MB peak%s\n", shape, way, megabytes,
+                cpu, wall, megabytes / qMax(cpu, 1e-3), double(usage.ru_maxrss) / 1024.0,
                 status == 0 ? "" : "  (failed)");
 }
 

@@ -41,9 +41,11 @@ std::vector<Bytes> settingFiles()
     Bytes cutFeed;
     for (const Command &c : cutFeedCommands(true))
         cutFeed.insert(cutFeed.end(), c.bytes.begin(), c.bytes.end());
-    return {codePageCommand(is, 15).bytes, baudRateCommand(is, 9600).bytes, darknessCommand(is, 8).bytes,
-            barcodeCommand(true).bytes,    cutterCommand(true).bytes,       blackMarkCommand(false).bytes,
-            buzzerCommand(is, 0x0F).bytes, cutFeed,                         cutModeCommand(false).bytes};
+    return {codePageCommand(is, 15).bytes, baudRateCommand(is, 9600).bytes,
+            darknessCommand(is, 8).bytes,  barcodeCommand(true).bytes,
+            cutterCommand(true).bytes,     blackMarkCommand(false).bytes,
+            buzzerCommand(is, 0x0F).bytes, cutFeed,
+            cutModeCommand(false).bytes};
 }
 
 bool writeFile(const QString &path, const QByteArray &data)
@@ -132,7 +134,8 @@ int main(int argc, char *argv[])
     const std::vector<Bytes> contents = settingFiles();
     for (std::size_t i = 0; i < contents.size(); ++i) {
         files << dir.filePath(QStringLiteral("setting%1.bin").arg(i + 1));
-        writeFile(files.last(), QByteArray(reinterpret_cast<const char *>(contents[i].data()), qsizetype(contents[i].size())));
+        writeFile(files.last(),
+                  QByteArray(reinterpret_cast<const char *>(contents[i].data()), qsizetype(contents[i].size())));
     }
 
     const QString queueList = names.join(QLatin1Char(' '));
@@ -140,9 +143,10 @@ int main(int argc, char *argv[])
                                       .arg(tool, profile, names.join(QStringLiteral(" --queue ")));
     const QString nemboportNoWait = QStringLiteral("set -e; '%1' apply '%2' --no-wait --queue %3 >/dev/null")
                                         .arg(tool, profile, names.join(QStringLiteral(" --queue ")));
-    const QString lpLoop = QStringLiteral("set -e; for q in %1; do for f in %2; do lp -d \"$q\" -o raw \"$f\" >/dev/null; "
-                                          "done; done")
-                               .arg(queueList, files.join(QLatin1Char(' ')));
+    const QString lpLoop =
+        QStringLiteral("set -e; for q in %1; do for f in %2; do lp -d \"$q\" -o raw \"$f\" >/dev/null; "
+                       "done; done")
+            .arg(queueList, files.join(QLatin1Char(' ')));
 
     // Each run submits its jobs; the printer takes them all before the next run starts.
     int jobs = 0;
@@ -170,7 +174,8 @@ int main(int argc, char *argv[])
         if (seconds < 0)
             return -1.0 - fail(QStringLiteral("the %1 failed: %2").arg(QLatin1String(what), said));
         if (!settle(jobsSent))
-            return -1.0 - fail(QStringLiteral("the printer did not receive every job of the %1").arg(QLatin1String(what)));
+            return -1.0 -
+                   fail(QStringLiteral("the printer did not receive every job of the %1").arg(QLatin1String(what)));
         return seconds;
     };
     // The jobs nemboport followed have all printed when it ends.

@@ -34,8 +34,9 @@ bool measure(long rate, int runs, Figures &f)
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     serve.setProcessEnvironment(env);
     serve.setProcessChannelMode(QProcess::MergedChannels);
-    serve.start(QStringLiteral(NPS_NEMBOPORT), {QStringLiteral("serve"), QStringLiteral("--pty"), QStringLiteral("--baud"),
-                                                QString::number(rate), QStringLiteral("--out"), out.path()});
+    serve.start(QStringLiteral(NPS_NEMBOPORT),
+                {QStringLiteral("serve"), QStringLiteral("--pty"), QStringLiteral("--baud"), QString::number(rate),
+                 QStringLiteral("--out"), out.path()});
     QString said;
     QElapsedTimer started;
     started.start();

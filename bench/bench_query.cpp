@@ -103,7 +103,8 @@ private:
     std::thread thread_;
 };
 
-struct Figures {
+struct Figures
+{
     double median = 0, p95 = 0, min = 0, max = 0;
     int failures = 0;
 };
@@ -187,7 +188,8 @@ int main(int argc, char **argv)
     }
     const int timeoutMs = 1000;
     unsigned char reply[1];
-    std::printf("one status request (10 04 01) answered with one byte, through QueryPrinter of %s\n", DRAVIK_LIBRARY_PATH);
+    std::printf("one status request (10 04 01) answered with one byte, through QueryPrinter of %s\n",
+                DRAVIK_LIBRARY_PATH);
 
     // The serial port: a pseudo-terminal.
     {
@@ -225,8 +227,8 @@ int main(int argc, char **argv)
     }
     TcpPrinter printer;
     QString out;
-    if (!printer.start() ||
-        !server.addRawQueue(QStringLiteral("BenchQuery"), QStringLiteral("socket://127.0.0.1:%1").arg(printer.port()), out)) {
+    if (!printer.start() || !server.addRawQueue(QStringLiteral("BenchQuery"),
+                                                QStringLiteral("socket://127.0.0.1:%1").arg(printer.port()), out)) {
         std::fprintf(stderr, "no queue: %s\n", qPrintable(out));
         return 1;
     }

@@ -9,8 +9,8 @@
 
 enum ExitStatus : int {
     kExitOk = 0,
-    kExitFailed = 1, // the library or the device failed
-    kExitUsage = 2,  // wrong usage or a refused input
+    kExitFailed = 1,   // the library or the device failed
+    kExitUsage = 2,    // wrong usage or a refused input
     kExitNotReady = 3, // status: the printer answered but cannot print
 };
 

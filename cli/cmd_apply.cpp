@@ -34,7 +34,8 @@ int runApply(CliContext &ctx, const QStringList &args)
     if (!error.isEmpty())
         return ctx.fail(kExitUsage, QStringLiteral("%1: %2").arg(shownInput(path, kShownPathChars), error));
     if (profile.settings.empty())
-        return ctx.fail(kExitUsage, QStringLiteral("%1: the profile sets nothing").arg(shownInput(path, kShownPathChars)));
+        return ctx.fail(kExitUsage,
+                        QStringLiteral("%1: the profile sets nothing").arg(shownInput(path, kShownPathChars)));
 
     // A target on the command line takes the place of the profile's. A
     // serial port given without --baud keeps the profile's rate: the

@@ -13,7 +13,8 @@ int runDecode(CliContext &ctx, const QStringList &args)
         return ctx.fail(kExitUsage, QStringLiteral("decode takes one FILE, or - for standard input"));
     // Without a file, bytes come through a pipe; a terminal holds none.
     if (args.isEmpty() && ::isatty(STDIN_FILENO) == 1)
-        return ctx.fail(kExitUsage, QStringLiteral("decode takes a FILE, or bytes piped in (see nemboport decode --help)"));
+        return ctx.fail(kExitUsage,
+                        QStringLiteral("decode takes a FILE, or bytes piped in (see nemboport decode --help)"));
     const QString path = args.value(0, QStringLiteral("-"));
     const QString shown = shownInput(path, kShownPathChars);
     QFile file;

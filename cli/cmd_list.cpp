@@ -2,10 +2,10 @@
 #include "cli_commands.h"
 
 #include "connection.h"
-#include "tool_library.h"
 #include "option_parser.h"
 #include "port_probe.h"
 #include "queue_states.h"
+#include "tool_library.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,7 +19,7 @@ struct Entry
 {
     QString kind; // queue, serial, port
     QString name;
-    QString reason; // empty: usable
+    QString reason;                  // empty: usable
     std::optional<QueueState> state; // a queue's, when the library tells
 };
 
@@ -47,8 +47,8 @@ QString queueListFailure(const QStringList &queues, const DravikBinding &lib)
     const QString reason = code == kServerUnreachable
                                ? QStringLiteral("the print server cannot be reached (%1)")
                                      .arg(text.isEmpty() ? QStringLiteral("is CUPS running?") : text)
-                               : text.isEmpty() ? QStringLiteral("the print server did not give them")
-                                                : text;
+                           : text.isEmpty() ? QStringLiteral("the print server did not give them")
+                                            : text;
     return QStringLiteral("cannot list the print queues: ") + reason;
 }
 
@@ -71,15 +71,15 @@ int runList(CliContext &ctx, const QStringList &args)
                           : !lib.getPrintDrivePortNames ? "GetPrintDrivePortNames"
                                                         : nullptr;
     if (missing)
-        return ctx.fail(kExitFailed, QStringLiteral("%1 lacks the export %2")
-                                         .arg(QLatin1String(kDravikFileName), QLatin1String(missing)));
+        return ctx.fail(
+            kExitFailed,
+            QStringLiteral("%1 lacks the export %2").arg(QLatin1String(kDravikFileName), QLatin1String(missing)));
 
     std::vector<Entry> entries;
     const QStringList queues = splitLibraryList(lib.getPrintDriveNames());
     const QString queuesFailed = queueListFailure(queues, lib);
     // Each queue's state, when the library can tell it.
-    const std::optional<std::vector<QueueState>> states =
-        queues.isEmpty() ? std::nullopt : queueStates(lib);
+    const std::optional<std::vector<QueueState>> states = queues.isEmpty() ? std::nullopt : queueStates(lib);
     for (const QString &queue : queues) {
         Entry e{QStringLiteral("queue"), queue, {}, states ? findQueue(*states, queue) : std::nullopt};
         if (e.state && !e.state->usable())
@@ -90,8 +90,8 @@ int runList(CliContext &ctx, const QStringList &args)
         entries.push_back({QStringLiteral("serial"), device, deviceUnusableReason(device, "dialout"), std::nullopt});
     for (const QString &port : parallelPortNames(splitLibraryList(lib.getPrintDrivePortNames("LPT")))) {
         const QString device = printerPortDevice(port);
-        entries.push_back({QStringLiteral("port"), port, device.isEmpty() ? QString() : deviceUnusableReason(device, "lp"),
-                           std::nullopt});
+        entries.push_back({QStringLiteral("port"), port,
+                           device.isEmpty() ? QString() : deviceUnusableReason(device, "lp"), std::nullopt});
     }
 
     if (parsed.has("json")) {
@@ -103,8 +103,8 @@ int runList(CliContext &ctx, const QStringList &args)
             if (!e.reason.isEmpty())
                 o.insert(QStringLiteral("reason"), e.reason);
             if (e.state) {
-                o.insert(QStringLiteral("state"), e.state->state == QLatin1String("stopped") ? QStringLiteral("paused")
-                                                                                            : e.state->state);
+                o.insert(QStringLiteral("state"),
+                         e.state->state == QLatin1String("stopped") ? QStringLiteral("paused") : e.state->state);
                 o.insert(QStringLiteral("accepting"), e.state->accepting);
                 o.insert(QStringLiteral("reasons"), QJsonArray::fromStringList(e.state->reasons));
                 o.insert(QStringLiteral("message"), e.state->message);

@@ -12,12 +12,14 @@
 
 namespace {
 
-const struct {
+const struct
+{
     const char *name;
     logo::Model model;
 } kModels[] = {{"58", logo::Model::Mm58}, {"80", logo::Model::Mm80}};
 
-const struct {
+const struct
+{
     const char *name;
     logo::Alignment alignment;
 } kAlignments[] = {
@@ -69,14 +71,15 @@ int runLogo(CliContext &ctx, const QStringList &args)
 {
     ParsedOptions parsed;
     SendOptions send;
-    if (const auto refused =
-            readSendingArguments(ctx, args, {{"model", true}, {"no-halftone", false}, {"fit", false}, {"align", true}}, parsed, send))
+    if (const auto refused = readSendingArguments(
+            ctx, args, {{"model", true}, {"no-halftone", false}, {"fit", false}, {"align", true}}, parsed, send))
         return *refused;
     const QString action = parsed.positional.value(0);
     const bool download = action == QLatin1String("download");
     const bool print = action == QLatin1String("print");
     if (!download && !print && action != QLatin1String("clear"))
-        return ctx.fail(kExitUsage, QStringLiteral("logo takes download FILE, clear or print (see nemboport logo --help)"));
+        return ctx.fail(kExitUsage,
+                        QStringLiteral("logo takes download FILE, clear or print (see nemboport logo --help)"));
     if (!download && (parsed.has("model") || parsed.has("no-halftone") || parsed.has("fit")))
         return ctx.fail(kExitUsage, QStringLiteral("--model, --no-halftone and --fit go with logo download"));
     if (!print && parsed.has("align"))

@@ -41,8 +41,8 @@ RateFound findRate(CliContext &ctx, const DravikBinding &lib, const Target &targ
             first = queryStatusByte(lib, printer, StatusRequest::Printer, kPerRateMs);
             // Noise at a wrong rate passes the fixed bits one time in sixteen:
             // a second request must pass too.
-            if (first.state == QueryState::Answered
-                && queryStatusByte(lib, printer, StatusRequest::OfflineCause, kPerRateMs).state == QueryState::Answered)
+            if (first.state == QueryState::Answered &&
+                queryStatusByte(lib, printer, StatusRequest::OfflineCause, kPerRateMs).state == QueryState::Answered)
                 full = queryPrinter(lib, printer, {kLinkTimeoutMs, true});
         });
         if (first.state == QueryState::Failed || first.state == QueryState::NoAnswers)

@@ -135,16 +135,13 @@ int watch(CliContext &ctx, const DravikBinding &lib, const Target &target, bool 
 
 int runStatus(CliContext &ctx, const QStringList &args)
 {
-    const ParsedOptions parsed = parseOptions(args, {{"queue", true},
-                                                     {"serial", true},
-                                                     {"baud", true},
-                                                     {"port", true},
-                                                     {"json", false},
-                                                     {"watch", true}});
+    const ParsedOptions parsed = parseOptions(
+        args, {{"queue", true}, {"serial", true}, {"baud", true}, {"port", true}, {"json", false}, {"watch", true}});
     if (!parsed.error.isEmpty())
         return ctx.fail(kExitUsage, parsed.error);
     if (!parsed.positional.isEmpty())
-        return ctx.fail(kExitUsage, QStringLiteral("status takes no words, only options (see nemboport status --help)"));
+        return ctx.fail(kExitUsage,
+                        QStringLiteral("status takes no words, only options (see nemboport status --help)"));
     SendOptions send;
     const QString error = readSendOptions(parsed, send);
     if (!error.isEmpty())

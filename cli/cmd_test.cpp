@@ -36,9 +36,9 @@ int runTest(CliContext &ctx, const QStringList &args)
         const QByteArray text = words.size() == 2 ? words.at(1).toUtf8() : QByteArray(kQrText);
         // The printer's QR store takes 248 bytes; a longer text would be cut short.
         if (text.isEmpty() || text.size() > kQrTextMax)
-            return ctx.fail(kExitUsage, QStringLiteral("the QR text must be 1 to %1 bytes, not %2")
-                                            .arg(kQrTextMax)
-                                            .arg(text.size()));
+            return ctx.fail(
+                kExitUsage,
+                QStringLiteral("the QR text must be 1 to %1 bytes, not %2").arg(kQrTextMax).arg(text.size()));
         plan.commands = {qrStoreCommand(text), qrPrintCommand()};
         return deliver(ctx, send, plan);
     }
@@ -50,6 +50,8 @@ int runTest(CliContext &ctx, const QStringList &args)
         plan.commands = {t.build()};
         return deliver(ctx, send, plan);
     }
-    return ctx.fail(kExitUsage, what.isEmpty() ? QStringLiteral("test needs WHAT (see nemboport test --help)")
-                                               : QStringLiteral("unknown test %1 (see nemboport test --help)").arg(shownInput(what)));
+    return ctx.fail(kExitUsage,
+                    what.isEmpty()
+                        ? QStringLiteral("test needs WHAT (see nemboport test --help)")
+                        : QStringLiteral("unknown test %1 (see nemboport test --help)").arg(shownInput(what)));
 }

@@ -150,8 +150,8 @@ Outcome deliverTo(const DravikBinding &lib, Target::Kind kind, const QString &na
         }
         if (!following.on)
             continue;
-        const JobFate fate = followLastJob(lib, int(qMax<qint64>(0, following.waitMs - clock.elapsed())),
-                                           following.keepQueued);
+        const JobFate fate =
+            followLastJob(lib, int(qMax<qint64>(0, following.waitMs - clock.elapsed())), following.keepQueued);
         if (fate.kind != JobFate::Printed) {
             outcome = {false, fateText(fate, shown, command, following.waitMs / 1000, count - i - 1),
                        fateWord(fate.kind)};
@@ -183,13 +183,14 @@ int deliver(CliContext &ctx, const SendOptions &options, const Plan &plan)
         return kExitFailed;
     const DravikBinding &lib = *loaded;
     const bool serial = target.kind == Target::Kind::Serial;
-    const char *missing = !lib.sendBufferToPrint          ? "SendBufferToPrint"
+    const char *missing = !lib.sendBufferToPrint     ? "SendBufferToPrint"
                           : serial && !lib.openComm  ? "OpenComm"
                           : serial && !lib.closeComm ? "CloseComm"
                                                      : nullptr;
     if (missing)
-        return ctx.fail(kExitFailed, QStringLiteral("%1 lacks the export %2")
-                                         .arg(QLatin1String(kDravikFileName), QLatin1String(missing)));
+        return ctx.fail(
+            kExitFailed,
+            QStringLiteral("%1 lacks the export %2").arg(QLatin1String(kDravikFileName), QLatin1String(missing)));
 
     // A job in a print queue is done when the printer took it.
     Following following;
@@ -223,8 +224,7 @@ int deliver(CliContext &ctx, const SendOptions &options, const Plan &plan)
     // Several queues: each one's outcome, then the reasons.
     if (count > 1) {
         for (int i = 0; i < count; ++i)
-            ctx.out << shownInput(target.names.at(i), kShownPathChars) << ": "
-                    << outcomes[std::size_t(i)].word << '\n';
+            ctx.out << shownInput(target.names.at(i), kShownPathChars) << ": " << outcomes[std::size_t(i)].word << '\n';
         ctx.out.flush();
     }
     int failures = 0;

@@ -15,9 +15,8 @@ struct Dispatch
 };
 
 const Dispatch kCommands[] = {
-    {"list", runList},       {"set", runSet},         {"test", runTest},     {"logo", runLogo},
-    {"apply", runApply},     {"profile", runProfile}, {"decode", runDecode},
-    {"status", runStatus},   {"probe", runProbe},
+    {"list", runList},       {"set", runSet},       {"test", runTest},     {"logo", runLogo},   {"apply", runApply},
+    {"profile", runProfile}, {"decode", runDecode}, {"status", runStatus}, {"probe", runProbe},
 };
 
 bool asksForHelp(const QStringList &args)
@@ -84,7 +83,8 @@ int runNemboport(CliContext &ctx, const QStringList &givenArgs)
     // The virtual printer reads its own arguments, --help included.
     if (command == QLatin1String("serve")) {
         if (!g_serve)
-            return ctx.fail(kExitFailed, QStringLiteral("this build has no virtual printer: run serve from the nemboport program"));
+            return ctx.fail(kExitFailed,
+                            QStringLiteral("this build has no virtual printer: run serve from the nemboport program"));
         return g_serve(args.mid(1));
     }
 

@@ -12,7 +12,8 @@ namespace {
 
 QString readTargetKey(const QString &key, const QString &value, SendOptions &send)
 {
-    const struct {
+    const struct
+    {
         const char *key;
         Target::Kind kind;
     } kinds[] = {{"queue", Target::Kind::Queue}, {"serial", Target::Kind::Serial}, {"port", Target::Kind::Port}};

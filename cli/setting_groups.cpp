@@ -3,7 +3,6 @@
 #include "code_page_list.h"
 #include "shown_text.h"
 
-
 namespace {
 
 QString parseSwitch(const QString &value, std::optional<bool> &into, const char *on, const char *off)
@@ -26,8 +25,8 @@ QString parseCodePage(const QString &value, SettingChoices &c)
     int found = -1;
     int matches = 0;
     for (const CodePage *page = codePagesBegin(); page != codePagesEnd(); ++page) {
-        const bool match = numeric ? page->number == wanted
-                                   : value.compare(QLatin1String(page->code), Qt::CaseInsensitive) == 0;
+        const bool match =
+            numeric ? page->number == wanted : value.compare(QLatin1String(page->code), Qt::CaseInsensitive) == 0;
         if (match)
             found = page->number, ++matches;
     }
@@ -142,9 +141,12 @@ QString chooseSetting(SettingChoices &choices, const QString &group, const QStri
         if (g.chosen(choices))
             return QStringLiteral("%1 is given twice").arg(shownInput(group));
         const QString expected = g.parse(value.trimmed(), choices);
-        return expected.isEmpty() ? QString() : QStringLiteral("%1 %2: expected %3").arg(shownInput(group), shownInput(value), expected);
+        return expected.isEmpty()
+                   ? QString()
+                   : QStringLiteral("%1 %2: expected %3").arg(shownInput(group), shownInput(value), expected);
     }
-    return QStringLiteral("unknown setting %1 (one of %2)").arg(shownInput(group), settingGroupNames().join(QLatin1Char(' ')));
+    return QStringLiteral("unknown setting %1 (one of %2)")
+        .arg(shownInput(group), settingGroupNames().join(QLatin1Char(' ')));
 }
 
 std::vector<Command> settingCommands(const SettingChoices &c, InstructionSet set, bool baudLast)

@@ -56,15 +56,15 @@ QString withOpenTarget(const DravikBinding &lib, const Target &target, std::uint
     const int opened = lib.openComm(device.constData(), int(baud));
     if (opened != 1) {
         const QString why = lib.lastErrorText();
-        const QString what = opened < 0
-                                 ? QStringLiteral("cannot open %1: it is missing or held by another program")
-                                 : QStringLiteral("cannot open %1");
+        const QString what = opened < 0 ? QStringLiteral("cannot open %1: it is missing or held by another program")
+                                        : QStringLiteral("cannot open %1");
         return why.isEmpty() ? what.arg(target.name()) : QStringLiteral("%1: %2").arg(what.arg(target.name()), why);
     }
     query();
     if (!lib.closeComm(device.constData())) {
         const QString why = lib.lastErrorText();
-        return QStringLiteral("cannot close %1%2").arg(target.name(), why.isEmpty() ? QString() : QStringLiteral(": ") + why);
+        return QStringLiteral("cannot close %1%2")
+            .arg(target.name(), why.isEmpty() ? QString() : QStringLiteral(": ") + why);
     }
     return {};
 }

@@ -8,8 +8,8 @@ constexpr std::uint32_t kBaudRates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57
 
 std::vector<OptionSpec> sendOptionSpecs()
 {
-    return {{"queue", true, true}, {"serial", true}, {"baud", true}, {"port", true}, {"old-commands", false},
-            {"dry-run", false}, {"wait", true}, {"keep-queued", false}, {"no-wait", false}};
+    return {{"queue", true, true}, {"serial", true}, {"baud", true},         {"port", true},    {"old-commands", false},
+            {"dry-run", false},    {"wait", true},   {"keep-queued", false}, {"no-wait", false}};
 }
 
 bool isKnownBaudRate(std::uint32_t rate)
@@ -30,7 +30,8 @@ QString knownBaudRates()
 
 QString readSendOptions(const ParsedOptions &parsed, SendOptions &options)
 {
-    const struct {
+    const struct
+    {
         const char *option;
         Target::Kind kind;
     } kinds[] = {{"queue", Target::Kind::Queue}, {"serial", Target::Kind::Serial}, {"port", Target::Kind::Port}};

@@ -12,7 +12,12 @@
 
 struct Target
 {
-    enum class Kind { None, Queue, Serial, Port };
+    enum class Kind {
+        None,
+        Queue,
+        Serial,
+        Port
+    };
     Kind kind = Kind::None;
     // The queue, serial device, or port name / device path; only queues may
     // be several (a print server's fleet), all set alike.

@@ -4,7 +4,8 @@ DravikBinding *toolLibrary(CliContext &ctx)
 {
     static DravikBinding lib;
     if (!lib.isLoaded() && !lib.load()) {
-        ctx.fail(kExitFailed, QStringLiteral("cannot load %1: %2").arg(QLatin1String(kDravikFileName), lib.loadError()));
+        ctx.fail(kExitFailed,
+                 QStringLiteral("cannot load %1: %2").arg(QLatin1String(kDravikFileName), lib.loadError()));
         return nullptr;
     }
     return &lib;

@@ -202,15 +202,14 @@ QString bitmapRefusal(const QByteArray &bytes, QByteArray &rewritten)
         const qint64 paletteAt = 14 + qint64(headerSize);
         if (paletteAt + entries * 4 > offBits)
             return QStringLiteral("The bitmap's header is damaged: its colour table overlaps its pixels.");
-        rewritten = unpackedRle(bytes, offBits, int(width), int(height), rle4,
-                                bytes.mid(paletteAt, entries * 4));
+        rewritten = unpackedRle(bytes, offBits, int(width), int(height), rle4, bytes.mid(paletteAt, entries * 4));
         return {};
     }
     // Uncompressed rows (with or without colour masks), each padded to a
     // whole 32-bit word.
     const bool plain = compression == 0 || compression == 3 || compression == 6;
-    const bool knownDepth = bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24
-                            || bitCount == 32;
+    const bool knownDepth =
+        bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32;
     if (!plain || !knownDepth)
         return {}; // the image library refuses these itself
     // The image library reads the headers, the colour masks that follow a
@@ -255,7 +254,8 @@ QString pngRefusal(const QByteArray &bytes, QByteArray &kept)
 {
     if (!isPng(bytes))
         return {};
-    static const char *const wanted[] = {"IHDR", "PLTE", "IDAT", "IEND", "tRNS", "gAMA", "cHRM", "sRGB", "sBIT", "bKGD", "pHYs"};
+    static const char *const wanted[] = {"IHDR", "PLTE", "IDAT", "IEND", "tRNS", "gAMA",
+                                         "cHRM", "sRGB", "sBIT", "bKGD", "pHYs"};
     kept = bytes.left(8);
     const qint64 size = bytes.size();
     qint64 at = 8;
@@ -307,7 +307,8 @@ QString iconRefusal(const QByteArray &bytes)
         const qint64 length = qFromLittleEndian<quint32>(entry + 8);
         const qint64 at = qFromLittleEndian<quint32>(entry + 12);
         if (at > size || length > size - at)
-            return QStringLiteral("The icon file is truncated: its picture %1 runs past the end of the file.").arg(i + 1);
+            return QStringLiteral("The icon file is truncated: its picture %1 runs past the end of the file.")
+                .arg(i + 1);
         QByteArray unused;
         if (QString refusal = pngRefusal(bytes.mid(at, length), unused); !refusal.isEmpty())
             return refusal;
@@ -359,9 +360,10 @@ Loaded loadBytes(QByteArray bytes)
     if (!reader.read(&image) || image.isNull())
         return {{}, unreadable(reader)};
     if (image.width() > kMaxSide || image.height() > kMaxSide)
-        return {{}, QStringLiteral("The picture is %1 x %2 pixels, too large for a logo.")
-                        .arg(image.width())
-                        .arg(image.height())};
+        return {{},
+                QStringLiteral("The picture is %1 x %2 pixels, too large for a logo.")
+                    .arg(image.width())
+                    .arg(image.height())};
     QImage result = opaque(image);
     if (result.isNull())
         return {{}, QStringLiteral("There is not enough memory to hold the picture.")};

@@ -9,7 +9,8 @@ namespace {
 
 constexpr CodePage kEntries[] = {
     {0, "PC437", "USA, standard Europe", "00,PC437 [美国，欧洲标准]", "00, PC437 [American, European standard]"},
-    {2, "PC850", "Multilingual, Western European", "02,PC850 [多语言, 西欧语]", "02, PC850 [language], European languages"},
+    {2, "PC850", "Multilingual, Western European", "02,PC850 [多语言, 西欧语]",
+     "02, PC850 [language], European languages"},
     {3, "PC860", "Portuguese", "03,PC860 [葡萄牙语]", "03, PC860 [Portuguese]"},
     {4, "PC863", "Canadian French", "04,PC863 [加拿大-法语]", "04, PC863 [Canada] - French"},
     {5, "PC865", "Nordic", "05,PC865 [北欧- 德语，日耳曼语]", "05, PC865 Nordic German, Germanic]"},

@@ -29,17 +29,17 @@ using esc::US;
 // How a form's parameter bytes become value / value2.
 enum class Param {
     None,
-    Byte,      // value = p0
-    Le16,      // value = p0 | p1 << 8
-    Le32,      // value = p0 .. p3, low byte first
-    AsciiFlag, // '0' / '1'
-    ByteFlag,  // 00 / 01
-    MarkFlag,  // 'D' on, 'f' off
-    Pair,      // value = p0, value2 = p1
-    Drawer,    // value = pin m, value2 = t1 | t2 << 8
-    Align,     // 0..2 (or '0'..'2')
-    LogoCount, // FS q: n blocks follow
-    QrFrame,   // GS ( k: pL pH and a body
+    Byte,         // value = p0
+    Le16,         // value = p0 | p1 << 8
+    Le32,         // value = p0 .. p3, low byte first
+    AsciiFlag,    // '0' / '1'
+    ByteFlag,     // 00 / 01
+    MarkFlag,     // 'D' on, 'f' off
+    Pair,         // value = p0, value2 = p1
+    Drawer,       // value = pin m, value2 = t1 | t2 << 8
+    Align,        // 0..2 (or '0'..'2')
+    LogoCount,    // FS q: n blocks follow
+    QrFrame,      // GS ( k: pL pH and a body
     StatusNumber, // DLE EOT: 1 to 4
     IdNumber,     // GS I: 1 to 3, 65 to 69
     SensorNumber, // GS r: 1 or '1'
@@ -266,7 +266,11 @@ bool printable(std::uint8_t c)
     return c >= 0x20 && c < 0x7F;
 }
 
-enum class Run { LineFeeds, Text, Unknown };
+enum class Run {
+    LineFeeds,
+    Text,
+    Unknown
+};
 
 Run runOf(std::uint8_t c)
 {
@@ -446,10 +450,7 @@ QString Decoded::describe() const
 {
     switch (kind) {
     case Kind::Unknown:
-        return QStringLiteral("unknown: %1 byte%2 %3")
-            .arg(length)
-            .arg(length == 1 ? "" : "s")
-            .arg(hexList(payload));
+        return QStringLiteral("unknown: %1 byte%2 %3").arg(length).arg(length == 1 ? "" : "s").arg(hexList(payload));
     case Kind::Text:
         return QStringLiteral("text %1").arg(quoted(payload));
     case Kind::LineFeed:

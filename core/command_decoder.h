@@ -17,33 +17,33 @@
 namespace decoder {
 
 enum class Kind {
-    Unknown,      // bytes the decoder does not know (payload holds them)
-    Text,         // a run of printable text (payload)
-    LineFeed,     // LF; value = how many in a row
-    Initialize,   // ESC @
-    CodePage,     // ESC t n or ESC # # SLAN n; value = code page
-    BaudRate,     // ESC z 7 or ESC # # SBDR; value = rate
-    Darkness,     // GS i d or ESC # # STDP; value = level
-    Barcode,      // GS E C n; value = 0/1
-    BlackMark,    // US ESC US 80 04 05 06 'D'/'f'; value = 0/1
-    Buzzer,       // ESC # # STBP mask 00; value = event mask, value2 = the byte after it
-    BuzzerSwitch, // ESC # # ENBP '0'/'1' (old instruction set); value = 0/1
-    Cutter,       // ESC # # ECAT '0'/'1'; value = 0/1
-    CutMode,      // ESC # # EFCT '0'/'1'; value = 1 for full+half
-    CutFeed,      // ESC # # CTFD lo hi; value = distance
-    AutoCutFeed,  // ESC # # ACFD lo hi; value = distance
-    FactoryReset, // ESC # # RECF
-    FunctionList, // ESC # F
-    CodePageList, // ESC # H
-    FullCut,      // ESC i
-    HalfCut,      // ESC m
-    CashDrawer,   // ESC p m t1 t2; value = pin m, value2 = t1 | t2 << 8
-    Align,        // ESC a n; value = 0 left, 1 middle, 2 right ('0'..'2' read alike)
-    QrStore,      // GS ( k pL pH 31 50 30 d...; payload = the stored text, value = its length
-    QrPrint,      // GS ( k 03 00 31 51 30
-    LogoDownload, // FS q n with n > 0 image blocks; logos holds them, value = n
-    LogoClear,    // FS q 0
-    LogoPrint,    // FS p n m; value = logo number, value2 = mode
+    Unknown,            // bytes the decoder does not know (payload holds them)
+    Text,               // a run of printable text (payload)
+    LineFeed,           // LF; value = how many in a row
+    Initialize,         // ESC @
+    CodePage,           // ESC t n or ESC # # SLAN n; value = code page
+    BaudRate,           // ESC z 7 or ESC # # SBDR; value = rate
+    Darkness,           // GS i d or ESC # # STDP; value = level
+    Barcode,            // GS E C n; value = 0/1
+    BlackMark,          // US ESC US 80 04 05 06 'D'/'f'; value = 0/1
+    Buzzer,             // ESC # # STBP mask 00; value = event mask, value2 = the byte after it
+    BuzzerSwitch,       // ESC # # ENBP '0'/'1' (old instruction set); value = 0/1
+    Cutter,             // ESC # # ECAT '0'/'1'; value = 0/1
+    CutMode,            // ESC # # EFCT '0'/'1'; value = 1 for full+half
+    CutFeed,            // ESC # # CTFD lo hi; value = distance
+    AutoCutFeed,        // ESC # # ACFD lo hi; value = distance
+    FactoryReset,       // ESC # # RECF
+    FunctionList,       // ESC # F
+    CodePageList,       // ESC # H
+    FullCut,            // ESC i
+    HalfCut,            // ESC m
+    CashDrawer,         // ESC p m t1 t2; value = pin m, value2 = t1 | t2 << 8
+    Align,              // ESC a n; value = 0 left, 1 middle, 2 right ('0'..'2' read alike)
+    QrStore,            // GS ( k pL pH 31 50 30 d...; payload = the stored text, value = its length
+    QrPrint,            // GS ( k 03 00 31 51 30
+    LogoDownload,       // FS q n with n > 0 image blocks; logos holds them, value = n
+    LogoClear,          // FS q 0
+    LogoPrint,          // FS p n m; value = logo number, value2 = mode
     StatusRequest,      // DLE EOT n (1 to 4); value = n
     IdRequest,          // GS I n (1 to 3, 65 to 69); value = n
     PaperSensorRequest, // GS r 1 (or '1')

@@ -46,8 +46,7 @@ std::uint8_t darknessFromText(const QString &text)
 
 std::uint8_t buzzerMask(bool set01, bool set02, bool set03, bool set04)
 {
-    return std::uint8_t((set01 ? 0x01 : 0) | (set02 ? 0x02 : 0) | (set03 ? 0x04 : 0)
-                        | (set04 ? 0x08 : 0));
+    return std::uint8_t((set01 ? 0x01 : 0) | (set02 ? 0x02 : 0) | (set03 ? 0x04 : 0) | (set04 ? 0x08 : 0));
 }
 
 Command codePageCommand(InstructionSet set, std::uint8_t codePage)
@@ -66,8 +65,7 @@ Command codePageCommand(InstructionSet set, std::uint8_t codePage)
 
 Command baudRateCommand(InstructionSet set, std::uint32_t rate)
 {
-    Bytes bytes = set == InstructionSet::Old ? Bytes{esc::ESC, 'z', '7'}
-                                             : tagged("SBDR");
+    Bytes bytes = set == InstructionSet::Old ? Bytes{esc::ESC, 'z', '7'} : tagged("SBDR");
     // Little-endian, low three bytes of the rate; the fourth is always zero.
     append(bytes, {std::uint8_t(rate), std::uint8_t(rate >> 8), std::uint8_t(rate >> 16), 0x00});
     append(bytes, esc::kPrintFunctionList);
@@ -91,8 +89,7 @@ Command barcodeCommand(bool on)
 
 Command blackMarkCommand(bool on)
 {
-    return {{esc::US, esc::ESC, esc::US, 0x80, 0x04, 0x05, 0x06, std::uint8_t(on ? 'D' : 'f')},
-            kDocBlackMark};
+    return {{esc::US, esc::ESC, esc::US, 0x80, 0x04, 0x05, 0x06, std::uint8_t(on ? 'D' : 'f')}, kDocBlackMark};
 }
 
 Command buzzerCommand(InstructionSet set, std::uint8_t mask)
@@ -125,7 +122,7 @@ Command cutModeCommand(bool fullAndHalf)
 std::vector<Command> cutFeedCommands(bool commandMode)
 {
     // 16-bit values, low byte first.
-    auto feed = [](const char (&tag)[5], std::uint16_t value) {
+    auto feed = [](const char(&tag)[5], std::uint16_t value) {
         Bytes bytes = tagged(tag);
         append(bytes, {std::uint8_t(value), std::uint8_t(value >> 8)});
         return Command{bytes, kDocCutFeed};

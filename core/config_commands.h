@@ -9,7 +9,10 @@
 #include <cstdint>
 #include <vector>
 
-enum class InstructionSet { New, Old };
+enum class InstructionSet {
+    New,
+    Old
+};
 
 // Document names passed with each command.
 inline constexpr const char *kDocCodePage = "Set New Lanage";

@@ -8,7 +8,11 @@
 
 namespace logo {
 
-enum class Alignment : std::uint8_t { Left = 0, Middle = 1, Right = 2 };
+enum class Alignment : std::uint8_t {
+    Left = 0,
+    Middle = 1,
+    Right = 2
+};
 
 inline constexpr const char *kDocClear = "Clear NV LOGO";
 inline constexpr const char *kDocTestPrint = "Print NV Logo";

@@ -6,7 +6,10 @@
 
 namespace logo {
 
-enum class Model { Mm58, Mm80 };
+enum class Model {
+    Mm58,
+    Mm80
+};
 
 // Widest logo in dots: 384 on 58 mm paper, 576 on 80 mm.
 inline constexpr int maxWidth(Model model)

@@ -60,8 +60,7 @@ Command qrStoreCommand(const QByteArray &text)
     const int k = std::min<int>(int(text.size()), kQrTextMax);
     // pL pH count the data plus cn, fn and m.
     const int count = k + 3;
-    Bytes bytes{esc::GS, '(', 'k', std::uint8_t(count % 256), std::uint8_t((count / 256) % 256),
-                0x31, 0x50, 0x30};
+    Bytes bytes{esc::GS, '(', 'k', std::uint8_t(count % 256), std::uint8_t((count / 256) % 256), 0x31, 0x50, 0x30};
     bytes.insert(bytes.end(), text.constBegin(), text.constBegin() + k);
     return {bytes, kDocQr};
 }

@@ -49,7 +49,14 @@ std::optional<Conditions> decodePaperSensor(std::uint8_t answer);
 std::optional<QByteArray> decodeIdText(const QByteArray &answer);
 
 // One word for the whole state, the gravest first.
-enum class Summary { Ready, PaperNearEnd, PaperOut, CoverOpen, Offline, Error };
+enum class Summary {
+    Ready,
+    PaperNearEnd,
+    PaperOut,
+    CoverOpen,
+    Offline,
+    Error
+};
 Summary summarize(Conditions conditions);
 const char *summaryText(Summary summary); // "ready", "paper near end", ...
 

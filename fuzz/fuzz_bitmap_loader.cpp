@@ -24,9 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // Either a picture within the limits or a refusal that says why.
     if (loaded.ok() == !loaded.error.isEmpty())
         std::abort();
-    if (loaded.ok()
-        && (loaded.image.format() != QImage::Format_RGB32 || loaded.image.width() > bitmap::kMaxSide
-            || loaded.image.height() > bitmap::kMaxSide))
+    if (loaded.ok() && (loaded.image.format() != QImage::Format_RGB32 || loaded.image.width() > bitmap::kMaxSide ||
+                        loaded.image.height() > bitmap::kMaxSide))
         std::abort();
     return 0;
 }

@@ -6,7 +6,12 @@
 #include <QStringList>
 
 // The checked connection radio button; None until a mode is first chosen.
-enum class LinkMode { None, Driver, Serial, Parallel };
+enum class LinkMode {
+    None,
+    Driver,
+    Serial,
+    Parallel
+};
 
 // Keeps the lines whose first three characters are "LPT" in any letter case,
 // each with every ":" removed ("LPT1:" gives "LPT1").

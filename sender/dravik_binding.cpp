@@ -27,9 +27,9 @@ QStringList loaderSearchFolders()
     Dl_serinfo size;
     if (dlinfo(self, RTLD_DI_SERINFOSIZE, &size) == 0) {
         std::unique_ptr<Dl_serinfo, decltype(&std::free)> info(static_cast<Dl_serinfo *>(std::malloc(size.dls_size)),
-                                                                &std::free);
-        if (info && dlinfo(self, RTLD_DI_SERINFOSIZE, info.get()) == 0
-            && dlinfo(self, RTLD_DI_SERINFO, info.get()) == 0) {
+                                                               &std::free);
+        if (info && dlinfo(self, RTLD_DI_SERINFOSIZE, info.get()) == 0 &&
+            dlinfo(self, RTLD_DI_SERINFO, info.get()) == 0) {
             for (unsigned i = 0; i < info->dls_cnt; ++i)
                 folders << QFile::decodeName(info->dls_serpath[i].dls_name);
         }

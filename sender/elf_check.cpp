@@ -54,16 +54,16 @@ constexpr unsigned char kData = ELFDATA2LSB;
 constexpr unsigned char kData = ELFDATA2MSB;
 #endif
 
-struct MachineName {
+struct MachineName
+{
     int machine;
     const char *name;
 };
 const MachineName kMachineNames[] = {
-    {EM_X86_64, "x86-64"},         {EM_386, "x86, 32-bit"},          {EM_AARCH64, "ARM aarch64"},
-    {EM_ARM, "ARM, 32-bit"},       {EM_RISCV, "RISC-V"},             {EM_PPC64, "PowerPC 64"},
-    {EM_PPC, "PowerPC, 32-bit"},   {EM_S390, "IBM Z (s390)"},        {258, "LoongArch"},
-    {EM_MIPS, "MIPS"},             {EM_SPARCV9, "SPARC 64"},         {EM_IA_64, "Itanium"},
-    {EM_SH, "SuperH"},             {EM_ALPHA, "Alpha"},
+    {EM_X86_64, "x86-64"}, {EM_386, "x86, 32-bit"},  {EM_AARCH64, "ARM aarch64"}, {EM_ARM, "ARM, 32-bit"},
+    {EM_RISCV, "RISC-V"},  {EM_PPC64, "PowerPC 64"}, {EM_PPC, "PowerPC, 32-bit"}, {EM_S390, "IBM Z (s390)"},
+    {258, "LoongArch"},    {EM_MIPS, "MIPS"},        {EM_SPARCV9, "SPARC 64"},    {EM_IA_64, "Itanium"},
+    {EM_SH, "SuperH"},     {EM_ALPHA, "Alpha"},
 };
 
 QString machineName(int machine)
@@ -107,7 +107,10 @@ bool readAt(int fd, void *buffer, std::size_t size, std::uint64_t offset)
 class Fd
 {
 public:
-    explicit Fd(int fd) : fd_(fd) {}
+    explicit Fd(int fd)
+        : fd_(fd)
+    {
+    }
     ~Fd()
     {
         if (fd_ >= 0)

@@ -24,7 +24,8 @@ LibraryWorker &LibraryWorker::instance()
 }
 
 LibraryWorker::LibraryWorker()
-    : thread_(new QThread), receiver_(new QObject)
+    : thread_(new QThread)
+    , receiver_(new QObject)
 {
     thread_->setObjectName(QStringLiteral("printer I/O"));
     receiver_->moveToThread(thread_);

@@ -57,7 +57,8 @@ const char *requestName(StatusRequest which)
 // printer without these requests leaves so, to not wait for each in turn.
 void askIdentity(const DravikBinding &lib, const PrinterTarget &target, int timeoutMs, PrinterReport &report)
 {
-    const struct {
+    const struct
+    {
         IdRequest request;
         QString PrinterIdentity::*field;
     } asks[] = {{IdRequest::Maker, &PrinterIdentity::maker},
@@ -79,8 +80,7 @@ void askIdentity(const DravikBinding &lib, const PrinterTarget &target, int time
 
 } // namespace
 
-PrinterReport queryStatusByte(const DravikBinding &lib, const PrinterTarget &target, StatusRequest which,
-                              int timeoutMs)
+PrinterReport queryStatusByte(const DravikBinding &lib, const PrinterTarget &target, StatusRequest which, int timeoutMs)
 {
     PrinterReport report;
     if (!lib.isLoaded())

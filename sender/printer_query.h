@@ -35,15 +35,12 @@ struct PrinterReport
     QueryState state = QueryState::NoLibrary;
     printer_status::Conditions conditions = 0;
     PrinterIdentity identity;
-    qint64 answerMs = -1;    // the round trip of the first status request
-    QStringList unanswered;  // later requests the printer left unanswered
-    QByteArray notAnAnswer;  // with NotAPrinter: the bytes that came back
-    FailureReason reason;    // with Failed and NoAnswers
+    qint64 answerMs = -1;   // the round trip of the first status request
+    QStringList unanswered; // later requests the printer left unanswered
+    QByteArray notAnAnswer; // with NotAPrinter: the bytes that came back
+    FailureReason reason;   // with Failed and NoAnswers
 
-    bool ready() const
-    {
-        return state == QueryState::Answered && !(conditions & printer_status::kNotReady);
-    }
+    bool ready() const { return state == QueryState::Answered && !(conditions & printer_status::kNotReady); }
 };
 
 struct QueryOptions

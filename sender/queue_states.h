@@ -14,7 +14,7 @@
 struct QueueState
 {
     QString name;
-    QString state;       // "idle", "printing" or "stopped"
+    QString state; // "idle", "printing" or "stopped"
     bool accepting = true;
     QStringList reasons; // the print server's reason keywords ("paused", "media-empty-error"...)
     QString message;     // the print server's message, possibly empty

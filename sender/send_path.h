@@ -16,10 +16,10 @@ struct PrinterTarget
 };
 
 enum class SendStatus {
-    Sent,       // the library took all the bytes
-    Failed,     // the library was called and reported failure
-    NoLibrary,  // the library is not loaded: nothing was called
-    NoExport,   // SendBufferToPrint is missing: nothing was called
+    Sent,      // the library took all the bytes
+    Failed,    // the library was called and reported failure
+    NoLibrary, // the library is not loaded: nothing was called
+    NoExport,  // SendBufferToPrint is missing: nothing was called
 };
 
 // Why the library says a call failed, read on the thread that made the call.

@@ -24,7 +24,8 @@ std::vector<decoder::Decoded> CommandStream::take(bool final)
     if (tail_.isEmpty())
         return {};
     decoder::Result r = decoder::decode(tail_, final);
-    const qsizetype used = final ? tail_.size() : qsizetype(std::min<std::size_t>(r.consumed, std::size_t(tail_.size())));
+    const qsizetype used =
+        final ? tail_.size() : qsizetype(std::min<std::size_t>(r.consumed, std::size_t(tail_.size())));
     tail_.remove(0, used);
     if (used > 0)
         frameWaits_ = false;

@@ -47,7 +47,9 @@ bool writeAll(int fd, const char *data, qsizetype size)
 // by someone else.
 bool ordinaryFile(int fd)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1;
 }
 
@@ -75,7 +77,9 @@ bool OutputWriter::open(const QString &dir, QString &error)
     }
     dir_ = d.absolutePath();
     dirFd_ = ::open(QFile::encodeName(dir_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (dirFd_ < 0 || ::fstat(dirFd_, &st) != 0) {
         error = QStringLiteral("cannot open the output folder %1: %2").arg(dir_, errnoText(errno));
         return false;
@@ -98,9 +102,10 @@ bool OutputWriter::open(const QString &dir, QString &error)
         return false;
     }
     if (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
-        error = errno == EWOULDBLOCK
-                    ? QStringLiteral("another virtual printer is writing to %1: give each server its own --out").arg(dir_)
-                    : QStringLiteral("cannot lock %1/.server.lock: %2").arg(dir_, errnoText(errno));
+        error =
+            errno == EWOULDBLOCK
+                ? QStringLiteral("another virtual printer is writing to %1: give each server its own --out").arg(dir_)
+                : QStringLiteral("cannot lock %1/.server.lock: %2").arg(dir_, errnoText(errno));
         return false;
     }
     logFd_ = ::openat(dirFd_, "log.txt", kFileFlags | O_APPEND | O_CREAT, 0644);
@@ -157,10 +162,14 @@ bool OutputWriter::readFile(const char *name, qint64 maxBytes, QByteArray &bytes
         error = QStringLiteral("cannot read %1/%2: %3").arg(dir_, QLatin1String(name), errnoText(errno));
         return false;
     }
-    struct stat st {};
+    struct stat st
+    {
+    };
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= maxBytes;
     if (!ok)
-        error = QStringLiteral("%1/%2 is not a plain file of at most %3 bytes").arg(dir_, QLatin1String(name)).arg(maxBytes);
+        error = QStringLiteral("%1/%2 is not a plain file of at most %3 bytes")
+                    .arg(dir_, QLatin1String(name))
+                    .arg(maxBytes);
     if (ok) {
         bytes.resize(qsizetype(st.st_size));
         qsizetype got = 0;
@@ -216,7 +225,8 @@ QString OutputWriter::saveReceipt(const QImage &receipt, QString &error)
     }
     QString written;
     for (int tries = 0; ok && written.isEmpty() && tries < 1000; ++tries) {
-        const QByteArray name = QStringLiteral("receipt-%1.png").arg(lastReceipt_ + 1, 3, 10, QLatin1Char('0')).toLatin1();
+        const QByteArray name =
+            QStringLiteral("receipt-%1.png").arg(lastReceipt_ + 1, 3, 10, QLatin1Char('0')).toLatin1();
         if (::linkat(dirFd_, aside, dirFd_, name.constData(), 0) == 0)
             written = QDir(dir_).filePath(QLatin1String(name));
         else if (errno != EEXIST) {

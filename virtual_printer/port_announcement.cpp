@@ -28,9 +28,12 @@ bool privateFolder(const QByteArray &path, QString &error)
         error = QStringLiteral("cannot create %1: %2").arg(QFile::decodeName(path), errnoText());
         return false;
     }
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) {
-        error = QStringLiteral("%1 is not a folder of this user: refusing to announce there").arg(QFile::decodeName(path));
+        error =
+            QStringLiteral("%1 is not a folder of this user: refusing to announce there").arg(QFile::decodeName(path));
         return false;
     }
     if ((st.st_mode & 0077) != 0 && ::chmod(path.constData(), 0700) != 0) {
@@ -97,9 +100,11 @@ void PortAnnouncement::withdraw()
         ::unlink(linkBytes.constData());
     // The lock file goes only while it is still the one we hold.
     const QByteArray lockBytes = QByteArray::fromStdString(announcement::lockPath(linkBytes.toStdString()));
-    struct stat held {}, named {};
-    if (::fstat(lockFd_, &held) == 0 && ::lstat(lockBytes.constData(), &named) == 0 && held.st_dev == named.st_dev
-        && held.st_ino == named.st_ino)
+    struct stat held
+    {
+    }, named{};
+    if (::fstat(lockFd_, &held) == 0 && ::lstat(lockBytes.constData(), &named) == 0 && held.st_dev == named.st_dev &&
+        held.st_ino == named.st_ino)
         ::unlink(lockBytes.constData());
     ::close(lockFd_);
     lockFd_ = -1;

@@ -111,10 +111,11 @@ void PrintSession::readBackFlash(bool factory)
     constexpr qint64 kMaxFlashFile = 64 * 1024 * 1024;
     if (!out_.readFile("printer.json", kMaxFlashFile, json, why) || (!json.isEmpty() && !readFlash(json, kept, why))) {
         const bool moved = out_.setAside("printer.json");
-        note(QStringLiteral("out"), QStringLiteral("%1/printer.json is damaged (%2): %3; starting from the factory state")
-                                        .arg(out_.dir(), why,
-                                             moved ? QStringLiteral("set aside as printer.json.damaged")
-                                                   : QStringLiteral("it could not be set aside")));
+        note(QStringLiteral("out"),
+             QStringLiteral("%1/printer.json is damaged (%2): %3; starting from the factory state")
+                 .arg(out_.dir(), why,
+                      moved ? QStringLiteral("set aside as printer.json.damaged")
+                            : QStringLiteral("it could not be set aside")));
     } else if (!json.isEmpty()) {
         printer_.restore(kept);
         writtenFlash_ = json;
@@ -153,10 +154,10 @@ QByteArray PrintSession::receive(const QString &source, const std::vector<decode
 void PrintSession::setConditions(PaperLevel paper, bool coverOpen, bool online)
 {
     printer_.setConditions(paper, coverOpen, online);
-    note(QStringLiteral("panel"), QStringLiteral("paper %1, cover %2, %3")
-                                      .arg(QLatin1String(paperLevelName(paper)),
-                                           coverOpen ? QStringLiteral("open") : QStringLiteral("closed"),
-                                           online ? QStringLiteral("on-line") : QStringLiteral("off-line")));
+    note(QStringLiteral("panel"),
+         QStringLiteral("paper %1, cover %2, %3")
+             .arg(QLatin1String(paperLevelName(paper)), coverOpen ? QStringLiteral("open") : QStringLiteral("closed"),
+                  online ? QStringLiteral("on-line") : QStringLiteral("off-line")));
     writeState(true);
 }
 

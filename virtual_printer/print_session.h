@@ -54,7 +54,6 @@ private:
     void addToTextRun(const QString &source, const decoder::Decoded &command);
     void endTextRun();
 
-
     VirtualPrinter printer_;
     OutputWriter &out_;
     std::FILE *terminal_;

@@ -34,7 +34,8 @@ bool readBool(const QJsonObject &o, const char *key, bool &value, QString &why)
 
 bool readBytes(const QJsonValue &v, const char *key, QByteArray &value, QString &why)
 {
-    const auto decoded = QByteArray::fromBase64Encoding(v.toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+    const auto decoded =
+        QByteArray::fromBase64Encoding(v.toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
     if (!v.isString() || !decoded) {
         why = QStringLiteral("\"%1\" is not base64 text").arg(QLatin1String(key));
         return false;
@@ -72,7 +73,7 @@ QByteArray flashJson(const PrinterState &s)
 
 bool readFlash(const QByteArray &json, PrinterState &state, QString &why)
 {
-    QJsonParseError error {};
+    QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
     if (!doc.isObject()) {
         why = error.error != QJsonParseError::NoError ? error.errorString() : QStringLiteral("not a JSON object");
@@ -81,13 +82,13 @@ bool readFlash(const QByteArray &json, PrinterState &state, QString &why)
     const QJsonObject o = doc.object();
     PrinterState s = state;
     qint64 codePage = 0, baud = 0, darkness = 0, buzzer = 0, cutFeed = 0, autoCutFeed = 0;
-    if (!readInt(o, "codePage", 0, 255, codePage, why) || !readInt(o, "baudRate", 1, 4000000, baud, why)
-        || !readInt(o, "darkness", 0, 255, darkness, why) || !readInt(o, "buzzer", 0, 15, buzzer, why)
-        || !readInt(o, "cutFeedDistance", 0, 65535, cutFeed, why)
-        || !readInt(o, "autoCutFeedDistance", 0, 65535, autoCutFeed, why) || !readBool(o, "barcode", s.barcode, why)
-        || !readBool(o, "cutter", s.cutter, why) || !readBool(o, "blackMark", s.blackMark, why)
-        || !readBool(o, "cutFullAndHalf", s.cutFullAndHalf, why) || !readBool(o, "cutFeedDrive", s.cutFeedDrive, why)
-        || !readBytes(o.value(QLatin1String("qrText")), "qrText", s.qrText, why))
+    if (!readInt(o, "codePage", 0, 255, codePage, why) || !readInt(o, "baudRate", 1, 4000000, baud, why) ||
+        !readInt(o, "darkness", 0, 255, darkness, why) || !readInt(o, "buzzer", 0, 15, buzzer, why) ||
+        !readInt(o, "cutFeedDistance", 0, 65535, cutFeed, why) ||
+        !readInt(o, "autoCutFeedDistance", 0, 65535, autoCutFeed, why) || !readBool(o, "barcode", s.barcode, why) ||
+        !readBool(o, "cutter", s.cutter, why) || !readBool(o, "blackMark", s.blackMark, why) ||
+        !readBool(o, "cutFullAndHalf", s.cutFullAndHalf, why) || !readBool(o, "cutFeedDrive", s.cutFeedDrive, why) ||
+        !readBytes(o.value(QLatin1String("qrText")), "qrText", s.qrText, why))
         return false;
     s.codePage = int(codePage);
     s.baudRate = long(baud);
@@ -105,8 +106,8 @@ bool readFlash(const QByteArray &json, PrinterState &state, QString &why)
         const QJsonObject l = v.toObject();
         qint64 width = 0, height = 0;
         decoder::Logo logo;
-        if (!readInt(l, "width", 8, kMaxLogoDots, width, why) || !readInt(l, "height", 8, kMaxLogoDots, height, why)
-            || !readBytes(l.value(QLatin1String("raster")), "raster", logo.raster, why))
+        if (!readInt(l, "width", 8, kMaxLogoDots, width, why) || !readInt(l, "height", 8, kMaxLogoDots, height, why) ||
+            !readBytes(l.value(QLatin1String("raster")), "raster", logo.raster, why))
             return false;
         if (width % 8 != 0 || height % 8 != 0 || logo.raster.size() != width * height / 8) {
             why = QStringLiteral("logo %1 is %2 x %3 dots with %4 raster bytes")

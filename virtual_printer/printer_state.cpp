@@ -87,7 +87,8 @@ QByteArray stateJson(const PrinterState &state)
 {
     QJsonArray logos;
     for (const decoder::Logo &logo : state.logos)
-        logos.append(QJsonObject{{QStringLiteral("width"), logo.widthDots}, {QStringLiteral("height"), logo.heightDots}});
+        logos.append(
+            QJsonObject{{QStringLiteral("width"), logo.widthDots}, {QStringLiteral("height"), logo.heightDots}});
     const QJsonObject o{
         {QStringLiteral("codePage"), state.codePage},
         {QStringLiteral("baudRate"), qint64(state.baudRate)},

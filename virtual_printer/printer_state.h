@@ -10,7 +10,11 @@
 
 #include <vector>
 
-enum class PaperLevel { Ok, NearEnd, Out };
+enum class PaperLevel {
+    Ok,
+    NearEnd,
+    Out
+};
 
 // What the panel sets: the paper, the cover and the on-line switch.
 struct PrinterConditions
@@ -23,13 +27,13 @@ struct PrinterConditions
 struct PrinterState
 {
     // Settings; a factory reset brings back these values.
-    int codePage = 0;          // PC437
+    int codePage = 0; // PC437
     long baudRate = 9600;
     int darkness = 23;
     bool barcode = true;
     bool cutter = true;
     bool blackMark = false;
-    int buzzer = 0;            // event mask, bits 0..3
+    int buzzer = 0; // event mask, bits 0..3
     bool cutFullAndHalf = true;
     bool cutFeedDrive = false; // false: command mode
     long cutFeedDistance = 0;

@@ -61,7 +61,7 @@ bool PtyListener::open(const QString &link, QString &error)
     ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
     ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
     // Raw: every byte passes unchanged, no echo, no line editing.
-    termios t {};
+    termios t{};
     if (::tcgetattr(slave_, &t) == 0) {
         ::cfmakeraw(&t);
         ::tcsetattr(slave_, TCSANOW, &t);
@@ -74,7 +74,9 @@ bool PtyListener::open(const QString &link, QString &error)
     }
     if (!link.isEmpty()) {
         const QByteArray path = QFile::encodeName(link);
-        struct stat st {};
+        struct stat st
+        {
+        };
         if (::lstat(path.constData(), &st) == 0) {
             if (!S_ISLNK(st.st_mode)) {
                 error = QStringLiteral("%1 exists and is not a symlink: not replaced").arg(link);
@@ -83,7 +85,8 @@ bool PtyListener::open(const QString &link, QString &error)
             ::unlink(path.constData());
         }
         if (::symlink(QFile::encodeName(device_).constData(), path.constData()) != 0) {
-            error = QStringLiteral("cannot create the link %1: %2").arg(link, QString::fromLocal8Bit(std::strerror(errno)));
+            error =
+                QStringLiteral("cannot create the link %1: %2").arg(link, QString::fromLocal8Bit(std::strerror(errno)));
             return false;
         }
         link_ = link;
@@ -109,7 +112,7 @@ void PtyListener::readable()
         const qint64 elapsedUs = clock_.nsecsElapsed() / 1000;
         const qint64 earned = elapsedUs * baud_ / 10000000;
         const qint64 burst = std::max<qint64>(1, baud_ / 1000); // 10 ms of bytes
-        takenSinceClock_ = std::max(takenSinceClock_, earned); // no saving up while quiet
+        takenSinceClock_ = std::max(takenSinceClock_, earned);  // no saving up while quiet
         allowed = std::min(kReadMax, earned + burst - takenSinceClock_);
         if (allowed <= 0) {
             const qint64 dueUs = (takenSinceClock_ - burst + 1) * 10000000 / baud_;
@@ -123,8 +126,9 @@ void PtyListener::readable()
     if (n <= 0) {
         if (n < 0 && (errno == EAGAIN || errno == EINTR))
             return;
-        session_.note(QStringLiteral("pty"), QStringLiteral("reading %1 failed: %2")
-                                                 .arg(device_, QString::fromLocal8Bit(std::strerror(errno))));
+        session_.note(
+            QStringLiteral("pty"),
+            QStringLiteral("reading %1 failed: %2").arg(device_, QString::fromLocal8Bit(std::strerror(errno))));
         notifier_->setEnabled(false);
         paceTimer_.start(kRetryMs);
         return;

@@ -11,7 +11,11 @@
 class ReceiptPaper
 {
 public:
-    enum class Align { Left, Middle, Right };
+    enum class Align {
+        Left,
+        Middle,
+        Right
+    };
 
     explicit ReceiptPaper(int widthDots);
 

@@ -48,8 +48,8 @@ QImage qrPicture(const QByteArray &text, int maxWidth)
 {
     if (text.isEmpty())
         return {};
-    QRcode *code = QRcode_encodeData(int(text.size()), reinterpret_cast<const unsigned char *>(text.constData()), 0,
-                                     QR_ECLEVEL_M);
+    QRcode *code =
+        QRcode_encodeData(int(text.size()), reinterpret_cast<const unsigned char *>(text.constData()), 0, QR_ECLEVEL_M);
     if (!code)
         return {};
     const int modules = code->width + 2 * kQrQuietModules;

@@ -96,7 +96,7 @@ int runServe(const QStringList &args)
     pty.reset();
     announcement.withdraw();
     tcp.reset();
-    say(QStringLiteral("stopped%1").arg(quitOnSignal.received() ? QStringLiteral(" on signal %1").arg(quitOnSignal.received())
-                                                                : QString()));
+    say(QStringLiteral("stopped%1")
+            .arg(quitOnSignal.received() ? QStringLiteral(" on signal %1").arg(quitOnSignal.received()) : QString()));
     return 0;
 }

@@ -51,12 +51,13 @@ bool parseServeOptions(const QStringList &args, ServeOptions &o, QString &error)
             const QString v = takesValue(args, i) ? args.at(++i) : QString();
             const QString line = a.mid(2) + QLatin1Char(' ') + v;
             if (v.isEmpty() || !applyConditionLine(line, o.conditions)) {
-                error = a == QLatin1String("--paper") ? QStringLiteral("--paper wants ok, near-end or out, not \"%1\"").arg(v)
-                                                      : QStringLiteral("--cover wants open or closed, not \"%1\"").arg(v);
+                error = a == QLatin1String("--paper")
+                            ? QStringLiteral("--paper wants ok, near-end or out, not \"%1\"").arg(v)
+                            : QStringLiteral("--cover wants open or closed, not \"%1\"").arg(v);
                 return false;
             }
-        } else if (a == QLatin1String("--maker") || a == QLatin1String("--model-name") || a == QLatin1String("--firmware")
-                   || a == QLatin1String("--serial-number")) {
+        } else if (a == QLatin1String("--maker") || a == QLatin1String("--model-name") ||
+                   a == QLatin1String("--firmware") || a == QLatin1String("--serial-number")) {
             const QString v = takesValue(args, i) ? args.at(++i) : QString();
             const QString problem = identityTextProblem(v);
             if (!problem.isEmpty()) {
@@ -74,8 +75,8 @@ bool parseServeOptions(const QStringList &args, ServeOptions &o, QString &error)
             o.pty = true;
             if (takesValue(args, i))
                 o.ptyLink = args.at(++i);
-        } else if (a == QLatin1String("--baud") || a == QLatin1String("--out") || a == QLatin1String("--model")
-                   || a == QLatin1String("--max-receipts")) {
+        } else if (a == QLatin1String("--baud") || a == QLatin1String("--out") || a == QLatin1String("--model") ||
+                   a == QLatin1String("--max-receipts")) {
             if (!takesValue(args, i)) {
                 error = QStringLiteral("%1 wants a value").arg(a);
                 return false;

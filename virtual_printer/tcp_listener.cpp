@@ -10,7 +10,8 @@ TcpListener::TcpListener(PrintSession &session, QObject *parent)
 {
     connect(&server_, &QTcpServer::newConnection, this, &TcpListener::accept);
     connect(&server_, &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError) {
-        session_.note(QStringLiteral("tcp"), QStringLiteral("a connection could not be accepted: %1").arg(server_.errorString()));
+        session_.note(QStringLiteral("tcp"),
+                      QStringLiteral("a connection could not be accepted: %1").arg(server_.errorString()));
     });
 }
 
@@ -58,18 +59,20 @@ void TcpListener::accept()
         const QString peer = QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort());
         if (waiting_.size() >= std::size_t(limits_.maxWaiting)) {
             ++refused_;
-            session_.note(name, QStringLiteral("refused the connection from %1: %2 jobs already wait (%3 refused so far)")
-                                    .arg(peer)
-                                    .arg(limits_.maxWaiting)
-                                    .arg(refused_));
+            session_.note(name,
+                          QStringLiteral("refused the connection from %1: %2 jobs already wait (%3 refused so far)")
+                              .arg(peer)
+                              .arg(limits_.maxWaiting)
+                              .arg(refused_));
             socket->abort();
             socket->deleteLater();
             continue;
         }
         socket->setReadBufferSize(kWaitingBuffer);
-        session_.note(name, active_ || !waiting_.empty()
-                                ? QStringLiteral("connected from %1, waits behind %2 job(s)").arg(peer).arg(waiting_.size() + 1)
-                                : QStringLiteral("connected from %1").arg(peer));
+        session_.note(
+            name, active_ || !waiting_.empty()
+                      ? QStringLiteral("connected from %1, waits behind %2 job(s)").arg(peer).arg(waiting_.size() + 1)
+                      : QStringLiteral("connected from %1").arg(peer));
         waiting_.emplace_back(socket, name);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket, name] { answerWaiting(socket, name); });
     }
@@ -82,8 +85,8 @@ void TcpListener::answerWaiting(QTcpSocket *socket, const QString &name)
     std::vector<decoder::Decoded> requests;
     qint64 length = 0;
     for (const decoder::Decoded &c : head.commands) {
-        const bool request = c.kind == decoder::Kind::StatusRequest || c.kind == decoder::Kind::IdRequest
-                             || c.kind == decoder::Kind::PaperSensorRequest;
+        const bool request = c.kind == decoder::Kind::StatusRequest || c.kind == decoder::Kind::IdRequest ||
+                             c.kind == decoder::Kind::PaperSensorRequest;
         if (!request || qint64(c.offset) != length)
             break;
         length += qint64(c.length);
@@ -129,9 +132,8 @@ TcpJob::TcpJob(QTcpSocket *socket, const QString &name, PrintSession &session, c
     connect(socket, &QTcpSocket::disconnected, this, &TcpJob::closed);
     silence_.setSingleShot(true);
     silence_.setInterval(limits_.silentMs);
-    connect(&silence_, &QTimer::timeout, this, [this] {
-        cutOff(QStringLiteral("silent for %1 s").arg(limits_.silentMs / 1000.0));
-    });
+    connect(&silence_, &QTimer::timeout, this,
+            [this] { cutOff(QStringLiteral("silent for %1 s").arg(limits_.silentMs / 1000.0)); });
     silence_.start();
     pace_.setInterval(std::max(10, std::min(limits_.graceMs, 1000)));
     connect(&pace_, &QTimer::timeout, this, &TcpJob::checkPace);

@@ -26,11 +26,11 @@ class QTcpSocket;
 
 struct TcpLimits
 {
-    int silentMs = 30000;         // no byte for this long ends a job
+    int silentMs = 30000;          // no byte for this long ends a job
     int maxJobMs = 10 * 60 * 1000; // no job runs longer
-    int graceMs = 30000;          // the rate is judged after this long
+    int graceMs = 30000;           // the rate is judged after this long
     qint64 minBytesPerSecond = 16; // on average since the job began
-    int maxWaiting = 2048;        // connections waiting their turn; more are refused
+    int maxWaiting = 2048;         // connections waiting their turn; more are refused
 };
 
 class TcpListener : public QObject

@@ -36,7 +36,8 @@ bool trustedFolder(const std::string &path)
 // number may since have gone to one of the user's own terminals.
 bool heldByARunningServer(const std::string &link)
 {
-    const int fd = ::open(announcement::lockPath(link).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    const int fd =
+        ::open(announcement::lockPath(link).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return false;
     struct stat st;

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 #include <memory>
+#include <thread>
 
 #include <cups/cups.h>
 
@@ -25,12 +25,17 @@ const char *noPassword(const char *, http_t *, const char *, const char *, void 
 // answer in slices and asks untilDeadline whether to go on waiting; once the
 // time is up it gives up, and `expired` tells a server that did not answer in
 // time from one that closed the connection.
-struct Deadline {
+struct Deadline
+{
     std::chrono::steady_clock::time_point at;
     bool expired = false;
     long long limitMs = 0;
 
-    explicit Deadline(long long ms) : at(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms)), limitMs(ms) {}
+    explicit Deadline(long long ms)
+        : at(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms))
+        , limitMs(ms)
+    {
+    }
     long long leftMs() const
     {
         using namespace std::chrono;
@@ -42,7 +47,8 @@ struct Deadline {
 thread_local Deadline *t_deadline = nullptr;
 
 // The last job this thread sent to a print queue.
-struct LastJob {
+struct LastJob
+{
     int id = 0; // 0: none
     std::string queue;
     std::string resource; // "/printers/NAME" or "/classes/NAME"
@@ -52,7 +58,11 @@ thread_local LastJob t_lastJob;
 class DeadlineScope
 {
 public:
-    explicit DeadlineScope(Deadline &d) : old_(t_deadline) { t_deadline = &d; }
+    explicit DeadlineScope(Deadline &d)
+        : old_(t_deadline)
+    {
+        t_deadline = &d;
+    }
     ~DeadlineScope() { t_deadline = old_; }
     DeadlineScope(const DeadlineScope &) = delete;
     DeadlineScope &operator=(const DeadlineScope &) = delete;
@@ -75,12 +85,14 @@ bool deadlineExpired()
     return t_deadline && (t_deadline->expired || t_deadline->leftMs() == 0);
 }
 
-struct HttpDeleter {
+struct HttpDeleter
+{
     void operator()(http_t *h) const { httpClose(h); }
 };
 using Http = std::unique_ptr<http_t, HttpDeleter>;
 
-struct IppDeleter {
+struct IppDeleter
+{
     void operator()(ipp_t *i) const { ippDelete(i); }
 };
 using Ipp = std::unique_ptr<ipp_t, IppDeleter>;
@@ -103,12 +115,14 @@ Http connectServer(Deadline &deadline)
     cupsSetServer(nullptr);
     cupsSetPasswordCB2(noPassword, nullptr);
     const char *server = cupsServer();
-    const int connectMs = static_cast<int>(std::min<long long>(cupsConnectTimeoutMs, std::max<long long>(deadline.leftMs(), 1)));
+    const int connectMs =
+        static_cast<int>(std::min<long long>(cupsConnectTimeoutMs, std::max<long long>(deadline.leftMs(), 1)));
     http_t *h = httpConnect2(server, ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, connectMs, nullptr);
     if (!h) {
         // (errno is not worth showing here: libcups has closed sockets since.)
-        setError(ErrorCode::ServerUnreachable, "no CUPS server answers at " + serverText() +
-                 " (is cupsd running? CUPS_SERVER or client.conf may name another server)");
+        setError(ErrorCode::ServerUnreachable,
+                 "no CUPS server answers at " + serverText() +
+                     " (is cupsd running? CUPS_SERVER or client.conf may name another server)");
         return {};
     }
     httpSetTimeout(h, cupsWaitSliceSeconds, untilDeadline, &deadline);
@@ -182,7 +196,11 @@ ipp_t *queueRequest(ipp_op_t op, const std::string &resource)
 // takes jobs. A broken-off lookup is told apart from an unknown queue. Only
 // the attributes needed are asked for: a queue's full set is large and
 // libcups reads it a few bytes at a time.
-enum class Lookup { Found, Refusing, Failed };
+enum class Lookup {
+    Found,
+    Refusing,
+    Failed
+};
 
 Lookup lookUpQueue(http_t *http, const std::string &queue, std::string &resource)
 {
@@ -206,7 +224,8 @@ Lookup lookUpQueue(http_t *http, const std::string &queue, std::string &resource
     }
     ipp_attribute_t *accepting = ippFindAttribute(response.get(), "printer-is-accepting-jobs", IPP_TAG_BOOLEAN);
     if (accepting && !ippGetBoolean(accepting, 0)) {
-        setError(ErrorCode::QueueRefused, "print queue \"" + queue + "\" is not accepting jobs (cupsaccept " + queue + ")");
+        setError(ErrorCode::QueueRefused,
+                 "print queue \"" + queue + "\" is not accepting jobs (cupsaccept " + queue + ")");
         return Lookup::Refusing;
     }
     // Jobs go to the queue's own resource, where the server's rules for it apply.
@@ -261,7 +280,8 @@ Ipp askForQueues(http_t *http, const char *const *wanted, int count)
         if (serverWentAway(st) || deadlineExpired())
             setError(ErrorCode::ServerUnreachable, wentAwayText("the listing of its print queues"));
         else
-            setError(kindOf(st, ErrorCode::Other), "listing the print queues of " + serverText() + " failed: " + cupsReason());
+            setError(kindOf(st, ErrorCode::Other),
+                     "listing the print queues of " + serverText() + " failed: " + cupsReason());
         return {};
     }
     if (ippGetStatusCode(response.get()) > IPP_STATUS_OK_CONFLICTING) {
@@ -298,10 +318,10 @@ std::string textValue(ipp_attribute_t *a)
 
 QueueState::Kind stateKind(int ps)
 {
-    return ps == IPP_PSTATE_IDLE ? QueueState::Idle
+    return ps == IPP_PSTATE_IDLE         ? QueueState::Idle
            : ps == IPP_PSTATE_PROCESSING ? QueueState::Printing
-           : ps == IPP_PSTATE_STOPPED ? QueueState::Stopped
-                                      : QueueState::Unknown;
+           : ps == IPP_PSTATE_STOPPED    ? QueueState::Stopped
+                                         : QueueState::Unknown;
 }
 
 // Reads a printer-state, printer-is-accepting-jobs, printer-state-reasons
@@ -388,7 +408,8 @@ std::vector<QueueState> listQueueStates()
     Http http = connectServer(deadline);
     if (!http)
         return {};
-    static const char *const wanted[] = {"printer-name", "printer-type", "printer-state", "printer-is-accepting-jobs",
+    static const char *const wanted[] = {"printer-name",          "printer-type",
+                                         "printer-state",         "printer-is-accepting-jobs",
                                          "printer-state-reasons", "printer-state-message"};
     Ipp response = askForQueues(http.get(), wanted, 6);
     if (!response)
@@ -453,13 +474,15 @@ bool sendToQueue(const std::string &queueName, const char *docName, const unsign
         if (serverWentAway(st) || deadlineExpired())
             setError(ErrorCode::ServerUnreachable, wentAwayText("the creation of a job on \"" + queue + "\""));
         else
-            setError(kindOf(st, ErrorCode::QueueRefused), "print queue \"" + queue + "\" refused the job: " + cupsReason());
+            setError(kindOf(st, ErrorCode::QueueRefused),
+                     "print queue \"" + queue + "\" refused the job: " + cupsReason());
         return false;
     }
     // A step of the job failed: the server's answer, or the server gone.
     auto fail = [&](const std::string &what, ipp_status_t st) {
         const ErrorCode kind = kindOf(st, ErrorCode::QueueRefused);
-        const std::string reason = kind == ErrorCode::ServerUnreachable ? wentAwayText(what) : what + " failed: " + cupsReason();
+        const std::string reason =
+            kind == ErrorCode::ServerUnreachable ? wentAwayText(what) : what + " failed: " + cupsReason();
         cupsCancelJob2(http.get(), queue.c_str(), job, 0);
         setError(kind, reason);
         return false;
@@ -497,9 +520,18 @@ void forgetLastJob()
 
 namespace {
 
-enum JobState { Pending = 3, Held = 4, Processing = 5, Stopped = 6, Canceled = 7, Aborted = 8, Completed = 9 };
+enum JobState {
+    Pending = 3,
+    Held = 4,
+    Processing = 5,
+    Stopped = 6,
+    Canceled = 7,
+    Aborted = 8,
+    Completed = 9
+};
 
-struct JobStatus {
+struct JobStatus
+{
     bool known = false;
     int state = 0;
     std::vector<std::string> reasons;
@@ -535,8 +567,9 @@ bool askJob(http_t *http, const LastJob &job, JobStatus &status)
             return false;
         }
         const ErrorCode kind = kindOf(st, ErrorCode::Other);
-        setError(kind, kind == ErrorCode::ServerUnreachable ? wentAwayText("the question about " + jobText(job))
-                                                            : "asking about " + jobText(job) + " failed: " + cupsReason());
+        setError(kind, kind == ErrorCode::ServerUnreachable
+                           ? wentAwayText("the question about " + jobText(job))
+                           : "asking about " + jobText(job) + " failed: " + cupsReason());
         return false;
     }
     ipp_attribute_t *state = ippFindAttribute(response.get(), "job-state", IPP_TAG_ENUM);
@@ -554,7 +587,8 @@ std::string reasonText(std::string r, const std::string &queue)
         if (r.size() > sx.size() && r.compare(r.size() - sx.size(), sx.size(), sx) == 0)
             r.erase(r.size() - sx.size());
     }
-    if (r == "none" || r == "job-incoming" || r == "job-printing" || r == "job-queued" || r == "processing-to-stop-point")
+    if (r == "none" || r == "job-incoming" || r == "job-printing" || r == "job-queued" ||
+        r == "processing-to-stop-point")
         return {};
     if (r == "paused" || r == "printer-stopped")
         return "the queue is paused (cupsenable " + queue + " resumes it)";
@@ -633,7 +667,10 @@ std::string waitingText(http_t *http, const LastJob &job, const JobStatus &statu
     if (response && ippGetStatusCode(response.get()) <= IPP_STATUS_OK_CONFLICTING) {
         ipp_attribute_t *state = ippFindAttribute(response.get(), "printer-state", IPP_TAG_ENUM);
         const int ps = state ? ippGetInteger(state, 0) : 0;
-        queueState = ps == IPP_PSTATE_IDLE ? "idle" : ps == IPP_PSTATE_PROCESSING ? "printing" : ps == IPP_PSTATE_STOPPED ? "paused" : "unknown";
+        queueState = ps == IPP_PSTATE_IDLE         ? "idle"
+                     : ps == IPP_PSTATE_PROCESSING ? "printing"
+                     : ps == IPP_PSTATE_STOPPED    ? "paused"
+                                                   : "unknown";
         if (ps == IPP_PSTATE_STOPPED)
             addReason(reasons, reasonText("paused", job.queue));
         for (const std::string &r : keywords(response.get(), "printer-state-reasons"))
@@ -659,8 +696,8 @@ std::string waitingText(http_t *http, const LastJob &job, const JobStatus &statu
     // A job being handed on that does not end: the printer does not take it.
     if (status.state == Processing && reasons.empty())
         addReason(reasons, "connecting to the printer, or the printer does not take the data (off-line?)");
-    std::string text = jobText(job) + " is waiting in the queue (job " + jobStateText(status.state) + ", queue " +
-                       queueState + ")";
+    std::string text =
+        jobText(job) + " is waiting in the queue (job " + jobStateText(status.state) + ", queue " + queueState + ")";
     if (!reasons.empty())
         text += ": " + joined(reasons);
     if (!message.empty())
@@ -797,14 +834,16 @@ bool queueDevice(const std::string &queueName, std::string &uri, QueueState &sta
             if (serverWentAway(cupsLastError()) || deadlineExpired())
                 setError(ErrorCode::ServerUnreachable, wentAwayText("the look-up of its default queue"));
             else
-                setError(ErrorCode::NotFound, "no print queue named, and the CUPS server " + serverText() + " has no default queue");
+                setError(ErrorCode::NotFound,
+                         "no print queue named, and the CUPS server " + serverText() + " has no default queue");
             return false;
         }
         queue = def;
     }
     ipp_t *request = queueRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, "/printers/" + queue);
-    static const char *const wanted[] = {"device-uri", "printer-type", "printer-state", "printer-is-accepting-jobs",
-                                         "printer-state-reasons", "printer-state-message"};
+    static const char *const wanted[] = {
+        "device-uri",           "printer-type", "printer-state", "printer-is-accepting-jobs", "printer-state-reasons",
+        "printer-state-message"};
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 6, nullptr, wanted);
     Ipp response(cupsDoRequest(http.get(), request, "/"));
     const ipp_status_t st = response ? ippGetStatusCode(response.get()) : cupsLastError();
@@ -813,8 +852,9 @@ bool queueDevice(const std::string &queueName, std::string &uri, QueueState &sta
             setError(ErrorCode::NotFound, "no print queue named \"" + queue + "\" on the CUPS server " + serverText());
         else {
             const ErrorCode kind = kindOf(st, ErrorCode::Other);
-            setError(kind, kind == ErrorCode::ServerUnreachable ? wentAwayText("the look-up of print queue \"" + queue + "\"")
-                                                                : "looking up print queue \"" + queue + "\" failed: " + cupsReason());
+            setError(kind, kind == ErrorCode::ServerUnreachable
+                               ? wentAwayText("the look-up of print queue \"" + queue + "\"")
+                               : "looking up print queue \"" + queue + "\" failed: " + cupsReason());
         }
         return false;
     }
@@ -827,8 +867,10 @@ bool queueDevice(const std::string &queueName, std::string &uri, QueueState &sta
     ipp_attribute_t *device = ippFindAttribute(response.get(), "device-uri", IPP_TAG_URI);
     if ((type && (ippGetInteger(type, 0) & CUPS_PRINTER_CLASS)) || !device || !ippGetString(device, 0, nullptr)) {
         setError(ErrorCode::NoAnswers,
-                 "print queue \"" + queue + "\" is a class of queues or has no device of its own: it carries no answers; "
-                 "the print server says: " + serverView(state));
+                 "print queue \"" + queue +
+                     "\" is a class of queues or has no device of its own: it carries no answers; "
+                     "the print server says: " +
+                     serverView(state));
         return false;
     }
     uri = ippGetString(device, 0, nullptr);

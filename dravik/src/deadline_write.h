@@ -29,10 +29,11 @@ private:
 // and when the device takes nothing, wait with poll (and a short sleep for
 // drivers whose poll always says "ready", like the parallel port's).
 // SIGPIPE is held off while writing (SigpipeGuard).
-struct WriteResult {
+struct WriteResult
+{
     bool ok = false;
     bool timedOut = false;
-    int err = 0;          // errno of the failing call when !ok && !timedOut
+    int err = 0; // errno of the failing call when !ok && !timedOut
     std::size_t written = 0;
 };
 WriteResult writeWithDeadline(int fd, const unsigned char *data, std::size_t length,

@@ -18,8 +18,8 @@ enum class ErrorCode : int {
     QueueRefused = 7,      // the print queue does not take the job
     InvalidArgument = 8,   // a bad name, length or rate; a path that is no device
     Other = 9,
-    NoAnswers = 10,        // the path carries no answers (an IPP or driver queue)
-    WaitingInQueue = 11,   // the job is queued, the printer does not take it
+    NoAnswers = 10,      // the path carries no answers (an IPP or driver queue)
+    WaitingInQueue = 11, // the job is queued, the printer does not take it
 };
 
 // The last failed call of this thread: its kind and its reason for a person.

@@ -43,8 +43,8 @@ int exchange(int fd, const std::string &what, const unsigned char *request, std:
         const WriteResult w = writeWithDeadline(fd, request, requestLength, deadline);
         if (!w.ok) {
             if (w.timedOut)
-                setError(ErrorCode::TimedOut, "time-out: " + what + " took only " + std::to_string(w.written) + " of the " +
-                                                  std::to_string(requestLength) + " bytes of the request");
+                setError(ErrorCode::TimedOut, "time-out: " + what + " took only " + std::to_string(w.written) +
+                                                  " of the " + std::to_string(requestLength) + " bytes of the request");
             else
                 setError(codeForErrno(w.err), "writing the request to " + what + " failed: " + errnoText(w.err));
             return -1;
@@ -56,7 +56,9 @@ int exchange(int fd, const std::string &what, const unsigned char *request, std:
         const long long left = msUntil(deadline);
         long long wait = left;
         if (got > 0)
-            wait = std::min<long long>(wait, std::max<long long>(0, kQuietMs - duration_cast<milliseconds>(steady_clock::now() - lastByte).count()));
+            wait = std::min<long long>(
+                wait,
+                std::max<long long>(0, kQuietMs - duration_cast<milliseconds>(steady_clock::now() - lastByte).count()));
         if (wait <= 0)
             break;
         pollfd p{fd, POLLIN, 0};
@@ -104,7 +106,8 @@ std::set<std::string> g_busy;
 
 } // namespace
 
-DeviceTurn::DeviceTurn(const std::string &key, int timeoutMs) : key_(key)
+DeviceTurn::DeviceTurn(const std::string &key, int timeoutMs)
+    : key_(key)
 {
     std::unique_lock<std::mutex> lock(g_turnMutex);
     ok_ = g_turnFree.wait_for(lock, std::chrono::milliseconds(std::max(0, timeoutMs)),

@@ -61,8 +61,8 @@ const char *keep(std::string &slot, std::string text)
 
 extern "C" {
 
-int SendBufferToPrint(const char *portName, const char *printerName, const char *docName,
-                      const unsigned char *data, int length)
+int SendBufferToPrint(const char *portName, const char *printerName, const char *docName, const unsigned char *data,
+                      int length)
 {
     return guarded(0, [&]() -> int {
         forgetLastJob(); // a queue send below makes its job the last one
@@ -78,7 +78,7 @@ int SendBufferToPrint(const char *portName, const char *printerName, const char 
         }
         if (length > maxSendLength) {
             setError(ErrorCode::InvalidArgument, "buffer of " + std::to_string(length) + " bytes refused (at most " +
-                     std::to_string(maxSendLength) + ")");
+                                                     std::to_string(maxSendLength) + ")");
             return 0;
         }
         if (length > 0 && !data) {
@@ -134,7 +134,8 @@ const char *GetPrintDrivePortNames(const char *kind)
     return guarded<const char *>("", [&]() -> const char * {
         const std::string k = lower(trim(textOf(kind)));
         if (!k.empty() && k != "lpt") {
-            setError(ErrorCode::InvalidArgument, "unknown port kind \"" + textOf(kind) + "\" (only LPT is listed here)");
+            setError(ErrorCode::InvalidArgument,
+                     "unknown port kind \"" + textOf(kind) + "\" (only LPT is listed here)");
             return keep(t_portNames, std::string());
         }
         std::vector<std::string> names;
@@ -174,7 +175,8 @@ int StrToHex(const char *text, unsigned char *data, int size)
     return guarded(-1, [&] {
         const int n = textToHex(text, data, size);
         if (n < 0)
-            setError(ErrorCode::InvalidArgument, "StrToHex: a bad hex digit, an odd digit, or the byte buffer is too small");
+            setError(ErrorCode::InvalidArgument,
+                     "StrToHex: a bad hex digit, an odd digit, or the byte buffer is too small");
         return n;
     });
 }

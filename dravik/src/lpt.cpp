@@ -125,8 +125,8 @@ std::string lptDevicePath(const std::string &rawName, ErrorCode &code, std::stri
         for (const LptPort &p : ports)
             listed += (listed.empty() ? "" : ", ") + p.name + " = " + p.path;
         code = ErrorCode::NotFound;
-        why = "no raw printer port LPT" + std::to_string(k) + " (found: " +
-              (listed.empty() ? std::string("none; no /dev/lp* or /dev/usb/lp* device") : listed) + ")";
+        why = "no raw printer port LPT" + std::to_string(k) +
+              " (found: " + (listed.empty() ? std::string("none; no /dev/lp* or /dev/usb/lp* device") : listed) + ")";
         return {};
     }
     return underRoot("/dev/" + name);
@@ -141,8 +141,8 @@ bool isPortKind(const std::string &path, const struct stat &st)
     if (isPrinterDevice(st))
         return true;
     const std::string root = testRoot();
-    const bool belowRoot = !root.empty() && path.size() > root.size() + 1 &&
-                           path.compare(0, root.size() + 1, root + "/") == 0;
+    const bool belowRoot =
+        !root.empty() && path.size() > root.size() + 1 && path.compare(0, root.size() + 1, root + "/") == 0;
     return belowRoot && (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode) || S_ISREG(st.st_mode));
 }
 
@@ -249,7 +249,8 @@ int openLpt(const std::string &name, int mode, std::string &shown)
             break;
         case EACCES:
         case EPERM:
-            reason = "cannot be opened: permission denied; add the user to the lp group (sudo usermod -aG lp $USER, then log in again)";
+            reason = "cannot be opened: permission denied; add the user to the lp group (sudo usermod -aG lp $USER, "
+                     "then log in again)";
             break;
         case ENOSPC:
             reason = "reports the printer out of paper";
@@ -301,10 +302,11 @@ bool sendLpt(const std::string &name, const unsigned char *data, std::size_t len
                                           std::to_string(w.written) + " of " + what +
                                           " (offline, out of paper or switched off?)");
     else
-        setError(codeForErrno(w.err),
-                 "writing " + what + " failed after " + std::to_string(w.written) + " bytes: " + errnoText(w.err) +
-                     (w.err == EIO || w.err == ENODEV || w.err == ENXIO ? std::string(" (printer unplugged or in error?)")
-                                                                        : std::string()));
+        setError(codeForErrno(w.err), "writing " + what + " failed after " + std::to_string(w.written) +
+                                          " bytes: " + errnoText(w.err) +
+                                          (w.err == EIO || w.err == ENODEV || w.err == ENXIO
+                                               ? std::string(" (printer unplugged or in error?)")
+                                               : std::string()));
     return false;
 }
 

@@ -13,7 +13,8 @@
 
 namespace dravik {
 
-struct LptPort {
+struct LptPort
+{
     std::string name; // "LPT1:"
     std::string path; // "/dev/lp0"
     long number = 0;  // 1

@@ -39,7 +39,8 @@ int connectTcp(const std::string &host, int port, const std::string &what)
     // The name is looked up within the connect bound too (a slow name server
     // must not hold the call), on a thread of its own: a look-up that
     // outlasts the bound is left to finish there, with the state it shares.
-    struct Lookup {
+    struct Lookup
+    {
         std::mutex mutex;
         std::condition_variable done;
         bool finished = false;
@@ -243,8 +244,8 @@ int queryQueue(const std::string &queue, const unsigned char *request, std::size
     if (scheme == "socket") {
         char sch[32], user[256], host[256], resource[1024];
         int port = 0;
-        if (httpSeparateURI(HTTP_URI_CODING_ALL, uri.c_str(), sch, sizeof sch, user, sizeof user, host, sizeof host, &port,
-                            resource, sizeof resource) < HTTP_URI_STATUS_OK ||
+        if (httpSeparateURI(HTTP_URI_CODING_ALL, uri.c_str(), sch, sizeof sch, user, sizeof user, host, sizeof host,
+                            &port, resource, sizeof resource) < HTTP_URI_STATUS_OK ||
             !*host) {
             setError(ErrorCode::InvalidArgument, shownQueue + " has a device URI that cannot be read: " + uri);
             return -1;
@@ -284,13 +285,14 @@ int queryQueue(const std::string &queue, const unsigned char *request, std::size
     if (scheme == "usb") {
         char sch[32], user[256], host[256], resource[1024];
         int port = 0;
-        if (httpSeparateURI(HTTP_URI_CODING_ALL, uri.c_str(), sch, sizeof sch, user, sizeof user, host, sizeof host, &port,
-                            resource, sizeof resource) < HTTP_URI_STATUS_OK) {
+        if (httpSeparateURI(HTTP_URI_CODING_ALL, uri.c_str(), sch, sizeof sch, user, sizeof user, host, sizeof host,
+                            &port, resource, sizeof resource) < HTTP_URI_STATUS_OK) {
             setError(ErrorCode::InvalidArgument, shownQueue + " has a device URI that cannot be read: " + uri);
             return -1;
         }
         std::string model = resource;
-        model = model.substr(model.find_first_not_of('/') == std::string::npos ? model.size() : model.find_first_not_of('/'));
+        model = model.substr(model.find_first_not_of('/') == std::string::npos ? model.size()
+                                                                               : model.find_first_not_of('/'));
         model = model.substr(0, model.find('?'));
         const std::string serial = unescape(uriOption(uri, "serial"));
         const std::string path = usbPrinterPath(host, model, serial);
@@ -302,8 +304,9 @@ int queryQueue(const std::string &queue, const unsigned char *request, std::size
         }
         return queryLpt(path, request, requestLength, reply, size, timeoutMs);
     }
-    setError(ErrorCode::NoAnswers, shownQueue + " reaches its printer through " + scheme +
-                                       ": that connection carries no answers; the print server says: " + serverView(state));
+    setError(ErrorCode::NoAnswers,
+             shownQueue + " reaches its printer through " + scheme +
+                 ": that connection carries no answers; the print server says: " + serverView(state));
     return -1;
 }
 

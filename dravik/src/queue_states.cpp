@@ -16,7 +16,9 @@ std::string stateLines(const std::vector<QueueState> &queues)
     for (const QueueState &q : queues) {
         // A queue the server reports in no state we know is shown stopped:
         // it is not known to take jobs.
-        const char *state = q.state == QueueState::Idle ? "idle" : q.state == QueueState::Printing ? "printing" : "stopped";
+        const char *state = q.state == QueueState::Idle       ? "idle"
+                            : q.state == QueueState::Printing ? "printing"
+                                                              : "stopped";
         std::string reasons;
         for (const std::string &r : q.reasons)
             reasons += (reasons.empty() ? "" : ",") + oneField(r);

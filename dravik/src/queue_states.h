@@ -7,8 +7,14 @@
 
 namespace dravik {
 
-struct QueueState {
-    enum Kind { Unknown, Idle, Printing, Stopped };
+struct QueueState
+{
+    enum Kind {
+        Unknown,
+        Idle,
+        Printing,
+        Stopped
+    };
     std::string name;
     Kind state = Unknown;
     bool accepting = true;

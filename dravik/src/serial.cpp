@@ -27,7 +27,8 @@ namespace dravik {
 
 namespace {
 
-struct Port {
+struct Port
+{
     std::string path;
     int fd = -1;
     int baud = 0;
@@ -179,7 +180,8 @@ int openSerial(const std::string &name, int baud)
         return -1;
     }
     if (hasDotDotComponent(trim(name))) {
-        setError(ErrorCode::InvalidArgument, "serial port name \"" + trim(name) + "\" refused: it must not contain \"..\"");
+        setError(ErrorCode::InvalidArgument,
+                 "serial port name \"" + trim(name) + "\" refused: it must not contain \"..\"");
         return 0;
     }
     speed_t speed = 0;
@@ -259,7 +261,8 @@ bool refusedSendName(const std::string &name)
     if (trimmed.empty())
         return false;
     if (hasDotDotComponent(trimmed)) {
-        setError(ErrorCode::InvalidArgument, "serial port name \"" + trimmed + "\" refused: it must not contain \"..\"");
+        setError(ErrorCode::InvalidArgument,
+                 "serial port name \"" + trimmed + "\" refused: it must not contain \"..\"");
         return true;
     }
     const std::string path = serialDevicePath(trimmed);

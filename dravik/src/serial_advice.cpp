@@ -46,8 +46,9 @@ std::string permissionAdvice(const std::string &path)
     const bool groupMayUse = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
     const std::string owningGroup = groupName(st.st_gid);
     if (groupMayUse && st.st_gid != 0)
-        return "the device belongs to group " + owningGroup + ", which may read and write it: add the user to it (sudo usermod -aG " +
-               owningGroup + " $USER), then log in again";
+        return "the device belongs to group " + owningGroup +
+               ", which may read and write it: add the user to it (sudo usermod -aG " + owningGroup +
+               " $USER), then log in again";
     char mode[8];
     std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
     const std::string who = groupMayUse ? "only its owner and group root may" : "no group may";

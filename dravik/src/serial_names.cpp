@@ -31,7 +31,8 @@ bool exists(const std::string &path)
 }
 
 // Sort key: the name's letters and its trailing number.
-struct PortKey {
+struct PortKey
+{
     int rank;
     std::string stem;
     long number;

@@ -4,8 +4,8 @@
 #include "tool_runner.h"
 
 #include "config_commands.h"
-#include "maintenance_commands.h"
 #include "hex.h"
+#include "maintenance_commands.h"
 
 #include <QImage>
 #include <QJsonArray>
@@ -117,11 +117,11 @@ void TestNemboportFake::callsInOrder_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QStringList>("calls");
 
-    QTest::newRow("one setting to a queue")
-        << QStringList{"set", "darkness", "8", "--queue", "Receipt"}
-        << QStringList{sendTo("DRIVE", "Receipt", kDocDarkness)};
+    QTest::newRow("one setting to a queue") << QStringList{"set", "darkness", "8", "--queue", "Receipt"}
+                                            << QStringList{sendTo("DRIVE", "Receipt", kDocDarkness)};
     QTest::newRow("pairs run in the one-key update's order, cut mode last")
-        << QStringList{"set", "cut-mode", "half", "buzzer", "none", "darkness", "8", "codepage", "CP936", "--port", "LPT2"}
+        << QStringList{"set", "cut-mode", "half",  "buzzer", "none", "darkness",
+                       "8",   "codepage", "CP936", "--port", "LPT2"}
         << QStringList{sendTo("LPT", "LPT2", kDocCodePage), sendTo("LPT", "LPT2", kDocDarkness),
                        sendTo("LPT", "LPT2", kDocBuzzer), sendTo("LPT", "LPT2", kDocCutMode)};
     QTest::newRow("several queues, each with every command in order")
@@ -143,12 +143,11 @@ void TestNemboportFake::callsInOrder_data()
         << QStringList{"test", "drawer", "--serial", "/dev/ttyACM0"}
         << QStringList{"OpenComm /dev/ttyACM0 @115200", sendTo("COM", "/dev/ttyACM0", cashDrawerCommand().docName),
                        "CloseComm /dev/ttyACM0"};
-    QTest::newRow("--no-wait only queues")
-        << QStringList{"set", "darkness", "8", "--queue", "Receipt", "--no-wait"}
-        << QStringList{sendTo("DRIVE", "Receipt", kDocDarkness)};
-    QTest::newRow("QR: store, then print")
-        << QStringList{"test", "qr", "hello", "--queue", "Q"}
-        << QStringList{sendTo("DRIVE", "Q", qrStoreCommand("hello").docName), sendTo("DRIVE", "Q", qrPrintCommand().docName)};
+    QTest::newRow("--no-wait only queues") << QStringList{"set", "darkness", "8", "--queue", "Receipt", "--no-wait"}
+                                           << QStringList{sendTo("DRIVE", "Receipt", kDocDarkness)};
+    QTest::newRow("QR: store, then print") << QStringList{"test", "qr", "hello", "--queue", "Q"}
+                                           << QStringList{sendTo("DRIVE", "Q", qrStoreCommand("hello").docName),
+                                                          sendTo("DRIVE", "Q", qrPrintCommand().docName)};
     QTest::newRow("logo download") << QStringList{"logo", "download", "LOGO", "--model", "58", "--queue", "Q"}
                                    << QStringList{sendTo("DRIVE", "Q", "download NV LOGO")};
     QTest::newRow("logo clear") << QStringList{"logo", "clear", "--queue", "Q"}
@@ -162,12 +161,14 @@ void TestNemboportFake::callsInOrder_data()
         << QStringList{"apply", "PROFILE:[target]\nqueue = FromProfile\n[settings]\ncutter = off\n", "--no-wait"}
         << QStringList{sendTo("DRIVE", "FromProfile", kDocCutter)};
     QTest::newRow("a target given on the command line wins")
-        << QStringList{"apply", "PROFILE:[target]\nqueue = FromProfile\n[settings]\nblack-mark = on\n", "--port", "LPT1"}
+        << QStringList{"apply", "PROFILE:[target]\nqueue = FromProfile\n[settings]\nblack-mark = on\n", "--port",
+                       "LPT1"}
         << QStringList{sendTo("LPT", "LPT1", kDocBlackMark)};
     QTest::newRow("another serial port on the command line keeps the profile's rate")
         << QStringList{"apply", "PROFILE:[target]\nserial = /dev/ttyUSB0\nbaud = 9600\n[settings]\ncutter = on\n",
                        "--serial", "/dev/ttyUSB1"}
-        << QStringList{"OpenComm /dev/ttyUSB1 @9600", sendTo("COM", "/dev/ttyUSB1", kDocCutter), "CloseComm /dev/ttyUSB1"};
+        << QStringList{"OpenComm /dev/ttyUSB1 @9600", sendTo("COM", "/dev/ttyUSB1", kDocCutter),
+                       "CloseComm /dev/ttyUSB1"};
 }
 
 void TestNemboportFake::callsInOrder()
@@ -206,14 +207,19 @@ void TestNemboportFake::sendsTheBuildersBytes()
     QFETCH(QStringList, options);
     QFETCH(int, set);
     const InstructionSet is = InstructionSet(set);
-    const ToolRun run = runTool(QStringList{"set", "codepage", "15", "baud", "9600", "darkness", "8", "barcode", "off",
-                                            "cutter", "on", "black-mark", "on", "buzzer", "cut,paper-out", "cut-feed",
-                                            "command", "cut-mode", "full+half", "--queue", "Q"} +
-                                options);
+    const ToolRun run =
+        runTool(QStringList{"set",           "codepage", "15",      "baud",     "9600",       "darkness", "8",
+                            "barcode",       "off",      "cutter",  "on",       "black-mark", "on",       "buzzer",
+                            "cut,paper-out", "cut-feed", "command", "cut-mode", "full+half",  "--queue",  "Q"} +
+                options);
     QVERIFY2(run.status == 0, qPrintable(run.err));
 
-    std::vector<Command> expected = {codePageCommand(is, 15), baudRateCommand(is, 9600), darknessCommand(is, 8),
-                                     barcodeCommand(false), cutterCommand(true), blackMarkCommand(true),
+    std::vector<Command> expected = {codePageCommand(is, 15),
+                                     baudRateCommand(is, 9600),
+                                     darknessCommand(is, 8),
+                                     barcodeCommand(false),
+                                     cutterCommand(true),
+                                     blackMarkCommand(true),
                                      buzzerCommand(is, buzzerMask(false, true, true, false))};
     for (const Command &c : cutFeedCommands(true))
         expected.push_back(c);
@@ -231,7 +237,8 @@ void TestNemboportFake::refusesBadInputAndSendsNothing_data()
 {
     QTest::addColumn<QStringList>("args");
     const QStringList q{"--queue", "Q"};
-    const struct {
+    const struct
+    {
         const char *name;
         QStringList args;
     } rows[] = {
@@ -272,7 +279,8 @@ void TestNemboportFake::refusesBadInputAndSendsNothing_data()
         {"profile with a bad value", QStringList{"apply", "PROFILE:[settings]\ndarkness = 8\nbuzzer = loud\n"} + q},
         {"profile with an unknown key", QStringList{"apply", "PROFILE:[target]\nprinter = X\n"} + q},
         {"profile setting nothing", QStringList{"apply", "PROFILE:[target]\nqueue = X\n"}},
-        {"profile with two targets", QStringList{"apply", "PROFILE:[target]\nqueue = X\nport = LPT1\n[settings]\ncutter = on\n"}},
+        {"profile with two targets",
+         QStringList{"apply", "PROFILE:[target]\nqueue = X\nport = LPT1\n[settings]\ncutter = on\n"}},
         {"unknown command", QStringList{"reset"}},
         {"no seconds to wait", QStringList{"set", "darkness", "8", "--wait", "0"} + q},
         {"seconds to wait not a number", QStringList{"set", "darkness", "8", "--wait", "soon"} + q},
@@ -315,19 +323,20 @@ void TestNemboportFake::echoedInputIsEscapedAndShort_data()
     QTest::newRow("NUL byte in a profile value")
         << QStringList{"apply", "PROFILE:" + QString::fromLatin1(QByteArray("[settings]\ndarkness = 12\0junk\n", 31))}
         << "line 2: holds the control character \\x00; a profile is plain text";
-    QTest::newRow("ESC in a profile line")
-        << QStringList{"apply", "PROFILE:[settings]\ncutter = on\n" + esc + " = 1\n"}
-        << "line 3: holds the control character \\x1b; a profile is plain text";
+    QTest::newRow("ESC in a profile line") << QStringList{"apply", "PROFILE:[settings]\ncutter = on\n" + esc + " = 1\n"}
+                                           << "line 3: holds the control character \\x1b; a profile is plain text";
     QTest::newRow("ESC in a value") << QStringList{"set", "darkness", esc, q, "Q"}
                                     << "darkness \\x1b]0;owned\\x07: expected a level from 0 to 40";
     QTest::newRow("ESC in an unknown command") << QStringList{esc} << "unknown command \\x1b]0;owned\\x07 (";
     QTest::newRow("half-megabyte profile key")
         << QStringList{"apply", "PROFILE:[settings]\n" + huge + " = 1\n"}
         << "line 2: unknown setting " + QString(57, QLatin1Char('k')) + "... (one of codepage";
-    QTest::newRow("half-megabyte option name") << QStringList{"set", "--" + huge} << "unknown option --" + QString(57, QLatin1Char('k')) + "...\n";
+    QTest::newRow("half-megabyte option name")
+        << QStringList{"set", "--" + huge} << "unknown option --" + QString(57, QLatin1Char('k')) + "...\n";
     const QString turned = QString::fromUtf8("\u202e") + QString::fromUtf8("\U0001F600").repeated(70);
     QTest::newRow("right-to-left override in a queue name, cut between characters")
-        << QStringList{"set", "darkness", "8", q, turned, q, turned} << "--queue \\u202e" + turned.mid(1, 25 * 2) + "...";
+        << QStringList{"set", "darkness", "8", q, turned, q, turned}
+        << "--queue \\u202e" + turned.mid(1, 25 * 2) + "...";
 }
 
 void TestNemboportFake::echoedInputIsEscapedAndShort()
@@ -383,9 +392,12 @@ void TestNemboportFake::codePagesByPlainName_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("shown");
     // The window's English text for 33 reads "the CP1250[central Latin-2]".
-    QTest::newRow("code, any case") << "cp1250" << "33  CP1250 Central European";
-    QTest::newRow("a code without digits") << "Iran" << "10  Iran (Persian)";
-    QTest::newRow("number") << "37" << "37  CP1254 Turkish";
+    QTest::newRow("code, any case") << "cp1250"
+                                    << "33  CP1250 Central European";
+    QTest::newRow("a code without digits") << "Iran"
+                                           << "10  Iran (Persian)";
+    QTest::newRow("number") << "37"
+                            << "37  CP1254 Turkish";
 }
 
 void TestNemboportFake::codePagesByPlainName()
@@ -396,7 +408,8 @@ void TestNemboportFake::codePagesByPlainName()
     const QString name = shown.mid(4);
     const ToolRun dry = runTool({"set", "codepage", value, "--dry-run"});
     QVERIFY2(dry.status == 0, qPrintable(dry.err));
-    QVERIFY2(dry.out.contains(QStringLiteral("code page %1 (%2)\n").arg(number.toInt()).arg(name)), qPrintable(dry.out));
+    QVERIFY2(dry.out.contains(QStringLiteral("code page %1 (%2)\n").arg(number.toInt()).arg(name)),
+             qPrintable(dry.out));
     // The help and the profile template list the same plain name.
     QVERIFY(runTool({"set", "--help"}).out.contains(QStringLiteral("\n  %1\n").arg(shown)));
     QVERIFY(runTool({"profile"}).out.contains(QStringLiteral("\n#   %1\n").arg(shown)));
@@ -452,29 +465,33 @@ void TestNemboportFake::followsEachQueueJob_data()
     QTest::addColumn<QList<int>>("follow"); // successive FollowLastJob results
     QTest::addColumn<QList<int>>("cancel"); // successive CancelLastJob results
     QTest::addColumn<int>("exit");
-    QTest::addColumn<QString>("calls");     // after the first send
-    QTest::addColumn<QString>("says");      // in the output and errors
+    QTest::addColumn<QString>("calls"); // after the first send
+    QTest::addColumn<QString>("says");  // in the output and errors
 
     const QStringList one{"--queue", "Q"};
-    QTest::newRow("printed") << one << QList<int>{1, 1} << QList<int>{} << 0 << "Follow Send Follow" << "";
+    QTest::newRow("printed") << one << QList<int>{1, 1} << QList<int>{} << 0 << "Follow Send Follow"
+                             << "";
     QTest::newRow("still waiting: withdrawn, the rest not sent")
         << one << QList<int>{0} << QList<int>{1} << 1 << "Follow Cancel"
         << "nemboport: Q: \"Set New Level\" was still waiting after 30 s and was withdrawn; the 1 command after it "
            "was not sent: ";
     QTest::newRow("--wait bounds it") << one + QStringList{"--wait", "5"} << QList<int>{0} << QList<int>{1} << 1
-                                      << "Follow Cancel" << "after 5 s and was withdrawn";
+                                      << "Follow Cancel"
+                                      << "after 5 s and was withdrawn";
     QTest::newRow("--keep-queued leaves it and fails")
         << one + QStringList{"--keep-queued"} << QList<int>{0} << QList<int>{} << 1 << "Follow"
         << "is still waiting after 30 s and was left queued (--keep-queued)";
     QTest::newRow("aborted") << one << QList<int>{-1} << QList<int>{} << 1 << "Follow"
                              << "nemboport: Q: \"Set New Level\" did not print; the 1 command";
     QTest::newRow("printed while being withdrawn: goes on")
-        << one << QList<int>{0, 1, 1} << QList<int>{0} << 0 << "Follow Cancel Follow Send Follow" << "";
+        << one << QList<int>{0, 1, 1} << QList<int>{0} << 0 << "Follow Cancel Follow Send Follow"
+        << "";
     QTest::newRow("cannot be withdrawn") << one << QList<int>{0, 0} << QList<int>{0} << 1 << "Follow Cancel Follow"
                                          << "could not be withdrawn: it may print later";
     QTest::newRow("several queues: each one's outcome")
         << QStringList{"--queue", "A", "--queue", "B"} << QList<int>{1, 1, 0} << QList<int>{1} << 1
-        << "Follow Send Follow Send Follow Cancel" << "A: printed\nB: withdrawn\n";
+        << "Follow Send Follow Send Follow Cancel"
+        << "A: printed\nB: withdrawn\n";
 }
 
 void TestNemboportFake::followsEachQueueJob()
@@ -494,7 +511,9 @@ void TestNemboportFake::followsEachQueueJob()
 
     QStringList seen;
     for (const fake::Call &c : fake::calls())
-        seen << QString::fromStdString(c.function).remove(QStringLiteral("LastJob")).remove(QStringLiteral("BufferToPrint"));
+        seen << QString::fromStdString(c.function)
+                    .remove(QStringLiteral("LastJob"))
+                    .remove(QStringLiteral("BufferToPrint"));
     QTEST(seen.mid(1).join(QLatin1Char(' ')), "calls");
     // The first follow gets the whole wait; none gets more.
     const std::vector<fake::Call> follows = fake::callsOf("FollowLastJob");
@@ -561,7 +580,8 @@ void TestNemboportFake::helpForEveryCommand_data()
     for (const char *command : {"list", "set", "test", "logo", "apply", "profile", "decode"})
         QTest::newRow(command) << QStringList{QLatin1String(command), "--help"}
                                << QStringLiteral("usage: nemboport %1").arg(QLatin1String(command));
-    QTest::newRow("help wins over bad values") << QStringList{"set", "darkness", "99", "--help"} << "usage: nemboport set";
+    QTest::newRow("help wins over bad values")
+        << QStringList{"set", "darkness", "99", "--help"} << "usage: nemboport set";
     QTest::newRow("profile template") << QStringList{"profile"} << "# nemboport profile";
 }
 

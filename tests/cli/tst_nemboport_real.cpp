@@ -28,8 +28,8 @@ std::vector<Command> expectedCommands(bool baudLast)
     std::vector<Command> commands = {codePageCommand(is, 15)};
     if (!baudLast)
         commands.push_back(baudRateCommand(is, 9600));
-    for (const Command &c : {darknessCommand(is, 8), barcodeCommand(true), cutterCommand(true),
-                             blackMarkCommand(false), buzzerCommand(is, buzzerMask(true, true, true, true))})
+    for (const Command &c : {darknessCommand(is, 8), barcodeCommand(true), cutterCommand(true), blackMarkCommand(false),
+                             buzzerCommand(is, buzzerMask(true, true, true, true))})
         commands.push_back(c);
     for (const Command &c : cutFeedCommands(false))
         commands.push_back(c);
@@ -118,7 +118,8 @@ void TestNemboportReal::initTestCase()
     QVERIFY(printer_.start());
     QString out;
     for (const char *queue : {kQueue, kQueue2})
-        QVERIFY2(server_.addRawQueue(QLatin1String(queue), QStringLiteral("socket://127.0.0.1:%1").arg(printer_.port()), out),
+        QVERIFY2(server_.addRawQueue(QLatin1String(queue), QStringLiteral("socket://127.0.0.1:%1").arg(printer_.port()),
+                                     out),
                  qPrintable(out));
 }
 

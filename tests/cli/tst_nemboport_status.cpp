@@ -47,22 +47,18 @@ std::vector<std::uint8_t> text(const char *s)
 // Status bytes for DLE EOT 1 to 4; a ready printer answers 12 to each.
 Answers printer(std::uint8_t s1 = 0x12, std::uint8_t s2 = 0x12, std::uint8_t s4 = 0x12)
 {
-    return {{statusRequest(StatusRequest::Printer), {s1}},
-            {statusRequest(StatusRequest::OfflineCause), {s2}},
-            {statusRequest(StatusRequest::ErrorCause), {0x12}},
-            {statusRequest(StatusRequest::RollPaper), {s4}},
-            {idRequest(IdRequest::Maker), text("Nembo")},
-            {idRequest(IdRequest::Model), text("TP-80")},
-            {idRequest(IdRequest::Firmware), text("1.02")},
-            {idRequest(IdRequest::SerialNumber), text("A1234")}};
+    return {{statusRequest(StatusRequest::Printer), {s1}},      {statusRequest(StatusRequest::OfflineCause), {s2}},
+            {statusRequest(StatusRequest::ErrorCause), {0x12}}, {statusRequest(StatusRequest::RollPaper), {s4}},
+            {idRequest(IdRequest::Maker), text("Nembo")},       {idRequest(IdRequest::Model), text("TP-80")},
+            {idRequest(IdRequest::Firmware), text("1.02")},     {idRequest(IdRequest::SerialNumber), text("A1234")}};
 }
 
 QStringList callNames()
 {
     QStringList names;
     for (const fake::Call &c : fake::calls())
-        names << QString::fromStdString(c.function) + (c.function == "OpenComm" ? QStringLiteral(" @%1").arg(c.number)
-                                                                                 : QString());
+        names << QString::fromStdString(c.function) +
+                     (c.function == "OpenComm" ? QStringLiteral(" @%1").arg(c.number) : QString());
     return names;
 }
 
@@ -210,7 +206,7 @@ void TestNemboportStatus::watchPrintsOnlyChanges()
 
 void TestNemboportStatus::probeSerial_data()
 {
-    QTest::addColumn<int>("rate");  // the printer's; 0: no printer
+    QTest::addColumn<int>("rate"); // the printer's; 0: no printer
     QTest::addColumn<bool>("json");
     QTest::addColumn<int>("exit");
     QTest::addColumn<int>("opens"); // rates tried
@@ -237,7 +233,8 @@ void TestNemboportStatus::probeSerial()
     QCOMPARE(fake::callsOf("CloseComm").size(), fake::callsOf("OpenComm").size());
     QCOMPARE(fake::callsOf("OpenComm").front().number, 9600); // the most common first
     if (!rate) {
-        QVERIFY2(run.err.contains("no receipt printer answered on /dev/ttyUSB0 at any of the rates"), qPrintable(run.err));
+        QVERIFY2(run.err.contains("no receipt printer answered on /dev/ttyUSB0 at any of the rates"),
+                 qPrintable(run.err));
     } else if (json) {
         const QJsonObject o = QJsonDocument::fromJson(run.out.toUtf8()).object();
         QCOMPARE(o.value("rate").toInt(), rate);
@@ -285,7 +282,8 @@ void TestNemboportStatus::libraryWithoutQueryPrinter()
     QVERIFY(dir.isValid());
     QVERIFY(QFile::copy(QStringLiteral(NPS_TOOL), dir.filePath(QStringLiteral("nemboport"))));
     QVERIFY(QFile::copy(QStringLiteral(NPS_NOANSWERS_FAKE), dir.filePath(QStringLiteral("libDravik.so"))));
-    for (const QStringList &args : {QStringList{"status", "--port", "LPT1"}, QStringList{"probe", "--serial", "/dev/x"}}) {
+    for (const QStringList &args :
+         {QStringList{"status", "--port", "LPT1"}, QStringList{"probe", "--serial", "/dev/x"}}) {
         QProcess p;
         p.start(dir.filePath(QStringLiteral("nemboport")), args);
         QVERIFY(p.waitForFinished(30000));

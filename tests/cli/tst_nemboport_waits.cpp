@@ -93,8 +93,8 @@ void TestNemboportWaits::initTestCase()
     const QString listener = QStringLiteral("socket://127.0.0.1:%1").arg(printer_.port());
     for (const char *queue : {kUp, kUp2, kPaused, kRefusing})
         QVERIFY2(server_.addRawQueue(QLatin1String(queue), listener, output_), qPrintable(output_));
-    QVERIFY2(server_.addRawQueue(QLatin1String(kDown), QStringLiteral("socket://127.0.0.1:%1").arg(privatecups::freePort()),
-                                 output_),
+    QVERIFY2(server_.addRawQueue(QLatin1String(kDown),
+                                 QStringLiteral("socket://127.0.0.1:%1").arg(privatecups::freePort()), output_),
              qPrintable(output_));
     QVERIFY2(cups("cupsdisable", {QLatin1String(kPaused)}), qPrintable(output_));
     QVERIFY2(cups("cupsreject", {QLatin1String(kRefusing)}), qPrintable(output_));
@@ -117,13 +117,14 @@ void TestNemboportWaits::outcomeOfOneQueue_data()
     QTest::newRow("printer listening: printed") << kUp << QStringList{} << 0 << "^$" << 0 << 1;
     QTest::newRow("printer not listening: withdrawn")
         << kDown << QStringList{"--wait", "3"} << 1
-        << "^nemboport: NbWaitDown: .* was still waiting after 3 s and was withdrawn: .*(connecting|off-line)" << 0 << 0;
+        << "^nemboport: NbWaitDown: .* was still waiting after 3 s and was withdrawn: .*(connecting|off-line)" << 0
+        << 0;
     QTest::newRow("paused: withdrawn") << kPaused << QStringList{"--wait", "1"} << 1
                                        << "^nemboport: NbWaitPaused: .* was withdrawn: .*paused" << 0 << 0;
-    QTest::newRow("paused, --keep-queued: left there")
-        << kPaused << QStringList{"--wait", "1", "--keep-queued"} << 1 << "left queued \\(--keep-queued\\).*paused" << 1
-        << 0;
-    QTest::newRow("refusing jobs") << kRefusing << QStringList{} << 1 << "^nemboport: .*NbWaitRefusing.*accept" << 0 << 0;
+    QTest::newRow("paused, --keep-queued: left there") << kPaused << QStringList{"--wait", "1", "--keep-queued"} << 1
+                                                       << "left queued \\(--keep-queued\\).*paused" << 1 << 0;
+    QTest::newRow("refusing jobs") << kRefusing << QStringList{} << 1 << "^nemboport: .*NbWaitRefusing.*accept" << 0
+                                   << 0;
 }
 
 void TestNemboportWaits::outcomeOfOneQueue()
@@ -160,8 +161,8 @@ void TestNemboportWaits::aWithdrawnJobNeverReachesThePrinter()
 void TestNemboportWaits::eachQueueFollowedOnItsOwn()
 {
     const int before = printer_.jobs().size();
-    const Result r = tool({"set", "darkness", "8", "cutter", "on", "--queue", kUp, "--queue", kPaused, "--queue", kUp2,
-                           "--wait", "2"});
+    const Result r = tool(
+        {"set", "darkness", "8", "cutter", "on", "--queue", kUp, "--queue", kPaused, "--queue", kUp2, "--wait", "2"});
     QCOMPARE(r.status, 1);
     QCOMPARE(r.out, QStringLiteral("NbWaitUp: printed\nNbWaitPaused: withdrawn\nNbWaitUp2: printed\n"));
     QVERIFY2(r.err.contains(QLatin1String("NbWaitPaused: ")) && r.err.endsWith(QLatin1String("1 of 3 queues failed\n")),
@@ -178,7 +179,8 @@ void TestNemboportWaits::listSaysWhichQueuesAreUsable()
     QMap<QString, QJsonObject> queues;
     for (const QJsonValue &v : QJsonDocument::fromJson(r.out.toUtf8()).array())
         queues.insert(v[QLatin1String("name")].toString(), v.toObject());
-    const struct {
+    const struct
+    {
         const char *queue;
         bool usable;
         const char *reason;

@@ -139,13 +139,15 @@ void TstCommandDecoder::builderRoundTrip_data()
                 bytesOf(codePageCommand(set, std::uint8_t(page)).bytes),
                 {want(Kind::CodePage, page), want(Kind::FunctionList), want(Kind::FullCut)});
         for (long rate : {1200, 9600, 19200, 38400, 57600, 115200, 230400, 0xFFFFFF})
-            row(QStringLiteral("baud %1 %2").arg(rate).arg(setName), bytesOf(baudRateCommand(set, std::uint32_t(rate)).bytes),
+            row(QStringLiteral("baud %1 %2").arg(rate).arg(setName),
+                bytesOf(baudRateCommand(set, std::uint32_t(rate)).bytes),
                 {want(Kind::BaudRate, rate), want(Kind::FunctionList), want(Kind::Initialize)});
         for (int level = 0; level <= 40; ++level)
             row(QStringLiteral("darkness %1 %2").arg(level).arg(setName),
                 bytesOf(darknessCommand(set, std::uint8_t(level)).bytes), {want(Kind::Darkness, level)});
         for (int mask = 0; mask < 16; ++mask)
-            row(QStringLiteral("buzzer %1 %2").arg(mask).arg(setName), bytesOf(buzzerCommand(set, std::uint8_t(mask)).bytes),
+            row(QStringLiteral("buzzer %1 %2").arg(mask).arg(setName),
+                bytesOf(buzzerCommand(set, std::uint8_t(mask)).bytes),
                 {set == InstructionSet::New ? want(Kind::Buzzer, mask) : want(Kind::BuzzerSwitch, mask != 0)});
     }
     for (bool on : {false, true}) {
@@ -180,7 +182,8 @@ void TstCommandDecoder::builderRoundTrip_data()
     row(QStringLiteral("paper sensor request"), bytesOf(paperSensorRequest()), {want(Kind::PaperSensorRequest, 1)});
 
     row(QStringLiteral("logo clear"), bytesOf(logo::clearFlashCommand().bytes), {want(Kind::LogoClear)});
-    const std::pair<logo::Alignment, int> prints[] = {{logo::Alignment::Left, 0}, {logo::Alignment::Middle, 1}, {logo::Alignment::Right, 2}};
+    const std::pair<logo::Alignment, int> prints[] = {
+        {logo::Alignment::Left, 0}, {logo::Alignment::Middle, 1}, {logo::Alignment::Right, 2}};
     for (const auto &[alignment, a] : prints)
         for (int number : {1, 255})
             row(QStringLiteral("logo print %1 aligned %2").arg(number).arg(a),
@@ -195,7 +198,10 @@ void TstCommandDecoder::builderRoundTrip_data()
         Decoded d = want(Kind::LogoDownload, long(images.size()));
         for (const QImage &image : images)
             d.logos.push_back(logoOf(image));
-        row(QStringLiteral("logo download of %1, first %2 x %3").arg(images.size()).arg(images[0].width()).arg(images[0].height()),
+        row(QStringLiteral("logo download of %1, first %2 x %3")
+                .arg(images.size())
+                .arg(images[0].width())
+                .arg(images[0].height()),
             bytesOf(raster::downloadCommand(images).bytes), {d});
     }
 }
@@ -217,7 +223,8 @@ void TstCommandDecoder::otherBytes_data()
     QTest::addColumn<bool>("final");
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<int>("consumed");
-    const auto row = [](const char *name, const QByteArray &bytes, bool final, const QStringList &lines, int consumed = -1) {
+    const auto row = [](const char *name, const QByteArray &bytes, bool final, const QStringList &lines,
+                        int consumed = -1) {
         QTest::newRow(name) << bytes << final << lines << (consumed < 0 ? int(bytes.size()) : consumed);
     };
     const QByteArray baud = bytesOf(baudRateCommand(InstructionSet::New, 9600).bytes);
@@ -227,10 +234,8 @@ void TstCommandDecoder::otherBytes_data()
 
     row("described", baud + oldBaud.left(7) + logo + qr + "\n\n\n\nabc\x01\x02\x03", true,
         {"ESC # # SBDR: baud 9600", "ESC # F: print the function list", "ESC @: initialise", "ESC z 7: baud 9600",
-         "FS q: 1 logo, 576 x 232 dots",
-         "GS ( k: store QR text \"https://nemboportsettings.example.org/\" (38 bytes)", "GS ( k: print the QR symbol",
-         "LF x4", "text \"abc\"",
-         "unknown: 3 bytes 01 02 03"});
+         "FS q: 1 logo, 576 x 232 dots", "GS ( k: store QR text \"https://nemboportsettings.example.org/\" (38 bytes)",
+         "GS ( k: print the QR symbol", "LF x4", "text \"abc\"", "unknown: 3 bytes 01 02 03"});
     row("unknown around a command", "\x01\x80\xFF" + baud.left(11) + "\x1B", true,
         {"unknown: 3 bytes 01 80 FF", "ESC # # SBDR: baud 9600", "unknown: 1 byte 1B"});
     row("senseless parameter kept whole", QByteArray("\x1B\x61\x07\x1B##ECATx", 11), true,
@@ -271,7 +276,8 @@ void TstCommandDecoder::randomBytesStayWhole()
 {
     // Buffers drawn mostly from the command bytes, so that frames start,
     // break off and claim odd lengths often.
-    static const char alphabet[] = "\x1B\x1D\x1C\x1F#q(kp\x01\x00\x03\x31\x50\x0A\xFF" "aSLAN";
+    static const char alphabet[] = "\x1B\x1D\x1C\x1F#q(kp\x01\x00\x03\x31\x50\x0A\xFF"
+                                   "aSLAN";
     QRandomGenerator rng(7);
     for (int round = 0; round < 300; ++round) {
         QByteArray bytes;

@@ -1,5 +1,5 @@
-#include "config_commands.h"
 #include "command_table.h"
+#include "config_commands.h"
 
 #include <QtTest>
 
@@ -36,7 +36,8 @@ void TestConfigCommands::commands_data()
     row("baud 9600 new", baudRateCommand(New, 9600), "1B 23 23 53 42 44 52 80 25 00 00 1B 23 46 1B 40", baud);
     row("baud 115200 new", baudRateCommand(New, 115200), "1B 23 23 53 42 44 52 00 C2 01 00 1B 23 46 1B 40", baud);
     row("baud 230400 new", baudRateCommand(New, 230400), "1B 23 23 53 42 44 52 00 84 03 00 1B 23 46 1B 40", baud);
-    row("baud text new", baudRateCommand(New, baudRateFromText("fast")), "1B 23 23 53 42 44 52 00 C2 01 00 1B 23 46 1B 40", baud);
+    row("baud text new", baudRateCommand(New, baudRateFromText("fast")),
+        "1B 23 23 53 42 44 52 00 C2 01 00 1B 23 46 1B 40", baud);
     row("baud 9600 old", baudRateCommand(Old, 9600), "1B 7A 37 80 25 00 00 1B 23 46 1B 40", baud);
     row("baud 115200 old", baudRateCommand(Old, 115200), "1B 7A 37 00 C2 01 00 1B 23 46 1B 40", baud);
     row("baud 230400 old", baudRateCommand(Old, 230400), "1B 7A 37 00 84 03 00 1B 23 46 1B 40", baud);

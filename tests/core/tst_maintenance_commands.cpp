@@ -1,5 +1,5 @@
-#include "maintenance_commands.h"
 #include "command_table.h"
+#include "maintenance_commands.h"
 
 #include <QtTest>
 

@@ -26,7 +26,13 @@ Q_DECLARE_METATYPE(raster::Status)
 namespace {
 
 // Where a hostile case lives: a file of the given bytes, or no file at all.
-enum class Place { File, Fifo, Folder, Unreadable, Missing };
+enum class Place {
+    File,
+    Fifo,
+    Folder,
+    Unreadable,
+    Missing
+};
 
 long peakMemoryKb()
 {
@@ -298,8 +304,8 @@ void TstNvlogoPixels::rasterExamples_data()
                                 << QByteArray("1C 71 01 02 00 01 00 ") + QByteArray("FF ").repeated(15) + "FF";
     QTest::newRow("8x16 top black") << drawn(8, 16, [](int, int y) { return y < 8; })
                                     << QByteArray("1C 71 01 01 00 02 00 ") + QByteArray("FF 00 ").repeated(7) + "FF 00";
-    QTest::newRow("10x9 black drops edge") << filled(10, 9, 0xFF000000u)
-                                           << QByteArray("1C 71 01 01 00 01 00 ") + QByteArray("FF ").repeated(7) + "FF";
+    QTest::newRow("10x9 black drops edge")
+        << filled(10, 9, 0xFF000000u) << QByteArray("1C 71 01 01 00 01 00 ") + QByteArray("FF ").repeated(7) + "FF";
     // Bit 7 is the topmost dot; bytes run down a column, then to the next.
     QTest::newRow("one dot at (3, 10)") << drawn(16, 16, [](int x, int y) { return x == 3 && y == 10; })
                                         << QByteArray("1C 71 01 02 00 02 00 ") + QByteArray("00 ").repeated(7) + "20 " +
@@ -362,7 +368,8 @@ void TstNvlogoPixels::rasterPrintsOnlyExactBlack()
         for (int x = 0; x < 32; ++x)
             image.setPixel(x, y, colours[x / 8]);
     const raster::Result r = raster::imageBlock(image);
-    QCOMPARE(hexOf(r.bytes), QByteArray("04 00 01 00 ") + QByteArray("FF ").repeated(8) + QByteArray("00 ").repeated(23) + "00");
+    QCOMPARE(hexOf(r.bytes),
+             QByteArray("04 00 01 00 ") + QByteArray("FF ").repeated(8) + QByteArray("00 ").repeated(23) + "00");
     // Another pixel format gives the same bytes.
     QCOMPARE(raster::imageBlock(image.convertToFormat(QImage::Format_RGB888)).bytes, r.bytes);
 }
@@ -399,7 +406,8 @@ void TstNvlogoPixels::fitToPaper()
     QCOMPARE(out.format(), QImage::Format_RGB32);
     const bool scaled = source.width() > maxWidth;
     if (scaled) // the height follows the width's ratio, rounded
-        QCOMPARE(fitted.height(), qMax(1, int((qint64(source.height()) * maxWidth + source.width() / 2) / source.width())));
+        QCOMPARE(fitted.height(),
+                 qMax(1, int((qint64(source.height()) * maxWidth + source.width() / 2) / source.width())));
     for (int y = 0; y < out.height(); ++y) {
         for (int x = 0; x < out.width(); ++x) {
             const int grey = qGray(out.pixel(x, y));
@@ -417,7 +425,7 @@ void TstNvlogoPixels::downloadOfSeveralSlots()
 {
     const raster::Result two = raster::downloadCommand({filled(8, 8, 0xFF000000u), filled(8, 8, 0xFFFFFFFFu)});
     QCOMPARE(hexOf(two.bytes), QByteArray("1C 71 02 01 00 01 00 ") + QByteArray("FF ").repeated(8) + "01 00 01 00 " +
-                                 QByteArray("00 ").repeated(7) + "00");
+                                   QByteArray("00 ").repeated(7) + "00");
     // A slot below n without a picture refuses the whole download.
     const raster::Result gap = raster::downloadCommand({QImage(), filled(8, 8, 0xFF000000u)});
     QCOMPARE(gap.status, raster::Status::NoImage);
@@ -479,8 +487,10 @@ void TstNvlogoPixels::rleSkippedPixelsAreBlack_data()
     // White (index 1) at the bottom row's first two pixels and at (5, 5);
     // a move, an early end of line and an early end leave the rest unset.
     QTest::addColumn<QByteArray>("file");
-    QTest::newRow("RLE8") << claim(16, 8, 8, 1, 0, -1, QByteArray("\x02\x01\x00\x00\x00\x02\x05\x01\x01\x01\x00\x01", 12));
-    QTest::newRow("RLE4") << claim(16, 8, 4, 2, 0, -1, QByteArray("\x02\x11\x00\x00\x00\x02\x05\x01\x01\x10\x00\x01", 12));
+    QTest::newRow("RLE8") << claim(16, 8, 8, 1, 0, -1,
+                                   QByteArray("\x02\x01\x00\x00\x00\x02\x05\x01\x01\x01\x00\x01", 12));
+    QTest::newRow("RLE4") << claim(16, 8, 4, 2, 0, -1,
+                                   QByteArray("\x02\x11\x00\x00\x00\x02\x05\x01\x01\x10\x00\x01", 12));
 }
 
 void TstNvlogoPixels::rleSkippedPixelsAreBlack()
@@ -537,8 +547,8 @@ void TstNvlogoPixels::hostileFilesAreRefusedOrHarmless_data()
     // fill the picture from memory it never wrote.
     row("header without pixels", good.left(54), true, "start at byte 54, but the file holds only 54 bytes");
     row("half the pixels", good.left(54 + 96), true, "promises 384 bytes of pixels but the file holds 96");
-    row("200 x 200 holding 1000 of its 120000 pixel bytes", claim(200, 200, 24, 0, 0, -1, QByteArray(1000, '\0')),
-        true, "promises 120000 bytes of pixels but the file holds 1000");
+    row("200 x 200 holding 1000 of its 120000 pixel bytes", claim(200, 200, 24, 0, 0, -1, QByteArray(1000, '\0')), true,
+        "promises 120000 bytes of pixels but the file holds 1000");
     row("pixels start at 0x7FFFFFF0", claim(16, 8, 24, 0, 0, 0x7FFFFFF0), true, "start at byte 2147483632");
     row("pixels start past the end", claim(16, 8, 24, 0, 0, 1 << 30), true, "start at byte 1073741824");
     row("palette past the end", claim(16, 8, 8, 0, 256, -1, QByteArray()).left(60), true, "start at byte 1078");
@@ -566,7 +576,8 @@ void TstNvlogoPixels::hostileFilesAreRefusedOrHarmless_data()
 
     // A PNG chunk claiming 2 GB made the image library reserve it.
     // Signature, then a 16 x 16 IHDR with its check.
-    const QByteArray png = QByteArray::fromHex("89504E470D0A1A0A 0000000D49484452 0000001000000010 0802000000 90916836");
+    const QByteArray png =
+        QByteArray::fromHex("89504E470D0A1A0A 0000000D49484452 0000001000000010 0802000000 90916836");
     row("PNG chunk of 2 GB in a 44-byte file", png + QByteArray::fromHex("7FFFFFFF74455874") + "abc", true,
         "\"tEXt\" chunk claims 2147483647 bytes");
     row("PNG without its closing chunk", png, true, "truncated");

@@ -153,11 +153,10 @@ void TstPrinterStatus::summaries_data()
     QTest::newRow("ready") << 0u << "ready" << QStringList();
     QTest::newRow("drawer pin alone is ready") << uint(DrawerPinHigh) << "ready" << QStringList{"drawer pin high"};
     QTest::newRow("near end still prints") << uint(PaperNearEnd) << "paper near end" << QStringList{"paper near end"};
-    QTest::newRow("paper out above off-line")
-        << uint(Offline | PaperOut | PaperNearEnd) << "paper out"
-        << QStringList{"off-line", "paper near end", "paper out"};
-    QTest::newRow("cover open above off-line") << uint(Offline | CoverOpen) << "cover open"
-                                               << QStringList{"off-line", "cover open"};
+    QTest::newRow("paper out above off-line") << uint(Offline | PaperOut | PaperNearEnd) << "paper out"
+                                              << QStringList{"off-line", "paper near end", "paper out"};
+    QTest::newRow("cover open above off-line")
+        << uint(Offline | CoverOpen) << "cover open" << QStringList{"off-line", "cover open"};
     QTest::newRow("cutter error") << uint(Offline | Error | CutterError) << "error"
                                   << QStringList{"off-line", "error", "cutter error"};
     QTest::newRow("off-line alone") << uint(Offline) << "off-line" << QStringList{"off-line"};

@@ -9,7 +9,8 @@
 
 #include <dlfcn.h>
 
-struct DravikLib {
+struct DravikLib
+{
     void *handle = nullptr;
     decltype(&::SendBufferToPrint) SendBufferToPrint = nullptr;
     decltype(&::OpenComm) OpenComm = nullptr;

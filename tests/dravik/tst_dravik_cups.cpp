@@ -31,7 +31,11 @@ const char *kQueueOffline = "NbOffline";
 class VanishingServer
 {
 public:
-    enum Mode { CloseAtOnce, ReadThenClose, AnswerLookUpThenClose };
+    enum Mode {
+        CloseAtOnce,
+        ReadThenClose,
+        AnswerLookUpThenClose
+    };
     bool start(Mode mode)
     {
         mode_ = mode;
@@ -117,7 +121,7 @@ private:
             return a;
         };
         QByteArray ipp("\x02\x00\x00\x00", 4); // version 2.0, successful-ok
-        ipp += in.mid(bodyAt + 4, 4);             // the request's id
+        ipp += in.mid(bodyAt + 4, 4);          // the request's id
         ipp += '\x01';
         ipp += attribute('\x47', "attributes-charset", "utf-8");
         ipp += attribute('\x48', "attributes-natural-language", "en");
@@ -125,8 +129,9 @@ private:
         ipp += attribute('\x42', "printer-name", kQueueA);
         ipp += attribute('\x22', "printer-is-accepting-jobs", QByteArray("\x01", 1));
         ipp += '\x03';
-        const QByteArray out = "HTTP/1.1 200 OK\r\nContent-Type: application/ipp\r\nContent-Length: " +
-                               QByteArray::number(ipp.size()) + "\r\n\r\n" + ipp;
+        const QByteArray out =
+            "HTTP/1.1 200 OK\r\nContent-Type: application/ipp\r\nContent-Length: " + QByteArray::number(ipp.size()) +
+            "\r\n\r\n" + ipp;
         (void)::write(c, out.constData(), out.size());
         QTest::qSleep(100); // the answer is read before the connection goes
     }
@@ -145,7 +150,10 @@ private:
 class SilentServer
 {
 public:
-    enum Mode { Silent, Drip };
+    enum Mode {
+        Silent,
+        Drip
+    };
     bool start(Mode mode)
     {
         mode_ = mode;
@@ -240,7 +248,10 @@ private slots:
     void queueStatesSayWhatTheServerSays();
 
 private:
-    bool run(const QString &program, const QStringList &args, QString &output) { return server_.run(program, args, output); }
+    bool run(const QString &program, const QStringList &args, QString &output)
+    {
+        return server_.run(program, args, output);
+    }
     void useServer(const QByteArray &server) { qputenv("CUPS_SERVER", server); }
     QByteArray socketServer() const { return server_.socketServer(); }
     QByteArray tcpServer() const { return server_.tcpServer(); }
@@ -281,8 +292,9 @@ void TestDravikCups::initTestCase()
     QVERIFY2(server_.addRawQueue(QLatin1String(kQueueB), uri, out), qPrintable(out));
     QVERIFY2(run(server_.lpadmin(), {QStringLiteral("-d"), QLatin1String(kQueueB)}, out), qPrintable(out));
     // A printer that is switched off: nothing listens on its port.
-    QVERIFY2(server_.addRawQueue(QLatin1String(kQueueOffline), QStringLiteral("socket://127.0.0.1:%1").arg(freePort()), out),
-             qPrintable(out));
+    QVERIFY2(
+        server_.addRawQueue(QLatin1String(kQueueOffline), QStringLiteral("socket://127.0.0.1:%1").arg(freePort()), out),
+        qPrintable(out));
 }
 
 void TestDravikCups::cleanupTestCase()
@@ -301,7 +313,8 @@ cups_job_t TestDravikCups::newestJob(const char *queue, int &count)
 {
     cups_job_t newest{};
     count = 0;
-    http_t *http = httpConnect2(socketServer().constData(), 0, nullptr, AF_UNSPEC, HTTP_ENCRYPTION_NEVER, 1, 5000, nullptr);
+    http_t *http =
+        httpConnect2(socketServer().constData(), 0, nullptr, AF_UNSPEC, HTTP_ENCRYPTION_NEVER, 1, 5000, nullptr);
     if (!http)
         return newest;
     cups_job_t *jobs = nullptr;
@@ -402,7 +415,8 @@ void TestDravikCups::emptyQueueNameMeansTheDefault()
     newestJob(kQueueB, countBefore);
     const QByteArray data("\x1b\x40 default\n");
     const int before = printer_.jobs().size();
-    QVERIFY2(lib.SendBufferToPrint("DRIVE", "", "to the default", bytes(data), data.size()), qPrintable(lib.lastError()));
+    QVERIFY2(lib.SendBufferToPrint("DRIVE", "", "to the default", bytes(data), data.size()),
+             qPrintable(lib.lastError()));
     QVERIFY(printer_.waitForJobs(before + 1, 60000));
     int count = 0;
     const cups_job_t job = newestJob(kQueueB, count);
@@ -437,7 +451,8 @@ void TestDravikCups::unknownQueueFails()
 {
     useServer(tcpServer());
     QCOMPARE(lib.SendBufferToPrint("DRIVE", "NoSuchQueue", "x", bytes("x"), 1), 0);
-    QVERIFY2(lib.lastError().contains(QLatin1String("no print queue named \"NoSuchQueue\"")), qPrintable(lib.lastError()));
+    QVERIFY2(lib.lastError().contains(QLatin1String("no print queue named \"NoSuchQueue\"")),
+             qPrintable(lib.lastError()));
     QCOMPARE(lib.lastCode(), 1);
 }
 
@@ -513,12 +528,12 @@ void TestDravikCups::serverGoingAwayIsNotAnUnknownQueue_data()
     QTest::addColumn<QString>("during");
     QTest::newRow("closes at once") << int(VanishingServer::CloseAtOnce) << QByteArray(kQueueA)
                                     << QStringLiteral("look-up of print queue");
-    QTest::newRow("reads the request, then closes") << int(VanishingServer::ReadThenClose) << QByteArray(kQueueA)
-                                                    << QStringLiteral("look-up of print queue");
-    QTest::newRow("the default queue, closes at once") << int(VanishingServer::CloseAtOnce) << QByteArray()
-                                                       << QStringLiteral("look-up of its default queue");
-    QTest::newRow("between look-up and job") << int(VanishingServer::AnswerLookUpThenClose) << QByteArray(kQueueA)
-                                             << QStringLiteral("creation of a job");
+    QTest::newRow("reads the request, then closes")
+        << int(VanishingServer::ReadThenClose) << QByteArray(kQueueA) << QStringLiteral("look-up of print queue");
+    QTest::newRow("the default queue, closes at once")
+        << int(VanishingServer::CloseAtOnce) << QByteArray() << QStringLiteral("look-up of its default queue");
+    QTest::newRow("between look-up and job")
+        << int(VanishingServer::AnswerLookUpThenClose) << QByteArray(kQueueA) << QStringLiteral("creation of a job");
 }
 
 void TestDravikCups::serverGoingAwayIsNotAnUnknownQueue()
@@ -539,7 +554,8 @@ void TestDravikCups::serverGoingAwayIsNotAnUnknownQueue()
     QVERIFY(t.elapsed() < 15000);
     QVERIFY(server.connections() >= 1);
     QCOMPARE(lib.lastCode(), 6);
-    QVERIFY2(why.contains(QLatin1String("went away")) && why.contains(during) && !why.contains(QLatin1String("no print queue")),
+    QVERIFY2(why.contains(QLatin1String("went away")) && why.contains(during) &&
+                 !why.contains(QLatin1String("no print queue")),
              qPrintable(why));
 
     QCOMPARE(QByteArray(lib.GetPrintDriveNames()), QByteArray());
@@ -579,12 +595,14 @@ void TestDravikCups::serverThatDoesNotAnswer()
         qInfo("send failed after %lld ms: %s", static_cast<long long>(sendMs), qPrintable(lib.lastError()));
         QVERIFY(sendMs < dravik::cupsSendTimeoutMs(1) + 500);
         QCOMPARE(lib.lastCode(), 6);
-        QVERIFY2(lib.lastError().contains(QLatin1String("the print server did not answer")), qPrintable(lib.lastError()));
+        QVERIFY2(lib.lastError().contains(QLatin1String("the print server did not answer")),
+                 qPrintable(lib.lastError()));
         t.restart();
         QCOMPARE(QByteArray(lib.GetPrintDriveStates()), QByteArray());
         QVERIFY(t.elapsed() < dravik::cupsListTimeoutMs + 500);
         QCOMPARE(lib.lastCode(), 6);
-        QVERIFY2(lib.lastError().contains(QLatin1String("the print server did not answer")), qPrintable(lib.lastError()));
+        QVERIFY2(lib.lastError().contains(QLatin1String("the print server did not answer")),
+                 qPrintable(lib.lastError()));
     }
     // A listing that works again clears the failure.
     useServer(socketServer());
@@ -597,8 +615,10 @@ void TestDravikCups::followsAJobToThePrinter()
 {
     useServer(socketServer());
     const int before = printer_.jobs().size();
-    const QByteArray data("\x1b\x40" "followed\n");
-    QVERIFY2(lib.SendBufferToPrint("DRIVE", kQueueA, "followed", bytes(data), data.size()), qPrintable(lib.lastError()));
+    const QByteArray data("\x1b\x40"
+                          "followed\n");
+    QVERIFY2(lib.SendBufferToPrint("DRIVE", kQueueA, "followed", bytes(data), data.size()),
+             qPrintable(lib.lastError()));
     QCOMPARE(lib.FollowLastJob(15000), 1);
     QCOMPARE(lib.lastCode(), 0);
     QVERIFY(printer_.waitForJobs(before + 1, 5000));
@@ -620,7 +640,8 @@ void TestDravikCups::offlinePrinterJobWaitsAndIsWithdrawn()
     useServer(socketServer());
     const quint16 port = freePort();
     QString out;
-    QVERIFY2(server_.addRawQueue(QStringLiteral("NbLater"), QStringLiteral("socket://127.0.0.1:%1").arg(port), out), qPrintable(out));
+    QVERIFY2(server_.addRawQueue(QStringLiteral("NbLater"), QStringLiteral("socket://127.0.0.1:%1").arg(port), out),
+             qPrintable(out));
     QVERIFY2(lib.SendBufferToPrint("DRIVE", "NbLater", "withdrawn", bytes("never"), 5), qPrintable(lib.lastError()));
     QElapsedTimer t;
     t.start();
@@ -707,15 +728,17 @@ void TestDravikCups::queryThroughTheQueuesDevice()
     QFETCH(QString, says);
     useServer(socketServer());
     const QByteArray request("\x10\x04\x01", 3);
-    int end = -1;        // the printer's end: a pty master or a TCP connection
-    int listening = -1;  // the TCP printer's listening socket
+    int end = -1;       // the printer's end: a pty master or a TCP connection
+    int listening = -1; // the TCP printer's listening socket
     QString uri;
     QTemporaryDir root;
     QVERIFY(root.isValid());
     if (device.startsWith(QLatin1String("socket"))) {
         quint16 port = 0;
         QVERIFY(privatecups::listenOnLoopback(listening, port));
-        uri = QStringLiteral("socket://%1:%2").arg(device == QLatin1String("socket") ? "127.0.0.1" : "localhost").arg(port);
+        uri = QStringLiteral("socket://%1:%2")
+                  .arg(device == QLatin1String("socket") ? "127.0.0.1" : "localhost")
+                  .arg(port);
     } else if (device == QLatin1String("serial") || device == QLatin1String("usb")) {
         int slave = -1;
         char name[256] = {0};
@@ -788,7 +811,8 @@ void TestDravikCups::queryThroughTheQueuesDevice()
     unsigned char reply[16] = {0};
     QElapsedTimer t;
     t.start();
-    const int got = lib.QueryPrinter("DRIVE", queue.toUtf8().constData(), bytes(request), request.size(), reply, sizeof reply, 500);
+    const int got =
+        lib.QueryPrinter("DRIVE", queue.toUtf8().constData(), bytes(request), request.size(), reply, sizeof reply, 500);
     const qint64 ms = t.elapsed();
     const QString why = lib.lastError();
     const int gotCode = lib.lastCode();
@@ -822,7 +846,8 @@ void TestDravikCups::queryWhileTheQueuePrintsIsBusy()
     quint16 port = 0;
     QVERIFY(privatecups::listenOnLoopback(listening, port));
     QString out;
-    QVERIFY2(server_.addRawQueue(QStringLiteral("NbHeld"), QStringLiteral("socket://127.0.0.1:%1").arg(port), out), qPrintable(out));
+    QVERIFY2(server_.addRawQueue(QStringLiteral("NbHeld"), QStringLiteral("socket://127.0.0.1:%1").arg(port), out),
+             qPrintable(out));
     std::atomic<bool> stop{false};
     std::thread printer([&] {
         std::vector<int> held;
@@ -865,14 +890,23 @@ void TestDravikCups::queueStatesSayWhatTheServerSays_data()
     QTest::addColumn<QString>("accepting");
     QTest::addColumn<QString>("reason"); // one of the reasons; empty: none at all
     QTest::addColumn<QString>("message");
-    QTest::newRow("idle") << "NbIdle" << QString() << QString() << "idle" << "1" << QString() << QString();
-    QTest::newRow("paused, a message with a tab and a line break")
-        << "NbPaused" << "cupsdisable" << "cover\topen\nat the till" << "stopped" << "1" << "paused"
-        << "cover open at the till";
-    QTest::newRow("rejecting") << "NbRejecting" << "cupsreject" << "moved to the bar" << "idle" << "0" << QString()
-                               << "moved to the bar";
-    QTest::newRow("unusual characters in the name") << QString::fromUtf8("Kasse-2_K\u00fcche+Bar@1.OG") << QString()
-                                                    << QString() << "idle" << "1" << QString() << QString();
+    QTest::newRow("idle") << "NbIdle" << QString() << QString() << "idle"
+                          << "1" << QString() << QString();
+    QTest::newRow("paused, a message with a tab and a line break") << "NbPaused"
+                                                                   << "cupsdisable"
+                                                                   << "cover\topen\nat the till"
+                                                                   << "stopped"
+                                                                   << "1"
+                                                                   << "paused"
+                                                                   << "cover open at the till";
+    QTest::newRow("rejecting") << "NbRejecting"
+                               << "cupsreject"
+                               << "moved to the bar"
+                               << "idle"
+                               << "0" << QString() << "moved to the bar";
+    QTest::newRow("unusual characters in the name")
+        << QString::fromUtf8("Kasse-2_K\u00fcche+Bar@1.OG") << QString() << QString() << "idle"
+        << "1" << QString() << QString();
 }
 
 void TestDravikCups::queueStatesSayWhatTheServerSays()
@@ -889,7 +923,8 @@ void TestDravikCups::queueStatesSayWhatTheServerSays()
     if (!server_.addRawQueue(queue, QStringLiteral("socket://127.0.0.1:%1").arg(printer_.port()), out))
         QSKIP(qPrintable(QStringLiteral("this print server takes no queue named %1: %2").arg(queue, out)));
     if (!command.isEmpty()) {
-        const QString program = QStandardPaths::findExecutable(command, {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
+        const QString program =
+            QStandardPaths::findExecutable(command, {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
         QVERIFY2(!program.isEmpty(), qPrintable(command + QLatin1String(" (cups-client) missing")));
         QVERIFY2(run(program, {QStringLiteral("-r"), why, queue}, out), qPrintable(out));
     }

@@ -168,7 +168,8 @@ void TestDravikLpt::usbPrinterThatNeverReads()
     const QString usb = root_->filePath(QStringLiteral("dev/usb/lp0"));
     QVERIFY(QFile::link(QString::fromLatin1(name), usb));
     // lp0 (the FIFO) is LPT1:, so the USB printer is LPT2:.
-    QCOMPARE(DravikLib::lines(lib.GetPrintDrivePortNames("LPT")), (QStringList{QStringLiteral("LPT1:"), QStringLiteral("LPT2:")}));
+    QCOMPARE(DravikLib::lines(lib.GetPrintDrivePortNames("LPT")),
+             (QStringList{QStringLiteral("LPT1:"), QStringLiteral("LPT2:")}));
     const QByteArray data = everyByteBuffer();
     const long long limit = dravik::lptTimeoutMs(data.size());
     QElapsedTimer t;

@@ -31,7 +31,8 @@ namespace {
 
 // A pseudo-terminal pair: the master stays with the test, the slave is left
 // to be opened by path.
-struct Pty {
+struct Pty
+{
     int master = -1;
     QByteArray slave;
     Pty()
@@ -61,7 +62,9 @@ class Reader
 {
 public:
     Reader(Pty &pty, qsizetype want, int timeoutMs, qsizetype closeAfter = -1)
-        : pty_(pty), want_(want), closeAfter_(closeAfter)
+        : pty_(pty)
+        , want_(want)
+        , closeAfter_(closeAfter)
     {
         thread_ = std::thread([this, timeoutMs] { run(timeoutMs); });
     }
@@ -257,7 +260,8 @@ void TestDravikSerial::farEndClosesMidway()
     QCOMPARE(reader.join().size(), 100);
     qInfo("failed after %lld ms: %s", static_cast<long long>(ms), qPrintable(why));
     QVERIFY(ms < dravik::serialTimeoutMs(data.size(), 115200));
-    QVERIFY2(why.contains(QLatin1String("failed after")) && why.contains(QString::fromLatin1(pty.slave)), qPrintable(why));
+    QVERIFY2(why.contains(QLatin1String("failed after")) && why.contains(QString::fromLatin1(pty.slave)),
+             qPrintable(why));
     QCOMPARE(lib.lastCode(), 5);
     QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
 }
@@ -313,7 +317,8 @@ void TestDravikSerial::missingDevice_data()
     QTest::addColumn<QByteArray>("path");
     QTest::newRow("full path") << QByteArray("/dev/ttyDRAVIKMISSING0") << QByteArray("/dev/ttyDRAVIKMISSING0");
     QTest::newRow("bare name") << QByteArray("ttyDRAVIKMISSING1") << QByteArray("/dev/ttyDRAVIKMISSING1");
-    QTest::newRow("in a missing folder") << QByteArray("/dev/serial/by-id/dravik-missing") << QByteArray("/dev/serial/by-id/dravik-missing");
+    QTest::newRow("in a missing folder") << QByteArray("/dev/serial/by-id/dravik-missing")
+                                         << QByteArray("/dev/serial/by-id/dravik-missing");
 }
 
 void TestDravikSerial::missingDevice()
@@ -393,8 +398,9 @@ bool TestDravikSerial::openAsNobody(const QByteArray &path, QStringList &out)
         return false;
     }
     QProcess p;
-    p.start(setpriv, {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"),
-                      QStringLiteral(DRAVIK_OPEN_HELPER), QString::fromLatin1(path), QStringLiteral("9600")});
+    p.start(setpriv,
+            {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"),
+             QStringLiteral(DRAVIK_OPEN_HELPER), QString::fromLatin1(path), QStringLiteral("9600")});
     if (!p.waitForFinished(20000)) {
         p.kill();
         p.waitForFinished(5000);
@@ -440,16 +446,18 @@ void TestDravikSerial::permissionAdvice_data()
     QTest::addColumn<QStringList>("says");
     QTest::addColumn<QStringList>("never");
 
-    const QStringList udev{QStringLiteral("no group may"), QStringLiteral("udev rule"), QStringLiteral("dravik/README.md")};
+    const QStringList udev{QStringLiteral("no group may"), QStringLiteral("udev rule"),
+                           QStringLiteral("dravik/README.md")};
     QTest::newRow("root:root 0600") << QByteArray("root") << 0600 << udev << QStringList{QStringLiteral("dialout")};
     QTest::newRow("root:dialout 0660") << QByteArray("dialout") << 0660
-                                       << QStringList{QStringLiteral("group dialout"), QStringLiteral("usermod -aG dialout")}
+                                       << QStringList{QStringLiteral("group dialout"),
+                                                      QStringLiteral("usermod -aG dialout")}
                                        << QStringList{QStringLiteral("udev")};
     QTest::newRow("root:lp 0660 names lp, not dialout")
         << QByteArray("lp") << 0660 << QStringList{QStringLiteral("group lp"), QStringLiteral("usermod -aG lp")}
         << QStringList{QStringLiteral("dialout"), QStringLiteral("udev")};
-    QTest::newRow("root:lp 0620: the group may only write") << QByteArray("lp") << 0620 << udev
-                                                             << QStringList{QStringLiteral("usermod")};
+    QTest::newRow("root:lp 0620: the group may only write")
+        << QByteArray("lp") << 0620 << udev << QStringList{QStringLiteral("usermod")};
 }
 
 void TestDravikSerial::permissionAdvice()
@@ -603,10 +611,13 @@ void TestDravikSerial::reopenDuringASendHoldsUpNoOtherPort()
         QThread::msleep(1);
     const bool reopenWaits = waitsOnALock(reopenTid, 5000);
 
-    const QByteArray few("\x1b\x40" "ab\n", 5);
+    const QByteArray few("\x1b\x40"
+                         "ab\n",
+                         5);
     std::atomic<int> shortOk{-1};
     Reader otherReader(other, few.size(), 5000);
-    std::thread shortSend([&] { shortOk = lib.SendBufferToPrint("COM", other.slave.constData(), nullptr, bytes(few), few.size()); });
+    std::thread shortSend(
+        [&] { shortOk = lib.SendBufferToPrint("COM", other.slave.constData(), nullptr, bytes(few), few.size()); });
     t.restart();
     while (shortOk < 0 && t.elapsed() < 2000)
         QThread::msleep(2);
@@ -664,7 +675,8 @@ void TestDravikSerial::queryThroughTheOpenPort()
     unsigned char reply[64] = {0};
     QElapsedTimer t;
     t.start();
-    const int got = lib.QueryPrinter("COM", pty.slave.constData(), bytes(request), request.size(), reply, replySize, 400);
+    const int got =
+        lib.QueryPrinter("COM", pty.slave.constData(), bytes(request), request.size(), reply, replySize, 400);
     const qint64 ms = t.elapsed();
     QCOMPARE(printer.join(), request);
     QVERIFY2(got >= 0, qPrintable(lib.lastError()));
@@ -714,7 +726,8 @@ void TestDravikSerial::notASerialPort()
     const QByteArray n = resolved.toUtf8();
 
     QCOMPARE(lib.OpenComm(n.constData(), 9600), 0);
-    QVERIFY2(lib.lastError().contains(QLatin1String("not a serial port")) || lib.lastError().contains(QLatin1String("..")),
+    QVERIFY2(lib.lastError().contains(QLatin1String("not a serial port")) ||
+                 lib.lastError().contains(QLatin1String("..")),
              qPrintable(lib.lastError()));
     QCOMPARE(lib.lastCode(), 8);
 
@@ -723,7 +736,8 @@ void TestDravikSerial::notASerialPort()
     Pty pty;
     QVERIFY(pty.ok());
     QCOMPARE(lib.OpenComm(pty.slave.constData(), 9600), 1);
-    QCOMPARE(lib.SendBufferToPrint("COM", n.constData(), nullptr, bytes("x"), 1), name == QLatin1String("/dev/null") ? 1 : 0);
+    QCOMPARE(lib.SendBufferToPrint("COM", n.constData(), nullptr, bytes("x"), 1),
+             name == QLatin1String("/dev/null") ? 1 : 0);
     if (name != QLatin1String("/dev/null")) // a device: the open port takes it
         QCOMPARE(lib.lastCode(), 8);
     QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
@@ -745,7 +759,8 @@ void TestDravikSerial::opensThroughALink()
     QCOMPARE(lib.lastCode(), 0);
     const QByteArray data("\x1b\x40");
     Reader reader(pty, data.size(), 3000);
-    QVERIFY2(lib.SendBufferToPrint("COM", link.constData(), nullptr, bytes(data), data.size()), qPrintable(lib.lastError()));
+    QVERIFY2(lib.SendBufferToPrint("COM", link.constData(), nullptr, bytes(data), data.size()),
+             qPrintable(lib.lastError()));
     QCOMPARE(reader.join(), data);
     QCOMPARE(lib.CloseComm(link.constData()), 1);
 }
@@ -780,7 +795,7 @@ void TestDravikSerial::listsAnnouncedVirtualPrinters_data()
         << QStringList{"stale:gone", "live:b-printer", "file:notes", "plain:readme", "orphan:killed", "live:a-printer"}
         << QStringList{"a-printer", "b-printer"};
     QTest::newRow("any name, sorted by bytes") << QStringList{"live:zeta", "live:Alpha", "live:.hidden", "live:9"}
-                                              << QStringList{".hidden", "9", "Alpha", "zeta"};
+                                               << QStringList{".hidden", "9", "Alpha", "zeta"};
     QTest::newRow("a folder everybody may write to") << QStringList{"live:receipt80", "open"} << QStringList();
 }
 

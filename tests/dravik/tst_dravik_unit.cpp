@@ -24,7 +24,8 @@ const char *kUnset = "<unset>";
 class EnvGuard
 {
 public:
-    EnvGuard(const char *name, const QByteArray &value) : name_(name)
+    EnvGuard(const char *name, const QByteArray &value)
+        : name_(name)
     {
         had_ = qEnvironmentVariableIsSet(name);
         old_ = qgetenv(name);
@@ -221,12 +222,18 @@ void TestDravikUnit::isLanguage_data()
     QTest::newRow("LANG en_US.UTF-8") << u << u << QByteArray("en_US.UTF-8") << QByteArray("english");
     QTest::newRow("LANG C") << u << u << QByteArray("C") << QByteArray("english");
     QTest::newRow("LANG ZH_CN (case counts)") << u << u << QByteArray("ZH_CN") << QByteArray("english");
-    QTest::newRow("LC_MESSAGES over LANG") << u << QByteArray("zh_CN.UTF-8") << QByteArray("en_US.UTF-8") << QByteArray("chinese");
-    QTest::newRow("LC_MESSAGES en over LANG zh") << u << QByteArray("en_GB.UTF-8") << QByteArray("zh_CN.UTF-8") << QByteArray("english");
-    QTest::newRow("LC_ALL over both") << QByteArray("en_US.UTF-8") << QByteArray("zh_CN") << QByteArray("zh_CN") << QByteArray("english");
-    QTest::newRow("LC_ALL zh") << QByteArray("zh_HK.UTF-8") << QByteArray("en_US") << QByteArray("en_US") << QByteArray("chinese");
-    QTest::newRow("empty LC_ALL is not set") << QByteArray("") << QByteArray("zh_CN") << QByteArray("en_US") << QByteArray("chinese");
-    QTest::newRow("empty LC_ALL and LC_MESSAGES") << QByteArray("") << QByteArray("") << QByteArray("zh_SG") << QByteArray("chinese");
+    QTest::newRow("LC_MESSAGES over LANG")
+        << u << QByteArray("zh_CN.UTF-8") << QByteArray("en_US.UTF-8") << QByteArray("chinese");
+    QTest::newRow("LC_MESSAGES en over LANG zh")
+        << u << QByteArray("en_GB.UTF-8") << QByteArray("zh_CN.UTF-8") << QByteArray("english");
+    QTest::newRow("LC_ALL over both") << QByteArray("en_US.UTF-8") << QByteArray("zh_CN") << QByteArray("zh_CN")
+                                      << QByteArray("english");
+    QTest::newRow("LC_ALL zh") << QByteArray("zh_HK.UTF-8") << QByteArray("en_US") << QByteArray("en_US")
+                               << QByteArray("chinese");
+    QTest::newRow("empty LC_ALL is not set")
+        << QByteArray("") << QByteArray("zh_CN") << QByteArray("en_US") << QByteArray("chinese");
+    QTest::newRow("empty LC_ALL and LC_MESSAGES")
+        << QByteArray("") << QByteArray("") << QByteArray("zh_SG") << QByteArray("chinese");
 }
 
 void TestDravikUnit::isLanguage()
@@ -243,9 +250,9 @@ void TestDravikUnit::isLanguage()
 
 void TestDravikUnit::lptMapping_data()
 {
-    QTest::addColumn<QStringList>("devices");  // stand-ins below the test root
-    QTest::addColumn<QStringList>("names");    // GetPrintDrivePortNames("LPT")
-    QTest::addColumn<QStringList>("mapping");  // "name=device" pairs checked by sending
+    QTest::addColumn<QStringList>("devices"); // stand-ins below the test root
+    QTest::addColumn<QStringList>("names");   // GetPrintDrivePortNames("LPT")
+    QTest::addColumn<QStringList>("mapping"); // "name=device" pairs checked by sending
 
     QTest::newRow("no port") << QStringList() << QStringList() << QStringList();
     QTest::newRow("one parallel port") << QStringList{"dev/lp0"} << QStringList{"LPT1:"}
@@ -254,17 +261,18 @@ void TestDravikUnit::lptMapping_data()
                                         << QStringList{"LPT1=dev/lp0", "LPT2=dev/lp1"};
     QTest::newRow("one USB printer") << QStringList{"dev/usb/lp0"} << QStringList{"LPT1:"}
                                      << QStringList{"LPT1=dev/usb/lp0"};
-    QTest::newRow("USB after parallel")
-        << QStringList{"dev/usb/lp1", "dev/lp0", "dev/usb/lp0"} << QStringList{"LPT1:", "LPT2:", "LPT3:"}
-        << QStringList{"LPT1=dev/lp0", "LPT2=dev/usb/lp0", "LPT3=dev/usb/lp1"};
-    QTest::newRow("numbers keep their gaps") << QStringList{"dev/lp1", "dev/usb/lp0", "dev/usb/lp2"}
-                                             << QStringList{"LPT2:", "LPT3:", "LPT5:"}
-                                             << QStringList{"LPT2=dev/lp1", "LPT3=dev/usb/lp0", "LPT5=dev/usb/lp2"};
-    QTest::newRow("ten and more in number order") << QStringList{"dev/lp10", "dev/lp2", "dev/lp0"}
-                                                  << QStringList{"LPT1:", "LPT3:", "LPT11:"}
-                                                  << QStringList{"LPT11=dev/lp10", "LPT3=dev/lp2"};
-    QTest::newRow("other names are not ports") << QStringList{"dev/lp", "dev/lpx", "dev/lp0a", "dev/usb/hiddev0", "dev/lp0"}
-                                               << QStringList{"LPT1:"} << QStringList{"LPT1=dev/lp0"};
+    QTest::newRow("USB after parallel") << QStringList{"dev/usb/lp1", "dev/lp0", "dev/usb/lp0"}
+                                        << QStringList{"LPT1:", "LPT2:", "LPT3:"}
+                                        << QStringList{"LPT1=dev/lp0", "LPT2=dev/usb/lp0", "LPT3=dev/usb/lp1"};
+    QTest::newRow("numbers keep their gaps")
+        << QStringList{"dev/lp1", "dev/usb/lp0", "dev/usb/lp2"} << QStringList{"LPT2:", "LPT3:", "LPT5:"}
+        << QStringList{"LPT2=dev/lp1", "LPT3=dev/usb/lp0", "LPT5=dev/usb/lp2"};
+    QTest::newRow("ten and more in number order")
+        << QStringList{"dev/lp10", "dev/lp2", "dev/lp0"} << QStringList{"LPT1:", "LPT3:", "LPT11:"}
+        << QStringList{"LPT11=dev/lp10", "LPT3=dev/lp2"};
+    QTest::newRow("other names are not ports")
+        << QStringList{"dev/lp", "dev/lpx", "dev/lp0a", "dev/usb/hiddev0", "dev/lp0"} << QStringList{"LPT1:"}
+        << QStringList{"LPT1=dev/lp0"};
     QTest::newRow("device names and paths") << QStringList{"dev/lp0", "dev/usb/lp0"} << QStringList{"LPT1:", "LPT2:"}
                                             << QStringList{"lp0=dev/lp0", "usb/lp0=dev/usb/lp0"};
 }
@@ -314,11 +322,16 @@ void TestDravikUnit::serialNameMapping_data()
     QTest::addColumn<QString>("device"); // below the test root; "" = as given
 
     // Never COM1 (/dev/ttyS0, this machine's console), even below the root.
-    QTest::newRow("COM9") << "COM9" << "/dev/ttyS8";
-    QTest::newRow("com12:") << "com12:" << "/dev/ttyS11";
-    QTest::newRow("bare ttyUSB7") << "ttyUSB7" << "/dev/ttyUSB7";
-    QTest::newRow("blanks around") << "  ttyACM3 " << "/dev/ttyACM3";
-    QTest::newRow("a full path") << "/nonexistent/dravik/ttyUSB0" << "";
+    QTest::newRow("COM9") << "COM9"
+                          << "/dev/ttyS8";
+    QTest::newRow("com12:") << "com12:"
+                            << "/dev/ttyS11";
+    QTest::newRow("bare ttyUSB7") << "ttyUSB7"
+                                  << "/dev/ttyUSB7";
+    QTest::newRow("blanks around") << "  ttyACM3 "
+                                   << "/dev/ttyACM3";
+    QTest::newRow("a full path") << "/nonexistent/dravik/ttyUSB0"
+                                 << "";
 }
 
 void TestDravikUnit::serialNameMapping()
@@ -346,12 +359,12 @@ void TestDravikUnit::serialListing_data()
 
     QTest::newRow("nothing") << QStringList() << QStringList();
     QTest::newRow("on-board port with a UART") << QStringList{"ttyS0:type=4"} << QStringList{"ttyS0"};
-    QTest::newRow("placeholder ports left out") << QStringList{"ttyS0:type=4", "ttyS1:type=0", "ttyS2:type=0"}
-                                                << QStringList{"ttyS0"};
-    QTest::newRow("the console left out") << QStringList{"ttyS0:type=4", "ttyS1:type=4", "console=ttyS0"}
-                                          << QStringList{"ttyS1"};
-    QTest::newRow("virtual terminals left out") << QStringList{"tty0!", "tty1!", "ptmx!", "ttyUSB0"}
-                                                << QStringList{"ttyUSB0"};
+    QTest::newRow("placeholder ports left out")
+        << QStringList{"ttyS0:type=4", "ttyS1:type=0", "ttyS2:type=0"} << QStringList{"ttyS0"};
+    QTest::newRow("the console left out")
+        << QStringList{"ttyS0:type=4", "ttyS1:type=4", "console=ttyS0"} << QStringList{"ttyS1"};
+    QTest::newRow("virtual terminals left out")
+        << QStringList{"tty0!", "tty1!", "ptmx!", "ttyUSB0"} << QStringList{"ttyUSB0"};
     QTest::newRow("USB, then ACM, then the rest, by number")
         << QStringList{"ttyS0:type=4", "ttyACM0", "ttyUSB10", "ttyUSB2", "ttyAMA0", "ttyUSB0"}
         << QStringList{"ttyUSB0", "ttyUSB2", "ttyUSB10", "ttyACM0", "ttyAMA0", "ttyS0"};
@@ -385,7 +398,8 @@ void TestDravikUnit::serialListing()
         if (device)
             QVERIFY(QDir().mkpath(cls + QLatin1Char('/') + name + QStringLiteral("/device")));
         if (e.contains(QLatin1String(":type=")))
-            QVERIFY(makeFile(cls + QLatin1Char('/') + name + QStringLiteral("/type"), e.section(QLatin1Char('='), 1).toUtf8() + "\n"));
+            QVERIFY(makeFile(cls + QLatin1Char('/') + name + QStringLiteral("/type"),
+                             e.section(QLatin1Char('='), 1).toUtf8() + "\n"));
         if (node)
             QVERIFY(makeFile(root.filePath(QStringLiteral("dev/") + name)));
     }
@@ -487,15 +501,24 @@ void TestDravikUnit::lptRefusesWhatIsNoDevice_data()
     QTest::addColumn<bool>("underTestRoot");
     QTest::addColumn<int>("code");
 
-    QTest::newRow("below /dev through ..") << "../%1/keep.txt" << "nothing" << false << 8;
-    QTest::newRow("full path through ..") << "/dev/../%1/keep.txt" << "nothing" << false << 8;
-    QTest::newRow("LPT-like name with ..") << "usb/../../%1/keep.txt" << "nothing" << false << 8;
-    QTest::newRow("out of the test root through ..") << "../keep.txt" << "nothing" << true << 8;
-    QTest::newRow("a plain file") << "%1/target" << "file" << false << 8;
-    QTest::newRow("a link to a plain file") << "%1/target" << "link-to-file" << false << 8;
-    QTest::newRow("a folder") << "%1/target" << "folder" << false << 8;
-    QTest::newRow("a FIFO with a reader") << "%1/target" << "fifo" << false << 8;
-    QTest::newRow("a missing file is not made") << "%1/target" << "nothing" << false << 1;
+    QTest::newRow("below /dev through ..") << "../%1/keep.txt"
+                                           << "nothing" << false << 8;
+    QTest::newRow("full path through ..") << "/dev/../%1/keep.txt"
+                                          << "nothing" << false << 8;
+    QTest::newRow("LPT-like name with ..") << "usb/../../%1/keep.txt"
+                                           << "nothing" << false << 8;
+    QTest::newRow("out of the test root through ..") << "../keep.txt"
+                                                     << "nothing" << true << 8;
+    QTest::newRow("a plain file") << "%1/target"
+                                  << "file" << false << 8;
+    QTest::newRow("a link to a plain file") << "%1/target"
+                                            << "link-to-file" << false << 8;
+    QTest::newRow("a folder") << "%1/target"
+                              << "folder" << false << 8;
+    QTest::newRow("a FIFO with a reader") << "%1/target"
+                                          << "fifo" << false << 8;
+    QTest::newRow("a missing file is not made") << "%1/target"
+                                                << "nothing" << false << 1;
 }
 
 void TestDravikUnit::lptRefusesWhatIsNoDevice()
@@ -562,7 +585,8 @@ void TestDravikUnit::lptRefusesOtherDevices_data()
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<QString>("reason");
     QTest::newRow("null") << QByteArray("null") << "/dev/null is not a printer port: it is a memory device (major 1)";
-    QTest::newRow("zero") << QByteArray("/dev/zero") << "/dev/zero is not a printer port: it is a memory device (major 1)";
+    QTest::newRow("zero") << QByteArray("/dev/zero")
+                          << "/dev/zero is not a printer port: it is a memory device (major 1)";
     QTest::newRow("kmsg") << QByteArray("/dev/kmsg") << "it is a memory device (major 1)";
     QTest::newRow("mem") << QByteArray("/dev/mem") << "it is a memory device (major 1)";
     QTest::newRow("tty") << QByteArray("/dev/tty") << "/dev/tty is not a printer port: it is a terminal (major 5)";

@@ -26,10 +26,10 @@ struct Call
 
 struct Config
 {
-    std::string printers;      // GetPrintDriveNames
-    std::string serialPorts;   // GetSystemSerial
-    std::string portNames;     // GetPrintDrivePortNames
-    std::string queueStates;   // GetPrintDriveStates (absent from the fake without answers)
+    std::string printers;    // GetPrintDriveNames
+    std::string serialPorts; // GetSystemSerial
+    std::string portNames;   // GetPrintDrivePortNames
+    std::string queueStates; // GetPrintDriveStates (absent from the fake without answers)
     std::string language = "english";
     std::string version = "0.0-fake";
     std::deque<int> openResults;  // successive OpenComm results; 1 once empty
@@ -45,8 +45,8 @@ struct Config
     std::map<std::vector<std::uint8_t>, std::vector<std::uint8_t>> answers;
     int answerRate = 0;
     std::vector<std::uint8_t> noise;
-    std::deque<int> queryResults; // successive results: -1 fails, 0 no answer, 1 answers; answers once empty
-    int queryDelayMs = 0;         // how long each QueryPrinter takes
+    std::deque<int> queryResults;  // successive results: -1 fails, 0 no answer, 1 answers; answers once empty
+    int queryDelayMs = 0;          // how long each QueryPrinter takes
     std::deque<int> followResults; // successive FollowLastJob results; 1 once empty (0 leaves code 11)
     std::deque<int> cancelResults; // successive CancelLastJob results; 1 once empty
 };

@@ -129,13 +129,13 @@ void TestLink::fullLibraryBindsEverythingInOrder()
     QVERIFY(lib.loadFrom(QCoreApplication::applicationDirPath() + QStringLiteral("/libDravik.so")));
     QCOMPARE(lib.missingExports(), QStringList());
     const void *entries[] = {
-        reinterpret_cast<void *>(lib.sendBufferToPrint), reinterpret_cast<void *>(lib.openComm),
-        reinterpret_cast<void *>(lib.closeComm),         reinterpret_cast<void *>(lib.getCommRecvData),
-        reinterpret_cast<void *>(lib.getSystemSerial),   reinterpret_cast<void *>(lib.getPrintDrivePortNames),
+        reinterpret_cast<void *>(lib.sendBufferToPrint),  reinterpret_cast<void *>(lib.openComm),
+        reinterpret_cast<void *>(lib.closeComm),          reinterpret_cast<void *>(lib.getCommRecvData),
+        reinterpret_cast<void *>(lib.getSystemSerial),    reinterpret_cast<void *>(lib.getPrintDrivePortNames),
         reinterpret_cast<void *>(lib.getPrintDriveNames), reinterpret_cast<void *>(lib.hexToStr),
-        reinterpret_cast<void *>(lib.strToHex),          reinterpret_cast<void *>(lib.isLanguage),
-        reinterpret_cast<void *>(lib.getDravikDllVer),   reinterpret_cast<void *>(lib.getLastErrorText),
-        reinterpret_cast<void *>(lib.queryPrinter),      reinterpret_cast<void *>(lib.followLastJob),
+        reinterpret_cast<void *>(lib.strToHex),           reinterpret_cast<void *>(lib.isLanguage),
+        reinterpret_cast<void *>(lib.getDravikDllVer),    reinterpret_cast<void *>(lib.getLastErrorText),
+        reinterpret_cast<void *>(lib.queryPrinter),       reinterpret_cast<void *>(lib.followLastJob),
         reinterpret_cast<void *>(lib.cancelLastJob),
     };
     for (const void *e : entries)
@@ -299,8 +299,8 @@ void TestLink::queueStates_data()
     QTest::newRow("paused with reason and message")
         << "POS-80\tstopped\t1\tpaused\tout of order" << true << false << "paused: out of order";
     QTest::newRow("rejecting") << "POS-80\tidle\t0\t\t" << true << false << "idle, not accepting jobs";
-    QTest::newRow("printing, two reasons") << "POS-80\tprinting\t1\tmedia-low-warning,other\t" << true << true
-                                           << "printing (media-low-warning, other)";
+    QTest::newRow("printing, two reasons")
+        << "POS-80\tprinting\t1\tmedia-low-warning,other\t" << true << true << "printing (media-low-warning, other)";
     QTest::newRow("too few fields") << "POS-80\tidle\t1" << false << false << "";
     QTest::newRow("no name") << "\tidle\t1\t\t" << false << false << "";
 }

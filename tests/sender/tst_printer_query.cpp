@@ -36,14 +36,10 @@ std::vector<std::uint8_t> text(const char *s)
 // A printer that is ready and tells who it is.
 Answers readyPrinter()
 {
-    return {{ask(StatusRequest::Printer), {0x12}},
-            {ask(StatusRequest::OfflineCause), {0x12}},
-            {ask(StatusRequest::ErrorCause), {0x12}},
-            {ask(StatusRequest::RollPaper), {0x12}},
-            {ask(IdRequest::Maker), text("Nembo")},
-            {ask(IdRequest::Model), text("TP-80")},
-            {ask(IdRequest::Firmware), text("1.02")},
-            {ask(IdRequest::SerialNumber), text("A1234")}};
+    return {{ask(StatusRequest::Printer), {0x12}},    {ask(StatusRequest::OfflineCause), {0x12}},
+            {ask(StatusRequest::ErrorCause), {0x12}}, {ask(StatusRequest::RollPaper), {0x12}},
+            {ask(IdRequest::Maker), text("Nembo")},   {ask(IdRequest::Model), text("TP-80")},
+            {ask(IdRequest::Firmware), text("1.02")}, {ask(IdRequest::SerialNumber), text("A1234")}};
 }
 
 Answers with(Answers answers, const std::vector<std::uint8_t> &request, std::vector<std::uint8_t> reply)

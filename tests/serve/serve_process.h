@@ -103,7 +103,7 @@ public:
     }
 
     // Polls state.json (bounded) until test(state) holds.
-    template<typename Test>
+    template <typename Test>
     bool waitForState(Test test, int timeoutMs, qint64 *elapsedMs = nullptr)
     {
         QElapsedTimer t;
@@ -131,8 +131,8 @@ inline bool serveBehindQueue(ServeProcess &serve, privatecups::Server &cups, con
 {
     const quint16 port = privatecups::freePort();
     QString error;
-    if (!serve.start({QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(port)}, QStringLiteral("listening on"),
-                     error) ||
+    if (!serve.start({QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(port)},
+                     QStringLiteral("listening on"), error) ||
         !cups.addRawQueue(queue, QStringLiteral("socket://127.0.0.1:%1").arg(port), error)) {
         qWarning("%s", qPrintable(error));
         return false;

@@ -49,7 +49,8 @@ void TestServeAnswers::answerBytesReadBackAsTheirConditions()
         for (StatusRequest which : {StatusRequest::Printer, StatusRequest::OfflineCause, StatusRequest::ErrorCause,
                                     StatusRequest::RollPaper}) {
             const std::optional<Conditions> read = decodeStatusByte(which, statusByte(which, c));
-            QVERIFY2(read && (*read & ~c) == 0, qPrintable(QStringLiteral("conditions %1, request %2").arg(c).arg(int(which))));
+            QVERIFY2(read && (*read & ~c) == 0,
+                     qPrintable(QStringLiteral("conditions %1, request %2").arg(c).arg(int(which))));
             reported |= *read;
         }
         QCOMPARE(reported, c);
@@ -80,8 +81,8 @@ void TestServeAnswers::conditionsAnswerAsAPrinterDoes()
     VirtualPrinter printer(576);
     printer.setConditions(conditions.paper, conditions.coverOpen, conditions.online);
     Conditions read = 0;
-    for (StatusRequest which : {StatusRequest::Printer, StatusRequest::OfflineCause, StatusRequest::ErrorCause,
-                                StatusRequest::RollPaper}) {
+    for (StatusRequest which :
+         {StatusRequest::Printer, StatusRequest::OfflineCause, StatusRequest::ErrorCause, StatusRequest::RollPaper}) {
         const QByteArray answer = answersTo(printer, statusRequest(which));
         QCOMPARE(answer.size(), 1);
         read |= decodeStatusByte(which, std::uint8_t(answer[0])).value_or(0);
@@ -160,8 +161,9 @@ void TestServeAnswers::anotherRateReadsNoRequest()
             continue;
         const QByteArray read = readAtOtherRate(request, sentAt, printerRate);
         for (const decoder::Decoded &c : decoder::decode(read).commands)
-            QVERIFY2(c.kind != decoder::Kind::StatusRequest,
-                     qPrintable(QStringLiteral("%1 baud read as %2").arg(sentAt).arg(QString::fromLatin1(read.toHex(' ')))));
+            QVERIFY2(
+                c.kind != decoder::Kind::StatusRequest,
+                qPrintable(QStringLiteral("%1 baud read as %2").arg(sentAt).arg(QString::fromLatin1(read.toHex(' ')))));
     }
 }
 

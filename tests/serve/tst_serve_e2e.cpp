@@ -17,10 +17,10 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <pty.h>
+#include <sys/socket.h>
 #include <termios.h>
+#include <unistd.h>
 
 namespace {
 
@@ -122,23 +122,36 @@ void TestServeEndToEnd::oneKeyUpdateThroughCups()
     QVERIFY(serveBehindQueue(serve, cups_, queue));
 
     // The one-key update's sends, in its order, each its own job.
-    std::vector<Command> update{codePageCommand(u.set, std::uint8_t(u.codePage)), baudRateCommand(u.set, u.baud),
-                                darknessCommand(u.set, std::uint8_t(u.darkness)), barcodeCommand(u.barcode),
-                                cutterCommand(u.cutter), blackMarkCommand(u.blackMark),
+    std::vector<Command> update{codePageCommand(u.set, std::uint8_t(u.codePage)),
+                                baudRateCommand(u.set, u.baud),
+                                darknessCommand(u.set, std::uint8_t(u.darkness)),
+                                barcodeCommand(u.barcode),
+                                cutterCommand(u.cutter),
+                                blackMarkCommand(u.blackMark),
                                 buzzerCommand(u.set, std::uint8_t(u.buzzer))};
     for (const Command &c : cutFeedCommands(u.commandMode))
         update.push_back(c);
     for (const Command &c : update)
         QVERIFY(send(queue, c));
 
-    const QJsonObject expected{
-        {"codePage", u.codePage}, {"baudRate", qint64(u.baud)}, {"darkness", u.darkness}, {"barcode", u.barcode},
-        {"cutter", u.cutter}, {"blackMark", u.blackMark},
-        // The old set switches the buzzer as a whole.
-        {"buzzer", u.set == InstructionSet::New ? u.buzzer : 15}, {"cutMode", "full+half"},
-        {"cutFeed", u.commandMode ? "command" : "drive"}, {"logos", QJsonArray{}}, {"qrText", ""},
-        {"paper", "ok"}, {"cover", "closed"}, {"online", true},
-        {"cuts", 1}, {"drawerPulses", 0}, {"unknownBytes", 0}};
+    const QJsonObject expected{{"codePage", u.codePage},
+                               {"baudRate", qint64(u.baud)},
+                               {"darkness", u.darkness},
+                               {"barcode", u.barcode},
+                               {"cutter", u.cutter},
+                               {"blackMark", u.blackMark},
+                               // The old set switches the buzzer as a whole.
+                               {"buzzer", u.set == InstructionSet::New ? u.buzzer : 15},
+                               {"cutMode", "full+half"},
+                               {"cutFeed", u.commandMode ? "command" : "drive"},
+                               {"logos", QJsonArray{}},
+                               {"qrText", ""},
+                               {"paper", "ok"},
+                               {"cover", "closed"},
+                               {"online", true},
+                               {"cuts", 1},
+                               {"drawerPulses", 0},
+                               {"unknownBytes", 0}};
     // The last job is the last cut feed command; CUPS prints the queue in order.
     const bool arrived = serve.waitForState(
         [&](const QJsonObject &s) {
@@ -211,16 +224,19 @@ void TestServeEndToEnd::logoOverThePacedPty()
     const qint64 sendMs = t.elapsed();
     const QString sendError = lib_.lastError();
     const bool arrived = serve.waitForState(
-        [](const QJsonObject &s) { return s.value("logos").toArray() == QJsonArray{QJsonObject{{"width", 200}, {"height", 680}}}; },
+        [](const QJsonObject &s) {
+            return s.value("logos").toArray() == QJsonArray{QJsonObject{{"width", 200}, {"height", 680}}};
+        },
         int(wireMs) + 15000);
     const qint64 arriveMs = t.elapsed();
     lib_.CloseComm(port.constData());
     QVERIFY2(sent, qPrintable(sendError));
     QVERIFY2(arrived, qPrintable(serve.output().right(2000)));
     const int capacity = ptyCapacity();
-    qInfo("17007-byte logo at 9600 baud over the pty: send took %.2f s, all bytes arrived after %.2f s, wire time %.2f s "
-          "(this kernel's pty takes %d bytes before a writer waits)",
-          sendMs / 1000.0, arriveMs / 1000.0, wireMs / 1000.0, capacity);
+    qInfo(
+        "17007-byte logo at 9600 baud over the pty: send took %.2f s, all bytes arrived after %.2f s, wire time %.2f s "
+        "(this kernel's pty takes %d bytes before a writer waits)",
+        sendMs / 1000.0, arriveMs / 1000.0, wireMs / 1000.0, capacity);
     // Paced: never faster than the wire, and not much slower.
     QVERIFY(arriveMs >= wireMs - 20);
     QVERIFY(arriveMs <= wireMs + 5000);
@@ -244,8 +260,9 @@ void TestServeEndToEnd::jobsUnderWayEndWithTheServer()
     const QString link = linkDir.filePath(QStringLiteral("virtual-printer"));
     const quint16 tcpPort = privatecups::freePort();
     QString error;
-    QVERIFY2(serve.start({QStringLiteral("--pty"), link, QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(tcpPort)},
-                         QStringLiteral("announced as"), error),
+    QVERIFY2(serve.start(
+                 {QStringLiteral("--pty"), link, QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(tcpPort)},
+                 QStringLiteral("announced as"), error),
              qPrintable(error));
 
     const QByteArray port = QFile::encodeName(link);
@@ -253,11 +270,14 @@ void TestServeEndToEnd::jobsUnderWayEndWithTheServer()
     QByteArray serialJob = "serial job\n";
     serialJob.append(reinterpret_cast<const char *>(darkness.bytes.data()), qsizetype(darkness.bytes.size()));
     QCOMPARE(lib_.OpenComm(port.constData(), 9600), 1);
-    QVERIFY2(lib_.SendBufferToPrint("COM", port.constData(), "serial job", reinterpret_cast<const unsigned char *>(serialJob.constData()), int(serialJob.size())),
+    QVERIFY2(lib_.SendBufferToPrint("COM", port.constData(), "serial job",
+                                    reinterpret_cast<const unsigned char *>(serialJob.constData()),
+                                    int(serialJob.size())),
              qPrintable(lib_.lastError()));
     lib_.CloseComm(port.constData());
 
-    struct Socket {
+    struct Socket
+    {
         int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         ~Socket() { ::close(fd); }
     } tcp;

@@ -168,8 +168,10 @@ void TestServeListen::suggestsAQueueUriThatWorks_data()
 {
     QTest::addColumn<QString>("host");
     QTest::addColumn<QString>("uriStart");
-    QTest::newRow("IPv4") << "127.0.0.1" << "socket://127.0.0.1:";
-    QTest::newRow("IPv6 in brackets") << "::1" << "socket://[::1]:";
+    QTest::newRow("IPv4") << "127.0.0.1"
+                          << "socket://127.0.0.1:";
+    QTest::newRow("IPv6 in brackets") << "::1"
+                                      << "socket://[::1]:";
 }
 
 void TestServeListen::suggestsAQueueUriThatWorks()

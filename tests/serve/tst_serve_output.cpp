@@ -11,8 +11,8 @@
 #include <QtTest>
 
 #include <csignal>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -53,7 +53,7 @@ public:
     }
 
 private:
-    rlimit saved_ {};
+    rlimit saved_{};
     void (*oldHandler_)(int) = nullptr;
 };
 
@@ -78,11 +78,16 @@ void TestServeOutput::refusesFoldersItCannotOwn_data()
 {
     QTest::addColumn<QString>("setup");
     QTest::addColumn<QString>("message");
-    QTest::newRow("no name") << "empty" << "has no name";
-    QTest::newRow("others may write") << "0777" << "others may write";
-    QTest::newRow("its group may write") << "0770" << "others may write";
-    QTest::newRow("another user's") << "chown" << "belongs to another user";
-    QTest::newRow("held by a running server") << "held" << "another virtual printer is writing to";
+    QTest::newRow("no name") << "empty"
+                             << "has no name";
+    QTest::newRow("others may write") << "0777"
+                                      << "others may write";
+    QTest::newRow("its group may write") << "0770"
+                                         << "others may write";
+    QTest::newRow("another user's") << "chown"
+                                    << "belongs to another user";
+    QTest::newRow("held by a running server") << "held"
+                                              << "another virtual printer is writing to";
 }
 
 void TestServeOutput::refusesFoldersItCannotOwn()
@@ -237,14 +242,14 @@ void TestServeOutput::settingsAndLogosOutliveARestart_data()
 {
     QTest::addColumn<QByteArray>("damage"); // written over printer.json between the runs
     QTest::addColumn<bool>("factory");
-    QTest::addColumn<int>("darkness");      // after the restart
+    QTest::addColumn<int>("darkness"); // after the restart
     QTest::addColumn<int>("logos");
     QTest::addColumn<QString>("said");
     QTest::newRow("kept") << QByteArray() << false << 31 << 1 << "settings and 1 logo(s) read back";
     QTest::newRow("--factory") << QByteArray() << true << 23 << 0 << "starting from the factory state (--factory)";
     QTest::newRow("not JSON") << QByteArray("{\"darkness\": 3") << false << 23 << 0 << "is damaged";
-    QTest::newRow("out of range") << QByteArray("{\"codePage\": 0, \"baudRate\": 9600, \"darkness\": -4}") << false << 23 << 0
-                                  << "\"darkness\" is not a whole number from 0 to 255";
+    QTest::newRow("out of range") << QByteArray("{\"codePage\": 0, \"baudRate\": 9600, \"darkness\": -4}") << false
+                                  << 23 << 0 << "\"darkness\" is not a whole number from 0 to 255";
 }
 
 void TestServeOutput::settingsAndLogosOutliveARestart()

@@ -62,7 +62,8 @@ void TestServePrinter::eachCommandSetsItsKey_data()
     for (const Set set : {Set::New, Set::Old}) {
         const char *s = set == Set::New ? "new" : "old";
         QTest::addRow("code page, %s", s) << toBytes(codePageCommand(set, 36).bytes) << "codePage" << QJsonValue(36);
-        QTest::addRow("baud rate, %s", s) << toBytes(baudRateCommand(set, 230400).bytes) << "baudRate" << QJsonValue(230400);
+        QTest::addRow("baud rate, %s", s)
+            << toBytes(baudRateCommand(set, 230400).bytes) << "baudRate" << QJsonValue(230400);
         QTest::addRow("darkness, %s", s) << toBytes(darknessCommand(set, 40).bytes) << "darkness" << QJsonValue(40);
         QTest::addRow("buzzer 6, %s", s) << toBytes(buzzerCommand(set, 0x06).bytes) << "buzzer"
                                          << QJsonValue(set == Set::New ? 6 : 15);
@@ -73,14 +74,15 @@ void TestServePrinter::eachCommandSetsItsKey_data()
     QTest::newRow("cutter off") << toBytes(cutterCommand(false).bytes) << "cutter" << QJsonValue(false);
     QTest::newRow("cut mode half") << toBytes(cutModeCommand(false).bytes) << "cutMode" << QJsonValue("half");
     QTest::newRow("cut feed drive") << toBytes(cutFeedCommands(false)) << "cutFeed" << QJsonValue("drive");
-    QTest::newRow("cut feed command after drive") << toBytes(cutFeedCommands(false)) + toBytes(cutFeedCommands(true))
-                                                  << "cutFeed" << QJsonValue("command");
+    QTest::newRow("cut feed command after drive")
+        << toBytes(cutFeedCommands(false)) + toBytes(cutFeedCommands(true)) << "cutFeed" << QJsonValue("command");
     QTest::newRow("full cut") << toBytes(fullCutCommand().bytes) << "cuts" << QJsonValue(1);
     QTest::newRow("half cut") << toBytes(halfCutCommand().bytes) << "cuts" << QJsonValue(1);
     QTest::newRow("function list cuts") << toBytes(functionListCommand().bytes) << "cuts" << QJsonValue(1);
     QTest::newRow("cash drawer") << toBytes(cashDrawerCommand().bytes) + toBytes(cashDrawerCommand().bytes)
                                  << "drawerPulses" << QJsonValue(2);
-    QTest::newRow("QR text") << toBytes(qrStoreCommand(kQrText).bytes) << "qrText" << QJsonValue(QLatin1String(kQrText));
+    QTest::newRow("QR text") << toBytes(qrStoreCommand(kQrText).bytes) << "qrText"
+                             << QJsonValue(QLatin1String(kQrText));
     QTest::newRow("QR text in UTF-8") << toBytes(qrStoreCommand(QStringLiteral("Café 中").toUtf8()).bytes) << "qrText"
                                       << QJsonValue(QStringLiteral("Café 中"));
     QTest::newRow("QR text in another encoding")
@@ -122,8 +124,8 @@ void TestServePrinter::factoryResetRestoresTheDefaults()
     feedJob(printer, all);
     feedJob(printer, toBytes(factoryRestoreCommand().bytes));
     const QJsonObject reset = stateOf(printer);
-    for (const char *key : {"codePage", "baudRate", "darkness", "barcode", "cutter", "blackMark", "buzzer", "cutMode",
-                            "cutFeed"})
+    for (const char *key :
+         {"codePage", "baudRate", "darkness", "barcode", "cutter", "blackMark", "buzzer", "cutMode", "cutFeed"})
         QVERIFY2(reset.value(key) == fresh.value(key), key);
     // The flash and the counters are not settings.
     QCOMPARE(reset.value("logos").toArray().size(), 1);
@@ -178,7 +180,8 @@ void TestServePrinter::logoPrintShowsTheRasterDotForDot()
     QCOMPARE(download.status, raster::Status::Ok);
     VirtualPrinter printer(paper);
     feedJob(printer, toBytes(download.bytes));
-    feedJob(printer, toBytes(logo::testPrintCommand(logo::Alignment(alignment), 2).bytes) + toBytes(fullCutCommand().bytes));
+    feedJob(printer,
+            toBytes(logo::testPrintCommand(logo::Alignment(alignment), 2).bytes) + toBytes(fullCutCommand().bytes));
     const std::vector<QImage> receipts = printer.takeReceipts();
     QCOMPARE(int(receipts.size()), 1);
     const QImage &r = receipts.front();
@@ -222,7 +225,8 @@ void TestServePrinter::unknownBytesAreCountedAndTheRestStillWorks()
 {
     VirtualPrinter printer(576);
     const QByteArray garbage("\x00\x01\x02\x03", 4);
-    feedJob(printer, garbage + toBytes(cashDrawerCommand().bytes) + garbage + toBytes(darknessCommand(Set::New, 7).bytes));
+    feedJob(printer,
+            garbage + toBytes(cashDrawerCommand().bytes) + garbage + toBytes(darknessCommand(Set::New, 7).bytes));
     const QJsonObject s = stateOf(printer);
     QCOMPARE(s.value("drawerPulses"), QJsonValue(1));
     QCOMPARE(s.value("darkness"), QJsonValue(7));
@@ -308,8 +312,8 @@ void TestServePrinter::hostileHeadersStayBounded()
 void TestServePrinter::drawingStopsAtItsBoundsAndSaysSoOnce_data()
 {
     QTest::addColumn<long>("maxReceipts");
-    QTest::addColumn<int>("rounds");  // each: feeds, "ink", a cut
-    QTest::addColumn<long>("feeds");  // line feeds before the ink
+    QTest::addColumn<int>("rounds"); // each: feeds, "ink", a cut
+    QTest::addColumn<long>("feeds"); // line feeds before the ink
     QTest::addColumn<int>("receipts");
     QTest::addColumn<QString>("said");
     QTest::newRow("a receipt at its longest") << 0L << 1 << (1L << 40) << 1 << "the receipt is at its longest";

@@ -34,8 +34,8 @@ void TestServeSetup::commandLine_data()
     QTest::newRow("host and port") << QStringList{"--tcp", "0.0.0.0:9100", "--model", "58"} << true
                                    << "0.0.0.0:9100|none" << 0L << 384;
     QTest::newRow("pty alone") << QStringList{"--pty"} << true << "-|-" << 0L << 576;
-    QTest::newRow("pty with link and baud") << QStringList{"--pty", "/tmp/p", "--baud", "9600"} << true << "-|/tmp/p"
-                                            << 9600L << 576;
+    QTest::newRow("pty with link and baud")
+        << QStringList{"--pty", "/tmp/p", "--baud", "9600"} << true << "-|/tmp/p" << 9600L << 576;
     QTest::newRow("both") << QStringList{"--pty", "--tcp"} << true << "127.0.0.1:9100|-" << 0L << 576;
     QTest::newRow("baud without pty") << QStringList{"--baud", "9600"} << false << "" << 0L << 0;
     QTest::newRow("baud zero") << QStringList{"--pty", "--baud", "0"} << false << "" << 0L << 0;
@@ -44,7 +44,8 @@ void TestServeSetup::commandLine_data()
     QTest::newRow("model 76") << QStringList{"--model", "76"} << false << "" << 0L << 0;
     QTest::newRow("out without folder") << QStringList{"--out"} << false << "" << 0L << 0;
     QTest::newRow("out empty") << QStringList{"--out", ""} << false << "" << 0L << 0;
-    QTest::newRow("receipts capped") << QStringList{"--max-receipts", "0"} << true << "127.0.0.1:9100|none" << 0L << 576;
+    QTest::newRow("receipts capped") << QStringList{"--max-receipts", "0"} << true << "127.0.0.1:9100|none" << 0L
+                                     << 576;
     QTest::newRow("receipts negative") << QStringList{"--max-receipts", "-1"} << false << "" << 0L << 0;
     QTest::newRow("unknown") << QStringList{"--tpc", "9100"} << false << "" << 0L << 0;
 }
@@ -82,8 +83,8 @@ void TestServeSetup::conditionsAndIdentity_data()
     QTest::newRow("paper open") << QStringList{"--paper", "open"} << "--paper wants ok, near-end or out";
     QTest::newRow("cover ok") << QStringList{"--cover", "ok"} << "--cover wants open or closed";
     QTest::newRow("paper without value") << QStringList{"--paper", "--offline"} << "--paper wants";
-    QTest::newRow("terminal control in a serial number") << QStringList{"--serial-number", "A\x1b[2J"}
-                                                         << "--serial-number wants printable ASCII";
+    QTest::newRow("terminal control in a serial number")
+        << QStringList{"--serial-number", "A\x1b[2J"} << "--serial-number wants printable ASCII";
     QTest::newRow("maker too long") << QStringList{"--maker", QString(41, QLatin1Char('m'))}
                                     << "--maker wants 1 to 40 characters";
 }
@@ -124,7 +125,8 @@ void TestServeSetup::announcesAndWithdrawsItsOwnLinkOnly()
         PortAnnouncement a;
         QString error;
         QVERIFY2(a.announce(QStringLiteral("/dev/pts/77"), error), qPrintable(error));
-        QCOMPARE(a.linkPath(), runtime.path() + QStringLiteral("/nemboport/printers/virtual-printer-%1").arg(::getpid()));
+        QCOMPARE(a.linkPath(),
+                 runtime.path() + QStringLiteral("/nemboport/printers/virtual-printer-%1").arg(::getpid()));
         QCOMPARE(symlinkTarget(a.linkPath()), QStringLiteral("/dev/pts/77"));
         QCOMPARE(QFileInfo(runtime.path() + QStringLiteral("/nemboport")).permissions() & 0x0077, QFile::Permissions());
         // The lock beside the link is held while the server runs.

@@ -88,7 +88,8 @@ void TestServeStatusEndToEnd::statusExitCodes()
 
     // A mistyped line is not taken for another: one line of help, no change.
     QVERIFY(serve.type("papr out"));
-    QTRY_VERIFY_WITH_TIMEOUT((serve.poll(), serve.output().contains(QLatin1String("\"papr out\" is no panel line"))), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT((serve.poll(), serve.output().contains(QLatin1String("\"papr out\" is no panel line"))),
+                             10000);
     QCOMPARE(serve.state().value("paper"), QJsonValue("ok"));
     QVERIFY(serve.type("paper out"));
     QVERIFY2(serve.waitForState([](const QJsonObject &s) { return s.value("paper") == QLatin1String("out"); }, 10000),

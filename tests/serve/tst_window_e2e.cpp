@@ -143,9 +143,8 @@ void TestWindowEndToEnd::oneKeyUpdateArrives()
     QCOMPARE(log.texts, QStringList{messages::baudRateRestart(w->isChinese()).text});
 
     const QList<QPair<QString, QJsonValue>> expected{
-        {"codePage", 21},    {"baudRate", 19200}, {"darkness", 31},       {"barcode", false},
-        {"cutter", false},   {"blackMark", true}, {"buzzer", 5},          {"cutFeed", "drive"},
-        {"cutMode", "full+half"}, {"unknownBytes", 0}};
+        {"codePage", 21},    {"baudRate", 19200}, {"darkness", 31},     {"barcode", false},       {"cutter", false},
+        {"blackMark", true}, {"buzzer", 5},       {"cutFeed", "drive"}, {"cutMode", "full+half"}, {"unknownBytes", 0}};
     serve.waitForState(
         [&](const QJsonObject &s) {
             for (const auto &[key, value] : expected)
@@ -169,7 +168,8 @@ void TestWindowEndToEnd::logoTestPrintMatchesTheHalftonedPicture()
     MessageLog log;
     auto w = windowOnQueue(QStringLiteral("WindowLogo"));
     QVERIFY(w);
-    TForm3 logo(w->printerTarget(), [&] { return w->rdbCommandOLD->isChecked(); }, kLibrary);
+    TForm3 logo(
+        w->printerTarget(), [&] { return w->rdbCommandOLD->isChecked(); }, kLibrary);
     const QImage grey = receiptdots::greyPicture(256, 120);
     const QString path = savedPicture(files_, grey);
     logo.chooseFile = [path] { return path; };
@@ -229,7 +229,8 @@ void TestWindowEndToEnd::serialLogoKeepsTheWindowRunning()
     QCOMPARE(w.printerTarget().printerName, announced);
 
     // The largest download: 200 x 680 dots, 17007 bytes.
-    TForm3 logo(w.printerTarget(), [&] { return w.rdbCommandOLD->isChecked(); }, kLibrary);
+    TForm3 logo(
+        w.printerTarget(), [&] { return w.rdbCommandOLD->isChecked(); }, kLibrary);
     const QString path = savedPicture(files_, receiptdots::greyPicture(200, 680));
     logo.chooseFile = [path] { return path; };
     logo.downloadWaitMs = 10;

@@ -79,8 +79,8 @@ inline bool listenOnLoopback(int &fd, quint16 &port)
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t len = sizeof a;
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(fd, 8) != 0
-        || ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len) != 0)
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(fd, 8) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len) != 0)
         return false;
     port = ntohs(a.sin_port);
     return true;
@@ -168,7 +168,10 @@ private:
 class Server
 {
 public:
-    explicit Server(const QString &dir) : dir_(dir) {}
+    explicit Server(const QString &dir)
+        : dir_(dir)
+    {
+    }
     ~Server() { stop(); }
 
     // Writes the configuration (extraConfig: more cupsd.conf lines), starts

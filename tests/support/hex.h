@@ -8,7 +8,5 @@
 
 inline QByteArray hexOf(const Bytes &bytes)
 {
-    return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()))
-        .toHex(' ')
-        .toUpper();
+    return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size())).toHex(' ').toUpper();
 }

@@ -72,7 +72,10 @@ void TestBottomRow::aboutOpensModalAndEnterCloses()
     ModalAnswer answer;
     answer.arm(true);
     QTimer safety;
-    safety.singleShot(5000, [] { if (QWidget *m = QApplication::activeModalWidget()) m->close(); });
+    safety.singleShot(5000, [] {
+        if (QWidget *m = QApplication::activeModalWidget())
+            m->close();
+    });
     w.BitBtn5->click(); // returns once the box is closed
     QCOMPARE(answer.seen, QStringList{"AboutBox"});
     QVERIFY(!QApplication::activeModalWidget());
@@ -111,9 +114,13 @@ void TestBottomRow::logoWindowsLastSendIsToldInTheInterfaceLanguage()
         }
     });
     QTimer safety;
-    safety.singleShot(5000, [] { if (QWidget *m = QApplication::activeModalWidget()) m->close(); });
+    safety.singleShot(5000, [] {
+        if (QWidget *m = QApplication::activeModalWidget())
+            m->close();
+    });
     w.BitBtn1->click();
-    QVERIFY2(w.statusLine->status().startsWith(QString::fromUtf8("已发送 13 字节")), qPrintable(w.statusLine->status()));
+    QVERIFY2(w.statusLine->status().startsWith(QString::fromUtf8("已发送 13 字节")),
+             qPrintable(w.statusLine->status()));
 }
 
 QTEST_MAIN(TestBottomRow)

@@ -60,18 +60,21 @@ void TestMainCommands::setButtonSends_data()
     const Setup old = [](TfrmMain &w) { w.rdbCommandOLD->setChecked(true); };
     QTest::newRow("code page new") << "btnLanage" << none
                                    << QStringList{"Set New Lanage|1B 23 23 53 4C 41 4E 00 1B 23 46 1B 69"};
-    QTest::newRow("code page old, position 25")
-        << "btnLanage" << Setup([](TfrmMain &w) { w.rdbCommandOLD->setChecked(true); w.cboLanage->setCurrentIndex(25); })
-        << QStringList{"Set New Lanage|1B 74 20 1B 23 46 1B 69"};
+    QTest::newRow("code page old, position 25") << "btnLanage" << Setup([](TfrmMain &w) {
+        w.rdbCommandOLD->setChecked(true);
+        w.cboLanage->setCurrentIndex(25);
+    }) << QStringList{"Set New Lanage|1B 74 20 1B 23 46 1B 69"};
     QTest::newRow("baud new 9600") << "btnNewCom" << none
                                    << QStringList{"Set New BaudRate|1B 23 23 53 42 44 52 80 25 00 00 1B 23 46 1B 40"};
-    QTest::newRow("baud old 230400") << "btnNewCom"
-                                     << Setup([](TfrmMain &w) { w.rdbCommandOLD->setChecked(true); w.cboNewCom->setCurrentIndex(9); })
-                                     << QStringList{"Set New BaudRate|1B 7A 37 00 84 03 00 1B 23 46 1B 40"};
+    QTest::newRow("baud old 230400") << "btnNewCom" << Setup([](TfrmMain &w) {
+        w.rdbCommandOLD->setChecked(true);
+        w.cboNewCom->setCurrentIndex(9);
+    }) << QStringList{"Set New BaudRate|1B 7A 37 00 84 03 00 1B 23 46 1B 40"};
     QTest::newRow("darkness new 23") << "btnLevel" << none << QStringList{"Set New Level|1B 23 23 53 54 44 50 17"};
-    QTest::newRow("darkness old, none selected")
-        << "btnLevel" << Setup([](TfrmMain &w) { w.rdbCommandOLD->setChecked(true); w.cboLevel->setCurrentIndex(-1); })
-        << QStringList{"Set New Level|1D 69 02"};
+    QTest::newRow("darkness old, none selected") << "btnLevel" << Setup([](TfrmMain &w) {
+        w.rdbCommandOLD->setChecked(true);
+        w.cboLevel->setCurrentIndex(-1);
+    }) << QStringList{"Set New Level|1D 69 02"};
     QTest::newRow("barcode on") << "btnBarcode" << none << QStringList{"Set Barcode|1D 45 43 01"};
     QTest::newRow("barcode off") << "btnBarcode" << Setup([](TfrmMain &w) { w.rdbBarcodeClose->setChecked(true); })
                                  << QStringList{"Set Barcode|1D 45 43 00"};
@@ -79,9 +82,10 @@ void TestMainCommands::setButtonSends_data()
     QTest::newRow("black mark on") << "btnBlack" << Setup([](TfrmMain &w) { w.rdbBlackOPen->setChecked(true); })
                                    << QStringList{"Set Black Mark |1F 1B 1F 80 04 05 06 44"};
     QTest::newRow("buzzer new all") << "btnBeepSet" << none << QStringList{"Set beep |1B 23 23 53 54 42 50 0F 00"};
-    QTest::newRow("buzzer new 02+03")
-        << "btnBeepSet" << Setup([](TfrmMain &w) { w.chkBeepSet01->setChecked(false); w.chkBeepSet04->setChecked(false); })
-        << QStringList{"Set beep |1B 23 23 53 54 42 50 06 00"};
+    QTest::newRow("buzzer new 02+03") << "btnBeepSet" << Setup([](TfrmMain &w) {
+        w.chkBeepSet01->setChecked(false);
+        w.chkBeepSet04->setChecked(false);
+    }) << QStringList{"Set beep |1B 23 23 53 54 42 50 06 00"};
     QTest::newRow("buzzer old none") << "btnBeepSet" << Setup([](TfrmMain &w) {
         w.rdbCommandOLD->setChecked(true);
         for (QCheckBox *b : {w.chkBeepSet01, w.chkBeepSet02, w.chkBeepSet03, w.chkBeepSet04})
@@ -89,13 +93,15 @@ void TestMainCommands::setButtonSends_data()
     }) << QStringList{"Set beep |1B 23 23 45 4E 42 50 30"};
     QTest::newRow("cutter on") << "btnCutSet" << old << QStringList{"Set Cut Auto ref|1B 23 23 45 43 41 54 31"};
     QTest::newRow("cut mode half") << "btnCutMode" << none << QStringList{"Set Cut Mode|1B 23 23 45 46 43 54 30"};
-    QTest::newRow("cut mode full+half") << "btnCutMode" << Setup([](TfrmMain &w) { w.rbCutModeFullHelf->setChecked(true); })
+    QTest::newRow("cut mode full+half") << "btnCutMode"
+                                        << Setup([](TfrmMain &w) { w.rbCutModeFullHelf->setChecked(true); })
                                         << QStringList{"Set Cut Mode|1B 23 23 45 46 43 54 31"};
     const QString feed = QStringLiteral("Paper Cutting before or after|");
-    QTest::newRow("cut feed command mode") << "Button3" << none
-                                           << QStringList{feed + "1B 23 23 43 54 46 44 00 00", feed + "1B 23 23 41 43 46 44 28 00"};
+    QTest::newRow("cut feed command mode")
+        << "Button3" << none << QStringList{feed + "1B 23 23 43 54 46 44 00 00", feed + "1B 23 23 41 43 46 44 28 00"};
     QTest::newRow("cut feed drive mode") << "Button3" << Setup([](TfrmMain &w) { w.rdbCutAfter->setChecked(true); })
-                                         << QStringList{feed + "1B 23 23 43 54 46 44 00 00", feed + "1B 23 23 41 43 46 44 28 00",
+                                         << QStringList{feed + "1B 23 23 43 54 46 44 00 00",
+                                                        feed + "1B 23 23 41 43 46 44 28 00",
                                                         feed + "1B 23 23 43 54 46 44 58 00"};
     QTest::newRow("function list") << "Button14" << none << QStringList{"Set config list|1B 23 46 1B 69 0A 0A 0A 0A"};
     QTest::newRow("code page list") << "Button21" << old << QStringList{"Set Lanage list|1B 23 48 1B 69 0A 0A 0A 0A"};
@@ -174,7 +180,7 @@ void TestMainCommands::oneKeyUpdate()
         return d;
     }();
     QCOMPARE(docs.mid(0, 7), (QStringList{"Set New Lanage", "Set New BaudRate", "Set New Level", "Set Barcode",
-                                           "Set Cut Auto ref", "Set Black Mark ", "Set beep "}));
+                                          "Set Cut Auto ref", "Set Black Mark ", "Set beep "}));
     QVERIFY(!docs.contains(QStringLiteral("Set Cut Mode")));
 }
 
@@ -196,8 +202,8 @@ void TestMainCommands::oneKeyUpdateOverSerialSendsBaudRateLast()
         if (c.function == "SendBufferToPrint" || c.function == "CloseComm")
             order << (c.function == "CloseComm" ? QStringLiteral("CloseComm") : QString::fromStdString(c.texts[2]));
     QCOMPARE(order, (QStringList{"Set New Lanage", "Set New Level", "Set Barcode", "Set Cut Auto ref",
-                                 "Set Black Mark ", "Set beep ", "Paper Cutting before or after", "Paper Cutting before or after",
-                                 "Set New BaudRate", "CloseComm"}));
+                                 "Set Black Mark ", "Set beep ", "Paper Cutting before or after",
+                                 "Paper Cutting before or after", "Set New BaudRate", "CloseComm"}));
     QCOMPARE(log.messages.size(), size_t(1));
     QVERIFY(!w.portOpen());
     QVERIFY(w.chkLevel->isChecked() && !w.chkLevel->isEnabled());

@@ -51,7 +51,6 @@ inline QStringList sends()
     return out;
 }
 
-
 // Waits until the window's start-up list of printers and ports has arrived.
 inline bool listed(const TfrmMain &w)
 {

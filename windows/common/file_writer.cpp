@@ -47,9 +47,8 @@ QString replaceWith(const QString &path, const QByteArray &bytes)
     QByteArray temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        temporary = QFile::encodeName(target.absolutePath() + QLatin1Char('/') + QLatin1Char('.') +
-                                      target.fileName() + QLatin1Char('.') +
-                                      QString::number(QRandomGenerator::global()->generate(), 36) +
+        temporary = QFile::encodeName(target.absolutePath() + QLatin1Char('/') + QLatin1Char('.') + target.fileName() +
+                                      QLatin1Char('.') + QString::number(QRandomGenerator::global()->generate(), 36) +
                                       QStringLiteral(".tmp"));
         fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)

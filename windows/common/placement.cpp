@@ -35,7 +35,12 @@ QScreen *screenFor(const QPoint &point)
 class FrameFit : public QObject
 {
 public:
-    explicit FrameFit(QWidget *window) : QObject(window), window_(window) { window->installEventFilter(this); }
+    explicit FrameFit(QWidget *window)
+        : QObject(window)
+        , window_(window)
+    {
+        window->installEventFilter(this);
+    }
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {

@@ -7,7 +7,6 @@
 
 #include <QApplication>
 
-#include <algorithm>
 #include <QClipboard>
 #include <QEvent>
 #include <QFileDialog>
@@ -21,6 +20,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 // Bytes shown per command; the rest is counted, and the .bin file holds all.
@@ -43,7 +43,8 @@ QString tr2(bool chinese, const char *zh, const char *en)
 } // namespace
 
 RecordWindow::RecordWindow(bool chinese, QWidget *parent)
-    : QDialog(parent), chinese_(chinese)
+    : QDialog(parent)
+    , chinese_(chinese)
 {
     setObjectName(QStringLiteral("RecordWindow"));
     setWindowTitle(tr2(chinese, "发送记录", "Record of sends"));
@@ -66,7 +67,8 @@ RecordWindow::RecordWindow(bool chinese, QWidget *parent)
 
     commands = new QTableWidget(0, 2, this);
     commands->setObjectName(QStringLiteral("commands"));
-    commands->setHorizontalHeaderLabels({tr2(chinese, "字节（十六进制）", "Bytes (hex)"), tr2(chinese, "含义", "Meaning")});
+    commands->setHorizontalHeaderLabels(
+        {tr2(chinese, "字节（十六进制）", "Bytes (hex)"), tr2(chinese, "含义", "Meaning")});
     commands->setEditTriggers(QAbstractItemView::NoEditTriggers);
     commands->verticalHeader()->hide();
     commands->horizontalHeader()->setStretchLastSection(true);

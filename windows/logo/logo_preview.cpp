@@ -2,7 +2,10 @@
 
 #include <QPainter>
 
-LogoPreview::LogoPreview(QWidget *parent) : QWidget(parent) {}
+LogoPreview::LogoPreview(QWidget *parent)
+    : QWidget(parent)
+{
+}
 
 void LogoPreview::setPicture(const QImage &image)
 {

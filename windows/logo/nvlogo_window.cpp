@@ -28,7 +28,9 @@ TForm3::TForm3(const PrinterTarget &target, std::function<bool()> oldInstruction
 
 TForm3::TForm3(const PrinterTarget &target, std::function<bool()> oldInstructionSet, const QString &libraryPath,
                QWidget *parent)
-    : QDialog(parent), target_(target), oldInstructionSet_(std::move(oldInstructionSet))
+    : QDialog(parent)
+    , target_(target)
+    , oldInstructionSet_(std::move(oldInstructionSet))
 {
     chooseFile = [this] { return defaultChooseFile(); };
     buildLayout();

@@ -145,4 +145,3 @@ void TForm3::buildLayout()
     waitProgress->setRange(0, 100);
     waitProgress->hide();
 }
-

@@ -88,15 +88,9 @@ constexpr Caption kCaptions[] = {
 
 // Designed captions that differ from the Chinese run-time ones.
 constexpr Caption kDesignedDifferences[] = {
-    {"rdbCutOpen", "启用", nullptr},
-    {"rdbBlackOPen", "启用", nullptr},
-    {"rdbCutBefore", "驱动模式", nullptr},
-    {"rdbCutAfter", "指令模式", nullptr},
-    {"btnNewCom", "更新", nullptr},
-    {"Button5", "全切测试", nullptr},
-    {"Button6", "半切测试", nullptr},
-    {"Button1", "退出(&Q)", nullptr},
-    {"BitBtn5", "关于(&A)", nullptr},
+    {"rdbCutOpen", "启用", nullptr},      {"rdbBlackOPen", "启用", nullptr}, {"rdbCutBefore", "驱动模式", nullptr},
+    {"rdbCutAfter", "指令模式", nullptr}, {"btnNewCom", "更新", nullptr},    {"Button5", "全切测试", nullptr},
+    {"Button6", "半切测试", nullptr},     {"Button1", "退出(&Q)", nullptr},  {"BitBtn5", "关于(&A)", nullptr},
 };
 
 void setCaption(QWidget *root, const char *name, const char *text)

@@ -14,6 +14,7 @@ void applyDesktopIdentity()
     // when the program runs from its build folder.
     QIcon builtIn;
     for (int size : {32, 64, 256})
-        builtIn.addFile(QStringLiteral(":/icons/%1-%2.png").arg(QLatin1String(kDesktopId)).arg(size), QSize(size, size));
+        builtIn.addFile(QStringLiteral(":/icons/%1-%2.png").arg(QLatin1String(kDesktopId)).arg(size),
+                        QSize(size, size));
     QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(kDesktopId), builtIn));
 }

@@ -4,8 +4,8 @@
 #include "about_box.h"
 #include "desktop_identity.h"
 #include "main_window.h"
-#include "nvlogo_window.h"
 #include "notifier.h"
+#include "nvlogo_window.h"
 #include "ui_font.h"
 
 #include <QApplication>
@@ -17,19 +17,18 @@
 
 namespace {
 
-const char kUsage[] =
-    "Usage: NemboPortSettings [--help] [--version] [Qt options]\n"
-    "\n"
-    "Setting and test tool for 58 mm and 80 mm thermal receipt printers.\n"
-    "Starts the settings window; it needs a graphical desktop (X11 or Wayland).\n"
-    "The printer I/O library libDravik.so is looked for beside this program\n"
-    "first, then through the system's library search.\n"
-    "\n"
-    "  --help       show this text and exit\n"
-    "  --version    show the version and exit\n"
-    "\n"
-    "For scripts and machines without a desktop, use the command-line tool\n"
-    "nemboport (see nemboport --help).\n";
+const char kUsage[] = "Usage: NemboPortSettings [--help] [--version] [Qt options]\n"
+                      "\n"
+                      "Setting and test tool for 58 mm and 80 mm thermal receipt printers.\n"
+                      "Starts the settings window; it needs a graphical desktop (X11 or Wayland).\n"
+                      "The printer I/O library libDravik.so is looked for beside this program\n"
+                      "first, then through the system's library search.\n"
+                      "\n"
+                      "  --help       show this text and exit\n"
+                      "  --version    show the version and exit\n"
+                      "\n"
+                      "For scripts and machines without a desktop, use the command-line tool\n"
+                      "nemboport (see nemboport --help).\n";
 
 bool hasArgument(int argc, char *argv[], const char *name)
 {

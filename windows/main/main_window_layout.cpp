@@ -3,10 +3,10 @@
 #include "code_page_list.h"
 #include "main_window.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QAbstractItemView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -22,8 +22,7 @@ W *make(QWidget *parent, const char *name, int left, int top, int width, int hei
     return w;
 }
 
-QComboBox *list(QWidget *parent, const char *name, int left, int top, int width, const QStringList &items,
-                int selected)
+QComboBox *list(QWidget *parent, const char *name, int left, int top, int width, const QStringList &items, int selected)
 {
     auto *box = make<QComboBox>(parent, name, left, top, width, 21);
     box->setEditable(false);
@@ -89,8 +88,9 @@ void TfrmMain::buildConnectionGroup()
     cmbBaudRate = list(g, "cmbBaudRate", 294, 54, 64, kBaudRates, 7);
     btnOpenCOM = make<QPushButton>(g, "btnOpenCOM", 360, 52, 58, 25);
     btnCloseCOM = make<QPushButton>(g, "btnCloseCOM", 420, 52, 58, 25);
-    cmbShareHand = list(g, "cmbShareHand", 294, 54, 64,
-                        {QStringLiteral("无握手"), QStringLiteral("硬件握手CTS"), QStringLiteral("软件握手XON/XOFF")}, 0);
+    cmbShareHand =
+        list(g, "cmbShareHand", 294, 54, 64,
+             {QStringLiteral("无握手"), QStringLiteral("硬件握手CTS"), QStringLiteral("软件握手XON/XOFF")}, 0);
     cmbShareHand->hide();
     for (QComboBox *box : {ComboPrinter, cmbCom})
         box->view()->setMinimumWidth(200);
@@ -106,8 +106,8 @@ void TfrmMain::buildConnectionGroup()
 void TfrmMain::buildConfigurationGroups()
 {
     gbLanage = group(this, "gbLanage", 8, 135, 241, 57);
-    cboLanage = list(gbLanage, "cboLanage", 8, 25, 160, GetLanguageList(QStringLiteral("chinese")),
-                     kChineseDefaultCodePage);
+    cboLanage =
+        list(gbLanage, "cboLanage", 8, 25, 160, GetLanguageList(QStringLiteral("chinese")), kChineseDefaultCodePage);
     cboLanage->setMaxVisibleItems(16);
     cboLanage->view()->setMinimumWidth(300); // the open list shows whole entries
     btnLanage = setButton(gbLanage, "btnLanage");
@@ -170,14 +170,17 @@ void TfrmMain::buildConfigurationGroups()
     btnBeepSet = make<QPushButton>(gbBeepSet, "btnBeepSet", 408, 28, 70, 25);
 
     // Skip boxes sit on their group's top border, above the group.
-    const struct {
+    const struct
+    {
         QCheckBox **box;
         const char *name;
         int left, top;
     } skips[] = {
-        {&chkLanage, "chkLanage", 183, 135}, {&chkCom, "chkCom", 431, 135},       {&chkLevel, "chkLevel", 109, 195},
-        {&chkBarcode, "chkBarcode", 393, 198}, {&chkCut, "chkCut", 138, 257},     {&chkBlack, "chkBlack", 359, 262},
-        {&chkCutMode, "chkCutMode", 97, 318}, {&chkCutPage, "chkCutPage", 354, 318}, {&chkBeepSet, "chkBeepSet", 145, 373},
+        {&chkLanage, "chkLanage", 183, 135},   {&chkCom, "chkCom", 431, 135},
+        {&chkLevel, "chkLevel", 109, 195},     {&chkBarcode, "chkBarcode", 393, 198},
+        {&chkCut, "chkCut", 138, 257},         {&chkBlack, "chkBlack", 359, 262},
+        {&chkCutMode, "chkCutMode", 97, 318},  {&chkCutPage, "chkCutPage", 354, 318},
+        {&chkBeepSet, "chkBeepSet", 145, 373},
     };
     for (const auto &s : skips) {
         *s.box = make<QCheckBox>(this, s.name, s.left, s.top, 62, 17);
