@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every check: the whole test suite plainly (warnings
+# Sets up, builds and runs every check: the layout of the sources
+# (clang-format), the whole test suite plainly (warnings
 # as errors) and under AddressSanitizer + UndefinedBehaviorSanitizer,
 # clang-tidy over the program's sources, the library's and the tool's suites
 # under ThreadSanitizer; then builds and checks the Debian package.
@@ -19,6 +20,9 @@ export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$top/tests/lsan.supp:print_supp
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
 status=0
+
+echo "== format"
+bash "$top/scripts/check_format.sh" || status=1
 
 for variant in plain asan; do
   dir="$top/build-test-$variant"
