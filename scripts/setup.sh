@@ -9,7 +9,7 @@ packages=(
   cups-daemon cups-client cups util-linux
   fonts-noto-cjk fonts-liberation2 fonts-dejavu-core
   dpkg-dev file librsvg2-bin lintian desktop-file-utils appstream
-  qt6-translations-l10n
+  qt6-translations-l10n qt6-l10n-tools qt6-tools-dev qt6-tools-dev-tools
 )
 missing=()
 for p in "${packages[@]}"; do
