@@ -6,6 +6,7 @@
 #include "profile_file.h"
 #include "regular_file.h"
 #include "shown_text.h"
+#include "tool_text.h"
 
 namespace {
 // A profile is a few lines; anything this large is not one.
@@ -19,7 +20,7 @@ int runApply(CliContext &ctx, const QStringList &args)
     if (const auto refused = readSendingArguments(ctx, args, {}, parsed, given))
         return *refused;
     if (parsed.positional.size() != 1)
-        return ctx.fail(kExitUsage, QStringLiteral("apply takes one PROFILE file"));
+        return ctx.fail(kExitUsage, Nemboport::tr("apply takes one PROFILE file"));
 
     const QString path = parsed.positional.constFirst();
     // A pipe or a device named as the profile is refused, never waited on.
@@ -35,7 +36,7 @@ int runApply(CliContext &ctx, const QStringList &args)
         return ctx.fail(kExitUsage, QStringLiteral("%1: %2").arg(shownInput(path, kShownPathChars), error));
     if (profile.settings.empty())
         return ctx.fail(kExitUsage,
-                        QStringLiteral("%1: the profile sets nothing").arg(shownInput(path, kShownPathChars)));
+                        Nemboport::tr("%1: the profile sets nothing").arg(shownInput(path, kShownPathChars)));
 
     // A target on the command line takes the place of the profile's. A
     // serial port given without --baud keeps the profile's rate: the
@@ -66,7 +67,7 @@ int runApply(CliContext &ctx, const QStringList &args)
 int runProfile(CliContext &ctx, const QStringList &args)
 {
     if (!args.isEmpty())
-        return ctx.fail(kExitUsage, QStringLiteral("profile takes no arguments"));
+        return ctx.fail(kExitUsage, Nemboport::tr("profile takes no arguments"));
     ctx.out << profileTemplate();
     ctx.out.flush();
     return kExitOk;

@@ -6,6 +6,7 @@
 #include "port_probe.h"
 #include "queue_states.h"
 #include "tool_library.h"
+#include "tool_text.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -28,9 +29,9 @@ QString unusableReason(const QueueState &q)
 {
     QStringList fixes;
     if (q.state == QLatin1String("stopped"))
-        fixes << QStringLiteral("cupsenable %1 resumes it").arg(q.name);
+        fixes << Nemboport::tr("cupsenable %1 resumes it").arg(q.name);
     if (!q.accepting)
-        fixes << QStringLiteral("cupsaccept %1 lets it take jobs").arg(q.name);
+        fixes << Nemboport::tr("cupsaccept %1 lets it take jobs").arg(q.name);
     return QStringLiteral("%1; %2").arg(q.describe(), fixes.join(QStringLiteral(", ")));
 }
 
@@ -45,11 +46,11 @@ QString queueListFailure(const QStringList &queues, const DravikBinding &lib)
     const QString text = escapedControls(lib.lastErrorText());
     constexpr int kServerUnreachable = 6;
     const QString reason = code == kServerUnreachable
-                               ? QStringLiteral("the print server cannot be reached (%1)")
-                                     .arg(text.isEmpty() ? QStringLiteral("is CUPS running?") : text)
-                           : text.isEmpty() ? QStringLiteral("the print server did not give them")
+                               ? Nemboport::tr("the print server cannot be reached (%1)")
+                                     .arg(text.isEmpty() ? Nemboport::tr("is CUPS running?") : text)
+                           : text.isEmpty() ? Nemboport::tr("the print server did not give them")
                                             : text;
-    return QStringLiteral("cannot list the print queues: ") + reason;
+    return Nemboport::tr("cannot list the print queues: %1").arg(reason);
 }
 
 } // namespace
@@ -60,7 +61,11 @@ int runList(CliContext &ctx, const QStringList &args)
     if (!parsed.error.isEmpty())
         return ctx.fail(kExitUsage, parsed.error);
     if (!parsed.positional.isEmpty())
-        return ctx.fail(kExitUsage, QStringLiteral("list takes only --json"));
+        return ctx.fail(kExitUsage, Nemboport::tr("list takes only --json"));
+    // JSON is for scripts: its reasons, and the messages beside it, in English.
+    std::optional<EnglishTexts> jsonTexts;
+    if (parsed.has("json"))
+        jsonTexts.emplace();
 
     DravikBinding *loaded = toolLibrary(ctx);
     if (!loaded)
@@ -73,7 +78,7 @@ int runList(CliContext &ctx, const QStringList &args)
     if (missing)
         return ctx.fail(
             kExitFailed,
-            QStringLiteral("%1 lacks the export %2").arg(QLatin1String(kDravikFileName), QLatin1String(missing)));
+            Nemboport::tr("%1 lacks the export %2").arg(QLatin1String(kDravikFileName), QLatin1String(missing)));
 
     std::vector<Entry> entries;
     const QStringList queues = splitLibraryList(lib.getPrintDriveNames());
@@ -116,13 +121,13 @@ int runList(CliContext &ctx, const QStringList &args)
         for (const Entry &e : entries) {
             ctx.out << e.kind.leftJustified(7) << ' ' << escapedControls(e.name);
             if (!e.reason.isEmpty())
-                ctx.out << "  (not usable: " << escapedControls(e.reason) << ')';
+                ctx.out << "  " << Nemboport::tr("(not usable: %1)").arg(escapedControls(e.reason));
             else if (e.state)
                 ctx.out << "  (" << escapedControls(e.state->describe()) << ')';
             ctx.out << '\n';
         }
         if (entries.empty() && queuesFailed.isEmpty())
-            ctx.out << "no print queues, serial ports or printer ports found\n";
+            ctx.out << Nemboport::tr("no print queues, serial ports or printer ports found") << '\n';
     }
     ctx.out.flush();
     // What else was found is listed; the run still fails.

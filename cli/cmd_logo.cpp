@@ -9,6 +9,7 @@
 #include "logo_fit.h"
 #include "logo_limits.h"
 #include "raster.h"
+#include "tool_text.h"
 
 namespace {
 
@@ -39,14 +40,14 @@ QString buildDownload(const ParsedOptions &parsed, Plan &plan)
         if (modelName == QLatin1String(m.name))
             model = &m.model;
     if (!model)
-        return QStringLiteral("--model %1: expected 58 or 80").arg(modelName);
+        return Nemboport::tr("--model %1: expected 58 or 80").arg(modelName);
 
     bitmap::Loaded loaded = bitmap::load(path);
     if (!loaded.ok())
         return QStringLiteral("%1: %2").arg(path, loaded.error);
     const int maxWidth = logo::maxWidth(*model);
     if (loaded.image.width() > maxWidth && !parsed.has("fit"))
-        return QStringLiteral("%1: %2 (--fit scales it down to %3 dots, keeping its proportions)")
+        return Nemboport::tr("%1: %2 (--fit scales it down to %3 dots, keeping its proportions)")
             .arg(path, QLatin1String(logo::tooWideMessage(*model)))
             .arg(maxWidth);
     // Scaled before the halftone, so the pattern is laid on the final dots;
@@ -59,7 +60,7 @@ QString buildDownload(const ParsedOptions &parsed, Plan &plan)
     if (const char *refusal = logo::sizeRefusal(built.status))
         return QStringLiteral("%1: %2").arg(path, QLatin1String(refusal));
     if (built.status != raster::Status::Ok)
-        return QStringLiteral("%1: no picture").arg(path);
+        return Nemboport::tr("%1: no picture").arg(path);
     plan.commands = {Command{built.bytes, raster::kDocDownload}};
     plan.waitForFlash = true;
     return {};
@@ -79,14 +80,14 @@ int runLogo(CliContext &ctx, const QStringList &args)
     const bool print = action == QLatin1String("print");
     if (!download && !print && action != QLatin1String("clear"))
         return ctx.fail(kExitUsage,
-                        QStringLiteral("logo takes download FILE, clear or print (see nemboport logo --help)"));
+                        Nemboport::tr("logo takes download FILE, clear or print (see nemboport logo --help)"));
     if (!download && (parsed.has("model") || parsed.has("no-halftone") || parsed.has("fit")))
-        return ctx.fail(kExitUsage, QStringLiteral("--model, --no-halftone and --fit go with logo download"));
+        return ctx.fail(kExitUsage, Nemboport::tr("--model, --no-halftone and --fit go with logo download"));
     if (!print && parsed.has("align"))
-        return ctx.fail(kExitUsage, QStringLiteral("--align goes with logo print"));
+        return ctx.fail(kExitUsage, Nemboport::tr("--align goes with logo print"));
     if (parsed.positional.size() != (download ? 2 : 1))
-        return ctx.fail(kExitUsage, download ? QStringLiteral("logo download takes one FILE")
-                                             : QStringLiteral("logo %1 takes no further words").arg(action));
+        return ctx.fail(kExitUsage, download ? Nemboport::tr("logo download takes one FILE")
+                                             : Nemboport::tr("logo %1 takes no further words").arg(action));
 
     Plan plan;
     if (download) {
@@ -102,7 +103,7 @@ int runLogo(CliContext &ctx, const QStringList &args)
                 known = true;
             }
         if (!known)
-            return ctx.fail(kExitUsage, QStringLiteral("--align %1: expected left, middle or right").arg(alignName));
+            return ctx.fail(kExitUsage, Nemboport::tr("--align %1: expected left, middle or right").arg(alignName));
     } else {
         plan.commands = {logo::clearFlashCommand()};
     }

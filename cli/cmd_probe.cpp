@@ -7,9 +7,12 @@
 #include "option_parser.h"
 #include "status_output.h"
 #include "tool_library.h"
+#include "tool_text.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
+
+#include <optional>
 
 namespace {
 
@@ -30,7 +33,7 @@ RateFound findRate(CliContext &ctx, const DravikBinding &lib, const Target &targ
     RateFound found;
     for (std::uint32_t rate : kProbeOrder) {
         if (ctx.outIsTerminal) {
-            ctx.out << "\rtrying " << rate << " baud   ";
+            ctx.out << '\r' << Nemboport::tr("trying %1 baud").arg(rate) << "   ";
             ctx.out.flush();
         }
         found.tried.append(double(rate));
@@ -74,15 +77,15 @@ int probeSerial(CliContext &ctx, const DravikBinding &lib, const Target &target,
             o.insert(QStringLiteral("error"), found.error);
         ctx.out << QJsonDocument(o).toJson(QJsonDocument::Indented);
     } else if (found.rate) {
-        ctx.out << target.name() << " answers at " << found.rate << " baud\n";
+        ctx.out << Nemboport::tr("%1 answers at %2 baud").arg(target.name()).arg(found.rate) << '\n';
         printReport(ctx.out, found.report);
     }
     ctx.out.flush();
     if (!found.error.isEmpty())
         return ctx.fail(kExitFailed, found.error);
     if (!found.rate)
-        return ctx.fail(kExitFailed, QStringLiteral("no receipt printer answered on %1 at any of the rates %2: check "
-                                                    "that it is on, the cable, and that it is a serial printer")
+        return ctx.fail(kExitFailed, Nemboport::tr("no receipt printer answered on %1 at any of the rates %2: check "
+                                                   "that it is on, the cable, and that it is a serial printer")
                                          .arg(target.name(), knownBaudRates()));
     return kExitOk;
 }
@@ -97,7 +100,9 @@ int probeLink(CliContext &ctx, const DravikBinding &lib, const Target &target, b
         o.insert(QStringLiteral("answers"), answers);
         ctx.out << QJsonDocument(o).toJson(QJsonDocument::Indented);
     } else if (answers) {
-        ctx.out << targetText(target, 0) << " carries answers: the printer says " << stateText(report) << '\n';
+        ctx.out
+            << Nemboport::tr("%1 carries answers: the printer says %2").arg(targetText(target, 0), stateText(report))
+            << '\n';
     }
     ctx.out.flush();
     return answers ? kExitOk : ctx.fail(kExitFailed, problemText(report, target, 0, kLinkTimeoutMs));
@@ -112,16 +117,16 @@ int runProbe(CliContext &ctx, const QStringList &args)
     if (!parsed.error.isEmpty())
         return ctx.fail(kExitUsage, parsed.error);
     if (!parsed.positional.isEmpty())
-        return ctx.fail(kExitUsage, QStringLiteral("probe takes no words, only options (see nemboport probe --help)"));
+        return ctx.fail(kExitUsage, Nemboport::tr("probe takes no words, only options (see nemboport probe --help)"));
     if (parsed.has("baud"))
-        return ctx.fail(kExitUsage, QStringLiteral("probe tries every rate itself: leave out --baud"));
+        return ctx.fail(kExitUsage, Nemboport::tr("probe tries every rate itself: leave out --baud"));
     SendOptions send;
     const QString error = readSendOptions(parsed, send);
     if (!error.isEmpty())
         return ctx.fail(kExitUsage, error);
     const Target &target = send.target;
     if (target.kind == Target::Kind::None)
-        return ctx.fail(kExitUsage, QStringLiteral("no target: give --serial DEVICE, --queue NAME or --port NAME"));
+        return ctx.fail(kExitUsage, Nemboport::tr("no target: give --serial DEVICE, --queue NAME or --port NAME"));
 
     DravikBinding *loaded = toolLibrary(ctx);
     if (!loaded)
@@ -130,6 +135,10 @@ int runProbe(CliContext &ctx, const QStringList &args)
     if (!missing.isEmpty())
         return ctx.fail(kExitFailed, missing);
     const bool json = parsed.has("json");
+    // JSON is for scripts: its texts, and the messages beside it, in English.
+    std::optional<EnglishTexts> jsonTexts;
+    if (json)
+        jsonTexts.emplace();
     return target.kind == Target::Kind::Serial ? probeSerial(ctx, *loaded, target, json)
                                                : probeLink(ctx, *loaded, target, json);
 }

@@ -4,6 +4,7 @@
 #include "command_arguments.h"
 #include "delivery.h"
 #include "setting_groups.h"
+#include "tool_text.h"
 
 int runSet(CliContext &ctx, const QStringList &args)
 {
@@ -13,7 +14,7 @@ int runSet(CliContext &ctx, const QStringList &args)
         return *refused;
     const QStringList &words = parsed.positional;
     if (words.isEmpty() || words.size() % 2 != 0)
-        return ctx.fail(kExitUsage, QStringLiteral("set takes GROUP VALUE pairs (see nemboport set --help)"));
+        return ctx.fail(kExitUsage, Nemboport::tr("set takes GROUP VALUE pairs (see nemboport set --help)"));
 
     SettingChoices choices;
     for (int i = 0; i < words.size(); i += 2) {

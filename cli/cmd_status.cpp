@@ -6,6 +6,7 @@
 #include "option_parser.h"
 #include "status_output.h"
 #include "tool_library.h"
+#include "tool_text.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -13,6 +14,7 @@
 #include <QThread>
 
 #include <csignal>
+#include <optional>
 
 namespace {
 
@@ -140,21 +142,20 @@ int runStatus(CliContext &ctx, const QStringList &args)
     if (!parsed.error.isEmpty())
         return ctx.fail(kExitUsage, parsed.error);
     if (!parsed.positional.isEmpty())
-        return ctx.fail(kExitUsage,
-                        QStringLiteral("status takes no words, only options (see nemboport status --help)"));
+        return ctx.fail(kExitUsage, Nemboport::tr("status takes no words, only options (see nemboport status --help)"));
     SendOptions send;
     const QString error = readSendOptions(parsed, send);
     if (!error.isEmpty())
         return ctx.fail(kExitUsage, error);
     const Target &target = send.target;
     if (target.kind == Target::Kind::None)
-        return ctx.fail(kExitUsage, QStringLiteral("no target: give --queue NAME, --serial DEVICE or --port NAME"));
+        return ctx.fail(kExitUsage, Nemboport::tr("no target: give --queue NAME, --serial DEVICE or --port NAME"));
     double seconds = 0;
     if (parsed.has("watch")) {
         bool ok = false;
         seconds = parsed.value("watch").toDouble(&ok);
         if (!ok || !(seconds >= kWatchMin && seconds <= kWatchMax))
-            return ctx.fail(kExitUsage, QStringLiteral("--watch %1: give the seconds between questions, %2 to %3")
+            return ctx.fail(kExitUsage, Nemboport::tr("--watch %1: give the seconds between questions, %2 to %3")
                                             .arg(parsed.value("watch"))
                                             .arg(kWatchMin)
                                             .arg(kWatchMax));
@@ -167,5 +168,9 @@ int runStatus(CliContext &ctx, const QStringList &args)
     if (!missing.isEmpty())
         return ctx.fail(kExitFailed, missing);
     const bool json = parsed.has("json");
+    // JSON is for scripts: its texts, and the messages beside it, in English.
+    std::optional<EnglishTexts> jsonTexts;
+    if (json)
+        jsonTexts.emplace();
     return parsed.has("watch") ? watch(ctx, *loaded, target, json, seconds) : statusOnce(ctx, *loaded, target, json);
 }

@@ -4,6 +4,7 @@
 #include "command_arguments.h"
 #include "delivery.h"
 #include "maintenance_commands.h"
+#include "tool_text.h"
 
 namespace {
 
@@ -32,13 +33,13 @@ int runTest(CliContext &ctx, const QStringList &args)
     Plan plan;
     if (what == QLatin1String("qr")) {
         if (words.size() > 2)
-            return ctx.fail(kExitUsage, QStringLiteral("test qr takes one TEXT (quote it)"));
+            return ctx.fail(kExitUsage, Nemboport::tr("test qr takes one TEXT (quote it)"));
         const QByteArray text = words.size() == 2 ? words.at(1).toUtf8() : QByteArray(kQrText);
         // The printer's QR store takes 248 bytes; a longer text would be cut short.
         if (text.isEmpty() || text.size() > kQrTextMax)
             return ctx.fail(
                 kExitUsage,
-                QStringLiteral("the QR text must be 1 to %1 bytes, not %2").arg(kQrTextMax).arg(text.size()));
+                Nemboport::tr("the QR text must be 1 to %1 bytes, not %2").arg(kQrTextMax).arg(text.size()));
         plan.commands = {qrStoreCommand(text), qrPrintCommand()};
         return deliver(ctx, send, plan);
     }
@@ -46,12 +47,12 @@ int runTest(CliContext &ctx, const QStringList &args)
         if (what != QLatin1String(t.name))
             continue;
         if (words.size() != 1)
-            return ctx.fail(kExitUsage, QStringLiteral("test %1 takes no further words").arg(shownInput(what)));
+            return ctx.fail(kExitUsage, Nemboport::tr("test %1 takes no further words").arg(shownInput(what)));
         plan.commands = {t.build()};
         return deliver(ctx, send, plan);
     }
     return ctx.fail(kExitUsage,
                     what.isEmpty()
-                        ? QStringLiteral("test needs WHAT (see nemboport test --help)")
-                        : QStringLiteral("unknown test %1 (see nemboport test --help)").arg(shownInput(what)));
+                        ? Nemboport::tr("test needs WHAT (see nemboport test --help)")
+                        : Nemboport::tr("unknown test %1 (see nemboport test --help)").arg(shownInput(what)));
 }

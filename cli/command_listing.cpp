@@ -2,6 +2,7 @@
 
 #include "code_page_list.h"
 #include "command_decoder.h"
+#include "tool_text.h"
 
 #include <array>
 #include <cstdint>
@@ -59,7 +60,7 @@ void appendOffsetAndHex(QString &line, const qint64 *base, std::size_t offset, c
             text[n++] = ' ';
     line += QLatin1String(text, n);
     if (shown < length)
-        line += QStringLiteral(" ... (%1 bytes)").arg(length);
+        line += Nemboport::tr(" ... (%1 bytes)").arg(length);
 }
 
 // The meaning of a piece, with the code page's name. A capture repeats the
@@ -143,10 +144,9 @@ void listCommands(QTextStream &out, const std::vector<Command> &commands)
 {
     int number = 0;
     for (const Command &command : commands) {
-        out << "send " << ++number << ": "
-            << (command.docName ? QStringLiteral("\"%1\"").arg(QLatin1String(command.docName))
-                                : QStringLiteral("no document name"))
-            << ", " << command.bytes.size() << " bytes\n";
+        const QString doc = command.docName ? QStringLiteral("\"%1\"").arg(QLatin1String(command.docName))
+                                            : Nemboport::tr("no document name");
+        out << Nemboport::tr("send %1: %2, %3 bytes").arg(++number).arg(doc).arg(command.bytes.size()) << '\n';
         listPieces(out, reinterpret_cast<const char *>(command.bytes.data()), decoder::decode(command.bytes, true),
                    nullptr);
     }

@@ -5,6 +5,7 @@
 #include "shown_text.h"
 #include "tool_job_follow.h"
 #include "tool_library.h"
+#include "tool_text.h"
 
 #include <QElapsedTimer>
 #include <QThread>
@@ -39,7 +40,7 @@ QString withReason(const QString &what, const QString &reason)
 QString describeDoc(const Command &command)
 {
     return command.docName ? QStringLiteral("\"%1\"").arg(QLatin1String(command.docName))
-                           : QStringLiteral("(no document name)");
+                           : Nemboport::tr("(no document name)");
 }
 
 void waitForFlash(CliContext &ctx)
@@ -52,13 +53,15 @@ void waitForFlash(CliContext &ctx)
         if (done >= total)
             break;
         if (ctx.outIsTerminal) {
-            ctx.out << "\rwaiting for the printer to write its flash: " << done * 100 / qMax(1, total) << "% ";
+            ctx.out << '\r'
+                    << Nemboport::tr("waiting for the printer to write its flash: %1%").arg(done * 100 / qMax(1, total))
+                    << ' ';
             ctx.out.flush();
         }
         QThread::msleep(quint32(qMin<qint64>(100, total - done)));
     }
     if (ctx.outIsTerminal) {
-        ctx.out << "\rwaiting for the printer to write its flash: done\n";
+        ctx.out << '\r' << Nemboport::tr("waiting for the printer to write its flash: done") << '\n';
         ctx.out.flush();
     }
 }
@@ -80,11 +83,10 @@ struct Outcome
 
 QString notSent(int remaining)
 {
-    return remaining <= 0 ? QString()
-                          : QStringLiteral("; the %1 command%2 after it %3 not sent")
-                                .arg(remaining)
-                                .arg(remaining == 1 ? "" : "s")
-                                .arg(remaining == 1 ? "was" : "were");
+    if (remaining <= 0)
+        return {};
+    return remaining == 1 ? Nemboport::tr("; the 1 command after it was not sent")
+                          : Nemboport::tr("; the %1 commands after it were not sent").arg(remaining);
 }
 
 // Why a followed job did not print, with what became of it.
@@ -96,19 +98,19 @@ QString fateText(const JobFate &fate, const QString &shown, const Command &comma
     case JobFate::Printed:
         break;
     case JobFate::Failed:
-        what = QStringLiteral("%1: %2 did not print").arg(shown, job);
+        what = Nemboport::tr("%1: %2 did not print").arg(shown, job);
         break;
     case JobFate::Withdrawn:
-        what = QStringLiteral("%1: %2 was still waiting after %3 s and was withdrawn").arg(shown, job).arg(waitSeconds);
+        what = Nemboport::tr("%1: %2 was still waiting after %3 s and was withdrawn").arg(shown, job).arg(waitSeconds);
         break;
     case JobFate::LeftQueued:
-        what = QStringLiteral("%1: %2 is still waiting after %3 s and was left queued (--keep-queued): it prints "
-                              "when the printer takes it")
+        what = Nemboport::tr("%1: %2 is still waiting after %3 s and was left queued (--keep-queued): it prints "
+                             "when the printer takes it")
                    .arg(shown, job)
                    .arg(waitSeconds);
         break;
     case JobFate::NotWithdrawn:
-        what = QStringLiteral("%1: %2 is still waiting after %3 s and could not be withdrawn: it may print later")
+        what = Nemboport::tr("%1: %2 is still waiting after %3 s and could not be withdrawn: it may print later")
                    .arg(shown, job)
                    .arg(waitSeconds);
         break;
@@ -130,10 +132,10 @@ Outcome deliverTo(const DravikBinding &lib, Target::Kind kind, const QString &na
     if (serial) {
         const int opened = lib.openComm(device.constData(), int(baud));
         if (opened != 1)
-            return {false, withReason(opened < 0 ? QStringLiteral("cannot open %1: it is missing or held by another "
-                                                                  "program")
+            return {false, withReason(opened < 0 ? Nemboport::tr("cannot open %1: it is missing or held by another "
+                                                                 "program")
                                                        .arg(shown)
-                                                 : QStringLiteral("cannot open %1").arg(shown),
+                                                 : Nemboport::tr("cannot open %1").arg(shown),
                                       lib.lastErrorText())};
     }
     Outcome outcome{true, {}, following.on ? QStringLiteral("printed") : QStringLiteral("sent")};
@@ -144,7 +146,7 @@ Outcome deliverTo(const DravikBinding &lib, Target::Kind kind, const QString &na
         const Command &command = plan.commands[std::size_t(i)];
         FailureReason reason;
         if (sendCommand(lib, printer, command, &reason) != SendStatus::Sent) {
-            outcome = {false, withReason(QStringLiteral("sending %1 to %2 failed").arg(describeDoc(command), shown),
+            outcome = {false, withReason(Nemboport::tr("sending %1 to %2 failed").arg(describeDoc(command), shown),
                                          reason.text)};
             break;
         }
@@ -159,7 +161,7 @@ Outcome deliverTo(const DravikBinding &lib, Target::Kind kind, const QString &na
         }
     }
     if (serial && !lib.closeComm(device.constData()) && outcome.ok)
-        outcome = {false, withReason(QStringLiteral("cannot close %1").arg(shown), lib.lastErrorText())};
+        outcome = {false, withReason(Nemboport::tr("cannot close %1").arg(shown), lib.lastErrorText())};
     return outcome;
 }
 
@@ -175,8 +177,8 @@ int deliver(CliContext &ctx, const SendOptions &options, const Plan &plan)
     const Target &target = options.target;
     // No send is ever reported to an empty name.
     if (target.kind == Target::Kind::None || target.names.isEmpty() || target.names.contains(QString()))
-        return ctx.fail(kExitUsage, QStringLiteral("no target: give --queue NAME, --serial DEVICE or --port NAME "
-                                                   "(or --dry-run to see the bytes)"));
+        return ctx.fail(kExitUsage, Nemboport::tr("no target: give --queue NAME, --serial DEVICE or --port NAME "
+                                                  "(or --dry-run to see the bytes)"));
 
     DravikBinding *loaded = toolLibrary(ctx);
     if (!loaded)
@@ -190,16 +192,18 @@ int deliver(CliContext &ctx, const SendOptions &options, const Plan &plan)
     if (missing)
         return ctx.fail(
             kExitFailed,
-            QStringLiteral("%1 lacks the export %2").arg(QLatin1String(kDravikFileName), QLatin1String(missing)));
+            Nemboport::tr("%1 lacks the export %2").arg(QLatin1String(kDravikFileName), QLatin1String(missing)));
 
     // A job in a print queue is done when the printer took it.
     Following following;
     if (target.kind == Target::Kind::Queue && options.follow) {
         following = {canFollowJobs(lib), options.waitSeconds * 1000, options.keepQueued};
         if (!following.on) {
-            ctx.err << "nemboport: note: " << kDravikFileName
-                    << " cannot follow print jobs (it lacks FollowLastJob or CancelLastJob): the jobs are queued, "
-                       "not confirmed printed\n";
+            ctx.err << "nemboport: "
+                    << Nemboport::tr("note: %1 cannot follow print jobs (it lacks FollowLastJob or CancelLastJob): "
+                                     "the jobs are queued, not confirmed printed")
+                           .arg(QLatin1String(kDravikFileName))
+                    << '\n';
             ctx.err.flush();
         }
     }
@@ -235,7 +239,7 @@ int deliver(CliContext &ctx, const SendOptions &options, const Plan &plan)
         }
     if (failures > 0) {
         if (count > 1)
-            ctx.fail(kExitFailed, QStringLiteral("%1 of %2 queues failed").arg(failures).arg(count));
+            ctx.fail(kExitFailed, Nemboport::tr("%1 of %2 queues failed").arg(failures).arg(count));
         return kExitFailed;
     }
 

@@ -1,28 +1,30 @@
 #include "help_texts.h"
 
 #include "code_page_list.h"
+#include "tool_text.h"
 
 namespace {
 
-const char *const kTargetHelp = "Target (every sending command):\n"
-                                "  --queue NAME        a print queue (see `nemboport list`); repeat it to send\n"
-                                "                      to several queues alike, side by side\n"
-                                "  --serial DEVICE     a serial port, e.g. /dev/ttyUSB0; opened, sent to, closed\n"
-                                "  --baud N            the rate to open the serial port with (default 115200)\n"
-                                "  --port NAME         a raw printer port as listed (LPT1) or a device path\n"
-                                "                      such as /dev/usb/lp0\n"
-                                "  --old-commands      the original instruction set (the new one is the default)\n"
-                                "  --dry-run           print each command's bytes and meaning instead of sending\n"
-                                "\n"
-                                "A job sent to a print queue is followed until the print server handed it to\n"
-                                "the printer; the command stops at the first job that does not print.\n"
-                                "  --wait SECONDS      how long each queue's jobs may take (default 30); a job\n"
-                                "                      still waiting then is withdrawn and the exit status is 1,\n"
-                                "                      naming the queue and why (paused, not accepting jobs,\n"
-                                "                      printer off-line...)\n"
-                                "  --keep-queued       leave a job still waiting queued instead (it prints when\n"
-                                "                      the printer takes it; the exit status is still 1)\n"
-                                "  --no-wait           only queue the jobs, as a print command does\n";
+const char *const kTargetHelp =
+    QT_TRANSLATE_NOOP("Nemboport", "Target (every sending command):\n"
+                                   "  --queue NAME        a print queue (see `nemboport list`); repeat it to send\n"
+                                   "                      to several queues alike, side by side\n"
+                                   "  --serial DEVICE     a serial port, e.g. /dev/ttyUSB0; opened, sent to, closed\n"
+                                   "  --baud N            the rate to open the serial port with (default 115200)\n"
+                                   "  --port NAME         a raw printer port as listed (LPT1) or a device path\n"
+                                   "                      such as /dev/usb/lp0\n"
+                                   "  --old-commands      the original instruction set (the new one is the default)\n"
+                                   "  --dry-run           print each command's bytes and meaning instead of sending\n"
+                                   "\n"
+                                   "A job sent to a print queue is followed until the print server handed it to\n"
+                                   "the printer; the command stops at the first job that does not print.\n"
+                                   "  --wait SECONDS      how long each queue's jobs may take (default 30); a job\n"
+                                   "                      still waiting then is withdrawn and the exit status is 1,\n"
+                                   "                      naming the queue and why (paused, not accepting jobs,\n"
+                                   "                      printer off-line...)\n"
+                                   "  --keep-queued       leave a job still waiting queued instead (it prints when\n"
+                                   "                      the printer takes it; the exit status is still 1)\n"
+                                   "  --no-wait           only queue the jobs, as a print command does\n");
 
 struct CommandHelp
 {
@@ -31,78 +33,86 @@ struct CommandHelp
 };
 
 const CommandHelp kHelp[] = {
-    {"list", "usage: nemboport list [--json]\n"
-             "Lists the print queues, serial ports and raw printer ports the I/O library\n"
-             "finds, each with its kind and, when it cannot be used, why. A print queue\n"
-             "shows its state (idle, printing, paused, not accepting jobs, the printer's\n"
-             "reasons); a paused or rejecting queue is not usable.\n"
-             "Exit status 1 when the print server cannot be asked.\n"
-             "  --json   one JSON array of {kind, name, usable, reason}; queues also have\n"
-             "           state, accepting, reasons and message\n"},
-    {"set", "usage: nemboport set GROUP VALUE [GROUP VALUE ...] TARGET\n"
-            "Sends configuration settings; several run in the one-key update's order\n"
-            "(codepage, baud, darkness, barcode, cutter, black-mark, buzzer, cut-feed),\n"
-            "then cut-mode. Over a serial port the baud rate goes last. Setting the\n"
-            "code page or the baud rate also makes the printer print a page.\n"
-            "  codepage N|NAME                    e.g. 15 or CP936 (list below)\n"
-            "  baud RATE                          1200 2400 4800 9600 19200 38400 57600\n"
-            "                                     115200 128000 230400\n"
-            "  darkness 0..40\n"
-            "  barcode on|off\n"
-            "  cutter on|off\n"
-            "  black-mark on|off\n"
-            "  buzzer none|receive,paper-out,cut,error   (any subset)\n"
-            "  cut-mode full+half|half\n"
-            "  cut-feed command|drive\n"},
-    {"test", "usage: nemboport test WHAT TARGET\n"
-             "  function-list     print the function list\n"
-             "  codepage-list     print the code page list\n"
-             "  drawer            open the cash drawer\n"
-             "  half-cut          cut the paper halfway\n"
-             "  full-cut          cut the paper through\n"
-             "  qr [TEXT]         print a QR code (at most 248 bytes; default: this\n"
-             "                    project's web address)\n"
-             "  factory-reset     restore the factory settings\n"},
-    {"logo", "usage: nemboport logo download FILE [--model 58|80] [--no-halftone] TARGET\n"
-             "       nemboport logo clear TARGET\n"
-             "       nemboport logo print [--align left|middle|right] TARGET\n"
-             "download  stores a picture as NV logo 1 in the printer's flash, then waits\n"
-             "          10 s for the flash write. --model sets the width limit: 58 takes\n"
-             "          up to 384 dots, 80 (the default) up to 576. The picture is\n"
-             "          halftoned unless --no-halftone is given.\n"
-             "clear     erases the stored logos\n"
-             "print     prints NV logo 1 (--align: middle by default)\n"},
-    {"apply", "usage: nemboport apply PROFILE [TARGET]\n"
-              "Sends the settings of an INI profile in the one-key update's order, to the\n"
-              "profile's target or to the one given here. `nemboport profile` prints a\n"
-              "commented template. A profile setting the code page or the baud rate\n"
-              "makes every printer it is applied to print a page.\n"},
-    {"profile", "usage: nemboport profile\n"
-                "Prints a commented profile template for `nemboport apply`.\n"},
-    {"decode", "usage: nemboport decode [FILE|-]\n"
-               "Lists the printer commands in a captured byte stream (a file, or standard\n"
-               "input for - or no argument), one line each: the offset in hex, eight digits\n"
-               "without 0x as hex dumps print it; the first 16 bytes in hex; the meaning.\n"
-               "Lines are printed as the bytes are read, so a capture of any length can be\n"
-               "listed; a run longer than 128 KB is listed in parts.\n"},
-    {"status", "usage: nemboport status [--json] [--watch SECONDS] TARGET\n"
-               "Asks the printer its state (every condition), who it is (maker, model,\n"
-               "firmware, serial number) and times the answer. No paper is used.\n"
-               "  --json            one JSON object\n"
-               "  --watch SECONDS   ask again every SECONDS; a line only when the state\n"
-               "                    changes; Ctrl+C ends it\n"
-               "Targets: --queue NAME, --serial DEVICE [--baud N], --port NAME.\n"
-               "Exit status: 0 ready; 1 no answer, or the library or device failed;\n"
-               "2 wrong usage; 3 the printer answered but cannot print (paper out, cover\n"
-               "open, off-line, error).\n"},
-    {"probe", "usage: nemboport probe --serial DEVICE [--json]\n"
-              "       nemboport probe --queue NAME|--port NAME [--json]\n"
-              "Finds the rate a serial printer listens at, asking its status at each of\n"
-              "the ten rates, most common first, and prints the rate and the status.\n"
-              "For a queue or port: says whether that link carries the printer's answers.\n"
-              "Exit status: 0 found; 1 no answer; 2 wrong usage.\n"},
-    {"serve", "usage: nemboport serve [OPTIONS]\n"
-              "Runs the virtual receipt printer; `nemboport serve --help` lists its options.\n"},
+    {"list",
+     QT_TRANSLATE_NOOP("Nemboport", "usage: nemboport list [--json]\n"
+                                    "Lists the print queues, serial ports and raw printer ports the I/O library\n"
+                                    "finds, each with its kind and, when it cannot be used, why. A print queue\n"
+                                    "shows its state (idle, printing, paused, not accepting jobs, the printer's\n"
+                                    "reasons); a paused or rejecting queue is not usable.\n"
+                                    "Exit status 1 when the print server cannot be asked.\n"
+                                    "  --json   one JSON array of {kind, name, usable, reason}; queues also have\n"
+                                    "           state, accepting, reasons and message\n")},
+    {"set",
+     QT_TRANSLATE_NOOP("Nemboport", "usage: nemboport set GROUP VALUE [GROUP VALUE ...] TARGET\n"
+                                    "Sends configuration settings; several run in the one-key update's order\n"
+                                    "(codepage, baud, darkness, barcode, cutter, black-mark, buzzer, cut-feed),\n"
+                                    "then cut-mode. Over a serial port the baud rate goes last. Setting the\n"
+                                    "code page or the baud rate also makes the printer print a page.\n"
+                                    "  codepage N|NAME                    e.g. 15 or CP936 (list below)\n"
+                                    "  baud RATE                          1200 2400 4800 9600 19200 38400 57600\n"
+                                    "                                     115200 128000 230400\n"
+                                    "  darkness 0..40\n"
+                                    "  barcode on|off\n"
+                                    "  cutter on|off\n"
+                                    "  black-mark on|off\n"
+                                    "  buzzer none|receive,paper-out,cut,error   (any subset)\n"
+                                    "  cut-mode full+half|half\n"
+                                    "  cut-feed command|drive\n")},
+    {"test", QT_TRANSLATE_NOOP("Nemboport", "usage: nemboport test WHAT TARGET\n"
+                                            "  function-list     print the function list\n"
+                                            "  codepage-list     print the code page list\n"
+                                            "  drawer            open the cash drawer\n"
+                                            "  half-cut          cut the paper halfway\n"
+                                            "  full-cut          cut the paper through\n"
+                                            "  qr [TEXT]         print a QR code (at most 248 bytes; default: this\n"
+                                            "                    project's web address)\n"
+                                            "  factory-reset     restore the factory settings\n")},
+    {"logo",
+     QT_TRANSLATE_NOOP("Nemboport", "usage: nemboport logo download FILE [--model 58|80] [--no-halftone] TARGET\n"
+                                    "       nemboport logo clear TARGET\n"
+                                    "       nemboport logo print [--align left|middle|right] TARGET\n"
+                                    "download  stores a picture as NV logo 1 in the printer's flash, then waits\n"
+                                    "          10 s for the flash write. --model sets the width limit: 58 takes\n"
+                                    "          up to 384 dots, 80 (the default) up to 576. The picture is\n"
+                                    "          halftoned unless --no-halftone is given.\n"
+                                    "clear     erases the stored logos\n"
+                                    "print     prints NV logo 1 (--align: middle by default)\n")},
+    {"apply",
+     QT_TRANSLATE_NOOP("Nemboport", "usage: nemboport apply PROFILE [TARGET]\n"
+                                    "Sends the settings of an INI profile in the one-key update's order, to the\n"
+                                    "profile's target or to the one given here. `nemboport profile` prints a\n"
+                                    "commented template. A profile setting the code page or the baud rate\n"
+                                    "makes every printer it is applied to print a page.\n")},
+    {"profile", QT_TRANSLATE_NOOP("Nemboport", "usage: nemboport profile\n"
+                                               "Prints a commented profile template for `nemboport apply`.\n")},
+    {"decode",
+     QT_TRANSLATE_NOOP("Nemboport", "usage: nemboport decode [FILE|-]\n"
+                                    "Lists the printer commands in a captured byte stream (a file, or standard\n"
+                                    "input for - or no argument), one line each: the offset in hex, eight digits\n"
+                                    "without 0x as hex dumps print it; the first 16 bytes in hex; the meaning.\n"
+                                    "Lines are printed as the bytes are read, so a capture of any length can be\n"
+                                    "listed; a run longer than 128 KB is listed in parts.\n")},
+    {"status",
+     QT_TRANSLATE_NOOP("Nemboport", "usage: nemboport status [--json] [--watch SECONDS] TARGET\n"
+                                    "Asks the printer its state (every condition), who it is (maker, model,\n"
+                                    "firmware, serial number) and times the answer. No paper is used.\n"
+                                    "  --json            one JSON object\n"
+                                    "  --watch SECONDS   ask again every SECONDS; a line only when the state\n"
+                                    "                    changes; Ctrl+C ends it\n"
+                                    "Targets: --queue NAME, --serial DEVICE [--baud N], --port NAME.\n"
+                                    "Exit status: 0 ready; 1 no answer, or the library or device failed;\n"
+                                    "2 wrong usage; 3 the printer answered but cannot print (paper out, cover\n"
+                                    "open, off-line, error).\n")},
+    {"probe",
+     QT_TRANSLATE_NOOP("Nemboport", "usage: nemboport probe --serial DEVICE [--json]\n"
+                                    "       nemboport probe --queue NAME|--port NAME [--json]\n"
+                                    "Finds the rate a serial printer listens at, asking its status at each of\n"
+                                    "the ten rates, most common first, and prints the rate and the status.\n"
+                                    "For a queue or port: says whether that link carries the printer's answers.\n"
+                                    "Exit status: 0 found; 1 no answer; 2 wrong usage.\n")},
+    {"serve",
+     QT_TRANSLATE_NOOP("Nemboport", "usage: nemboport serve [OPTIONS]\n"
+                                    "Runs the virtual receipt printer; `nemboport serve --help` lists its options.\n")},
 };
 
 bool sends(const QString &command)
@@ -115,30 +125,31 @@ bool sends(const QString &command)
 
 QString toolHelp()
 {
-    return QStringLiteral("usage: nemboport COMMAND [ARGUMENTS] [TARGET]\n"
-                          "Sets up and tests a thermal receipt printer through the printer I/O library.\n"
-                          "\n"
-                          "Commands:\n"
-                          "  list [--json]                      print queues, serial and printer ports\n"
-                          "  set GROUP VALUE ...                send configuration settings\n"
-                          "  test WHAT                          test prints, drawer, cuts, QR, factory reset\n"
-                          "  logo download|clear|print          the NV logo in the printer's flash\n"
-                          "  apply PROFILE                      send the settings of a profile\n"
-                          "  profile                            print a profile template\n"
-                          "  decode [FILE|-]                    list the commands in captured bytes\n"
-                          "  status [--json] [--watch S]        ask the printer its state and identity\n"
-                          "  probe --serial DEVICE              find the rate a serial printer listens at\n"
-                          "  serve                              run the virtual receipt printer\n"
-                          "\n") +
-           QLatin1String(kTargetHelp) +
-           QStringLiteral("\n"
-                          "Options may also stand before the command.\n"
-                          "  --help              this text; COMMAND --help for one command\n"
-                          "  --version           the version\n"
-                          "\n"
-                          "Exit status: 0 done (for a print queue: the printer took every job); 1 the\n"
-                          "library or the device failed, or a job did not print; 2 wrong usage or a\n"
-                          "refused input (nothing was sent).\n");
+    const QString commands =
+        Nemboport::tr("usage: nemboport COMMAND [ARGUMENTS] [TARGET]\n"
+                      "Sets up and tests a thermal receipt printer through the printer I/O library.\n"
+                      "\n"
+                      "Commands:\n"
+                      "  list [--json]                      print queues, serial and printer ports\n"
+                      "  set GROUP VALUE ...                send configuration settings\n"
+                      "  test WHAT                          test prints, drawer, cuts, QR, factory reset\n"
+                      "  logo download|clear|print          the NV logo in the printer's flash\n"
+                      "  apply PROFILE                      send the settings of a profile\n"
+                      "  profile                            print a profile template\n"
+                      "  decode [FILE|-]                    list the commands in captured bytes\n"
+                      "  status [--json] [--watch S]        ask the printer its state and identity\n"
+                      "  probe --serial DEVICE              find the rate a serial printer listens at\n"
+                      "  serve                              run the virtual receipt printer\n"
+                      "\n");
+    const QString options = Nemboport::tr("\n"
+                                          "Options may also stand before the command.\n"
+                                          "  --help              this text; COMMAND --help for one command\n"
+                                          "  --version           the version\n"
+                                          "\n"
+                                          "Exit status: 0 done (for a print queue: the printer took every job); 1 the\n"
+                                          "library or the device failed, or a job did not print; 2 wrong usage or a\n"
+                                          "refused input (nothing was sent).\n");
+    return commands + Nemboport::tr(kTargetHelp) + options;
 }
 
 QString commandHelp(const QString &command)
@@ -146,11 +157,12 @@ QString commandHelp(const QString &command)
     for (const CommandHelp &h : kHelp) {
         if (command != QLatin1String(h.name))
             continue;
-        QString text = QString::fromLatin1(h.text);
+        QString text = Nemboport::tr(h.text);
         if (sends(command))
-            text += QLatin1Char('\n') + QLatin1String(kTargetHelp);
+            text += QLatin1Char('\n') + Nemboport::tr(kTargetHelp);
         if (command == QLatin1String("set"))
-            text += QStringLiteral("\nCode pages (number, then name):\n") + codePageTable("  ");
+            text += QLatin1Char('\n') + Nemboport::tr("Code pages (number, then name):") + QLatin1Char('\n') +
+                    codePageTable("  ");
         return text;
     }
     return {};

@@ -3,6 +3,7 @@
 #include "cli_commands.h"
 #include "help_texts.h"
 #include "shown_text.h"
+#include "tool_text.h"
 
 namespace {
 
@@ -74,7 +75,7 @@ int runNemboport(CliContext &ctx, const QStringList &givenArgs)
         return kExitOk;
     }
     if (command.isEmpty())
-        return ctx.fail(kExitUsage, QStringLiteral("no command given (see nemboport --help)"));
+        return ctx.fail(kExitUsage, Nemboport::tr("no command given (see nemboport --help)"));
     if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
         ctx.out << toolHelp();
         ctx.out.flush();
@@ -84,7 +85,7 @@ int runNemboport(CliContext &ctx, const QStringList &givenArgs)
     if (command == QLatin1String("serve")) {
         if (!g_serve)
             return ctx.fail(kExitFailed,
-                            QStringLiteral("this build has no virtual printer: run serve from the nemboport program"));
+                            Nemboport::tr("this build has no virtual printer: run serve from the nemboport program"));
         return g_serve(args.mid(1));
     }
 
@@ -98,5 +99,5 @@ int runNemboport(CliContext &ctx, const QStringList &givenArgs)
         }
         return d.run(ctx, args.mid(1));
     }
-    return ctx.fail(kExitUsage, QStringLiteral("unknown command %1 (see nemboport --help)").arg(shownInput(command)));
+    return ctx.fail(kExitUsage, Nemboport::tr("unknown command %1 (see nemboport --help)").arg(shownInput(command)));
 }

@@ -2,6 +2,7 @@
 // object is enough, pictures included.
 #include "nemboport_cli.h"
 #include "serve_command.h"
+#include "tool_text.h"
 
 #include <QCoreApplication>
 
@@ -11,6 +12,7 @@
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    installToolTranslator();
     setServeCommand(&runServe);
     QTextStream out(stdout);
     QTextStream err(stderr);

@@ -1,6 +1,7 @@
 #include "option_parser.h"
 
 #include "shown_text.h"
+#include "tool_text.h"
 
 ParsedOptions parseOptions(const QStringList &args, const std::vector<OptionSpec> &specs)
 {
@@ -23,11 +24,11 @@ ParsedOptions parseOptions(const QStringList &args, const std::vector<OptionSpec
             if (name == QLatin1String(s.name))
                 known = &s;
         if (!known) {
-            parsed.error = QStringLiteral("unknown option --%1").arg(shownInput(name));
+            parsed.error = Nemboport::tr("unknown option --%1").arg(shownInput(name));
             return parsed;
         }
         if (parsed.options.contains(name) && !known->repeatable) {
-            parsed.error = QStringLiteral("--%1 given twice").arg(name);
+            parsed.error = Nemboport::tr("--%1 given twice").arg(name);
             return parsed;
         }
         QString value;
@@ -37,11 +38,11 @@ ParsedOptions parseOptions(const QStringList &args, const std::vector<OptionSpec
             } else if (i + 1 < args.size()) {
                 value = args.at(++i);
             } else {
-                parsed.error = QStringLiteral("--%1 needs a value").arg(name);
+                parsed.error = Nemboport::tr("--%1 needs a value").arg(name);
                 return parsed;
             }
         } else if (eq >= 0) {
-            parsed.error = QStringLiteral("--%1 takes no value").arg(name);
+            parsed.error = Nemboport::tr("--%1 takes no value").arg(name);
             return parsed;
         }
         parsed.options[name] << value;

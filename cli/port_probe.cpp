@@ -1,5 +1,7 @@
 #include "port_probe.h"
 
+#include "tool_text.h"
+
 #include <QDir>
 #include <QRegularExpression>
 
@@ -48,20 +50,20 @@ QString deviceUnusableReason(const QString &path, const char *group)
     const QByteArray file = QFile::encodeName(path);
     if (::access(file.constData(), W_OK) != 0) {
         if (errno == EACCES)
-            return QStringLiteral("permission denied (join the group %1)").arg(QLatin1String(group));
+            return Nemboport::tr("permission denied (join the group %1)").arg(QLatin1String(group));
         return QString::fromLocal8Bit(std::strerror(errno));
     }
     const int fd = ::open(file.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == EBUSY)
-            return QStringLiteral("busy: another program holds it");
+            return Nemboport::tr("busy: another program holds it");
         if (errno == ENXIO || errno == ENODEV)
-            return QStringLiteral("no device behind it");
+            return Nemboport::tr("no device behind it");
         return QString::fromLocal8Bit(std::strerror(errno));
     }
     QString reason;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
-        reason = QStringLiteral("busy: another program holds it");
+        reason = Nemboport::tr("busy: another program holds it");
     ::close(fd); // also gives back the probe's lock
     return reason;
 }

@@ -2,6 +2,7 @@
 
 #include "help_texts.h"
 #include "shown_text.h"
+#include "tool_text.h"
 
 #include <QList>
 #include <QRegularExpression>
@@ -21,9 +22,9 @@ QString readTargetKey(const QString &key, const QString &value, SendOptions &sen
         if (key != QLatin1String(k.key))
             continue;
         if (send.target.kind != Target::Kind::None)
-            return QStringLiteral("give only one of queue, serial and port");
+            return Nemboport::tr("give only one of queue, serial and port");
         if (value.isEmpty())
-            return QStringLiteral("%1 needs a name").arg(shownInput(key));
+            return Nemboport::tr("%1 needs a name").arg(shownInput(key));
         send.target.kind = k.kind;
         send.target.names = QStringList{value};
         return {};
@@ -32,7 +33,7 @@ QString readTargetKey(const QString &key, const QString &value, SendOptions &sen
         bool ok = false;
         const uint rate = value.toUInt(&ok);
         if (!ok || !isKnownBaudRate(rate))
-            return QStringLiteral("baud %1: not one of %2").arg(shownInput(value), knownBaudRates());
+            return Nemboport::tr("baud %1: not one of %2").arg(shownInput(value), knownBaudRates());
         send.target.baud = rate;
         return {};
     }
@@ -42,10 +43,10 @@ QString readTargetKey(const QString &key, const QString &value, SendOptions &sen
         else if (value == QLatin1String("old"))
             send.set = InstructionSet::Old;
         else
-            return QStringLiteral("instructions %1: expected new or old").arg(shownInput(value));
+            return Nemboport::tr("instructions %1: expected new or old").arg(shownInput(value));
         return {};
     }
-    return QStringLiteral("unknown key %1 in [target] (queue, serial, baud, port, instructions)").arg(shownInput(key));
+    return Nemboport::tr("unknown key %1 in [target] (queue, serial, baud, port, instructions)").arg(shownInput(key));
 }
 
 // The first control character in a line (tabs and the carriage return of a
@@ -72,35 +73,35 @@ QString parseProfile(const QByteArray &text, Profile &profile)
     QStringList seen;
     int baudLine = 0; // where [target] gives baud, 0 when it does not
     for (int i = 0; i < lines.size(); ++i) {
-        const auto at = [i](const QString &why) { return QStringLiteral("line %1: %2").arg(i + 1).arg(why); };
+        const auto at = [i](const QString &why) { return Nemboport::tr("line %1: %2").arg(i + 1).arg(why); };
         const int control = controlByteIn(lines.at(i));
         if (control >= 0)
-            return at(QStringLiteral("holds the control character \\x%1; a profile is plain text")
+            return at(Nemboport::tr("holds the control character \\x%1; a profile is plain text")
                           .arg(control, 2, 16, QLatin1Char('0')));
         const QString line = QString::fromUtf8(lines.at(i)).trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')) || line.startsWith(QLatin1Char(';')))
             continue;
         if (line.startsWith(QLatin1Char('['))) {
             if (!line.endsWith(QLatin1Char(']')))
-                return at(QStringLiteral("a section is written [name]"));
+                return at(Nemboport::tr("a section is written [name]"));
             section = line.mid(1, line.size() - 2).trimmed();
             if (section != QLatin1String("target") && section != QLatin1String("settings"))
-                return at(QStringLiteral("unknown section [%1] (target, settings)").arg(shownInput(section)));
+                return at(Nemboport::tr("unknown section [%1] (target, settings)").arg(shownInput(section)));
             continue;
         }
         const int eq = line.indexOf(QLatin1Char('='));
         if (eq <= 0)
-            return at(QStringLiteral("expected key = value"));
+            return at(Nemboport::tr("expected key = value"));
         const QString key = line.left(eq).trimmed();
         QString value = line.mid(eq + 1);
         // A ; or # after a blank starts a comment.
         static const QRegularExpression comment(QStringLiteral("\\s[;#].*$"));
         value = value.remove(comment).trimmed();
         if (section.isEmpty())
-            return at(QStringLiteral("%1 stands outside [target] and [settings]").arg(shownInput(key)));
+            return at(Nemboport::tr("%1 stands outside [target] and [settings]").arg(shownInput(key)));
         const QString qualified = section + QLatin1Char('.') + key;
         if (seen.contains(qualified))
-            return at(QStringLiteral("%1 is given twice").arg(shownInput(key)));
+            return at(Nemboport::tr("%1 is given twice").arg(shownInput(key)));
         seen << qualified;
         const QString error = section == QLatin1String("target") ? readTargetKey(key, value, profile.send)
                                                                  : chooseSetting(profile.settings, key, value);
@@ -110,42 +111,42 @@ QString parseProfile(const QByteArray &text, Profile &profile)
             baudLine = i + 1;
     }
     if (baudLine && profile.send.target.kind != Target::Kind::Serial)
-        return QStringLiteral("line %1: baud in [target] goes with serial").arg(baudLine);
+        return Nemboport::tr("line %1: baud in [target] goes with serial").arg(baudLine);
     return {};
 }
 
 QString profileTemplate()
 {
-    return QStringLiteral("# nemboport profile: `nemboport apply FILE` sends the settings below, in\n"
-                          "# the one-key update's order. Remove or comment out what you do not set.\n"
-                          "# Lines starting with # or ; are comments.\n"
-                          "\n"
-                          "[target]\n"
-                          "# Exactly one of queue, serial and port (a target given on the command\n"
-                          "# line takes the place of this one).\n"
-                          "queue = Receipt\n"
-                          "# serial = /dev/ttyUSB0\n"
-                          "# baud = 115200            ; the rate the serial port is opened with\n"
-                          "# port = LPT1              ; or a device path such as /dev/usb/lp0\n"
-                          "# Instruction set: new (the default) or old (the original one).\n"
-                          "instructions = new\n"
-                          "\n"
-                          "[settings]\n"
-                          "# Code page: its number or name, e.g. 15 or CP936. Sending it makes the\n"
-                          "# printer print a page. The printer's code pages:\n") +
+    return Nemboport::tr("# nemboport profile: `nemboport apply FILE` sends the settings below, in\n"
+                         "# the one-key update's order. Remove or comment out what you do not set.\n"
+                         "# Lines starting with # or ; are comments.\n"
+                         "\n"
+                         "[target]\n"
+                         "# Exactly one of queue, serial and port (a target given on the command\n"
+                         "# line takes the place of this one).\n"
+                         "queue = Receipt\n"
+                         "# serial = /dev/ttyUSB0\n"
+                         "# baud = 115200            ; the rate the serial port is opened with\n"
+                         "# port = LPT1              ; or a device path such as /dev/usb/lp0\n"
+                         "# Instruction set: new (the default) or old (the original one).\n"
+                         "instructions = new\n"
+                         "\n"
+                         "[settings]\n"
+                         "# Code page: its number or name, e.g. 15 or CP936. Sending it makes the\n"
+                         "# printer print a page. The printer's code pages:\n") +
            codePageTable("#   ") +
-           QStringLiteral("codepage = 15\n"
-                          "# Baud rate: 1200 2400 4800 9600 19200 38400 57600 115200 128000 230400.\n"
-                          "# The printer takes it after a restart and prints a page. Over a serial\n"
-                          "# port it is sent last.\n"
-                          "baud = 9600\n"
-                          "# Darkness: 0 to 40.\n"
-                          "darkness = 23\n"
-                          "barcode = on              ; on | off\n"
-                          "cutter = on               ; on | off\n"
-                          "black-mark = off          ; on | off\n"
-                          "# Buzzer events: none, or any of receive,paper-out,cut,error.\n"
-                          "buzzer = receive,paper-out,cut,error\n"
-                          "cut-feed = command        ; command | drive\n"
-                          "cut-mode = half           ; full+half | half\n");
+           Nemboport::tr("codepage = 15\n"
+                         "# Baud rate: 1200 2400 4800 9600 19200 38400 57600 115200 128000 230400.\n"
+                         "# The printer takes it after a restart and prints a page. Over a serial\n"
+                         "# port it is sent last.\n"
+                         "baud = 9600\n"
+                         "# Darkness: 0 to 40.\n"
+                         "darkness = 23\n"
+                         "barcode = on              ; on | off\n"
+                         "cutter = on               ; on | off\n"
+                         "black-mark = off          ; on | off\n"
+                         "# Buzzer events: none, or any of receive,paper-out,cut,error.\n"
+                         "buzzer = receive,paper-out,cut,error\n"
+                         "cut-feed = command        ; command | drive\n"
+                         "cut-mode = half           ; full+half | half\n");
 }

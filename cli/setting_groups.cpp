@@ -2,6 +2,7 @@
 
 #include "code_page_list.h"
 #include "shown_text.h"
+#include "tool_text.h"
 
 namespace {
 
@@ -12,7 +13,7 @@ QString parseSwitch(const QString &value, std::optional<bool> &into, const char 
     else if (value == QLatin1String(off))
         into = false;
     else
-        return QStringLiteral("%1 or %2").arg(QLatin1String(on), QLatin1String(off));
+        return Nemboport::tr("%1 or %2").arg(QLatin1String(on), QLatin1String(off));
     return {};
 }
 
@@ -31,9 +32,9 @@ QString parseCodePage(const QString &value, SettingChoices &c)
             found = page->number, ++matches;
     }
     if (matches == 0)
-        return QStringLiteral("a code page number or name listed by `nemboport set --help`, e.g. 15 or CP936");
+        return Nemboport::tr("a code page number or name listed by `nemboport set --help`, e.g. 15 or CP936");
     if (matches > 1)
-        return QStringLiteral("its number, since %1 names more than one code page").arg(shownInput(value));
+        return Nemboport::tr("its number, since %1 names more than one code page").arg(shownInput(value));
     c.codePage = std::uint8_t(found);
     return {};
 }
@@ -48,7 +49,7 @@ QString parseBaud(const QString &value, SettingChoices &c)
             c.baudRate = rate;
             return {};
         }
-    return QStringLiteral("one of 1200 2400 4800 9600 19200 38400 57600 115200 128000 230400");
+    return Nemboport::tr("one of 1200 2400 4800 9600 19200 38400 57600 115200 128000 230400");
 }
 
 QString parseDarkness(const QString &value, SettingChoices &c)
@@ -56,14 +57,14 @@ QString parseDarkness(const QString &value, SettingChoices &c)
     bool ok = false;
     const int level = value.toInt(&ok, 10);
     if (!ok || level < 0 || level > 40)
-        return QStringLiteral("a level from 0 to 40");
+        return Nemboport::tr("a level from 0 to 40");
     c.darkness = std::uint8_t(level);
     return {};
 }
 
 QString parseBuzzer(const QString &value, SettingChoices &c)
 {
-    const QString expected = QStringLiteral("none, or any of receive,paper-out,cut,error");
+    const QString expected = Nemboport::tr("none, or any of receive,paper-out,cut,error");
     if (value == QLatin1String("none")) {
         c.buzzerMask = 0;
         return {};
@@ -139,13 +140,13 @@ QString chooseSetting(SettingChoices &choices, const QString &group, const QStri
         if (group != QLatin1String(g.name))
             continue;
         if (g.chosen(choices))
-            return QStringLiteral("%1 is given twice").arg(shownInput(group));
+            return Nemboport::tr("%1 is given twice").arg(shownInput(group));
         const QString expected = g.parse(value.trimmed(), choices);
         return expected.isEmpty()
                    ? QString()
-                   : QStringLiteral("%1 %2: expected %3").arg(shownInput(group), shownInput(value), expected);
+                   : Nemboport::tr("%1 %2: expected %3").arg(shownInput(group), shownInput(value), expected);
     }
-    return QStringLiteral("unknown setting %1 (one of %2)")
+    return Nemboport::tr("unknown setting %1 (one of %2)")
         .arg(shownInput(group), settingGroupNames().join(QLatin1Char(' ')));
 }
 
@@ -180,6 +181,6 @@ QString settingNotes(const SettingChoices &c)
 {
     if (!c.baudRate)
         return {};
-    return QStringLiteral("The baud rate is now %1: restart the printer, and open its serial port at %1 from now on.")
+    return Nemboport::tr("The baud rate is now %1: restart the printer, and open its serial port at %1 from now on.")
         .arg(*c.baudRate);
 }

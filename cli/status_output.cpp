@@ -1,5 +1,7 @@
 #include "status_output.h"
 
+#include "tool_text.h"
+
 #include <QJsonArray>
 
 PrinterTarget printerTargetOf(const Target &target, std::uint32_t baud)
@@ -21,11 +23,11 @@ QString targetText(const Target &target, std::uint32_t baud)
 {
     switch (target.kind) {
     case Target::Kind::Queue:
-        return QStringLiteral("queue %1").arg(target.name());
+        return Nemboport::tr("queue %1").arg(target.name());
     case Target::Kind::Serial:
-        return QStringLiteral("serial port %1 at %2 baud").arg(target.name()).arg(baud);
+        return Nemboport::tr("serial port %1 at %2 baud").arg(target.name()).arg(baud);
     case Target::Kind::Port:
-        return QStringLiteral("port %1").arg(target.name());
+        return Nemboport::tr("port %1").arg(target.name());
     case Target::Kind::None:
         break;
     }
@@ -36,12 +38,12 @@ QString missingForQuery(const DravikBinding &lib, const Target &target)
 {
     const bool serial = target.kind == Target::Kind::Serial;
     if (!lib.queryPrinter)
-        return QStringLiteral("%1 lacks the export QueryPrinter: this library cannot read the printer's answers "
-                              "(install a newer one)")
+        return Nemboport::tr("%1 lacks the export QueryPrinter: this library cannot read the printer's answers "
+                             "(install a newer one)")
             .arg(QLatin1String(kDravikFileName));
     const char *missing = serial && !lib.openComm ? "OpenComm" : serial && !lib.closeComm ? "CloseComm" : nullptr;
     if (missing)
-        return QStringLiteral("%1 lacks the export %2").arg(QLatin1String(kDravikFileName), QLatin1String(missing));
+        return Nemboport::tr("%1 lacks the export %2").arg(QLatin1String(kDravikFileName), QLatin1String(missing));
     return {};
 }
 
@@ -56,14 +58,14 @@ QString withOpenTarget(const DravikBinding &lib, const Target &target, std::uint
     const int opened = lib.openComm(device.constData(), int(baud));
     if (opened != 1) {
         const QString why = lib.lastErrorText();
-        const QString what = opened < 0 ? QStringLiteral("cannot open %1: it is missing or held by another program")
-                                        : QStringLiteral("cannot open %1");
+        const QString what = opened < 0 ? Nemboport::tr("cannot open %1: it is missing or held by another program")
+                                        : Nemboport::tr("cannot open %1");
         return why.isEmpty() ? what.arg(target.name()) : QStringLiteral("%1: %2").arg(what.arg(target.name()), why);
     }
     query();
     if (!lib.closeComm(device.constData())) {
         const QString why = lib.lastErrorText();
-        return QStringLiteral("cannot close %1%2")
+        return Nemboport::tr("cannot close %1%2")
             .arg(target.name(), why.isEmpty() ? QString() : QStringLiteral(": ") + why);
     }
     return {};
@@ -96,8 +98,8 @@ QString libraryReason(const FailureReason &reason)
 {
     if (!reason.text.isEmpty())
         return reason.text;
-    return reason.code >= 0 ? QStringLiteral("the library reports code %1").arg(reason.code)
-                            : QStringLiteral("the library gives no reason");
+    return reason.code >= 0 ? Nemboport::tr("the library reports code %1").arg(reason.code)
+                            : Nemboport::tr("the library gives no reason");
 }
 
 } // namespace
@@ -108,56 +110,56 @@ QString stateText(const PrinterReport &report)
     case QueryState::Answered:
         return QLatin1String(printer_status::summaryText(printer_status::summarize(report.conditions)));
     case QueryState::NoAnswer:
-        return QStringLiteral("no answer");
+        return Nemboport::tr("no answer");
     case QueryState::NotAPrinter:
-        return QStringLiteral("not a receipt printer's answer");
+        return Nemboport::tr("not a receipt printer's answer");
     case QueryState::NoAnswers:
-        return QStringLiteral("this connection carries no answers");
+        return Nemboport::tr("this connection carries no answers");
     case QueryState::Failed:
-        return QStringLiteral("failed: ") + libraryReason(report.reason);
+        return Nemboport::tr("failed: %1").arg(libraryReason(report.reason));
     case QueryState::NoExport:
     case QueryState::NoLibrary:
         break;
     }
-    return QStringLiteral("not available");
+    return Nemboport::tr("not available");
 }
 
 QString conditionsText(const PrinterReport &report)
 {
     const QStringList held = printer_status::describe(report.conditions);
-    return held.isEmpty() ? QStringLiteral("none") : held.join(QStringLiteral(", "));
+    return held.isEmpty() ? Nemboport::tr("none") : held.join(QStringLiteral(", "));
 }
 
 QString problemText(const PrinterReport &report, const Target &target, std::uint32_t baud, int timeoutMs)
 {
     const QString where = targetText(target, baud);
     const bool serial = target.kind == Target::Kind::Serial;
-    const QString probe = QStringLiteral("try `nemboport probe --serial %1`").arg(target.name());
+    const QString probe = Nemboport::tr("try `nemboport probe --serial %1`").arg(target.name());
     switch (report.state) {
     case QueryState::Answered:
         return {};
     case QueryState::NoAnswer:
-        return QStringLiteral("no answer from %1 within %2 ms: check that the printer is on and connected%3")
+        return Nemboport::tr("no answer from %1 within %2 ms: check that the printer is on and connected%3")
             .arg(where)
             .arg(timeoutMs)
-            .arg(serial ? QStringLiteral("; the rate may be wrong: ") + probe : QString());
+            .arg(serial ? Nemboport::tr("; the rate may be wrong: %1").arg(probe) : QString());
     case QueryState::NotAPrinter:
-        return QStringLiteral("%1 sent back %2, which is not a receipt printer's status: %3")
+        return Nemboport::tr("%1 sent back %2, which is not a receipt printer's status: %3")
             .arg(where, QString::fromLatin1(report.notAnAnswer.toHex(' ').toUpper()),
-                 serial ? QStringLiteral("at the wrong rate a printer reads like this; ") + probe
-                        : QStringLiteral("check that a receipt printer is at the other end"));
+                 serial ? Nemboport::tr("at the wrong rate a printer reads like this; %1").arg(probe)
+                        : Nemboport::tr("check that a receipt printer is at the other end"));
     case QueryState::NoAnswers:
-        return QStringLiteral("%1 carries no answers (%2): reach the printer by --serial or --port, or through a "
-                              "queue whose device is socket://, serial: or usb://")
+        return Nemboport::tr("%1 carries no answers (%2): reach the printer by --serial or --port, or through a "
+                             "queue whose device is socket://, serial: or usb://")
             .arg(where, libraryReason(report.reason));
     case QueryState::Failed:
-        return QStringLiteral("asking %1 failed: %2").arg(where, libraryReason(report.reason));
+        return Nemboport::tr("asking %1 failed: %2").arg(where, libraryReason(report.reason));
     case QueryState::NoExport:
-        return QStringLiteral("%1 lacks the export QueryPrinter").arg(QLatin1String(kDravikFileName));
+        return Nemboport::tr("%1 lacks the export QueryPrinter").arg(QLatin1String(kDravikFileName));
     case QueryState::NoLibrary:
         break;
     }
-    return QStringLiteral("%1 is not loaded").arg(QLatin1String(kDravikFileName));
+    return Nemboport::tr("%1 is not loaded").arg(QLatin1String(kDravikFileName));
 }
 
 QJsonObject reportJson(const PrinterReport &report)
@@ -190,24 +192,27 @@ QJsonObject reportJson(const PrinterReport &report)
 
 void printReport(QTextStream &out, const PrinterReport &report)
 {
-    out << "state: " << stateText(report) << '\n';
+    out << Nemboport::tr("state: %1").arg(stateText(report)) << '\n';
     if (report.state != QueryState::Answered)
         return;
-    out << "conditions: " << conditionsText(report) << '\n';
+    out << Nemboport::tr("conditions: %1").arg(conditionsText(report)) << '\n';
     if (!report.unanswered.isEmpty())
-        out << "not answered: " << report.unanswered.join(QStringLiteral(", ")) << '\n';
+        out << Nemboport::tr("not answered: %1").arg(report.unanswered.join(QStringLiteral(", "))) << '\n';
     const PrinterIdentity &id = report.identity;
     const std::pair<const char *, QString> lines[] = {
-        {"maker", id.maker}, {"model", id.model}, {"firmware", id.firmware}, {"serial number", id.serialNumber}};
+        {QT_TRANSLATE_NOOP("Nemboport", "maker: %1"), id.maker},
+        {QT_TRANSLATE_NOOP("Nemboport", "model: %1"), id.model},
+        {QT_TRANSLATE_NOOP("Nemboport", "firmware: %1"), id.firmware},
+        {QT_TRANSLATE_NOOP("Nemboport", "serial number: %1"), id.serialNumber}};
     bool told = false;
     for (const auto &[label, value] : lines)
         if (!value.isEmpty()) {
-            out << label << ": " << value << '\n';
+            out << Nemboport::tr(label).arg(value) << '\n';
             told = true;
         }
     if (!told)
-        out << "identity: not told by the printer\n";
-    out << "answer time: " << report.answerMs << " ms\n";
+        out << Nemboport::tr("identity: not told by the printer") << '\n';
+    out << Nemboport::tr("answer time: %1 ms").arg(report.answerMs) << '\n';
 }
 
 int exitStatusOf(const PrinterReport &report)

@@ -1,6 +1,7 @@
 #include "target_options.h"
 
 #include "shown_text.h"
+#include "tool_text.h"
 
 namespace {
 constexpr std::uint32_t kBaudRates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 128000, 230400};
@@ -45,28 +46,28 @@ QString readSendOptions(const ParsedOptions &parsed, SendOptions &options)
         for (const QString &value : parsed.values(k.option)) {
             const QString name = value.trimmed();
             if (name.isEmpty())
-                return QStringLiteral("--%1 needs a name").arg(QLatin1String(k.option));
+                return Nemboport::tr("--%1 needs a name").arg(QLatin1String(k.option));
             if (options.target.names.contains(name))
-                return QStringLiteral("--%1 %2 given twice").arg(QLatin1String(k.option), shownInput(name));
+                return Nemboport::tr("--%1 %2 given twice").arg(QLatin1String(k.option), shownInput(name));
             options.target.names << name;
         }
     }
     if (given > 1)
-        return QStringLiteral("give only one of --queue, --serial and --port");
+        return Nemboport::tr("give only one of --queue, --serial and --port");
     if (parsed.has("baud")) {
         if (options.target.kind != Target::Kind::Serial)
-            return QStringLiteral("--baud goes with --serial");
+            return Nemboport::tr("--baud goes with --serial");
         bool ok = false;
         const uint rate = parsed.value("baud").toUInt(&ok);
         if (!ok || !isKnownBaudRate(rate))
-            return QStringLiteral("--baud %1: not one of %2").arg(shownInput(parsed.value("baud")), knownBaudRates());
+            return Nemboport::tr("--baud %1: not one of %2").arg(shownInput(parsed.value("baud")), knownBaudRates());
         options.target.baud = rate;
     }
     if (parsed.has("old-commands"))
         options.set = InstructionSet::Old;
     options.dryRun = parsed.has("dry-run");
     if (parsed.has("no-wait") && (parsed.has("wait") || parsed.has("keep-queued")))
-        return QStringLiteral("--no-wait goes with neither --wait nor --keep-queued");
+        return Nemboport::tr("--no-wait goes with neither --wait nor --keep-queued");
     options.follow = !parsed.has("no-wait");
     options.keepQueued = parsed.has("keep-queued");
     if (parsed.has("wait")) {
@@ -74,7 +75,7 @@ QString readSendOptions(const ParsedOptions &parsed, SendOptions &options)
         bool ok = false;
         const int seconds = parsed.value("wait").toInt(&ok);
         if (!ok || seconds < 1 || seconds > kLongestWait)
-            return QStringLiteral("--wait %1: give the seconds to wait for the printer, 1 to %2")
+            return Nemboport::tr("--wait %1: give the seconds to wait for the printer, 1 to %2")
                 .arg(shownInput(parsed.value("wait")))
                 .arg(kLongestWait);
         options.waitSeconds = seconds;

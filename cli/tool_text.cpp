@@ -1,0 +1,28 @@
+#include "tool_text.h"
+
+#include <QLocale>
+
+QString EnglishTexts::SourceTexts::translate(const char *context, const char *sourceText, const char *, int) const
+{
+    return qstrcmp(context, "Nemboport") == 0 ? QString::fromUtf8(sourceText) : QString();
+}
+
+EnglishTexts::EnglishTexts()
+{
+    QCoreApplication::installTranslator(&source_);
+}
+
+EnglishTexts::~EnglishTexts()
+{
+    QCoreApplication::removeTranslator(&source_);
+}
+
+void installToolTranslator()
+{
+    if (QLocale::system().language() != QLocale::Chinese)
+        return;
+    // Built into the program from translations/nemboport_zh_CN.ts.
+    static QTranslator translator;
+    if (translator.load(QStringLiteral(":/i18n/nemboport_zh_CN.qm")))
+        QCoreApplication::installTranslator(&translator);
+}

@@ -1,0 +1,882 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>Nemboport</name>
+    <message>
+        <source>apply takes one PROFILE file</source>
+        <translation>apply 只接受一个 PROFILE 文件</translation>
+    </message>
+    <message>
+        <source>%1: the profile sets nothing</source>
+        <translation>%1：配置文件没有设置任何项</translation>
+    </message>
+    <message>
+        <source>profile takes no arguments</source>
+        <translation>profile 不接受参数</translation>
+    </message>
+    <message>
+        <source>decode takes one FILE, or - for standard input</source>
+        <translation>decode 只接受一个 FILE，或用 - 表示标准输入</translation>
+    </message>
+    <message>
+        <source>decode takes a FILE, or bytes piped in (see nemboport decode --help)</source>
+        <translation>decode 需要一个 FILE，或通过管道输入的字节（见 nemboport decode --help）</translation>
+    </message>
+    <message>
+        <source>cannot read %1: %2</source>
+        <translation>无法读取 %1：%2</translation>
+    </message>
+    <message>
+        <source>cupsenable %1 resumes it</source>
+        <translation>cupsenable %1 可恢复它</translation>
+    </message>
+    <message>
+        <source>cupsaccept %1 lets it take jobs</source>
+        <translation>cupsaccept %1 可让它接收作业</translation>
+    </message>
+    <message>
+        <source>the print server cannot be reached (%1)</source>
+        <translation>无法连接打印服务器（%1）</translation>
+    </message>
+    <message>
+        <source>the print server did not give them</source>
+        <translation>打印服务器没有给出队列</translation>
+    </message>
+    <message>
+        <source>cannot list the print queues: %1</source>
+        <translation>无法列出打印队列：%1</translation>
+    </message>
+    <message>
+        <source>list takes only --json</source>
+        <translation>list 只接受 --json</translation>
+    </message>
+    <message>
+        <source>%1 lacks the export %2</source>
+        <translation>%1 缺少导出函数 %2</translation>
+    </message>
+    <message>
+        <source>(not usable: %1)</source>
+        <translation>（不可用：%1）</translation>
+    </message>
+    <message>
+        <source>no print queues, serial ports or printer ports found</source>
+        <translation>未找到打印队列、串口或打印机端口</translation>
+    </message>
+    <message>
+        <source>%1: %2 (--fit scales it down to %3 dots, keeping its proportions)</source>
+        <translation>%1：%2（--fit 可按原比例缩小到 %3 点）</translation>
+    </message>
+    <message>
+        <source>%1: no picture</source>
+        <translation>%1：没有图片</translation>
+    </message>
+    <message>
+        <source>logo takes download FILE, clear or print (see nemboport logo --help)</source>
+        <translation>logo 接受 download FILE、clear 或 print（见 nemboport logo --help）</translation>
+    </message>
+    <message>
+        <source>--model, --no-halftone and --fit go with logo download</source>
+        <translation>--model、--no-halftone 和 --fit 只能与 logo download 一起使用</translation>
+    </message>
+    <message>
+        <source>--align goes with logo print</source>
+        <translation>--align 只能与 logo print 一起使用</translation>
+    </message>
+    <message>
+        <source>logo download takes one FILE</source>
+        <translation>logo download 只接受一个 FILE</translation>
+    </message>
+    <message>
+        <source>logo %1 takes no further words</source>
+        <translation>logo %1 不接受更多参数</translation>
+    </message>
+    <message>
+        <source>--align %1: expected left, middle or right</source>
+        <translation>--align %1：应为 left、middle 或 right</translation>
+    </message>
+    <message>
+        <source>trying %1 baud</source>
+        <translation>尝试 %1 波特</translation>
+    </message>
+    <message>
+        <source>%1 answers at %2 baud</source>
+        <translation>%1 在 %2 波特下应答</translation>
+    </message>
+    <message>
+        <source>no receipt printer answered on %1 at any of the rates %2: check that it is on, the cable, and that it is a serial printer</source>
+        <translation>%1 上在 %2 中的任何速率下都没有小票打印机应答：请检查打印机是否已开机、线缆是否连接，以及它是否为串口打印机</translation>
+    </message>
+    <message>
+        <source>%1 carries answers: the printer says %2</source>
+        <translation>%1 可传回应答：打印机报告 %2</translation>
+    </message>
+    <message>
+        <source>probe takes no words, only options (see nemboport probe --help)</source>
+        <translation>probe 不接受参数，只接受选项（见 nemboport probe --help）</translation>
+    </message>
+    <message>
+        <source>probe tries every rate itself: leave out --baud</source>
+        <translation>probe 会自行尝试每种速率：请不要给出 --baud</translation>
+    </message>
+    <message>
+        <source>no target: give --serial DEVICE, --queue NAME or --port NAME</source>
+        <translation>没有目标：请给出 --serial DEVICE、--queue NAME 或 --port NAME</translation>
+    </message>
+    <message>
+        <source>set takes GROUP VALUE pairs (see nemboport set --help)</source>
+        <translation>set 接受成对的 GROUP VALUE（见 nemboport set --help）</translation>
+    </message>
+    <message>
+        <source>status takes no words, only options (see nemboport status --help)</source>
+        <translation>status 不接受参数，只接受选项（见 nemboport status --help）</translation>
+    </message>
+    <message>
+        <source>no target: give --queue NAME, --serial DEVICE or --port NAME</source>
+        <translation>没有目标：请给出 --queue NAME、--serial DEVICE 或 --port NAME</translation>
+    </message>
+    <message>
+        <source>--watch %1: give the seconds between questions, %2 to %3</source>
+        <translation>--watch %1：请给出两次询问之间的秒数，%2 到 %3</translation>
+    </message>
+    <message>
+        <source>test qr takes one TEXT (quote it)</source>
+        <translation>test qr 只接受一个 TEXT（请加引号）</translation>
+    </message>
+    <message>
+        <source>the QR text must be 1 to %1 bytes, not %2</source>
+        <translation>二维码文本必须为 1 到 %1 字节，而不是 %2 字节</translation>
+    </message>
+    <message>
+        <source>test %1 takes no further words</source>
+        <translation>test %1 不接受更多参数</translation>
+    </message>
+    <message>
+        <source>test needs WHAT (see nemboport test --help)</source>
+        <translation>test 需要 WHAT（见 nemboport test --help）</translation>
+    </message>
+    <message>
+        <source>unknown test %1 (see nemboport test --help)</source>
+        <translation>未知的测试 %1（见 nemboport test --help）</translation>
+    </message>
+    <message>
+        <source>no document name</source>
+        <translation>无文档名</translation>
+    </message>
+    <message>
+        <source>send %1: %2, %3 bytes</source>
+        <translation>发送 %1：%2，%3 字节</translation>
+    </message>
+    <message>
+        <source>(no document name)</source>
+        <translation>（无文档名）</translation>
+    </message>
+    <message>
+        <source>waiting for the printer to write its flash: %1%</source>
+        <translation>正在等待打印机写入闪存：%1%</translation>
+    </message>
+    <message>
+        <source>waiting for the printer to write its flash: done</source>
+        <translation>正在等待打印机写入闪存：完成</translation>
+    </message>
+    <message>
+        <source>; the %1 commands after it were not sent</source>
+        <translation>；其后的 %1 条命令未发送</translation>
+    </message>
+    <message>
+        <source>%1: %2 did not print</source>
+        <translation>%1：%2 未打印</translation>
+    </message>
+    <message>
+        <source>%1: %2 was still waiting after %3 s and was withdrawn</source>
+        <translation>%1：%2 在 %3 秒后仍在等待，已撤回</translation>
+    </message>
+    <message>
+        <source>%1: %2 is still waiting after %3 s and was left queued (--keep-queued): it prints when the printer takes it</source>
+        <translation>%1：%2 在 %3 秒后仍在等待，已留在队列中（--keep-queued）：打印机接收后即会打印</translation>
+    </message>
+    <message>
+        <source>%1: %2 is still waiting after %3 s and could not be withdrawn: it may print later</source>
+        <translation>%1：%2 在 %3 秒后仍在等待，且无法撤回：之后可能仍会打印</translation>
+    </message>
+    <message>
+        <source>cannot open %1: it is missing or held by another program</source>
+        <translation>无法打开 %1：设备不存在或被其他程序占用</translation>
+    </message>
+    <message>
+        <source>cannot open %1</source>
+        <translation>无法打开 %1</translation>
+    </message>
+    <message>
+        <source>cannot close %1</source>
+        <translation>无法关闭 %1</translation>
+    </message>
+    <message>
+        <source>no target: give --queue NAME, --serial DEVICE or --port NAME (or --dry-run to see the bytes)</source>
+        <translation>没有目标：请给出 --queue NAME、--serial DEVICE 或 --port NAME（或用 --dry-run 查看字节）</translation>
+    </message>
+    <message>
+        <source>note: %1 cannot follow print jobs (it lacks FollowLastJob or CancelLastJob): the jobs are queued, not confirmed printed</source>
+        <translation>注意：%1 无法跟踪打印作业（缺少 FollowLastJob 或 CancelLastJob）：作业已排队，但未确认打印</translation>
+    </message>
+    <message>
+        <source>%1 of %2 queues failed</source>
+        <translation>%2 个队列中有 %1 个失败</translation>
+    </message>
+    <message>
+        <source>Target (every sending command):
+  --queue NAME        a print queue (see `nemboport list`); repeat it to send
+                      to several queues alike, side by side
+  --serial DEVICE     a serial port, e.g. /dev/ttyUSB0; opened, sent to, closed
+  --baud N            the rate to open the serial port with (default 115200)
+  --port NAME         a raw printer port as listed (LPT1) or a device path
+                      such as /dev/usb/lp0
+  --old-commands      the original instruction set (the new one is the default)
+  --dry-run           print each command&apos;s bytes and meaning instead of sending
+
+A job sent to a print queue is followed until the print server handed it to
+the printer; the command stops at the first job that does not print.
+  --wait SECONDS      how long each queue&apos;s jobs may take (default 30); a job
+                      still waiting then is withdrawn and the exit status is 1,
+                      naming the queue and why (paused, not accepting jobs,
+                      printer off-line...)
+  --keep-queued       leave a job still waiting queued instead (it prints when
+                      the printer takes it; the exit status is still 1)
+  --no-wait           only queue the jobs, as a print command does
+</source>
+        <translation>目标（所有发送命令）：
+  --queue NAME        打印队列（见 `nemboport list`）；重复给出可同时向
+                      多个队列发送相同内容
+  --serial DEVICE     串口，例如 /dev/ttyUSB0；打开、发送、关闭
+  --baud N            打开串口所用的速率（默认 115200）
+  --port NAME         列出的原始打印机端口（LPT1）或设备路径，
+                      例如 /dev/usb/lp0
+  --old-commands      使用旧指令集（默认为新指令集）
+  --dry-run           只输出每条命令的字节及其含义，不发送
+
+发送到打印队列的作业会一直跟踪到打印服务器将其交给打印机；
+命令在第一个未能打印的作业处停止。
+  --wait SECONDS      每个队列的作业最多可用的时间（默认 30）；届时仍在
+                      等待的作业将被撤回，退出状态为 1，并给出队列名称
+                      和原因（已暂停、不接收作业、打印机脱机……）
+  --keep-queued       将仍在等待的作业留在队列中（打印机接收后即会打印；
+                      退出状态仍为 1）
+  --no-wait           只将作业排入队列，如同普通打印命令
+</translation>
+    </message>
+    <message>
+        <source>usage: nemboport list [--json]
+Lists the print queues, serial ports and raw printer ports the I/O library
+finds, each with its kind and, when it cannot be used, why. A print queue
+shows its state (idle, printing, paused, not accepting jobs, the printer&apos;s
+reasons); a paused or rejecting queue is not usable.
+Exit status 1 when the print server cannot be asked.
+  --json   one JSON array of {kind, name, usable, reason}; queues also have
+           state, accepting, reasons and message
+</source>
+        <translation>用法：nemboport list [--json]
+列出 I/O 库找到的打印队列、串口和原始打印机端口，每项给出其类型，
+不可用时给出原因。打印队列会显示其状态（空闲、正在打印、已暂停、
+不接收作业、打印机报告的原因）；已暂停或拒收作业的队列不可用。
+无法询问打印服务器时退出状态为 1。
+  --json   输出一个 JSON 数组 {kind, name, usable, reason}；队列另有
+           state、accepting、reasons 和 message
+</translation>
+    </message>
+    <message>
+        <source>usage: nemboport set GROUP VALUE [GROUP VALUE ...] TARGET
+Sends configuration settings; several run in the one-key update&apos;s order
+(codepage, baud, darkness, barcode, cutter, black-mark, buzzer, cut-feed),
+then cut-mode. Over a serial port the baud rate goes last. Setting the
+code page or the baud rate also makes the printer print a page.
+  codepage N|NAME                    e.g. 15 or CP936 (list below)
+  baud RATE                          1200 2400 4800 9600 19200 38400 57600
+                                     115200 128000 230400
+  darkness 0..40
+  barcode on|off
+  cutter on|off
+  black-mark on|off
+  buzzer none|receive,paper-out,cut,error   (any subset)
+  cut-mode full+half|half
+  cut-feed command|drive
+</source>
+        <translation>用法：nemboport set GROUP VALUE [GROUP VALUE ...] TARGET
+发送配置设置；多项设置按一键更新的顺序执行（codepage、baud、darkness、
+barcode、cutter、black-mark、buzzer、cut-feed），最后是 cut-mode。
+通过串口发送时波特率最后发送。设置代码页或波特率时打印机还会打印一页。
+  codepage N|NAME                    例如 15 或 CP936（列表见下）
+  baud RATE                          1200 2400 4800 9600 19200 38400 57600
+                                     115200 128000 230400
+  darkness 0..40
+  barcode on|off
+  cutter on|off
+  black-mark on|off
+  buzzer none|receive,paper-out,cut,error   （可任选几项）
+  cut-mode full+half|half
+  cut-feed command|drive
+</translation>
+    </message>
+    <message>
+        <source>usage: nemboport test WHAT TARGET
+  function-list     print the function list
+  codepage-list     print the code page list
+  drawer            open the cash drawer
+  half-cut          cut the paper halfway
+  full-cut          cut the paper through
+  qr [TEXT]         print a QR code (at most 248 bytes; default: this
+                    project&apos;s web address)
+  factory-reset     restore the factory settings
+</source>
+        <translation>用法：nemboport test WHAT TARGET
+  function-list     打印功能列表
+  codepage-list     打印代码页列表
+  drawer            打开钱箱
+  half-cut          半切纸
+  full-cut          全切纸
+  qr [TEXT]         打印二维码（最多 248 字节；默认：本项目的网址）
+  factory-reset     恢复出厂设置
+</translation>
+    </message>
+    <message>
+        <source>usage: nemboport logo download FILE [--model 58|80] [--no-halftone] TARGET
+       nemboport logo clear TARGET
+       nemboport logo print [--align left|middle|right] TARGET
+download  stores a picture as NV logo 1 in the printer&apos;s flash, then waits
+          10 s for the flash write. --model sets the width limit: 58 takes
+          up to 384 dots, 80 (the default) up to 576. The picture is
+          halftoned unless --no-halftone is given.
+clear     erases the stored logos
+print     prints NV logo 1 (--align: middle by default)
+</source>
+        <translation>用法：nemboport logo download FILE [--model 58|80] [--no-halftone] TARGET
+      nemboport logo clear TARGET
+      nemboport logo print [--align left|middle|right] TARGET
+download  将图片作为 NV 标志 1 存入打印机闪存，然后等待 10 秒写入闪存。
+          --model 设定宽度上限：58 最多 384 点，80（默认）最多 576 点。
+          除非给出 --no-halftone，图片会经过半色调处理。
+clear     清除已存储的标志
+print     打印 NV 标志 1（--align：默认为 middle）
+</translation>
+    </message>
+    <message>
+        <source>usage: nemboport apply PROFILE [TARGET]
+Sends the settings of an INI profile in the one-key update&apos;s order, to the
+profile&apos;s target or to the one given here. `nemboport profile` prints a
+commented template. A profile setting the code page or the baud rate
+makes every printer it is applied to print a page.
+</source>
+        <translation>用法：nemboport apply PROFILE [TARGET]
+按一键更新的顺序发送 INI 配置文件中的设置，发送到配置文件中的目标或此处
+给出的目标。`nemboport profile` 输出带注释的模板。设置代码页或波特率的
+配置文件会使每台应用它的打印机打印一页。
+</translation>
+    </message>
+    <message>
+        <source>usage: nemboport profile
+Prints a commented profile template for `nemboport apply`.
+</source>
+        <translation>用法：nemboport profile
+输出一个供 `nemboport apply` 使用的带注释的配置文件模板。
+</translation>
+    </message>
+    <message>
+        <source>usage: nemboport decode [FILE|-]
+Lists the printer commands in a captured byte stream (a file, or standard
+input for - or no argument), one line each: the offset in hex, eight digits
+without 0x as hex dumps print it; the first 16 bytes in hex; the meaning.
+Lines are printed as the bytes are read, so a capture of any length can be
+listed; a run longer than 128 KB is listed in parts.
+</source>
+        <translation>用法：nemboport decode [FILE|-]
+列出截获的字节流（文件；给出 - 或不给参数时为标准输入）中的打印机命令，
+每条一行：十六进制偏移量（八位数字，不带 0x，与十六进制转储相同）；
+前 16 个字节的十六进制；含义。
+边读取边输出，因此任意长度的截获都能列出；超过 128 KB 的连续数据分段列出。
+</translation>
+    </message>
+    <message>
+        <source>usage: nemboport status [--json] [--watch SECONDS] TARGET
+Asks the printer its state (every condition), who it is (maker, model,
+firmware, serial number) and times the answer. No paper is used.
+  --json            one JSON object
+  --watch SECONDS   ask again every SECONDS; a line only when the state
+                    changes; Ctrl+C ends it
+Targets: --queue NAME, --serial DEVICE [--baud N], --port NAME.
+Exit status: 0 ready; 1 no answer, or the library or device failed;
+2 wrong usage; 3 the printer answered but cannot print (paper out, cover
+open, off-line, error).
+</source>
+        <translation>用法：nemboport status [--json] [--watch SECONDS] TARGET
+询问打印机的状态（所有状况）和身份（厂商、型号、固件、序列号），
+并测量应答时间。不消耗纸张。
+  --json            输出一个 JSON 对象
+  --watch SECONDS   每隔 SECONDS 秒再次询问；仅在状态变化时输出一行；
+                    按 Ctrl+C 结束
+目标：--queue NAME、--serial DEVICE [--baud N]、--port NAME。
+退出状态：0 就绪；1 无应答，或库、设备出错；2 用法错误；
+3 打印机已应答但无法打印（缺纸、纸仓盖打开、脱机、故障）。
+</translation>
+    </message>
+    <message>
+        <source>usage: nemboport probe --serial DEVICE [--json]
+       nemboport probe --queue NAME|--port NAME [--json]
+Finds the rate a serial printer listens at, asking its status at each of
+the ten rates, most common first, and prints the rate and the status.
+For a queue or port: says whether that link carries the printer&apos;s answers.
+Exit status: 0 found; 1 no answer; 2 wrong usage.
+</source>
+        <translation>用法：nemboport probe --serial DEVICE [--json]
+      nemboport probe --queue NAME|--port NAME [--json]
+查找串口打印机使用的速率：按常用程度依次以十种速率询问其状态，
+然后输出速率和状态。
+对队列或端口：说明该连接能否传回打印机的应答。
+退出状态：0 已找到；1 无应答；2 用法错误。
+</translation>
+    </message>
+    <message>
+        <source>usage: nemboport serve [OPTIONS]
+Runs the virtual receipt printer; `nemboport serve --help` lists its options.
+</source>
+        <translation>用法：nemboport serve [OPTIONS]
+运行虚拟小票打印机；`nemboport serve --help` 列出其选项。
+</translation>
+    </message>
+    <message>
+        <source>usage: nemboport COMMAND [ARGUMENTS] [TARGET]
+Sets up and tests a thermal receipt printer through the printer I/O library.
+
+Commands:
+  list [--json]                      print queues, serial and printer ports
+  set GROUP VALUE ...                send configuration settings
+  test WHAT                          test prints, drawer, cuts, QR, factory reset
+  logo download|clear|print          the NV logo in the printer&apos;s flash
+  apply PROFILE                      send the settings of a profile
+  profile                            print a profile template
+  decode [FILE|-]                    list the commands in captured bytes
+  status [--json] [--watch S]        ask the printer its state and identity
+  probe --serial DEVICE              find the rate a serial printer listens at
+  serve                              run the virtual receipt printer
+
+</source>
+        <translation>用法：nemboport COMMAND [ARGUMENTS] [TARGET]
+通过打印机 I/O 库设置和测试热敏小票打印机。
+
+命令：
+  list [--json]                      列出打印队列、串口和打印机端口
+  set GROUP VALUE ...                发送配置设置
+  test WHAT                          测试打印、钱箱、切纸、二维码、恢复出厂设置
+  logo download|clear|print          打印机闪存中的 NV 标志
+  apply PROFILE                      发送配置文件中的设置
+  profile                            输出配置文件模板
+  decode [FILE|-]                    列出截获字节中的命令
+  status [--json] [--watch S]        询问打印机的状态和身份
+  probe --serial DEVICE              查找串口打印机使用的速率
+  serve                              运行虚拟小票打印机
+
+</translation>
+    </message>
+    <message>
+        <source>
+Options may also stand before the command.
+  --help              this text; COMMAND --help for one command
+  --version           the version
+
+Exit status: 0 done (for a print queue: the printer took every job); 1 the
+library or the device failed, or a job did not print; 2 wrong usage or a
+refused input (nothing was sent).
+</source>
+        <translation>
+选项也可以写在命令之前。
+  --help              本说明；COMMAND --help 查看单个命令的说明
+  --version           版本
+
+退出状态：0 完成（对打印队列：打印机已接收所有作业）；1 库或设备出错，
+或有作业未打印；2 用法错误或输入被拒绝（未发送任何内容）。
+</translation>
+    </message>
+    <message>
+        <source>Code pages (number, then name):</source>
+        <translation>代码页（编号和名称）：</translation>
+    </message>
+    <message>
+        <source>no command given (see nemboport --help)</source>
+        <translation>没有给出命令（见 nemboport --help）</translation>
+    </message>
+    <message>
+        <source>this build has no virtual printer: run serve from the nemboport program</source>
+        <translation>此构建不含虚拟打印机：请从 nemboport 程序运行 serve</translation>
+    </message>
+    <message>
+        <source>unknown command %1 (see nemboport --help)</source>
+        <translation>未知命令 %1（见 nemboport --help）</translation>
+    </message>
+    <message>
+        <source>unknown option --%1</source>
+        <translation>未知选项 --%1</translation>
+    </message>
+    <message>
+        <source>--%1 given twice</source>
+        <translation>--%1 给出了两次</translation>
+    </message>
+    <message>
+        <source>--%1 needs a value</source>
+        <translation>--%1 需要一个值</translation>
+    </message>
+    <message>
+        <source>--%1 takes no value</source>
+        <translation>--%1 不接受值</translation>
+    </message>
+    <message>
+        <source>permission denied (join the group %1)</source>
+        <translation>权限不足（请加入 %1 组）</translation>
+    </message>
+    <message>
+        <source>busy: another program holds it</source>
+        <translation>忙：被其他程序占用</translation>
+    </message>
+    <message>
+        <source>no device behind it</source>
+        <translation>没有对应的设备</translation>
+    </message>
+    <message>
+        <source>give only one of queue, serial and port</source>
+        <translation>queue、serial 和 port 只能给出一个</translation>
+    </message>
+    <message>
+        <source>%1 needs a name</source>
+        <translation>%1 需要一个名称</translation>
+    </message>
+    <message>
+        <source>baud %1: not one of %2</source>
+        <translation>baud %1：不是 %2 之一</translation>
+    </message>
+    <message>
+        <source>instructions %1: expected new or old</source>
+        <translation>instructions %1：应为 new 或 old</translation>
+    </message>
+    <message>
+        <source>unknown key %1 in [target] (queue, serial, baud, port, instructions)</source>
+        <translation>[target] 中的未知键 %1（queue、serial、baud、port、instructions）</translation>
+    </message>
+    <message>
+        <source>holds the control character \x%1; a profile is plain text</source>
+        <translation>含有控制字符 \x%1；配置文件应为纯文本</translation>
+    </message>
+    <message>
+        <source>a section is written [name]</source>
+        <translation>节应写作 [name]</translation>
+    </message>
+    <message>
+        <source>unknown section [%1] (target, settings)</source>
+        <translation>未知的节 [%1]（target、settings）</translation>
+    </message>
+    <message>
+        <source>expected key = value</source>
+        <translation>应为 key = value</translation>
+    </message>
+    <message>
+        <source>%1 stands outside [target] and [settings]</source>
+        <translation>%1 不在 [target] 或 [settings] 中</translation>
+    </message>
+    <message>
+        <source>%1 is given twice</source>
+        <translation>%1 给出了两次</translation>
+    </message>
+    <message>
+        <source>line %1: baud in [target] goes with serial</source>
+        <translation>第 %1 行：[target] 中的 baud 只能与 serial 一起使用</translation>
+    </message>
+    <message>
+        <source># nemboport profile: `nemboport apply FILE` sends the settings below, in
+# the one-key update&apos;s order. Remove or comment out what you do not set.
+# Lines starting with # or ; are comments.
+
+[target]
+# Exactly one of queue, serial and port (a target given on the command
+# line takes the place of this one).
+queue = Receipt
+# serial = /dev/ttyUSB0
+# baud = 115200            ; the rate the serial port is opened with
+# port = LPT1              ; or a device path such as /dev/usb/lp0
+# Instruction set: new (the default) or old (the original one).
+instructions = new
+
+[settings]
+# Code page: its number or name, e.g. 15 or CP936. Sending it makes the
+# printer print a page. The printer&apos;s code pages:
+</source>
+        <translation># nemboport 配置文件：`nemboport apply FILE` 按一键更新的顺序发送
+# 下面的设置。不需要设置的项请删除或注释掉。
+# 以 # 或 ; 开头的行是注释。
+
+[target]
+# queue、serial 和 port 只能给出一个（命令行上给出的目标会取代这里的目标）。
+queue = Receipt
+# serial = /dev/ttyUSB0
+# baud = 115200            ; 打开串口所用的速率
+# port = LPT1              ; 或设备路径，例如 /dev/usb/lp0
+# 指令集：new（默认）或 old（旧指令集）。
+instructions = new
+
+[settings]
+# 代码页：编号或名称，例如 15 或 CP936。发送后打印机会打印一页。
+# 打印机的代码页：
+</translation>
+    </message>
+    <message>
+        <source>codepage = 15
+# Baud rate: 1200 2400 4800 9600 19200 38400 57600 115200 128000 230400.
+# The printer takes it after a restart and prints a page. Over a serial
+# port it is sent last.
+baud = 9600
+# Darkness: 0 to 40.
+darkness = 23
+barcode = on              ; on | off
+cutter = on               ; on | off
+black-mark = off          ; on | off
+# Buzzer events: none, or any of receive,paper-out,cut,error.
+buzzer = receive,paper-out,cut,error
+cut-feed = command        ; command | drive
+cut-mode = half           ; full+half | half
+</source>
+        <translation>codepage = 15
+# 波特率：1200 2400 4800 9600 19200 38400 57600 115200 128000 230400。
+# 打印机重启后生效，并打印一页。通过串口发送时最后发送。
+baud = 9600
+# 打印浓度：0 到 40。
+darkness = 23
+barcode = on              ; on | off
+cutter = on               ; on | off
+black-mark = off          ; on | off
+# 蜂鸣器事件：none，或 receive,paper-out,cut,error 中的任意几项。
+buzzer = receive,paper-out,cut,error
+cut-feed = command        ; command | drive
+cut-mode = half           ; full+half | half
+</translation>
+    </message>
+    <message>
+        <source>a code page number or name listed by `nemboport set --help`, e.g. 15 or CP936</source>
+        <translation>`nemboport set --help` 列出的代码页编号或名称，例如 15 或 CP936</translation>
+    </message>
+    <message>
+        <source>its number, since %1 names more than one code page</source>
+        <translation>其编号，因为 %1 对应多个代码页</translation>
+    </message>
+    <message>
+        <source>one of 1200 2400 4800 9600 19200 38400 57600 115200 128000 230400</source>
+        <translation>1200 2400 4800 9600 19200 38400 57600 115200 128000 230400 之一</translation>
+    </message>
+    <message>
+        <source>a level from 0 to 40</source>
+        <translation>0 到 40 之间的级别</translation>
+    </message>
+    <message>
+        <source>none, or any of receive,paper-out,cut,error</source>
+        <translation>none，或 receive,paper-out,cut,error 中的任意几项</translation>
+    </message>
+    <message>
+        <source>unknown setting %1 (one of %2)</source>
+        <translation>未知设置 %1（应为 %2 之一）</translation>
+    </message>
+    <message>
+        <source>The baud rate is now %1: restart the printer, and open its serial port at %1 from now on.</source>
+        <translation>波特率现为 %1：请重启打印机，此后以 %1 打开其串口。</translation>
+    </message>
+    <message>
+        <source>queue %1</source>
+        <translation>队列 %1</translation>
+    </message>
+    <message>
+        <source>serial port %1 at %2 baud</source>
+        <translation>串口 %1（%2 波特）</translation>
+    </message>
+    <message>
+        <source>port %1</source>
+        <translation>端口 %1</translation>
+    </message>
+    <message>
+        <source>%1 lacks the export QueryPrinter: this library cannot read the printer&apos;s answers (install a newer one)</source>
+        <translation>%1 缺少导出函数 QueryPrinter：此库无法读取打印机的应答（请安装新版本）</translation>
+    </message>
+    <message>
+        <source>cannot close %1%2</source>
+        <translation>无法关闭 %1%2</translation>
+    </message>
+    <message>
+        <source>the library reports code %1</source>
+        <translation>库报告代码 %1</translation>
+    </message>
+    <message>
+        <source>the library gives no reason</source>
+        <translation>库未给出原因</translation>
+    </message>
+    <message>
+        <source>no answer</source>
+        <translation>无应答</translation>
+    </message>
+    <message>
+        <source>not a receipt printer&apos;s answer</source>
+        <translation>不是小票打印机的应答</translation>
+    </message>
+    <message>
+        <source>this connection carries no answers</source>
+        <translation>此连接无法传回应答</translation>
+    </message>
+    <message>
+        <source>failed: %1</source>
+        <translation>失败：%1</translation>
+    </message>
+    <message>
+        <source>not available</source>
+        <translation>不可用</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>无</translation>
+    </message>
+    <message>
+        <source>try `nemboport probe --serial %1`</source>
+        <translation>请尝试 `nemboport probe --serial %1`</translation>
+    </message>
+    <message>
+        <source>no answer from %1 within %2 ms: check that the printer is on and connected%3</source>
+        <translation>%1 在 %2 毫秒内无应答：请检查打印机是否已开机并连接%3</translation>
+    </message>
+    <message>
+        <source>; the rate may be wrong: %1</source>
+        <translation>；速率可能不对：%1</translation>
+    </message>
+    <message>
+        <source>%1 sent back %2, which is not a receipt printer&apos;s status: %3</source>
+        <translation>%1 返回了 %2，这不是小票打印机的状态：%3</translation>
+    </message>
+    <message>
+        <source>at the wrong rate a printer reads like this; %1</source>
+        <translation>速率不对时打印机的应答就是这样；%1</translation>
+    </message>
+    <message>
+        <source>check that a receipt printer is at the other end</source>
+        <translation>请检查另一端是否为小票打印机</translation>
+    </message>
+    <message>
+        <source>%1 carries no answers (%2): reach the printer by --serial or --port, or through a queue whose device is socket://, serial: or usb://</source>
+        <translation>%1 无法传回应答（%2）：请通过 --serial 或 --port 连接打印机，或使用设备为 socket://、serial: 或 usb:// 的队列</translation>
+    </message>
+    <message>
+        <source>asking %1 failed: %2</source>
+        <translation>询问%1失败：%2</translation>
+    </message>
+    <message>
+        <source>%1 lacks the export QueryPrinter</source>
+        <translation>%1 缺少导出函数 QueryPrinter</translation>
+    </message>
+    <message>
+        <source>%1 is not loaded</source>
+        <translation>%1 未加载</translation>
+    </message>
+    <message>
+        <source>state: %1</source>
+        <translation>状态：%1</translation>
+    </message>
+    <message>
+        <source>conditions: %1</source>
+        <translation>状况：%1</translation>
+    </message>
+    <message>
+        <source>not answered: %1</source>
+        <translation>未应答：%1</translation>
+    </message>
+    <message>
+        <source>maker: %1</source>
+        <translation>厂商：%1</translation>
+    </message>
+    <message>
+        <source>model: %1</source>
+        <translation>型号：%1</translation>
+    </message>
+    <message>
+        <source>firmware: %1</source>
+        <translation>固件：%1</translation>
+    </message>
+    <message>
+        <source>serial number: %1</source>
+        <translation>序列号：%1</translation>
+    </message>
+    <message>
+        <source>identity: not told by the printer</source>
+        <translation>身份：打印机未提供</translation>
+    </message>
+    <message>
+        <source>answer time: %1 ms</source>
+        <translation>应答时间：%1 毫秒</translation>
+    </message>
+    <message>
+        <source>--%1 needs a name</source>
+        <translation>--%1 需要一个名称</translation>
+    </message>
+    <message>
+        <source>--%1 %2 given twice</source>
+        <translation>--%1 %2 给出了两次</translation>
+    </message>
+    <message>
+        <source>give only one of --queue, --serial and --port</source>
+        <translation>--queue、--serial 和 --port 只能给出一个</translation>
+    </message>
+    <message>
+        <source>--baud goes with --serial</source>
+        <translation>--baud 只能与 --serial 一起使用</translation>
+    </message>
+    <message>
+        <source>--baud %1: not one of %2</source>
+        <translation>--baud %1：不是 %2 之一</translation>
+    </message>
+    <message>
+        <source>--no-wait goes with neither --wait nor --keep-queued</source>
+        <translation>--no-wait 不能与 --wait 或 --keep-queued 一起使用</translation>
+    </message>
+    <message>
+        <source>--wait %1: give the seconds to wait for the printer, 1 to %2</source>
+        <translation>--wait %1：请给出等待打印机的秒数，1 到 %2</translation>
+    </message>
+    <message>
+        <source>cannot load %1: %2</source>
+        <translation>无法加载 %1：%2</translation>
+    </message>
+    <message>
+        <source>reading %1 failed: %2</source>
+        <translation>读取 %1 失败：%2</translation>
+    </message>
+    <message>
+        <source>is CUPS running?</source>
+        <translation>CUPS 是否在运行？</translation>
+    </message>
+    <message>
+        <source>--model %1: expected 58 or 80</source>
+        <translation>--model %1：应为 58 或 80</translation>
+    </message>
+    <message>
+        <source> ... (%1 bytes)</source>
+        <translation> ……（%1 字节）</translation>
+    </message>
+    <message>
+        <source>sending %1 to %2 failed</source>
+        <translation>向 %2 发送 %1 失败</translation>
+    </message>
+    <message>
+        <source>line %1: %2</source>
+        <translation>第 %1 行：%2</translation>
+    </message>
+    <message>
+        <source>%1 or %2</source>
+        <translation>%1 或 %2</translation>
+    </message>
+    <message>
+        <source>%1 %2: expected %3</source>
+        <translation>%1 %2：应为%3</translation>
+    </message>
+    <message>
+        <source>; the 1 command after it was not sent</source>
+        <translation>；其后的 1 条命令未发送</translation>
+    </message>
+</context>
+</TS>
