@@ -81,6 +81,8 @@ private slots:
     void listsWhatTheLibraryFinds();
     void helpForEveryCommand_data();
     void helpForEveryCommand();
+    void speaksTheLocalesLanguage_data();
+    void speaksTheLocalesLanguage();
     void theTemplateIsAValidProfile();
 
 private:
@@ -593,6 +595,46 @@ void TestNemboportFake::helpForEveryCommand()
     QCOMPARE(run.status, 0);
     QVERIFY2(run.out.startsWith(begins), qPrintable(run.out));
     QVERIFY(fake::calls().empty());
+}
+
+void TestNemboportFake::speaksTheLocalesLanguage_data()
+{
+    QTest::addColumn<QString>("locale"); // the variables set, the others removed
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("firstLine"); // of the standard output, or of the error output on failure
+    const QString chineseUsage = QStringLiteral("nemboport: 没有给出命令（见 nemboport --help）");
+    const QString englishUsage = QStringLiteral("nemboport: no command given (see nemboport --help)");
+    const QString chineseHelp = QStringLiteral("用法：nemboport COMMAND [ARGUMENTS] [TARGET]");
+    const QString englishHelp = QStringLiteral("usage: nemboport COMMAND [ARGUMENTS] [TARGET]");
+    QTest::newRow("Chinese usage error") << "LANG=zh_CN.UTF-8" << QStringList() << 2 << chineseUsage;
+    QTest::newRow("Chinese help") << "LANG=zh_CN.UTF-8" << QStringList{"--help"} << 0 << chineseHelp;
+    QTest::newRow("Chinese messages only")
+        << "LANG=C LC_MESSAGES=zh_CN.UTF-8" << QStringList{"--help"} << 0 << chineseHelp;
+    QTest::newRow("C usage error") << "LANG=C" << QStringList() << 2 << englishUsage;
+    QTest::newRow("C help") << "LANG=C" << QStringList{"--help"} << 0 << englishHelp;
+    QTest::newRow("LC_ALL wins") << "LANG=zh_CN.UTF-8 LC_ALL=C.UTF-8" << QStringList{"--help"} << 0 << englishHelp;
+    QTest::newRow("German is English") << "LANG=de_DE.UTF-8" << QStringList() << 2 << englishUsage;
+}
+
+void TestNemboportFake::speaksTheLocalesLanguage()
+{
+    QFETCH(QString, locale);
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, firstLine);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"LANG", "LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+        env.remove(QLatin1String(name));
+    for (const QString &setting : locale.split(QLatin1Char(' ')))
+        env.insert(setting.section(QLatin1Char('='), 0, 0), setting.section(QLatin1Char('='), 1));
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(NPS_TOOL), args);
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), status);
+    const QString out = QString::fromUtf8(status == 0 ? p.readAllStandardOutput() : p.readAllStandardError());
+    QCOMPARE(out.section(QLatin1Char('\n'), 0, 0), firstLine);
 }
 
 void TestNemboportFake::theTemplateIsAValidProfile()
