@@ -108,7 +108,8 @@ QString stateText(const PrinterReport &report)
 {
     switch (report.state) {
     case QueryState::Answered:
-        return QLatin1String(printer_status::summaryText(printer_status::summarize(report.conditions)));
+        return QCoreApplication::translate("PrinterStatus",
+                                           printer_status::summaryText(printer_status::summarize(report.conditions)));
     case QueryState::NoAnswer:
         return Nemboport::tr("no answer");
     case QueryState::NotAPrinter:
@@ -126,7 +127,10 @@ QString stateText(const PrinterReport &report)
 
 QString conditionsText(const PrinterReport &report)
 {
-    const QStringList held = printer_status::describe(report.conditions);
+    QStringList held;
+    for (const printer_status::ConditionName &n : printer_status::conditionNames())
+        if (report.conditions & n.condition)
+            held << QCoreApplication::translate("PrinterStatus", n.text);
     return held.isEmpty() ? Nemboport::tr("none") : held.join(QStringLiteral(", "));
 }
 

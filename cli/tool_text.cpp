@@ -2,9 +2,9 @@
 
 #include <QLocale>
 
-QString EnglishTexts::SourceTexts::translate(const char *context, const char *sourceText, const char *, int) const
+QString EnglishTexts::SourceTexts::translate(const char *, const char *sourceText, const char *, int) const
 {
-    return qstrcmp(context, "Nemboport") == 0 ? QString::fromUtf8(sourceText) : QString();
+    return QString::fromUtf8(sourceText);
 }
 
 EnglishTexts::EnglishTexts()

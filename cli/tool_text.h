@@ -12,8 +12,9 @@ class Nemboport
     Q_DECLARE_TR_FUNCTIONS(Nemboport)
 };
 
-// While alive, Nemboport::tr gives the English texts: for messages that also
-// go into JSON, which scripts read. Answers before any installed translation.
+// While alive, every text is given in English, as written in the sources:
+// for messages that also go into JSON, which scripts read. Answers before
+// any installed translation.
 class EnglishTexts
 {
 public:

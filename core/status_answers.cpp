@@ -103,17 +103,17 @@ const char *summaryText(Summary summary)
 {
     switch (summary) {
     case Summary::Ready:
-        return "ready";
+        return QT_TRANSLATE_NOOP("PrinterStatus", "ready");
     case Summary::PaperNearEnd:
-        return "paper near end";
+        return QT_TRANSLATE_NOOP("PrinterStatus", "paper near end");
     case Summary::PaperOut:
-        return "paper out";
+        return QT_TRANSLATE_NOOP("PrinterStatus", "paper out");
     case Summary::CoverOpen:
-        return "cover open";
+        return QT_TRANSLATE_NOOP("PrinterStatus", "cover open");
     case Summary::Offline:
-        return "off-line";
+        return QT_TRANSLATE_NOOP("PrinterStatus", "off-line");
     case Summary::Error:
-        return "error";
+        return QT_TRANSLATE_NOOP("PrinterStatus", "error");
     }
     return "?";
 }
@@ -121,17 +121,17 @@ const char *summaryText(Summary summary)
 const std::vector<ConditionName> &conditionNames()
 {
     static const std::vector<ConditionName> names = {
-        {Offline, "offline", "off-line"},
-        {CoverOpen, "coverOpen", "cover open"},
-        {FedByButton, "fedByButton", "paper fed by the button"},
-        {PaperNearEnd, "paperNearEnd", "paper near end"},
-        {PaperOut, "paperOut", "paper out"},
-        {Error, "error", "error"},
-        {MechanicalError, "mechanicalError", "mechanical error"},
-        {CutterError, "cutterError", "cutter error"},
-        {UnrecoverableError, "unrecoverableError", "unrecoverable error"},
-        {AutoRecoverableError, "autoRecoverableError", "auto-recoverable error"},
-        {DrawerPinHigh, "drawerPinHigh", "drawer pin high"},
+        {Offline, "offline", QT_TRANSLATE_NOOP("PrinterStatus", "off-line")},
+        {CoverOpen, "coverOpen", QT_TRANSLATE_NOOP("PrinterStatus", "cover open")},
+        {FedByButton, "fedByButton", QT_TRANSLATE_NOOP("PrinterStatus", "paper fed by the button")},
+        {PaperNearEnd, "paperNearEnd", QT_TRANSLATE_NOOP("PrinterStatus", "paper near end")},
+        {PaperOut, "paperOut", QT_TRANSLATE_NOOP("PrinterStatus", "paper out")},
+        {Error, "error", QT_TRANSLATE_NOOP("PrinterStatus", "error")},
+        {MechanicalError, "mechanicalError", QT_TRANSLATE_NOOP("PrinterStatus", "mechanical error")},
+        {CutterError, "cutterError", QT_TRANSLATE_NOOP("PrinterStatus", "cutter error")},
+        {UnrecoverableError, "unrecoverableError", QT_TRANSLATE_NOOP("PrinterStatus", "unrecoverable error")},
+        {AutoRecoverableError, "autoRecoverableError", QT_TRANSLATE_NOOP("PrinterStatus", "auto-recoverable error")},
+        {DrawerPinHigh, "drawerPinHigh", QT_TRANSLATE_NOOP("PrinterStatus", "drawer pin high")},
     };
     return names;
 }

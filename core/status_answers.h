@@ -58,6 +58,8 @@ enum class Summary {
     Error
 };
 Summary summarize(Conditions conditions);
+// The texts for people (here and in ConditionName) are English, marked for
+// translation in the context "PrinterStatus".
 const char *summaryText(Summary summary); // "ready", "paper near end", ...
 
 struct ConditionName

@@ -879,4 +879,55 @@ cut-mode = half           ; full+half | half
         <translation>；其后的 1 条命令未发送</translation>
     </message>
 </context>
+<context>
+    <name>PrinterStatus</name>
+    <message>
+        <source>ready</source>
+        <translation>就绪</translation>
+    </message>
+    <message>
+        <source>paper near end</source>
+        <translation>纸将尽</translation>
+    </message>
+    <message>
+        <source>paper out</source>
+        <translation>缺纸</translation>
+    </message>
+    <message>
+        <source>cover open</source>
+        <translation>纸仓盖打开</translation>
+    </message>
+    <message>
+        <source>off-line</source>
+        <translation>脱机</translation>
+    </message>
+    <message>
+        <source>error</source>
+        <translation>故障</translation>
+    </message>
+    <message>
+        <source>paper fed by the button</source>
+        <translation>按键走纸</translation>
+    </message>
+    <message>
+        <source>mechanical error</source>
+        <translation>机械故障</translation>
+    </message>
+    <message>
+        <source>cutter error</source>
+        <translation>切刀故障</translation>
+    </message>
+    <message>
+        <source>unrecoverable error</source>
+        <translation>不可恢复的故障</translation>
+    </message>
+    <message>
+        <source>auto-recoverable error</source>
+        <translation>可自动恢复的故障</translation>
+    </message>
+    <message>
+        <source>drawer pin high</source>
+        <translation>钱箱引脚为高电平</translation>
+    </message>
+</context>
 </TS>
