@@ -76,10 +76,10 @@ struct UpdateStep
 
 struct UpdateResult
 {
-    int selected = 0;        // the steps selected when it started
-    int sent = 0;            // the steps done before it stopped
-    int stoppedAt = -1;      // the index in the caller's steps of the step that stopped it; -1: none
-    SendReport stop;         // that step's report
+    int selected = 0;   // the steps selected when it started
+    int sent = 0;       // the steps done before it stopped
+    int stoppedAt = -1; // the index in the caller's steps of the step that stopped it; -1: none
+    SendReport stop;    // that step's report
     bool stopped() const { return stoppedAt >= 0; }
 };
 

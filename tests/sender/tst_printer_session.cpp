@@ -155,12 +155,10 @@ void TstPrinterSession::waitingJobWithdrawn_data()
     QTest::addColumn<QString>("calls");
     QTest::newRow("withdrawn") << QList<int>{0} << 1 << Withdrawal::Withdrawn
                                << "SendBufferToPrint FollowLastJob CancelLastJob";
-    QTest::newRow("printed while being withdrawn")
-        << QList<int>{0, 1} << 0 << Withdrawal::PrintedMeanwhile
-        << "SendBufferToPrint FollowLastJob CancelLastJob FollowLastJob";
-    QTest::newRow("still waiting: may print later")
-        << QList<int>{0, 0} << 0 << Withdrawal::NotWithdrawn
-        << "SendBufferToPrint FollowLastJob CancelLastJob FollowLastJob";
+    QTest::newRow("printed while being withdrawn") << QList<int>{0, 1} << 0 << Withdrawal::PrintedMeanwhile
+                                                   << "SendBufferToPrint FollowLastJob CancelLastJob FollowLastJob";
+    QTest::newRow("still waiting: may print later") << QList<int>{0, 0} << 0 << Withdrawal::NotWithdrawn
+                                                    << "SendBufferToPrint FollowLastJob CancelLastJob FollowLastJob";
 }
 
 void TstPrinterSession::waitingJobWithdrawn()
@@ -193,11 +191,21 @@ void TstPrinterSession::updateOrderAndStop_data()
     QTest::addColumn<int>("sent");
     QTest::addColumn<int>("selected");
     // Steps a b c d; b changes the serial rate.
-    QTest::newRow("caller's order") << false << "" << "" << "abcd" << 4 << 4;
-    QTest::newRow("open serial port: the rate last") << true << "" << "" << "acdb" << 4 << 4;
-    QTest::newRow("skipped steps") << true << "c" << "" << "adb" << 3 << 3;
-    QTest::newRow("stops at the first failure") << false << "" << "c" << "abc" << 2 << 4;
-    QTest::newRow("rate step fails last") << true << "a" << "b" << "cdb" << 2 << 3;
+    QTest::newRow("caller's order") << false << ""
+                                    << ""
+                                    << "abcd" << 4 << 4;
+    QTest::newRow("open serial port: the rate last") << true << ""
+                                                     << ""
+                                                     << "acdb" << 4 << 4;
+    QTest::newRow("skipped steps") << true << "c"
+                                   << ""
+                                   << "adb" << 3 << 3;
+    QTest::newRow("stops at the first failure") << false << ""
+                                                << "c"
+                                                << "abc" << 2 << 4;
+    QTest::newRow("rate step fails last") << true << "a"
+                                          << "b"
+                                          << "cdb" << 2 << 3;
 }
 
 void TstPrinterSession::updateOrderAndStop()
