@@ -351,11 +351,11 @@ print     prints NV logo 1 (--align: middle by default)
         <translation>用法：nemboport logo download FILE [--model 58|80] [--no-halftone] TARGET
       nemboport logo clear TARGET
       nemboport logo print [--align left|middle|right] TARGET
-download  将图片作为 NV 标志 1 存入打印机闪存，然后等待 10 秒写入闪存。
+download  将图片作为 NV 位图 1 存入打印机闪存，然后等待 10 秒写入闪存。
           --model 设定宽度上限：58 最多 384 点，80（默认）最多 576 点。
           除非给出 --no-halftone，图片会经过半色调处理。
-clear     清除已存储的标志
-print     打印 NV 标志 1（--align：默认为 middle）
+clear     清除已存储的位图
+print     打印 NV 位图 1（--align：默认为 middle）
 </translation>
     </message>
     <message>
@@ -465,7 +465,7 @@ Commands:
   list [--json]                      列出打印队列、串口和打印机端口
   set GROUP VALUE ...                发送配置设置
   test WHAT                          测试打印、钱箱、切纸、二维码、恢复出厂设置
-  logo download|clear|print          打印机闪存中的 NV 标志
+  logo download|clear|print          打印机闪存中的 NV 位图
   apply PROFILE                      发送配置文件中的设置
   profile                            输出配置文件模板
   decode [FILE|-]                    列出截获字节中的命令
