@@ -4,6 +4,7 @@
 #include "messages.h"
 #include "notifier.h"
 #include "send_or_report.h"
+#include "settings_catalogue.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -14,8 +15,9 @@
 namespace {
 using Handler = void (TfrmMain::*)();
 
-// One configuration group: its skip box, the group it disables, and the set
-// operation the one-key update runs (null: not part of the update).
+// One configuration group's widgets: its skip box, the group it disables,
+// and its set operation. Which setting it is, and whether and when the
+// one-key update runs it, the settings catalogue says by the group's name.
 struct ConfigGroup
 {
     QCheckBox *TfrmMain::*skip;
@@ -23,7 +25,6 @@ struct ConfigGroup
     Handler set;
 };
 
-// In the one-key update's order; the cut mode group, last, takes no part in it.
 constexpr ConfigGroup kGroups[] = {
     {&TfrmMain::chkLanage, &TfrmMain::gbLanage, &TfrmMain::btnLanageClick},
     {&TfrmMain::chkCom, &TfrmMain::gbCom, &TfrmMain::btnNewComClick},
@@ -33,8 +34,25 @@ constexpr ConfigGroup kGroups[] = {
     {&TfrmMain::chkBlack, &TfrmMain::gbBlack, &TfrmMain::btnBlackClick},
     {&TfrmMain::chkBeepSet, &TfrmMain::gbBeepSet, &TfrmMain::btnBeepSetClick},
     {&TfrmMain::chkCutPage, &TfrmMain::gbCutPage, &TfrmMain::Button3Click},
-    {&TfrmMain::chkCutMode, &TfrmMain::gbCutMode, nullptr},
+    {&TfrmMain::chkCutMode, &TfrmMain::gbCutMode, &TfrmMain::btnCutModeClick},
 };
+
+// A step of the one-key update: the setting and its group's widgets.
+struct UpdateStep
+{
+    const Setting *setting;
+    const ConfigGroup *group;
+};
+
+std::vector<UpdateStep> updateSteps(const TfrmMain &w)
+{
+    std::vector<UpdateStep> steps;
+    for (const Setting *s : updateOrder())
+        for (const ConfigGroup &g : kGroups)
+            if ((w.*g.group)->objectName() == QLatin1String(s->groupBox))
+                steps.push_back({s, &g});
+    return steps;
+}
 
 // The order in which skip all checks the boxes.
 constexpr QCheckBox *TfrmMain::*kSkipAllOrder[] = {
@@ -79,9 +97,10 @@ void TfrmMain::Button13Click()
     // Without a way to send, no step can do anything: say so once.
     if (!canSendOrReport(this, lib_, isChinese()))
         return;
+    const std::vector<UpdateStep> steps = updateSteps(*this);
     int selected = 0;
-    for (const ConfigGroup &g : kGroups)
-        if (g.set && !(this->*g.skip)->isChecked())
+    for (const UpdateStep &step : steps)
+        if (!(this->*step.group->skip)->isChecked())
             ++selected;
 
     // Over an open serial port the baud rate step closes the port (the
@@ -89,11 +108,11 @@ void TfrmMain::Button13Click()
     // after it in the usual order are still sent.
     std::vector<const ConfigGroup *> order;
     const ConfigGroup *baudRate = nullptr;
-    for (const ConfigGroup &g : kGroups) {
-        if (g.skip == &TfrmMain::chkCom && rdbCom->isChecked() && portOpen_)
-            baudRate = &g;
+    for (const UpdateStep &step : steps) {
+        if (step.setting->key == SettingKey::BaudRate && rdbCom->isChecked() && portOpen_)
+            baudRate = step.group;
         else
-            order.push_back(&g);
+            order.push_back(step.group);
     }
     if (baudRate)
         order.push_back(baudRate);
@@ -104,7 +123,7 @@ void TfrmMain::Button13Click()
     for (const ConfigGroup *step : order) {
         const ConfigGroup &g = *step;
         // Read just before the step: a close in the baud rate step checks them all.
-        if (!g.set || (this->*g.skip)->isChecked())
+        if ((this->*g.skip)->isChecked())
             continue;
         (this->*g.set)();
         if (run.failed) {
