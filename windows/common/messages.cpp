@@ -166,7 +166,7 @@ QString logoSizeStatus(const QSize &loaded, const QSize &stored)
 QString sendStatus(const PrinterTarget &target, const QString &name, std::size_t length, bool sent,
                    const FailureReason &reason, bool chinese)
 {
-    const bool queue = target.portName == QLatin1String("DRIVE");
+    const bool queue = target.isQueue();
     const QString n = quoted(name, chinese);
     const QString bytes = QString::number(qulonglong(length));
     const QString &to = target.printerName;
@@ -244,11 +244,11 @@ Message updateStoppedWaiting(const QString &step, int sentBefore, int selected, 
 
 Message noDevice(const QString &portName, bool chinese)
 {
-    if (portName == QLatin1String("DRIVE"))
+    if (pathKindOf(portName) == PathKind::Queue)
         return {pick(chinese, "没有可用的打印队列，无法发送。请添加打印机或点击“刷新”。",
                      "There is no print queue to send to. Add a printer, or press Refresh."),
                 {}};
-    if (portName == QLatin1String("COM"))
+    if (pathKindOf(portName) == PathKind::Serial)
         return {pick(chinese, "没有选择串口，无法发送。", "No serial port is chosen, so nothing can be sent."), {}};
     return {pick(chinese, "没有选择打印机端口，无法发送。", "No printer port is chosen, so nothing can be sent."), {}};
 }

@@ -60,14 +60,14 @@ void TForm3::buildOutcomePanel()
 
 void TForm3::statusIndicatorClick()
 {
-    statusIndicator->ask(lib_, target_, false, true, waitProgress);
+    statusIndicator->ask(session_, false, true, waitProgress);
 }
 
 QString TForm3::lastStatus(bool chinese) const
 {
-    if (!last_.called)
+    if (!last_.called())
         return {};
-    return outcomeStatus(target_, last_, chinese);
+    return outcomeStatus(session_.target(), last_, chinese);
 }
 
 void TForm3::openRecord()
@@ -79,8 +79,8 @@ void TForm3::openRecord()
 SendOutcome TForm3::sendAndShow(const Command &command, const QAbstractButton *pressed, WaitingJob waiting)
 {
     const QString what = pressed->text().remove(QLatin1Char('&'));
-    const SendOutcome out = sendFromWindow(this, lib_, target_, command, what, false, waitProgress, waiting);
-    if (out.called) {
+    const SendOutcome out = sendFromWindow(this, session_, command, what, false, waitProgress, waiting);
+    if (out.called()) {
         last_ = out;
         outcomePanel->setStatus(out.status);
     }
@@ -90,17 +90,17 @@ SendOutcome TForm3::sendAndShow(const Command &command, const QAbstractButton *p
 bool TForm3::send(const Command &command, const QAbstractButton *pressed, WaitingJob waiting)
 {
     const SendOutcome out = sendAndShow(command, pressed, waiting);
-    if (out.called && !out.sent)
+    if (out.called() && !out.sent)
         notifier::show(this, messages::sendFailed(pressed->text().remove(QLatin1Char('&')), out.reason, false));
     if (out.done())
-        statusIndicator->ask(lib_, target_, false, false, waitProgress);
+        statusIndicator->ask(session_, false, false, waitProgress);
     return out.done();
 }
 
 void TForm3::BitBtn25Click()
 {
     // Checked first, so a missing library costs no wait.
-    if (downloading_ || !canSendOrReport(this, lib_, false))
+    if (downloading_ || !canSendOrReport(this, session_, false))
         return;
     downloading_ = true;
     BitBtn25->setEnabled(false);
@@ -149,7 +149,7 @@ void TForm3::BitBtn25Click()
         if (!out.done()) {
             // The logo did not reach the printer: nothing to wait for (a job
             // left waiting in the queue was asked about already).
-            if (out.called && !out.sent)
+            if (out.called() && !out.sent)
                 notifier::show(this, messages::logoNotStored(out.reason));
             finish();
             return;
@@ -158,7 +158,7 @@ void TForm3::BitBtn25Click()
     waitForFlash();
     // Asked once the flash is written: a printer busy writing may not answer.
     if (n > 0)
-        statusIndicator->ask(lib_, target_, false, false, waitProgress);
+        statusIndicator->ask(session_, false, false, waitProgress);
     finish();
 }
 

@@ -38,15 +38,16 @@ constexpr ConfigGroup kGroups[] = {
 };
 
 // A step of the one-key update: the setting and its group's widgets.
-struct UpdateStep
+struct CataloguedGroup
 {
     const Setting *setting;
     const ConfigGroup *group;
 };
 
-std::vector<UpdateStep> updateSteps(const TfrmMain &w)
+// The groups the one-key update runs, in its order.
+std::vector<CataloguedGroup> cataloguedGroups(const TfrmMain &w)
 {
-    std::vector<UpdateStep> steps;
+    std::vector<CataloguedGroup> steps;
     for (const Setting *s : updateOrder())
         for (const ConfigGroup &g : kGroups)
             if ((w.*g.group)->objectName() == QLatin1String(s->groupBox))
@@ -95,47 +96,36 @@ void TfrmMain::Button12Click()
 void TfrmMain::Button13Click()
 {
     // Without a way to send, no step can do anything: say so once.
-    if (!canSendOrReport(this, lib_, isChinese()))
+    if (!canSendOrReport(this, session_, isChinese()))
         return;
-    const std::vector<UpdateStep> steps = updateSteps(*this);
-    int selected = 0;
-    for (const UpdateStep &step : steps)
-        if (!(this->*step.group->skip)->isChecked())
-            ++selected;
-
     // Over an open serial port the baud rate step closes the port (the
-    // printer restarts at the new rate): it goes last, so that the steps
-    // after it in the usual order are still sent.
-    std::vector<const ConfigGroup *> order;
-    const ConfigGroup *baudRate = nullptr;
-    for (const UpdateStep &step : steps) {
-        if (step.setting->key == SettingKey::BaudRate && rdbCom->isChecked() && portOpen_)
-            baudRate = step.group;
-        else
-            order.push_back(step.group);
+    // printer restarts at the new rate): the session runs it last, so that
+    // the steps after it in the usual order are still sent.
+    std::vector<UpdateStep> steps;
+    std::vector<const ConfigGroup *> groups;
+    for (const CataloguedGroup &c : cataloguedGroups(*this)) {
+        const ConfigGroup &g = *c.group;
+        groups.push_back(&g);
+        UpdateStep step;
+        step.baudRate = c.setting->key == SettingKey::BaudRate;
+        step.selected = [this, &g] { return !(this->*g.skip)->isChecked(); };
+        step.run = [this, &g]() -> SendReport {
+            lastSend_ = SendOutcome{};
+            (this->*g.set)();
+            return lastSend_;
+        };
+        steps.push_back(std::move(step));
     }
-    if (baudRate)
-        order.push_back(baudRate);
 
-    UpdateRun run;
-    update_ = &run;
-    int sent = 0;
-    for (const ConfigGroup *step : order) {
-        const ConfigGroup &g = *step;
-        // Read just before the step: a close in the baud rate step checks them all.
-        if ((this->*g.skip)->isChecked())
-            continue;
-        (this->*g.set)();
-        if (run.failed) {
-            // Stop at the first step the library refused.
-            update_ = nullptr;
-            const QString step = (this->*g.group)->title();
-            notifier::show(this, run.waiting
-                                     ? messages::updateStoppedWaiting(step, sent, selected, run.withdrawn, isChinese())
-                                     : messages::updateStopped(step, sent, selected, run.reason, isChinese()));
-            return;
-        }
-        ++sent;
-    }
-    update_ = nullptr;
+    updating_ = true;
+    const UpdateResult run = session_.runUpdate(steps);
+    updating_ = false;
+    if (!run.stopped())
+        return;
+    // Stopped at the first step the library refused or whose job did not print.
+    const QString step = (this->*groups[std::size_t(run.stoppedAt)]->group)->title();
+    notifier::show(this,
+                   run.stop.sent
+                       ? messages::updateStoppedWaiting(step, run.sent, run.selected, run.stop.withdrawn, isChinese())
+                       : messages::updateStopped(step, run.sent, run.selected, run.stop.reason, isChinese()));
 }

@@ -91,7 +91,7 @@ void TfrmMain::listPrintersAndPorts()
     if (!ran)
         return; // another call was in flight; its window still waits for it
 
-    portOpen_ = false;
+    session_.forgetOpenPort();
     listing_ = true;
     const int level = cboLevel->findText(QString::number(setting(SettingKey::Darkness).defaultValue));
     if (level >= 0)
@@ -175,7 +175,7 @@ LinkMode TfrmMain::checkedMode() const
 
 bool TfrmMain::isConnectionReady() const
 {
-    return connectionReady(checkedMode(), portOpen_);
+    return connectionReady(checkedMode(), session_.portOpen());
 }
 
 void TfrmMain::enableBatchButtons(bool on)
@@ -186,9 +186,9 @@ void TfrmMain::enableBatchButtons(bool on)
 
 void TfrmMain::modeChoice(bool closeOpenPort, bool batchButtonsOn)
 {
-    if (closeOpenPort && portOpen_) {
+    if (closeOpenPort && session_.portOpen()) {
         btnCloseCOMClick();
-        portOpen_ = false;
+        session_.forgetOpenPort();
     }
 
     ComboPrinter->setEnabled(rdbDriver->isChecked());
@@ -201,12 +201,10 @@ void TfrmMain::modeChoice(bool closeOpenPort, bool batchButtonsOn)
     btnCloseCOM->setEnabled(false);
 
     const LinkMode mode = checkedMode();
-    if (mode != LinkMode::None) {
-        target_.portName = portNameFor(mode);
-        target_.printerName = mode == LinkMode::Driver   ? ComboPrinter->currentText()
-                              : mode == LinkMode::Serial ? cmbCom->currentText()
-                                                         : cmbLpt->currentText();
-    }
+    if (mode != LinkMode::None)
+        session_.choose(pathKindFor(mode), mode == LinkMode::Driver   ? ComboPrinter->currentText()
+                                           : mode == LinkMode::Serial ? cmbCom->currentText()
+                                                                      : cmbLpt->currentText());
 
     enableBatchButtons(batchButtonsOn);
     Button20Click();
@@ -230,21 +228,19 @@ void TfrmMain::rdbLptClick()
 
 void TfrmMain::btnOpenCOMClick()
 {
-    if (portOpen_ || !require(lib_.openComm != nullptr, "OpenComm"))
+    if (session_.portOpen() || !require(SessionAction::Open))
         return;
 
     const int baudRate = cmbBaudRate->currentText().toInt();
     const QString port = cmbCom->currentText().trimmed();
-    const QByteArray portBytes = port.toLocal8Bit();
-    int result = 0;
-    FailureReason failure;
-    if (!portCall([&] { return lib_.openComm(portBytes.constData(), baudRate); },
-                  QStringLiteral("OpenComm %1").arg(baudRate), result, failure))
+    PortCall call;
+    if (!portCall(true, port, baudRate, call))
         return;
+    const FailureReason &failure = call.reason;
     const QString reason = portCallDetail(failure, isChinese());
-    setStatus(messages::serialOpenStatus(port, baudRate, result > 0, failure, isChinese()));
+    setStatus(messages::serialOpenStatus(port, baudRate, call.result > 0, failure, isChinese()));
 
-    if (result < 0) {
+    if (call.result < 0) {
         // The library's raised error: the port is missing or held by another program.
         Message message = messages::serialConnectionError(port, isChinese());
         message.detail = reason;
@@ -254,15 +250,13 @@ void TfrmMain::btnOpenCOMClick()
         return;
     }
 
-    portOpen_ = result > 0;
-    if (portOpen_)
-        target_.baudRate = baudRate;
-    btnOpenCOM->setEnabled(!portOpen_);
-    btnCloseCOM->setEnabled(portOpen_);
-    enableBatchButtons(portOpen_);
+    const bool open = session_.portOpen();
+    btnOpenCOM->setEnabled(!open);
+    btnCloseCOM->setEnabled(open);
+    enableBatchButtons(open);
     Button20Click();
     askPrinter(false);
-    if (!portOpen_) {
+    if (!open) {
         Message message = messages::serialOpenFailed(isChinese());
         message.detail = reason;
         notifier::show(this, message);
@@ -271,27 +265,26 @@ void TfrmMain::btnOpenCOMClick()
 
 void TfrmMain::btnCloseCOMClick()
 {
-    if (!require(lib_.closeComm != nullptr, "CloseComm"))
+    if (!require(SessionAction::Close))
         return;
 
-    const QByteArray port = cmbCom->currentText().toLocal8Bit();
-    int result = 0;
-    FailureReason failure;
-    if (!portCall([&] { return lib_.closeComm(port.constData()); }, QStringLiteral("CloseComm"), result, failure))
+    // The port that was opened, whatever the list shows now.
+    const QString port = session_.portToClose();
+    PortCall call;
+    if (!portCall(false, port, 0, call))
         return;
-    setStatus(messages::serialCloseStatus(QString::fromLocal8Bit(port), result != 0, failure, isChinese()));
-    if (result) {
+    setStatus(messages::serialCloseStatus(port, call.result != 0, call.reason, isChinese()));
+    if (call.result) {
         btnOpenCOM->setEnabled(true);
         btnCloseCOM->setEnabled(false);
-        portOpen_ = false;
         enableBatchButtons(false);
         Button20Click();
         statusIndicator->clear();
         return;
     }
 
-    Message message = messages::serialCloseFailed(target_.printerName, isChinese());
-    message.detail = portCallDetail(failure, isChinese());
+    Message message = messages::serialCloseFailed(port, isChinese());
+    message.detail = portCallDetail(call.reason, isChinese());
     notifier::show(this, message);
     btnOpenCOM->setEnabled(false);
     btnCloseCOM->setEnabled(true);
@@ -299,7 +292,7 @@ void TfrmMain::btnCloseCOMClick()
 
 void TfrmMain::cmbComChange()
 {
-    if (!portOpen_)
+    if (!session_.portOpen())
         return;
     btnCloseCOMClick();
     btnOpenCOMClick();
@@ -317,9 +310,9 @@ void TfrmMain::cmbShareHandChange()
 
 void TfrmMain::ComboPrinterChange()
 {
-    target_.printerName = ComboPrinter->currentText();
+    session_.choose(session_.kind(), ComboPrinter->currentText());
     showQueueStates();
-    if (const auto state = findQueue(queueStates_, target_.printerName))
+    if (const auto state = findQueue(queueStates_, ComboPrinter->currentText()))
         setStatus(messages::queueChosenStatus(*state, isChinese()));
     askPrinter(false);
 }
@@ -328,6 +321,6 @@ void TfrmMain::cmbLptChange()
 {
     if (!rdbLpt->isChecked())
         return;
-    target_.printerName = cmbLpt->currentText();
+    session_.choose(session_.kind(), cmbLpt->currentText());
     askPrinter(false);
 }
