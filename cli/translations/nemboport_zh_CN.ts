@@ -284,39 +284,6 @@ Exit status 1 when the print server cannot be asked.
 </translation>
     </message>
     <message>
-        <source>usage: nemboport set GROUP VALUE [GROUP VALUE ...] TARGET
-Sends configuration settings; several run in the one-key update&apos;s order
-(codepage, baud, darkness, barcode, cutter, black-mark, buzzer, cut-feed),
-then cut-mode. Over a serial port the baud rate goes last. Setting the
-code page or the baud rate also makes the printer print a page.
-  codepage N|NAME                    e.g. 15 or CP936 (list below)
-  baud RATE                          1200 2400 4800 9600 19200 38400 57600
-                                     115200 128000 230400
-  darkness 0..40
-  barcode on|off
-  cutter on|off
-  black-mark on|off
-  buzzer none|receive,paper-out,cut,error   (any subset)
-  cut-mode full+half|half
-  cut-feed command|drive
-</source>
-        <translation>用法：nemboport set GROUP VALUE [GROUP VALUE ...] TARGET
-发送配置设置；多项设置按一键更新的顺序执行（codepage、baud、darkness、
-barcode、cutter、black-mark、buzzer、cut-feed），最后是 cut-mode。
-通过串口发送时波特率最后发送。设置代码页或波特率时打印机还会打印一页。
-  codepage N|NAME                    例如 15 或 CP936（列表见下）
-  baud RATE                          1200 2400 4800 9600 19200 38400 57600
-                                     115200 128000 230400
-  darkness 0..40
-  barcode on|off
-  cutter on|off
-  black-mark on|off
-  buzzer none|receive,paper-out,cut,error   （可任选几项）
-  cut-mode full+half|half
-  cut-feed command|drive
-</translation>
-    </message>
-    <message>
         <source>usage: nemboport test WHAT TARGET
   function-list     print the function list
   codepage-list     print the code page list
@@ -587,94 +554,6 @@ refused input (nothing was sent).
         <translation>第 %1 行：[target] 中的 baud 只能与 serial 一起使用</translation>
     </message>
     <message>
-        <source># nemboport profile: `nemboport apply FILE` sends the settings below, in
-# the one-key update&apos;s order. Remove or comment out what you do not set.
-# Lines starting with # or ; are comments.
-
-[target]
-# Exactly one of queue, serial and port (a target given on the command
-# line takes the place of this one).
-queue = Receipt
-# serial = /dev/ttyUSB0
-# baud = 115200            ; the rate the serial port is opened with
-# port = LPT1              ; or a device path such as /dev/usb/lp0
-# Instruction set: new (the default) or old (the original one).
-instructions = new
-
-[settings]
-# Code page: its number or name, e.g. 15 or CP936. Sending it makes the
-# printer print a page. The printer&apos;s code pages:
-</source>
-        <translation># nemboport 配置文件：`nemboport apply FILE` 按一键更新的顺序发送
-# 下面的设置。不需要设置的项请删除或注释掉。
-# 以 # 或 ; 开头的行是注释。
-
-[target]
-# queue、serial 和 port 只能给出一个（命令行上给出的目标会取代这里的目标）。
-queue = Receipt
-# serial = /dev/ttyUSB0
-# baud = 115200            ; 打开串口所用的速率
-# port = LPT1              ; 或设备路径，例如 /dev/usb/lp0
-# 指令集：new（默认）或 old（旧指令集）。
-instructions = new
-
-[settings]
-# 代码页：编号或名称，例如 15 或 CP936。发送后打印机会打印一页。
-# 打印机的代码页：
-</translation>
-    </message>
-    <message>
-        <source>codepage = 15
-# Baud rate: 1200 2400 4800 9600 19200 38400 57600 115200 128000 230400.
-# The printer takes it after a restart and prints a page. Over a serial
-# port it is sent last.
-baud = 9600
-# Darkness: 0 to 40.
-darkness = 23
-barcode = on              ; on | off
-cutter = on               ; on | off
-black-mark = off          ; on | off
-# Buzzer events: none, or any of receive,paper-out,cut,error.
-buzzer = receive,paper-out,cut,error
-cut-feed = command        ; command | drive
-cut-mode = half           ; full+half | half
-</source>
-        <translation>codepage = 15
-# 波特率：1200 2400 4800 9600 19200 38400 57600 115200 128000 230400。
-# 打印机重启后生效，并打印一页。通过串口发送时最后发送。
-baud = 9600
-# 打印浓度：0 到 40。
-darkness = 23
-barcode = on              ; on | off
-cutter = on               ; on | off
-black-mark = off          ; on | off
-# 蜂鸣器事件：none，或 receive,paper-out,cut,error 中的任意几项。
-buzzer = receive,paper-out,cut,error
-cut-feed = command        ; command | drive
-cut-mode = half           ; full+half | half
-</translation>
-    </message>
-    <message>
-        <source>a code page number or name listed by `nemboport set --help`, e.g. 15 or CP936</source>
-        <translation>`nemboport set --help` 列出的代码页编号或名称，例如 15 或 CP936</translation>
-    </message>
-    <message>
-        <source>its number, since %1 names more than one code page</source>
-        <translation>其编号，因为 %1 对应多个代码页</translation>
-    </message>
-    <message>
-        <source>one of 1200 2400 4800 9600 19200 38400 57600 115200 128000 230400</source>
-        <translation>1200 2400 4800 9600 19200 38400 57600 115200 128000 230400 之一</translation>
-    </message>
-    <message>
-        <source>a level from 0 to 40</source>
-        <translation>0 到 40 之间的级别</translation>
-    </message>
-    <message>
-        <source>none, or any of receive,paper-out,cut,error</source>
-        <translation>none，或 receive,paper-out,cut,error 中的任意几项</translation>
-    </message>
-    <message>
         <source>unknown setting %1 (one of %2)</source>
         <translation>未知设置 %1（应为 %2 之一）</translation>
     </message>
@@ -867,16 +746,62 @@ cut-mode = half           ; full+half | half
         <translation>第 %1 行：%2</translation>
     </message>
     <message>
-        <source>%1 or %2</source>
-        <translation>%1 或 %2</translation>
-    </message>
-    <message>
         <source>%1 %2: expected %3</source>
-        <translation>%1 %2：应为%3</translation>
+        <translation>%1 %2：应为 %3</translation>
     </message>
     <message>
         <source>; the 1 command after it was not sent</source>
         <translation>；其后的 1 条命令未发送</translation>
+    </message>
+    <message>
+        <source>usage: nemboport set GROUP VALUE [GROUP VALUE ...] TARGET
+Sends configuration settings; several run in the one-key update&apos;s order
+(codepage, baud, darkness, barcode, cutter, black-mark, buzzer, cut-feed),
+then cut-mode. Over a serial port the baud rate goes last. Setting the
+code page or the baud rate also makes the printer print a page.
+</source>
+        <translation>用法：nemboport set GROUP VALUE [GROUP VALUE ...] TARGET
+发送配置设置；多项设置按一键更新的顺序执行（codepage、baud、darkness、
+barcode、cutter、black-mark、buzzer、cut-feed），最后是 cut-mode。
+通过串口发送时波特率最后发送。设置代码页或波特率时打印机还会打印一页。
+</translation>
+    </message>
+    <message>
+        <source># nemboport profile: `nemboport apply FILE` sends the settings below, in
+# the one-key update&apos;s order. Remove or comment out what you do not set.
+# Lines starting with # or ; are comments.
+
+[target]
+# Exactly one of queue, serial and port (a target given on the command
+# line takes the place of this one).
+queue = Receipt
+# serial = /dev/ttyUSB0
+# baud = %1            ; the rate the serial port is opened with
+# port = LPT1              ; or a device path such as /dev/usb/lp0
+# Instruction set: new (the default) or old (the original one).
+instructions = new
+
+[settings]
+</source>
+        <translation># nemboport 配置文件：`nemboport apply FILE` 按一键更新的顺序发送
+# 下面的设置。不需要设置的项请删除或注释掉。
+# 以 # 或 ; 开头的行是注释。
+
+[target]
+# queue、serial 和 port 只能给出一个（命令行上给出的目标会取代这里的目标）。
+queue = Receipt
+# serial = /dev/ttyUSB0
+# baud = %1            ; 打开串口所用的速率
+# port = LPT1              ; 或设备路径，例如 /dev/usb/lp0
+# 指令集：new（默认）或 old（旧指令集）。
+instructions = new
+
+[settings]
+</translation>
+    </message>
+    <message>
+        <source>%1 %2: expected its number, since %3 names more than one code page</source>
+        <translation>%1 %2：应为其编号，因为 %3 对应多个代码页</translation>
     </message>
 </context>
 <context>
@@ -928,6 +853,58 @@ cut-mode = half           ; full+half | half
     <message>
         <source>drawer pin high</source>
         <translation>钱箱引脚为高电平</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsCatalogue</name>
+    <message>
+        <source>e.g. 15 or CP936 (list below)</source>
+        <translation>例如 15 或 CP936（列表见下）</translation>
+    </message>
+    <message>
+        <source>Code page: its number or name, e.g. 15 or CP936. Sending it makes the
+printer print a page. The printer&apos;s code pages:</source>
+        <translation>代码页：编号或名称，例如 15 或 CP936。发送后打印机会打印一页。
+打印机的代码页：</translation>
+    </message>
+    <message>
+        <source>Baud rate: %1.
+The printer takes it after a restart and prints a page. Over a serial
+port it is sent last.</source>
+        <translation>波特率：%1。
+打印机重启后生效，并打印一页。通过串口发送时最后发送。</translation>
+    </message>
+    <message>
+        <source>Darkness: %1 to %2.</source>
+        <translation>打印浓度：%1 到 %2。</translation>
+    </message>
+    <message>
+        <source>(any subset)</source>
+        <translation>（可任选几项）</translation>
+    </message>
+    <message>
+        <source>Buzzer events: none, or any of %1.</source>
+        <translation>蜂鸣器事件：none，或 %1 中的任意几项。</translation>
+    </message>
+    <message>
+        <source>a code page number or name listed by `nemboport set --help`, e.g. 15 or CP936</source>
+        <translation>`nemboport set --help` 列出的代码页编号或名称，例如 15 或 CP936</translation>
+    </message>
+    <message>
+        <source>one of %1</source>
+        <translation>%1 之一</translation>
+    </message>
+    <message>
+        <source>a level from %1 to %2</source>
+        <translation>%1 到 %2 之间的级别</translation>
+    </message>
+    <message>
+        <source>%1 or %2</source>
+        <translation>%1 或 %2</translation>
+    </message>
+    <message>
+        <source>none, or any of %1</source>
+        <translation>none，或 %1 中的任意几项</translation>
     </message>
 </context>
 </TS>

@@ -12,6 +12,7 @@
 #include "placement.h"
 #include "qt_translations.h"
 #include "send_or_report.h"
+#include "settings_catalogue.h"
 #include "status_indicator.h"
 
 #include <QCheckBox>
@@ -67,7 +68,7 @@ void TfrmMain::FormCreate()
     Button7Click();
 
     cboLevel->clear();
-    for (int level = 0; level <= 40; ++level)
+    for (int level = kDarknessMin; level <= kDarknessMax; ++level)
         cboLevel->addItem(QString::number(level));
     cboLevel->setCurrentIndex(-1);
 
