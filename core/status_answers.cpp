@@ -121,17 +121,18 @@ const char *summaryText(Summary summary)
 const std::vector<ConditionName> &conditionNames()
 {
     static const std::vector<ConditionName> names = {
-        {Offline, "offline", "off-line"},
-        {CoverOpen, "coverOpen", "cover open"},
-        {FedByButton, "fedByButton", "paper fed by the button"},
-        {PaperNearEnd, "paperNearEnd", "paper near end"},
-        {PaperOut, "paperOut", "paper out"},
-        {Error, "error", "error"},
-        {MechanicalError, "mechanicalError", "mechanical error"},
-        {CutterError, "cutterError", "cutter error"},
-        {UnrecoverableError, "unrecoverableError", "unrecoverable error"},
-        {AutoRecoverableError, "autoRecoverableError", "auto-recoverable error"},
-        {DrawerPinHigh, "drawerPinHigh", "drawer pin high"},
+        {Offline, "offline", QT_TRANSLATE_NOOP("printer condition", "off-line")},
+        {CoverOpen, "coverOpen", QT_TRANSLATE_NOOP("printer condition", "cover open")},
+        {FedByButton, "fedByButton", QT_TRANSLATE_NOOP("printer condition", "paper fed by the button")},
+        {PaperNearEnd, "paperNearEnd", QT_TRANSLATE_NOOP("printer condition", "paper near end")},
+        {PaperOut, "paperOut", QT_TRANSLATE_NOOP("printer condition", "paper out")},
+        {Error, "error", QT_TRANSLATE_NOOP("printer condition", "error")},
+        {MechanicalError, "mechanicalError", QT_TRANSLATE_NOOP("printer condition", "mechanical error")},
+        {CutterError, "cutterError", QT_TRANSLATE_NOOP("printer condition", "cutter error")},
+        {UnrecoverableError, "unrecoverableError", QT_TRANSLATE_NOOP("printer condition", "unrecoverable error")},
+        {AutoRecoverableError, "autoRecoverableError",
+         QT_TRANSLATE_NOOP("printer condition", "auto-recoverable error")},
+        {DrawerPinHigh, "drawerPinHigh", QT_TRANSLATE_NOOP("printer condition", "drawer pin high")},
     };
     return names;
 }

@@ -64,8 +64,9 @@ struct ConditionName
 {
     Condition condition;
     const char *key;  // for machines: "coverOpen"
-    const char *text; // for people: "cover open"
+    const char *text; // for people: "cover open"; the windows translate it in kConditionContext
 };
+inline constexpr const char *kConditionContext = "printer condition";
 // Every condition, in the order a report lists them.
 const std::vector<ConditionName> &conditionNames();
 // The texts of the conditions that hold, in that order.

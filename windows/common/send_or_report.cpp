@@ -4,19 +4,19 @@
 #include "messages.h"
 #include "notifier.h"
 
-bool canSendOrReport(QWidget *parent, const DravikBinding &lib, bool chinese)
+bool canSendOrReport(QWidget *parent, const DravikBinding &lib, Language language)
 {
     if (lib.isLoaded() && lib.sendBufferToPrint)
         return true;
-    notifier::show(parent, messages::missingPiece(lib, "SendBufferToPrint", chinese));
+    notifier::show(parent, messages::missingPiece(lib, "SendBufferToPrint", language));
     return false;
 }
 
-QString outcomeStatus(const PrinterTarget &target, const SendOutcome &out, bool chinese)
+QString outcomeStatus(const PrinterTarget &target, const SendOutcome &out, Language language)
 {
     if (out.sent && out.job != JobFate::NotFollowed)
-        return messages::followedStatus(target, out.name, out.length, out.job, out.withdrawn, chinese);
-    return messages::sendStatus(target, out.name, out.length, out.sent, out.reason, chinese);
+        return messages::followedStatus(target, out.name, out.length, out.job, out.withdrawn, language);
+    return messages::sendStatus(target, out.name, out.length, out.sent, out.reason, language);
 }
 
 namespace {
@@ -39,35 +39,35 @@ CallEntry::Outcome recordOutcome(const PrinterTarget &target, const SendOutcome 
 // The job waits: the user withdraws it or leaves it queued. The withdrawal
 // runs on the worker thread, which sent the job and so knows it.
 void settleWaitingJob(QWidget *parent, const DravikBinding &lib, const PrinterTarget &target, const QString &what,
-                      WaitingJob waiting, bool chinese, QProgressBar *progressBar, SendOutcome &out)
+                      WaitingJob waiting, Language language, QProgressBar *progressBar, SendOutcome &out)
 {
-    const bool withdraw = notifier::ask(parent, messages::jobWaiting(what, target.printerName, out.reason, chinese),
+    const bool withdraw = notifier::ask(parent, messages::jobWaiting(what, target.printerName, out.reason, language),
                                         waiting == WaitingJob::Withdraw);
     if (!withdraw)
         return;
     CallProgress progress;
     progress.bar = progressBar;
-    progress.chinese = chinese;
+    progress.language = language;
     bool withdrawn = false;
     FailureReason why;
     if (!librarycall::run([&] { withdrawn = withdrawLastJob(lib, &why); }, progress))
         return;
     out.withdrawn = withdrawn;
     if (!withdrawn)
-        notifier::show(parent, messages::jobNotWithdrawn(what, target.printerName, why, chinese));
+        notifier::show(parent, messages::jobNotWithdrawn(what, target.printerName, why, language));
 }
 } // namespace
 
 SendOutcome sendFromWindow(QWidget *parent, const DravikBinding &lib, const PrinterTarget &target,
-                           const Command &command, const QString &what, bool chinese, QProgressBar *progressBar,
+                           const Command &command, const QString &what, Language language, QProgressBar *progressBar,
                            WaitingJob waiting)
 {
     SendOutcome out;
-    if (!canSendOrReport(parent, lib, chinese))
+    if (!canSendOrReport(parent, lib, language))
         return out;
     if (target.printerName.trimmed().isEmpty()) {
         // Nothing to send to: never a send "to" an empty name.
-        notifier::show(parent, messages::noDevice(target.portName, chinese));
+        notifier::show(parent, messages::noDevice(target.portName, language));
         return out;
     }
 
@@ -75,7 +75,7 @@ SendOutcome sendFromWindow(QWidget *parent, const DravikBinding &lib, const Prin
     progress.bar = progressBar;
     progress.bytes = qint64(command.bytes.size());
     progress.baudRate = target.portName == QLatin1String("COM") ? target.baudRate : 0;
-    progress.chinese = chinese;
+    progress.language = language;
 
     SendStatus status = SendStatus::NoExport;
     FailureReason reason;
@@ -98,8 +98,8 @@ SendOutcome sendFromWindow(QWidget *parent, const DravikBinding &lib, const Prin
     out.name = name;
     out.length = command.bytes.size();
     if (out.job == JobFate::Waiting)
-        settleWaitingJob(parent, lib, target, what, waiting, chinese, progressBar, out);
-    out.status = outcomeStatus(target, out, chinese);
+        settleWaitingJob(parent, lib, target, what, waiting, language, progressBar, out);
+    out.status = outcomeStatus(target, out, language);
 
     CallEntry entry;
     entry.time = QDateTime::currentDateTime();
@@ -108,7 +108,7 @@ SendOutcome sendFromWindow(QWidget *parent, const DravikBinding &lib, const Prin
     entry.bytes = command.bytes;
     entry.outcome = recordOutcome(target, out);
     if (!out.sent || out.job == JobFate::Waiting)
-        entry.reason = messages::reasonLine(out.reason, chinese);
+        entry.reason = messages::reasonLine(out.reason, language);
     CallRecord::shared().add(std::move(entry));
     return out;
 }

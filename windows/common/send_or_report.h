@@ -14,7 +14,7 @@ class QWidget;
 
 // True when SendBufferToPrint can be called; otherwise tells the user what
 // is missing and returns false.
-bool canSendOrReport(QWidget *parent, const DravikBinding &lib, bool chinese);
+bool canSendOrReport(QWidget *parent, const DravikBinding &lib, Language language);
 
 // What the question about a job still waiting in the queue offers first:
 // configuration commands are withdrawn (run hours later they would surprise
@@ -40,12 +40,12 @@ struct SendOutcome
 };
 
 // The status line's text for outcome, in the language asked for.
-QString outcomeStatus(const PrinterTarget &target, const SendOutcome &outcome, bool chinese);
+QString outcomeStatus(const PrinterTarget &target, const SendOutcome &outcome, Language language);
 
 // Sends command to target. what names the command as the user knows it (a
 // button's caption or a group's title); it stands in for a missing document
 // name. progress.bar, when set, shows the progress of a slow send. A job
 // still waiting is asked about here, with waiting offered first.
 SendOutcome sendFromWindow(QWidget *parent, const DravikBinding &lib, const PrinterTarget &target,
-                           const Command &command, const QString &what, bool chinese, QProgressBar *progressBar,
+                           const Command &command, const QString &what, Language language, QProgressBar *progressBar,
                            WaitingJob waiting = WaitingJob::Withdraw);

@@ -4,6 +4,7 @@
 
 #include "about_box.h"
 #include "captions.h"
+#include "code_page_box.h"
 #include "code_page_list.h"
 #include "language.h"
 #include "messages.h"
@@ -11,6 +12,7 @@
 #include "nvlogo_window.h"
 #include "placement.h"
 #include "qt_translations.h"
+#include "record_window.h"
 #include "send_or_report.h"
 #include "status_indicator.h"
 
@@ -26,6 +28,8 @@ TfrmMain::TfrmMain(const QString &libraryPath, QWidget *parent)
     : QWidget(parent)
 {
     frmMain = this;
+    // Every window starts English until the library tells its language.
+    setInterfaceLanguage(Language::English);
     buildLayout();
     buildStatusLine();
     // Placed once its final size (status line included) is known.
@@ -44,9 +48,16 @@ TfrmMain::~TfrmMain()
         frmMain = nullptr;
 }
 
+QString TfrmMain::interfaceLanguage() const
+{
+    if (!languageApplied_)
+        return {};
+    return isChinese() ? QStringLiteral("chinese") : QStringLiteral("english");
+}
+
 bool TfrmMain::isChinese() const
 {
-    return isChineseLanguage(language_);
+    return currentLanguage() == Language::Chinese;
 }
 
 void TfrmMain::FormCreate()
@@ -62,9 +73,7 @@ void TfrmMain::FormCreate()
     }
 
     const char *reported = lib_.isLanguage ? lib_.isLanguage() : nullptr;
-    language_ = lowerAscii(QString::fromLocal8Bit(reported ? reported : ""));
-    Button7->setText(language_);
-    Button7Click();
+    ApplyLanguage(QString::fromLocal8Bit(reported ? reported : ""));
 
     cboLevel->clear();
     for (int level = 0; level <= 40; ++level)
@@ -104,49 +113,50 @@ void TfrmMain::BitBtn1Click()
     logo.exec();
     // The last operation may have been the logo window's: told here in the
     // interface language.
-    const QString status = logo.lastStatus(isChinese());
+    const QString status = logo.lastStatus(currentLanguage());
     if (!status.isEmpty())
         setStatus(status);
 }
 
 void TfrmMain::Button7Click()
 {
-    if (lowerAscii(Button7->text()) == QLatin1String("chinese")) {
-        Button7->setText(QStringLiteral("English"));
-        language_ = QStringLiteral("chinese");
-    } else {
-        Button7->setText(QStringLiteral("Chinese"));
-        language_ = QStringLiteral("english");
-    }
-    ApplyLanguage(language_);
+    // The button names the other language; the designed window turns English.
+    applyLanguage(languageApplied_ && !isChinese() ? Language::Chinese : Language::English);
 }
 
 void TfrmMain::ApplyLanguage(const QString &language)
 {
-    language_ = language;
-    const bool chinese = isChinese();
-    cboLanage->clear();
-    cboLanage->addItems(GetLanguageList(language_));
-    cboLanage->setCurrentIndex(chinese ? kChineseDefaultCodePage : kEnglishDefaultCodePage);
-    applyCaptions(this, chinese);
-    useQtTranslations(chinese);
+    applyLanguage(isChineseLanguage(lowerAscii(language)) ? Language::Chinese : Language::English);
+}
+
+void TfrmMain::applyLanguage(Language language)
+{
+    languageApplied_ = true;
+    setInterfaceLanguage(language);
+    const bool chinese = language == Language::Chinese;
+    Button7->setText(chinese ? QStringLiteral("English") : QStringLiteral("Chinese"));
+    fillCodePages(cboLanage, language, chinese ? kChineseDefaultCodePage : kEnglishDefaultCodePage);
+    applyCaptions(this);
     if (statusIndicator)
-        statusIndicator->retranslate(chinese);
+        statusIndicator->retranslate(language);
     if (ComboPrinter)
         showQueueStates();
+    if (auto *record = findChild<RecordWindow *>(QString(), Qt::FindDirectChildrenOnly))
+        record->setLanguage(language);
 }
 
 bool TfrmMain::require(bool bound, const char *exportName)
 {
     if (lib_.isLoaded() && bound)
         return true;
-    notifier::show(this, messages::missingPiece(lib_, exportName, isChinese()));
+    notifier::show(this, messages::missingPiece(lib_, exportName, currentLanguage()));
     return false;
 }
 
 bool TfrmMain::send(const Command &command, const QString &what, WaitingJob waiting)
 {
-    const SendOutcome out = sendFromWindow(this, lib_, target_, command, what, isChinese(), callProgress, waiting);
+    const SendOutcome out =
+        sendFromWindow(this, lib_, target_, command, what, currentLanguage(), callProgress, waiting);
     if (!out.called)
         return false;
     setStatus(out.status);
@@ -160,7 +170,7 @@ bool TfrmMain::send(const Command &command, const QString &what, WaitingJob wait
         update_->waiting = out.sent;
         update_->withdrawn = out.withdrawn;
     } else if (!out.sent) {
-        notifier::show(this, messages::sendFailed(what, out.reason, isChinese()));
+        notifier::show(this, messages::sendFailed(what, out.reason, currentLanguage()));
     }
     return false;
 }

@@ -77,7 +77,7 @@ void TfrmMain::Button12Click()
 void TfrmMain::Button13Click()
 {
     // Without a way to send, no step can do anything: say so once.
-    if (!canSendOrReport(this, lib_, isChinese()))
+    if (!canSendOrReport(this, lib_, currentLanguage()))
         return;
     int selected = 0;
     for (const ConfigGroup &g : kGroups)
@@ -111,9 +111,8 @@ void TfrmMain::Button13Click()
             // Stop at the first step the library refused.
             update_ = nullptr;
             const QString step = (this->*g.group)->title();
-            notifier::show(this, run.waiting
-                                     ? messages::updateStoppedWaiting(step, sent, selected, run.withdrawn, isChinese())
-                                     : messages::updateStopped(step, sent, selected, run.reason, isChinese()));
+            notifier::show(this, run.waiting ? messages::updateStoppedWaiting(step, sent, selected, run.withdrawn)
+                                             : messages::updateStopped(step, sent, selected, run.reason));
             return;
         }
         ++sent;

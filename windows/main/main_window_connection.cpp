@@ -19,10 +19,10 @@
 namespace {
 // The detail of a serial open or close message: the program's sentence for
 // the library's code, then the library's own text.
-QString portCallDetail(const FailureReason &failure, bool chinese)
+QString portCallDetail(const FailureReason &failure)
 {
     QStringList lines;
-    const QString sentence = messages::reasonSentence(failure.code, chinese);
+    const QString sentence = messages::reasonSentence(failure.code, currentLanguage());
     if (!sentence.isEmpty())
         lines << sentence;
     if (!failure.text.isEmpty())
@@ -35,14 +35,14 @@ QStringList TfrmMain::missingList(const char *exportName)
 {
     // A missing list counts as empty; a press is told why.
     if (!starting_)
-        notifier::show(this, messages::missingPiece(lib_, exportName, isChinese()));
+        notifier::show(this, messages::missingPiece(lib_, exportName, currentLanguage()));
     return {};
 }
 
 void TfrmMain::btnRefClick()
 {
     if (!lib_.isLoaded()) {
-        notifier::show(this, messages::missingPiece(lib_, nullptr, isChinese()));
+        notifier::show(this, messages::missingPiece(lib_, nullptr, currentLanguage()));
         return;
     }
     listsPending_ = false; // a refresh before the start-up list replaces it
@@ -71,7 +71,7 @@ void TfrmMain::listPrintersAndPorts()
     const bool printers = lib_.getPrintDriveNames, serial = lib_.getSystemSerial, lpt = lib_.getPrintDrivePortNames;
     CallProgress progress;
     progress.bar = callProgress;
-    progress.chinese = isChinese();
+    progress.language = currentLanguage();
     const bool ran = librarycall::run(
         [&] {
             if (printers) {
@@ -127,7 +127,7 @@ void TfrmMain::listPrintersAndPorts()
     // down or did not answer, not a machine without printers.
     const bool queueFailed = printers && found.printers.isEmpty() && found.queueFailure.code > 0;
     setStatus(messages::listStatus(ComboPrinter->count(), cmbCom->count(), cmbLpt->count(),
-                                   queueFailed ? &found.queueFailure : nullptr, isChinese()));
+                                   queueFailed ? &found.queueFailure : nullptr));
     askPrinter(false);
 }
 
@@ -135,11 +135,10 @@ void TfrmMain::showQueueStates()
 {
     for (int i = 0; i < ComboPrinter->count(); ++i) {
         const auto state = findQueue(queueStates_, ComboPrinter->itemText(i));
-        ComboPrinter->setItemData(i, state ? messages::queueStateText(*state, isChinese()) : QVariant(),
-                                  Qt::ToolTipRole);
+        ComboPrinter->setItemData(i, state ? messages::queueStateText(*state) : QVariant(), Qt::ToolTipRole);
     }
     const auto chosen = findQueue(queueStates_, ComboPrinter->currentText());
-    ComboPrinter->setToolTip(chosen ? messages::queueStateText(*chosen, isChinese()) : QString());
+    ComboPrinter->setToolTip(chosen ? messages::queueStateText(*chosen) : QString());
 }
 
 void TfrmMain::fitSerialList()
@@ -239,12 +238,12 @@ void TfrmMain::btnOpenCOMClick()
     if (!portCall([&] { return lib_.openComm(portBytes.constData(), baudRate); },
                   QStringLiteral("OpenComm %1").arg(baudRate), result, failure))
         return;
-    const QString reason = portCallDetail(failure, isChinese());
-    setStatus(messages::serialOpenStatus(port, baudRate, result > 0, failure, isChinese()));
+    const QString reason = portCallDetail(failure);
+    setStatus(messages::serialOpenStatus(port, baudRate, result > 0, failure));
 
     if (result < 0) {
         // The library's raised error: the port is missing or held by another program.
-        Message message = messages::serialConnectionError(port, isChinese());
+        Message message = messages::serialConnectionError(port);
         message.detail = reason;
         notifier::show(this, message);
         btnOpenCOM->setEnabled(true);
@@ -261,7 +260,7 @@ void TfrmMain::btnOpenCOMClick()
     Button20Click();
     askPrinter(false);
     if (!portOpen_) {
-        Message message = messages::serialOpenFailed(isChinese());
+        Message message = messages::serialOpenFailed();
         message.detail = reason;
         notifier::show(this, message);
     }
@@ -277,7 +276,7 @@ void TfrmMain::btnCloseCOMClick()
     FailureReason failure;
     if (!portCall([&] { return lib_.closeComm(port.constData()); }, QStringLiteral("CloseComm"), result, failure))
         return;
-    setStatus(messages::serialCloseStatus(QString::fromLocal8Bit(port), result != 0, failure, isChinese()));
+    setStatus(messages::serialCloseStatus(QString::fromLocal8Bit(port), result != 0, failure));
     if (result) {
         btnOpenCOM->setEnabled(true);
         btnCloseCOM->setEnabled(false);
@@ -288,8 +287,8 @@ void TfrmMain::btnCloseCOMClick()
         return;
     }
 
-    Message message = messages::serialCloseFailed(target_.printerName, isChinese());
-    message.detail = portCallDetail(failure, isChinese());
+    Message message = messages::serialCloseFailed(target_.printerName);
+    message.detail = portCallDetail(failure);
     notifier::show(this, message);
     btnOpenCOM->setEnabled(false);
     btnCloseCOM->setEnabled(true);
@@ -318,7 +317,7 @@ void TfrmMain::ComboPrinterChange()
     target_.printerName = ComboPrinter->currentText();
     showQueueStates();
     if (const auto state = findQueue(queueStates_, target_.printerName))
-        setStatus(messages::queueChosenStatus(*state, isChinese()));
+        setStatus(messages::queueChosenStatus(*state));
     askPrinter(false);
 }
 

@@ -62,7 +62,7 @@ void TfrmMain::askPrinter(bool byUser)
         statusIndicator->clear();
         return;
     }
-    statusIndicator->ask(lib_, target_, isChinese(), byUser, callProgress);
+    statusIndicator->ask(lib_, target_, currentLanguage(), byUser, callProgress);
 }
 
 void TfrmMain::statusIndicatorClick()
@@ -72,14 +72,14 @@ void TfrmMain::statusIndicatorClick()
 
 void TfrmMain::openRecord()
 {
-    RecordWindow::showFor(this, isChinese());
+    RecordWindow::showFor(this, currentLanguage());
 }
 
 bool TfrmMain::portCall(const std::function<int()> &call, const QString &name, int &result, FailureReason &reason)
 {
     CallProgress progress;
     progress.bar = callProgress;
-    progress.chinese = isChinese();
+    progress.language = currentLanguage();
     if (!librarycall::run(
             [&] {
                 result = call();
@@ -97,7 +97,7 @@ bool TfrmMain::portCall(const std::function<int()> &call, const QString &name, i
     entry.outcome =
         result > 0 ? (open ? CallEntry::Outcome::Opened : CallEntry::Outcome::Closed) : CallEntry::Outcome::Failed;
     if (result <= 0)
-        entry.reason = messages::reasonLine(reason, isChinese());
+        entry.reason = messages::reasonLine(reason, currentLanguage());
     CallRecord::shared().add(std::move(entry));
     return true;
 }
