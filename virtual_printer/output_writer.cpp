@@ -1,5 +1,7 @@
 #include "output_writer.h"
 
+#include "durable_file.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -21,25 +23,6 @@ namespace {
 QString errnoText(int code)
 {
     return QString::fromLocal8Bit(std::strerror(code));
-}
-
-// All of bytes, or false with errno set (a short write on a full disk sets
-// ENOSPC by trying again).
-bool writeAll(int fd, const char *data, qsizetype size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, std::size_t(size));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = ENOSPC;
-            return false;
-        }
-        data += n;
-        size -= n;
-    }
-    return true;
 }
 
 // A regular file with one name, as our own files are: anything else (a FIFO
@@ -129,27 +112,11 @@ bool OutputWriter::replaceFile(const char *name, const QByteArray &bytes, QStrin
     // Whatever is left at the aside name (ours from a killed run, or a link
     // someone planted) goes; the new file is created, never opened.
     ::unlinkat(dirFd_, aside.constData(), 0);
-    const int fd = ::openat(dirFd_, aside.constData(), kFileFlags | O_CREAT | O_EXCL, 0644);
-    if (fd < 0) {
-        error = QStringLiteral("cannot write %1/%2: %3").arg(dir_, QLatin1String(aside), errnoText(errno));
-        return false;
-    }
-    bool ok = writeAll(fd, bytes.constData(), bytes.size());
-    int code = errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        code = errno;
-    }
-    if (ok && ::renameat(dirFd_, aside.constData(), dirFd_, name) != 0) {
-        ok = false;
-        code = errno;
-    }
-    if (!ok) {
-        ::unlinkat(dirFd_, aside.constData(), 0);
+    const int code = durablefile::replaceAt(dirFd_, aside.constData(), name, bytes, false);
+    if (code)
         error = QStringLiteral("cannot write %1/%2: %3 (the previous one is kept)")
                     .arg(dir_, QLatin1String(name), errnoText(code));
-    }
-    return ok;
+    return code == 0;
 }
 
 bool OutputWriter::readFile(const char *name, qint64 maxBytes, QByteArray &bytes, QString &error) const
@@ -197,10 +164,10 @@ bool OutputWriter::log(const QString &line, QString &error)
     if (logFd_ < 0)
         return false;
     const QByteArray bytes = line.toUtf8() + '\n';
-    if (writeAll(logFd_, bytes.constData(), bytes.size()))
-        return true;
-    error = QStringLiteral("cannot write %1/log.txt: %2").arg(dir_, errnoText(errno));
-    return false;
+    const int code = durablefile::writeAll(logFd_, bytes.constData(), bytes.size());
+    if (code)
+        error = QStringLiteral("cannot write %1/log.txt: %2").arg(dir_, errnoText(code));
+    return code == 0;
 }
 
 QString OutputWriter::saveReceipt(const QImage &receipt, QString &error)
@@ -216,13 +183,8 @@ QString OutputWriter::saveReceipt(const QImage &receipt, QString &error)
     // nothing holds.
     static const char *const aside = "receipt.png.tmp";
     ::unlinkat(dirFd_, aside, 0);
-    const int fd = ::openat(dirFd_, aside, kFileFlags | O_CREAT | O_EXCL, 0644);
-    bool ok = fd >= 0 && writeAll(fd, png.constData(), png.size());
-    int code = errno;
-    if (fd >= 0 && ::close(fd) != 0 && ok) {
-        ok = false;
-        code = errno;
-    }
+    int code = durablefile::createAt(dirFd_, aside, png, false);
+    bool ok = code == 0;
     QString written;
     for (int tries = 0; ok && written.isEmpty() && tries < 1000; ++tries) {
         const QByteArray name =
