@@ -133,9 +133,9 @@ void TfrmMain::applyLanguage(Language language)
 {
     languageApplied_ = true;
     setInterfaceLanguage(language);
-    const bool chinese = language == Language::Chinese;
-    Button7->setText(chinese ? QStringLiteral("English") : QStringLiteral("Chinese"));
-    fillCodePages(cboLanage, language, chinese ? kChineseDefaultCodePage : kEnglishDefaultCodePage);
+    const bool toChinese = language == Language::Chinese;
+    Button7->setText(toChinese ? QStringLiteral("English") : QStringLiteral("Chinese"));
+    fillCodePages(cboLanage, language, toChinese ? kChineseDefaultCodePage : kEnglishDefaultCodePage);
     applyCaptions(this);
     if (statusIndicator)
         statusIndicator->retranslate(language);
