@@ -34,16 +34,16 @@ RateFound findRate(CliContext &ctx, const DravikBinding &lib, const Target &targ
             ctx.out.flush();
         }
         found.tried.append(double(rate));
-        const PrinterTarget printer = printerTargetOf(target, rate);
         PrinterReport first;
         PrinterReport full;
-        found.error = withOpenTarget(lib, target, rate, [&] {
+        found.error = withOpenTarget(lib, target, rate, [&](const PrinterSession &session) {
+            const PrinterTarget printer = session.target();
             first = queryStatusByte(lib, printer, StatusRequest::Printer, kPerRateMs);
             // Noise at a wrong rate passes the fixed bits one time in sixteen:
             // a second request must pass too.
             if (first.state == QueryState::Answered &&
                 queryStatusByte(lib, printer, StatusRequest::OfflineCause, kPerRateMs).state == QueryState::Answered)
-                full = queryPrinter(lib, printer, {kLinkTimeoutMs, true});
+                full = session.query({kLinkTimeoutMs, true});
         });
         if (first.state == QueryState::Failed || first.state == QueryState::NoAnswers)
             found.error = problemText(first, target, rate, kPerRateMs);
@@ -89,7 +89,10 @@ int probeSerial(CliContext &ctx, const DravikBinding &lib, const Target &target,
 
 int probeLink(CliContext &ctx, const DravikBinding &lib, const Target &target, bool json)
 {
-    const PrinterReport report = queryPrinter(lib, printerTargetOf(target, 0), {kLinkTimeoutMs, false});
+    PrinterReport report;
+    withOpenTarget(lib, target, 0, [&](const PrinterSession &session) {
+        report = session.query({kLinkTimeoutMs, false});
+    });
     const bool answers = report.state == QueryState::Answered;
     if (json) {
         QJsonObject o = reportJson(report);

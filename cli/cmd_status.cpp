@@ -52,8 +52,8 @@ private:
 PrinterReport ask(const DravikBinding &lib, const Target &target, bool identity)
 {
     PrinterReport report;
-    const QString portError = withOpenTarget(lib, target, target.baud, [&] {
-        report = queryPrinter(lib, printerTargetOf(target, target.baud), {kTimeoutMs, identity});
+    const QString portError = withOpenTarget(lib, target, target.baud, [&](const PrinterSession &session) {
+        report = session.query({kTimeoutMs, identity});
     });
     if (!portError.isEmpty()) {
         report = PrinterReport();

@@ -1,9 +1,8 @@
 #include "delivery.h"
 
 #include "command_listing.h"
-#include "send_path.h"
+#include "printer_session.h"
 #include "shown_text.h"
-#include "tool_job_follow.h"
 #include "tool_library.h"
 
 #include <QElapsedTimer>
@@ -13,21 +12,6 @@
 #include <thread>
 
 namespace {
-
-const char *portNameOf(Target::Kind kind)
-{
-    switch (kind) {
-    case Target::Kind::Queue:
-        return "DRIVE";
-    case Target::Kind::Serial:
-        return "COM";
-    case Target::Kind::Port:
-        return "LPT";
-    case Target::Kind::None:
-        break;
-    }
-    return "";
-}
 
 // The library's reason may quote the name it was given: bounded like it.
 QString withReason(const QString &what, const QString &reason)
@@ -78,6 +62,67 @@ struct Outcome
     QString word = QStringLiteral("failed"); // the queue's outcome in a summary
 };
 
+// What became of a followed job.
+struct JobEnd
+{
+    enum Kind {
+        Printed,     // the print server handed every byte to the printer
+        Failed,      // aborted, cancelled or stopped, or the server could not be asked
+        Withdrawn,   // still waiting at the end: withdrawn, nothing of it printed
+        LeftQueued,  // still waiting at the end: left queued on request
+        NotWithdrawn // still waiting, and the withdrawal failed: it may print later
+    };
+    Kind kind = Printed;
+    QString reason; // the library's words for why it did not print; empty when printed
+};
+
+// "printed", "withdrawn", "left queued"...
+QString fateWord(JobEnd::Kind kind)
+{
+    switch (kind) {
+    case JobEnd::Printed:
+        return QStringLiteral("printed");
+    case JobEnd::Failed:
+        return QStringLiteral("failed");
+    case JobEnd::Withdrawn:
+        return QStringLiteral("withdrawn");
+    case JobEnd::LeftQueued:
+        return QStringLiteral("left queued");
+    case JobEnd::NotWithdrawn:
+        return QStringLiteral("still queued (could not be withdrawn)");
+    }
+    return {};
+}
+
+// The end of a job the session followed: one still waiting is withdrawn
+// unless it is to be left queued.
+JobEnd jobEnd(const PrinterSession &session, const SendReport &sent, bool keepQueued)
+{
+    const QString reason = sent.reason.text;
+    switch (sent.job) {
+    case JobFate::NotFollowed:
+    case JobFate::Printed:
+        return {};
+    case JobFate::Failed:
+        return {JobEnd::Failed, reason};
+    case JobFate::Waiting:
+        break;
+    }
+    if (keepQueued)
+        return {JobEnd::LeftQueued, reason};
+    const WithdrawReport withdrawal = session.withdrawWaitingJob();
+    switch (withdrawal.result) {
+    case Withdrawal::Withdrawn:
+        return {JobEnd::Withdrawn, reason};
+    case Withdrawal::PrintedMeanwhile:
+        return {};
+    case Withdrawal::NotWithdrawn:
+        break;
+    }
+    const QString why = withdrawal.recheck.text;
+    return {JobEnd::NotWithdrawn, why.isEmpty() || why == reason ? reason : reason + QStringLiteral("; ") + why};
+}
+
 QString notSent(int remaining)
 {
     return remaining <= 0 ? QString()
@@ -88,26 +133,26 @@ QString notSent(int remaining)
 }
 
 // Why a followed job did not print, with what became of it.
-QString fateText(const JobFate &fate, const QString &shown, const Command &command, int waitSeconds, int remaining)
+QString fateText(const JobEnd &fate, const QString &shown, const Command &command, int waitSeconds, int remaining)
 {
     const QString job = describeDoc(command);
     QString what;
     switch (fate.kind) {
-    case JobFate::Printed:
+    case JobEnd::Printed:
         break;
-    case JobFate::Failed:
+    case JobEnd::Failed:
         what = QStringLiteral("%1: %2 did not print").arg(shown, job);
         break;
-    case JobFate::Withdrawn:
+    case JobEnd::Withdrawn:
         what = QStringLiteral("%1: %2 was still waiting after %3 s and was withdrawn").arg(shown, job).arg(waitSeconds);
         break;
-    case JobFate::LeftQueued:
+    case JobEnd::LeftQueued:
         what = QStringLiteral("%1: %2 is still waiting after %3 s and was left queued (--keep-queued): it prints "
                               "when the printer takes it")
                    .arg(shown, job)
                    .arg(waitSeconds);
         break;
-    case JobFate::NotWithdrawn:
+    case JobEnd::NotWithdrawn:
         what = QStringLiteral("%1: %2 is still waiting after %3 s and could not be withdrawn: it may print later")
                    .arg(shown, job)
                    .arg(waitSeconds);
@@ -116,25 +161,24 @@ QString fateText(const JobFate &fate, const QString &shown, const Command &comma
     return withReason(what + notSent(remaining), fate.reason);
 }
 
-// Sends the plan to one device; stops at the first failure, and at the first
-// job that does not print when following. Prints nothing, so several of
-// these can run side by side; each runs on one thread, as the library
-// follows the calling thread's last job.
-Outcome deliverTo(const DravikBinding &lib, Target::Kind kind, const QString &name, std::uint32_t baud,
-                  const Plan &plan, const Following &following)
+// Sends the plan to one device through a session of its own; stops at the
+// first failure, and at the first job that does not print when following.
+// Prints nothing, so several of these can run side by side; each runs on one
+// thread, as the library follows the calling thread's last job.
+Outcome deliverTo(const DravikBinding &lib, PathKind kind, const QString &name, std::uint32_t baud, const Plan &plan,
+                  const Following &following)
 {
-    const bool serial = kind == Target::Kind::Serial;
-    const PrinterTarget printer{QLatin1String(portNameOf(kind)), name, serial ? int(baud) : 0};
-    const QByteArray device = name.toLocal8Bit();
+    PrinterSession session(lib);
+    session.choose(kind, name);
     const QString shown = shownInput(name, kShownPathChars);
-    if (serial) {
-        const int opened = lib.openComm(device.constData(), int(baud));
-        if (opened != 1)
-            return {false, withReason(opened < 0 ? QStringLiteral("cannot open %1: it is missing or held by another "
-                                                                  "program")
-                                                       .arg(shown)
-                                                 : QStringLiteral("cannot open %1").arg(shown),
-                                      lib.lastErrorText())};
+    if (session.isSerial()) {
+        const PortCall opened = session.open(name, int(baud));
+        if (opened.result != 1)
+            return {false, withReason(opened.result < 0 ? QStringLiteral("cannot open %1: it is missing or held by "
+                                                                         "another program")
+                                                              .arg(shown)
+                                                        : QStringLiteral("cannot open %1").arg(shown),
+                                      opened.reason.text)};
     }
     Outcome outcome{true, {}, following.on ? QStringLiteral("printed") : QStringLiteral("sent")};
     QElapsedTimer clock;
@@ -142,24 +186,25 @@ Outcome deliverTo(const DravikBinding &lib, Target::Kind kind, const QString &na
     const int count = int(plan.commands.size());
     for (int i = 0; i < count; ++i) {
         const Command &command = plan.commands[std::size_t(i)];
-        FailureReason reason;
-        if (sendCommand(lib, printer, command, &reason) != SendStatus::Sent) {
+        const int leftMs = int(qMax<qint64>(0, following.waitMs - clock.elapsed()));
+        const SendReport sent = session.send(command, following.on, leftMs);
+        if (sent.status != SendStatus::Sent) {
             outcome = {false, withReason(QStringLiteral("sending %1 to %2 failed").arg(describeDoc(command), shown),
-                                         reason.text)};
+                                         sent.reason.text)};
             break;
         }
-        if (!following.on)
-            continue;
-        const JobFate fate =
-            followLastJob(lib, int(qMax<qint64>(0, following.waitMs - clock.elapsed())), following.keepQueued);
-        if (fate.kind != JobFate::Printed) {
+        const JobEnd fate = jobEnd(session, sent, following.keepQueued);
+        if (fate.kind != JobEnd::Printed) {
             outcome = {false, fateText(fate, shown, command, following.waitMs / 1000, count - i - 1),
                        fateWord(fate.kind)};
             break;
         }
     }
-    if (serial && !lib.closeComm(device.constData()) && outcome.ok)
-        outcome = {false, withReason(QStringLiteral("cannot close %1").arg(shown), lib.lastErrorText())};
+    if (session.isSerial()) {
+        const PortCall closed = session.close();
+        if (closed.result == 0 && outcome.ok)
+            outcome = {false, withReason(QStringLiteral("cannot close %1").arg(shown), closed.reason.text)};
+    }
     return outcome;
 }
 
@@ -182,11 +227,12 @@ int deliver(CliContext &ctx, const SendOptions &options, const Plan &plan)
     if (!loaded)
         return kExitFailed;
     const DravikBinding &lib = *loaded;
-    const bool serial = target.kind == Target::Kind::Serial;
-    const char *missing = !lib.sendBufferToPrint     ? "SendBufferToPrint"
-                          : serial && !lib.openComm  ? "OpenComm"
-                          : serial && !lib.closeComm ? "CloseComm"
-                                                     : nullptr;
+    const PathKind kind = target.kind;
+    const PrinterSession check(lib);
+    const char *missing = check.missingExport(SessionAction::Send);
+    if (!missing && kind == PathKind::Serial)
+        missing = check.missingExport(SessionAction::Open) ? check.missingExport(SessionAction::Open)
+                                                           : check.missingExport(SessionAction::Close);
     if (missing)
         return ctx.fail(
             kExitFailed,
@@ -195,7 +241,7 @@ int deliver(CliContext &ctx, const SendOptions &options, const Plan &plan)
     // A job in a print queue is done when the printer took it.
     Following following;
     if (target.kind == Target::Kind::Queue && options.follow) {
-        following = {canFollowJobs(lib), options.waitSeconds * 1000, options.keepQueued};
+        following = {check.can(SessionAction::Follow), options.waitSeconds * 1000, options.keepQueued};
         if (!following.on) {
             ctx.err << "nemboport: note: " << kDravikFileName
                     << " cannot follow print jobs (it lacks FollowLastJob or CancelLastJob): the jobs are queued, "
@@ -211,7 +257,7 @@ int deliver(CliContext &ctx, const SendOptions &options, const Plan &plan)
     std::atomic<int> next{0};
     const auto work = [&] {
         for (int i = next++; i < count; i = next++)
-            outcomes[std::size_t(i)] = deliverTo(lib, target.kind, target.names.at(i), target.baud, plan, following);
+            outcomes[std::size_t(i)] = deliverTo(lib, kind, target.names.at(i), target.baud, plan, following);
     };
     std::vector<std::thread> workers;
     const int parallel = following.on ? ctx.parallelFollowed : ctx.parallelTargets;

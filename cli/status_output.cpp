@@ -2,21 +2,6 @@
 
 #include <QJsonArray>
 
-PrinterTarget printerTargetOf(const Target &target, std::uint32_t baud)
-{
-    switch (target.kind) {
-    case Target::Kind::Queue:
-        return {QStringLiteral("DRIVE"), target.name()};
-    case Target::Kind::Serial:
-        return {QStringLiteral("COM"), target.name(), int(baud)};
-    case Target::Kind::Port:
-        return {QStringLiteral("LPT"), target.name()};
-    case Target::Kind::None:
-        break;
-    }
-    return {};
-}
-
 QString targetText(const Target &target, std::uint32_t baud)
 {
     switch (target.kind) {
@@ -34,35 +19,42 @@ QString targetText(const Target &target, std::uint32_t baud)
 
 QString missingForQuery(const DravikBinding &lib, const Target &target)
 {
-    const bool serial = target.kind == Target::Kind::Serial;
-    if (!lib.queryPrinter)
+    const PrinterSession session(lib);
+    if (session.missingExport(SessionAction::Query))
         return QStringLiteral("%1 lacks the export QueryPrinter: this library cannot read the printer's answers "
                               "(install a newer one)")
             .arg(QLatin1String(kDravikFileName));
-    const char *missing = serial && !lib.openComm ? "OpenComm" : serial && !lib.closeComm ? "CloseComm" : nullptr;
+    const char *missing = nullptr;
+    if (target.kind == Target::Kind::Serial)
+        for (SessionAction action : {SessionAction::Open, SessionAction::Close})
+            if (!missing)
+                missing = session.missingExport(action);
     if (missing)
         return QStringLiteral("%1 lacks the export %2").arg(QLatin1String(kDravikFileName), QLatin1String(missing));
     return {};
 }
 
 QString withOpenTarget(const DravikBinding &lib, const Target &target, std::uint32_t baud,
-                       const std::function<void()> &query)
+                       const std::function<void(const PrinterSession &)> &query)
 {
-    if (target.kind != Target::Kind::Serial) {
-        query();
+    PrinterSession session(lib);
+    session.choose(target.kind, target.name());
+    if (!session.isSerial()) {
+        query(session);
         return {};
     }
-    const QByteArray device = target.name().toLocal8Bit();
-    const int opened = lib.openComm(device.constData(), int(baud));
-    if (opened != 1) {
-        const QString why = lib.lastErrorText();
-        const QString what = opened < 0 ? QStringLiteral("cannot open %1: it is missing or held by another program")
-                                        : QStringLiteral("cannot open %1");
+    const PortCall opened = session.open(target.name(), int(baud));
+    if (opened.result != 1) {
+        const QString &why = opened.reason.text;
+        const QString what = opened.result < 0
+                                 ? QStringLiteral("cannot open %1: it is missing or held by another program")
+                                 : QStringLiteral("cannot open %1");
         return why.isEmpty() ? what.arg(target.name()) : QStringLiteral("%1: %2").arg(what.arg(target.name()), why);
     }
-    query();
-    if (!lib.closeComm(device.constData())) {
-        const QString why = lib.lastErrorText();
+    query(session);
+    const PortCall closed = session.close();
+    if (closed.result == 0) {
+        const QString &why = closed.reason.text;
         return QStringLiteral("cannot close %1%2")
             .arg(target.name(), why.isEmpty() ? QString() : QStringLiteral(": ") + why);
     }

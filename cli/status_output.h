@@ -4,7 +4,7 @@
 #pragma once
 
 #include "cli_context.h"
-#include "printer_query.h"
+#include "printer_session.h"
 #include "target_options.h"
 
 #include <QJsonObject>
@@ -12,7 +12,6 @@
 
 #include <functional>
 
-PrinterTarget printerTargetOf(const Target &target, std::uint32_t baud);
 // "serial port /dev/ttyUSB0 at 9600 baud", "queue Office", "port LPT1".
 QString targetText(const Target &target, std::uint32_t baud);
 
@@ -21,9 +20,10 @@ QString targetText(const Target &target, std::uint32_t baud);
 QString missingForQuery(const DravikBinding &lib, const Target &target);
 
 // Opens a serial target at baud (other targets need no opening), runs the
-// query, closes the port. On a failure to open or close, an error text.
+// query through a session on the target, closes the port. On a failure to
+// open or close, an error text.
 QString withOpenTarget(const DravikBinding &lib, const Target &target, std::uint32_t baud,
-                       const std::function<void()> &query);
+                       const std::function<void(const PrinterSession &)> &query);
 
 // "ready", "paper out", "no answer", ...: one phrase for the report.
 QString stateText(const PrinterReport &report);

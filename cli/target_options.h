@@ -4,6 +4,7 @@
 
 #include "config_commands.h"
 #include "option_parser.h"
+#include "send_path.h"
 
 #include <QString>
 
@@ -12,12 +13,8 @@
 
 struct Target
 {
-    enum class Kind {
-        None,
-        Queue,
-        Serial,
-        Port
-    };
+    // A print queue, a serial port or a printer port, as the session knows them.
+    using Kind = PathKind;
     Kind kind = Kind::None;
     // The queue, serial device, or port name / device path; only queues may
     // be several (a print server's fleet), all set alike.

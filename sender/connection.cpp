@@ -26,17 +26,17 @@ bool connectionReady(LinkMode mode, bool portOpen)
     return false;
 }
 
-QString portNameFor(LinkMode mode)
+PathKind pathKindFor(LinkMode mode)
 {
     switch (mode) {
     case LinkMode::Driver:
-        return QStringLiteral("DRIVE");
+        return PathKind::Queue;
     case LinkMode::Serial:
-        return QStringLiteral("COM");
+        return PathKind::Serial;
     case LinkMode::Parallel:
-        return QStringLiteral("LPT");
+        return PathKind::Port;
     case LinkMode::None:
         break;
     }
-    return {};
+    return PathKind::None;
 }

@@ -2,6 +2,8 @@
 // the connection-ready test.
 #pragma once
 
+#include "send_path.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -20,5 +22,5 @@ QStringList parallelPortNames(const QStringList &lines);
 // False only in serial mode with the port closed, or when no mode is chosen.
 bool connectionReady(LinkMode mode, bool portOpen);
 
-// The port name each mode sends with: "DRIVE", "COM", "LPT" (empty for None).
-QString portNameFor(LinkMode mode);
+// The access path each mode sends through.
+PathKind pathKindFor(LinkMode mode);

@@ -2,7 +2,7 @@
 
 bool followsJobs(const DravikBinding &lib, const PrinterTarget &target)
 {
-    return lib.isLoaded() && lib.followLastJob && target.portName == QLatin1String("DRIVE");
+    return lib.isLoaded() && lib.followLastJob && target.isQueue();
 }
 
 JobFollow followLastJob(const DravikBinding &lib, const PrinterTarget &target, int timeoutMs)

@@ -2,6 +2,35 @@
 
 #include <climits>
 
+namespace {
+struct PathName
+{
+    PathKind kind;
+    const char *name;
+};
+constexpr PathName kPathNames[] = {
+    {PathKind::Queue, "DRIVE"},
+    {PathKind::Serial, "COM"},
+    {PathKind::Port, "LPT"},
+};
+} // namespace
+
+QString portNameOf(PathKind kind)
+{
+    for (const PathName &p : kPathNames)
+        if (p.kind == kind)
+            return QLatin1String(p.name);
+    return {};
+}
+
+PathKind pathKindOf(const QString &portName)
+{
+    for (const PathName &p : kPathNames)
+        if (portName == QLatin1String(p.name))
+            return p.kind;
+    return PathKind::None;
+}
+
 FailureReason failureReason(const DravikBinding &lib)
 {
     return {lib.lastErrorCode(), lib.lastErrorText()};

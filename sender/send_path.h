@@ -6,13 +6,34 @@
 
 #include <QString>
 
-// Where every command goes: the access path ("DRIVE", "COM", "LPT") and the
-// device within it.
+// The library's three access paths: a print queue, a serial port, a printer
+// port (parallel or USB).
+enum class PathKind {
+    None,
+    Queue,
+    Serial,
+    Port
+};
+
+// The name the library knows each path by: "DRIVE", "COM", "LPT" (empty for None).
+QString portNameOf(PathKind kind);
+// The path a port name stands for; None for any other name.
+PathKind pathKindOf(const QString &portName);
+
+// Where every command goes: the access path's name and the device within it.
 struct PrinterTarget
 {
     QString portName;
     QString printerName;
     int baudRate = 0; // the rate the serial port was opened at; 0 when not known
+
+    static PrinterTarget of(PathKind kind, const QString &name, int baudRate = 0)
+    {
+        return {portNameOf(kind), name, kind == PathKind::Serial ? baudRate : 0};
+    }
+    PathKind kind() const { return pathKindOf(portName); }
+    bool isQueue() const { return kind() == PathKind::Queue; }
+    bool isSerial() const { return kind() == PathKind::Serial; }
 };
 
 enum class SendStatus {
@@ -20,6 +41,7 @@ enum class SendStatus {
     Failed,    // the library was called and reported failure
     NoLibrary, // the library is not loaded: nothing was called
     NoExport,  // SendBufferToPrint is missing: nothing was called
+    NoTarget,  // no path or no device chosen: nothing was called
 };
 
 // Why the library says a call failed, read on the thread that made the call.

@@ -79,6 +79,7 @@ void TestJobFollow::queueJobs_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<int>("follow");     // FollowLastJob's result
     QTest::addColumn<int>("cancel");     // CancelLastJob's result
+    QTest::addColumn<int>("recheck");    // FollowLastJob's result when the withdrawal failed
     QTest::addColumn<int>("answer");     // to "withdraw?": 1 yes, 0 no, -1 the default
     QTest::addColumn<QString>("status"); // how the status line ends
     QTest::addColumn<int>("outcome");
@@ -88,22 +89,24 @@ void TestJobFollow::queueJobs_data()
     const int printed = int(CallEntry::Outcome::Printed), withdrawn = int(CallEntry::Outcome::Withdrawn),
               left = int(CallEntry::Outcome::LeftQueued), failed = int(CallEntry::Outcome::Failed);
     QTest::newRow("taken by the printer")
-        << "Button14" << 1 << 1 << -1 << "to Receipt80: the printer took it" << printed << false << "";
+        << "Button14" << 1 << 1 << 0 << -1 << "to Receipt80: the printer took it" << printed << false << "";
     QTest::newRow("setting waits: withdrawn by default")
-        << "btnBarcode" << 0 << 1 << -1 << "the printer did not take it; the job was withdrawn" << withdrawn << true
-        << "is still waiting in the print queue Receipt80";
+        << "btnBarcode" << 0 << 1 << 0 << -1 << "the printer did not take it; the job was withdrawn" << withdrawn
+        << true << "is still waiting in the print queue Receipt80";
     QTest::newRow("factory reset waits: the user leaves it")
-        << "Button9" << 0 << 1 << 0 << "the job was left queued" << left << false << "";
+        << "Button9" << 0 << 1 << 0 << 0 << "the job was left queued" << left << false << "";
     QTest::newRow("test print waits: left queued by default")
-        << "Button14" << 0 << 1 << -1 << "the job was left queued" << left << false
+        << "Button14" << 0 << 1 << 0 << -1 << "the job was left queued" << left << false
         << "is still waiting in the print queue Receipt80";
     QTest::newRow("test print waits: the user withdraws it")
-        << "Button14" << 0 << 1 << 1 << "the job was withdrawn" << withdrawn << true << "";
+        << "Button14" << 0 << 1 << 0 << 1 << "the job was withdrawn" << withdrawn << true << "";
     QTest::newRow("the withdrawal fails: told, and the job stays")
-        << "btnBarcode" << 0 << 0 << 1 << "the job was left queued" << left << true
+        << "btnBarcode" << 0 << 0 << 0 << 1 << "the job was left queued" << left << true
         << "could not be withdrawn from the print queue Receipt80: the job is still queued.";
+    QTest::newRow("the withdrawal fails as the printer took it: printed")
+        << "btnBarcode" << 0 << 0 << 1 << 1 << "to Receipt80: the printer took it" << printed << true << "";
     QTest::newRow("the job fails: told like a failed send")
-        << "btnBarcode" << -1 << 1 << -1 << "failed: The print queue does not accept jobs." << failed << false
+        << "btnBarcode" << -1 << 1 << 0 << -1 << "failed: The print queue does not accept jobs." << failed << false
         << "\"Barcode function\" could not be sent. The print queue does not accept jobs.";
 }
 
@@ -119,7 +122,8 @@ void TestJobFollow::queueJobs()
     MessageLog log;
     Answers answers(answer);
     auto w = queueWindow();
-    fake::config().followResults = {follow};
+    QFETCH(int, recheck);
+    fake::config().followResults = {follow, recheck};
     fake::config().cancelResults = {cancel};
     fake::config().lastError = "queue \"Receipt80\" is paused";
     fake::config().lastErrorCode = follow < 0 ? 7 : 9;

@@ -469,13 +469,13 @@ void TestMainWindow::serialSettingChangeReopens()
     QCOMPARE(fake::calls()[2].function, std::string("QueryPrinter"));
     QVERIFY(w.portOpen());
 
-    // Another port: re-opened there, the printer name keeps the first port.
+    // Another port: the port that was open is closed, the new one opened and sent to.
     fake::clearCalls();
     w.cmbCom->setCurrentIndex(1);
     emit w.cmbCom->activated(1);
-    QCOMPARE(fake::callsOf("CloseComm").at(0).texts[0], std::string("/dev/ttyACM0"));
+    QCOMPARE(fake::callsOf("CloseComm").at(0).texts[0], std::string("/dev/ttyUSB0"));
     QCOMPARE(fake::callsOf("OpenComm").at(0).texts[0], std::string("/dev/ttyACM0"));
-    QCOMPARE(w.printerTarget().printerName, QStringLiteral("/dev/ttyUSB0"));
+    QCOMPARE(w.printerTarget().printerName, QStringLiteral("/dev/ttyACM0"));
 
     // A failed close leaves the port open, so the open step does nothing.
     fake::clearCalls();

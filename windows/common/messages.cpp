@@ -178,7 +178,7 @@ QString logoSizeStatus(const QSize &loaded, const QSize &stored)
 QString sendStatus(const PrinterTarget &target, const QString &name, std::size_t length, bool sent,
                    const FailureReason &reason, Language language)
 {
-    const bool queue = target.portName == QLatin1String("DRIVE");
+    const bool queue = target.isQueue();
     const QString n = quoted(name, language);
     const QString bytes = QString::number(qulonglong(length));
     const QString &to = target.printerName;
@@ -237,11 +237,11 @@ Message updateStoppedWaiting(const QString &step, int sentBefore, int selected, 
 
 Message noDevice(const QString &portName, Language language)
 {
-    if (portName == QLatin1String("DRIVE"))
+    if (pathKindOf(portName) == PathKind::Queue)
         return {in(language, QT_TRANSLATE_NOOP("messages",
                                                "There is no print queue to send to. Add a printer, or press Refresh.")),
                 {}};
-    if (portName == QLatin1String("COM"))
+    if (pathKindOf(portName) == PathKind::Serial)
         return {in(language, QT_TRANSLATE_NOOP("messages", "No serial port is chosen, so nothing can be sent.")), {}};
     return {in(language, QT_TRANSLATE_NOOP("messages", "No printer port is chosen, so nothing can be sent.")), {}};
 }

@@ -4,11 +4,11 @@
 #include "messages.h"
 #include "notifier.h"
 
-bool canSendOrReport(QWidget *parent, const DravikBinding &lib, Language language)
+bool canOrReport(QWidget *parent, const PrinterSession &session, SessionAction action, Language language)
 {
-    if (lib.isLoaded() && lib.sendBufferToPrint)
+    if (session.can(action))
         return true;
-    notifier::show(parent, messages::missingPiece(lib, "SendBufferToPrint", language));
+    notifier::show(parent, messages::missingPiece(session.library(), session.missingExport(action), language));
     return false;
 }
 
@@ -33,14 +33,30 @@ CallEntry::Outcome recordOutcome(const PrinterTarget &target, const SendOutcome 
     case JobFate::NotFollowed:
         break;
     }
-    return target.portName == QLatin1String("DRIVE") ? CallEntry::Outcome::Queued : CallEntry::Outcome::Written;
+    return target.isQueue() ? CallEntry::Outcome::Queued : CallEntry::Outcome::Written;
+}
+
+// The one place a window's call goes into the record of this run.
+void record(const PrinterTarget &target, const QString &name, const Bytes &bytes, CallEntry::Outcome outcome,
+            const FailureReason *reason, Language language)
+{
+    CallEntry entry;
+    entry.time = QDateTime::currentDateTime();
+    entry.target = target.portName + QLatin1Char(' ') + target.printerName;
+    entry.name = name;
+    entry.bytes = bytes;
+    entry.outcome = outcome;
+    if (reason)
+        entry.reason = messages::reasonLine(*reason, language);
+    CallRecord::shared().add(std::move(entry));
 }
 
 // The job waits: the user withdraws it or leaves it queued. The withdrawal
 // runs on the worker thread, which sent the job and so knows it.
-void settleWaitingJob(QWidget *parent, const DravikBinding &lib, const PrinterTarget &target, const QString &what,
-                      WaitingJob waiting, Language language, QProgressBar *progressBar, SendOutcome &out)
+void settleWaitingJob(QWidget *parent, const PrinterSession &session, const QString &what, WaitingJob waiting,
+                      Language language, QProgressBar *progressBar, SendOutcome &out)
 {
+    const PrinterTarget target = session.target();
     const bool withdraw = notifier::ask(parent, messages::jobWaiting(what, target.printerName, out.reason, language),
                                         waiting == WaitingJob::Withdraw);
     if (!withdraw)
@@ -48,23 +64,31 @@ void settleWaitingJob(QWidget *parent, const DravikBinding &lib, const PrinterTa
     CallProgress progress;
     progress.bar = progressBar;
     progress.language = language;
-    bool withdrawn = false;
-    FailureReason why;
-    if (!librarycall::run([&] { withdrawn = withdrawLastJob(lib, &why); }, progress))
+    WithdrawReport withdrawal;
+    if (!librarycall::run([&] { withdrawal = session.withdrawWaitingJob(); }, progress))
         return;
-    out.withdrawn = withdrawn;
-    if (!withdrawn)
-        notifier::show(parent, messages::jobNotWithdrawn(what, target.printerName, why, language));
+    switch (withdrawal.result) {
+    case Withdrawal::Withdrawn:
+        out.withdrawn = true;
+        break;
+    case Withdrawal::PrintedMeanwhile:
+        out.job = JobFate::Printed;
+        out.reason = {};
+        break;
+    case Withdrawal::NotWithdrawn:
+        notifier::show(parent, messages::jobNotWithdrawn(what, target.printerName, withdrawal.refusal, language));
+        break;
+    }
 }
 } // namespace
 
-SendOutcome sendFromWindow(QWidget *parent, const DravikBinding &lib, const PrinterTarget &target,
-                           const Command &command, const QString &what, Language language, QProgressBar *progressBar,
-                           WaitingJob waiting)
+SendOutcome sendFromWindow(QWidget *parent, const PrinterSession &session, const Command &command, const QString &what,
+                           Language language, QProgressBar *progressBar, WaitingJob waiting)
 {
     SendOutcome out;
-    if (!canSendOrReport(parent, lib, language))
+    if (!canSendOrReport(parent, session, language))
         return out;
+    const PrinterTarget target = session.target();
     if (target.printerName.trimmed().isEmpty()) {
         // Nothing to send to: never a send "to" an empty name.
         notifier::show(parent, messages::noDevice(target.portName, language));
@@ -74,41 +98,27 @@ SendOutcome sendFromWindow(QWidget *parent, const DravikBinding &lib, const Prin
     CallProgress progress;
     progress.bar = progressBar;
     progress.bytes = qint64(command.bytes.size());
-    progress.baudRate = target.portName == QLatin1String("COM") ? target.baudRate : 0;
+    progress.baudRate = target.isSerial() ? target.baudRate : 0;
     progress.language = language;
 
-    SendStatus status = SendStatus::NoExport;
-    FailureReason reason;
-    JobFollow follow;
-    if (!librarycall::run(
-            [&] {
-                status = sendCommand(lib, target, command, &reason);
-                // Followed on the thread that sent it: the library keeps the last job per thread.
-                if (status == SendStatus::Sent)
-                    follow = followLastJob(lib, target);
-            },
-            progress))
+    SendReport report;
+    if (!librarycall::run([&] { report = session.send(command); }, progress))
         return out; // another call is in flight: this one does not start
-    out.called = status == SendStatus::Sent || status == SendStatus::Failed;
-    out.sent = status == SendStatus::Sent && follow.fate != JobFate::Failed;
-    out.job = follow.fate;
-    out.reason = follow.fate == JobFate::NotFollowed || follow.fate == JobFate::Printed ? reason : follow.reason;
-
-    const QString name = command.docName ? QString::fromLocal8Bit(command.docName) : what;
-    out.name = name;
-    out.length = command.bytes.size();
+    static_cast<SendReport &>(out) = report;
+    out.name = command.docName ? QString::fromLocal8Bit(command.docName) : what;
     if (out.job == JobFate::Waiting)
-        settleWaitingJob(parent, lib, target, what, waiting, language, progressBar, out);
+        settleWaitingJob(parent, session, what, waiting, language, progressBar, out);
     out.status = outcomeStatus(target, out, language);
 
-    CallEntry entry;
-    entry.time = QDateTime::currentDateTime();
-    entry.target = target.portName + QLatin1Char(' ') + target.printerName;
-    entry.name = name;
-    entry.bytes = command.bytes;
-    entry.outcome = recordOutcome(target, out);
-    if (!out.sent || out.job == JobFate::Waiting)
-        entry.reason = messages::reasonLine(out.reason, language);
-    CallRecord::shared().add(std::move(entry));
+    const bool reasoned = !out.sent || out.job == JobFate::Waiting;
+    record(target, out.name, command.bytes, recordOutcome(target, out), reasoned ? &out.reason : nullptr, language);
     return out;
+}
+
+void recordPortCall(const PrinterTarget &target, const QString &name, bool open, const PortCall &call,
+                    Language language)
+{
+    const CallEntry::Outcome outcome =
+        call.result > 0 ? (open ? CallEntry::Outcome::Opened : CallEntry::Outcome::Closed) : CallEntry::Outcome::Failed;
+    record(target, name, {}, outcome, call.result > 0 ? nullptr : &call.reason, language);
 }

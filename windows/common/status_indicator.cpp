@@ -67,11 +67,12 @@ void StatusIndicator::showReport(const PrinterReport &report, Language language)
     setToolTip(view.tooltip);
 }
 
-bool StatusIndicator::ask(const DravikBinding &lib, const PrinterTarget &target, Language language, bool byUser,
-                          QProgressBar *progressBar)
+bool StatusIndicator::ask(const PrinterSession &session, Language language, bool byUser, QProgressBar *progressBar)
 {
+    const DravikBinding &lib = session.library();
+    const PrinterTarget target = session.target();
     PrinterReport report;
-    if (!lib.isLoaded() || !lib.queryPrinter) {
+    if (!session.can(SessionAction::Query)) {
         report.state = lib.isLoaded() ? QueryState::NoExport : QueryState::NoLibrary;
         showReport(report, language);
         return true;
@@ -87,7 +88,7 @@ bool StatusIndicator::ask(const DravikBinding &lib, const PrinterTarget &target,
     progress.language = language;
     QueryOptions options;
     options.timeoutMs = kQueryTimeoutMs;
-    if (!librarycall::run([&] { report = queryPrinter(lib, target, options); }, progress))
+    if (!librarycall::run([&] { report = session.query(options); }, progress))
         return false;
     silent_ = report.state == QueryState::NoAnswers ? target : PrinterTarget{};
 

@@ -4,9 +4,8 @@
 // worker thread; a click asks again.
 #pragma once
 
-#include "dravik_binding.h"
 #include "messages.h"
-#include "send_path.h"
+#include "printer_session.h"
 
 #include <QLabel>
 
@@ -18,13 +17,12 @@ class StatusIndicator : public QLabel
 public:
     explicit StatusIndicator(QWidget *parent = nullptr);
 
-    // Asks the printer at target and shows its answer, with a line in the
+    // Asks the session's printer and shows its answer, with a line in the
     // record when the answer changed or the user asked. Nothing is called when the library lacks QueryPrinter (shown
     // grey, with why), nor, unless the user asked, on a path that was found
     // to carry no answers. Returns false when nothing could be asked now
     // (another call in flight).
-    bool ask(const DravikBinding &lib, const PrinterTarget &target, Language language, bool byUser,
-             QProgressBar *progressBar);
+    bool ask(const PrinterSession &session, Language language, bool byUser, QProgressBar *progressBar);
     // Nothing known (no connection, or a serial port not open): empty.
     void clear();
     // Shows what is known in the other language.

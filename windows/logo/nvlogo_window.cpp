@@ -29,9 +29,9 @@ TForm3::TForm3(const PrinterTarget &target, std::function<bool()> oldInstruction
 TForm3::TForm3(const PrinterTarget &target, std::function<bool()> oldInstructionSet, const QString &libraryPath,
                QWidget *parent)
     : QDialog(parent)
-    , target_(target)
     , oldInstructionSet_(std::move(oldInstructionSet))
 {
+    session_.adopt(target);
     chooseFile = [this] { return defaultChooseFile(); };
     buildLayout();
     buildOutcomePanel();

@@ -137,7 +137,7 @@ private:
     static bool s_loaded[kSlotCount];
 
     DravikBinding lib_;
-    PrinterTarget target_;
+    PrinterSession session_{lib_};
     std::function<bool()> oldInstructionSet_;
     QButtonGroup *processingGroup_;
     QButtonGroup *modelGroup_;

@@ -61,14 +61,14 @@ void TForm3::buildOutcomePanel()
 
 void TForm3::statusIndicatorClick()
 {
-    statusIndicator->ask(lib_, target_, Language::English, true, waitProgress);
+    statusIndicator->ask(session_, Language::English, true, waitProgress);
 }
 
 QString TForm3::lastStatus(Language language) const
 {
-    if (!last_.called)
+    if (!last_.called())
         return {};
-    return outcomeStatus(target_, last_, language);
+    return outcomeStatus(session_.target(), last_, language);
 }
 
 void TForm3::openRecord()
@@ -80,9 +80,8 @@ void TForm3::openRecord()
 SendOutcome TForm3::sendAndShow(const Command &command, const QAbstractButton *pressed, WaitingJob waiting)
 {
     const QString what = pressed->text().remove(QLatin1Char('&'));
-    const SendOutcome out =
-        sendFromWindow(this, lib_, target_, command, what, Language::English, waitProgress, waiting);
-    if (out.called) {
+    const SendOutcome out = sendFromWindow(this, session_, command, what, Language::English, waitProgress, waiting);
+    if (out.called()) {
         last_ = out;
         outcomePanel->setStatus(out.status);
     }
@@ -92,18 +91,18 @@ SendOutcome TForm3::sendAndShow(const Command &command, const QAbstractButton *p
 bool TForm3::send(const Command &command, const QAbstractButton *pressed, WaitingJob waiting)
 {
     const SendOutcome out = sendAndShow(command, pressed, waiting);
-    if (out.called && !out.sent)
+    if (out.called() && !out.sent)
         notifier::show(this,
                        messages::sendFailed(pressed->text().remove(QLatin1Char('&')), out.reason, Language::English));
     if (out.done())
-        statusIndicator->ask(lib_, target_, Language::English, false, waitProgress);
+        statusIndicator->ask(session_, Language::English, false, waitProgress);
     return out.done();
 }
 
 void TForm3::BitBtn25Click()
 {
     // Checked first, so a missing library costs no wait.
-    if (downloading_ || !canSendOrReport(this, lib_, Language::English))
+    if (downloading_ || !canSendOrReport(this, session_, Language::English))
         return;
     downloading_ = true;
     BitBtn25->setEnabled(false);
@@ -152,7 +151,7 @@ void TForm3::BitBtn25Click()
         if (!out.done()) {
             // The logo did not reach the printer: nothing to wait for (a job
             // left waiting in the queue was asked about already).
-            if (out.called && !out.sent)
+            if (out.called() && !out.sent)
                 notifier::show(this, messages::logoNotStored(out.reason));
             finish();
             return;
@@ -161,7 +160,7 @@ void TForm3::BitBtn25Click()
     waitForFlash();
     // Asked once the flash is written: a printer busy writing may not answer.
     if (n > 0)
-        statusIndicator->ask(lib_, target_, Language::English, false, waitProgress);
+        statusIndicator->ask(session_, Language::English, false, waitProgress);
     finish();
 }
 

@@ -92,11 +92,9 @@ void TfrmMain::FormCreate()
 
 void TfrmMain::Button1Click()
 {
-    if (portOpen_ && lib_.closeComm) {
-        const QByteArray port = cmbCom->currentText().toLocal8Bit();
-        int result = 0;
-        FailureReason reason;
-        portCall([&] { return lib_.closeComm(port.constData()); }, QStringLiteral("CloseComm"), result, reason);
+    if (session_.portOpen() && session_.can(SessionAction::Close)) {
+        PortCall call;
+        portCall(false, session_.portToClose(), 0, call);
     }
     close();
 }
@@ -109,7 +107,7 @@ void TfrmMain::BitBtn5Click()
 
 void TfrmMain::BitBtn1Click()
 {
-    TForm3 logo(target_, [this] { return rdbCommandOLD->isChecked(); });
+    TForm3 logo(session_.target(), [this] { return rdbCommandOLD->isChecked(); });
     logo.exec();
     // The last operation may have been the logo window's: told here in the
     // interface language.
@@ -145,31 +143,23 @@ void TfrmMain::applyLanguage(Language language)
         record->setLanguage(language);
 }
 
-bool TfrmMain::require(bool bound, const char *exportName)
+bool TfrmMain::require(SessionAction action)
 {
-    if (lib_.isLoaded() && bound)
-        return true;
-    notifier::show(this, messages::missingPiece(lib_, exportName, currentLanguage()));
-    return false;
+    return canOrReport(this, session_, action, currentLanguage());
 }
 
 bool TfrmMain::send(const Command &command, const QString &what, WaitingJob waiting)
 {
-    const SendOutcome out =
-        sendFromWindow(this, lib_, target_, command, what, currentLanguage(), callProgress, waiting);
-    if (!out.called)
+    const SendOutcome out = sendFromWindow(this, session_, command, what, currentLanguage(), callProgress, waiting);
+    lastSend_ = out;
+    if (!out.called())
         return false;
     setStatus(out.status);
     if (out.done()) {
         askPrinter(false);
         return true;
     }
-    if (update_) {
-        update_->failed = true;
-        update_->reason = out.reason;
-        update_->waiting = out.sent;
-        update_->withdrawn = out.withdrawn;
-    } else if (!out.sent) {
+    if (!updating_ && !out.sent) {
         notifier::show(this, messages::sendFailed(what, out.reason, currentLanguage()));
     }
     return false;

@@ -5,14 +5,12 @@
 #include "command.h"
 #include "connection.h"
 #include "dravik_binding.h"
+#include "printer_session.h"
 #include "qt_translations.h"
 #include "queue_states.h"
 #include "send_or_report.h"
-#include "send_path.h"
 
 #include <QWidget>
-
-#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -34,9 +32,11 @@ public:
     explicit TfrmMain(const QString &libraryPath = {}, QWidget *parent = nullptr);
     ~TfrmMain() override;
 
-    // Connection state, read by the NV logo window and by tests.
-    PrinterTarget printerTarget() const { return target_; }
-    bool portOpen() const { return portOpen_; }
+    // The link to the printer, shared with the NV logo window.
+    const PrinterSession &session() const { return session_; }
+    // Connection state, read by tests.
+    PrinterTarget printerTarget() const { return session_.target(); }
+    bool portOpen() const { return session_.portOpen(); }
     // "chinese" or "english" once a language was applied; empty in the
     // designed state.
     QString interfaceLanguage() const;
@@ -171,15 +171,15 @@ private:
     // printer has not taken in time counts as not sent; waiting says what
     // the question about it offers first.
     bool send(const Command &command, const QString &what, WaitingJob waiting = WaitingJob::Withdraw);
-    // Runs an open or close of the serial port off the window's thread and
-    // records it. Returns false when another call was in flight.
-    bool portCall(const std::function<int()> &call, const QString &name, int &result, FailureReason &reason);
+    // Runs an open (open true) or close of the serial port off the window's
+    // thread and records it. Returns false when another call was in flight.
+    bool portCall(bool open, const QString &port, int baudRate, PortCall &call);
     void setStatus(const QString &text);
     // Asks the printer of the chosen connection how it is, when it can be
     // asked: a print queue or printer port, or a serial port that is open.
     void askPrinter(bool byUser);
     // Tells the user what is missing when the library or the export is.
-    bool require(bool bound, const char *exportName);
+    bool require(SessionAction action);
     // Reports a missing list export (not during start-up) and gives the empty list.
     QStringList missingList(const char *exportName);
     // The start-up list, unless a refresh came first.
@@ -195,23 +195,17 @@ private:
     void showQueueStates();
 
     DravikBinding lib_;
-    PrinterTarget target_;
-    bool portOpen_ = false;
+    PrinterSession session_{lib_};
     bool languageApplied_ = false; // the language itself is currentLanguage()
     bool starting_ = false;        // during start-up a missing export is not reported
     bool listsPending_ = false;
     std::vector<QueueState> queueStates_; // as listed last; empty when the library does not tell
     bool listing_ = false;                // the lists are being filled: the connection is asked about once, at the end
 
-    // While the one-key update runs: the failure of its current step.
-    struct UpdateRun
-    {
-        bool failed = false;
-        FailureReason reason;
-        bool waiting = false;   // the step's job did not print (already asked about)
-        bool withdrawn = false; // and was withdrawn
-    };
-    UpdateRun *update_ = nullptr;
+    // While the one-key update runs its steps tell no failure themselves;
+    // the last send's outcome tells the update how the step went.
+    bool updating_ = false;
+    SendOutcome lastSend_;
 };
 
 // The main window of this run; set before its start-up runs.

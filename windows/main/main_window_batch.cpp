@@ -77,45 +77,36 @@ void TfrmMain::Button12Click()
 void TfrmMain::Button13Click()
 {
     // Without a way to send, no step can do anything: say so once.
-    if (!canSendOrReport(this, lib_, currentLanguage()))
+    if (!canSendOrReport(this, session_, currentLanguage()))
         return;
-    int selected = 0;
-    for (const ConfigGroup &g : kGroups)
-        if (g.set && !(this->*g.skip)->isChecked())
-            ++selected;
-
     // Over an open serial port the baud rate step closes the port (the
-    // printer restarts at the new rate): it goes last, so that the steps
-    // after it in the usual order are still sent.
-    std::vector<const ConfigGroup *> order;
-    const ConfigGroup *baudRate = nullptr;
+    // printer restarts at the new rate): the session runs it last, so that
+    // the steps after it in the usual order are still sent.
+    std::vector<UpdateStep> steps;
+    std::vector<const ConfigGroup *> groups;
     for (const ConfigGroup &g : kGroups) {
-        if (g.skip == &TfrmMain::chkCom && rdbCom->isChecked() && portOpen_)
-            baudRate = &g;
-        else
-            order.push_back(&g);
-    }
-    if (baudRate)
-        order.push_back(baudRate);
-
-    UpdateRun run;
-    update_ = &run;
-    int sent = 0;
-    for (const ConfigGroup *step : order) {
-        const ConfigGroup &g = *step;
-        // Read just before the step: a close in the baud rate step checks them all.
-        if (!g.set || (this->*g.skip)->isChecked())
+        if (!g.set)
             continue;
-        (this->*g.set)();
-        if (run.failed) {
-            // Stop at the first step the library refused.
-            update_ = nullptr;
-            const QString step = (this->*g.group)->title();
-            notifier::show(this, run.waiting ? messages::updateStoppedWaiting(step, sent, selected, run.withdrawn)
-                                             : messages::updateStopped(step, sent, selected, run.reason));
-            return;
-        }
-        ++sent;
+        groups.push_back(&g);
+        UpdateStep step;
+        step.baudRate = g.skip == &TfrmMain::chkCom;
+        step.selected = [this, &g] { return !(this->*g.skip)->isChecked(); };
+        step.run = [this, &g]() -> SendReport {
+            lastSend_ = SendOutcome{};
+            (this->*g.set)();
+            return lastSend_;
+        };
+        steps.push_back(std::move(step));
     }
-    update_ = nullptr;
+
+    updating_ = true;
+    const UpdateResult run = session_.runUpdate(steps);
+    updating_ = false;
+    if (!run.stopped())
+        return;
+    // Stopped at the first step the library refused or whose job did not print.
+    const QString step = (this->*groups[std::size_t(run.stoppedAt)]->group)->title();
+    notifier::show(this, run.stop.sent
+                             ? messages::updateStoppedWaiting(step, run.sent, run.selected, run.stop.withdrawn)
+                             : messages::updateStopped(step, run.sent, run.selected, run.stop.reason));
 }

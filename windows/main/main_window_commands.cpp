@@ -49,7 +49,7 @@ void TfrmMain::btnNewComClick()
     // The next serial opening uses the rate just sent.
     cmbBaudRate->setCurrentIndex(cboNewCom->currentIndex());
     notifier::show(this, messages::baudRateRestart());
-    if (portOpen_)
+    if (session_.portOpen())
         btnCloseCOMClick();
 }
 

@@ -90,7 +90,7 @@ void TfrmMain::listPrintersAndPorts()
     if (!ran)
         return; // another call was in flight; its window still waits for it
 
-    portOpen_ = false;
+    session_.forgetOpenPort();
     listing_ = true;
     if (cboLevel->count() > 23)
         cboLevel->setCurrentIndex(23);
@@ -172,7 +172,7 @@ LinkMode TfrmMain::checkedMode() const
 
 bool TfrmMain::isConnectionReady() const
 {
-    return connectionReady(checkedMode(), portOpen_);
+    return connectionReady(checkedMode(), session_.portOpen());
 }
 
 void TfrmMain::enableBatchButtons(bool on)
@@ -183,9 +183,9 @@ void TfrmMain::enableBatchButtons(bool on)
 
 void TfrmMain::modeChoice(bool closeOpenPort, bool batchButtonsOn)
 {
-    if (closeOpenPort && portOpen_) {
+    if (closeOpenPort && session_.portOpen()) {
         btnCloseCOMClick();
-        portOpen_ = false;
+        session_.forgetOpenPort();
     }
 
     ComboPrinter->setEnabled(rdbDriver->isChecked());
@@ -198,12 +198,10 @@ void TfrmMain::modeChoice(bool closeOpenPort, bool batchButtonsOn)
     btnCloseCOM->setEnabled(false);
 
     const LinkMode mode = checkedMode();
-    if (mode != LinkMode::None) {
-        target_.portName = portNameFor(mode);
-        target_.printerName = mode == LinkMode::Driver   ? ComboPrinter->currentText()
-                              : mode == LinkMode::Serial ? cmbCom->currentText()
-                                                         : cmbLpt->currentText();
-    }
+    if (mode != LinkMode::None)
+        session_.choose(pathKindFor(mode), mode == LinkMode::Driver   ? ComboPrinter->currentText()
+                                           : mode == LinkMode::Serial ? cmbCom->currentText()
+                                                                      : cmbLpt->currentText());
 
     enableBatchButtons(batchButtonsOn);
     Button20Click();
@@ -227,21 +225,19 @@ void TfrmMain::rdbLptClick()
 
 void TfrmMain::btnOpenCOMClick()
 {
-    if (portOpen_ || !require(lib_.openComm != nullptr, "OpenComm"))
+    if (session_.portOpen() || !require(SessionAction::Open))
         return;
 
     const int baudRate = cmbBaudRate->currentText().toInt();
     const QString port = cmbCom->currentText().trimmed();
-    const QByteArray portBytes = port.toLocal8Bit();
-    int result = 0;
-    FailureReason failure;
-    if (!portCall([&] { return lib_.openComm(portBytes.constData(), baudRate); },
-                  QStringLiteral("OpenComm %1").arg(baudRate), result, failure))
+    PortCall call;
+    if (!portCall(true, port, baudRate, call))
         return;
+    const FailureReason &failure = call.reason;
     const QString reason = portCallDetail(failure);
-    setStatus(messages::serialOpenStatus(port, baudRate, result > 0, failure));
+    setStatus(messages::serialOpenStatus(port, baudRate, call.result > 0, failure));
 
-    if (result < 0) {
+    if (call.result < 0) {
         // The library's raised error: the port is missing or held by another program.
         Message message = messages::serialConnectionError(port);
         message.detail = reason;
@@ -251,15 +247,13 @@ void TfrmMain::btnOpenCOMClick()
         return;
     }
 
-    portOpen_ = result > 0;
-    if (portOpen_)
-        target_.baudRate = baudRate;
-    btnOpenCOM->setEnabled(!portOpen_);
-    btnCloseCOM->setEnabled(portOpen_);
-    enableBatchButtons(portOpen_);
+    const bool open = session_.portOpen();
+    btnOpenCOM->setEnabled(!open);
+    btnCloseCOM->setEnabled(open);
+    enableBatchButtons(open);
     Button20Click();
     askPrinter(false);
-    if (!portOpen_) {
+    if (!open) {
         Message message = messages::serialOpenFailed();
         message.detail = reason;
         notifier::show(this, message);
@@ -268,27 +262,26 @@ void TfrmMain::btnOpenCOMClick()
 
 void TfrmMain::btnCloseCOMClick()
 {
-    if (!require(lib_.closeComm != nullptr, "CloseComm"))
+    if (!require(SessionAction::Close))
         return;
 
-    const QByteArray port = cmbCom->currentText().toLocal8Bit();
-    int result = 0;
-    FailureReason failure;
-    if (!portCall([&] { return lib_.closeComm(port.constData()); }, QStringLiteral("CloseComm"), result, failure))
+    // The port that was opened, whatever the list shows now.
+    const QString port = session_.portToClose();
+    PortCall call;
+    if (!portCall(false, port, 0, call))
         return;
-    setStatus(messages::serialCloseStatus(QString::fromLocal8Bit(port), result != 0, failure));
-    if (result) {
+    setStatus(messages::serialCloseStatus(port, call.result != 0, call.reason));
+    if (call.result) {
         btnOpenCOM->setEnabled(true);
         btnCloseCOM->setEnabled(false);
-        portOpen_ = false;
         enableBatchButtons(false);
         Button20Click();
         statusIndicator->clear();
         return;
     }
 
-    Message message = messages::serialCloseFailed(target_.printerName);
-    message.detail = portCallDetail(failure);
+    Message message = messages::serialCloseFailed(port);
+    message.detail = portCallDetail(call.reason);
     notifier::show(this, message);
     btnOpenCOM->setEnabled(false);
     btnCloseCOM->setEnabled(true);
@@ -296,7 +289,7 @@ void TfrmMain::btnCloseCOMClick()
 
 void TfrmMain::cmbComChange()
 {
-    if (!portOpen_)
+    if (!session_.portOpen())
         return;
     btnCloseCOMClick();
     btnOpenCOMClick();
@@ -314,9 +307,9 @@ void TfrmMain::cmbShareHandChange()
 
 void TfrmMain::ComboPrinterChange()
 {
-    target_.printerName = ComboPrinter->currentText();
+    session_.choose(session_.kind(), ComboPrinter->currentText());
     showQueueStates();
-    if (const auto state = findQueue(queueStates_, target_.printerName))
+    if (const auto state = findQueue(queueStates_, ComboPrinter->currentText()))
         setStatus(messages::queueChosenStatus(*state));
     askPrinter(false);
 }
@@ -325,6 +318,6 @@ void TfrmMain::cmbLptChange()
 {
     if (!rdbLpt->isChecked())
         return;
-    target_.printerName = cmbLpt->currentText();
+    session_.choose(session_.kind(), cmbLpt->currentText());
     askPrinter(false);
 }

@@ -2,10 +2,10 @@
 // serial port calls that go through the library's worker thread.
 #include "main_window.h"
 
-#include "call_record.h"
 #include "library_call.h"
 #include "messages.h"
 #include "record_window.h"
+#include "send_or_report.h"
 #include "status_indicator.h"
 #include "status_line.h"
 
@@ -58,11 +58,11 @@ void TfrmMain::askPrinter(bool byUser)
     if (listing_ || !statusIndicator)
         return;
     const LinkMode mode = checkedMode();
-    if (mode == LinkMode::None || (mode == LinkMode::Serial && !portOpen_)) {
+    if (mode == LinkMode::None || (mode == LinkMode::Serial && !session_.portOpen())) {
         statusIndicator->clear();
         return;
     }
-    statusIndicator->ask(lib_, target_, currentLanguage(), byUser, callProgress);
+    statusIndicator->ask(session_, currentLanguage(), byUser, callProgress);
 }
 
 void TfrmMain::statusIndicatorClick()
@@ -75,29 +75,14 @@ void TfrmMain::openRecord()
     RecordWindow::showFor(this, currentLanguage());
 }
 
-bool TfrmMain::portCall(const std::function<int()> &call, const QString &name, int &result, FailureReason &reason)
+bool TfrmMain::portCall(bool open, const QString &port, int baudRate, PortCall &call)
 {
     CallProgress progress;
     progress.bar = callProgress;
     progress.language = currentLanguage();
-    if (!librarycall::run(
-            [&] {
-                result = call();
-                if (result <= 0)
-                    reason = failureReason(lib_);
-            },
-            progress))
+    if (!librarycall::run([&] { call = open ? session_.open(port, baudRate) : session_.close(); }, progress))
         return false;
-
-    CallEntry entry;
-    entry.time = QDateTime::currentDateTime();
-    entry.target = QStringLiteral("COM ") + cmbCom->currentText();
-    entry.name = name;
-    const bool open = name.startsWith(QLatin1String("OpenComm"));
-    entry.outcome =
-        result > 0 ? (open ? CallEntry::Outcome::Opened : CallEntry::Outcome::Closed) : CallEntry::Outcome::Failed;
-    if (result <= 0)
-        entry.reason = messages::reasonLine(reason, currentLanguage());
-    CallRecord::shared().add(std::move(entry));
+    const QString name = open ? QStringLiteral("OpenComm %1").arg(baudRate) : QStringLiteral("CloseComm");
+    recordPortCall(PrinterTarget::of(PathKind::Serial, port), name, open, call, currentLanguage());
     return true;
 }

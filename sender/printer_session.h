@@ -1,0 +1,151 @@
+// The link to one printer, free of widgets: where the bytes go (a print
+// queue, a serial port, a printer port), whether the serial port is open and
+// at which rate, what the library lacks for each action, the sends with
+// their job followed to the printer, the withdrawal of a job still waiting,
+// the printer query and the one-key update's sequence. Blocking and
+// thread-agnostic: the windows run each call on their worker thread, the
+// tool on its own threads. The library keeps the last job per thread, so a
+// send, its following and its withdrawal run on one thread.
+#pragma once
+
+#include "command.h"
+#include "dravik_binding.h"
+#include "job_follow.h"
+#include "printer_query.h"
+#include "send_path.h"
+
+#include <functional>
+#include <vector>
+
+// What is asked of the library, for the question of which export it lacks.
+enum class SessionAction {
+    Send,     // SendBufferToPrint
+    Open,     // OpenComm
+    Close,    // CloseComm
+    Query,    // QueryPrinter
+    Follow,   // FollowLastJob and CancelLastJob
+    Withdraw, // CancelLastJob
+};
+
+// How a send ended.
+struct SendReport
+{
+    SendStatus status = SendStatus::NoLibrary;
+    bool sent = false; // the library took all the bytes, and a followed job did not fail
+    JobFate job = JobFate::NotFollowed;
+    bool withdrawn = false; // with JobFate::Waiting: the job was withdrawn, else it stays queued
+    FailureReason reason;   // why the send or the job failed, or why the job waits
+    std::size_t length = 0;
+
+    // The library was called (nothing is called without the library or the export).
+    bool called() const { return status == SendStatus::Sent || status == SendStatus::Failed; }
+    // The printer took the bytes (or the path gives no more to know).
+    bool done() const { return sent && job != JobFate::Waiting; }
+    // A step of a sequence that ends it: the library refused it, or its job did not print.
+    bool stops() const { return called() && !done(); }
+};
+
+// What became of a waiting job asked to be withdrawn.
+enum class Withdrawal {
+    Withdrawn,        // nothing of it printed
+    PrintedMeanwhile, // the withdrawal failed because the printer took it in the meantime
+    NotWithdrawn,     // it may still print later
+};
+
+struct WithdrawReport
+{
+    Withdrawal result = Withdrawal::NotWithdrawn;
+    FailureReason refusal; // why CancelLastJob failed (code -1 and no text when the library lacks it)
+    FailureReason recheck; // what the second look at the job said, when it did not print
+};
+
+// The result of an OpenComm or CloseComm.
+struct PortCall
+{
+    int result = 0;       // OpenComm: 1 opened, 0 failed, -1 missing or held; CloseComm: 0 failed
+    FailureReason reason; // when it failed
+};
+
+// One step of the one-key update.
+struct UpdateStep
+{
+    bool baudRate = false;           // the step that changes the serial rate
+    std::function<bool()> selected;  // read when the update starts and just before the step
+    std::function<SendReport()> run; // its sends; the report of the one that ended it, else of the last
+};
+
+struct UpdateResult
+{
+    int selected = 0;   // the steps selected when it started
+    int sent = 0;       // the steps done before it stopped
+    int stoppedAt = -1; // the index in the caller's steps of the step that stopped it; -1: none
+    SendReport stop;    // that step's report
+    bool stopped() const { return stoppedAt >= 0; }
+};
+
+class PrinterSession
+{
+public:
+    explicit PrinterSession(const DravikBinding &lib)
+        : lib_(lib)
+    {
+    }
+
+    const DravikBinding &library() const { return lib_; }
+
+    // Chooses where the bytes go. Over a serial port that is open the sends
+    // keep going to the port that was opened until it is closed.
+    void choose(PathKind kind, const QString &name);
+    // Forgets an open serial port without closing it (the lists were read
+    // anew).
+    void forgetOpenPort();
+    // Takes another session's target as it stands (a window of its own with
+    // its own binding): a serial port with its rate counts as open here.
+    void adopt(const PrinterTarget &target);
+
+    PathKind kind() const { return kind_; }
+    bool isQueue() const { return kind_ == PathKind::Queue; }
+    bool isSerial() const { return kind_ == PathKind::Serial; }
+    bool portOpen() const { return portOpen_; }
+    // The target of sends and questions: the opened port and its rate for serial.
+    PrinterTarget target() const;
+    // A print queue or printer port is always ready; a serial port once open.
+    bool ready() const;
+
+    // The export the library lacks for action, or null when it has them all
+    // (a library that is not loaded lacks nothing in particular: check
+    // library().isLoaded() as well).
+    const char *missingExport(SessionAction action) const;
+    // The library is loaded and has what action needs.
+    bool can(SessionAction action) const { return lib_.isLoaded() && !missingExport(action); }
+
+    // Opens port at baudRate; it becomes the serial target while open.
+    PortCall open(const QString &port, int baudRate);
+    // Closes the port that was opened (the chosen one when none is).
+    PortCall close();
+    // The port a close goes to.
+    QString portToClose() const;
+
+    // Sends command. When follow is on, a print-queue job is followed for up
+    // to followMs where the library can follow it.
+    SendReport send(const Command &command, bool follow = true, int followMs = kJobFollowMs) const;
+    // Withdraws the job this thread sent last. When the withdrawal fails it
+    // looks once more: a job the printer took meanwhile counts as printed.
+    WithdrawReport withdrawWaitingJob() const;
+
+    // Asks the printer how it is (a serial port must be open).
+    PrinterReport query(const QueryOptions &options = {}) const;
+
+    // Runs the selected steps in the caller's order, except that over an open
+    // serial port the baud rate step goes last (it ends with the port
+    // closed); stops at the first step that stops().
+    UpdateResult runUpdate(const std::vector<UpdateStep> &steps) const;
+
+private:
+    const DravikBinding &lib_;
+    PathKind kind_ = PathKind::None;
+    QString name_;
+    bool portOpen_ = false;
+    QString openedPort_;
+    int openedRate_ = 0;
+};
