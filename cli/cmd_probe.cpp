@@ -5,6 +5,7 @@
 #include "cli_commands.h"
 
 #include "option_parser.h"
+#include "settings_catalogue.h"
 #include "status_output.h"
 #include "tool_library.h"
 
@@ -13,7 +14,24 @@
 
 namespace {
 
+// The printer's rates, the most common first.
 constexpr std::uint32_t kProbeOrder[] = {9600, 115200, 19200, 38400, 57600, 4800, 2400, 1200, 230400, 128000};
+
+constexpr bool triesEveryRateOnce()
+{
+    if (std::size(kProbeOrder) != std::size(kBaudRates))
+        return false;
+    for (std::uint32_t rate : kBaudRates) {
+        int times = 0;
+        for (std::uint32_t tried : kProbeOrder)
+            times += tried == rate ? 1 : 0;
+        if (times != 1)
+            return false;
+    }
+    return true;
+}
+static_assert(triesEveryRateOnce(), "probe must try each of the printer's rates once");
+
 constexpr int kPerRateMs = 250;
 constexpr int kLinkTimeoutMs = 1000;
 
@@ -83,7 +101,7 @@ int probeSerial(CliContext &ctx, const DravikBinding &lib, const Target &target,
     if (!found.rate)
         return ctx.fail(kExitFailed, QStringLiteral("no receipt printer answered on %1 at any of the rates %2: check "
                                                     "that it is on, the cable, and that it is a serial printer")
-                                         .arg(target.name(), knownBaudRates()));
+                                         .arg(target.name(), baudRateList()));
     return kExitOk;
 }
 

@@ -1,6 +1,9 @@
 #include "help_texts.h"
 
 #include "code_page_list.h"
+#include "settings_catalogue.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -43,17 +46,7 @@ const CommandHelp kHelp[] = {
             "Sends configuration settings; several run in the one-key update's order\n"
             "(codepage, baud, darkness, barcode, cutter, black-mark, buzzer, cut-feed),\n"
             "then cut-mode. Over a serial port the baud rate goes last. Setting the\n"
-            "code page or the baud rate also makes the printer print a page.\n"
-            "  codepage N|NAME                    e.g. 15 or CP936 (list below)\n"
-            "  baud RATE                          1200 2400 4800 9600 19200 38400 57600\n"
-            "                                     115200 128000 230400\n"
-            "  darkness 0..40\n"
-            "  barcode on|off\n"
-            "  cutter on|off\n"
-            "  black-mark on|off\n"
-            "  buzzer none|receive,paper-out,cut,error   (any subset)\n"
-            "  cut-mode full+half|half\n"
-            "  cut-feed command|drive\n"},
+            "code page or the baud rate also makes the printer print a page.\n"},
     {"test", "usage: nemboport test WHAT TARGET\n"
              "  function-list     print the function list\n"
              "  codepage-list     print the code page list\n"
@@ -105,6 +98,34 @@ const CommandHelp kHelp[] = {
               "Runs the virtual receipt printer; `nemboport serve --help` lists its options.\n"},
 };
 
+// One line per setting: the word and its values' shape, then its help from
+// the column where the help starts, wrapped before the line grows too long.
+QString settingLines()
+{
+    constexpr int kHelpColumn = 37;
+    constexpr int kMinGap = 3;
+    constexpr int kWidth = 79;
+    QString lines;
+    for (const Setting *s = settingsBegin(); s != settingsEnd(); ++s) {
+        QString line = QStringLiteral("  %1 %2").arg(QLatin1String(s->word), settingSyntax(*s));
+        const QString help = settingHelp(*s);
+        if (!help.isEmpty()) {
+            line += QString(std::max(kMinGap, kHelpColumn - int(line.size())), QLatin1Char(' '));
+            const int start = int(line.size());
+            for (const QString &word : help.split(QLatin1Char(' '))) {
+                const bool first = line.size() == start;
+                const qsizetype lineStart = line.lastIndexOf(QLatin1Char('\n')) + 1;
+                if (!first && line.size() - lineStart + 1 + word.size() > kWidth)
+                    line += QLatin1Char('\n') + QString(kHelpColumn, QLatin1Char(' ')) + word;
+                else
+                    line += (first ? QString() : QStringLiteral(" ")) + word;
+            }
+        }
+        lines += line + QLatin1Char('\n');
+    }
+    return lines;
+}
+
 bool sends(const QString &command)
 {
     return command == QLatin1String("set") || command == QLatin1String("test") || command == QLatin1String("logo") ||
@@ -147,6 +168,8 @@ QString commandHelp(const QString &command)
         if (command != QLatin1String(h.name))
             continue;
         QString text = QString::fromLatin1(h.text);
+        if (command == QLatin1String("set"))
+            text += settingLines();
         if (sends(command))
             text += QLatin1Char('\n') + QLatin1String(kTargetHelp);
         if (command == QLatin1String("set"))

@@ -1,6 +1,7 @@
 #include "profile_file.h"
 
 #include "help_texts.h"
+#include "settings_catalogue.h"
 #include "shown_text.h"
 
 #include <QList>
@@ -31,8 +32,8 @@ QString readTargetKey(const QString &key, const QString &value, SendOptions &sen
     if (key == QLatin1String("baud")) {
         bool ok = false;
         const uint rate = value.toUInt(&ok);
-        if (!ok || !isKnownBaudRate(rate))
-            return QStringLiteral("baud %1: not one of %2").arg(shownInput(value), knownBaudRates());
+        if (!ok || !isBaudRate(rate))
+            return QStringLiteral("baud %1: not one of %2").arg(shownInput(value), baudRateList());
         send.target.baud = rate;
         return {};
     }
@@ -60,6 +61,29 @@ int controlByteIn(const QByteArray &line)
             return c;
     }
     return -1;
+}
+
+// Each setting at its default: a commented key where the catalogue has a
+// note for it, the code pages' table after the code page's note, and the
+// choices of a switch beside it.
+QString settingsTemplate()
+{
+    constexpr int kCommentColumn = 26;
+    QString text;
+    for (const Setting *s = settingsBegin(); s != settingsEnd(); ++s) {
+        const QString note = settingNote(*s);
+        if (!note.isEmpty())
+            text += QStringLiteral("# ") + QString(note).replace(QLatin1Char('\n'), QStringLiteral("\n# ")) +
+                    QLatin1Char('\n');
+        if (s->values == SettingValues::CodePage)
+            text += codePageTable("#   ");
+        QString line = QStringLiteral("%1 = %2").arg(QLatin1String(s->word), settingValueText(*s, s->defaultValue));
+        if (s->values == SettingValues::Switch)
+            line = line.leftJustified(kCommentColumn) +
+                   QStringLiteral("; %1 | %2").arg(QLatin1String(s->firstWord), QLatin1String(s->secondWord));
+        text += line + QLatin1Char('\n');
+    }
+    return text;
 }
 
 } // namespace
@@ -125,27 +149,12 @@ QString profileTemplate()
                           "# line takes the place of this one).\n"
                           "queue = Receipt\n"
                           "# serial = /dev/ttyUSB0\n"
-                          "# baud = 115200            ; the rate the serial port is opened with\n"
+                          "# baud = %1            ; the rate the serial port is opened with\n"
                           "# port = LPT1              ; or a device path such as /dev/usb/lp0\n"
                           "# Instruction set: new (the default) or old (the original one).\n"
                           "instructions = new\n"
                           "\n"
-                          "[settings]\n"
-                          "# Code page: its number or name, e.g. 15 or CP936. Sending it makes the\n"
-                          "# printer print a page. The printer's code pages:\n") +
-           codePageTable("#   ") +
-           QStringLiteral("codepage = 15\n"
-                          "# Baud rate: 1200 2400 4800 9600 19200 38400 57600 115200 128000 230400.\n"
-                          "# The printer takes it after a restart and prints a page. Over a serial\n"
-                          "# port it is sent last.\n"
-                          "baud = 9600\n"
-                          "# Darkness: 0 to 40.\n"
-                          "darkness = 23\n"
-                          "barcode = on              ; on | off\n"
-                          "cutter = on               ; on | off\n"
-                          "black-mark = off          ; on | off\n"
-                          "# Buzzer events: none, or any of receive,paper-out,cut,error.\n"
-                          "buzzer = receive,paper-out,cut,error\n"
-                          "cut-feed = command        ; command | drive\n"
-                          "cut-mode = half           ; full+half | half\n");
+                          "[settings]\n")
+               .arg(kSerialOpenRate) +
+           settingsTemplate();
 }

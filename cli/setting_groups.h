@@ -5,6 +5,7 @@
 
 #include "command.h"
 #include "config_commands.h"
+#include "settings_catalogue.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,18 +14,14 @@
 #include <optional>
 #include <vector>
 
+// The chosen value of each setting, by SettingKey (see settings_catalogue.h
+// for what the numbers mean).
 struct SettingChoices
 {
-    std::optional<std::uint8_t> codePage;
-    std::optional<std::uint32_t> baudRate;
-    std::optional<std::uint8_t> darkness;
-    std::optional<bool> barcode;
-    std::optional<bool> cutter;
-    std::optional<bool> blackMark;
-    std::optional<std::uint8_t> buzzerMask;
-    std::optional<bool> cutFeedCommandMode;
-    std::optional<bool> cutModeFullAndHalf;
+    std::optional<std::uint32_t> values[kSettingCount];
 
+    std::optional<std::uint32_t> &operator[](SettingKey key) { return values[std::size_t(key)]; }
+    const std::optional<std::uint32_t> &operator[](SettingKey key) const { return values[std::size_t(key)]; }
     bool empty() const;
 };
 

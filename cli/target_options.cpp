@@ -1,31 +1,12 @@
 #include "target_options.h"
 
+#include "settings_catalogue.h"
 #include "shown_text.h"
-
-namespace {
-constexpr std::uint32_t kBaudRates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 128000, 230400};
-} // namespace
 
 std::vector<OptionSpec> sendOptionSpecs()
 {
     return {{"queue", true, true}, {"serial", true}, {"baud", true},         {"port", true},    {"old-commands", false},
             {"dry-run", false},    {"wait", true},   {"keep-queued", false}, {"no-wait", false}};
-}
-
-bool isKnownBaudRate(std::uint32_t rate)
-{
-    for (std::uint32_t r : kBaudRates)
-        if (r == rate)
-            return true;
-    return false;
-}
-
-QString knownBaudRates()
-{
-    QStringList texts;
-    for (std::uint32_t r : kBaudRates)
-        texts << QString::number(r);
-    return texts.join(QLatin1Char(' '));
 }
 
 QString readSendOptions(const ParsedOptions &parsed, SendOptions &options)
@@ -58,8 +39,8 @@ QString readSendOptions(const ParsedOptions &parsed, SendOptions &options)
             return QStringLiteral("--baud goes with --serial");
         bool ok = false;
         const uint rate = parsed.value("baud").toUInt(&ok);
-        if (!ok || !isKnownBaudRate(rate))
-            return QStringLiteral("--baud %1: not one of %2").arg(shownInput(parsed.value("baud")), knownBaudRates());
+        if (!ok || !isBaudRate(rate))
+            return QStringLiteral("--baud %1: not one of %2").arg(shownInput(parsed.value("baud")), baudRateList());
         options.target.baud = rate;
     }
     if (parsed.has("old-commands"))

@@ -5,6 +5,7 @@
 #include "config_commands.h"
 #include "option_parser.h"
 #include "send_path.h"
+#include "settings_catalogue.h"
 
 #include <QString>
 
@@ -19,7 +20,7 @@ struct Target
     // The queue, serial device, or port name / device path; only queues may
     // be several (a print server's fleet), all set alike.
     QStringList names;
-    std::uint32_t baud = 115200; // serial only
+    std::uint32_t baud = kSerialOpenRate; // serial only
 
     QString name() const { return names.value(0); }
 };
@@ -43,7 +44,3 @@ std::vector<OptionSpec> sendOptionSpecs();
 // Reads the send options out of parsed arguments. Returns an error text, or
 // empty. A missing target is not an error here (a profile may name one).
 QString readSendOptions(const ParsedOptions &parsed, SendOptions &options);
-
-// The ten serial rates the printer knows, as in the window's lists.
-bool isKnownBaudRate(std::uint32_t rate);
-QString knownBaudRates();

@@ -3,14 +3,13 @@
 #include "config_commands.h"
 
 #include "byte_names.h"
+#include "settings_catalogue.h"
 
 namespace {
 
-constexpr std::uint32_t kDefaultBaudRate = 115200;
 // The rate goes out in three bytes; a larger number cannot be a rate.
 constexpr std::uint32_t kMaxBaudRate = 0xFFFFFF;
 constexpr std::uint8_t kDefaultDarkness = 2;
-constexpr std::uint8_t kMaxDarkness = 40;
 
 using esc::append;
 using esc::tagged;
@@ -29,7 +28,7 @@ std::uint32_t baudRateFromText(const QString &text)
     // Zero, negative and over-long numbers would send a rate the printer
     // cannot use; they are treated like any other unreadable text.
     if (!ok || rate <= 0 || rate > kMaxBaudRate)
-        return kDefaultBaudRate;
+        return kSerialOpenRate;
     return std::uint32_t(rate);
 }
 
@@ -37,9 +36,9 @@ std::uint8_t darknessFromText(const QString &text)
 {
     bool ok = false;
     const int level = text.toInt(&ok, 10);
-    // Only the printer's own levels 0..40 are sent; anything else would be
-    // cut down to a byte and land on an arbitrary level.
-    if (!ok || level < 0 || level > kMaxDarkness)
+    // Only the printer's own levels are sent; anything else would be cut
+    // down to a byte and land on an arbitrary level.
+    if (!ok || level < kDarknessMin || level > kDarknessMax)
         return kDefaultDarkness;
     return std::uint8_t(level);
 }

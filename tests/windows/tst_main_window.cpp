@@ -3,6 +3,7 @@
 #include "window_fixture.h"
 
 #include "desktop_identity.h"
+#include "settings_catalogue.h"
 #include "status_line.h"
 
 #include <QAbstractItemView>
@@ -69,6 +70,7 @@ private slots:
     void startupLanguage();
     void startupFillsListsAndSkipsEveryGroup();
     void startupWithoutLibraryKeepsDesignedState();
+    void settingsAsCatalogued();
     void missingExportsAreNamedOnPress();
     void noPrinterMeansNoMode();
     void printServerDownIsSaidOnTheStatusLine();
@@ -155,6 +157,27 @@ void TestMainWindow::startupFillsListsAndSkipsEveryGroup()
     QVERIFY(w.gbPrint->isEnabled());
     QVERIFY(fake::callsOf("SendBufferToPrint").empty());
     QCOMPARE(fake::callsOf("GetPrintDrivePortNames").at(0).texts.at(0), std::string("LPT"));
+}
+
+// Each setting's group and skip box are where the catalogue says, and both
+// rate lists hold its rates: the serial one at the opening rate, the
+// setting's at its default.
+void TestMainWindow::settingsAsCatalogued()
+{
+    fake::reset();
+    MessageLog log;
+    TfrmMain w(QStringLiteral("/nonexistent/libDravik.so"));
+    for (const Setting *s = settingsBegin(); s != settingsEnd(); ++s) {
+        QVERIFY2(w.findChild<QGroupBox *>(QLatin1String(s->groupBox)), s->groupBox);
+        QVERIFY2(w.findChild<QCheckBox *>(QLatin1String(s->skipBox)), s->skipBox);
+    }
+    QStringList rates;
+    for (std::uint32_t rate : kBaudRates)
+        rates << QString::number(rate);
+    QCOMPARE(items(w.cmbBaudRate), rates);
+    QCOMPARE(items(w.cboNewCom), rates);
+    QCOMPARE(w.cmbBaudRate->currentText(), QStringLiteral("115200"));
+    QCOMPARE(w.cboNewCom->currentText(), QStringLiteral("9600"));
 }
 
 void TestMainWindow::startupWithoutLibraryKeepsDesignedState()

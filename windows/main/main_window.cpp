@@ -14,6 +14,7 @@
 #include "qt_translations.h"
 #include "record_window.h"
 #include "send_or_report.h"
+#include "settings_catalogue.h"
 #include "status_indicator.h"
 
 #include <QCheckBox>
@@ -76,7 +77,7 @@ void TfrmMain::FormCreate()
     ApplyLanguage(QString::fromLocal8Bit(reported ? reported : ""));
 
     cboLevel->clear();
-    for (int level = 0; level <= 40; ++level)
+    for (int level = kDarknessMin; level <= kDarknessMax; ++level)
         cboLevel->addItem(QString::number(level));
     cboLevel->setCurrentIndex(-1);
 

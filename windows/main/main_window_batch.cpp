@@ -4,6 +4,7 @@
 #include "messages.h"
 #include "notifier.h"
 #include "send_or_report.h"
+#include "settings_catalogue.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -14,8 +15,9 @@
 namespace {
 using Handler = void (TfrmMain::*)();
 
-// One configuration group: its skip box, the group it disables, and the set
-// operation the one-key update runs (null: not part of the update).
+// One configuration group's widgets: its skip box, the group it disables,
+// and its set operation. Which setting it is, and whether and when the
+// one-key update runs it, the settings catalogue says by the group's name.
 struct ConfigGroup
 {
     QCheckBox *TfrmMain::*skip;
@@ -23,7 +25,6 @@ struct ConfigGroup
     Handler set;
 };
 
-// In the one-key update's order; the cut mode group, last, takes no part in it.
 constexpr ConfigGroup kGroups[] = {
     {&TfrmMain::chkLanage, &TfrmMain::gbLanage, &TfrmMain::btnLanageClick},
     {&TfrmMain::chkCom, &TfrmMain::gbCom, &TfrmMain::btnNewComClick},
@@ -33,8 +34,26 @@ constexpr ConfigGroup kGroups[] = {
     {&TfrmMain::chkBlack, &TfrmMain::gbBlack, &TfrmMain::btnBlackClick},
     {&TfrmMain::chkBeepSet, &TfrmMain::gbBeepSet, &TfrmMain::btnBeepSetClick},
     {&TfrmMain::chkCutPage, &TfrmMain::gbCutPage, &TfrmMain::Button3Click},
-    {&TfrmMain::chkCutMode, &TfrmMain::gbCutMode, nullptr},
+    {&TfrmMain::chkCutMode, &TfrmMain::gbCutMode, &TfrmMain::btnCutModeClick},
 };
+
+// A step of the one-key update: the setting and its group's widgets.
+struct CataloguedGroup
+{
+    const Setting *setting;
+    const ConfigGroup *group;
+};
+
+// The groups the one-key update runs, in its order.
+std::vector<CataloguedGroup> cataloguedGroups(const TfrmMain &w)
+{
+    std::vector<CataloguedGroup> steps;
+    for (const Setting *s : updateOrder())
+        for (const ConfigGroup &g : kGroups)
+            if ((w.*g.group)->objectName() == QLatin1String(s->groupBox))
+                steps.push_back({s, &g});
+    return steps;
+}
 
 // The order in which skip all checks the boxes.
 constexpr QCheckBox *TfrmMain::*kSkipAllOrder[] = {
@@ -84,12 +103,11 @@ void TfrmMain::Button13Click()
     // the steps after it in the usual order are still sent.
     std::vector<UpdateStep> steps;
     std::vector<const ConfigGroup *> groups;
-    for (const ConfigGroup &g : kGroups) {
-        if (!g.set)
-            continue;
+    for (const CataloguedGroup &c : cataloguedGroups(*this)) {
+        const ConfigGroup &g = *c.group;
         groups.push_back(&g);
         UpdateStep step;
-        step.baudRate = g.skip == &TfrmMain::chkCom;
+        step.baudRate = c.setting->key == SettingKey::BaudRate;
         step.selected = [this, &g] { return !(this->*g.skip)->isChecked(); };
         step.run = [this, &g]() -> SendReport {
             lastSend_ = SendOutcome{};

@@ -4,6 +4,7 @@
 
 #include "messages.h"
 #include "notifier.h"
+#include "settings_catalogue.h"
 
 #include "library_call.h"
 #include "status_indicator.h"
@@ -92,8 +93,9 @@ void TfrmMain::listPrintersAndPorts()
 
     session_.forgetOpenPort();
     listing_ = true;
-    if (cboLevel->count() > 23)
-        cboLevel->setCurrentIndex(23);
+    const int level = cboLevel->findText(QString::number(setting(SettingKey::Darkness).defaultValue));
+    if (level >= 0)
+        cboLevel->setCurrentIndex(level);
 
     ComboPrinter->clear();
     ComboPrinter->addItems(printers ? found.printers : missingList("GetPrintDriveNames"));

@@ -3,6 +3,7 @@
 #include "code_page_box.h"
 #include "code_page_list.h"
 #include "main_window.h"
+#include "settings_catalogue.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -11,6 +12,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -40,10 +43,18 @@ QStringList numbered(const QString &prefix, int first, int last)
     return items;
 }
 
-const QStringList kBaudRates = {QStringLiteral("1200"),  QStringLiteral("2400"),   QStringLiteral("4800"),
-                                QStringLiteral("9600"),  QStringLiteral("19200"),  QStringLiteral("38400"),
-                                QStringLiteral("57600"), QStringLiteral("115200"), QStringLiteral("128000"),
-                                QStringLiteral("230400")};
+QStringList baudRateItems()
+{
+    QStringList items;
+    for (std::uint32_t rate : kBaudRates)
+        items << QString::number(rate);
+    return items;
+}
+
+int baudRateIndex(std::uint32_t rate)
+{
+    return int(std::find(std::begin(kBaudRates), std::end(kBaudRates), rate) - std::begin(kBaudRates));
+}
 
 // A configuration group with its set button at the right.
 QGroupBox *group(QWidget *parent, const char *name, int left, int top, int width, int height)
@@ -86,7 +97,7 @@ void TfrmMain::buildConnectionGroup()
     cmbCom = list(g, "cmbCom", 136, 54, 99, numbered(QStringLiteral("COM"), 1, 29), 0);
     Panel5 = make<QLabel>(g, "Panel5", 237, 54, 56, 21);
     Panel5->setAlignment(Qt::AlignCenter);
-    cmbBaudRate = list(g, "cmbBaudRate", 294, 54, 64, kBaudRates, 7);
+    cmbBaudRate = list(g, "cmbBaudRate", 294, 54, 64, baudRateItems(), baudRateIndex(kSerialOpenRate));
     btnOpenCOM = make<QPushButton>(g, "btnOpenCOM", 360, 52, 58, 25);
     btnCloseCOM = make<QPushButton>(g, "btnCloseCOM", 420, 52, 58, 25);
     cmbShareHand =
@@ -123,7 +134,8 @@ void TfrmMain::buildConfigurationGroups()
     }
     gbCom->setPalette(red);
     Label2 = make<QLabel>(gbCom, "Label2", 8, 25, 92, 21);
-    cboNewCom = list(gbCom, "cboNewCom", 100, 25, 70, kBaudRates, 3);
+    cboNewCom = list(gbCom, "cboNewCom", 100, 25, 70, baudRateItems(),
+                     baudRateIndex(setting(SettingKey::BaudRate).defaultValue));
     btnNewCom = setButton(gbCom, "btnNewCom");
 
     gbLevel = group(this, "gbLevel", 8, 197, 241, 54);
