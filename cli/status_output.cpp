@@ -99,9 +99,14 @@ QString libraryReason(const FailureReason &reason)
 QString stateText(const PrinterReport &report)
 {
     switch (report.state) {
-    case QueryState::Answered:
-        return QCoreApplication::translate("PrinterStatus",
-                                           printer_status::summaryText(printer_status::summarize(report.conditions)));
+    case QueryState::Answered: {
+        // The condition that matters most, in the conditions' words; "ready" when none does.
+        const printer_status::Summary summary = printer_status::summarize(report.conditions);
+        return summary == printer_status::Summary::Ready
+                   ? Nemboport::tr("ready")
+                   : QCoreApplication::translate(printer_status::kConditionContext,
+                                                 printer_status::summaryText(summary));
+    }
     case QueryState::NoAnswer:
         return Nemboport::tr("no answer");
     case QueryState::NotAPrinter:
@@ -122,7 +127,7 @@ QString conditionsText(const PrinterReport &report)
     QStringList held;
     for (const printer_status::ConditionName &n : printer_status::conditionNames())
         if (report.conditions & n.condition)
-            held << QCoreApplication::translate("PrinterStatus", n.text);
+            held << QCoreApplication::translate(printer_status::kConditionContext, n.text);
     return held.isEmpty() ? Nemboport::tr("none") : held.join(QStringLiteral(", "));
 }
 

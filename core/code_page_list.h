@@ -13,8 +13,7 @@ struct CodePage
     int number;              // what the code page command sends
     const char *code;        // "CP1250", "PC437", "Iran": what `codepage NAME` takes
     const char *description; // "Central European"; empty where the code says it all
-    const char *chinese;     // the windows' display texts, as they have always read
-    const char *english;
+    const char *text;        // the windows' display text in English, translated in kCodePageContext
 
     // The plain name: "CP1250 Central European".
     QString plainName() const;
@@ -28,16 +27,10 @@ inline std::size_t codePageCount()
     return std::size_t(codePagesEnd() - codePagesBegin());
 }
 
+inline constexpr const char *kCodePageContext = "CodePage";
+
 // The code page with this number, or null.
 const CodePage *codePageByNumber(int number);
-
-// The 35 display texts: the Chinese wording when the language is exactly
-// "chinese", the English wording for any other text.
-QStringList GetLanguageList(const QString &language);
-
-// The number in a display text's first two characters, or -1 when they are
-// not decimal digits.
-int codePageNumber(const QString &entry);
 
 // Positions of the default entries: "15,CP936" (Chinese), "00, PC437"
 // (English), and "36, CP1253[Greek]" of the NV logo window.

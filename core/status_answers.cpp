@@ -103,17 +103,17 @@ const char *summaryText(Summary summary)
 {
     switch (summary) {
     case Summary::Ready:
-        return QT_TRANSLATE_NOOP("PrinterStatus", "ready");
+        return "ready";
     case Summary::PaperNearEnd:
-        return QT_TRANSLATE_NOOP("PrinterStatus", "paper near end");
+        return "paper near end";
     case Summary::PaperOut:
-        return QT_TRANSLATE_NOOP("PrinterStatus", "paper out");
+        return "paper out";
     case Summary::CoverOpen:
-        return QT_TRANSLATE_NOOP("PrinterStatus", "cover open");
+        return "cover open";
     case Summary::Offline:
-        return QT_TRANSLATE_NOOP("PrinterStatus", "off-line");
+        return "off-line";
     case Summary::Error:
-        return QT_TRANSLATE_NOOP("PrinterStatus", "error");
+        return "error";
     }
     return "?";
 }
@@ -121,17 +121,18 @@ const char *summaryText(Summary summary)
 const std::vector<ConditionName> &conditionNames()
 {
     static const std::vector<ConditionName> names = {
-        {Offline, "offline", QT_TRANSLATE_NOOP("PrinterStatus", "off-line")},
-        {CoverOpen, "coverOpen", QT_TRANSLATE_NOOP("PrinterStatus", "cover open")},
-        {FedByButton, "fedByButton", QT_TRANSLATE_NOOP("PrinterStatus", "paper fed by the button")},
-        {PaperNearEnd, "paperNearEnd", QT_TRANSLATE_NOOP("PrinterStatus", "paper near end")},
-        {PaperOut, "paperOut", QT_TRANSLATE_NOOP("PrinterStatus", "paper out")},
-        {Error, "error", QT_TRANSLATE_NOOP("PrinterStatus", "error")},
-        {MechanicalError, "mechanicalError", QT_TRANSLATE_NOOP("PrinterStatus", "mechanical error")},
-        {CutterError, "cutterError", QT_TRANSLATE_NOOP("PrinterStatus", "cutter error")},
-        {UnrecoverableError, "unrecoverableError", QT_TRANSLATE_NOOP("PrinterStatus", "unrecoverable error")},
-        {AutoRecoverableError, "autoRecoverableError", QT_TRANSLATE_NOOP("PrinterStatus", "auto-recoverable error")},
-        {DrawerPinHigh, "drawerPinHigh", QT_TRANSLATE_NOOP("PrinterStatus", "drawer pin high")},
+        {Offline, "offline", QT_TRANSLATE_NOOP("printer condition", "off-line")},
+        {CoverOpen, "coverOpen", QT_TRANSLATE_NOOP("printer condition", "cover open")},
+        {FedByButton, "fedByButton", QT_TRANSLATE_NOOP("printer condition", "paper fed by the button")},
+        {PaperNearEnd, "paperNearEnd", QT_TRANSLATE_NOOP("printer condition", "paper near end")},
+        {PaperOut, "paperOut", QT_TRANSLATE_NOOP("printer condition", "paper out")},
+        {Error, "error", QT_TRANSLATE_NOOP("printer condition", "error")},
+        {MechanicalError, "mechanicalError", QT_TRANSLATE_NOOP("printer condition", "mechanical error")},
+        {CutterError, "cutterError", QT_TRANSLATE_NOOP("printer condition", "cutter error")},
+        {UnrecoverableError, "unrecoverableError", QT_TRANSLATE_NOOP("printer condition", "unrecoverable error")},
+        {AutoRecoverableError, "autoRecoverableError",
+         QT_TRANSLATE_NOOP("printer condition", "auto-recoverable error")},
+        {DrawerPinHigh, "drawerPinHigh", QT_TRANSLATE_NOOP("printer condition", "drawer pin high")},
     };
     return names;
 }

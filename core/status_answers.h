@@ -58,16 +58,15 @@ enum class Summary {
     Error
 };
 Summary summarize(Conditions conditions);
-// The texts for people (here and in ConditionName) are English, marked for
-// translation in the context "PrinterStatus".
 const char *summaryText(Summary summary); // "ready", "paper near end", ...
 
 struct ConditionName
 {
     Condition condition;
     const char *key;  // for machines: "coverOpen"
-    const char *text; // for people: "cover open"
+    const char *text; // for people: "cover open"; the windows translate it in kConditionContext
 };
+inline constexpr const char *kConditionContext = "printer condition";
 // Every condition, in the order a report lists them.
 const std::vector<ConditionName> &conditionNames();
 // The texts of the conditions that hold, in that order.

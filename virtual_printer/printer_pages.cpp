@@ -35,9 +35,9 @@ QByteArrayList functionListLines(const PrinterState &s)
 QByteArrayList codePageListLines(const PrinterState &s)
 {
     QByteArrayList lines{"*** Code page list ***"};
-    for (const QString &entry : GetLanguageList(QStringLiteral("english"))) {
-        const QByteArray mark = codePageNumber(entry) == s.codePage ? "> " : "  ";
-        lines << mark + entry.toLatin1();
+    for (const CodePage *page = codePagesBegin(); page != codePagesEnd(); ++page) {
+        const QByteArray mark = page->number == s.codePage ? "> " : "  ";
+        lines << mark + QByteArray(page->text);
     }
     return lines;
 }

@@ -381,7 +381,7 @@ open, off-line, error).
                     按 Ctrl+C 结束
 目标：--queue NAME、--serial DEVICE [--baud N]、--port NAME。
 退出状态：0 就绪；1 无应答，或库、设备出错；2 用法错误；
-3 打印机已应答但无法打印（缺纸、纸仓盖打开、脱机、故障）。
+3 打印机已应答但无法打印（缺纸、上盖打开、脱机、出错）。
 </translation>
     </message>
     <message>
@@ -803,56 +803,9 @@ instructions = new
         <source>%1 %2: expected its number, since %3 names more than one code page</source>
         <translation>%1 %2：应为其编号，因为 %3 对应多个代码页</translation>
     </message>
-</context>
-<context>
-    <name>PrinterStatus</name>
     <message>
         <source>ready</source>
         <translation>就绪</translation>
-    </message>
-    <message>
-        <source>paper near end</source>
-        <translation>纸将尽</translation>
-    </message>
-    <message>
-        <source>paper out</source>
-        <translation>缺纸</translation>
-    </message>
-    <message>
-        <source>cover open</source>
-        <translation>纸仓盖打开</translation>
-    </message>
-    <message>
-        <source>off-line</source>
-        <translation>脱机</translation>
-    </message>
-    <message>
-        <source>error</source>
-        <translation>故障</translation>
-    </message>
-    <message>
-        <source>paper fed by the button</source>
-        <translation>按键走纸</translation>
-    </message>
-    <message>
-        <source>mechanical error</source>
-        <translation>机械故障</translation>
-    </message>
-    <message>
-        <source>cutter error</source>
-        <translation>切刀故障</translation>
-    </message>
-    <message>
-        <source>unrecoverable error</source>
-        <translation>不可恢复的故障</translation>
-    </message>
-    <message>
-        <source>auto-recoverable error</source>
-        <translation>可自动恢复的故障</translation>
-    </message>
-    <message>
-        <source>drawer pin high</source>
-        <translation>钱箱引脚为高电平</translation>
     </message>
 </context>
 <context>
@@ -905,6 +858,53 @@ port it is sent last.</source>
     <message>
         <source>none, or any of %1</source>
         <translation>none，或 %1 中的任意几项</translation>
+    </message>
+</context>
+<context>
+    <name>printer condition</name>
+    <message>
+        <source>off-line</source>
+        <translation>脱机</translation>
+    </message>
+    <message>
+        <source>cover open</source>
+        <translation>上盖打开</translation>
+    </message>
+    <message>
+        <source>paper fed by the button</source>
+        <translation>正在按键走纸</translation>
+    </message>
+    <message>
+        <source>paper near end</source>
+        <translation>纸将尽</translation>
+    </message>
+    <message>
+        <source>paper out</source>
+        <translation>缺纸</translation>
+    </message>
+    <message>
+        <source>error</source>
+        <translation>出错，已停止打印</translation>
+    </message>
+    <message>
+        <source>mechanical error</source>
+        <translation>机械错误</translation>
+    </message>
+    <message>
+        <source>cutter error</source>
+        <translation>切刀错误</translation>
+    </message>
+    <message>
+        <source>unrecoverable error</source>
+        <translation>不可恢复的错误</translation>
+    </message>
+    <message>
+        <source>auto-recoverable error</source>
+        <translation>可自动恢复的错误</translation>
+    </message>
+    <message>
+        <source>drawer pin high</source>
+        <translation>钱箱引脚为高电平</translation>
     </message>
 </context>
 </TS>

@@ -569,7 +569,7 @@ void TstNvlogoWindow::missingLibraryOrExport()
 
     DravikBinding probe;
     probe.loadFrom(library);
-    const QString expected = messages::missingPiece(probe, "SendBufferToPrint", false).text;
+    const QString expected = messages::missingPiece(probe, "SendBufferToPrint", Language::English).text;
     QElapsedTimer clock;
     clock.start();
     for (QPushButton *b : {w->BitBtn25, w->BitBtn3, w->BitBtn1, w->Button6})

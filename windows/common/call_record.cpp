@@ -1,36 +1,36 @@
 #include "call_record.h"
 
 namespace {
-const char *const kHeaders[CallRecord::ColumnCount][2] = {
-    {"时间", "Time"},   {"目标", "Target"},  {"文档名", "Document"},
-    {"长度", "Length"}, {"结果", "Outcome"}, {"原因", "Reason"},
+constexpr const char *kContext = "CallRecord";
+const char *const kHeaders[CallRecord::ColumnCount] = {
+    QT_TRANSLATE_NOOP("CallRecord", "Time"),     QT_TRANSLATE_NOOP("CallRecord", "Target"),
+    QT_TRANSLATE_NOOP("CallRecord", "Document"), QT_TRANSLATE_NOOP("CallRecord", "Length"),
+    QT_TRANSLATE_NOOP("CallRecord", "Outcome"),  QT_TRANSLATE_NOOP("CallRecord", "Reason"),
 };
 
-QString outcomeText(CallEntry::Outcome outcome, bool chinese)
+const char *outcomeText(CallEntry::Outcome outcome)
 {
     switch (outcome) {
     case CallEntry::Outcome::Queued:
-        return chinese ? QString::fromUtf8("已由打印服务器排队") : QStringLiteral("queued by the print server");
+        return QT_TRANSLATE_NOOP("CallRecord", "queued by the print server");
     case CallEntry::Outcome::Written:
-        return chinese ? QString::fromUtf8("已写入端口") : QStringLiteral("written to the port");
+        return QT_TRANSLATE_NOOP("CallRecord", "written to the port");
     case CallEntry::Outcome::Opened:
-        return chinese ? QString::fromUtf8("已打开") : QStringLiteral("opened");
+        return QT_TRANSLATE_NOOP("CallRecord", "opened");
     case CallEntry::Outcome::Closed:
-        return chinese ? QString::fromUtf8("已关闭") : QStringLiteral("closed");
+        return QT_TRANSLATE_NOOP("CallRecord", "closed");
     case CallEntry::Outcome::Printed:
-        return chinese ? QString::fromUtf8("打印机已接收") : QStringLiteral("taken by the printer");
+        return QT_TRANSLATE_NOOP("CallRecord", "taken by the printer");
     case CallEntry::Outcome::Withdrawn:
-        return chinese ? QString::fromUtf8("打印机未接收，已撤回")
-                       : QStringLiteral("not taken by the printer; withdrawn");
+        return QT_TRANSLATE_NOOP("CallRecord", "not taken by the printer; withdrawn");
     case CallEntry::Outcome::LeftQueued:
-        return chinese ? QString::fromUtf8("打印机未接收，留在队列中")
-                       : QStringLiteral("not taken by the printer; left queued");
+        return QT_TRANSLATE_NOOP("CallRecord", "not taken by the printer; left queued");
     case CallEntry::Outcome::Asked:
-        return chinese ? QString::fromUtf8("已查询状态") : QStringLiteral("status asked");
+        return QT_TRANSLATE_NOOP("CallRecord", "status asked");
     case CallEntry::Outcome::Failed:
         break;
     }
-    return chinese ? QString::fromUtf8("失败") : QStringLiteral("failed");
+    return QT_TRANSLATE_NOOP("CallRecord", "failed");
 }
 } // namespace
 
@@ -60,11 +60,11 @@ void CallRecord::clear()
     endResetModel();
 }
 
-void CallRecord::setChinese(bool chinese)
+void CallRecord::setLanguage(Language language)
 {
-    if (chinese == chinese_)
+    if (language == language_)
         return;
-    chinese_ = chinese;
+    language_ = language;
     emit headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1);
     if (!entries_.isEmpty())
         emit dataChanged(index(0, 0), index(int(entries_.size()) - 1, ColumnCount - 1));
@@ -93,7 +93,7 @@ QString CallRecord::text(int row, int column) const
     case Length:
         return QString::number(qulonglong(e.bytes.size()));
     case Result:
-        return outcomeText(e.outcome, chinese_);
+        return textIn(language_, kContext, outcomeText(e.outcome));
     case Reason:
         return e.reason;
     default:
@@ -116,7 +116,7 @@ QVariant CallRecord::headerData(int section, Qt::Orientation orientation, int ro
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
-    return QString::fromUtf8(kHeaders[section][chinese_ ? 0 : 1]);
+    return textIn(language_, kContext, kHeaders[section]);
 }
 
 QString CallRecord::rowText(int row) const

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "command.h"
+#include "qt_translations.h"
 
 #include <QAbstractTableModel>
 #include <QDateTime>
@@ -55,7 +56,7 @@ public:
     void clear();
 
     // The language of the headers and outcomes.
-    void setChinese(bool chinese);
+    void setLanguage(Language language);
     // One row as tab-separated text, as copied to the clipboard.
     QString rowText(int row) const;
 
@@ -68,5 +69,5 @@ private:
     QString text(int row, int column) const;
 
     QList<CallEntry> entries_;
-    bool chinese_ = false;
+    Language language_ = Language::English;
 };

@@ -103,12 +103,14 @@ QString progressText(const CallProgress &p, qint64 elapsedMs)
 {
     if (p.baudRate > 0) {
         const qint64 left = librarycall::serialSecondsLeft(p.bytes, p.baudRate, elapsedMs);
-        return p.chinese ? QString::fromUtf8("正在发送 %1 字节，约剩 %2 秒").arg(p.bytes).arg(left)
-                         : QStringLiteral("Sending %1 bytes, about %2 s left").arg(p.bytes).arg(left);
+        return textIn(p.language, "librarycall", QT_TRANSLATE_NOOP("librarycall", "Sending %1 bytes, about %2 s left"))
+            .arg(p.bytes)
+            .arg(left);
     }
     const qint64 seconds = elapsedMs / 1000;
-    return p.chinese ? QString::fromUtf8("正在等待打印机 I/O 库… %1 秒").arg(seconds)
-                     : QStringLiteral("Waiting for the printer I/O library... %1 s").arg(seconds);
+    return textIn(p.language, "librarycall",
+                  QT_TRANSLATE_NOOP("librarycall", "Waiting for the printer I/O library... %1 s"))
+        .arg(seconds);
 }
 
 void showProgress(const CallProgress &p, qint64 elapsedMs)

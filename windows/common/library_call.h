@@ -4,6 +4,8 @@
 // takes longer than a moment shows its progress.
 #pragma once
 
+#include "qt_translations.h"
+
 #include <QtGlobal>
 
 #include <functional>
@@ -12,10 +14,10 @@ class QProgressBar;
 
 struct CallProgress
 {
-    QProgressBar *bar = nullptr; // where the progress shows; null: nowhere
-    qint64 bytes = 0;            // the bytes a send carries
-    int baudRate = 0;            // > 0: a serial send; the time left is estimated from it
-    bool chinese = false;        // the language of the progress text
+    QProgressBar *bar = nullptr;           // where the progress shows; null: nowhere
+    qint64 bytes = 0;                      // the bytes a send carries
+    int baudRate = 0;                      // > 0: a serial send; the time left is estimated from it
+    Language language = Language::English; // the language of the progress text
 };
 
 namespace librarycall {

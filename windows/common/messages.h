@@ -1,10 +1,12 @@
-// The main window's messages in both languages, in one place. Each function
-// takes the language test's answer (true: Chinese).
+// The windows' messages, in one place. Those only the main window shows are
+// in the interface language; those the NV logo window shares (in English, as
+// all its texts) take the language.
 #pragma once
 
 #include "job_follow.h"
 #include "notifier.h"
 #include "printer_query.h"
+#include "qt_translations.h"
 #include "queue_states.h"
 #include "send_path.h"
 
@@ -16,26 +18,26 @@ namespace messages {
 
 // Tells what the press needs and the program lacks: the library itself, or
 // one of its exports.
-Message missingPiece(const DravikBinding &lib, const char *exportName, bool chinese);
+Message missingPiece(const DravikBinding &lib, const char *exportName, Language language);
 
-Message serialOpenFailed(bool chinese);
-Message serialConnectionError(const QString &port, bool chinese);
-Message serialCloseFailed(const QString &printerName, bool chinese);
-Message baudRateRestart(bool chinese);
+Message serialOpenFailed();
+Message serialConnectionError(const QString &port);
+Message serialCloseFailed(const QString &printerName);
+Message baudRateRestart();
 
 // The program's own sentence for a failure code of the library (1 to 11);
 // empty when the library gave no code.
-QString reasonSentence(int code, bool chinese);
+QString reasonSentence(int code, Language language);
 // The program's sentence with the library's text in brackets, as a line of
 // the record shows a failure.
-QString reasonLine(const FailureReason &reason, bool chinese);
+QString reasonLine(const FailureReason &reason, Language language);
 
 // A command (named by what the user pressed) did not reach the printer.
 // The library's own text is the detail.
-Message sendFailed(const QString &what, const FailureReason &reason, bool chinese);
+Message sendFailed(const QString &what, const FailureReason &reason, Language language);
 // The one-key update stopped at a failed step, after sentBefore of its
 // selected steps had been sent.
-Message updateStopped(const QString &step, int sentBefore, int selected, const FailureReason &reason, bool chinese);
+Message updateStopped(const QString &step, int sentBefore, int selected, const FailureReason &reason);
 // The logo window's download failed (English, as all that window's texts).
 Message logoNotStored(const FailureReason &reason);
 // The logo window's offer to scale a picture too wide for the paper down to
@@ -48,38 +50,38 @@ QString logoSizeStatus(const QSize &loaded, const QSize &stored);
 // The status line after a send: how it ended and where the bytes went.
 // name: the document name, or what the user pressed when there is none.
 QString sendStatus(const PrinterTarget &target, const QString &name, std::size_t length, bool sent,
-                   const FailureReason &reason, bool chinese);
+                   const FailureReason &reason, Language language);
 
 // The status line after a send to a print queue that was followed to the
 // printer: it took the job, or the job still waited and was withdrawn or
 // left in the queue. A failed job reads as sendStatus's failure.
 QString followedStatus(const PrinterTarget &target, const QString &name, std::size_t length, JobFate fate,
-                       bool withdrawn, bool chinese);
+                       bool withdrawn, Language language);
 // A job the printer has not taken after the follow: asks whether to withdraw
 // it from the queue (Yes) or leave it queued (No). The library's reason is
 // the detail.
-Message jobWaiting(const QString &what, const QString &queue, const FailureReason &reason, bool chinese);
+Message jobWaiting(const QString &what, const QString &queue, const FailureReason &reason, Language language);
 // The withdrawal failed: the job stays queued.
-Message jobNotWithdrawn(const QString &what, const QString &queue, const FailureReason &reason, bool chinese);
+Message jobNotWithdrawn(const QString &what, const QString &queue, const FailureReason &reason, Language language);
 // The one-key update stopped at a step whose job the printer did not take.
-Message updateStoppedWaiting(const QString &step, int sentBefore, int selected, bool withdrawn, bool chinese);
+Message updateStoppedWaiting(const QString &step, int sentBefore, int selected, bool withdrawn);
 // A press with no device chosen on its path (no print queue, serial port or
 // printer port): nothing is sent.
-Message noDevice(const QString &portName, bool chinese);
+Message noDevice(const QString &portName, Language language);
 
 // The status line after listing printers and ports. queueFailure: why the
 // print queue list came back empty (the library's code above 0), else null.
-QString listStatus(int queues, int serialPorts, int printerPorts, const FailureReason *queueFailure, bool chinese);
+QString listStatus(int queues, int serialPorts, int printerPorts, const FailureReason *queueFailure);
 // The status line after opening or closing a serial port; reason is read
 // only when ok is false.
-QString serialOpenStatus(const QString &port, int baudRate, bool ok, const FailureReason &reason, bool chinese);
-QString serialCloseStatus(const QString &port, bool ok, const FailureReason &reason, bool chinese);
+QString serialOpenStatus(const QString &port, int baudRate, bool ok, const FailureReason &reason);
+QString serialCloseStatus(const QString &port, bool ok, const FailureReason &reason);
 
 // A print queue's state as the print server tells it (paused, not accepting
 // jobs, its reasons and message), for the queue list's tooltip.
-QString queueStateText(const QueueState &queue, bool chinese);
+QString queueStateText(const QueueState &queue);
 // The status line when a print queue is chosen: its name and state.
-QString queueChosenStatus(const QueueState &queue, bool chinese);
+QString queueChosenStatus(const QueueState &queue);
 
 // What the printer status indicator shows for a query's report: one word,
 // its colour, the tooltip (every condition, the identity, or why nothing is
@@ -97,6 +99,6 @@ struct IndicatorView
     QString tooltip;
     QString recordLine;
 };
-IndicatorView indicatorView(const PrinterReport &report, bool chinese);
+IndicatorView indicatorView(const PrinterReport &report, Language language);
 
 } // namespace messages

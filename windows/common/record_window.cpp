@@ -36,21 +36,20 @@ QString hexPreview(const Bytes &bytes, std::size_t offset, std::size_t length)
     return text;
 }
 
-QString tr2(bool chinese, const char *zh, const char *en)
+// A text marked with QT_TRANSLATE_NOOP("RecordWindow", ...) in language.
+QString in(Language language, const char *source)
 {
-    return QString::fromUtf8(chinese ? zh : en);
+    return textIn(language, "RecordWindow", source);
 }
 } // namespace
 
-RecordWindow::RecordWindow(bool chinese, QWidget *parent)
+RecordWindow::RecordWindow(Language language, QWidget *parent)
     : QDialog(parent)
-    , chinese_(chinese)
+    , language_(language)
 {
     setObjectName(QStringLiteral("RecordWindow"));
-    setWindowTitle(tr2(chinese, "发送记录", "Record of sends"));
     resize(760, 420);
 
-    CallRecord::shared().setChinese(chinese);
     calls = new QTableView(this);
     calls->setObjectName(QStringLiteral("calls"));
     calls->setModel(&CallRecord::shared());
@@ -67,16 +66,14 @@ RecordWindow::RecordWindow(bool chinese, QWidget *parent)
 
     commands = new QTableWidget(0, 2, this);
     commands->setObjectName(QStringLiteral("commands"));
-    commands->setHorizontalHeaderLabels(
-        {tr2(chinese, "字节（十六进制）", "Bytes (hex)"), tr2(chinese, "含义", "Meaning")});
     commands->setEditTriggers(QAbstractItemView::NoEditTriggers);
     commands->verticalHeader()->hide();
     commands->horizontalHeader()->setStretchLastSection(true);
     commands->setColumnWidth(0, 360);
 
-    copyButton = new QPushButton(tr2(chinese, "复制所选行", "Copy rows"), this);
+    copyButton = new QPushButton(this);
     copyButton->setObjectName(QStringLiteral("copyButton"));
-    saveButton = new QPushButton(tr2(chinese, "保存字节为 .bin…", "Save bytes as .bin..."), this);
+    saveButton = new QPushButton(this);
     saveButton->setObjectName(QStringLiteral("saveButton"));
     saveButton->setEnabled(false);
 
@@ -101,18 +98,27 @@ RecordWindow::RecordWindow(bool chinese, QWidget *parent)
     auto *copy = new QShortcut(QKeySequence::Copy, calls);
     connect(copy, &QShortcut::activated, this, &RecordWindow::copySelectedRows);
     calls->scrollToBottom();
+    setLanguage(language);
 }
 
-RecordWindow *RecordWindow::showFor(QWidget *parent, bool chinese)
+void RecordWindow::setLanguage(Language language)
+{
+    language_ = language;
+    setWindowTitle(in(language, QT_TRANSLATE_NOOP("RecordWindow", "Record of sends")));
+    CallRecord::shared().setLanguage(language);
+    commands->setHorizontalHeaderLabels({in(language, QT_TRANSLATE_NOOP("RecordWindow", "Bytes (hex)")),
+                                         in(language, QT_TRANSLATE_NOOP("RecordWindow", "Meaning"))});
+    copyButton->setText(in(language, QT_TRANSLATE_NOOP("RecordWindow", "Copy rows")));
+    saveButton->setText(in(language, QT_TRANSLATE_NOOP("RecordWindow", "Save bytes as .bin...")));
+}
+
+RecordWindow *RecordWindow::showFor(QWidget *parent, Language language)
 {
     auto *window = parent->findChild<RecordWindow *>(QString(), Qt::FindDirectChildrenOnly);
-    if (window && window->chinese_ != chinese) {
-        // Made before the interface language changed: a new one speaks the new.
-        delete window;
-        window = nullptr;
-    }
+    if (window && window->language_ != language)
+        window->setLanguage(language); // made before the interface language changed
     if (!window) {
-        window = new RecordWindow(chinese, parent);
+        window = new RecordWindow(language, parent);
         window->setAttribute(Qt::WA_DeleteOnClose);
     }
     window->show();
@@ -124,7 +130,7 @@ RecordWindow *RecordWindow::showFor(QWidget *parent, bool chinese)
 void RecordWindow::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        CallRecord::shared().setChinese(chinese_);
+        CallRecord::shared().setLanguage(language_);
     QDialog::changeEvent(event);
 }
 
@@ -183,7 +189,7 @@ bool RecordWindow::saveSelectedBytes()
         return false;
     const QString error = filewriter::replaceWith(path, bytes);
     if (!error.isEmpty()) {
-        notifier::show(this, tr2(chinese_, "无法保存文件。", "The file could not be saved."), error);
+        notifier::show(this, in(language_, QT_TRANSLATE_NOOP("RecordWindow", "The file could not be saved.")), error);
         return false;
     }
     return true;

@@ -3,6 +3,8 @@
 // selected calls' bytes to a .bin file.
 #pragma once
 
+#include "qt_translations.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -15,10 +17,10 @@ class RecordWindow : public QDialog
 {
     Q_OBJECT
 public:
-    explicit RecordWindow(bool chinese, QWidget *parent = nullptr);
+    explicit RecordWindow(Language language, QWidget *parent = nullptr);
 
     // Shows parent's record window, making one when it has none.
-    static RecordWindow *showFor(QWidget *parent, bool chinese);
+    static RecordWindow *showFor(QWidget *parent, Language language);
 
     // Asks where to save; empty means cancelled. Tests replace it.
     std::function<QString()> chooseSaveFile;
@@ -27,6 +29,9 @@ public:
     QTableWidget *commands; // the selected call: hex | meaning, one row per command
     QPushButton *copyButton;
     QPushButton *saveButton;
+
+    // Shows every text in language (the interface language changed).
+    void setLanguage(Language language);
 
     void copySelectedRows();
     // Writes the selected calls' bytes, in the record's order; false (after
@@ -42,5 +47,5 @@ private:
     int selectedRow() const;
     void showCommands();
 
-    bool chinese_;
+    Language language_;
 };

@@ -4,19 +4,19 @@
 #include "messages.h"
 #include "notifier.h"
 
-bool canOrReport(QWidget *parent, const PrinterSession &session, SessionAction action, bool chinese)
+bool canOrReport(QWidget *parent, const PrinterSession &session, SessionAction action, Language language)
 {
     if (session.can(action))
         return true;
-    notifier::show(parent, messages::missingPiece(session.library(), session.missingExport(action), chinese));
+    notifier::show(parent, messages::missingPiece(session.library(), session.missingExport(action), language));
     return false;
 }
 
-QString outcomeStatus(const PrinterTarget &target, const SendOutcome &out, bool chinese)
+QString outcomeStatus(const PrinterTarget &target, const SendOutcome &out, Language language)
 {
     if (out.sent && out.job != JobFate::NotFollowed)
-        return messages::followedStatus(target, out.name, out.length, out.job, out.withdrawn, chinese);
-    return messages::sendStatus(target, out.name, out.length, out.sent, out.reason, chinese);
+        return messages::followedStatus(target, out.name, out.length, out.job, out.withdrawn, language);
+    return messages::sendStatus(target, out.name, out.length, out.sent, out.reason, language);
 }
 
 namespace {
@@ -38,7 +38,7 @@ CallEntry::Outcome recordOutcome(const PrinterTarget &target, const SendOutcome 
 
 // The one place a window's call goes into the record of this run.
 void record(const PrinterTarget &target, const QString &name, const Bytes &bytes, CallEntry::Outcome outcome,
-            const FailureReason *reason, bool chinese)
+            const FailureReason *reason, Language language)
 {
     CallEntry entry;
     entry.time = QDateTime::currentDateTime();
@@ -47,23 +47,23 @@ void record(const PrinterTarget &target, const QString &name, const Bytes &bytes
     entry.bytes = bytes;
     entry.outcome = outcome;
     if (reason)
-        entry.reason = messages::reasonLine(*reason, chinese);
+        entry.reason = messages::reasonLine(*reason, language);
     CallRecord::shared().add(std::move(entry));
 }
 
 // The job waits: the user withdraws it or leaves it queued. The withdrawal
 // runs on the worker thread, which sent the job and so knows it.
 void settleWaitingJob(QWidget *parent, const PrinterSession &session, const QString &what, WaitingJob waiting,
-                      bool chinese, QProgressBar *progressBar, SendOutcome &out)
+                      Language language, QProgressBar *progressBar, SendOutcome &out)
 {
     const PrinterTarget target = session.target();
-    const bool withdraw = notifier::ask(parent, messages::jobWaiting(what, target.printerName, out.reason, chinese),
+    const bool withdraw = notifier::ask(parent, messages::jobWaiting(what, target.printerName, out.reason, language),
                                         waiting == WaitingJob::Withdraw);
     if (!withdraw)
         return;
     CallProgress progress;
     progress.bar = progressBar;
-    progress.chinese = chinese;
+    progress.language = language;
     WithdrawReport withdrawal;
     if (!librarycall::run([&] { withdrawal = session.withdrawWaitingJob(); }, progress))
         return;
@@ -76,22 +76,22 @@ void settleWaitingJob(QWidget *parent, const PrinterSession &session, const QStr
         out.reason = {};
         break;
     case Withdrawal::NotWithdrawn:
-        notifier::show(parent, messages::jobNotWithdrawn(what, target.printerName, withdrawal.refusal, chinese));
+        notifier::show(parent, messages::jobNotWithdrawn(what, target.printerName, withdrawal.refusal, language));
         break;
     }
 }
 } // namespace
 
 SendOutcome sendFromWindow(QWidget *parent, const PrinterSession &session, const Command &command, const QString &what,
-                           bool chinese, QProgressBar *progressBar, WaitingJob waiting)
+                           Language language, QProgressBar *progressBar, WaitingJob waiting)
 {
     SendOutcome out;
-    if (!canSendOrReport(parent, session, chinese))
+    if (!canSendOrReport(parent, session, language))
         return out;
     const PrinterTarget target = session.target();
     if (target.printerName.trimmed().isEmpty()) {
         // Nothing to send to: never a send "to" an empty name.
-        notifier::show(parent, messages::noDevice(target.portName, chinese));
+        notifier::show(parent, messages::noDevice(target.portName, language));
         return out;
     }
 
@@ -99,7 +99,7 @@ SendOutcome sendFromWindow(QWidget *parent, const PrinterSession &session, const
     progress.bar = progressBar;
     progress.bytes = qint64(command.bytes.size());
     progress.baudRate = target.isSerial() ? target.baudRate : 0;
-    progress.chinese = chinese;
+    progress.language = language;
 
     SendReport report;
     if (!librarycall::run([&] { report = session.send(command); }, progress))
@@ -107,17 +107,18 @@ SendOutcome sendFromWindow(QWidget *parent, const PrinterSession &session, const
     static_cast<SendReport &>(out) = report;
     out.name = command.docName ? QString::fromLocal8Bit(command.docName) : what;
     if (out.job == JobFate::Waiting)
-        settleWaitingJob(parent, session, what, waiting, chinese, progressBar, out);
-    out.status = outcomeStatus(target, out, chinese);
+        settleWaitingJob(parent, session, what, waiting, language, progressBar, out);
+    out.status = outcomeStatus(target, out, language);
 
     const bool reasoned = !out.sent || out.job == JobFate::Waiting;
-    record(target, out.name, command.bytes, recordOutcome(target, out), reasoned ? &out.reason : nullptr, chinese);
+    record(target, out.name, command.bytes, recordOutcome(target, out), reasoned ? &out.reason : nullptr, language);
     return out;
 }
 
-void recordPortCall(const PrinterTarget &target, const QString &name, bool open, const PortCall &call, bool chinese)
+void recordPortCall(const PrinterTarget &target, const QString &name, bool open, const PortCall &call,
+                    Language language)
 {
     const CallEntry::Outcome outcome =
         call.result > 0 ? (open ? CallEntry::Outcome::Opened : CallEntry::Outcome::Closed) : CallEntry::Outcome::Failed;
-    record(target, name, {}, outcome, call.result > 0 ? nullptr : &call.reason, chinese);
+    record(target, name, {}, outcome, call.result > 0 ? nullptr : &call.reason, language);
 }

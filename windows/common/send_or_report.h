@@ -13,10 +13,10 @@ class QWidget;
 
 // True when the session's library has what action needs; otherwise tells
 // the user what is missing and returns false.
-bool canOrReport(QWidget *parent, const PrinterSession &session, SessionAction action, bool chinese);
-inline bool canSendOrReport(QWidget *parent, const PrinterSession &session, bool chinese)
+bool canOrReport(QWidget *parent, const PrinterSession &session, SessionAction action, Language language);
+inline bool canSendOrReport(QWidget *parent, const PrinterSession &session, Language language)
 {
-    return canOrReport(parent, session, SessionAction::Send, chinese);
+    return canOrReport(parent, session, SessionAction::Send, language);
 }
 
 // What the question about a job still waiting in the queue offers first:
@@ -35,14 +35,15 @@ struct SendOutcome : SendReport
 };
 
 // The status line's text for outcome, in the language asked for.
-QString outcomeStatus(const PrinterTarget &target, const SendOutcome &outcome, bool chinese);
+QString outcomeStatus(const PrinterTarget &target, const SendOutcome &outcome, Language language);
 
 // Sends command through session. what names the command as the user knows it (a
 // button's caption or a group's title); it stands in for a missing document
 // name. progress.bar, when set, shows the progress of a slow send. A job
 // still waiting is asked about here, with waiting offered first.
 SendOutcome sendFromWindow(QWidget *parent, const PrinterSession &session, const Command &command, const QString &what,
-                           bool chinese, QProgressBar *progressBar, WaitingJob waiting = WaitingJob::Withdraw);
+                           Language language, QProgressBar *progressBar, WaitingJob waiting = WaitingJob::Withdraw);
 
 // Puts a serial open or close into the record of this run.
-void recordPortCall(const PrinterTarget &target, const QString &name, bool open, const PortCall &call, bool chinese);
+void recordPortCall(const PrinterTarget &target, const QString &name, bool open, const PortCall &call,
+                    Language language);

@@ -50,31 +50,31 @@ void StatusIndicator::clear()
     setToolTip(QString());
 }
 
-void StatusIndicator::retranslate(bool chinese)
+void StatusIndicator::retranslate(Language language)
 {
     if (known_)
-        showReport(last_, chinese);
+        showReport(last_, language);
 }
 
-void StatusIndicator::showReport(const PrinterReport &report, bool chinese)
+void StatusIndicator::showReport(const PrinterReport &report, Language language)
 {
     last_ = report;
     known_ = true;
-    const messages::IndicatorView view = messages::indicatorView(report, chinese);
+    const messages::IndicatorView view = messages::indicatorView(report, language);
     colour_ = view.colour;
     setStyleSheet(QString::fromLatin1(styleFor(view.colour)));
     setText(view.text);
     setToolTip(view.tooltip);
 }
 
-bool StatusIndicator::ask(const PrinterSession &session, bool chinese, bool byUser, QProgressBar *progressBar)
+bool StatusIndicator::ask(const PrinterSession &session, Language language, bool byUser, QProgressBar *progressBar)
 {
     const DravikBinding &lib = session.library();
     const PrinterTarget target = session.target();
     PrinterReport report;
     if (!session.can(SessionAction::Query)) {
         report.state = lib.isLoaded() ? QueryState::NoExport : QueryState::NoLibrary;
-        showReport(report, chinese);
+        showReport(report, language);
         return true;
     }
     if (target.printerName.trimmed().isEmpty()) {
@@ -85,20 +85,20 @@ bool StatusIndicator::ask(const PrinterSession &session, bool chinese, bool byUs
         return true; // told already: this path carries no answers
     CallProgress progress;
     progress.bar = progressBar;
-    progress.chinese = chinese;
+    progress.language = language;
     QueryOptions options;
     options.timeoutMs = kQueryTimeoutMs;
     if (!librarycall::run([&] { report = session.query(options); }, progress))
         return false;
     silent_ = report.state == QueryState::NoAnswers ? target : PrinterTarget{};
 
-    showReport(report, chinese);
+    showReport(report, language);
     CallEntry entry;
     entry.time = QDateTime::currentDateTime();
     entry.target = target.portName + QLatin1Char(' ') + target.printerName;
     entry.name = QStringLiteral("QueryPrinter");
     entry.outcome = CallEntry::Outcome::Asked;
-    entry.reason = messages::indicatorView(report, chinese).recordLine;
+    entry.reason = messages::indicatorView(report, language).recordLine;
     // After every send the same answer would crowd out the sends.
     const QString key = entry.target + QLatin1Char('\n') + entry.reason;
     if (byUser || key != recorded_) {

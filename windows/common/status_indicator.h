@@ -22,11 +22,11 @@ public:
     // grey, with why), nor, unless the user asked, on a path that was found
     // to carry no answers. Returns false when nothing could be asked now
     // (another call in flight).
-    bool ask(const PrinterSession &session, bool chinese, bool byUser, QProgressBar *progressBar);
+    bool ask(const PrinterSession &session, Language language, bool byUser, QProgressBar *progressBar);
     // Nothing known (no connection, or a serial port not open): empty.
     void clear();
     // Shows what is known in the other language.
-    void retranslate(bool chinese);
+    void retranslate(Language language);
 
     QString shown() const { return text(); }
     messages::IndicatorColour colour() const { return colour_; }
@@ -38,7 +38,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
-    void showReport(const PrinterReport &report, bool chinese);
+    void showReport(const PrinterReport &report, Language language);
 
     messages::IndicatorColour colour_ = messages::IndicatorColour::Grey;
     PrinterTarget silent_; // the path that answered "no answers here"

@@ -54,7 +54,7 @@ public:
     bool downloading() const { return downloading_; }
     // How this window's last send ended, as its status bar shows it (in
     // English) or in Chinese for a Chinese main window; empty when none.
-    QString lastStatus(bool chinese = false) const;
+    QString lastStatus(Language language = Language::English) const;
     // The open dialog's filters: every picture kind the loader reads (given
     // as patterns) first, then bitmaps, then every file.
     static QStringList pictureFilters(const QStringList &patterns);

@@ -1,6 +1,7 @@
 // TForm3's controls, placed by client-pixel geometry.
 #include "nvlogo_window.h"
 
+#include "code_page_box.h"
 #include "code_page_list.h"
 #include "logo_preview.h"
 
@@ -135,8 +136,7 @@ void TForm3::buildLayout()
     }
 
     cboSelectLIB = make<QComboBox>(this, "cboSelectLIB", {342, 288, 140, 21});
-    cboSelectLIB->addItems(GetLanguageList(QStringLiteral("english")));
-    cboSelectLIB->setCurrentIndex(kLogoWindowDefaultCodePage);
+    fillCodePages(cboSelectLIB, Language::English, kLogoWindowDefaultCodePage);
     Button6 = button(this, "Button6", "Settings", {484, 288, 56, 21});
 
     // Shown over the status bar's left half while the printer writes its flash.

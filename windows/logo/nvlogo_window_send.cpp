@@ -2,6 +2,7 @@
 // test print and the code page.
 #include "nvlogo_window.h"
 
+#include "code_page_box.h"
 #include "code_page_list.h"
 #include "config_commands.h"
 #include "library_call.h"
@@ -60,26 +61,26 @@ void TForm3::buildOutcomePanel()
 
 void TForm3::statusIndicatorClick()
 {
-    statusIndicator->ask(session_, false, true, waitProgress);
+    statusIndicator->ask(session_, Language::English, true, waitProgress);
 }
 
-QString TForm3::lastStatus(bool chinese) const
+QString TForm3::lastStatus(Language language) const
 {
     if (!last_.called())
         return {};
-    return outcomeStatus(session_.target(), last_, chinese);
+    return outcomeStatus(session_.target(), last_, language);
 }
 
 void TForm3::openRecord()
 {
-    RecordWindow::showFor(this, false);
+    RecordWindow::showFor(this, Language::English);
 }
 
 // The window's texts are English whatever the main window's language.
 SendOutcome TForm3::sendAndShow(const Command &command, const QAbstractButton *pressed, WaitingJob waiting)
 {
     const QString what = pressed->text().remove(QLatin1Char('&'));
-    const SendOutcome out = sendFromWindow(this, session_, command, what, false, waitProgress, waiting);
+    const SendOutcome out = sendFromWindow(this, session_, command, what, Language::English, waitProgress, waiting);
     if (out.called()) {
         last_ = out;
         outcomePanel->setStatus(out.status);
@@ -91,16 +92,17 @@ bool TForm3::send(const Command &command, const QAbstractButton *pressed, Waitin
 {
     const SendOutcome out = sendAndShow(command, pressed, waiting);
     if (out.called() && !out.sent)
-        notifier::show(this, messages::sendFailed(pressed->text().remove(QLatin1Char('&')), out.reason, false));
+        notifier::show(this,
+                       messages::sendFailed(pressed->text().remove(QLatin1Char('&')), out.reason, Language::English));
     if (out.done())
-        statusIndicator->ask(session_, false, false, waitProgress);
+        statusIndicator->ask(session_, Language::English, false, waitProgress);
     return out.done();
 }
 
 void TForm3::BitBtn25Click()
 {
     // Checked first, so a missing library costs no wait.
-    if (downloading_ || !canSendOrReport(this, session_, false))
+    if (downloading_ || !canSendOrReport(this, session_, Language::English))
         return;
     downloading_ = true;
     BitBtn25->setEnabled(false);
@@ -158,7 +160,7 @@ void TForm3::BitBtn25Click()
     waitForFlash();
     // Asked once the flash is written: a printer busy writing may not answer.
     if (n > 0)
-        statusIndicator->ask(session_, false, false, waitProgress);
+        statusIndicator->ask(session_, Language::English, false, waitProgress);
     finish();
 }
 
@@ -194,9 +196,9 @@ void TForm3::BitBtn1Click()
 
 void TForm3::Button6Click()
 {
-    const int t = codePageNumber(cboSelectLIB->currentText());
+    const int t = chosenCodePage(cboSelectLIB);
     if (t < 0)
-        return; // every fixed entry starts with two digits
+        return; // no entry chosen
     const bool old = oldInstructionSet_ && oldInstructionSet_();
     send(codePageCommand(old ? InstructionSet::Old : InstructionSet::New, std::uint8_t(t)), Button6);
 }

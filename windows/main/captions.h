@@ -1,11 +1,11 @@
-// The main window's captions in both languages.
+// The main window's captions.
 #pragma once
 
 class QWidget;
 
 // Sets every translated caption below root (found by object name) and the
-// window title of root to the chosen language.
-void applyCaptions(QWidget *root, bool chinese);
+// window title of root in the interface language.
+void applyCaptions(QWidget *root);
 
 // The captions the window is designed with, shown when the printer I/O
 // library cannot be loaded.

@@ -4,6 +4,7 @@
 
 #include "about_box.h"
 #include "captions.h"
+#include "code_page_box.h"
 #include "code_page_list.h"
 #include "language.h"
 #include "messages.h"
@@ -11,6 +12,7 @@
 #include "nvlogo_window.h"
 #include "placement.h"
 #include "qt_translations.h"
+#include "record_window.h"
 #include "send_or_report.h"
 #include "settings_catalogue.h"
 #include "status_indicator.h"
@@ -27,6 +29,8 @@ TfrmMain::TfrmMain(const QString &libraryPath, QWidget *parent)
     : QWidget(parent)
 {
     frmMain = this;
+    // Every window starts English until the library tells its language.
+    setInterfaceLanguage(Language::English);
     buildLayout();
     buildStatusLine();
     // Placed once its final size (status line included) is known.
@@ -45,9 +49,16 @@ TfrmMain::~TfrmMain()
         frmMain = nullptr;
 }
 
+QString TfrmMain::interfaceLanguage() const
+{
+    if (!languageApplied_)
+        return {};
+    return isChinese() ? QStringLiteral("chinese") : QStringLiteral("english");
+}
+
 bool TfrmMain::isChinese() const
 {
-    return isChineseLanguage(language_);
+    return currentLanguage() == Language::Chinese;
 }
 
 void TfrmMain::FormCreate()
@@ -63,9 +74,7 @@ void TfrmMain::FormCreate()
     }
 
     const char *reported = lib_.isLanguage ? lib_.isLanguage() : nullptr;
-    language_ = lowerAscii(QString::fromLocal8Bit(reported ? reported : ""));
-    Button7->setText(language_);
-    Button7Click();
+    ApplyLanguage(QString::fromLocal8Bit(reported ? reported : ""));
 
     cboLevel->clear();
     for (int level = kDarknessMin; level <= kDarknessMax; ++level)
@@ -103,46 +112,46 @@ void TfrmMain::BitBtn1Click()
     logo.exec();
     // The last operation may have been the logo window's: told here in the
     // interface language.
-    const QString status = logo.lastStatus(isChinese());
+    const QString status = logo.lastStatus(currentLanguage());
     if (!status.isEmpty())
         setStatus(status);
 }
 
 void TfrmMain::Button7Click()
 {
-    if (lowerAscii(Button7->text()) == QLatin1String("chinese")) {
-        Button7->setText(QStringLiteral("English"));
-        language_ = QStringLiteral("chinese");
-    } else {
-        Button7->setText(QStringLiteral("Chinese"));
-        language_ = QStringLiteral("english");
-    }
-    ApplyLanguage(language_);
+    // The button names the other language; the designed window turns English.
+    applyLanguage(languageApplied_ && !isChinese() ? Language::Chinese : Language::English);
 }
 
 void TfrmMain::ApplyLanguage(const QString &language)
 {
-    language_ = language;
-    const bool chinese = isChinese();
-    cboLanage->clear();
-    cboLanage->addItems(GetLanguageList(language_));
-    cboLanage->setCurrentIndex(chinese ? kChineseDefaultCodePage : kEnglishDefaultCodePage);
-    applyCaptions(this, chinese);
-    useQtTranslations(chinese);
+    applyLanguage(isChineseLanguage(lowerAscii(language)) ? Language::Chinese : Language::English);
+}
+
+void TfrmMain::applyLanguage(Language language)
+{
+    languageApplied_ = true;
+    setInterfaceLanguage(language);
+    const bool toChinese = language == Language::Chinese;
+    Button7->setText(toChinese ? QStringLiteral("English") : QStringLiteral("Chinese"));
+    fillCodePages(cboLanage, language, toChinese ? kChineseDefaultCodePage : kEnglishDefaultCodePage);
+    applyCaptions(this);
     if (statusIndicator)
-        statusIndicator->retranslate(chinese);
+        statusIndicator->retranslate(language);
     if (ComboPrinter)
         showQueueStates();
+    if (auto *record = findChild<RecordWindow *>(QString(), Qt::FindDirectChildrenOnly))
+        record->setLanguage(language);
 }
 
 bool TfrmMain::require(SessionAction action)
 {
-    return canOrReport(this, session_, action, isChinese());
+    return canOrReport(this, session_, action, currentLanguage());
 }
 
 bool TfrmMain::send(const Command &command, const QString &what, WaitingJob waiting)
 {
-    const SendOutcome out = sendFromWindow(this, session_, command, what, isChinese(), callProgress, waiting);
+    const SendOutcome out = sendFromWindow(this, session_, command, what, currentLanguage(), callProgress, waiting);
     lastSend_ = out;
     if (!out.called())
         return false;
@@ -152,7 +161,7 @@ bool TfrmMain::send(const Command &command, const QString &what, WaitingJob wait
         return true;
     }
     if (!updating_ && !out.sent) {
-        notifier::show(this, messages::sendFailed(what, out.reason, isChinese()));
+        notifier::show(this, messages::sendFailed(what, out.reason, currentLanguage()));
     }
     return false;
 }

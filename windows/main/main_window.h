@@ -6,6 +6,7 @@
 #include "connection.h"
 #include "dravik_binding.h"
 #include "printer_session.h"
+#include "qt_translations.h"
 #include "queue_states.h"
 #include "send_or_report.h"
 
@@ -36,7 +37,9 @@ public:
     // Connection state, read by tests.
     PrinterTarget printerTarget() const { return session_.target(); }
     bool portOpen() const { return session_.portOpen(); }
-    QString interfaceLanguage() const { return language_; }
+    // "chinese" or "english" once a language was applied; empty in the
+    // designed state.
+    QString interfaceLanguage() const;
     bool isChinese() const;
     bool isConnectionReady() const;
     // True from construction until the start-up list of printers and ports
@@ -97,7 +100,9 @@ public slots:
     void BitBtn1Click();
     // Interface language.
     void Button7Click();
+    // "chinese" (any case) gives Chinese, every other text English.
     void ApplyLanguage(const QString &language);
+    void applyLanguage(Language language);
 
     // Connection.
     void btnRefClick();
@@ -191,8 +196,8 @@ private:
 
     DravikBinding lib_;
     PrinterSession session_{lib_};
-    QString language_;
-    bool starting_ = false; // during start-up a missing export is not reported
+    bool languageApplied_ = false; // the language itself is currentLanguage()
+    bool starting_ = false;        // during start-up a missing export is not reported
     bool listsPending_ = false;
     std::vector<QueueState> queueStates_; // as listed last; empty when the library does not tell
     bool listing_ = false;                // the lists are being filled: the connection is asked about once, at the end

@@ -96,7 +96,7 @@ void TfrmMain::Button12Click()
 void TfrmMain::Button13Click()
 {
     // Without a way to send, no step can do anything: say so once.
-    if (!canSendOrReport(this, session_, isChinese()))
+    if (!canSendOrReport(this, session_, currentLanguage()))
         return;
     // Over an open serial port the baud rate step closes the port (the
     // printer restarts at the new rate): the session runs it last, so that
@@ -124,8 +124,7 @@ void TfrmMain::Button13Click()
         return;
     // Stopped at the first step the library refused or whose job did not print.
     const QString step = (this->*groups[std::size_t(run.stoppedAt)]->group)->title();
-    notifier::show(this,
-                   run.stop.sent
-                       ? messages::updateStoppedWaiting(step, run.sent, run.selected, run.stop.withdrawn, isChinese())
-                       : messages::updateStopped(step, run.sent, run.selected, run.stop.reason, isChinese()));
+    notifier::show(this, run.stop.sent
+                             ? messages::updateStoppedWaiting(step, run.sent, run.selected, run.stop.withdrawn)
+                             : messages::updateStopped(step, run.sent, run.selected, run.stop.reason));
 }

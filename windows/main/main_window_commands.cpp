@@ -2,6 +2,7 @@
 // each reads its controls now, builds the command and sends it.
 #include "main_window.h"
 
+#include "code_page_box.h"
 #include "code_page_list.h"
 #include "config_commands.h"
 #include "maintenance_commands.h"
@@ -33,7 +34,7 @@ QString named(const QAbstractButton *button)
 
 void TfrmMain::btnLanageClick()
 {
-    const int number = codePageNumber(cboLanage->currentText());
+    const int number = chosenCodePage(cboLanage);
     if (number < 0)
         return; // no entry selected: there is no code page to send
     send(codePageCommand(instructionSet(rdbCommandOLD), static_cast<std::uint8_t>(number)), named(gbLanage));
@@ -47,7 +48,7 @@ void TfrmMain::btnNewComClick()
         return;
     // The next serial opening uses the rate just sent.
     cmbBaudRate->setCurrentIndex(cboNewCom->currentIndex());
-    notifier::show(this, messages::baudRateRestart(isChinese()));
+    notifier::show(this, messages::baudRateRestart());
     if (session_.portOpen())
         btnCloseCOMClick();
 }

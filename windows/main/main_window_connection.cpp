@@ -20,10 +20,10 @@
 namespace {
 // The detail of a serial open or close message: the program's sentence for
 // the library's code, then the library's own text.
-QString portCallDetail(const FailureReason &failure, bool chinese)
+QString portCallDetail(const FailureReason &failure)
 {
     QStringList lines;
-    const QString sentence = messages::reasonSentence(failure.code, chinese);
+    const QString sentence = messages::reasonSentence(failure.code, currentLanguage());
     if (!sentence.isEmpty())
         lines << sentence;
     if (!failure.text.isEmpty())
@@ -36,14 +36,14 @@ QStringList TfrmMain::missingList(const char *exportName)
 {
     // A missing list counts as empty; a press is told why.
     if (!starting_)
-        notifier::show(this, messages::missingPiece(lib_, exportName, isChinese()));
+        notifier::show(this, messages::missingPiece(lib_, exportName, currentLanguage()));
     return {};
 }
 
 void TfrmMain::btnRefClick()
 {
     if (!lib_.isLoaded()) {
-        notifier::show(this, messages::missingPiece(lib_, nullptr, isChinese()));
+        notifier::show(this, messages::missingPiece(lib_, nullptr, currentLanguage()));
         return;
     }
     listsPending_ = false; // a refresh before the start-up list replaces it
@@ -72,7 +72,7 @@ void TfrmMain::listPrintersAndPorts()
     const bool printers = lib_.getPrintDriveNames, serial = lib_.getSystemSerial, lpt = lib_.getPrintDrivePortNames;
     CallProgress progress;
     progress.bar = callProgress;
-    progress.chinese = isChinese();
+    progress.language = currentLanguage();
     const bool ran = librarycall::run(
         [&] {
             if (printers) {
@@ -129,7 +129,7 @@ void TfrmMain::listPrintersAndPorts()
     // down or did not answer, not a machine without printers.
     const bool queueFailed = printers && found.printers.isEmpty() && found.queueFailure.code > 0;
     setStatus(messages::listStatus(ComboPrinter->count(), cmbCom->count(), cmbLpt->count(),
-                                   queueFailed ? &found.queueFailure : nullptr, isChinese()));
+                                   queueFailed ? &found.queueFailure : nullptr));
     askPrinter(false);
 }
 
@@ -137,11 +137,10 @@ void TfrmMain::showQueueStates()
 {
     for (int i = 0; i < ComboPrinter->count(); ++i) {
         const auto state = findQueue(queueStates_, ComboPrinter->itemText(i));
-        ComboPrinter->setItemData(i, state ? messages::queueStateText(*state, isChinese()) : QVariant(),
-                                  Qt::ToolTipRole);
+        ComboPrinter->setItemData(i, state ? messages::queueStateText(*state) : QVariant(), Qt::ToolTipRole);
     }
     const auto chosen = findQueue(queueStates_, ComboPrinter->currentText());
-    ComboPrinter->setToolTip(chosen ? messages::queueStateText(*chosen, isChinese()) : QString());
+    ComboPrinter->setToolTip(chosen ? messages::queueStateText(*chosen) : QString());
 }
 
 void TfrmMain::fitSerialList()
@@ -237,12 +236,12 @@ void TfrmMain::btnOpenCOMClick()
     if (!portCall(true, port, baudRate, call))
         return;
     const FailureReason &failure = call.reason;
-    const QString reason = portCallDetail(failure, isChinese());
-    setStatus(messages::serialOpenStatus(port, baudRate, call.result > 0, failure, isChinese()));
+    const QString reason = portCallDetail(failure);
+    setStatus(messages::serialOpenStatus(port, baudRate, call.result > 0, failure));
 
     if (call.result < 0) {
         // The library's raised error: the port is missing or held by another program.
-        Message message = messages::serialConnectionError(port, isChinese());
+        Message message = messages::serialConnectionError(port);
         message.detail = reason;
         notifier::show(this, message);
         btnOpenCOM->setEnabled(true);
@@ -257,7 +256,7 @@ void TfrmMain::btnOpenCOMClick()
     Button20Click();
     askPrinter(false);
     if (!open) {
-        Message message = messages::serialOpenFailed(isChinese());
+        Message message = messages::serialOpenFailed();
         message.detail = reason;
         notifier::show(this, message);
     }
@@ -273,7 +272,7 @@ void TfrmMain::btnCloseCOMClick()
     PortCall call;
     if (!portCall(false, port, 0, call))
         return;
-    setStatus(messages::serialCloseStatus(port, call.result != 0, call.reason, isChinese()));
+    setStatus(messages::serialCloseStatus(port, call.result != 0, call.reason));
     if (call.result) {
         btnOpenCOM->setEnabled(true);
         btnCloseCOM->setEnabled(false);
@@ -283,8 +282,8 @@ void TfrmMain::btnCloseCOMClick()
         return;
     }
 
-    Message message = messages::serialCloseFailed(port, isChinese());
-    message.detail = portCallDetail(call.reason, isChinese());
+    Message message = messages::serialCloseFailed(port);
+    message.detail = portCallDetail(call.reason);
     notifier::show(this, message);
     btnOpenCOM->setEnabled(false);
     btnCloseCOM->setEnabled(true);
@@ -313,7 +312,7 @@ void TfrmMain::ComboPrinterChange()
     session_.choose(session_.kind(), ComboPrinter->currentText());
     showQueueStates();
     if (const auto state = findQueue(queueStates_, ComboPrinter->currentText()))
-        setStatus(messages::queueChosenStatus(*state, isChinese()));
+        setStatus(messages::queueChosenStatus(*state));
     askPrinter(false);
 }
 

@@ -1,5 +1,6 @@
 // Builds the main window's controls at their designed client-pixel geometry.
 #include "captions.h"
+#include "code_page_box.h"
 #include "code_page_list.h"
 #include "main_window.h"
 #include "settings_catalogue.h"
@@ -117,8 +118,8 @@ void TfrmMain::buildConnectionGroup()
 void TfrmMain::buildConfigurationGroups()
 {
     gbLanage = group(this, "gbLanage", 8, 135, 241, 57);
-    cboLanage =
-        list(gbLanage, "cboLanage", 8, 25, 160, GetLanguageList(QStringLiteral("chinese")), kChineseDefaultCodePage);
+    cboLanage = list(gbLanage, "cboLanage", 8, 25, 160, {}, -1);
+    fillCodePages(cboLanage, Language::Chinese, kChineseDefaultCodePage);
     cboLanage->setMaxVisibleItems(16);
     cboLanage->view()->setMinimumWidth(300); // the open list shows whole entries
     btnLanage = setButton(gbLanage, "btnLanage");

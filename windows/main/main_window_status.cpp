@@ -62,7 +62,7 @@ void TfrmMain::askPrinter(bool byUser)
         statusIndicator->clear();
         return;
     }
-    statusIndicator->ask(session_, isChinese(), byUser, callProgress);
+    statusIndicator->ask(session_, currentLanguage(), byUser, callProgress);
 }
 
 void TfrmMain::statusIndicatorClick()
@@ -72,17 +72,17 @@ void TfrmMain::statusIndicatorClick()
 
 void TfrmMain::openRecord()
 {
-    RecordWindow::showFor(this, isChinese());
+    RecordWindow::showFor(this, currentLanguage());
 }
 
 bool TfrmMain::portCall(bool open, const QString &port, int baudRate, PortCall &call)
 {
     CallProgress progress;
     progress.bar = callProgress;
-    progress.chinese = isChinese();
+    progress.language = currentLanguage();
     if (!librarycall::run([&] { call = open ? session_.open(port, baudRate) : session_.close(); }, progress))
         return false;
     const QString name = open ? QStringLiteral("OpenComm %1").arg(baudRate) : QStringLiteral("CloseComm");
-    recordPortCall(PrinterTarget::of(PathKind::Serial, port), name, open, call, isChinese());
+    recordPortCall(PrinterTarget::of(PathKind::Serial, port), name, open, call, currentLanguage());
     return true;
 }
