@@ -169,7 +169,8 @@ QString toolHelp()
                                           "\n"
                                           "Exit status: 0 done (for a print queue: the printer took every job); 1 the\n"
                                           "library or the device failed, or a job did not print; 2 wrong usage or a\n"
-                                          "refused input (nothing was sent).\n");
+                                          "refused input (nothing was sent); 3 (status) the printer answered but\n"
+                                          "cannot print.\n");
     return commands + Nemboport::tr(kTargetHelp) + options;
 }
 

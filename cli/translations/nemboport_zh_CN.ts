@@ -450,7 +450,8 @@ Options may also stand before the command.
 
 Exit status: 0 done (for a print queue: the printer took every job); 1 the
 library or the device failed, or a job did not print; 2 wrong usage or a
-refused input (nothing was sent).
+refused input (nothing was sent); 3 (status) the printer answered but
+cannot print.
 </source>
         <translation>
 选项也可以写在命令之前。
@@ -458,7 +459,8 @@ refused input (nothing was sent).
   --version           版本
 
 退出状态：0 完成（对打印队列：打印机已接收所有作业）；1 库或设备出错，
-或有作业未打印；2 用法错误或输入被拒绝（未发送任何内容）。
+或有作业未打印；2 用法错误或输入被拒绝（未发送任何内容）；3（status）
+打印机有应答但无法打印。
 </translation>
     </message>
     <message>
