@@ -43,12 +43,14 @@ struct RateFound
     std::uint32_t rate = 0; // 0: none answered
     PrinterReport report;
     QJsonArray tried;
-    QString error; // the port could not be used at all
+    QJsonArray refused; // rates the port opened at others would not take (no termios code for them)
+    QString error;      // the port could not be used at all
 };
 
 RateFound findRate(CliContext &ctx, const DravikBinding &lib, const Target &target)
 {
     RateFound found;
+    bool openedOnce = false;
     for (std::uint32_t rate : kProbeOrder) {
         if (ctx.outIsTerminal) {
             ctx.out << '\r' << Nemboport::tr("trying %1 baud").arg(rate) << "   ";
@@ -57,7 +59,9 @@ RateFound findRate(CliContext &ctx, const DravikBinding &lib, const Target &targ
         found.tried.append(double(rate));
         PrinterReport first;
         PrinterReport full;
+        bool opened = false;
         found.error = withOpenTarget(lib, target, rate, [&](const PrinterSession &session) {
+            opened = true;
             const PrinterTarget printer = session.target();
             first = queryStatusByte(lib, printer, StatusRequest::Printer, kPerRateMs);
             // Noise at a wrong rate passes the fixed bits one time in sixteen:
@@ -66,6 +70,15 @@ RateFound findRate(CliContext &ctx, const DravikBinding &lib, const Target &targ
                 queryStatusByte(lib, printer, StatusRequest::OfflineCause, kPerRateMs).state == QueryState::Answered)
                 full = session.query({kLinkTimeoutMs, true});
         });
+        // A port that opened at another rate and refuses this one as an
+        // invalid argument (code 8, read right after the failed open) cannot
+        // be set to it here: the other rates are still worth trying.
+        if (!opened && openedOnce && !found.error.isEmpty() && failureReason(lib).code == 8) {
+            found.refused.append(double(rate));
+            found.error.clear();
+            continue;
+        }
+        openedOnce = openedOnce || opened;
         if (first.state == QueryState::Failed || first.state == QueryState::NoAnswers)
             found.error = problemText(first, target, rate, kPerRateMs);
         if (!found.error.isEmpty())
@@ -91,6 +104,8 @@ int probeSerial(CliContext &ctx, const DravikBinding &lib, const Target &target,
         o.insert(QStringLiteral("device"), target.name());
         o.insert(QStringLiteral("rate"), found.rate ? QJsonValue(double(found.rate)) : QJsonValue());
         o.insert(QStringLiteral("tried"), found.tried);
+        if (!found.refused.isEmpty())
+            o.insert(QStringLiteral("refused"), found.refused);
         if (!found.error.isEmpty())
             o.insert(QStringLiteral("error"), found.error);
         ctx.out << QJsonDocument(o).toJson(QJsonDocument::Indented);
@@ -101,10 +116,14 @@ int probeSerial(CliContext &ctx, const DravikBinding &lib, const Target &target,
     ctx.out.flush();
     if (!found.error.isEmpty())
         return ctx.fail(kExitFailed, found.error);
-    if (!found.rate)
-        return ctx.fail(kExitFailed, Nemboport::tr("no receipt printer answered on %1 at any of the rates %2: check "
-                                                   "that it is on, the cable, and that it is a serial printer")
-                                         .arg(target.name(), baudRateList()));
+    if (!found.rate) {
+        QString why = Nemboport::tr("no receipt printer answered on %1 at any of the rates %2: check "
+                                    "that it is on, the cable, and that it is a serial printer")
+                          .arg(target.name(), baudRateList());
+        for (const QJsonValue &rate : found.refused)
+            why += Nemboport::tr(" (the port could not be set to %1 baud)").arg(rate.toInteger());
+        return ctx.fail(kExitFailed, why);
+    }
     return kExitOk;
 }
 

@@ -108,6 +108,10 @@
         <translation>%1 上在 %2 中的任何速率下都没有小票打印机应答：请检查打印机是否已开机、线缆是否连接，以及它是否为串口打印机</translation>
     </message>
     <message>
+        <source> (the port could not be set to %1 baud)</source>
+        <translation>（此端口无法设为 %1 波特）</translation>
+    </message>
+    <message>
         <source>%1 carries answers: the printer says %2</source>
         <translation>%1 可传回应答：打印机报告 %2</translation>
     </message>
