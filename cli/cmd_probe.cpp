@@ -168,12 +168,9 @@ int runProbe(CliContext &ctx, const QStringList &args)
     if (target.kind == Target::Kind::None)
         return ctx.fail(kExitUsage, Nemboport::tr("no target: give --serial DEVICE, --queue NAME or --port NAME"));
 
-    DravikBinding *loaded = toolLibrary(ctx);
+    const DravikBinding *loaded = queryLibrary(ctx, target);
     if (!loaded)
         return kExitFailed;
-    const QString missing = missingForQuery(*loaded, target);
-    if (!missing.isEmpty())
-        return ctx.fail(kExitFailed, missing);
     const bool json = parsed.has("json");
     // JSON is for scripts: its texts, and the messages beside it, in English.
     std::optional<EnglishTexts> jsonTexts;

@@ -161,12 +161,9 @@ int runStatus(CliContext &ctx, const QStringList &args)
                                             .arg(kWatchMax));
     }
 
-    DravikBinding *loaded = toolLibrary(ctx);
+    const DravikBinding *loaded = queryLibrary(ctx, target);
     if (!loaded)
         return kExitFailed;
-    const QString missing = missingForQuery(*loaded, target);
-    if (!missing.isEmpty())
-        return ctx.fail(kExitFailed, missing);
     const bool json = parsed.has("json");
     // JSON is for scripts: its texts, and the messages beside it, in English.
     std::optional<EnglishTexts> jsonTexts;

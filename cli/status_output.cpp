@@ -1,5 +1,6 @@
 #include "status_output.h"
 
+#include "tool_library.h"
 #include "tool_text.h"
 
 #include <QJsonArray>
@@ -19,6 +20,7 @@ QString targetText(const Target &target, std::uint32_t baud)
     return {};
 }
 
+namespace {
 QString missingForQuery(const DravikBinding &lib, const Target &target)
 {
     const PrinterSession session(lib);
@@ -34,6 +36,19 @@ QString missingForQuery(const DravikBinding &lib, const Target &target)
     if (missing)
         return Nemboport::tr("%1 lacks the export %2").arg(QLatin1String(kDravikFileName), QLatin1String(missing));
     return {};
+}
+} // namespace
+
+const DravikBinding *queryLibrary(CliContext &ctx, const Target &target)
+{
+    const DravikBinding *loaded = toolLibrary(ctx);
+    if (!loaded)
+        return nullptr;
+    const QString missing = missingForQuery(*loaded, target);
+    if (missing.isEmpty())
+        return loaded;
+    ctx.fail(kExitFailed, missing);
+    return nullptr;
 }
 
 QString withOpenTarget(const DravikBinding &lib, const Target &target, std::uint32_t baud,

@@ -15,9 +15,9 @@
 // "serial port /dev/ttyUSB0 at 9600 baud", "queue Office", "port LPT1".
 QString targetText(const Target &target, std::uint32_t baud);
 
-// Empty when the library has what a query on this target needs; otherwise
-// the line that says what it lacks.
-QString missingForQuery(const DravikBinding &lib, const Target &target);
+// The printer I/O library, loaded, with what a query on this target needs;
+// otherwise null, after telling why (the exit status is then 1).
+const DravikBinding *queryLibrary(CliContext &ctx, const Target &target);
 
 // Opens a serial target at baud (other targets need no opening), runs the
 // query through a session on the target, closes the port. On a failure to
