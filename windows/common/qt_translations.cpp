@@ -1,5 +1,7 @@
 #include "qt_translations.h"
 
+#include "core_translations.h"
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QPointer>
@@ -17,6 +19,19 @@ QTranslator *programTranslator()
         // Never missing from a sound build; without it the texts stay English.
         if (!t->load(QStringLiteral(":/i18n/nemboportsettings_zh_CN.qm")))
             qWarning("The program's Chinese translations are missing from the build");
+        translator = t;
+    }
+    return translator;
+}
+
+// The core's Chinese words (the printer conditions), built in likewise.
+QTranslator *coreTranslator()
+{
+    static QPointer<QTranslator> translator;
+    if (!translator) {
+        auto *t = new QTranslator(QCoreApplication::instance());
+        if (!loadCoreChinese(*t))
+            qWarning("The core's Chinese translations are missing from the build");
         translator = t;
     }
     return translator;
@@ -47,7 +62,7 @@ Language currentLanguage()
 void setInterfaceLanguage(Language language)
 {
     current = language;
-    for (QTranslator *t : {programTranslator(), qtTranslator()}) {
+    for (QTranslator *t : {programTranslator(), coreTranslator(), qtTranslator()}) {
         if (!t)
             continue;
         QCoreApplication::removeTranslator(t); // never installed twice
@@ -58,10 +73,11 @@ void setInterfaceLanguage(Language language)
 
 QString textIn(Language language, const char *context, const char *source, const char *disambiguation)
 {
-    if (language == Language::Chinese) {
-        const QString translated = programTranslator()->translate(context, source, disambiguation);
-        if (!translated.isEmpty())
-            return translated;
-    }
+    if (language == Language::Chinese)
+        for (const QTranslator *t : {programTranslator(), coreTranslator()}) {
+            const QString translated = t->translate(context, source, disambiguation);
+            if (!translated.isEmpty())
+                return translated;
+        }
     return QString::fromUtf8(source);
 }
