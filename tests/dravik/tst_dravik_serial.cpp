@@ -260,8 +260,10 @@ void TestDravikSerial::farEndClosesMidway()
     QCOMPARE(reader.join().size(), 100);
     qInfo("failed after %lld ms: %s", static_cast<long long>(ms), qPrintable(why));
     QVERIFY(ms < dravik::serialTimeoutMs(data.size(), 115200));
-    QVERIFY2(why.contains(QLatin1String("failed after")) && why.contains(QString::fromLatin1(pty.slave)),
-             qPrintable(why));
+    // Mid-write, or (when the pty took every byte before the reader left, as
+    // on a slow run) while waiting for them to drain: either way a lost device.
+    const bool named = why.contains(QLatin1String("failed after")) || why.contains(QLatin1String("to leave failed"));
+    QVERIFY2(named && why.contains(QString::fromLatin1(pty.slave)), qPrintable(why));
     QCOMPARE(lib.lastCode(), 5);
     QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
 }
