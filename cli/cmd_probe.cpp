@@ -120,8 +120,8 @@ int probeSerial(CliContext &ctx, const DravikBinding &lib, const Target &target,
         QString why = Nemboport::tr("no receipt printer answered on %1 at any of the rates %2: check "
                                     "that it is on, the cable, and that it is a serial printer")
                           .arg(target.name(), baudRateList());
-        for (const QJsonValue &rate : found.refused)
-            why += Nemboport::tr(" (the port could not be set to %1 baud)").arg(rate.toInteger());
+        for (qsizetype i = 0; i < found.refused.size(); ++i)
+            why += Nemboport::tr(" (the port could not be set to %1 baud)").arg(found.refused.at(i).toInteger());
         return ctx.fail(kExitFailed, why);
     }
     return kExitOk;
