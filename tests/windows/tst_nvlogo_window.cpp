@@ -126,7 +126,7 @@ void TstNvlogoWindow::layoutAndStartState()
     auto w = window();
     QCOMPARE(w->objectName(), QStringLiteral("TForm3"));
     QCOMPARE(w->windowTitle(), QStringLiteral("NV LOGO"));
-    QCOMPARE(w->size(), QSize(542, 330)); // the designed 309, and a row for the printer's status
+    QCOMPARE(w->size(), QSize(542, 309));
     QCOMPARE(w->minimumSize(), w->maximumSize());
 
     const char *const names[] = {"GroupBox22",   "imgPrint1",    "imgPrint2",    "imgPrint3",    "imgPrint4",

@@ -24,7 +24,6 @@ class QRadioButton;
 class QSpinBox;
 class QStatusBar;
 class StatusLine;
-class StatusIndicator;
 
 class TForm3 : public QDialog
 {
@@ -91,9 +90,6 @@ public:
     QPushButton *Button6;
     QProgressBar *waitProgress; // the flash wait's progress, and a slow send's
     StatusLine *outcomePanel;   // status panel 1: the last send's outcome or the opened picture's size
-    // How the printer is, in a row below the designed bar, at its right end:
-    // asked after each send that succeeded and when clicked.
-    StatusIndicator *statusIndicator;
 
 public slots:
     void BitBtn22Click();
@@ -106,8 +102,6 @@ public slots:
     void BitBtn2Click();
     // The record of this run's calls (Ctrl+L, or a click on the outcome panel).
     void openRecord();
-    // Asks the printer how it is, now (a click on the indicator).
-    void statusIndicatorClick();
     // Escape and the title bar end the modal run, except during a download.
     void reject() override;
 

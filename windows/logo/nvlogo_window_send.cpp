@@ -15,7 +15,6 @@
 #include "raster.h"
 #include "record_window.h"
 #include "send_or_report.h"
-#include "status_indicator.h"
 #include "status_line.h"
 
 #include <QComboBox>
@@ -49,19 +48,6 @@ void TForm3::buildOutcomePanel()
     connect(outcomePanel, &StatusLine::clicked, this, &TForm3::openRecord);
     auto *record = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
     connect(record, &QShortcut::activated, this, &TForm3::openRecord);
-
-    // The designed bar has no room left (its right end holds the code page
-    // list and its button): the window grows by one row for the indicator.
-    constexpr int kRow = 21, kIndicatorWidth = 150;
-    setFixedSize(width(), height() + kRow);
-    statusIndicator = new StatusIndicator(this);
-    statusIndicator->setGeometry(width() - kIndicatorWidth - 2, height() - kRow, kIndicatorWidth, kRow);
-    connect(statusIndicator, &StatusIndicator::clicked, this, &TForm3::statusIndicatorClick);
-}
-
-void TForm3::statusIndicatorClick()
-{
-    statusIndicator->ask(session_, Language::English, true, waitProgress);
 }
 
 QString TForm3::lastStatus(Language language) const
@@ -92,10 +78,8 @@ bool TForm3::send(const Command &command, const QAbstractButton *pressed, Waitin
 {
     const SendOutcome out = sendAndShow(command, pressed, waiting);
     if (out.called() && !out.sent)
-        notifier::show(this,
-                       messages::sendFailed(pressed->text().remove(QLatin1Char('&')), out.reason, Language::English));
-    if (out.done())
-        statusIndicator->ask(session_, Language::English, false, waitProgress);
+        notifier::show(this, sendFailedMessage(session_.target(), pressed->text().remove(QLatin1Char('&')), out.reason,
+                                               Language::English));
     return out.done();
 }
 
@@ -158,9 +142,6 @@ void TForm3::BitBtn25Click()
         }
     }
     waitForFlash();
-    // Asked once the flash is written: a printer busy writing may not answer.
-    if (n > 0)
-        statusIndicator->ask(session_, Language::English, false, waitProgress);
     finish();
 }
 
