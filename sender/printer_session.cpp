@@ -26,9 +26,14 @@ void PrinterSession::adopt(const PrinterTarget &target)
 
 PrinterTarget PrinterSession::target() const
 {
+    return PrinterTarget::of(kind_, name_, openedRate_);
+}
+
+PrinterTarget PrinterSession::linkTarget() const
+{
     if (kind_ == PathKind::Serial && portOpen_)
         return PrinterTarget::of(kind_, openedPort_, openedRate_);
-    return PrinterTarget::of(kind_, name_, openedRate_);
+    return target();
 }
 
 bool PrinterSession::ready() const
@@ -83,17 +88,12 @@ PortCall PrinterSession::open(const QString &port, int baudRate)
     return call;
 }
 
-QString PrinterSession::portToClose() const
-{
-    return portOpen_ ? openedPort_ : name_;
-}
-
-PortCall PrinterSession::close()
+PortCall PrinterSession::close(const QString &port)
 {
     PortCall call;
     if (!can(SessionAction::Close))
         return call;
-    const QByteArray device = portToClose().toLocal8Bit();
+    const QByteArray device = port.toLocal8Bit();
     call.result = lib_.closeComm(device.constData());
     if (call.result <= 0)
         call.reason = failureReason(lib_);
@@ -106,12 +106,9 @@ SendReport PrinterSession::send(const Command &command, bool follow, int followM
 {
     SendReport out;
     out.length = command.bytes.size();
+    // Sent as chosen, empty names included: the library refuses what it
+    // cannot reach, and says why.
     const PrinterTarget to = target();
-    // Never a send "to" an empty name.
-    if (lib_.isLoaded() && (kind_ == PathKind::None || to.printerName.trimmed().isEmpty())) {
-        out.status = SendStatus::NoTarget;
-        return out;
-    }
     FailureReason reason;
     out.status = sendCommand(lib_, to, command, &reason);
     out.reason = reason;
@@ -147,7 +144,7 @@ WithdrawReport PrinterSession::withdrawWaitingJob() const
 
 PrinterReport PrinterSession::query(const QueryOptions &options) const
 {
-    return queryPrinter(lib_, target(), options);
+    return queryPrinter(lib_, linkTarget(), options);
 }
 
 UpdateResult PrinterSession::runUpdate(const std::vector<UpdateStep> &steps) const

@@ -93,8 +93,10 @@ public:
 
     const DravikBinding &library() const { return lib_; }
 
-    // Chooses where the bytes go. Over a serial port that is open the sends
-    // keep going to the port that was opened until it is closed.
+    // Chooses where the bytes go: the access path and the device within it.
+    // The device named here is what sends carry, also over a serial port
+    // opened under another name since (a library with one serial handle
+    // writes through the open port whatever it is told).
     void choose(PathKind kind, const QString &name);
     // Forgets an open serial port without closing it (the lists were read
     // anew).
@@ -107,8 +109,13 @@ public:
     bool isQueue() const { return kind_ == PathKind::Queue; }
     bool isSerial() const { return kind_ == PathKind::Serial; }
     bool portOpen() const { return portOpen_; }
-    // The target of sends and questions: the opened port and its rate for serial.
+    // The target of sends: the chosen path and device, with the open serial
+    // port's rate.
     PrinterTarget target() const;
+    // Where the printer is actually reached, for questions and for what the
+    // user reads: the port that was opened, and its rate, while one is open;
+    // otherwise target().
+    PrinterTarget linkTarget() const;
     // A print queue or printer port is always ready; a serial port once open.
     bool ready() const;
 
@@ -119,12 +126,13 @@ public:
     // The library is loaded and has what action needs.
     bool can(SessionAction action) const { return lib_.isLoaded() && !missingExport(action); }
 
-    // Opens port at baudRate; it becomes the serial target while open.
+    // Opens port at baudRate; it becomes the link while open.
     PortCall open(const QString &port, int baudRate);
+    // Asks the library to close port, passed as given; a close that succeeds
+    // ends the open port, whatever name it carried.
+    PortCall close(const QString &port);
     // Closes the port that was opened (the chosen one when none is).
-    PortCall close();
-    // The port a close goes to.
-    QString portToClose() const;
+    PortCall close() { return close(linkTarget().printerName); }
 
     // Sends command. When follow is on, a print-queue job is followed for up
     // to followMs where the library can follow it.
@@ -133,7 +141,7 @@ public:
     // looks once more: a job the printer took meanwhile counts as printed.
     WithdrawReport withdrawWaitingJob() const;
 
-    // Asks the printer how it is (a serial port must be open).
+    // Asks the printer at linkTarget() how it is (a serial port must be open).
     PrinterReport query(const QueryOptions &options = {}) const;
 
     // Runs the selected steps in the caller's order, except that over an open

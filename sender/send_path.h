@@ -41,7 +41,6 @@ enum class SendStatus {
     Failed,    // the library was called and reported failure
     NoLibrary, // the library is not loaded: nothing was called
     NoExport,  // SendBufferToPrint is missing: nothing was called
-    NoTarget,  // no path or no device chosen: nothing was called
 };
 
 // Why the library says a call failed, read on the thread that made the call.

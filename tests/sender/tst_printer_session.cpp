@@ -40,7 +40,7 @@ private slots:
 
     void targetOfEachPath_data();
     void targetOfEachPath();
-    void serialCallsGoToTheOpenedPort();
+    void serialSendsKeepTheChosenNameQuestionsTheOpenedPort();
     void missingExport_data();
     void missingExport();
     void waitingJobWithdrawn_data();
@@ -75,37 +75,32 @@ void TstPrinterSession::targetOfEachPath()
     QCOMPARE(target.printerName, QStringLiteral("dev"));
     QTEST(session.ready(), "ready");
 
-    // The library gets the path's name.
-    // The library gets the path's name; without a path nothing is called.
+    // The library gets the path's name, the empty one too: it refuses what
+    // it cannot reach.
     const SendReport sent = session.send(kCommand);
-    if (kind == PathKind::None) {
-        QCOMPARE(sent.status, SendStatus::NoTarget);
-        QCOMPARE(callNames(), QString());
-        return;
-    }
     QVERIFY(sent.done());
     QCOMPARE(fake::callsOf("SendBufferToPrint").at(0).texts.at(0), portName.toStdString());
 }
 
-void TstPrinterSession::serialCallsGoToTheOpenedPort()
+void TstPrinterSession::serialSendsKeepTheChosenNameQuestionsTheOpenedPort()
 {
     PrinterSession session(lib_);
     session.choose(PathKind::Serial, QStringLiteral("/dev/ttyUSB0"));
-    QCOMPARE(session.open(QStringLiteral("/dev/ttyUSB0"), 9600).result, 1);
+    // Another port opened than the one chosen with the mode.
+    QCOMPARE(session.open(QStringLiteral("/dev/ttyACM0"), 9600).result, 1);
     QVERIFY(session.ready());
-    // Another port chosen in the list while this one is open.
-    session.choose(PathKind::Serial, QStringLiteral("/dev/ttyACM0"));
     QCOMPARE(session.target().printerName, QStringLiteral("/dev/ttyUSB0"));
     QCOMPARE(session.target().baudRate, 9600);
+    QCOMPARE(session.linkTarget().printerName, QStringLiteral("/dev/ttyACM0"));
     session.send(kCommand);
-    QCOMPARE(session.close().result, 1);
+    // A close names what it is given; it ends the open port.
+    QCOMPARE(session.close(QStringLiteral(" COM5 ")).result, 1);
     QCOMPARE(callNames(), QStringLiteral("OpenComm SendBufferToPrint CloseComm"));
     QCOMPARE(fake::callsOf("SendBufferToPrint").at(0).texts.at(1), std::string("/dev/ttyUSB0"));
-    QCOMPARE(fake::callsOf("CloseComm").at(0).texts.at(0), std::string("/dev/ttyUSB0"));
+    QCOMPARE(fake::callsOf("CloseComm").at(0).texts.at(0), std::string(" COM5 "));
 
-    // Closed: the chosen port is the target again.
     QVERIFY(!session.portOpen());
-    QCOMPARE(session.target().printerName, QStringLiteral("/dev/ttyACM0"));
+    QCOMPARE(session.linkTarget().printerName, QStringLiteral("/dev/ttyUSB0"));
 
     // A failed open leaves it closed, with the library's reason.
     fake::config().openResults = {-1};

@@ -20,7 +20,7 @@ std::unique_ptr<TfrmMain> queueWindow(const std::string &language = "english")
 {
     configureFake(language);
     auto w = std::make_unique<TfrmMain>();
-    if (!listed(*w))
+    if (!settled(*w))
         qFatal("the start-up lists did not arrive");
     w->Button12Click();
     fake::clearCalls();
@@ -62,8 +62,8 @@ private slots:
     void logoWindowFollowsItsJobs();
     void noFollowingWithoutTheExports();
     void chineseWaitingQuestion();
-    void noQueueLeftMeansNothingSent_data();
-    void noQueueLeftMeansNothingSent();
+    void noQueueLeftIsRefusedByTheLibrary_data();
+    void noQueueLeftIsRefusedByTheLibrary();
     void queueStatesShowInTheList_data();
     void queueStatesShowInTheList();
 };
@@ -210,7 +210,7 @@ void TestJobFollow::noFollowingWithoutTheExports()
     old.config().printers = "Receipt80\n";
     MessageLog log;
     TfrmMain w(QStringLiteral(NPS_NOANSWERS_FAKE));
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     // Nor is the printer asked how it is: the indicator says why, in grey.
     QCOMPARE(old.callNames(), (std::vector<std::string>{"GetDravikDllVer", "isLanguage", "GetPrintDriveNames",
                                                         "GetSystemSerial", "GetPrintDrivePortNames"}));
@@ -238,31 +238,37 @@ void TestJobFollow::chineseWaitingQuestion()
     QVERIFY(w->statusLine->status().endsWith(QString::fromUtf8("打印机未接收，作业已从队列撤回")));
 }
 
-void TestJobFollow::noQueueLeftMeansNothingSent_data()
+void TestJobFollow::noQueueLeftIsRefusedByTheLibrary_data()
 {
     QTest::addColumn<QString>("language");
-    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("hint");
     QTest::newRow("english") << "english"
                              << "There is no print queue to send to. Add a printer, or press Refresh.";
     QTest::newRow("chinese") << "chinese"
                              << QString::fromUtf8("没有可用的打印队列，无法发送。请添加打印机或点击“刷新”。");
 }
 
-void TestJobFollow::noQueueLeftMeansNothingSent()
+void TestJobFollow::noQueueLeftIsRefusedByTheLibrary()
 {
     QFETCH(QString, language);
-    QFETCH(QString, message);
+    QFETCH(QString, hint);
     MessageLog log;
     auto w = queueWindow(language.toStdString());
     // The print server went away: the refreshed list is empty.
     fake::config().printers.clear();
     fake::config().lastErrorCode = 6;
     w->btnRef->click();
-    const QString status = w->statusLine->status();
+    // The press reaches the library with no queue named; its refusal is told
+    // as a failed send, with how to get a queue back.
+    fake::config().sendResults = {0};
+    fake::config().lastErrorCode = 1;
     w->Button14->click();
-    QVERIFY(fake::callsOf("SendBufferToPrint").empty());
-    QCOMPARE(log.texts(), QStringList{message});
-    QCOMPARE(w->statusLine->status(), status); // no send "to" nothing on the status line either
+    const auto sent = fake::callsOf("SendBufferToPrint");
+    QCOMPARE(sent.size(), size_t(1));
+    QCOMPARE(sent[0].texts[0], std::string("DRIVE"));
+    QCOMPARE(sent[0].texts[1], std::string());
+    QCOMPARE(log.messages.size(), size_t(1));
+    QVERIFY2(log.messages[0].text.endsWith(hint), qPrintable(log.messages[0].text));
 }
 
 void TestJobFollow::queueStatesShowInTheList_data()
@@ -291,7 +297,7 @@ void TestJobFollow::queueStatesShowInTheList()
     fake::config().queueStates =
         "Receipt80\tidle\t1\t\t\nKitchen58\tstopped\t0\tpaused,media-empty-error\tOut of paper\n";
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     QCOMPARE(w.ComboPrinter->itemData(0, Qt::ToolTipRole).toString(), firstTip);
     QCOMPARE(w.ComboPrinter->itemData(1, Qt::ToolTipRole).toString(), secondTip);
     QCOMPARE(w.ComboPrinter->toolTip(), firstTip);

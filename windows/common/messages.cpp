@@ -237,6 +237,10 @@ Message updateStoppedWaiting(const QString &step, int sentBefore, int selected, 
 
 Message noDevice(const QString &portName, Language language)
 {
+    if (pathKindOf(portName) == PathKind::None)
+        return {in(language, QT_TRANSLATE_NOOP("messages", "Choose a print queue, a serial port or a printer port "
+                                                           "in the connection group first.")),
+                {}};
     if (pathKindOf(portName) == PathKind::Queue)
         return {in(language, QT_TRANSLATE_NOOP("messages",
                                                "There is no print queue to send to. Add a printer, or press Refresh.")),

@@ -65,8 +65,8 @@ Message jobWaiting(const QString &what, const QString &queue, const FailureReaso
 Message jobNotWithdrawn(const QString &what, const QString &queue, const FailureReason &reason, Language language);
 // The one-key update stopped at a step whose job the printer did not take.
 Message updateStoppedWaiting(const QString &step, int sentBefore, int selected, bool withdrawn);
-// A press with no device chosen on its path (no print queue, serial port or
-// printer port): nothing is sent.
+// How to choose a device when none is chosen on the path (no print queue,
+// serial port or printer port), or no path at all.
 Message noDevice(const QString &portName, Language language);
 
 // The status line after listing printers and ports. queueFailure: why the

@@ -56,7 +56,7 @@ void record(const PrinterTarget &target, const QString &name, const Bytes &bytes
 void settleWaitingJob(QWidget *parent, const PrinterSession &session, const QString &what, WaitingJob waiting,
                       Language language, QProgressBar *progressBar, SendOutcome &out)
 {
-    const PrinterTarget target = session.target();
+    const PrinterTarget target = session.linkTarget();
     const bool withdraw = notifier::ask(parent, messages::jobWaiting(what, target.printerName, out.reason, language),
                                         waiting == WaitingJob::Withdraw);
     if (!withdraw)
@@ -88,12 +88,8 @@ SendOutcome sendFromWindow(QWidget *parent, const PrinterSession &session, const
     SendOutcome out;
     if (!canSendOrReport(parent, session, language))
         return out;
-    const PrinterTarget target = session.target();
-    if (target.printerName.trimmed().isEmpty()) {
-        // Nothing to send to: never a send "to" an empty name.
-        notifier::show(parent, messages::noDevice(target.portName, language));
-        return out;
-    }
+    // What the user reads names the port that is open, where one is.
+    const PrinterTarget target = session.linkTarget();
 
     CallProgress progress;
     progress.bar = progressBar;
@@ -113,6 +109,16 @@ SendOutcome sendFromWindow(QWidget *parent, const PrinterSession &session, const
     const bool reasoned = !out.sent || out.job == JobFate::Waiting;
     record(target, out.name, command.bytes, recordOutcome(target, out), reasoned ? &out.reason : nullptr, language);
     return out;
+}
+
+Message sendFailedMessage(const PrinterTarget &target, const QString &what, const FailureReason &reason,
+                          Language language)
+{
+    Message message = messages::sendFailed(what, reason, language);
+    // Sent with no path or device chosen: say how to choose one.
+    if (target.kind() == PathKind::None || target.printerName.trimmed().isEmpty())
+        message.text += QLatin1Char(' ') + messages::noDevice(target.portName, language).text;
+    return message;
 }
 
 void recordPortCall(const PrinterTarget &target, const QString &name, bool open, const PortCall &call,

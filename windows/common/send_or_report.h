@@ -7,6 +7,7 @@
 #pragma once
 
 #include "library_call.h"
+#include "notifier.h"
 #include "printer_session.h"
 
 class QWidget;
@@ -43,6 +44,11 @@ QString outcomeStatus(const PrinterTarget &target, const SendOutcome &outcome, L
 // still waiting is asked about here, with waiting offered first.
 SendOutcome sendFromWindow(QWidget *parent, const PrinterSession &session, const Command &command, const QString &what,
                            Language language, QProgressBar *progressBar, WaitingJob waiting = WaitingJob::Withdraw);
+
+// The message for a send the library refused; a send with no path or device
+// chosen also says how to choose one.
+Message sendFailedMessage(const PrinterTarget &target, const QString &what, const FailureReason &reason,
+                          Language language);
 
 // Puts a serial open or close into the record of this run.
 void recordPortCall(const PrinterTarget &target, const QString &name, bool open, const PortCall &call,

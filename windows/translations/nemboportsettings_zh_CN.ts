@@ -422,6 +422,13 @@
     </message>
 </context>
 <context>
+    <name>StartupNotice</name>
+    <message>
+        <source>Looking for printers...</source>
+        <translation>正在查找打印机…</translation>
+    </message>
+</context>
+<context>
     <name>librarycall</name>
     <message>
         <source>Sending %1 bytes, about %2 s left</source>
@@ -434,6 +441,10 @@
 </context>
 <context>
     <name>messages</name>
+    <message>
+        <source>Choose a print queue, a serial port or a printer port in the connection group first.</source>
+        <translation>请先在连接设置中选择打印队列、串口或并口。</translation>
+    </message>
     <message>
         <source>The printer I/O library %1 could not be loaded, so nothing can be sent.</source>
         <translation>无法加载打印机 I/O 库 %1，无法发送。</translation>
