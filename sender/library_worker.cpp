@@ -1,6 +1,7 @@
 #include "library_worker.h"
 
 #include <QCoreApplication>
+#include <QSemaphore>
 #include <QThread>
 
 namespace {
@@ -52,6 +53,16 @@ void LibraryWorker::post(QObject *context, std::function<void()> job, std::funct
             QMetaObject::invokeMethod(context, done, Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
+}
+
+void LibraryWorker::drain()
+{
+    if (!receiver_)
+        return; // stopped: every job ran inline
+    QSemaphore ran;
+    QMetaObject::invokeMethod(
+        receiver_, [&ran] { ran.release(); }, Qt::QueuedConnection);
+    ran.acquire();
 }
 
 void LibraryWorker::stop()

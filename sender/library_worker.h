@@ -21,6 +21,11 @@ public:
     // context. context must outlive the job.
     void post(QObject *context, std::function<void()> job, std::function<void()> done);
 
+    // Blocks the calling thread (never the worker's own) until every job
+    // posted so far has run; their done callbacks still wait for their
+    // contexts' event loops.
+    void drain();
+
     // Ends the thread once the job in flight, if any, has ended.
     void stop();
 

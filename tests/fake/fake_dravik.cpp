@@ -108,6 +108,14 @@ int maxConcurrentCalls()
 
 using namespace fake;
 
+namespace {
+void slowList()
+{
+    if (g_config.listDelayMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(g_config.listDelayMs));
+}
+} // namespace
+
 extern "C" {
 
 #ifndef FAKE_PARTIAL
@@ -158,18 +166,21 @@ __attribute__((visibility("default"))) int GetCommRecvData(const char *, unsigne
 __attribute__((visibility("default"))) const char *GetSystemSerial(void)
 {
     record({"GetSystemSerial", {}, {}, 0});
+    slowList();
     return g_config.serialPorts.c_str();
 }
 
 __attribute__((visibility("default"))) const char *GetPrintDrivePortNames(const char *kind)
 {
     record({"GetPrintDrivePortNames", {text(kind)}, {}, 0});
+    slowList();
     return g_config.portNames.c_str();
 }
 
 __attribute__((visibility("default"))) const char *GetPrintDriveNames(void)
 {
     record({"GetPrintDriveNames", {}, {}, 0});
+    slowList();
     return g_config.printers.c_str();
 }
 

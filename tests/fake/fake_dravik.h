@@ -38,6 +38,7 @@ struct Config
     int lastErrorCode = 9;        // GetLastErrorCode after a failed open, close or send
     std::deque<int> sendResults;  // successive SendBufferToPrint results; 1 once empty
     int sendDelayMs = 0;          // how long each SendBufferToPrint takes
+    int listDelayMs = 0;          // how long each of the three list calls takes (a slow print server)
 
     // QueryPrinter: the answer to each request (a request not listed gets
     // none: 0). Over COM the printer answers only while the port is open at

@@ -67,7 +67,7 @@ void TestBottomRow::aboutOpensModalAndEnterCloses()
     configureFake("chinese");
     MessageLog log;
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     w.show();
     ModalAnswer answer;
     answer.arm(true);
@@ -86,7 +86,7 @@ void TestBottomRow::nvLogoOpensANewWindowAtEachPress()
     configureFake();
     MessageLog log;
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     w.show();
     const int before = int(QApplication::topLevelWidgets().size());
     ModalAnswer answer;
@@ -105,7 +105,7 @@ void TestBottomRow::logoWindowsLastSendIsToldInTheInterfaceLanguage()
     configureFake("chinese");
     MessageLog log;
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     w.show();
     QTimer::singleShot(20, [] {
         if (auto *logo = qobject_cast<TForm3 *>(QApplication::activeModalWidget())) {

@@ -22,7 +22,7 @@ std::unique_ptr<TfrmMain> readyWindow(MessageLog &)
 {
     configureFake();
     auto w = std::make_unique<TfrmMain>();
-    if (!listed(*w))
+    if (!settled(*w))
         qFatal("the start-up lists did not arrive");
     w->Button12->click();
     w->chkCutMode->setChecked(false);
@@ -189,7 +189,7 @@ void TestMainCommands::oneKeyUpdateOverSerialSendsBaudRateLast()
     MessageLog log;
     configureFake();
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     w.rdbCom->setChecked(true);
     w.btnOpenCOM->click();
     w.Button12->click();
@@ -224,7 +224,7 @@ void TestMainCommands::selectAllLeavesCutModeAlone()
     MessageLog log;
     configureFake();
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     w.rdbCom->setChecked(true); // not ready: gbPrint disabled
     QVERIFY(!w.gbPrint->isEnabled());
     w.Button12Click(); // the button itself is disabled while the port is closed
@@ -241,7 +241,7 @@ void TestMainCommands::testGroupIsGated()
     MessageLog log;
     configureFake();
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     w.show();
     w.rdbCom->setChecked(true);
     fake::clearCalls();

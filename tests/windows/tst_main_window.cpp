@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 const QString kTitleChinese = QString::fromUtf8("Torvane KX-410系列打印机设置工具 V1.2");
@@ -73,6 +74,7 @@ private slots:
     void settingsAsCatalogued();
     void missingExportsAreNamedOnPress();
     void noPrinterMeansNoMode();
+    void firstClickStaysWithASlowPrintServer();
     void printServerDownIsSaidOnTheStatusLine();
     void longPortNamesShowWhole();
     void parallelPortFilter();
@@ -107,7 +109,7 @@ void TestMainWindow::startupLanguage()
     configureFake(reported.toStdString());
     MessageLog log;
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
 
     QCOMPARE(w.interfaceLanguage(), chinese ? QStringLiteral("chinese") : QStringLiteral("english"));
     QCOMPARE(w.Button7->text(), chinese ? QStringLiteral("English") : QStringLiteral("Chinese"));
@@ -124,12 +126,11 @@ void TestMainWindow::startupFillsListsAndSkipsEveryGroup()
     configureFake();
     MessageLog log;
     TfrmMain w;
-    // A slow print server cannot keep the window from showing: the lists
-    // are asked for once the event loop runs, after the version and language.
-    QVERIFY(w.listsPending());
-    QVERIFY(fake::callsOf("GetPrintDriveNames").empty());
+    // The lists are there before the window shows, so nothing they set can
+    // undo a first click; the printer's answer follows on its own.
+    QVERIFY(!fake::callsOf("GetPrintDriveNames").empty());
     w.show();
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     QStringList order;
     for (const fake::Call &c : fake::calls())
         order << QString::fromStdString(c.function);
@@ -217,7 +218,7 @@ void TestMainWindow::missingExportsAreNamedOnPress()
     fake::reset();
     MessageLog log;
     TfrmMain w(QStringLiteral(NPS_PARTIAL_FAKE));
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     // No isLanguage: the empty text gives English.
     QCOMPARE(w.interfaceLanguage(), QStringLiteral("english"));
     QVERIFY(log.messages.empty());
@@ -235,7 +236,7 @@ void TestMainWindow::noPrinterMeansNoMode()
     fake::config().printers.clear();
     MessageLog log;
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
 
     QVERIFY(!w.rdbDriver->isEnabled());
     QVERIFY(!w.rdbDriver->isChecked() && !w.rdbCom->isChecked() && !w.rdbLpt->isChecked());
@@ -246,6 +247,45 @@ void TestMainWindow::noPrinterMeansNoMode()
     QVERIFY(!w.gbPrint->isEnabled());
     for (QCheckBox *box : skipBoxes(w))
         QVERIFY(box->isChecked() && !box->isEnabled());
+
+    // A press with no mode chosen reaches the library with empty names; its
+    // refusal is told with how to choose a connection.
+    w.Button12->click();
+    fake::config().sendResults = {0};
+    fake::config().lastErrorCode = 8;
+    w.Button14->click();
+    const auto sent = fake::callsOf("SendBufferToPrint");
+    QCOMPARE(sent.size(), size_t(1));
+    QCOMPARE(sent[0].texts[0], std::string());
+    QCOMPARE(sent[0].texts[1], std::string());
+    QCOMPARE(log.messages.size(), size_t(1));
+    QVERIFY2(log.messages[0].text.endsWith(QStringLiteral(
+                 "Choose a print queue, a serial port or a printer port in the connection group first.")),
+             qPrintable(log.messages[0].text));
+}
+
+// The lists arrive before the window shows, however slow the print server:
+// a click in the window's first moment is never undone by them.
+void TestMainWindow::firstClickStaysWithASlowPrintServer()
+{
+    configureFake();
+    fake::config().listDelayMs = 400; // the notice window shows meanwhile
+    MessageLog log;
+    TfrmMain w;
+    fake::config().listDelayMs = 0;
+    QCOMPARE(w.ComboPrinter->count(), 2);
+    w.show();
+    QTimer::singleShot(0, w.Button12, &QPushButton::click);
+    QTest::qWait(300);
+    QVERIFY(settled(w));
+    for (QCheckBox *box : skipBoxes(w))
+        if (box != w.chkCutMode)
+            QVERIFY2(!box->isChecked(), qPrintable(box->objectName()));
+    QVERIFY(w.btnLevel->isEnabled());
+    QVERIFY(w.rdbDriver->isChecked());
+    // One refresh: each list asked for once.
+    QCOMPARE(fake::callsOf("GetPrintDriveNames").size(), size_t(1));
+    QVERIFY(log.messages.empty());
 }
 
 void TestMainWindow::printServerDownIsSaidOnTheStatusLine()
@@ -254,7 +294,7 @@ void TestMainWindow::printServerDownIsSaidOnTheStatusLine()
     qputenv("CUPS_SERVER", QFile::encodeName(QDir::tempPath() + QStringLiteral("/no-such-dir-nps/cups.sock")));
     MessageLog log;
     TfrmMain w(QStringLiteral(NPS_REAL_LIBRARY));
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     qunsetenv("CUPS_SERVER");
     QCOMPARE(w.ComboPrinter->count(), 0);
     QVERIFY2(w.statusLine->status().contains(QStringLiteral("the print queues could not be listed: The print server")),
@@ -276,7 +316,7 @@ void TestMainWindow::longPortNamesShowWhole()
     fake::config().serialPorts = "/dev/ttyS0\n" + longName + "\n";
     MessageLog log;
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     w.rdbCom->setChecked(true);
     w.cmbCom->setCurrentIndex(1);
     QCOMPARE(w.cmbCom->toolTip(), QString::fromStdString(longName));
@@ -291,7 +331,7 @@ void TestMainWindow::parallelPortFilter()
     fake::config().portNames = "LPT1:\nlpt2:\nCOM1:\nFILE:\n";
     MessageLog log;
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     QCOMPARE(items(w.cmbLpt), (QStringList{"LPT1", "lpt2"}));
 
     w.rdbLpt->setChecked(true);
@@ -311,7 +351,7 @@ void TestMainWindow::languageSwitching()
     configureFake("english");
     MessageLog log;
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     w.cboLanage->setCurrentIndex(20);
 
     w.Button7->click();
@@ -383,7 +423,7 @@ void TestMainWindow::stateTable()
     configureFake();
     MessageLog log;
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
 
     if (action == QLatin1String("driver")) {
         w.rdbLpt->setChecked(true);
@@ -458,7 +498,7 @@ void TestMainWindow::openErrorMessageEndsWithLineFeedCarriageReturn()
     configureFake("chinese");
     MessageLog log;
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     w.rdbCom->setChecked(true);
     fake::config().openResults = {-1};
     w.btnOpenCOM->click();
@@ -477,7 +517,7 @@ void TestMainWindow::serialSettingChangeReopens()
     configureFake();
     MessageLog log;
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     w.rdbCom->setChecked(true);
     w.btnOpenCOM->click();
     fake::clearCalls();
@@ -485,6 +525,7 @@ void TestMainWindow::serialSettingChangeReopens()
     // A new rate: close, then open at that rate.
     w.cmbBaudRate->setCurrentIndex(3);
     emit w.cmbBaudRate->activated(3);
+    QVERIFY(settled(w));
     QCOMPARE(fake::calls().size(), size_t(3)); // the reopened port's printer is asked how it is
     QCOMPARE(fake::calls()[0].function, std::string("CloseComm"));
     QCOMPARE(fake::calls()[1].function, std::string("OpenComm"));
@@ -492,13 +533,14 @@ void TestMainWindow::serialSettingChangeReopens()
     QCOMPARE(fake::calls()[2].function, std::string("QueryPrinter"));
     QVERIFY(w.portOpen());
 
-    // Another port: the port that was open is closed, the new one opened and sent to.
+    // Another port: the close names the list's new text, the new port is
+    // opened, and sends keep the name chosen with the serial mode.
     fake::clearCalls();
     w.cmbCom->setCurrentIndex(1);
     emit w.cmbCom->activated(1);
-    QCOMPARE(fake::callsOf("CloseComm").at(0).texts[0], std::string("/dev/ttyUSB0"));
+    QCOMPARE(fake::callsOf("CloseComm").at(0).texts[0], std::string("/dev/ttyACM0"));
     QCOMPARE(fake::callsOf("OpenComm").at(0).texts[0], std::string("/dev/ttyACM0"));
-    QCOMPARE(w.printerTarget().printerName, QStringLiteral("/dev/ttyACM0"));
+    QCOMPARE(w.printerTarget().printerName, QStringLiteral("/dev/ttyUSB0"));
 
     // A failed close leaves the port open, so the open step does nothing.
     fake::clearCalls();
@@ -514,7 +556,7 @@ void TestMainWindow::refreshWhileOpenDropsTheFlagWithoutClosing()
     configureFake();
     MessageLog log;
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     w.rdbCom->setChecked(true);
     w.btnOpenCOM->click();
     QVERIFY(w.portOpen());
@@ -532,7 +574,7 @@ void TestMainWindow::quitClosesAnOpenPort()
     configureFake();
     MessageLog log;
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     w.show();
     w.rdbCom->setChecked(true);
     w.btnOpenCOM->click();
@@ -560,7 +602,7 @@ void TestMainWindow::skipAll()
     configureFake();
     MessageLog log;
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     if (!ready)
         w.rdbCom->setChecked(true);
     // Called directly: in serial mode with the port closed the buttons are disabled.
@@ -581,7 +623,7 @@ void TestMainWindow::skipBoxRuleColoursAndEnables()
     configureFake();
     MessageLog log;
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     w.chkBlack->setChecked(false);
     QVERIFY(w.gbBlack->isEnabled());
     QCOMPARE(w.chkBlack->palette().color(QPalette::WindowText), QColor(Qt::black));
@@ -618,7 +660,7 @@ void TestMainWindow::desktopKnowsTheWindow()
     configureFake();
     MessageLog log;
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     const QPixmap icon = w.windowIcon().pixmap(64, 64);
     QVERIFY(!icon.isNull());
     QCOMPARE(icon.size(), QSize(64, 64));

@@ -61,7 +61,7 @@ std::unique_ptr<TfrmMain> readyWindow(const std::string &language = "english")
 {
     configureFake(language);
     auto w = std::make_unique<TfrmMain>();
-    if (!listed(*w))
+    if (!settled(*w))
         qFatal("the start-up lists did not arrive");
     w->Button12->click();
     fake::clearCalls();

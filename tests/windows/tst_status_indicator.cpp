@@ -56,7 +56,7 @@ private slots:
     void aPathWithoutAnswersIsNotAskedAgain();
     void neverAskedOnTheInterfaceThread();
     void reopenedAtTheNewRateConfirms();
-    void logoWindowAsksAfterItsSends();
+    void logoWindowKeepsItsDesignedBar();
 };
 
 void TestStatusIndicator::init()
@@ -109,7 +109,7 @@ void TestStatusIndicator::showsWhatThePrinterSays()
         fake::config().lastError = "print server: idle, accepting jobs";
     }
     TfrmMain w;
-    QVERIFY(listed(w)); // choosing the first queue asks
+    QVERIFY(settled(w)); // choosing the first queue asks
     QCOMPARE(w.statusIndicator->shown(), text);
     QTEST(int(w.statusIndicator->colour()), "colour");
     QVERIFY2(w.statusIndicator->toolTip().contains(tooltipPart), qPrintable(w.statusIndicator->toolTip()));
@@ -125,16 +125,19 @@ void TestStatusIndicator::askedAfterSendsAndClicks()
     configureFake();
     fake::config().answers = printer();
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     w.Button12Click();
     fake::clearCalls();
     fake::config().sendResults = {1, 0};
     w.Button14->click(); // taken: asked
+    QVERIFY(settled(w));
     QCOMPARE(queries(), 8);
     w.Button5->click(); // failed: not asked
+    QVERIFY(settled(w));
     QCOMPARE(queries(), 8);
     fake::config().answers = printer(0x7E);
     QTest::mouseClick(w.statusIndicator, Qt::LeftButton);
+    QVERIFY(settled(w));
     QCOMPARE(w.statusIndicator->shown(), QStringLiteral("Paper out"));
     // Another language shows the same answer in it, without asking again.
     w.ApplyLanguage(QStringLiteral("chinese"));
@@ -153,16 +156,19 @@ void TestStatusIndicator::aPathWithoutAnswersIsNotAskedAgain()
     fake::config().queryResults = {-1, -1};
     fake::config().lastErrorCode = 10;
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     w.Button12Click();
     QCOMPARE(queries(), 1);
     w.Button14->click();
+    QVERIFY(settled(w));
     QCOMPARE(queries(), 1);
     QTest::mouseClick(w.statusIndicator, Qt::LeftButton); // the user may always ask
+    QVERIFY(settled(w));
     QCOMPARE(queries(), 2);
     // Another queue may carry answers.
     w.ComboPrinter->setCurrentIndex(1);
     emit w.ComboPrinter->activated(1);
+    QVERIFY(settled(w));
     QCOMPARE(queries(), 3);
 }
 
@@ -171,21 +177,20 @@ void TestStatusIndicator::neverAskedOnTheInterfaceThread()
     MessageLog log;
     configureFake();
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     fake::config().answers = printer();
     fake::config().queryDelayMs = 60; // eight requests: about half a second
     QTimer timer;
     int ticks = 0;
     connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
     timer.start(10);
-    QElapsedTimer clock;
-    clock.start();
     QTest::mouseClick(w.statusIndicator, Qt::LeftButton);
-    const qint64 took = clock.elapsed();
+    // The click returns at once; the answer comes later, and meanwhile the
+    // window's thread keeps handling events (and the user's clicks).
+    QVERIFY(w.statusIndicator->asking());
+    QVERIFY(settled(w));
     QCOMPARE(w.statusIndicator->shown(), QStringLiteral("Ready"));
-    QVERIFY(took >= 480);
-    // A blocked interface thread would not tick at all while it waits.
-    QVERIFY2(ticks >= int(took / 10 / 4), qPrintable(QStringLiteral("%1 ticks in %2 ms").arg(ticks).arg(took)));
+    QVERIFY2(ticks >= 5, qPrintable(QStringLiteral("%1 ticks").arg(ticks)));
 }
 
 void TestStatusIndicator::reopenedAtTheNewRateConfirms()
@@ -196,10 +201,11 @@ void TestStatusIndicator::reopenedAtTheNewRateConfirms()
     fake::config().answerRate = 19200;
     fake::config().noise = {0xFF};
     TfrmMain w;
-    QVERIFY(listed(w));
+    QVERIFY(settled(w));
     w.rdbCom->setChecked(true);
     w.cmbBaudRate->setCurrentIndex(w.cmbBaudRate->findText(QStringLiteral("9600")));
     w.btnOpenCOM->click();
+    QVERIFY(settled(w));
     QCOMPARE(w.statusIndicator->shown(), QStringLiteral("No answer"));
     QVERIFY(w.statusIndicator->toolTip().contains(QStringLiteral("wrong baud rate")));
 
@@ -207,28 +213,28 @@ void TestStatusIndicator::reopenedAtTheNewRateConfirms()
     w.Button12Click();
     w.cboNewCom->setCurrentIndex(w.cboNewCom->findText(QStringLiteral("19200")));
     w.btnNewCom->click();
+    QVERIFY(settled(w));
     QVERIFY(!w.portOpen());
     QCOMPARE(w.statusIndicator->shown(), QString());
     w.btnOpenCOM->click();
+    QVERIFY(settled(w));
     QCOMPARE(fake::callsOf("OpenComm").back().number, 19200);
     QCOMPARE(w.statusIndicator->shown(), QStringLiteral("Ready"));
 }
 
-void TestStatusIndicator::logoWindowAsksAfterItsSends()
+void TestStatusIndicator::logoWindowKeepsItsDesignedBar()
 {
     MessageLog log;
     configureFake();
-    fake::config().answers = printer(0x1E); // near end (bits 2 and 3)
+    fake::config().answers = printer();
     TForm3 w(PrinterTarget{QStringLiteral("LPT"), QStringLiteral("/dev/usb/lp0")}, [] { return false; });
-    QCOMPARE(queries(), 0);
-    w.BitBtn1->click();
-    QCOMPARE(queries(), 8);
-    QCOMPARE(w.statusIndicator->shown(), QStringLiteral("Paper near end"));
-    QCOMPARE(int(w.statusIndicator->colour()), int(messages::IndicatorColour::Amber));
-    // The four designed panels keep their places; the indicator is below, at the right end.
+    // The main window shows how the printer is; the logo window keeps its
+    // designed size and its four panels, and asks nothing itself.
+    QCOMPARE(w.size(), QSize(542, 309));
+    QVERIFY(!w.findChild<StatusIndicator *>());
     QCOMPARE(w.statusPanels[3]->geometry().right(), 389);
-    QCOMPARE(w.statusIndicator->geometry().right(), w.width() - 3);
-    QVERIFY(w.statusIndicator->geometry().top() >= w.StatusBar1->geometry().bottom());
+    w.BitBtn1->click();
+    QCOMPARE(queries(), 0);
     QVERIFY(log.messages.empty());
 }
 

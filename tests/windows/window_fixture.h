@@ -6,6 +6,7 @@
 #include "hex.h"
 #include "main_window.h"
 #include "notifier.h"
+#include "status_indicator.h"
 
 #include <QString>
 #include <QStringList>
@@ -51,8 +52,9 @@ inline QStringList sends()
     return out;
 }
 
-// Waits until the window's start-up list of printers and ports has arrived.
-inline bool listed(const TfrmMain &w)
+// Waits until the printer's answer to the window's question has come (the
+// lists are there once the window is made; the question runs meanwhile).
+inline bool settled(const TfrmMain &w)
 {
-    return QTest::qWaitFor([&w] { return !w.listsPending(); }, 10000);
+    return QTest::qWaitFor([&w] { return !w.statusIndicator->asking(); }, 10000);
 }

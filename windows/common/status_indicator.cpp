@@ -1,10 +1,12 @@
 #include "status_indicator.h"
 
 #include "call_record.h"
-#include "library_call.h"
+#include "library_worker.h"
 #include "printer_query.h"
 
 #include <QMouseEvent>
+
+#include <memory>
 
 namespace {
 // Per request: a printer answers in milliseconds; one that does not answer
@@ -43,6 +45,7 @@ StatusIndicator::StatusIndicator(QWidget *parent)
 
 void StatusIndicator::clear()
 {
+    ++generation_; // an answer on its way is no longer wanted
     known_ = false;
     colour_ = messages::IndicatorColour::Grey;
     setStyleSheet(QString());
@@ -67,7 +70,7 @@ void StatusIndicator::showReport(const PrinterReport &report, Language language)
     setToolTip(view.tooltip);
 }
 
-bool StatusIndicator::ask(const PrinterSession &session, Language language, bool byUser, QProgressBar *progressBar)
+bool StatusIndicator::ask(const PrinterSession &session, Language language, bool byUser)
 {
     const DravikBinding &lib = session.library();
     const PrinterTarget target = session.target();
@@ -83,13 +86,41 @@ bool StatusIndicator::ask(const PrinterSession &session, Language language, bool
     }
     if (!byUser && samePath(target, silent_))
         return true; // told already: this path carries no answers
-    CallProgress progress;
-    progress.bar = progressBar;
-    progress.language = language;
+    if (asking_) {
+        // Asked again once the question on its way is answered.
+        again_ = Again{&session, language, byUser || (again_ && again_->byUser)};
+        return false;
+    }
+    asking_ = true;
     QueryOptions options;
     options.timeoutMs = kQueryTimeoutMs;
-    if (!librarycall::run([&] { report = session.query(options); }, progress))
-        return false;
+    auto answer = std::make_shared<PrinterReport>();
+    const PrinterSession *from = &session;
+    const int generation = generation_;
+    LibraryWorker::instance().post(
+        this, [&lib, target, options, answer] { *answer = queryPrinter(lib, target, options); },
+        [this, from, target, answer, language, byUser, generation] {
+            asking_ = false;
+            if (generation == generation_)
+                answered(*from, target, *answer, language, byUser);
+            if (const std::optional<Again> next = std::exchange(again_, std::nullopt))
+                ask(*next->session, next->language, next->byUser);
+        });
+    return true;
+}
+
+void StatusIndicator::waitForAnswer()
+{
+    if (asking_)
+        LibraryWorker::instance().drain();
+}
+
+void StatusIndicator::answered(const PrinterSession &session, const PrinterTarget &target, const PrinterReport &report,
+                               Language language, bool byUser)
+{
+    // The user chose another path meanwhile: this answer is not its.
+    if (!samePath(session.target(), target))
+        return;
     silent_ = report.state == QueryState::NoAnswers ? target : PrinterTarget{};
 
     showReport(report, language);
@@ -105,7 +136,6 @@ bool StatusIndicator::ask(const PrinterSession &session, Language language, bool
         recorded_ = key;
         CallRecord::shared().add(std::move(entry));
     }
-    return true;
 }
 
 void StatusIndicator::mousePressEvent(QMouseEvent *event)

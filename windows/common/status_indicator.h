@@ -9,7 +9,7 @@
 
 #include <QLabel>
 
-class QProgressBar;
+#include <optional>
 
 class StatusIndicator : public QLabel
 {
@@ -17,12 +17,21 @@ class StatusIndicator : public QLabel
 public:
     explicit StatusIndicator(QWidget *parent = nullptr);
 
-    // Asks the session's printer and shows its answer, with a line in the
-    // record when the answer changed or the user asked. Nothing is called when the library lacks QueryPrinter (shown
-    // grey, with why), nor, unless the user asked, on a path that was found
-    // to carry no answers. Returns false when nothing could be asked now
-    // (another call in flight).
-    bool ask(const PrinterSession &session, Language language, bool byUser, QProgressBar *progressBar);
+    // Asks the session's printer on the library's worker thread and shows
+    // its answer when it comes, with a line in the record when the answer
+    // changed or the user asked; the window stays usable meanwhile. Nothing
+    // is called when the library lacks QueryPrinter (shown grey, with why),
+    // nor, unless the user asked, on a path that was found to carry no
+    // answers. Returns false when a question is already on its way: this
+    // one is asked once that one is answered. An answer for a path that is
+    // no longer the session's, or that comes after clear(), is dropped.
+    bool ask(const PrinterSession &session, Language language, bool byUser);
+    // True while a question is on its way.
+    bool asking() const { return asking_; }
+    // Waits, without handling events, until a question on its way has been
+    // answered by the library (bounded by the query's own time-out); for a
+    // window about to free the library binding the question uses.
+    void waitForAnswer();
     // Nothing known (no connection, or a serial port not open): empty.
     void clear();
     // Shows what is known in the other language.
@@ -39,10 +48,21 @@ protected:
 
 private:
     void showReport(const PrinterReport &report, Language language);
+    void answered(const PrinterSession &session, const PrinterTarget &target, const PrinterReport &report,
+                  Language language, bool byUser);
 
     messages::IndicatorColour colour_ = messages::IndicatorColour::Grey;
     PrinterTarget silent_; // the path that answered "no answers here"
     PrinterReport last_;
     bool known_ = false;
     QString recorded_; // the path and line last put in the record
+    bool asking_ = false;
+    int generation_ = 0; // counts clear(): an answer asked before it is dropped
+    struct Again
+    {
+        const PrinterSession *session;
+        Language language;
+        bool byUser;
+    };
+    std::optional<Again> again_; // a question asked while another was on its way
 };

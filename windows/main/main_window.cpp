@@ -21,7 +21,6 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 
 TfrmMain *frmMain = nullptr;
 
@@ -45,6 +44,8 @@ TfrmMain::TfrmMain(const QString &libraryPath, QWidget *parent)
 
 TfrmMain::~TfrmMain()
 {
+    // A question on its way uses this window's binding of the library.
+    statusIndicator->waitForAnswer();
     if (frmMain == this)
         frmMain = nullptr;
 }
@@ -84,18 +85,19 @@ void TfrmMain::FormCreate()
     for (QCheckBox *box : {chkLevel, chkBarcode, chkCut, chkBlack, chkBeepSet, chkLanage, chkCom, chkCutPage})
         box->setChecked(true);
 
+    // The refresh runs before the window is shown, so nothing it sets can
+    // undo a first click. Its list calls run on the worker thread (each
+    // bounded by the library); a slow print server gets a small window of
+    // its own meanwhile.
+    listPrintersAndPorts();
     starting_ = false;
-
-    // The lists may wait on a print server: asked for once the window shows.
-    listsPending_ = true;
-    QTimer::singleShot(0, this, &TfrmMain::startUpLists);
 }
 
 void TfrmMain::Button1Click()
 {
     if (session_.portOpen() && session_.can(SessionAction::Close)) {
         PortCall call;
-        portCall(false, session_.portToClose(), 0, call);
+        portCall(false, cmbCom->currentText(), 0, call);
     }
     close();
 }
@@ -113,8 +115,10 @@ void TfrmMain::BitBtn1Click()
     // The last operation may have been the logo window's: told here in the
     // interface language.
     const QString status = logo.lastStatus(currentLanguage());
-    if (!status.isEmpty())
+    if (!status.isEmpty()) {
         setStatus(status);
+        askPrinter(false);
+    }
 }
 
 void TfrmMain::Button7Click()
@@ -160,9 +164,8 @@ bool TfrmMain::send(const Command &command, const QString &what, WaitingJob wait
         askPrinter(false);
         return true;
     }
-    if (!updating_ && !out.sent) {
-        notifier::show(this, messages::sendFailed(what, out.reason, currentLanguage()));
-    }
+    if (!updating_ && !out.sent)
+        notifier::show(this, sendFailedMessage(session_.target(), what, out.reason, currentLanguage()));
     return false;
 }
 

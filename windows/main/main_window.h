@@ -42,10 +42,6 @@ public:
     QString interfaceLanguage() const;
     bool isChinese() const;
     bool isConnectionReady() const;
-    // True from construction until the start-up list of printers and ports
-    // has arrived (it is asked for once the event loop runs, on the worker
-    // thread, so the window shows and paints meanwhile).
-    bool listsPending() const { return listsPending_; }
 
     // Connection group.
     QGroupBox *GroupBox18 = nullptr;
@@ -182,8 +178,6 @@ private:
     bool require(SessionAction action);
     // Reports a missing list export (not during start-up) and gives the empty list.
     QStringList missingList(const char *exportName);
-    // The start-up list, unless a refresh came first.
-    void startUpLists();
     // Asks the library for the print queues, serial ports and printer ports
     // on the worker thread and fills the three lists.
     void listPrintersAndPorts();
@@ -196,9 +190,8 @@ private:
 
     DravikBinding lib_;
     PrinterSession session_{lib_};
-    bool languageApplied_ = false; // the language itself is currentLanguage()
-    bool starting_ = false;        // during start-up a missing export is not reported
-    bool listsPending_ = false;
+    bool languageApplied_ = false;        // the language itself is currentLanguage()
+    bool starting_ = false;               // during start-up a missing export is not reported
     std::vector<QueueState> queueStates_; // as listed last; empty when the library does not tell
     bool listing_ = false;                // the lists are being filled: the connection is asked about once, at the end
 

@@ -7,6 +7,7 @@
 #include "settings_catalogue.h"
 
 #include "library_call.h"
+#include "startup_notice.h"
 #include "status_indicator.h"
 #include "status_line.h"
 
@@ -16,6 +17,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+
+#include <memory>
 
 namespace {
 // The detail of a serial open or close message: the program's sentence for
@@ -46,18 +49,7 @@ void TfrmMain::btnRefClick()
         notifier::show(this, messages::missingPiece(lib_, nullptr, currentLanguage()));
         return;
     }
-    listsPending_ = false; // a refresh before the start-up list replaces it
     listPrintersAndPorts();
-}
-
-void TfrmMain::startUpLists()
-{
-    if (!listsPending_)
-        return;
-    starting_ = true;
-    listPrintersAndPorts();
-    starting_ = false;
-    listsPending_ = false;
 }
 
 void TfrmMain::listPrintersAndPorts()
@@ -73,6 +65,10 @@ void TfrmMain::listPrintersAndPorts()
     CallProgress progress;
     progress.bar = callProgress;
     progress.language = currentLanguage();
+    // Before the window shows, a slow listing is said in a small window of its own.
+    std::unique_ptr<StartupNotice> notice;
+    if (starting_)
+        notice = std::make_unique<StartupNotice>(currentLanguage());
     const bool ran = librarycall::run(
         [&] {
             if (printers) {
@@ -88,6 +84,7 @@ void TfrmMain::listPrintersAndPorts()
                 found.lpt = splitLibraryList(lib_.getPrintDrivePortNames("LPT"));
         },
         progress);
+    notice.reset();
     if (!ran)
         return; // another call was in flight; its window still waits for it
 
@@ -267,8 +264,10 @@ void TfrmMain::btnCloseCOMClick()
     if (!require(SessionAction::Close))
         return;
 
-    // The port that was opened, whatever the list shows now.
-    const QString port = session_.portToClose();
+    // The serial list's text as it stands, blanks included: after a change
+    // of port while open, the newly chosen one (a library with one serial
+    // handle closes it whatever the name).
+    const QString port = cmbCom->currentText();
     PortCall call;
     if (!portCall(false, port, 0, call))
         return;
@@ -282,7 +281,7 @@ void TfrmMain::btnCloseCOMClick()
         return;
     }
 
-    Message message = messages::serialCloseFailed(port);
+    Message message = messages::serialCloseFailed(session_.target().printerName);
     message.detail = portCallDetail(call.reason);
     notifier::show(this, message);
     btnOpenCOM->setEnabled(false);

@@ -62,7 +62,7 @@ void TfrmMain::askPrinter(bool byUser)
         statusIndicator->clear();
         return;
     }
-    statusIndicator->ask(session_, currentLanguage(), byUser, callProgress);
+    statusIndicator->ask(session_, currentLanguage(), byUser);
 }
 
 void TfrmMain::statusIndicatorClick()
@@ -80,7 +80,7 @@ bool TfrmMain::portCall(bool open, const QString &port, int baudRate, PortCall &
     CallProgress progress;
     progress.bar = callProgress;
     progress.language = currentLanguage();
-    if (!librarycall::run([&] { call = open ? session_.open(port, baudRate) : session_.close(); }, progress))
+    if (!librarycall::run([&] { call = open ? session_.open(port, baudRate) : session_.close(port); }, progress))
         return false;
     const QString name = open ? QStringLiteral("OpenComm %1").arg(baudRate) : QStringLiteral("CloseComm");
     recordPortCall(PrinterTarget::of(PathKind::Serial, port), name, open, call, currentLanguage());
