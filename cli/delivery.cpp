@@ -2,6 +2,7 @@
 
 #include "command_listing.h"
 #include "printer_session.h"
+#include "setting_groups.h"
 #include "shown_text.h"
 #include "tool_library.h"
 #include "tool_text.h"
@@ -65,65 +66,33 @@ struct Outcome
     QString word = QStringLiteral("failed"); // the queue's outcome in a summary
 };
 
-// What became of a followed job.
-struct JobEnd
+// The tool opens a serial port around its plan, and sends the baud rate last
+// there: the printer may take the new rate at once.
+DeliveryOptions toolDelivery(std::uint32_t baud)
 {
-    enum Kind {
-        Printed,     // the print server handed every byte to the printer
-        Failed,      // aborted, cancelled or stopped, or the server could not be asked
-        Withdrawn,   // still waiting at the end: withdrawn, nothing of it printed
-        LeftQueued,  // still waiting at the end: left queued on request
-        NotWithdrawn // still waiting, and the withdrawal failed: it may print later
-    };
-    Kind kind = Printed;
-    QString reason; // the library's words for why it did not print; empty when printed
-};
+    DeliveryOptions options;
+    options.baudRateLast = true;
+    options.openSerial = true;
+    options.serialRate = int(baud);
+    return options;
+}
 
 // "printed", "withdrawn", "left queued"...
-QString fateWord(JobEnd::Kind kind)
+QString endWord(CommandEnd end)
 {
-    switch (kind) {
-    case JobEnd::Printed:
+    switch (end) {
+    case CommandEnd::Done:
         return QStringLiteral("printed");
-    case JobEnd::Failed:
+    case CommandEnd::Failed:
         return QStringLiteral("failed");
-    case JobEnd::Withdrawn:
+    case CommandEnd::Withdrawn:
         return QStringLiteral("withdrawn");
-    case JobEnd::LeftQueued:
+    case CommandEnd::LeftQueued:
         return QStringLiteral("left queued");
-    case JobEnd::NotWithdrawn:
+    case CommandEnd::NotWithdrawn:
         return QStringLiteral("still queued (could not be withdrawn)");
     }
     return {};
-}
-
-// The end of a job the session followed: one still waiting is withdrawn
-// unless it is to be left queued.
-JobEnd jobEnd(const PrinterSession &session, const SendReport &sent, bool keepQueued)
-{
-    const QString reason = sent.reason.text;
-    switch (sent.job) {
-    case JobFate::NotFollowed:
-    case JobFate::Printed:
-        return {};
-    case JobFate::Failed:
-        return {JobEnd::Failed, reason};
-    case JobFate::Waiting:
-        break;
-    }
-    if (keepQueued)
-        return {JobEnd::LeftQueued, reason};
-    const WithdrawReport withdrawal = session.withdrawWaitingJob();
-    switch (withdrawal.result) {
-    case Withdrawal::Withdrawn:
-        return {JobEnd::Withdrawn, reason};
-    case Withdrawal::PrintedMeanwhile:
-        return {};
-    case Withdrawal::NotWithdrawn:
-        break;
-    }
-    const QString why = withdrawal.recheck.text;
-    return {JobEnd::NotWithdrawn, why.isEmpty() || why == reason ? reason : reason + QStringLiteral("; ") + why};
 }
 
 QString notSent(int remaining)
@@ -134,88 +103,117 @@ QString notSent(int remaining)
                           : Nemboport::tr("; the %1 commands after it were not sent").arg(remaining);
 }
 
-// Why a followed job did not print, with what became of it.
-QString fateText(const JobEnd &fate, const QString &shown, const Command &command, int waitSeconds, int remaining)
+// Why the command that stopped a delivery did not print, with what became of it.
+QString stopText(const DeliveryResult &result, const QString &shown, const Command &command, int waitSeconds)
 {
     const QString job = describeDoc(command);
+    const CommandOutcome &stop = result.stop;
     QString what;
-    switch (fate.kind) {
-    case JobEnd::Printed:
+    switch (stop.end) {
+    case CommandEnd::Done:
         break;
-    case JobEnd::Failed:
-        what = Nemboport::tr("%1: %2 did not print").arg(shown, job);
+    case CommandEnd::Failed:
+        what = stop.report.status == SendStatus::Sent ? Nemboport::tr("%1: %2 did not print").arg(shown, job)
+                                                      : Nemboport::tr("sending %1 to %2 failed").arg(job, shown);
         break;
-    case JobEnd::Withdrawn:
+    case CommandEnd::Withdrawn:
         what = Nemboport::tr("%1: %2 was still waiting after %3 s and was withdrawn").arg(shown, job).arg(waitSeconds);
         break;
-    case JobEnd::LeftQueued:
+    case CommandEnd::LeftQueued:
         what = Nemboport::tr("%1: %2 is still waiting after %3 s and was left queued (--keep-queued): it prints "
                              "when the printer takes it")
                    .arg(shown, job)
                    .arg(waitSeconds);
         break;
-    case JobEnd::NotWithdrawn:
+    case CommandEnd::NotWithdrawn:
         what = Nemboport::tr("%1: %2 is still waiting after %3 s and could not be withdrawn: it may print later")
                    .arg(shown, job)
                    .arg(waitSeconds);
         break;
     }
-    return withReason(what + notSent(remaining), fate.reason);
+    return withReason(what + notSent(result.notSent), stop.reason.text);
 }
 
-// Sends the plan to one device through a session of its own; stops at the
-// first failure, and at the first job that does not print when following.
-// Prints nothing, so several of these can run side by side; each runs on one
-// thread, as the library follows the calling thread's last job.
+// Sends the plan to one device through a session of its own, through the one
+// delivery path. Prints nothing, so several of these can run side by side;
+// each runs on one thread, as the library follows the calling thread's last
+// job.
 Outcome deliverTo(const DravikBinding &lib, PathKind kind, const QString &name, std::uint32_t baud, const Plan &plan,
                   const Following &following)
 {
     PrinterSession session(lib);
     session.choose(kind, name);
     const QString shown = shownInput(name, kShownPathChars);
-    if (session.isSerial()) {
-        const PortCall opened = session.open(name, int(baud));
-        if (opened.result != 1)
-            return {false, withReason(opened.result < 0 ? Nemboport::tr("cannot open %1: it is missing or held by "
-                                                                        "another program")
-                                                              .arg(shown)
-                                                        : Nemboport::tr("cannot open %1").arg(shown),
-                                      opened.reason.text)};
-    }
-    Outcome outcome{true, {}, following.on ? QStringLiteral("printed") : QStringLiteral("sent")};
+
     QElapsedTimer clock;
     clock.start();
-    const int count = int(plan.commands.size());
-    for (int i = 0; i < count; ++i) {
-        const Command &command = plan.commands[std::size_t(i)];
+    const Command *last = nullptr;
+    DeliveryHooks hooks;
+    // One wait for all of a queue's jobs.
+    hooks.send = [&](const Command &command) {
+        last = &command;
         const int leftMs = int(qMax<qint64>(0, following.waitMs - clock.elapsed()));
-        const SendReport sent = session.send(command, following.on, leftMs);
-        if (sent.status != SendStatus::Sent) {
-            outcome = {false, withReason(Nemboport::tr("sending %1 to %2 failed").arg(describeDoc(command), shown),
-                                         sent.reason.text)};
-            break;
-        }
-        const JobEnd fate = jobEnd(session, sent, following.keepQueued);
-        if (fate.kind != JobEnd::Printed) {
-            outcome = {false, fateText(fate, shown, command, following.waitMs / 1000, count - i - 1),
-                       fateWord(fate.kind)};
-            break;
-        }
-    }
-    if (session.isSerial()) {
-        const PortCall closed = session.close();
-        if (closed.result == 0 && outcome.ok)
-            outcome = {false, withReason(Nemboport::tr("cannot close %1").arg(shown), closed.reason.text)};
-    }
-    return outcome;
+        return session.send(command, following.on, leftMs);
+    };
+    hooks.waiting = [&following](const PlanStep &, const SendReport &) {
+        return following.keepQueued ? WaitingChoice::LeaveQueued : WaitingChoice::Withdraw;
+    };
+    const DeliveryResult result = deliverPlan(session, plan.steps, hooks, toolDelivery(baud));
+
+    if (!result.port.opened())
+        return {false, serialRunError(result.port, shown)};
+    if (result.stopped())
+        return {false, stopText(result, shown, *last, following.waitMs / 1000), endWord(result.stop.end)};
+    if (result.port.closeFailed())
+        return {false, serialRunError(result.port, shown)};
+    return {true, {}, following.on ? QStringLiteral("printed") : QStringLiteral("sent")};
 }
 
 } // namespace
 
+QString serialRunError(const SerialRun &run, const QString &shown)
+{
+    if (!run.opened())
+        return withReason(run.open.result < 0
+                              ? Nemboport::tr("cannot open %1: it is missing or held by another program").arg(shown)
+                              : Nemboport::tr("cannot open %1").arg(shown),
+                          run.open.reason.text);
+    if (run.closeFailed())
+        return withReason(Nemboport::tr("cannot close %1").arg(shown), run.close.reason.text);
+    return {};
+}
+
+Plan Plan::of(std::vector<Command> commands)
+{
+    Plan plan;
+    plan.steps.push_back({});
+    plan.steps.back().commands = std::move(commands);
+    return plan;
+}
+
+Plan Plan::of(const SettingChoices &choices, InstructionSet set)
+{
+    Plan plan;
+    for (const SettingCommands &chosen : chosenSettings(choices, set))
+        plan.steps.push_back(settingStep(chosen, QLatin1String(chosen.setting->word)));
+    const QString note = settingNotes(choices);
+    if (!note.isEmpty())
+        plan.notes << note;
+    return plan;
+}
+
+std::vector<Command> Plan::inOrder(bool serialPath) const
+{
+    std::vector<Command> commands;
+    for (std::size_t i : planOrder(steps, serialPath, toolDelivery(0)))
+        commands.insert(commands.end(), steps[i].commands.begin(), steps[i].commands.end());
+    return commands;
+}
+
 int deliver(CliContext &ctx, const SendOptions &options, const Plan &plan)
 {
     if (options.dryRun) {
-        listCommands(ctx.out, plan.commands);
+        listCommands(ctx.out, plan.inOrder(options.target.kind == Target::Kind::Serial));
         ctx.out.flush();
         return kExitOk;
     }

@@ -584,10 +584,6 @@ cannot print.
         <translation>%1 缺少导出函数 QueryPrinter：此库无法读取打印机的应答（请安装新版本）</translation>
     </message>
     <message>
-        <source>cannot close %1%2</source>
-        <translation>无法关闭 %1%2</translation>
-    </message>
-    <message>
         <source>the library reports code %1</source>
         <translation>库报告代码 %1</translation>
     </message>

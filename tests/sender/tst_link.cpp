@@ -31,8 +31,6 @@ private slots:
     void splitLists();
     void parallelPorts_data();
     void parallelPorts();
-    void readiness_data();
-    void readiness();
     void queueStates_data();
     void queueStates();
 };
@@ -268,25 +266,6 @@ void TestLink::parallelPorts()
 {
     QFETCH(QStringList, lines);
     QTEST(parallelPortNames(lines), "names");
-}
-
-void TestLink::readiness_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("open");
-    QTest::addColumn<bool>("ready");
-    QTest::newRow("none") << int(LinkMode::None) << false << false;
-    QTest::newRow("serial closed") << int(LinkMode::Serial) << false << false;
-    QTest::newRow("serial open") << int(LinkMode::Serial) << true << true;
-    QTest::newRow("driver") << int(LinkMode::Driver) << false << true;
-    QTest::newRow("parallel") << int(LinkMode::Parallel) << false << true;
-}
-
-void TestLink::readiness()
-{
-    QFETCH(int, mode);
-    QFETCH(bool, open);
-    QTEST(connectionReady(LinkMode(mode), open), "ready");
 }
 
 void TestLink::queueStates_data()

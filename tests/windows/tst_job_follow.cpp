@@ -22,7 +22,7 @@ std::unique_ptr<TfrmMain> queueWindow(const std::string &language = "english")
     auto w = std::make_unique<TfrmMain>();
     if (!settled(*w))
         qFatal("the start-up lists did not arrive");
-    w->Button12Click();
+    w->bottomRow->Button12Click();
     fake::clearCalls();
     return w;
 }
@@ -159,7 +159,7 @@ void TestJobFollow::updateStopsAtAJobThatDidNotPrint()
     MessageLog log;
     auto w = queueWindow();
     fake::config().followResults = {1, 0};
-    w->Button13->click();
+    w->bottomRow->Button13->click();
     QCOMPARE(fake::callsOf("SendBufferToPrint").size(), size_t(2));
     QCOMPARE(fake::callsOf("CancelLastJob").size(), size_t(1)); // a setting: withdrawn by default
     QCOMPARE(log.messages.size(), size_t(2));                   // the question, then the stop
@@ -216,10 +216,10 @@ void TestJobFollow::noFollowingWithoutTheExports()
                                                         "GetSystemSerial", "GetPrintDrivePortNames"}));
     QCOMPARE(w.statusIndicator->shown(), QStringLiteral("Not available on this connection"));
     QVERIFY(w.statusIndicator->toolTip().contains(QStringLiteral("has no QueryPrinter")));
-    w.Button12Click();
+    w.bottomRow->Button12Click();
     old.clearCalls();
-    w.Button14->click();
-    w.btnBarcode->click();
+    w.printTests->Button14->click();
+    w.settings->btnBarcode->click();
     QCOMPARE(old.callNames(), (std::vector<std::string>{"SendBufferToPrint", "SendBufferToPrint"}));
     QVERIFY(log.messages.empty());
     QVERIFY(w.statusLine->status().endsWith(QStringLiteral("to Receipt80: queued by the print server")));
@@ -231,7 +231,7 @@ void TestJobFollow::chineseWaitingQuestion()
     MessageLog log;
     auto w = queueWindow("chinese");
     fake::config().followResults = {0};
-    w->Button9->click();
+    w->printTests->Button9->click();
     QCOMPARE(log.messages.size(), size_t(1));
     QVERIFY2(log.messages[0].text.startsWith(QString::fromUtf8("“恢复出厂设置”仍在打印队列 Receipt80 中等待")),
              qPrintable(log.messages[0].text));
@@ -257,12 +257,12 @@ void TestJobFollow::noQueueLeftIsRefusedByTheLibrary()
     // The print server went away: the refreshed list is empty.
     fake::config().printers.clear();
     fake::config().lastErrorCode = 6;
-    w->btnRef->click();
+    w->connection->btnRef->click();
     // The press reaches the library with no queue named; its refusal is told
     // as a failed send, with how to get a queue back.
     fake::config().sendResults = {0};
     fake::config().lastErrorCode = 1;
-    w->Button14->click();
+    w->printTests->Button14->click();
     const auto sent = fake::callsOf("SendBufferToPrint");
     QCOMPARE(sent.size(), size_t(1));
     QCOMPARE(sent[0].texts[0], std::string("DRIVE"));
@@ -298,13 +298,13 @@ void TestJobFollow::queueStatesShowInTheList()
         "Receipt80\tidle\t1\t\t\nKitchen58\tstopped\t0\tpaused,media-empty-error\tOut of paper\n";
     TfrmMain w;
     QVERIFY(settled(w));
-    QCOMPARE(w.ComboPrinter->itemData(0, Qt::ToolTipRole).toString(), firstTip);
-    QCOMPARE(w.ComboPrinter->itemData(1, Qt::ToolTipRole).toString(), secondTip);
-    QCOMPARE(w.ComboPrinter->toolTip(), firstTip);
-    w.ComboPrinter->setCurrentIndex(1);
-    emit w.ComboPrinter->activated(1);
+    QCOMPARE(w.connection->ComboPrinter->itemData(0, Qt::ToolTipRole).toString(), firstTip);
+    QCOMPARE(w.connection->ComboPrinter->itemData(1, Qt::ToolTipRole).toString(), secondTip);
+    QCOMPARE(w.connection->ComboPrinter->toolTip(), firstTip);
+    w.connection->ComboPrinter->setCurrentIndex(1);
+    emit w.connection->ComboPrinter->activated(1);
     QTEST(w.statusLine->status(), "status");
-    QCOMPARE(w.ComboPrinter->toolTip(), secondTip);
+    QCOMPARE(w.connection->ComboPrinter->toolTip(), secondTip);
     QVERIFY(log.messages.empty());
 }
 

@@ -126,13 +126,13 @@ void TestStatusIndicator::askedAfterSendsAndClicks()
     fake::config().answers = printer();
     TfrmMain w;
     QVERIFY(settled(w));
-    w.Button12Click();
+    w.bottomRow->Button12Click();
     fake::clearCalls();
     fake::config().sendResults = {1, 0};
-    w.Button14->click(); // taken: asked
+    w.printTests->Button14->click(); // taken: asked
     QVERIFY(settled(w));
     QCOMPARE(queries(), 8);
-    w.Button5->click(); // failed: not asked
+    w.printTests->Button5->click(); // failed: not asked
     QVERIFY(settled(w));
     QCOMPARE(queries(), 8);
     fake::config().answers = printer(0x7E);
@@ -144,7 +144,7 @@ void TestStatusIndicator::askedAfterSendsAndClicks()
     QCOMPARE(w.statusIndicator->shown(), QString::fromUtf8("缺纸"));
     QCOMPARE(queries(), 16);
     // A serial port not open: nothing known, nothing asked.
-    w.rdbCom->setChecked(true);
+    w.connection->rdbCom->setChecked(true);
     QCOMPARE(w.statusIndicator->shown(), QString());
     QCOMPARE(queries(), 16);
 }
@@ -157,17 +157,17 @@ void TestStatusIndicator::aPathWithoutAnswersIsNotAskedAgain()
     fake::config().lastErrorCode = 10;
     TfrmMain w;
     QVERIFY(settled(w));
-    w.Button12Click();
+    w.bottomRow->Button12Click();
     QCOMPARE(queries(), 1);
-    w.Button14->click();
+    w.printTests->Button14->click();
     QVERIFY(settled(w));
     QCOMPARE(queries(), 1);
     QTest::mouseClick(w.statusIndicator, Qt::LeftButton); // the user may always ask
     QVERIFY(settled(w));
     QCOMPARE(queries(), 2);
     // Another queue may carry answers.
-    w.ComboPrinter->setCurrentIndex(1);
-    emit w.ComboPrinter->activated(1);
+    w.connection->ComboPrinter->setCurrentIndex(1);
+    emit w.connection->ComboPrinter->activated(1);
     QVERIFY(settled(w));
     QCOMPARE(queries(), 3);
 }
@@ -202,21 +202,21 @@ void TestStatusIndicator::reopenedAtTheNewRateConfirms()
     fake::config().noise = {0xFF};
     TfrmMain w;
     QVERIFY(settled(w));
-    w.rdbCom->setChecked(true);
-    w.cmbBaudRate->setCurrentIndex(w.cmbBaudRate->findText(QStringLiteral("9600")));
-    w.btnOpenCOM->click();
+    w.connection->rdbCom->setChecked(true);
+    w.connection->cmbBaudRate->setCurrentIndex(w.connection->cmbBaudRate->findText(QStringLiteral("9600")));
+    w.connection->btnOpenCOM->click();
     QVERIFY(settled(w));
     QCOMPARE(w.statusIndicator->shown(), QStringLiteral("No answer"));
     QVERIFY(w.statusIndicator->toolTip().contains(QStringLiteral("wrong baud rate")));
 
     // The printer is set to 19200 and restarts: the port closes.
-    w.Button12Click();
-    w.cboNewCom->setCurrentIndex(w.cboNewCom->findText(QStringLiteral("19200")));
-    w.btnNewCom->click();
+    w.bottomRow->Button12Click();
+    w.settings->cboNewCom->setCurrentIndex(w.settings->cboNewCom->findText(QStringLiteral("19200")));
+    w.settings->btnNewCom->click();
     QVERIFY(settled(w));
     QVERIFY(!w.portOpen());
     QCOMPARE(w.statusIndicator->shown(), QString());
-    w.btnOpenCOM->click();
+    w.connection->btnOpenCOM->click();
     QVERIFY(settled(w));
     QCOMPARE(fake::callsOf("OpenComm").back().number, 19200);
     QCOMPARE(w.statusIndicator->shown(), QStringLiteral("Ready"));

@@ -1,0 +1,136 @@
+#include "delivery_path.h"
+
+namespace {
+
+// What becomes of a job still waiting: left queued, or withdrawn (a job the
+// printer took meanwhile counts as done).
+CommandOutcome settleWaitingJob(const PrinterSession &session, const PlanStep &step, const SendReport &report,
+                                const DeliveryHooks &hooks)
+{
+    CommandOutcome out;
+    out.report = report;
+    out.reason = report.reason;
+    const WaitingChoice choice = hooks.waiting ? hooks.waiting(step, report)
+                                 : step.keepWaitingJobs ? WaitingChoice::LeaveQueued
+                                                        : WaitingChoice::Withdraw;
+    if (choice == WaitingChoice::LeaveQueued) {
+        out.end = CommandEnd::LeftQueued;
+        return out;
+    }
+    const WithdrawReport withdrawal = hooks.withdraw ? hooks.withdraw() : session.withdrawWaitingJob();
+    switch (withdrawal.result) {
+    case Withdrawal::Withdrawn:
+        out.end = CommandEnd::Withdrawn;
+        out.report.withdrawn = true;
+        return out;
+    case Withdrawal::PrintedMeanwhile:
+        out.end = CommandEnd::Done;
+        out.report.job = JobFate::Printed;
+        out.reason = {};
+        return out;
+    case Withdrawal::NotWithdrawn:
+        break;
+    }
+    out.end = CommandEnd::NotWithdrawn;
+    out.refusal = withdrawal.refusal;
+    // The second look may say more than the first.
+    const QString again = withdrawal.recheck.text;
+    if (!again.isEmpty() && again != out.reason.text)
+        out.reason.text = out.reason.text.isEmpty() ? again : out.reason.text + QStringLiteral("; ") + again;
+    return out;
+}
+
+CommandOutcome sendOne(const PrinterSession &session, const PlanStep &step, const Command &command,
+                       const DeliveryHooks &hooks)
+{
+    const SendReport report = hooks.send ? hooks.send(command) : session.send(command);
+    if (report.job == JobFate::Waiting && report.status == SendStatus::Sent)
+        return settleWaitingJob(session, step, report, hooks);
+    CommandOutcome out;
+    out.report = report;
+    out.end = report.done() ? CommandEnd::Done : CommandEnd::Failed;
+    if (!out.done())
+        out.reason = report.reason;
+    return out;
+}
+
+void runPlan(PrinterSession &session, const std::vector<PlanStep> &plan, const DeliveryHooks &hooks,
+             const DeliveryOptions &options, DeliveryResult &result)
+{
+    const std::vector<std::size_t> order = planOrder(plan, session.isSerial(), options);
+    const auto wanted = [&hooks](const PlanStep &step) { return !hooks.wanted || hooks.wanted(step); };
+    for (const PlanStep &step : plan)
+        result.wanted += wanted(step) ? 1 : 0;
+
+    for (std::size_t at = 0; at < order.size(); ++at) {
+        const PlanStep &step = plan[order[at]];
+        // Read just before the step: an earlier step may have changed it.
+        if (!wanted(step))
+            continue;
+        for (std::size_t c = 0; c < step.commands.size(); ++c) {
+            const Command &command = step.commands[c];
+            const CommandOutcome outcome = sendOne(session, step, command, hooks);
+            if (hooks.commandEnded)
+                hooks.commandEnded(step, command, outcome);
+            if (outcome.done())
+                continue;
+            result.stoppedAt = int(order[at]);
+            result.stop = outcome;
+            result.notSent = int(step.commands.size() - c - 1);
+            for (std::size_t later = at + 1; later < order.size(); ++later)
+                result.notSent += int(plan[order[later]].commands.size());
+            return;
+        }
+        ++result.done;
+        if (hooks.stepDone)
+            hooks.stepDone(step);
+    }
+}
+
+} // namespace
+
+PlanStep settingStep(const SettingCommands &chosen, const QString &name)
+{
+    PlanStep step;
+    step.name = name;
+    step.commands = chosen.commands;
+    step.changesBaudRate = chosen.setting->key == SettingKey::BaudRate;
+    return step;
+}
+
+std::vector<std::size_t> planOrder(const std::vector<PlanStep> &plan, bool serialPath, const DeliveryOptions &options)
+{
+    std::vector<std::size_t> order, last;
+    for (std::size_t i = 0; i < plan.size(); ++i)
+        (options.baudRateLast && serialPath && plan[i].changesBaudRate ? last : order).push_back(i);
+    order.insert(order.end(), last.begin(), last.end());
+    return order;
+}
+
+SerialRun withSerialOpen(PrinterSession &session, int rate, const std::function<void()> &act)
+{
+    SerialRun run;
+    run.serial = session.isSerial();
+    if (!run.serial) {
+        act();
+        return run;
+    }
+    run.open = session.open(session.target().printerName, rate);
+    if (!run.opened())
+        return run;
+    act();
+    run.close = session.close();
+    return run;
+}
+
+DeliveryResult deliverPlan(PrinterSession &session, const std::vector<PlanStep> &plan, const DeliveryHooks &hooks,
+                           const DeliveryOptions &options)
+{
+    DeliveryResult result;
+    if (!options.openSerial) {
+        runPlan(session, plan, hooks, options, result);
+        return result;
+    }
+    result.port = withSerialOpen(session, options.serialRate, [&] { runPlan(session, plan, hooks, options, result); });
+    return result;
+}
