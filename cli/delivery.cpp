@@ -4,6 +4,7 @@
 #include "printer_session.h"
 #include "setting_groups.h"
 #include "shown_text.h"
+#include "status_output.h"
 #include "tool_library.h"
 #include "tool_text.h"
 
@@ -64,6 +65,7 @@ struct Outcome
     bool ok = true;
     QString error;
     QString word = QStringLiteral("failed"); // the queue's outcome in a summary
+    bool notReady = false;                   // the printer took it but cannot print
 };
 
 // The tool opens a serial port around its plan, and sends the baud rate last
@@ -73,6 +75,7 @@ DeliveryOptions toolDelivery(std::uint32_t baud)
     DeliveryOptions options;
     options.baudRateLast = true;
     options.openSerial = true;
+    options.askPrinter = true;
     options.serialRate = int(baud);
     return options;
 }
@@ -91,6 +94,8 @@ QString endWord(CommandEnd end)
         return QStringLiteral("left queued");
     case CommandEnd::NotWithdrawn:
         return QStringLiteral("still queued (could not be withdrawn)");
+    case CommandEnd::NotReady:
+        return QStringLiteral("not-ready");
     }
     return {};
 }
@@ -130,6 +135,14 @@ QString stopText(const DeliveryResult &result, const QString &shown, const Comma
                    .arg(shown, job)
                    .arg(waitSeconds);
         break;
+    case CommandEnd::NotReady: {
+        PrinterReport report;
+        report.state = QueryState::Answered;
+        report.conditions = stop.conditions & printer_status::kNotReady;
+        what = Nemboport::tr("%1: the printer took %2 but reports %3: nothing printed")
+                   .arg(shown, job, conditionsText(report));
+        break;
+    }
     }
     return withReason(what + notSent(result.notSent), stop.reason.text);
 }
@@ -163,7 +176,8 @@ Outcome deliverTo(const DravikBinding &lib, PathKind kind, const QString &name, 
     if (!result.port.opened())
         return {false, serialRunError(result.port, shown)};
     if (result.stopped())
-        return {false, stopText(result, shown, *last, following.waitMs / 1000), endWord(result.stop.end)};
+        return {false, stopText(result, shown, *last, following.waitMs / 1000), endWord(result.stop.end),
+                result.stop.end == CommandEnd::NotReady};
     if (result.port.closeFailed())
         return {false, serialRunError(result.port, shown)};
     return {true, {}, following.on ? QStringLiteral("printed") : QStringLiteral("sent")};
@@ -275,16 +289,17 @@ int deliver(CliContext &ctx, const SendOptions &options, const Plan &plan)
             ctx.out << shownInput(target.names.at(i), kShownPathChars) << ": " << outcomes[std::size_t(i)].word << '\n';
         ctx.out.flush();
     }
-    int failures = 0;
+    int failures = 0, notReady = 0;
     for (const Outcome &outcome : outcomes)
         if (!outcome.ok) {
             ctx.fail(kExitFailed, outcome.error);
-            ++failures;
+            ++(outcome.notReady ? notReady : failures);
         }
-    if (failures > 0) {
+    if (failures + notReady > 0) {
         if (count > 1)
-            ctx.fail(kExitFailed, Nemboport::tr("%1 of %2 queues failed").arg(failures).arg(count));
-        return kExitFailed;
+            ctx.fail(kExitFailed, Nemboport::tr("%1 of %2 queues failed").arg(failures + notReady).arg(count));
+        // Only printers that took the bytes but cannot print: as status says "not ready".
+        return failures > 0 ? kExitFailed : kExitNotReady;
     }
 
     if (plan.waitForFlash)

@@ -27,7 +27,11 @@ const char *const kTargetHelp =
                                    "                      printer off-line...)\n"
                                    "  --keep-queued       leave a job still waiting queued instead (it prints when\n"
                                    "                      the printer takes it; the exit status is still 1)\n"
-                                   "  --no-wait           only queue the jobs, as a print command does\n");
+                                   "  --no-wait           only queue the jobs, as a print command does\n"
+                                   "\n"
+                                   "Where the link carries answers, the printer is asked how it is after each\n"
+                                   "command it took: one that reports paper out, cover open, off-line or an\n"
+                                   "error printed nothing; the command stops there and the exit status is 3.\n");
 
 struct CommandHelp
 {
@@ -169,8 +173,8 @@ QString toolHelp()
                                           "\n"
                                           "Exit status: 0 done (for a print queue: the printer took every job); 1 the\n"
                                           "library or the device failed, or a job did not print; 2 wrong usage or a\n"
-                                          "refused input (nothing was sent); 3 (status) the printer answered but\n"
-                                          "cannot print.\n");
+                                          "refused input (nothing was sent); 3 the printer answered but cannot\n"
+                                          "print (status, or a command it took and could not print).\n");
     return commands + Nemboport::tr(kTargetHelp) + options;
 }
 

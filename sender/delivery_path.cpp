@@ -10,7 +10,7 @@ CommandOutcome settleWaitingJob(const PrinterSession &session, const PlanStep &s
     CommandOutcome out;
     out.report = report;
     out.reason = report.reason;
-    const WaitingChoice choice = hooks.waiting ? hooks.waiting(step, report)
+    const WaitingChoice choice = hooks.waiting          ? hooks.waiting(step, report)
                                  : step.keepWaitingJobs ? WaitingChoice::LeaveQueued
                                                         : WaitingChoice::Withdraw;
     if (choice == WaitingChoice::LeaveQueued) {
@@ -54,6 +54,30 @@ CommandOutcome sendOne(const PrinterSession &session, const PlanStep &step, cons
     return out;
 }
 
+// Whether the printer can print what it took; asked only where the path
+// carries answers, and not again in this plan once a question went
+// unanswered (a path without answers, a printer that does not answer), so
+// such a link costs one wait at the most.
+struct PrinterCheck
+{
+    bool on = false;
+
+    void apply(const PrinterSession &session, const DeliveryHooks &hooks, CommandOutcome &out)
+    {
+        if (!on || !out.done() || !session.can(SessionAction::Query))
+            return;
+        const PrinterReport report = hooks.query ? hooks.query() : session.query(afterSendQuery());
+        if (report.state != QueryState::Answered) {
+            on = false;
+            return;
+        }
+        if (!(report.conditions & printer_status::kNotReady))
+            return;
+        out.end = CommandEnd::NotReady;
+        out.conditions = report.conditions;
+    }
+};
+
 void runPlan(PrinterSession &session, const std::vector<PlanStep> &plan, const DeliveryHooks &hooks,
              const DeliveryOptions &options, DeliveryResult &result)
 {
@@ -61,6 +85,7 @@ void runPlan(PrinterSession &session, const std::vector<PlanStep> &plan, const D
     const auto wanted = [&hooks](const PlanStep &step) { return !hooks.wanted || hooks.wanted(step); };
     for (const PlanStep &step : plan)
         result.wanted += wanted(step) ? 1 : 0;
+    PrinterCheck check{options.askPrinter};
 
     for (std::size_t at = 0; at < order.size(); ++at) {
         const PlanStep &step = plan[order[at]];
@@ -69,7 +94,8 @@ void runPlan(PrinterSession &session, const std::vector<PlanStep> &plan, const D
             continue;
         for (std::size_t c = 0; c < step.commands.size(); ++c) {
             const Command &command = step.commands[c];
-            const CommandOutcome outcome = sendOne(session, step, command, hooks);
+            CommandOutcome outcome = sendOne(session, step, command, hooks);
+            check.apply(session, hooks, outcome);
             if (hooks.commandEnded)
                 hooks.commandEnded(step, command, outcome);
             if (outcome.done())
@@ -88,6 +114,14 @@ void runPlan(PrinterSession &session, const std::vector<PlanStep> &plan, const D
 }
 
 } // namespace
+
+QueryOptions afterSendQuery()
+{
+    QueryOptions options;
+    options.timeoutMs = 500;
+    options.identity = false;
+    return options;
+}
 
 PlanStep settingStep(const SettingCommands &chosen, const QString &name)
 {

@@ -22,9 +22,9 @@ struct PlanStep
 {
     QString name; // as the user knows it: a group's title, a button's caption
     std::vector<Command> commands;
-    bool changesBaudRate = false;  // the printer takes a new serial rate
-    bool keepWaitingJobs = false;  // a job still waiting is offered to stay queued (a test print), else withdrawn
-    int id = 0;                    // the caller's own tag (the window's setting)
+    bool changesBaudRate = false; // the printer takes a new serial rate
+    bool keepWaitingJobs = false; // a job still waiting is offered to stay queued (a test print), else withdrawn
+    int id = 0;                   // the caller's own tag (the window's setting)
 };
 
 // A chosen setting as a step named name.
@@ -42,14 +42,16 @@ enum class CommandEnd {
     Withdrawn,    // its job still waited and was withdrawn: nothing of it printed
     LeftQueued,   // its job still waits, left queued as asked
     NotWithdrawn, // its job still waits and could not be withdrawn: it may print later
+    NotReady,     // the printer took it but reports it cannot print (paper out, cover open...): nothing printed
 };
 
 struct CommandOutcome
 {
     CommandEnd end = CommandEnd::Done;
     SendReport report;
-    FailureReason reason;  // why it did not print (the library's or the print server's)
-    FailureReason refusal; // NotWithdrawn: why the withdrawal failed
+    FailureReason reason;                      // why it did not print (the library's or the print server's)
+    FailureReason refusal;                     // NotWithdrawn: why the withdrawal failed
+    printer_status::Conditions conditions = 0; // NotReady: what the printer reports
     bool done() const { return end == CommandEnd::Done; }
 };
 
@@ -69,6 +71,10 @@ struct DeliveryHooks
     std::function<bool(const PlanStep &)> wanted;
     // Runs after each step whose every command was done.
     std::function<void(const PlanStep &)> stepDone;
+    // Asks the printer how it is after a command it took (with
+    // DeliveryOptions::askPrinter); by default session.query() of the status
+    // alone on this thread.
+    std::function<PrinterReport()> query;
 };
 
 struct DeliveryOptions
@@ -80,7 +86,14 @@ struct DeliveryOptions
     // closes it after (a plan to another path ignores it).
     bool openSerial = false;
     int serialRate = 0;
+    // After each command the printer took, ask it how it is where the path
+    // carries answers: a printer that reports it cannot print (paper out,
+    // cover open, off-line, an error) printed nothing.
+    bool askPrinter = false;
 };
+
+// The question after a send: the status alone, bounded per request.
+QueryOptions afterSendQuery();
 
 // A serial port opened around an action.
 struct SerialRun

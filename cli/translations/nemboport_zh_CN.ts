@@ -4,6 +4,10 @@
 <context>
     <name>Nemboport</name>
     <message>
+        <source>%1: the printer took %2 but reports %3: nothing printed</source>
+        <translation>%1：打印机接收了 %2，但报告%3：未打印任何内容</translation>
+    </message>
+    <message>
         <source>apply takes one PROFILE file</source>
         <translation>apply 只接受一个 PROFILE 文件</translation>
     </message>
@@ -247,6 +251,10 @@ the printer; the command stops at the first job that does not print.
   --keep-queued       leave a job still waiting queued instead (it prints when
                       the printer takes it; the exit status is still 1)
   --no-wait           only queue the jobs, as a print command does
+
+Where the link carries answers, the printer is asked how it is after each
+command it took: one that reports paper out, cover open, off-line or an
+error printed nothing; the command stops there and the exit status is 3.
 </source>
         <translation>目标（所有发送命令）：
   --queue NAME        打印队列（见 `nemboport list`）；重复给出可同时向
@@ -266,6 +274,9 @@ the printer; the command stops at the first job that does not print.
   --keep-queued       将仍在等待的作业留在队列中（打印机接收后即会打印；
                       退出状态仍为 1）
   --no-wait           只将作业排入队列，如同普通打印命令
+
+若连接能传回应答，每条命令被打印机接收后都会询问其状态：打印机报告
+缺纸、机盖打开、脱机或出错时即未打印任何内容；命令就此停止，退出状态为 3。
 </translation>
     </message>
     <message>
@@ -454,8 +465,8 @@ Options may also stand before the command.
 
 Exit status: 0 done (for a print queue: the printer took every job); 1 the
 library or the device failed, or a job did not print; 2 wrong usage or a
-refused input (nothing was sent); 3 (status) the printer answered but
-cannot print.
+refused input (nothing was sent); 3 the printer answered but cannot
+print (status, or a command it took and could not print).
 </source>
         <translation>
 选项也可以写在命令之前。
@@ -463,8 +474,8 @@ cannot print.
   --version           版本
 
 退出状态：0 完成（对打印队列：打印机已接收所有作业）；1 库或设备出错，
-或有作业未打印；2 用法错误或输入被拒绝（未发送任何内容）；3（status）
-打印机有应答但无法打印。
+或有作业未打印；2 用法错误或输入被拒绝（未发送任何内容）；3 打印机有
+应答但无法打印（status，或打印机接收了命令却无法打印）。
 </translation>
     </message>
     <message>

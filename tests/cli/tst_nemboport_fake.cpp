@@ -1,6 +1,7 @@
 // nemboport through the fake printer I/O library: which library calls each
 // command line makes, in which order, and that a refused argument makes none.
 #include "fake_dravik.h"
+#include "status_requests.h"
 #include "tool_runner.h"
 
 #include "config_commands.h"
@@ -73,6 +74,7 @@ private slots:
     void libraryThatCannotFollowJobs();
     void serialPortThatWillNotOpen();
     void aFailedSendStopsAndClosesThePort();
+    void aPrinterOutOfPaperPrintedNothing();
     void dryRunListsInsteadOfSending();
     void codePagesByPlainName_data();
     void codePagesByPlainName();
@@ -183,12 +185,22 @@ void TestNemboportFake::callsInOrder()
         else if (arg.startsWith(QLatin1String("PROFILE:")))
             arg = profile("wiring.ini", arg.mid(8).toUtf8());
     }
-    // Every job sent to a print queue is followed right after its send.
+    // Every job sent to a print queue is followed right after its send; the
+    // printer is asked how it is after the first command it took, and not
+    // again once it gave no answer.
     QStringList expected;
+    QSet<QString> asked;
     for (const QString &call : calls) {
         expected << call;
+        if (!call.startsWith(QLatin1String("SendBufferToPrint ")))
+            continue;
         if (call.startsWith(QLatin1String("SendBufferToPrint DRIVE|")) && !args.contains(QLatin1String("--no-wait")))
             expected << QStringLiteral("FollowLastJob ");
+        const QString target = call.section(QLatin1Char('|'), 0, 1).mid(int(qstrlen("SendBufferToPrint ")));
+        if (!asked.contains(target)) {
+            asked.insert(target);
+            expected << QStringLiteral("QueryPrinter ") + target;
+        }
     }
     const ToolRun run = runTool(args);
     QVERIFY2(run.status == 0, qPrintable(run.err));
@@ -368,6 +380,23 @@ void TestNemboportFake::serialPortThatWillNotOpen()
     QVERIFY2(run.err.contains(QLatin1String("join the group dialout")), qPrintable(run.err));
 }
 
+// The printer took the first command but reports paper out: nothing
+// printed, the rest is not sent, and the exit status is status's "not ready".
+void TestNemboportFake::aPrinterOutOfPaperPrintedNothing()
+{
+    fake::config().answers = {{statusRequest(StatusRequest::Printer), {0x12}},
+                              {statusRequest(StatusRequest::OfflineCause), {0x12}},
+                              {statusRequest(StatusRequest::ErrorCause), {0x12}},
+                              {statusRequest(StatusRequest::RollPaper), {0x7E}}};
+    const ToolRun run = runTool({"set", "darkness", "8", "cutter", "on", "--queue", "A", "--queue", "B"});
+    QCOMPARE(run.status, 3);
+    QCOMPARE(run.out, QStringLiteral("A: not-ready\nB: not-ready\n"));
+    QVERIFY2(run.err.contains(QLatin1String("A: the printer took \"Set New Level\" but reports paper out: nothing "
+                                            "printed; the 1 command after it was not sent")),
+             qPrintable(run.err));
+    QCOMPARE(fake::callsOf("SendBufferToPrint").size(), size_t(2));
+}
+
 void TestNemboportFake::aFailedSendStopsAndClosesThePort()
 {
     fake::config().sendResults = {1, 0};
@@ -375,7 +404,8 @@ void TestNemboportFake::aFailedSendStopsAndClosesThePort()
     const ToolRun run = runTool({"set", "darkness", "8", "barcode", "on", "cutter", "on", "--serial", "/dev/ttyUSB0"});
     QCOMPARE(run.status, 1);
     QCOMPARE(callLines(), (QStringList{"OpenComm /dev/ttyUSB0 @115200", sendTo("COM", "/dev/ttyUSB0", kDocDarkness),
-                                       sendTo("COM", "/dev/ttyUSB0", kDocBarcode), "CloseComm /dev/ttyUSB0"}));
+                                       "QueryPrinter COM|/dev/ttyUSB0", sendTo("COM", "/dev/ttyUSB0", kDocBarcode),
+                                       "CloseComm /dev/ttyUSB0"}));
     QVERIFY2(run.err.contains(QLatin1String("the device went away")) && run.err.count(QLatin1Char('\n')) == 1,
              qPrintable(run.err));
 }
@@ -471,7 +501,9 @@ void TestNemboportFake::followsEachQueueJob_data()
     QTest::addColumn<QString>("says");  // in the output and errors
 
     const QStringList one{"--queue", "Q"};
-    QTest::newRow("printed") << one << QList<int>{1, 1} << QList<int>{} << 0 << "Follow Send Follow"
+    // The printer is asked how it is after the first job it took (the fake
+    // gives no answer, so once).
+    QTest::newRow("printed") << one << QList<int>{1, 1} << QList<int>{} << 0 << "Follow QueryPrinter Send Follow"
                              << "";
     QTest::newRow("still waiting: withdrawn, the rest not sent")
         << one << QList<int>{0} << QList<int>{1} << 1 << "Follow Cancel"
@@ -486,13 +518,13 @@ void TestNemboportFake::followsEachQueueJob_data()
     QTest::newRow("aborted") << one << QList<int>{-1} << QList<int>{} << 1 << "Follow"
                              << "nemboport: Q: \"Set New Level\" did not print; the 1 command";
     QTest::newRow("printed while being withdrawn: goes on")
-        << one << QList<int>{0, 1, 1} << QList<int>{0} << 0 << "Follow Cancel Follow Send Follow"
+        << one << QList<int>{0, 1, 1} << QList<int>{0} << 0 << "Follow Cancel Follow QueryPrinter Send Follow"
         << "";
     QTest::newRow("cannot be withdrawn") << one << QList<int>{0, 0} << QList<int>{0} << 1 << "Follow Cancel Follow"
                                          << "could not be withdrawn: it may print later";
     QTest::newRow("several queues: each one's outcome")
         << QStringList{"--queue", "A", "--queue", "B"} << QList<int>{1, 1, 0} << QList<int>{1} << 1
-        << "Follow Send Follow Send Follow Cancel"
+        << "Follow QueryPrinter Send Follow Send Follow Cancel"
         << "A: printed\nB: withdrawn\n";
 }
 

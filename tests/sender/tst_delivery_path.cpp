@@ -62,7 +62,7 @@ void TstDeliveryPath::orderSkipsAndStop_data()
 {
     QTest::addColumn<bool>("serial");
     QTest::addColumn<bool>("baudLast");
-    QTest::addColumn<QString>("skipped"); // steps left out
+    QTest::addColumn<QString>("skipped");  // steps left out
     QTest::addColumn<QList<int>>("sends"); // successive send results
     QTest::addColumn<QString>("docs");     // sent, in order
     QTest::addColumn<QString>("doneSteps");

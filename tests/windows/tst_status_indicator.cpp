@@ -7,6 +7,7 @@
 #include "call_record.h"
 #include "nvlogo_window.h"
 #include "status_indicator.h"
+#include "status_line.h"
 #include "status_requests.h"
 
 #include <QComboBox>
@@ -54,6 +55,7 @@ private slots:
     void showsWhatThePrinterSays();
     void askedAfterSendsAndClicks();
     void aPathWithoutAnswersIsNotAskedAgain();
+    void aPrinterOutOfPaperPrintedNothing();
     void neverAskedOnTheInterfaceThread();
     void reopenedAtTheNewRateConfirms();
     void logoWindowKeepsItsDesignedBar();
@@ -129,12 +131,17 @@ void TestStatusIndicator::askedAfterSendsAndClicks()
     w.bottomRow->Button12Click();
     fake::clearCalls();
     fake::config().sendResults = {1, 0};
-    w.printTests->Button14->click(); // taken: asked
+    // Taken: the send itself asks the status (four requests), and the
+    // indicator shows that answer with the identity it knew.
+    w.printTests->Button14->click();
     QVERIFY(settled(w));
-    QCOMPARE(queries(), 8);
-    w.printTests->Button5->click(); // failed: not asked
+    QCOMPARE(queries(), 4);
+    QCOMPARE(w.statusIndicator->shown(), QStringLiteral("Ready"));
+    QVERIFY(w.statusIndicator->toolTip().contains(QStringLiteral("TP-80")));
+    // Failed: the indicator asks anew (status and identity).
+    w.printTests->Button5->click();
     QVERIFY(settled(w));
-    QCOMPARE(queries(), 8);
+    QCOMPARE(queries(), 12);
     fake::config().answers = printer(0x7E);
     QTest::mouseClick(w.statusIndicator, Qt::LeftButton);
     QVERIFY(settled(w));
@@ -142,11 +149,40 @@ void TestStatusIndicator::askedAfterSendsAndClicks()
     // Another language shows the same answer in it, without asking again.
     w.ApplyLanguage(QStringLiteral("chinese"));
     QCOMPARE(w.statusIndicator->shown(), QString::fromUtf8("缺纸"));
-    QCOMPARE(queries(), 16);
+    QCOMPARE(queries(), 20);
     // A serial port not open: nothing known, nothing asked.
     w.connection->rdbCom->setChecked(true);
     QCOMPARE(w.statusIndicator->shown(), QString());
-    QCOMPARE(queries(), 16);
+    QCOMPARE(queries(), 20);
+}
+
+// The printer took the bytes but reports paper out: the status line, the
+// record and the indicator say nothing printed, and the one-key update stops
+// there saying so.
+void TestStatusIndicator::aPrinterOutOfPaperPrintedNothing()
+{
+    MessageLog log;
+    configureFake();
+    fake::config().answers = printer(0x7E);
+    TfrmMain w;
+    QVERIFY(settled(w));
+    w.bottomRow->Button12Click();
+    CallRecord::shared().clear();
+    w.printTests->Button14->click();
+    QVERIFY(settled(w));
+    QCOMPARE(w.statusLine->status(),
+             QStringLiteral("Sent 9 bytes \"Set config list\" to Receipt80: the printer took it but reports paper "
+                            "out: nothing printed"));
+    const CallRecord &record = CallRecord::shared();
+    QCOMPARE(record.entry(0).outcome, CallEntry::Outcome::NotReady);
+    QCOMPARE(w.statusIndicator->shown(), QStringLiteral("Paper out"));
+    QVERIFY(log.messages.empty());
+
+    w.bottomRow->Button13->click();
+    QCOMPARE(sends().size(), 2); // the function list, then the code page: stopped there
+    QCOMPARE(log.texts(), QStringList{QStringLiteral("The one-key update stopped at \"Set the default font\": the "
+                                                     "printer took it but reports paper out, so nothing printed. 0 of "
+                                                     "the 8 selected steps were sent before it.")});
 }
 
 void TestStatusIndicator::aPathWithoutAnswersIsNotAskedAgain()
@@ -229,12 +265,10 @@ void TestStatusIndicator::logoWindowKeepsItsDesignedBar()
     fake::config().answers = printer();
     TForm3 w(PrinterTarget{QStringLiteral("LPT"), QStringLiteral("/dev/usb/lp0")}, [] { return false; });
     // The main window shows how the printer is; the logo window keeps its
-    // designed size and its four panels, and asks nothing itself.
+    // designed size and its four panels.
     QCOMPARE(w.size(), QSize(542, 309));
     QVERIFY(!w.findChild<StatusIndicator *>());
     QCOMPARE(w.statusPanels[3]->geometry().right(), 389);
-    w.BitBtn1->click();
-    QCOMPARE(queries(), 0);
     QVERIFY(log.messages.empty());
 }
 

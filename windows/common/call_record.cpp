@@ -27,6 +27,8 @@ const char *outcomeText(CallEntry::Outcome outcome)
         return QT_TRANSLATE_NOOP("CallRecord", "not taken by the printer; left queued");
     case CallEntry::Outcome::Asked:
         return QT_TRANSLATE_NOOP("CallRecord", "status asked");
+    case CallEntry::Outcome::NotReady:
+        return QT_TRANSLATE_NOOP("CallRecord", "taken by the printer, which cannot print: nothing printed");
     case CallEntry::Outcome::Failed:
         break;
     }

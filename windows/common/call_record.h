@@ -22,7 +22,8 @@ struct CallEntry
         Printed,
         Withdrawn,
         LeftQueued,
-        Asked
+        Asked,
+        NotReady // the printer took it but reports it cannot print
     };
 
     QDateTime time;

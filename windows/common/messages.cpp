@@ -309,6 +309,36 @@ QString queueChosenStatus(const QueueState &queue)
     return QCoreApplication::translate("messages", "Print queue %1: %2").arg(queue.name, queueStateText(queue));
 }
 
+QString notReadyConditions(printer_status::Conditions conditions, Language language)
+{
+    QStringList names;
+    for (const printer_status::ConditionName &n : printer_status::conditionNames())
+        if (conditions & n.condition & printer_status::kNotReady)
+            names << textIn(language, printer_status::kConditionContext, n.text);
+    return names.join(in(language, QT_TRANSLATE_NOOP3("messages", ", ", "between conditions")));
+}
+
+QString notReadyStatus(const PrinterTarget &target, const QString &name, std::size_t length,
+                       printer_status::Conditions conditions, Language language)
+{
+    return in(language, QT_TRANSLATE_NOOP(
+                            "messages", "Sent %1 bytes %2 to %3: the printer took it but reports %4: nothing printed"))
+        .arg(QString::number(qulonglong(length)), quoted(name, language), target.printerName,
+             notReadyConditions(conditions, language));
+}
+
+Message updateStoppedNotReady(const QString &step, int sentBefore, int selected, printer_status::Conditions conditions)
+{
+    const Language language = currentLanguage();
+    return {QCoreApplication::translate("messages", "The one-key update stopped at %1: the printer took it but "
+                                                    "reports %2, so nothing printed. %3 of the %4 selected steps "
+                                                    "were sent before it.")
+                .arg(quoted(step, language), notReadyConditions(conditions, language))
+                .arg(sentBefore)
+                .arg(selected),
+            {}};
+}
+
 namespace {
 QString conditionsLine(printer_status::Conditions conditions, Language language)
 {

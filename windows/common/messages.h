@@ -57,6 +57,14 @@ QString sendStatus(const PrinterTarget &target, const QString &name, std::size_t
 // left in the queue. A failed job reads as sendStatus's failure.
 QString followedStatus(const PrinterTarget &target, const QString &name, std::size_t length, JobFate fate,
                        bool withdrawn, Language language);
+// The printer's conditions that keep it from printing, in words.
+QString notReadyConditions(printer_status::Conditions conditions, Language language);
+// The status line after a send the printer took while it reports it cannot
+// print (paper out, cover open, off-line, an error).
+QString notReadyStatus(const PrinterTarget &target, const QString &name, std::size_t length,
+                       printer_status::Conditions conditions, Language language);
+// The one-key update stopped at a step the printer took but cannot print.
+Message updateStoppedNotReady(const QString &step, int sentBefore, int selected, printer_status::Conditions conditions);
 // A job the printer has not taken after the follow: asks whether to withdraw
 // it from the queue (Yes) or leave it queued (No). The library's reason is
 // the detail.

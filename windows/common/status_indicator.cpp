@@ -73,7 +73,7 @@ void StatusIndicator::showReport(const PrinterReport &report, Language language)
 bool StatusIndicator::ask(const PrinterSession &session, Language language, bool byUser)
 {
     const DravikBinding &lib = session.library();
-    const PrinterTarget target = session.target();
+    const PrinterTarget target = session.linkTarget();
     PrinterReport report;
     if (!session.can(SessionAction::Query)) {
         report.state = lib.isLoaded() ? QueryState::NoExport : QueryState::NoLibrary;
@@ -109,6 +109,21 @@ bool StatusIndicator::ask(const PrinterSession &session, Language language, bool
     return true;
 }
 
+void StatusIndicator::take(const PrinterSession &session, const PrinterReport &report, Language language)
+{
+    PrinterReport merged = report;
+    const PrinterTarget target = session.linkTarget();
+    if (known_ && samePath(target, lastTarget_) && merged.identity.maker.isEmpty() && merged.identity.model.isEmpty())
+        merged.identity = last_.identity;
+    ++generation_; // a question asked before this answer says less than it
+    answered(session, target, merged, language, false);
+}
+
+bool StatusIndicator::mayAsk(const PrinterSession &session) const
+{
+    return !samePath(session.linkTarget(), silent_);
+}
+
 void StatusIndicator::waitForAnswer()
 {
     if (asking_)
@@ -119,9 +134,10 @@ void StatusIndicator::answered(const PrinterSession &session, const PrinterTarge
                                Language language, bool byUser)
 {
     // The user chose another path meanwhile: this answer is not its.
-    if (!samePath(session.target(), target))
+    if (!samePath(session.linkTarget(), target))
         return;
     silent_ = report.state == QueryState::NoAnswers ? target : PrinterTarget{};
+    lastTarget_ = target;
 
     showReport(report, language);
     CallEntry entry;

@@ -26,6 +26,12 @@ public:
     // one is asked once that one is answered. An answer for a path that is
     // no longer the session's, or that comes after clear(), is dropped.
     bool ask(const PrinterSession &session, Language language, bool byUser);
+    // Shows an answer asked elsewhere (after a send) for the session's link;
+    // the identity, which that question leaves out, is kept from the last
+    // answer of the same link.
+    void take(const PrinterSession &session, const PrinterReport &report, Language language);
+    // False when the session's link was found to carry no answers.
+    bool mayAsk(const PrinterSession &session) const;
     // True while a question is on its way.
     bool asking() const { return asking_; }
     // Waits, without handling events, until a question on its way has been
@@ -52,7 +58,8 @@ private:
                   Language language, bool byUser);
 
     messages::IndicatorColour colour_ = messages::IndicatorColour::Grey;
-    PrinterTarget silent_; // the path that answered "no answers here"
+    PrinterTarget silent_;     // the path that answered "no answers here"
+    PrinterTarget lastTarget_; // the path last_ came from
     PrinterReport last_;
     bool known_ = false;
     QString recorded_; // the path and line last put in the record

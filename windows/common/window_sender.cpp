@@ -14,6 +14,8 @@ bool canOrReport(QWidget *parent, const PrinterSession &session, SessionAction a
 QString outcomeStatus(const PrinterTarget &target, const QString &name, const CommandOutcome &out, Language language)
 {
     const SendReport &report = out.report;
+    if (out.end == CommandEnd::NotReady)
+        return messages::notReadyStatus(target, name, report.length, out.conditions, language);
     if (report.sent && report.job != JobFate::NotFollowed)
         return messages::followedStatus(target, name, report.length, report.job, report.withdrawn, language);
     return messages::sendStatus(target, name, report.length, report.sent, out.reason, language);
@@ -41,6 +43,8 @@ CallEntry::Outcome recordOutcome(const PrinterTarget &target, const CommandOutco
     case CommandEnd::LeftQueued:
     case CommandEnd::NotWithdrawn:
         return CallEntry::Outcome::LeftQueued;
+    case CommandEnd::NotReady:
+        return CallEntry::Outcome::NotReady;
     case CommandEnd::Done:
         break;
     }
@@ -120,22 +124,45 @@ DeliveryResult WindowSender::deliver(const std::vector<PlanStep> &plan, const De
             parent, messages::jobWaiting(step.name, shown.printerName, report.reason, language), !step.keepWaitingJobs);
         return withdraw ? WaitingChoice::Withdraw : WaitingChoice::LeaveQueued;
     };
+    bool asked = false;
+    PrinterReport answer;
     hooks.commandEnded = [&](const PlanStep &step, const Command &command, const CommandOutcome &out) {
         if (!out.report.called())
             return; // nothing reached the library
         const QString name = commandName(step, command);
+        FailureReason reason = out.reason;
+        if (out.end == CommandEnd::NotReady)
+            reason.text = messages::notReadyConditions(out.conditions, language);
         const bool reasoned = out.end != CommandEnd::Done;
-        record(shown, name, command.bytes, recordOutcome(shown, out), reasoned ? &out.reason : nullptr, language);
+        record(shown, name, command.bytes, recordOutcome(shown, out), reasoned ? &reason : nullptr, language);
         if (status)
             status(outcomeStatus(shown, name, out, language));
         if (out.end == CommandEnd::NotWithdrawn)
             notifier::show(parent, messages::jobNotWithdrawn(step.name, shown.printerName, out.refusal, language));
-        if (out.done() && afterSend)
+        if (asked) {
+            if (printerAnswered)
+                printerAnswered(answer);
+        } else if (afterSend) {
             afterSend();
+        }
+        asked = false;
         if (extra.commandEnded)
             extra.commandEnded(step, command, out);
     };
-    return deliverPlan(*session, plan, hooks);
+    // The printer is asked after each command it took; the question runs
+    // where the send did.
+    hooks.query = [&] {
+        answer = PrinterReport{};
+        if (mayAskPrinter && !mayAskPrinter()) {
+            answer.state = QueryState::NoAnswers;
+            return answer;
+        }
+        asked = onWorker([&] { answer = session->query(afterSendQuery()); }, 0);
+        return answer;
+    };
+    DeliveryOptions options;
+    options.askPrinter = true;
+    return deliverPlan(*session, plan, hooks, options);
 }
 
 bool WindowSender::press(const PlanStep &step, const std::function<void(const PlanStep &)> &stepDone) const

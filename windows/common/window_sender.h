@@ -41,7 +41,13 @@ public:
     QProgressBar *progressBar = nullptr;         // a slow call's progress; null: none shown
     std::function<Language()> language;          // asked at each send
     std::function<void(const QString &)> status; // the status line's text after each command
-    std::function<void()> afterSend;             // after each command the library took (asks the printer)
+    // After each command that reached the library, where the printer was
+    // asked how it is: its answer. Where it was not asked: afterSend.
+    std::function<void(const PrinterReport &)> printerAnswered;
+    std::function<void()> afterSend;
+    // False when the printer is not to be asked after a send (its path was
+    // found to carry no answers); null: always asked where the library can.
+    std::function<bool()> mayAskPrinter;
 
     // Delivers plan. extra.wanted and extra.stepDone are the caller's; the
     // other hooks are the window's own. Tells the user when the library or

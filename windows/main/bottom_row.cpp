@@ -15,8 +15,8 @@ namespace {
 constexpr int kTop = 539;
 } // namespace
 
-BottomRow::BottomRow(QWidget *window, const WindowSender &sender, ConnectionPanel &connection,
-                     SettingsPanel &settings, TestsPanel &tests)
+BottomRow::BottomRow(QWidget *window, const WindowSender &sender, ConnectionPanel &connection, SettingsPanel &settings,
+                     TestsPanel &tests)
     : QWidget(window)
     , sender_(sender)
     , connection_(connection)

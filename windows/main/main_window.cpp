@@ -37,6 +37,10 @@ TfrmMain::TfrmMain(const QString &libraryPath, QWidget *parent)
     sender_.language = [] { return currentLanguage(); };
     sender_.status = [this](const QString &text) { setStatus(text); };
     sender_.afterSend = [this] { askPrinter(false); };
+    sender_.printerAnswered = [this](const PrinterReport &report) {
+        statusIndicator->take(session_, report, currentLanguage());
+    };
+    sender_.mayAskPrinter = [this] { return statusIndicator->mayAsk(session_); };
     // Created in the designed tab order.
     connection = new ConnectionPanel(this, sender_);
     settings = new SettingsPanel(this, sender_, *connection);

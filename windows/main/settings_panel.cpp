@@ -44,8 +44,8 @@ QStringList levels(int first, int last)
 
 // The order in which skip all checks the boxes.
 constexpr SettingKey kSkipAllOrder[] = {
-    SettingKey::Darkness,  SettingKey::Barcode, SettingKey::Cutter,   SettingKey::CutMode, SettingKey::BlackMark,
-    SettingKey::Buzzer,    SettingKey::CodePage, SettingKey::BaudRate, SettingKey::CutFeed,
+    SettingKey::Darkness, SettingKey::Barcode,  SettingKey::Cutter,   SettingKey::CutMode, SettingKey::BlackMark,
+    SettingKey::Buzzer,   SettingKey::CodePage, SettingKey::BaudRate, SettingKey::CutFeed,
 };
 
 } // namespace
@@ -323,10 +323,13 @@ void SettingsPanel::oneKeyUpdate()
     // Stopped at the first step the library refused or whose job did not print.
     const QString step = plan[std::size_t(run.stoppedAt)].name;
     const CommandOutcome &stop = run.stop;
-    notifier::show(window(), stop.report.sent
-                                 ? messages::updateStoppedWaiting(step, run.done, run.wanted,
-                                                                  stop.end == CommandEnd::Withdrawn)
-                                 : messages::updateStopped(step, run.done, run.wanted, stop.reason));
+    if (stop.end == CommandEnd::NotReady)
+        notifier::show(window(), messages::updateStoppedNotReady(step, run.done, run.wanted, stop.conditions));
+    else if (stop.report.sent)
+        notifier::show(window(),
+                       messages::updateStoppedWaiting(step, run.done, run.wanted, stop.end == CommandEnd::Withdrawn));
+    else
+        notifier::show(window(), messages::updateStopped(step, run.done, run.wanted, stop.reason));
 }
 
 void SettingsPanel::btnLanageClick()

@@ -4,6 +4,10 @@
 <context>
     <name>CallRecord</name>
     <message>
+        <source>taken by the printer, which cannot print: nothing printed</source>
+        <translation>打印机已接收，但无法打印：未打印任何内容</translation>
+    </message>
+    <message>
         <source>Time</source>
         <translation>时间</translation>
     </message>
@@ -441,6 +445,14 @@
 </context>
 <context>
     <name>messages</name>
+    <message>
+        <source>Sent %1 bytes %2 to %3: the printer took it but reports %4: nothing printed</source>
+        <translation>已向 %3 发送 %1 字节 %2：打印机已接收，但报告%4：未打印任何内容</translation>
+    </message>
+    <message>
+        <source>The one-key update stopped at %1: the printer took it but reports %2, so nothing printed. %3 of the %4 selected steps were sent before it.</source>
+        <translation>一键更新在 %1 处停止：打印机已接收，但报告%2，因此未打印任何内容。此前已发送所选 %4 步中的 %3 步。</translation>
+    </message>
     <message>
         <source>Choose a print queue, a serial port or a printer port in the connection group first.</source>
         <translation>请先在连接设置中选择打印队列、串口或并口。</translation>
