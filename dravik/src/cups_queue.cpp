@@ -120,7 +120,7 @@ Http connectServer(Deadline &deadline)
     http_t *h = httpConnect2(server, ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, connectMs, nullptr);
     if (!h) {
         // (errno is not worth showing here: libcups has closed sockets since.)
-        setError(ErrorCode::ServerUnreachable,
+        setError(DRAVIK_ERROR_SERVER_UNREACHABLE,
                  "no CUPS server answers at " + serverText() +
                      " (is cupsd running? CUPS_SERVER or client.conf may name another server)");
         return {};
@@ -150,20 +150,20 @@ bool serverWentAway(ipp_status_t st)
 
 // The kind of a failed request; `refused` when the server answered with a
 // refusal of its own.
-ErrorCode kindOf(ipp_status_t st, ErrorCode refused)
+DravikErrorCode kindOf(ipp_status_t st, DravikErrorCode refused)
 {
     if (serverWentAway(st) || deadlineExpired())
-        return ErrorCode::ServerUnreachable;
+        return DRAVIK_ERROR_SERVER_UNREACHABLE;
     switch (st) {
     case IPP_STATUS_ERROR_NOT_FOUND:
-        return ErrorCode::NotFound;
+        return DRAVIK_ERROR_NOT_FOUND;
     case IPP_STATUS_ERROR_FORBIDDEN:
     case IPP_STATUS_ERROR_NOT_AUTHENTICATED:
     case IPP_STATUS_ERROR_NOT_AUTHORIZED:
     case IPP_STATUS_ERROR_CUPS_AUTHENTICATION_CANCELED:
-        return ErrorCode::NoPermission;
+        return DRAVIK_ERROR_NO_PERMISSION;
     case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS:
-        return ErrorCode::QueueRefused;
+        return DRAVIK_ERROR_QUEUE_REFUSED;
     default:
         return refused;
     }
@@ -210,21 +210,21 @@ Lookup lookUpQueue(http_t *http, const std::string &queue, std::string &resource
     Ipp response(cupsDoRequest(http, request, "/"));
     const ipp_status_t st = response ? ippGetStatusCode(response.get()) : cupsLastError();
     if (!response && (serverWentAway(st) || deadlineExpired())) {
-        setError(ErrorCode::ServerUnreachable, wentAwayText("the look-up of print queue \"" + queue + "\""));
+        setError(DRAVIK_ERROR_SERVER_UNREACHABLE, wentAwayText("the look-up of print queue \"" + queue + "\""));
         return Lookup::Failed;
     }
     if (st == IPP_STATUS_ERROR_NOT_FOUND) {
-        setError(ErrorCode::NotFound, "no print queue named \"" + queue + "\" on the CUPS server " + serverText());
+        setError(DRAVIK_ERROR_NOT_FOUND, "no print queue named \"" + queue + "\" on the CUPS server " + serverText());
         return Lookup::Failed;
     }
     if (!response || st > IPP_STATUS_OK_CONFLICTING) {
-        setError(kindOf(st, ErrorCode::Other), "looking up print queue \"" + queue + "\" failed: " +
-                                                   (response ? std::string(ippErrorString(st)) : cupsReason()));
+        setError(kindOf(st, DRAVIK_ERROR_OTHER), "looking up print queue \"" + queue + "\" failed: " +
+                                                     (response ? std::string(ippErrorString(st)) : cupsReason()));
         return Lookup::Failed;
     }
     ipp_attribute_t *accepting = ippFindAttribute(response.get(), "printer-is-accepting-jobs", IPP_TAG_BOOLEAN);
     if (accepting && !ippGetBoolean(accepting, 0)) {
-        setError(ErrorCode::QueueRefused,
+        setError(DRAVIK_ERROR_QUEUE_REFUSED,
                  "print queue \"" + queue + "\" is not accepting jobs (cupsaccept " + queue + ")");
         return Lookup::Refusing;
     }
@@ -278,16 +278,16 @@ Ipp askForQueues(http_t *http, const char *const *wanted, int count)
         if (st == IPP_STATUS_ERROR_NOT_FOUND && !deadlineExpired())
             return {}; // no queues at all
         if (serverWentAway(st) || deadlineExpired())
-            setError(ErrorCode::ServerUnreachable, wentAwayText("the listing of its print queues"));
+            setError(DRAVIK_ERROR_SERVER_UNREACHABLE, wentAwayText("the listing of its print queues"));
         else
-            setError(kindOf(st, ErrorCode::Other),
+            setError(kindOf(st, DRAVIK_ERROR_OTHER),
                      "listing the print queues of " + serverText() + " failed: " + cupsReason());
         return {};
     }
     if (ippGetStatusCode(response.get()) > IPP_STATUS_OK_CONFLICTING) {
         const ipp_status_t st = ippGetStatusCode(response.get());
         if (st != IPP_STATUS_ERROR_NOT_FOUND)
-            setError(kindOf(st, ErrorCode::Other),
+            setError(kindOf(st, DRAVIK_ERROR_OTHER),
                      "listing the print queues of " + serverText() + " failed: " + ippErrorString(st));
         return {};
     }
@@ -456,9 +456,9 @@ bool sendToQueue(const std::string &queueName, const char *docName, const unsign
         const char *def = cupsGetDefault2(http.get());
         if (!def) {
             if (serverWentAway(cupsLastError()) || deadlineExpired())
-                setError(ErrorCode::ServerUnreachable, wentAwayText("the look-up of its default queue"));
+                setError(DRAVIK_ERROR_SERVER_UNREACHABLE, wentAwayText("the look-up of its default queue"));
             else
-                setError(ErrorCode::NotFound,
+                setError(DRAVIK_ERROR_NOT_FOUND,
                          "no print queue named, and the CUPS server " + serverText() + " has no default queue");
             return false;
         }
@@ -472,17 +472,17 @@ bool sendToQueue(const std::string &queueName, const char *docName, const unsign
     if (job <= 0) {
         const ipp_status_t st = cupsLastError();
         if (serverWentAway(st) || deadlineExpired())
-            setError(ErrorCode::ServerUnreachable, wentAwayText("the creation of a job on \"" + queue + "\""));
+            setError(DRAVIK_ERROR_SERVER_UNREACHABLE, wentAwayText("the creation of a job on \"" + queue + "\""));
         else
-            setError(kindOf(st, ErrorCode::QueueRefused),
+            setError(kindOf(st, DRAVIK_ERROR_QUEUE_REFUSED),
                      "print queue \"" + queue + "\" refused the job: " + cupsReason());
         return false;
     }
     // A step of the job failed: the server's answer, or the server gone.
     auto fail = [&](const std::string &what, ipp_status_t st) {
-        const ErrorCode kind = kindOf(st, ErrorCode::QueueRefused);
+        const DravikErrorCode kind = kindOf(st, DRAVIK_ERROR_QUEUE_REFUSED);
         const std::string reason =
-            kind == ErrorCode::ServerUnreachable ? wentAwayText(what) : what + " failed: " + cupsReason();
+            kind == DRAVIK_ERROR_SERVER_UNREACHABLE ? wentAwayText(what) : what + " failed: " + cupsReason();
         cupsCancelJob2(http.get(), queue.c_str(), job, 0);
         setError(kind, reason);
         return false;
@@ -563,11 +563,11 @@ bool askJob(http_t *http, const LastJob &job, JobStatus &status)
     const ipp_status_t st = response ? ippGetStatusCode(response.get()) : cupsLastError();
     if (!response || st > IPP_STATUS_OK_CONFLICTING) {
         if (st == IPP_STATUS_ERROR_NOT_FOUND && !deadlineExpired()) {
-            setError(ErrorCode::NotFound, jobText(job) + " is no longer known to the print server");
+            setError(DRAVIK_ERROR_NOT_FOUND, jobText(job) + " is no longer known to the print server");
             return false;
         }
-        const ErrorCode kind = kindOf(st, ErrorCode::Other);
-        setError(kind, kind == ErrorCode::ServerUnreachable
+        const DravikErrorCode kind = kindOf(st, DRAVIK_ERROR_OTHER);
+        setError(kind, kind == DRAVIK_ERROR_SERVER_UNREACHABLE
                            ? wentAwayText("the question about " + jobText(job))
                            : "asking about " + jobText(job) + " failed: " + cupsReason());
         return false;
@@ -740,20 +740,20 @@ int followLastJob(int timeoutMs)
         case Completed:
             return 1;
         case Canceled:
-            setError(ErrorCode::Other, jobText(job) + " was cancelled" + why);
+            setError(DRAVIK_ERROR_OTHER, jobText(job) + " was cancelled" + why);
             return -1;
         case Aborted:
-            setError(ErrorCode::Other, jobText(job) + " was aborted" + why);
+            setError(DRAVIK_ERROR_OTHER, jobText(job) + " was aborted" + why);
             return -1;
         case Stopped:
-            setError(ErrorCode::WaitingInQueue, jobText(job) + " was stopped" + why);
+            setError(DRAVIK_ERROR_WAITING_IN_QUEUE, jobText(job) + " was stopped" + why);
             return -1;
         default:
             break;
         }
         const auto now = steady_clock::now();
         if (now >= giveUpAt) {
-            setError(ErrorCode::WaitingInQueue, waitingText(http.get(), job, status));
+            setError(DRAVIK_ERROR_WAITING_IN_QUEUE, waitingText(http.get(), job, status));
             return 0;
         }
         sleepFor(std::min<long long>(pauseMs, duration_cast<milliseconds>(giveUpAt - now).count()));
@@ -774,9 +774,9 @@ int cancelLastJob()
         return 0;
     JobStatus status;
     if (!askJob(http.get(), job, status))
-        return errorCode() == ErrorCode::NotFound ? (clearError(), 1) : 0;
+        return errorCode() == DRAVIK_ERROR_NOT_FOUND ? (clearError(), 1) : 0;
     if (status.state == Completed) {
-        setError(ErrorCode::Other, jobText(job) + " has already printed: it cannot be withdrawn");
+        setError(DRAVIK_ERROR_OTHER, jobText(job) + " has already printed: it cannot be withdrawn");
         return 0;
     }
     if (status.state == Canceled || status.state == Aborted)
@@ -792,12 +792,13 @@ int cancelLastJob()
     if (askJob(http.get(), job, after) && (after.state == Canceled || after.state == Aborted))
         return 1;
     if (after.state == Completed) {
-        setError(ErrorCode::Other, jobText(job) + " has already printed: it cannot be withdrawn");
+        setError(DRAVIK_ERROR_OTHER, jobText(job) + " has already printed: it cannot be withdrawn");
         return 0;
     }
-    const ErrorCode kind = kindOf(st, ErrorCode::Other);
-    setError(kind, kind == ErrorCode::ServerUnreachable ? wentAwayText("the withdrawal of " + jobText(job))
-                                                        : "withdrawing " + jobText(job) + " failed: " + cupsReason());
+    const DravikErrorCode kind = kindOf(st, DRAVIK_ERROR_OTHER);
+    setError(kind, kind == DRAVIK_ERROR_SERVER_UNREACHABLE
+                       ? wentAwayText("the withdrawal of " + jobText(job))
+                       : "withdrawing " + jobText(job) + " failed: " + cupsReason());
     return 0;
 }
 
@@ -832,9 +833,9 @@ bool queueDevice(const std::string &queueName, std::string &uri, QueueState &sta
         const char *def = cupsGetDefault2(http.get());
         if (!def) {
             if (serverWentAway(cupsLastError()) || deadlineExpired())
-                setError(ErrorCode::ServerUnreachable, wentAwayText("the look-up of its default queue"));
+                setError(DRAVIK_ERROR_SERVER_UNREACHABLE, wentAwayText("the look-up of its default queue"));
             else
-                setError(ErrorCode::NotFound,
+                setError(DRAVIK_ERROR_NOT_FOUND,
                          "no print queue named, and the CUPS server " + serverText() + " has no default queue");
             return false;
         }
@@ -849,10 +850,11 @@ bool queueDevice(const std::string &queueName, std::string &uri, QueueState &sta
     const ipp_status_t st = response ? ippGetStatusCode(response.get()) : cupsLastError();
     if (!response || st > IPP_STATUS_OK_CONFLICTING) {
         if (st == IPP_STATUS_ERROR_NOT_FOUND && !deadlineExpired())
-            setError(ErrorCode::NotFound, "no print queue named \"" + queue + "\" on the CUPS server " + serverText());
+            setError(DRAVIK_ERROR_NOT_FOUND,
+                     "no print queue named \"" + queue + "\" on the CUPS server " + serverText());
         else {
-            const ErrorCode kind = kindOf(st, ErrorCode::Other);
-            setError(kind, kind == ErrorCode::ServerUnreachable
+            const DravikErrorCode kind = kindOf(st, DRAVIK_ERROR_OTHER);
+            setError(kind, kind == DRAVIK_ERROR_SERVER_UNREACHABLE
                                ? wentAwayText("the look-up of print queue \"" + queue + "\"")
                                : "looking up print queue \"" + queue + "\" failed: " + cupsReason());
         }
@@ -866,7 +868,7 @@ bool queueDevice(const std::string &queueName, std::string &uri, QueueState &sta
     ipp_attribute_t *type = ippFindAttribute(response.get(), "printer-type", IPP_TAG_ENUM);
     ipp_attribute_t *device = ippFindAttribute(response.get(), "device-uri", IPP_TAG_URI);
     if ((type && (ippGetInteger(type, 0) & CUPS_PRINTER_CLASS)) || !device || !ippGetString(device, 0, nullptr)) {
-        setError(ErrorCode::NoAnswers,
+        setError(DRAVIK_ERROR_NO_ANSWERS,
                  "print queue \"" + queue +
                      "\" is a class of queues or has no device of its own: it carries no answers; "
                      "the print server says: " +

@@ -44,12 +44,12 @@ void releaseFd(int fd)
 }
 
 // Raw 8N1 without flow control at the speed; false with the kind and reason.
-bool configure(int fd, int baud, speed_t speed, const std::string &path, ErrorCode &code, std::string &why)
+bool configure(int fd, int baud, speed_t speed, const std::string &path, DravikErrorCode &code, std::string &why)
 {
     termios t{};
     if (::tcgetattr(fd, &t) != 0) {
         const int e = errno;
-        code = e == ENOTTY ? ErrorCode::InvalidArgument : codeForErrno(e);
+        code = e == ENOTTY ? DRAVIK_ERROR_INVALID_ARGUMENT : codeForErrno(e);
         why = "cannot read the settings of " + path + ": " + errnoText(e);
         return false;
     }
@@ -63,13 +63,13 @@ bool configure(int fd, int baud, speed_t speed, const std::string &path, ErrorCo
     ::cfsetospeed(&t, speed);
     if (::tcsetattr(fd, TCSANOW, &t) != 0) {
         const int e = errno;
-        code = e == EINVAL ? ErrorCode::InvalidArgument : codeForErrno(e);
+        code = e == EINVAL ? DRAVIK_ERROR_INVALID_ARGUMENT : codeForErrno(e);
         why = "cannot set " + path + " to " + std::to_string(baud) + " baud 8N1: " + errnoText(e);
         return false;
     }
     termios back{};
     if (::tcgetattr(fd, &back) != 0 || ::cfgetospeed(&back) != speed) {
-        code = ErrorCode::InvalidArgument;
+        code = DRAVIK_ERROR_INVALID_ARGUMENT;
         why = path + " does not take " + std::to_string(baud) + " baud";
         return false;
     }

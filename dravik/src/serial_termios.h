@@ -14,7 +14,7 @@ namespace dravik {
 bool speedCode(int baud, speed_t &code);
 
 // Raw 8N1 without flow control at the speed; false with the kind and reason.
-bool configure(int fd, int baud, speed_t speed, const std::string &path, ErrorCode &code, std::string &why);
+bool configure(int fd, int baud, speed_t speed, const std::string &path, DravikErrorCode &code, std::string &why);
 
 // Gives up exclusive use (TIOCNXCL, the advisory lock) and closes.
 void releaseFd(int fd);

@@ -86,7 +86,7 @@ void TestNemboportStatus::status_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QVariant>("answers");
-    QTest::addColumn<int>("lastErrorCode"); // 0: QueryPrinter does not fail
+    QTest::addColumn<int>("lastErrorCode"); // DRAVIK_ERROR_NONE: QueryPrinter does not fail
     QTest::addColumn<int>("exit");
     QTest::addColumn<QStringList>("says"); // on stdout, else on stderr
     const QStringList port{"status", "--port", "LPT1"};
@@ -94,17 +94,19 @@ void TestNemboportStatus::status_data()
                         const QStringList &says) {
         QTest::newRow(name) << args << QVariant::fromValue(a) << code << exit << says;
     };
-    row("ready", port, printer(), 0, 0,
+    row("ready", port, printer(), DRAVIK_ERROR_NONE, 0,
         {"state: ready\nconditions: none\nmaker: Nembo\nmodel: TP-80\nfirmware: 1.02\nserial number: A1234\n"
          "answer time: "});
-    row("paper out is not ready", port, printer(0x1A, 0x32, 0x72), 0, 3,
+    row("paper out is not ready", port, printer(0x1A, 0x32, 0x72), DRAVIK_ERROR_NONE, 3,
         {"state: paper out\nconditions: off-line, paper out\n"});
-    row("cover open is not ready", port, printer(0x1A, 0x16), 0, 3, {"state: cover open\n"});
-    row("near end still prints", port, printer(0x12, 0x12, 0x1E), 0, 0, {"state: paper near end\n"});
-    row("no answer", port, {}, 0, 1, {"no answer from port LPT1 within 1000 ms"});
-    row("noise", port, printer(0xFF), 0, 1, {"port LPT1 sent back FF, which is not a receipt printer's status"});
-    row("queue without answers", {"status", "--queue", "Office"}, {}, 10, 1, {"queue Office carries no answers"});
-    row("device lost", port, {}, 5, 1, {"asking port LPT1 failed"});
+    row("cover open is not ready", port, printer(0x1A, 0x16), DRAVIK_ERROR_NONE, 3, {"state: cover open\n"});
+    row("near end still prints", port, printer(0x12, 0x12, 0x1E), DRAVIK_ERROR_NONE, 0, {"state: paper near end\n"});
+    row("no answer", port, {}, DRAVIK_ERROR_NONE, 1, {"no answer from port LPT1 within 1000 ms"});
+    row("noise", port, printer(0xFF), DRAVIK_ERROR_NONE, 1,
+        {"port LPT1 sent back FF, which is not a receipt printer's status"});
+    row("queue without answers", {"status", "--queue", "Office"}, {}, DRAVIK_ERROR_NO_ANSWERS, 1,
+        {"queue Office carries no answers"});
+    row("device lost", port, {}, DRAVIK_ERROR_DEVICE_LOST, 1, {"asking port LPT1 failed"});
     for (const auto &[name, args, says] :
          {std::tuple<const char *, QStringList, const char *>{"no target", {"status"}, "no target"},
           {"two queues", {"status", "--queue", "A", "--queue", "B"}, "--queue"},
@@ -113,7 +115,7 @@ void TestNemboportStatus::status_data()
           {"a word", {"status", "now", "--port", "LPT1"}, "status takes no words"},
           {"baud without serial", {"status", "--port", "LPT1", "--baud", "9600"}, "--baud goes with --serial"},
           {"probe with baud", {"probe", "--serial", "/dev/ttyUSB0", "--baud", "9600"}, "leave out --baud"}})
-        row(name, args, printer(), 0, 2, {QLatin1String(says)});
+        row(name, args, printer(), DRAVIK_ERROR_NONE, 2, {QLatin1String(says)});
 }
 
 void TestNemboportStatus::status()
@@ -124,7 +126,7 @@ void TestNemboportStatus::status()
     QFETCH(int, exit);
     QFETCH(QStringList, says);
     fake::config().answers = answers.value<Answers>();
-    if (lastErrorCode) {
+    if (lastErrorCode != DRAVIK_ERROR_NONE) {
         fake::config().queryResults = {-1};
         fake::config().lastErrorCode = lastErrorCode;
     }
@@ -262,13 +264,13 @@ void TestNemboportStatus::probeSerial()
 void TestNemboportStatus::probeLink_data()
 {
     QTest::addColumn<QStringList>("args");
-    QTest::addColumn<int>("lastErrorCode"); // 0: the printer answers
+    QTest::addColumn<int>("lastErrorCode"); // DRAVIK_ERROR_NONE: the printer answers
     QTest::addColumn<int>("exit");
     QTest::addColumn<QString>("says");
-    QTest::newRow("port answers") << QStringList{"probe", "--port", "LPT1"} << 0 << 0
+    QTest::newRow("port answers") << QStringList{"probe", "--port", "LPT1"} << int(DRAVIK_ERROR_NONE) << 0
                                   << "port LPT1 carries answers: the printer says ready";
-    QTest::newRow("queue carries none") << QStringList{"probe", "--queue", "Office"} << 10 << 1
-                                        << "queue Office carries no answers";
+    QTest::newRow("queue carries none") << QStringList{"probe", "--queue", "Office"} << int(DRAVIK_ERROR_NO_ANSWERS)
+                                        << 1 << "queue Office carries no answers";
 }
 
 void TestNemboportStatus::probeLink()
@@ -276,7 +278,7 @@ void TestNemboportStatus::probeLink()
     QFETCH(QStringList, args);
     QFETCH(int, lastErrorCode);
     fake::config().answers = printer();
-    if (lastErrorCode) {
+    if (lastErrorCode != DRAVIK_ERROR_NONE) {
         fake::config().queryResults = {-1};
         fake::config().lastErrorCode = lastErrorCode;
     }
