@@ -235,7 +235,8 @@ int cancelLastJob()
         setAlreadyPrinted(job);
         return 0;
     }
-    setRequestError(st, DRAVIK_ERROR_OTHER, "the withdrawal of " + jobText(job), "withdrawing " + jobText(job) + " failed");
+    setRequestError(st, DRAVIK_ERROR_OTHER, "the withdrawal of " + jobText(job),
+                    "withdrawing " + jobText(job) + " failed");
     return 0;
 }
 
