@@ -43,7 +43,7 @@ struct RateFound
     std::uint32_t rate = 0; // 0: none answered
     PrinterReport report;
     QJsonArray tried;
-    QJsonArray refused; // rates the port opened at others would not take (no termios code for them)
+    QJsonArray refused; // rates the port would not take, though it opened at others (a driver's limits)
     QString error;      // the port could not be used at all
 };
 

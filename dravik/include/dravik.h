@@ -45,7 +45,8 @@ typedef enum DravikErrorCode {
  * for a print queue (may be NULL). Nonzero when all bytes were handed on. */
 DRAVIK_API int SendBufferToPrint(const char *portName, const char *printerName, const char *docName,
                                  const unsigned char *data, int length);
-/* 1: open at baudRate, 8N1, no flow control, exclusive. 0: failed.
+/* 1: open at baudRate (50 to 4000000, rates termios names no constant for,
+ * such as 128000, included), 8N1, no flow control, exclusive. 0: failed.
  * -1: the port does not exist or another program holds it. */
 DRAVIK_API int OpenComm(const char *port, int baudRate);
 DRAVIK_API int CloseComm(const char *port);

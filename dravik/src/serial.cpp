@@ -84,7 +84,7 @@ std::shared_ptr<Port> findForUse(const std::string &name, DravikErrorCode &code,
 }
 
 // Opens a port that is not in the table yet and adds it (g_openMutex held).
-int openNew(const std::string &path, int baud, speed_t speed)
+int openNew(const std::string &path, int baud)
 {
     if (announcedPortAbandoned(path)) {
         setError(DRAVIK_ERROR_NOT_FOUND, "virtual printer " + path + " has ended: its server no longer runs");
@@ -153,7 +153,7 @@ int openNew(const std::string &path, int baud, speed_t speed)
     ::ioctl(fd, TIOCEXCL);
     DravikErrorCode code = DRAVIK_ERROR_OTHER;
     std::string why;
-    if (!configure(fd, baud, speed, path, code, why)) {
+    if (!configure(fd, baud, path, code, why)) {
         releaseFd(fd);
         setError(code, why);
         return 0;
@@ -184,9 +184,9 @@ int openSerial(const std::string &name, int baud)
                  "serial port name \"" + trim(name) + "\" refused: it must not contain \"..\"");
         return 0;
     }
-    speed_t speed = 0;
-    if (!speedCode(baud, speed)) {
-        setError(DRAVIK_ERROR_INVALID_ARGUMENT, "unsupported baud rate " + std::to_string(baud) + " for " + path);
+    std::string refused;
+    if (!rateTaken(baud, path, refused)) {
+        setError(DRAVIK_ERROR_INVALID_ARGUMENT, refused);
         return 0;
     }
     // The table's lock is held only to look a port up or to add one: a reopen
@@ -204,7 +204,7 @@ int openSerial(const std::string &name, int baud)
                 continue; // closed meanwhile: open it anew
             DravikErrorCode code = DRAVIK_ERROR_OTHER;
             std::string why;
-            if (!configure(open->fd, baud, speed, path, code, why)) {
+            if (!configure(open->fd, baud, path, code, why)) {
                 setError(code, why);
                 return 0;
             }
@@ -219,7 +219,7 @@ int openSerial(const std::string &name, int baud)
             if (findLocked(path))
                 continue; // another thread opened it meanwhile
         }
-        return openNew(path, baud, speed);
+        return openNew(path, baud);
     }
 }
 
@@ -412,9 +412,9 @@ int querySerialDevice(const std::string &path, int baud, const unsigned char *re
     }
     if (isOpen)
         return querySerial(path, request, requestLength, reply, size, timeoutMs);
-    speed_t speed = 0;
-    if (!speedCode(baud, speed)) {
-        setError(DRAVIK_ERROR_INVALID_ARGUMENT, "unsupported baud rate " + std::to_string(baud) + " for " + path);
+    std::string refused;
+    if (!rateTaken(baud, path, refused)) {
+        setError(DRAVIK_ERROR_INVALID_ARGUMENT, refused);
         return -1;
     }
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
@@ -442,7 +442,7 @@ int querySerialDevice(const std::string &path, int baud, const unsigned char *re
     ::ioctl(fd, TIOCEXCL);
     DravikErrorCode code = DRAVIK_ERROR_OTHER;
     std::string why;
-    if (!configure(fd, baud, speed, path, code, why)) {
+    if (!configure(fd, baud, path, code, why)) {
         releaseFd(fd);
         setError(code, why);
         return -1;

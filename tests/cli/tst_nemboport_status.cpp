@@ -212,13 +212,15 @@ void TestNemboportStatus::probeSerial_data()
     QTest::addColumn<bool>("json");
     QTest::addColumn<int>("exit");
     QTest::addColumn<int>("opens");       // rates tried
-    QTest::addColumn<int>("refusedLast"); // OpenComm code for the last rate tried; 0: it opens
-    QTest::newRow("found third") << 19200 << false << 0 << 3 << 0;
-    QTest::newRow("found last, json") << 128000 << true << 0 << 10 << 0;
-    QTest::newRow("none answers") << 0 << false << 1 << 10 << 0;
-    // A rate this port cannot be set to is passed over, not taken for the end.
-    QTest::newRow("last rate refused") << 0 << false << 1 << 10 << 8;
-    QTest::newRow("last rate: device gone") << 0 << false << 1 << 10 << 5;
+    QTest::addColumn<int>("refusedLast"); // the code of the last rate's failed open; DRAVIK_ERROR_NONE: it opens
+    const int opens = DRAVIK_ERROR_NONE;
+    QTest::newRow("found third") << 19200 << false << 0 << 3 << opens;
+    QTest::newRow("found last, json") << 128000 << true << 0 << 10 << opens;
+    QTest::newRow("none answers") << 0 << false << 1 << 10 << opens;
+    // A rate this port cannot be set to (a driver's limit) is passed over, not
+    // taken for the end.
+    QTest::newRow("last rate refused") << 0 << false << 1 << 10 << int(DRAVIK_ERROR_INVALID_ARGUMENT);
+    QTest::newRow("last rate: device gone") << 0 << false << 1 << 10 << int(DRAVIK_ERROR_DEVICE_LOST);
 }
 
 void TestNemboportStatus::probeSerial()
@@ -226,7 +228,8 @@ void TestNemboportStatus::probeSerial()
     QFETCH(int, rate);
     QFETCH(bool, json);
     QFETCH(int, refusedLast);
-    if (refusedLast) {
+    const bool refused = refusedLast != DRAVIK_ERROR_NONE;
+    if (refused) {
         fake::config().openResults = {1, 1, 1, 1, 1, 1, 1, 1, 1, 0};
         fake::config().lastErrorCode = refusedLast;
         fake::config().lastError = "the last rate";
@@ -242,14 +245,15 @@ void TestNemboportStatus::probeSerial()
     const Run run = runTool(args);
     QTEST(run.status, "exit");
     QTEST(int(fake::callsOf("OpenComm").size()), "opens");
-    QCOMPARE(fake::callsOf("CloseComm").size(), fake::callsOf("OpenComm").size() - (refusedLast ? 1 : 0));
+    QCOMPARE(fake::callsOf("CloseComm").size(), fake::callsOf("OpenComm").size() - (refused ? 1 : 0));
     QCOMPARE(fake::callsOf("OpenComm").front().number, 9600); // the most common first
-    if (refusedLast == 5) {
+    if (refusedLast == DRAVIK_ERROR_DEVICE_LOST) {
         QVERIFY2(run.err.contains("cannot open /dev/ttyUSB0: the last rate"), qPrintable(run.err));
     } else if (!rate) {
         QVERIFY2(run.err.contains("no receipt printer answered on /dev/ttyUSB0 at any of the rates"),
                  qPrintable(run.err));
-        QCOMPARE(run.err.contains("(the port could not be set to 128000 baud)"), refusedLast == 8);
+        QCOMPARE(run.err.contains("(the port could not be set to 128000 baud)"),
+                 refusedLast == DRAVIK_ERROR_INVALID_ARGUMENT);
     } else if (json) {
         const QJsonObject o = QJsonDocument::fromJson(run.out.toUtf8()).object();
         QCOMPARE(o.value("rate").toInt(), rate);

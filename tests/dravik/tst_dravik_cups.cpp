@@ -709,6 +709,8 @@ void TestDravikCups::queryThroughTheQueuesDevice_data()
     QTest::newRow("socket:// by host name") << "socket-name" << QByteArray("\x16", 1) << 1 << none << QString();
     QTest::newRow("socket:// that never answers") << "socket" << QByteArray() << 0 << none << QString();
     QTest::newRow("serial:") << "serial" << QByteArray("\x12", 1) << 1 << none << QString();
+    QTest::newRow("serial: at a rate termios names no constant for")
+        << "serial-128000" << QByteArray("\x12", 1) << 1 << none << QString();
     QTest::newRow("usb://") << "usb" << QByteArray("\x16", 1) << 1 << none << QString();
     // The print server's own view comes with it, for the program to show.
     QTest::newRow("ipp://: no answers") << "ipp" << QByteArray() << -1 << noAnswers
@@ -740,13 +742,15 @@ void TestDravikCups::queryThroughTheQueuesDevice()
         uri = QStringLiteral("socket://%1:%2")
                   .arg(device == QLatin1String("socket") ? "127.0.0.1" : "localhost")
                   .arg(port);
-    } else if (device == QLatin1String("serial") || device == QLatin1String("usb")) {
+    } else if (device.startsWith(QLatin1String("serial")) || device == QLatin1String("usb")) {
         int slave = -1;
         char name[256] = {0};
         QCOMPARE(::openpty(&end, &slave, name, nullptr, nullptr), 0);
         ::close(slave);
-        if (device == QLatin1String("serial")) {
-            uri = QStringLiteral("serial:%1?baud=19200").arg(QString::fromLatin1(name));
+        if (device.startsWith(QLatin1String("serial"))) {
+            uri = QStringLiteral("serial:%1?baud=%2")
+                      .arg(QString::fromLatin1(name))
+                      .arg(device == QLatin1String("serial") ? 19200 : 128000);
         } else {
             // A USB printer the kernel's driver holds, on stand-ins: its
             // IEEE 1284 ID in sysfs and a pseudo-terminal as /dev/usb/lp0.

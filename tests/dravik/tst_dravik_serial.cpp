@@ -4,6 +4,7 @@
 // console) is never touched. Virtual printers are announced in a folder of
 // the test's own (XDG_RUNTIME_DIR).
 #include "dravik_lib.h"
+#include "line_speed.h"
 #include "timeouts.h"
 
 #include <QElapsedTimer>
@@ -168,6 +169,7 @@ private slots:
     void permissionAdvice_data();
     void permissionAdvice();
     void receivesWithoutWaiting();
+    void reopenChangesTheRate_data();
     void reopenChangesTheRate();
     void reopenKeepsQueuedOutput();
     void reopenDuringASendHoldsUpNoOtherPort();
@@ -515,17 +517,36 @@ void TestDravikSerial::receivesWithoutWaiting()
     QCOMPARE(lib.GetCommRecvData(pty.slave.constData(), buf, sizeof buf), -1);
 }
 
+void TestDravikSerial::reopenChangesTheRate_data()
+{
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("then");
+    QTest::newRow("rates termios names") << 9600 << 19200;
+    // 128000 has no termios constant: it is set through termios2.
+    QTest::newRow("to a rate termios does not name") << 9600 << 128000;
+    QTest::newRow("from a rate termios does not name") << 128000 << 9600;
+}
+
 void TestDravikSerial::reopenChangesTheRate()
 {
+    QFETCH(int, first);
+    QFETCH(int, then);
     Pty pty;
     QVERIFY(pty.ok());
-    QCOMPARE(lib.OpenComm(pty.slave.constData(), 9600), 1);
-    QCOMPARE(lib.OpenComm(pty.slave.constData(), 19200), 1); // already open: new rate
+    // The master reads the settings of its slave.
+    QCOMPARE(lib.OpenComm(pty.slave.constData(), first), 1);
+    QCOMPARE(line_speed::lineSpeed(pty.master), long(first));
+    QCOMPARE(lib.OpenComm(pty.slave.constData(), then), 1); // already open: new rate
+    QCOMPARE(line_speed::lineSpeed(pty.master), long(then));
+    const QByteArray data("\x1b\x40rate\n", 7);
+    Reader reader(pty, data.size(), 5000);
+    QVERIFY2(lib.SendBufferToPrint("COM", pty.slave.constData(), nullptr, bytes(data), data.size()),
+             qPrintable(lib.lastError()));
+    QCOMPARE(reader.join(), data);
     const int look = ::open(pty.slave.constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (look >= 0) { // root only (TIOCEXCL)
         termios tio{};
         QCOMPARE(::tcgetattr(look, &tio), 0);
-        QCOMPARE(::cfgetospeed(&tio), speed_t(B19200));
         QCOMPARE(tio.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t(CS8));
         QVERIFY(tio.c_cflag & CLOCAL);
         QCOMPARE(tio.c_iflag & (IXON | IXOFF | IXANY), tcflag_t(0));
@@ -692,9 +713,11 @@ void TestDravikSerial::unsupportedRate()
 {
     Pty pty;
     QVERIFY(pty.ok());
-    QCOMPARE(lib.OpenComm(pty.slave.constData(), 12345), 0);
-    QVERIFY2(lib.lastError().contains(QLatin1String("baud")), qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_INVALID_ARGUMENT);
+    for (int rate : {line_speed::kSlowest - 1, line_speed::kFastest + 1}) {
+        QCOMPARE(lib.OpenComm(pty.slave.constData(), rate), 0);
+        QVERIFY2(lib.lastError().contains(QLatin1String("baud")), qPrintable(lib.lastError()));
+        QCOMPARE(lib.lastCode(), DRAVIK_ERROR_INVALID_ARGUMENT);
+    }
 }
 
 void TestDravikSerial::notASerialPort_data()

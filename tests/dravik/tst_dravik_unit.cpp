@@ -641,7 +641,7 @@ void TestDravikUnit::errorTextIsPerThread()
     std::thread other([&] {
         otherBefore = lib.lastError();
         codeBefore = lib.lastCode();
-        lib.OpenComm("/nonexistent/dravik-other", 12345);
+        lib.OpenComm("/nonexistent/dravik-other", 40);
         otherAfterFailure = lib.lastError();
         codeAfterFailure = lib.lastCode();
         char t[8];
