@@ -40,12 +40,11 @@ QString unusableReason(const QueueState &q)
 QString queueListFailure(const QStringList &queues, const DravikBinding &lib)
 {
     const int code = lib.lastErrorCode();
-    if (!queues.isEmpty() || code <= 0)
+    if (!queues.isEmpty() || code <= DRAVIK_ERROR_NONE)
         return {};
     // The library's own text says where it looked and why it failed.
     const QString text = escapedControls(lib.lastErrorText());
-    constexpr int kServerUnreachable = 6;
-    const QString reason = code == kServerUnreachable
+    const QString reason = code == DRAVIK_ERROR_SERVER_UNREACHABLE
                                ? Nemboport::tr("the print server cannot be reached (%1)")
                                      .arg(text.isEmpty() ? Nemboport::tr("is CUPS running?") : text)
                            : text.isEmpty() ? Nemboport::tr("the print server did not give them")

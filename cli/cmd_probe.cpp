@@ -43,7 +43,7 @@ struct RateFound
     std::uint32_t rate = 0; // 0: none answered
     PrinterReport report;
     QJsonArray tried;
-    QJsonArray refused; // rates the port opened at others would not take (no termios code for them)
+    QJsonArray refused; // rates the port would not take, though it opened at others (a driver's limits)
     QString error;      // the port could not be used at all
 };
 
@@ -71,9 +71,10 @@ RateFound findRate(CliContext &ctx, const DravikBinding &lib, const Target &targ
                 full = session.query({kLinkTimeoutMs, true});
         });
         // A port that opened at another rate and refuses this one as an
-        // invalid argument (code 8, read right after the failed open) cannot
-        // be set to it here: the other rates are still worth trying.
-        if (!opened && openedOnce && !found.error.isEmpty() && failureReason(lib).code == 8) {
+        // invalid argument (read right after the failed open) cannot be set
+        // to it here: the other rates are still worth trying.
+        if (!opened && openedOnce && !found.error.isEmpty() &&
+            failureReason(lib).code == DRAVIK_ERROR_INVALID_ARGUMENT) {
             found.refused.append(double(rate));
             found.error.clear();
             continue;

@@ -88,8 +88,8 @@ QString libraryReason(const FailureReason &reason)
 {
     if (!reason.text.isEmpty())
         return reason.text;
-    return reason.code >= 0 ? Nemboport::tr("the library reports code %1").arg(reason.code)
-                            : Nemboport::tr("the library gives no reason");
+    return reason.code >= DRAVIK_ERROR_NONE ? Nemboport::tr("the library reports code %1").arg(reason.code)
+                                            : Nemboport::tr("the library gives no reason");
 }
 
 } // namespace

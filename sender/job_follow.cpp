@@ -18,8 +18,8 @@ JobFollow followLastJob(const DravikBinding &lib, const PrinterTarget &target, i
     out.fate = result == 0 ? JobFate::Waiting : JobFate::Failed;
     out.reason = failureReason(lib);
     // A library that says "still waiting" without its code still means it.
-    if (out.fate == JobFate::Waiting && out.reason.code <= 0)
-        out.reason.code = 11;
+    if (out.fate == JobFate::Waiting && out.reason.code <= DRAVIK_ERROR_NONE)
+        out.reason.code = DRAVIK_ERROR_WAITING_IN_QUEUE;
     return out;
 }
 

@@ -31,5 +31,5 @@ bool followsJobs(const DravikBinding &lib, const PrinterTarget &target);
 JobFollow followLastJob(const DravikBinding &lib, const PrinterTarget &target, int timeoutMs = kJobFollowMs);
 
 // Withdraws that job. False, with the reason, when the library could not
-// (or lacks CancelLastJob: code -1 and an empty text).
+// (or lacks CancelLastJob: code kUntoldErrorCode and an empty text).
 bool withdrawLastJob(const DravikBinding &lib, FailureReason *reason);

@@ -35,7 +35,7 @@ Exchange exchange(const DravikBinding &lib, const PrinterTarget &target, const B
 void takeFailure(PrinterReport &report, const DravikBinding &lib)
 {
     report.reason = failureReason(lib);
-    report.state = report.reason.code == 10 ? QueryState::NoAnswers : QueryState::Failed;
+    report.state = report.reason.code == DRAVIK_ERROR_NO_ANSWERS ? QueryState::NoAnswers : QueryState::Failed;
 }
 
 const char *requestName(StatusRequest which)

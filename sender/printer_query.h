@@ -16,7 +16,7 @@ enum class QueryState {
     Answered,    // the printer answered: conditions hold its state
     NoAnswer,    // nothing came back in time
     NotAPrinter, // bytes came back, but not a receipt printer's status (a wrong serial rate reads so)
-    NoAnswers,   // the library says this path carries no answers (code 10)
+    NoAnswers,   // the library says this path carries no answers (DRAVIK_ERROR_NO_ANSWERS)
     Failed,      // the library failed; reason says why
     NoExport,    // the library lacks QueryPrinter: nothing was called
     NoLibrary,   // no library: nothing was called

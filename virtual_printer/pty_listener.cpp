@@ -1,6 +1,7 @@
 #include "pty_listener.h"
 
 #include "line_rate.h"
+#include "line_speed.h"
 #include "port_announcement.h"
 #include "print_session.h"
 
@@ -142,7 +143,7 @@ void PtyListener::readable()
     quietTimer_.start();
     // Like a printer's port, it reads at its own rate whatever the other end
     // sends at: at another rate the bytes arrive garbled, and so do its answers.
-    const long sentAt = baud_ > 0 ? lineRate(slave_) : 0;
+    const long sentAt = baud_ > 0 ? line_speed::lineSpeed(slave_) : 0;
     const bool garbled = sentAt > 0 && sentAt != baud_;
     if (garbled) {
         if (rateSaid_ != sentAt)

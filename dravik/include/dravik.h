@@ -19,13 +19,34 @@ extern "C" {
 #define DRAVIK_API
 #endif
 
+/* The kind of the last failed call, as GetLastErrorCode reports it. The
+ * numbers are part of the binary interface and never change. A library may
+ * add codes above DRAVIK_ERROR_LAST_KNOWN; a program reads them as
+ * DRAVIK_ERROR_OTHER. */
+typedef enum DravikErrorCode {
+    DRAVIK_ERROR_NONE = 0,
+    DRAVIK_ERROR_NOT_FOUND = 1,          /* no such queue, port or device */
+    DRAVIK_ERROR_BUSY = 2,               /* another program holds the port */
+    DRAVIK_ERROR_NO_PERMISSION = 3,      /* the user may not open the device or queue */
+    DRAVIK_ERROR_TIMED_OUT = 4,          /* the device stopped taking data */
+    DRAVIK_ERROR_DEVICE_LOST = 5,        /* unplugged, the far end closed, an I/O error */
+    DRAVIK_ERROR_SERVER_UNREACHABLE = 6, /* no print server answers, or it went away */
+    DRAVIK_ERROR_QUEUE_REFUSED = 7,      /* the print queue does not take the job */
+    DRAVIK_ERROR_INVALID_ARGUMENT = 8,   /* a bad name, length or rate; a path that is no device */
+    DRAVIK_ERROR_OTHER = 9,              /* anything else: the text says what */
+    DRAVIK_ERROR_NO_ANSWERS = 10,        /* the path carries no answers (an IPP or driver queue) */
+    DRAVIK_ERROR_WAITING_IN_QUEUE = 11,  /* the job is queued, the printer does not take it */
+    DRAVIK_ERROR_LAST_KNOWN = DRAVIK_ERROR_WAITING_IN_QUEUE
+} DravikErrorCode;
+
 /* portName: "DRIVE" (a CUPS queue), "COM" (a serial port opened with
  * OpenComm) or "LPT" (a raw printer port), in any letter case. printerName:
  * the queue, serial port or LPT name within that path. docName: the job title
  * for a print queue (may be NULL). Nonzero when all bytes were handed on. */
 DRAVIK_API int SendBufferToPrint(const char *portName, const char *printerName, const char *docName,
                                  const unsigned char *data, int length);
-/* 1: open at baudRate, 8N1, no flow control, exclusive. 0: failed.
+/* 1: open at baudRate (50 to 4000000, rates termios names no constant for,
+ * such as 128000, included), 8N1, no flow control, exclusive. 0: failed.
  * -1: the port does not exist or another program holds it. */
 DRAVIK_API int OpenComm(const char *port, int baudRate);
 DRAVIK_API int CloseComm(const char *port);
@@ -50,17 +71,14 @@ DRAVIK_API int StrToHex(const char *text, unsigned char *data, int size);
 /* The reason for the last failed call of this thread, for a person; "" after
  * a success. */
 DRAVIK_API const char *GetLastErrorText(void);
-/* The kind of the last failed call of this thread; 0 after a success:
- * 1 not found, 2 busy, 3 no permission, 4 timed out, 5 device lost,
- * 6 print server unreachable, 7 refused by the print queue,
- * 8 invalid argument, 9 other, 10 no answers on this path,
- * 11 waiting in the queue. */
+/* The kind of the last failed call of this thread, a DravikErrorCode;
+ * DRAVIK_ERROR_NONE after a success. */
 DRAVIK_API int GetLastErrorCode(void);
 /* Discards input already waiting, writes request on the path portName and
  * printerName name (as SendBufferToPrint does, but never as a print job) and
  * reads the answer into reply: its length as soon as replySize bytes came or
  * 100 ms passed with no new byte after one, 0 when timeoutMs passed with none,
- * -1 on failure (code 10: the path carries no answers). A print queue is
+ * -1 on failure (DRAVIK_ERROR_NO_ANSWERS: the path carries no answers). A print queue is
  * asked through its device: socket:// by TCP, serial: by the serial device,
  * usb:// through the matching /dev/usb/lp*. Optional. */
 DRAVIK_API int QueryPrinter(const char *portName, const char *printerName, const unsigned char *request,
@@ -68,8 +86,8 @@ DRAVIK_API int QueryPrinter(const char *portName, const char *printerName, const
 /* For the last print-queue job this thread sent: 1 when the print server
  * handed every byte to the printer (and at once after a send on another
  * path), -1 when the job was aborted, cancelled or stopped, 0 when it still
- * waits after timeoutMs (code 11, the text naming the queue's state and
- * reasons). Optional: a program looks it up by name. */
+ * waits after timeoutMs (DRAVIK_ERROR_WAITING_IN_QUEUE, the text naming the
+ * queue's state and reasons). Optional: a program looks it up by name. */
 DRAVIK_API int FollowLastJob(int timeoutMs);
 /* Withdraws that job if it has not printed: nonzero when withdrawn or
  * already gone. Optional. */

@@ -1,7 +1,10 @@
-// Print queues ("DRIVE") through libcups.
+// Print queues ("DRIVE") through libcups: listing them and their states,
+// sending a raw job, following it to the printer and withdrawing it, and a
+// queue's device. Spread by job over cups_listings.cpp, cups_send.cpp and
+// cups_jobs.cpp, on the server calls of cups_server.h.
 #pragma once
 
-#include "queue_states.h"
+#include "queue_view.h"
 
 #include <string>
 #include <vector>
@@ -30,8 +33,8 @@ void forgetLastJob();
 
 // Waits up to timeoutMs for this thread's last job: 1 when the server handed
 // it to the printer (or there is none), -1 when it was aborted, cancelled or
-// stopped, 0 when it still waits (code 11, the text naming the queue's state
-// and reasons).
+// stopped, 0 when it still waits (DRAVIK_ERROR_WAITING_IN_QUEUE, the text
+// naming the queue's state and reasons).
 int followLastJob(int timeoutMs);
 
 // Withdraws this thread's last job unless it printed: 1 when withdrawn or
@@ -40,11 +43,7 @@ int cancelLastJob();
 
 // The device URI of a queue ("socket://10.0.0.5:9100") and what the server
 // says of it (printing a job now, paused, ...); false with the reason set
-// (code 10 for a class, which has none of its own).
+// (DRAVIK_ERROR_NO_ANSWERS for a class, which has none of its own).
 bool queueDevice(const std::string &queue, std::string &uri, QueueState &state);
-
-// The server's view of a queue in words: "idle, accepting jobs", "paused
-// (cupsenable X resumes it), not accepting jobs (cupsaccept X): out of paper".
-std::string serverView(const QueueState &state);
 
 } // namespace dravik

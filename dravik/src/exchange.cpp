@@ -43,8 +43,9 @@ int exchange(int fd, const std::string &what, const unsigned char *request, std:
         const WriteResult w = writeWithDeadline(fd, request, requestLength, deadline);
         if (!w.ok) {
             if (w.timedOut)
-                setError(ErrorCode::TimedOut, "time-out: " + what + " took only " + std::to_string(w.written) +
-                                                  " of the " + std::to_string(requestLength) + " bytes of the request");
+                setError(DRAVIK_ERROR_TIMED_OUT, "time-out: " + what + " took only " + std::to_string(w.written) +
+                                                     " of the " + std::to_string(requestLength) +
+                                                     " bytes of the request");
             else
                 setError(codeForErrno(w.err), "writing the request to " + what + " failed: " + errnoText(w.err));
             return -1;
@@ -115,7 +116,7 @@ DeviceTurn::DeviceTurn(const std::string &key, int timeoutMs)
     if (ok_)
         g_busy.insert(key_);
     else
-        setError(ErrorCode::Busy, "another request to " + key_ + " is under way");
+        setError(DRAVIK_ERROR_BUSY, "another request to " + key_ + " is under way");
 }
 
 DeviceTurn::~DeviceTurn()

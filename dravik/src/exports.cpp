@@ -32,12 +32,12 @@ R guarded(R failure, F body) noexcept
         return body();
     } catch (const std::exception &e) {
         try {
-            setError(ErrorCode::Other, std::string("internal error: ") + e.what());
+            setError(DRAVIK_ERROR_OTHER, std::string("internal error: ") + e.what());
         } catch (...) {
         }
     } catch (...) {
         try {
-            setError(ErrorCode::Other, "internal error");
+            setError(DRAVIK_ERROR_OTHER, "internal error");
         } catch (...) {
         }
     }
@@ -69,20 +69,21 @@ int SendBufferToPrint(const char *portName, const char *printerName, const char 
         const std::string kind = lower(trim(textOf(portName)));
         const std::string name = textOf(printerName);
         if (kind != "drive" && kind != "com" && kind != "lpt") {
-            setError(ErrorCode::InvalidArgument, "unknown port kind \"" + textOf(portName) + "\" (DRIVE, COM or LPT)");
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT,
+                     "unknown port kind \"" + textOf(portName) + "\" (DRIVE, COM or LPT)");
             return 0;
         }
         if (length < 0) {
-            setError(ErrorCode::InvalidArgument, "negative length " + std::to_string(length));
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT, "negative length " + std::to_string(length));
             return 0;
         }
         if (length > maxSendLength) {
-            setError(ErrorCode::InvalidArgument, "buffer of " + std::to_string(length) + " bytes refused (at most " +
-                                                     std::to_string(maxSendLength) + ")");
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT, "buffer of " + std::to_string(length) + " bytes refused (at most " +
+                                                        std::to_string(maxSendLength) + ")");
             return 0;
         }
         if (length > 0 && !data) {
-            setError(ErrorCode::InvalidArgument, "no data (NULL) for " + std::to_string(length) + " bytes");
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT, "no data (NULL) for " + std::to_string(length) + " bytes");
             return 0;
         }
         if (length == 0)
@@ -134,7 +135,7 @@ const char *GetPrintDrivePortNames(const char *kind)
     return guarded<const char *>("", [&]() -> const char * {
         const std::string k = lower(trim(textOf(kind)));
         if (!k.empty() && k != "lpt") {
-            setError(ErrorCode::InvalidArgument,
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT,
                      "unknown port kind \"" + textOf(kind) + "\" (only LPT is listed here)");
             return keep(t_portNames, std::string());
         }
@@ -165,7 +166,7 @@ int HexToStr(const unsigned char *data, int length, char *text, int size)
     return guarded(-1, [&] {
         const int n = hexToText(data, length, text, size);
         if (n < 0)
-            setError(ErrorCode::InvalidArgument, "HexToStr: bad arguments or the text buffer is too small");
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT, "HexToStr: bad arguments or the text buffer is too small");
         return n;
     });
 }
@@ -175,7 +176,7 @@ int StrToHex(const char *text, unsigned char *data, int size)
     return guarded(-1, [&] {
         const int n = textToHex(text, data, size);
         if (n < 0)
-            setError(ErrorCode::InvalidArgument,
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT,
                      "StrToHex: a bad hex digit, an odd digit, or the byte buffer is too small");
         return n;
     });
@@ -187,19 +188,20 @@ int QueryPrinter(const char *portName, const char *printerName, const unsigned c
     return guarded(-1, [&]() -> int {
         const std::string kind = lower(trim(textOf(portName)));
         if (kind != "drive" && kind != "com" && kind != "lpt") {
-            setError(ErrorCode::InvalidArgument, "unknown port kind \"" + textOf(portName) + "\" (DRIVE, COM or LPT)");
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT,
+                     "unknown port kind \"" + textOf(portName) + "\" (DRIVE, COM or LPT)");
             return -1;
         }
         if (requestLength < 0 || (requestLength > 0 && !request) || requestLength > maxSendLength) {
-            setError(ErrorCode::InvalidArgument, "QueryPrinter: no request, or a negative or too large length");
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT, "QueryPrinter: no request, or a negative or too large length");
             return -1;
         }
         if (replySize <= 0 || !reply) {
-            setError(ErrorCode::InvalidArgument, "QueryPrinter: no room for the answer");
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT, "QueryPrinter: no room for the answer");
             return -1;
         }
         if (timeoutMs < 0) {
-            setError(ErrorCode::InvalidArgument, "QueryPrinter: negative time-out " + std::to_string(timeoutMs));
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT, "QueryPrinter: negative time-out " + std::to_string(timeoutMs));
             return -1;
         }
         return queryPrinter(kind, textOf(printerName), request, static_cast<std::size_t>(requestLength), reply,

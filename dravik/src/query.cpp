@@ -67,7 +67,7 @@ int connectTcp(const std::string &host, int port, const std::string &what)
             lookup->done.notify_all();
         }).detach();
     } catch (const std::system_error &e) {
-        setError(ErrorCode::Other, "cannot look up the printer's address " + host + ": " + e.what());
+        setError(DRAVIK_ERROR_OTHER, "cannot look up the printer's address " + host + ": " + e.what());
         return -1;
     }
     int gai = 0;
@@ -76,8 +76,8 @@ int connectTcp(const std::string &host, int port, const std::string &what)
         std::unique_lock<std::mutex> lock(lookup->mutex);
         if (!lookup->done.wait_for(lock, std::chrono::milliseconds(cupsConnectTimeoutMs),
                                    [&] { return lookup->finished; })) {
-            setError(ErrorCode::TimedOut, "looking up the printer's address " + host + " took longer than " +
-                                              std::to_string(cupsConnectTimeoutMs / 1000) + " s");
+            setError(DRAVIK_ERROR_TIMED_OUT, "looking up the printer's address " + host + " took longer than " +
+                                                 std::to_string(cupsConnectTimeoutMs / 1000) + " s");
             return -1;
         }
         gai = lookup->error;
@@ -86,7 +86,7 @@ int connectTcp(const std::string &host, int port, const std::string &what)
     if (gai != 0 || !found) {
         if (found)
             ::freeaddrinfo(found);
-        setError(ErrorCode::NotFound, "the printer's address " + host + " is not known: " + gai_strerror(gai));
+        setError(DRAVIK_ERROR_NOT_FOUND, "the printer's address " + host + " is not known: " + gai_strerror(gai));
         return -1;
     }
     int err = ETIMEDOUT;
@@ -123,10 +123,11 @@ int connectTcp(const std::string &host, int port, const std::string &what)
     if (fd >= 0)
         return fd;
     if (err == ETIMEDOUT)
-        setError(ErrorCode::TimedOut, what + " did not take the connection within " +
-                                          std::to_string(cupsConnectTimeoutMs / 1000) + " s (busy, or switched off?)");
+        setError(DRAVIK_ERROR_TIMED_OUT, what + " did not take the connection within " +
+                                             std::to_string(cupsConnectTimeoutMs / 1000) +
+                                             " s (busy, or switched off?)");
     else if (err == ECONNREFUSED)
-        setError(ErrorCode::DeviceLost, what + " refused the connection (switched off, or not a raw printer port?)");
+        setError(DRAVIK_ERROR_DEVICE_LOST, what + " refused the connection (switched off, or not a raw printer port?)");
     else
         setError(codeForErrno(err), "cannot connect to " + what + ": " + errnoText(err));
     return -1;
@@ -247,14 +248,14 @@ int queryQueue(const std::string &queue, const unsigned char *request, std::size
         if (httpSeparateURI(HTTP_URI_CODING_ALL, uri.c_str(), sch, sizeof sch, user, sizeof user, host, sizeof host,
                             &port, resource, sizeof resource) < HTTP_URI_STATUS_OK ||
             !*host) {
-            setError(ErrorCode::InvalidArgument, shownQueue + " has a device URI that cannot be read: " + uri);
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT, shownQueue + " has a device URI that cannot be read: " + uri);
             return -1;
         }
         if (port <= 0)
             port = 9100;
         const std::string what = "the printer of " + shownQueue + " at " + host + ":" + std::to_string(port);
         if (state.state == QueueState::Printing) {
-            setError(ErrorCode::Busy, what + " is printing a job: ask again when it is done");
+            setError(DRAVIK_ERROR_BUSY, what + " is printing a job: ask again when it is done");
             return -1;
         }
         DeviceTurn turn("tcp:" + std::string(host) + ":" + std::to_string(port), timeoutMs);
@@ -271,13 +272,13 @@ int queryQueue(const std::string &queue, const unsigned char *request, std::size
         std::string path = uri.substr(7);
         path = unescape(path.substr(0, path.find('?')));
         if (path.compare(0, 5, "/dev/") != 0 || hasDotDotComponent(path)) {
-            setError(ErrorCode::InvalidArgument, shownQueue + " names no serial device: " + uri);
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT, shownQueue + " names no serial device: " + uri);
             return -1;
         }
         long baud = 9600;
         const std::string b = uriOption(uri, "baud");
         if (!b.empty() && !parseNumber(b, baud)) {
-            setError(ErrorCode::InvalidArgument, shownQueue + " has a baud rate that cannot be read: " + uri);
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT, shownQueue + " has a baud rate that cannot be read: " + uri);
             return -1;
         }
         return querySerialDevice(path, static_cast<int>(baud), request, requestLength, reply, size, timeoutMs);
@@ -287,7 +288,7 @@ int queryQueue(const std::string &queue, const unsigned char *request, std::size
         int port = 0;
         if (httpSeparateURI(HTTP_URI_CODING_ALL, uri.c_str(), sch, sizeof sch, user, sizeof user, host, sizeof host,
                             &port, resource, sizeof resource) < HTTP_URI_STATUS_OK) {
-            setError(ErrorCode::InvalidArgument, shownQueue + " has a device URI that cannot be read: " + uri);
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT, shownQueue + " has a device URI that cannot be read: " + uri);
             return -1;
         }
         std::string model = resource;
@@ -297,14 +298,15 @@ int queryQueue(const std::string &queue, const unsigned char *request, std::size
         const std::string serial = unescape(uriOption(uri, "serial"));
         const std::string path = usbPrinterPath(host, model, serial);
         if (path.empty()) {
-            setError(ErrorCode::NotFound, shownQueue + ": no /dev/usb/lp* device is the printer " + host + " " + model +
-                                              (serial.empty() ? std::string() : " (serial number " + serial + ")") +
-                                              " (unplugged, or the kernel's printer driver does not hold it)");
+            setError(DRAVIK_ERROR_NOT_FOUND, shownQueue + ": no /dev/usb/lp* device is the printer " + host + " " +
+                                                 model +
+                                                 (serial.empty() ? std::string() : " (serial number " + serial + ")") +
+                                                 " (unplugged, or the kernel's printer driver does not hold it)");
             return -1;
         }
         return queryLpt(path, request, requestLength, reply, size, timeoutMs);
     }
-    setError(ErrorCode::NoAnswers,
+    setError(DRAVIK_ERROR_NO_ANSWERS,
              shownQueue + " reaches its printer through " + scheme +
                  ": that connection carries no answers; the print server says: " + serverView(state));
     return -1;

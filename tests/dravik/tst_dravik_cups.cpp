@@ -283,7 +283,7 @@ void TestDravikCups::initTestCase()
     QCOMPARE(QByteArray(lib.GetPrintDriveNames()), QByteArray());
     QCOMPARE(lib.lastError(), QString());
     QCOMPARE(QByteArray(lib.GetPrintDriveStates()), QByteArray());
-    QCOMPARE(lib.lastCode(), 0);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
 
     QVERIFY(printer_.start());
     const QString uri = QStringLiteral("socket://127.0.0.1:%1").arg(printer_.port());
@@ -453,7 +453,7 @@ void TestDravikCups::unknownQueueFails()
     QCOMPARE(lib.SendBufferToPrint("DRIVE", "NoSuchQueue", "x", bytes("x"), 1), 0);
     QVERIFY2(lib.lastError().contains(QLatin1String("no print queue named \"NoSuchQueue\"")),
              qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 1);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NOT_FOUND);
 }
 
 void TestDravikCups::rejectingQueueFails()
@@ -471,7 +471,7 @@ void TestDravikCups::rejectingQueueFails()
     QVERIFY2(run(accept, {QLatin1String(kQueueA)}, out), qPrintable(out));
     QCOMPARE(ok, 0);
     QVERIFY2(why.contains(QLatin1String("not accepting jobs")), qPrintable(why));
-    QCOMPARE(code, 7);
+    QCOMPARE(code, DRAVIK_ERROR_QUEUE_REFUSED);
 }
 
 void TestDravikCups::offlinePrinterIsNotASubmitError()
@@ -482,7 +482,7 @@ void TestDravikCups::offlinePrinterIsNotASubmitError()
     t.start();
     QVERIFY2(lib.SendBufferToPrint("DRIVE", kQueueOffline, "offline", bytes("x"), 1), qPrintable(lib.lastError()));
     QVERIFY(t.elapsed() < 5000);
-    QCOMPARE(lib.lastCode(), 0);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
 }
 
 void TestDravikCups::noServerMeansEmptyListAndAFailedSend_data()
@@ -503,18 +503,18 @@ void TestDravikCups::noServerMeansEmptyListAndAFailedSend()
     QCOMPARE(QByteArray(list), QByteArray());
     QVERIFY(t.elapsed() < 1000);
     QVERIFY2(lib.lastError().contains(QLatin1String("no CUPS server answers")), qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 6);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_SERVER_UNREACHABLE);
     t.restart();
     QCOMPARE(QByteArray(lib.GetPrintDriveStates()), QByteArray());
     QVERIFY(t.elapsed() < 1000);
     QVERIFY2(lib.lastError().contains(QLatin1String("no CUPS server answers")), qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 6);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_SERVER_UNREACHABLE);
     t.restart();
     QCOMPARE(lib.SendBufferToPrint("DRIVE", kQueueA, "x", bytes("x"), 1), 0);
     QVERIFY(t.elapsed() < 1000);
     const QString why = lib.lastError();
     QVERIFY2(why.contains(QLatin1String("no CUPS server answers")), qPrintable(why));
-    QCOMPARE(lib.lastCode(), 6);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_SERVER_UNREACHABLE);
     qInfo("%s", qPrintable(why));
     // And the real server again, in the same process.
     useServer(socketServer());
@@ -553,13 +553,13 @@ void TestDravikCups::serverGoingAwayIsNotAnUnknownQueue()
     qInfo("after %lld ms: %s", static_cast<long long>(t.elapsed()), qPrintable(why));
     QVERIFY(t.elapsed() < 15000);
     QVERIFY(server.connections() >= 1);
-    QCOMPARE(lib.lastCode(), 6);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_SERVER_UNREACHABLE);
     QVERIFY2(why.contains(QLatin1String("went away")) && why.contains(during) &&
                  !why.contains(QLatin1String("no print queue")),
              qPrintable(why));
 
     QCOMPARE(QByteArray(lib.GetPrintDriveNames()), QByteArray());
-    QCOMPARE(lib.lastCode(), 6);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_SERVER_UNREACHABLE);
     useServer(socketServer());
 }
 
@@ -586,7 +586,7 @@ void TestDravikCups::serverThatDoesNotAnswer()
     qInfo("listing failed after %lld ms: %s", static_cast<long long>(listMs), qPrintable(why));
     QVERIFY(server.connections() >= 1);
     QVERIFY(listMs < dravik::cupsListTimeoutMs + 500);
-    QCOMPARE(lib.lastCode(), 6);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_SERVER_UNREACHABLE);
     QVERIFY2(why.contains(QLatin1String("the print server did not answer")), qPrintable(why));
     if (mode == SilentServer::Silent) {
         t.restart();
@@ -594,20 +594,20 @@ void TestDravikCups::serverThatDoesNotAnswer()
         const qint64 sendMs = t.elapsed();
         qInfo("send failed after %lld ms: %s", static_cast<long long>(sendMs), qPrintable(lib.lastError()));
         QVERIFY(sendMs < dravik::cupsSendTimeoutMs(1) + 500);
-        QCOMPARE(lib.lastCode(), 6);
+        QCOMPARE(lib.lastCode(), DRAVIK_ERROR_SERVER_UNREACHABLE);
         QVERIFY2(lib.lastError().contains(QLatin1String("the print server did not answer")),
                  qPrintable(lib.lastError()));
         t.restart();
         QCOMPARE(QByteArray(lib.GetPrintDriveStates()), QByteArray());
         QVERIFY(t.elapsed() < dravik::cupsListTimeoutMs + 500);
-        QCOMPARE(lib.lastCode(), 6);
+        QCOMPARE(lib.lastCode(), DRAVIK_ERROR_SERVER_UNREACHABLE);
         QVERIFY2(lib.lastError().contains(QLatin1String("the print server did not answer")),
                  qPrintable(lib.lastError()));
     }
     // A listing that works again clears the failure.
     useServer(socketServer());
     QVERIFY(DravikLib::lines(lib.GetPrintDriveNames()).contains(QLatin1String(kQueueA)));
-    QCOMPARE(lib.lastCode(), 0);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
     QCOMPARE(lib.lastError(), QString());
 }
 
@@ -620,7 +620,7 @@ void TestDravikCups::followsAJobToThePrinter()
     QVERIFY2(lib.SendBufferToPrint("DRIVE", kQueueA, "followed", bytes(data), data.size()),
              qPrintable(lib.lastError()));
     QCOMPARE(lib.FollowLastJob(15000), 1);
-    QCOMPARE(lib.lastCode(), 0);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
     QVERIFY(printer_.waitForJobs(before + 1, 5000));
     QCOMPARE(printer_.jobs().last(), data);
     // A send on another path leaves nothing to follow.
@@ -650,7 +650,7 @@ void TestDravikCups::offlinePrinterJobWaitsAndIsWithdrawn()
     const QString why = lib.lastError();
     qInfo("after %lld ms: %s", static_cast<long long>(ms), qPrintable(why));
     QVERIFY(ms >= 1900 && ms < 3000);
-    QCOMPARE(lib.lastCode(), 11);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_WAITING_IN_QUEUE);
     QVERIFY2(why.contains(QLatin1String("NbLater")) &&
                  (why.contains(QLatin1String("connecting")) || why.contains(QLatin1String("off-line"))),
              qPrintable(why));
@@ -692,7 +692,7 @@ void TestDravikCups::pausedQueueJobWaits()
     QVERIFY(sent);
     qInfo("%s", qPrintable(why));
     QCOMPARE(followed, 0);
-    QCOMPARE(code, 11);
+    QCOMPARE(code, DRAVIK_ERROR_WAITING_IN_QUEUE);
     QVERIFY2(why.contains(QLatin1String("paused")), qPrintable(why));
     QCOMPARE(withdrawn, 1);
 }
@@ -704,16 +704,19 @@ void TestDravikCups::queryThroughTheQueuesDevice_data()
     QTest::addColumn<int>("result");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("says"); // the end of the reason; empty: none expected
-    QTest::newRow("socket://") << "socket" << QByteArray("\x16", 1) << 1 << 0 << QString();
-    QTest::newRow("socket:// by host name") << "socket-name" << QByteArray("\x16", 1) << 1 << 0 << QString();
-    QTest::newRow("socket:// that never answers") << "socket" << QByteArray() << 0 << 0 << QString();
-    QTest::newRow("serial:") << "serial" << QByteArray("\x12", 1) << 1 << 0 << QString();
-    QTest::newRow("usb://") << "usb" << QByteArray("\x16", 1) << 1 << 0 << QString();
+    const int none = DRAVIK_ERROR_NONE, noAnswers = DRAVIK_ERROR_NO_ANSWERS;
+    QTest::newRow("socket://") << "socket" << QByteArray("\x16", 1) << 1 << none << QString();
+    QTest::newRow("socket:// by host name") << "socket-name" << QByteArray("\x16", 1) << 1 << none << QString();
+    QTest::newRow("socket:// that never answers") << "socket" << QByteArray() << 0 << none << QString();
+    QTest::newRow("serial:") << "serial" << QByteArray("\x12", 1) << 1 << none << QString();
+    QTest::newRow("serial: at a rate termios names no constant for")
+        << "serial-128000" << QByteArray("\x12", 1) << 1 << none << QString();
+    QTest::newRow("usb://") << "usb" << QByteArray("\x16", 1) << 1 << none << QString();
     // The print server's own view comes with it, for the program to show.
-    QTest::newRow("ipp://: no answers") << "ipp" << QByteArray() << -1 << 10
+    QTest::newRow("ipp://: no answers") << "ipp" << QByteArray() << -1 << noAnswers
                                         << "carries no answers; the print server says: idle, accepting jobs";
     QTest::newRow("ipp://, paused and rejecting: no answers")
-        << "ipp-stopped" << QByteArray() << -1 << 10
+        << "ipp-stopped" << QByteArray() << -1 << noAnswers
         << "carries no answers; the print server says: paused (cupsenable %1 resumes it), not accepting jobs "
            "(cupsaccept %1) (\"out of order\")";
 }
@@ -739,13 +742,15 @@ void TestDravikCups::queryThroughTheQueuesDevice()
         uri = QStringLiteral("socket://%1:%2")
                   .arg(device == QLatin1String("socket") ? "127.0.0.1" : "localhost")
                   .arg(port);
-    } else if (device == QLatin1String("serial") || device == QLatin1String("usb")) {
+    } else if (device.startsWith(QLatin1String("serial")) || device == QLatin1String("usb")) {
         int slave = -1;
         char name[256] = {0};
         QCOMPARE(::openpty(&end, &slave, name, nullptr, nullptr), 0);
         ::close(slave);
-        if (device == QLatin1String("serial")) {
-            uri = QStringLiteral("serial:%1?baud=19200").arg(QString::fromLatin1(name));
+        if (device.startsWith(QLatin1String("serial"))) {
+            uri = QStringLiteral("serial:%1?baud=%2")
+                      .arg(QString::fromLatin1(name))
+                      .arg(device == QLatin1String("serial") ? 19200 : 128000);
         } else {
             // A USB printer the kernel's driver holds, on stand-ins: its
             // IEEE 1284 ID in sysfs and a pseudo-terminal as /dev/usb/lp0.
@@ -877,7 +882,7 @@ void TestDravikCups::queryWhileTheQueuePrintsIsBusy()
     printer.join();
     ::close(listening);
     QCOMPARE(got, -1);
-    QCOMPARE(code, 2);
+    QCOMPARE(code, DRAVIK_ERROR_BUSY);
     QVERIFY2(why.contains(QLatin1String("printing a job")), qPrintable(why));
 }
 
@@ -929,7 +934,7 @@ void TestDravikCups::queueStatesSayWhatTheServerSays()
         QVERIFY2(run(program, {QStringLiteral("-r"), why, queue}, out), qPrintable(out));
     }
     const QStringList lines = DravikLib::lines(lib.GetPrintDriveStates());
-    QCOMPARE(lib.lastCode(), 0);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
     QString out2;
     QVERIFY2(run(server_.lpadmin(), {QStringLiteral("-x"), queue}, out2), qPrintable(out2));
     // The same queues in the same order as the names list.

@@ -109,7 +109,7 @@ void TestDravikLpt::printerStopsReading()
     QVERIFY(ms >= limit - 50);
     QVERIFY(ms <= limit + 1500);
     QVERIFY2(why.contains(QLatin1String("time-out")) && why.contains(QLatin1String("LPT1")), qPrintable(why));
-    QCOMPARE(lib.lastCode(), 4);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_TIMED_OUT);
 }
 
 void TestDravikLpt::printerGoesAwayMidway()
@@ -143,7 +143,7 @@ void TestDravikLpt::printerGoesAwayMidway()
     QCOMPARE(ok, 0);
     QVERIFY(ms < dravik::lptTimeoutMs(data.size()));
     QVERIFY2(why.contains(QLatin1String("Broken pipe")), qPrintable(why));
-    QCOMPARE(lib.lastCode(), 5);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_DEVICE_LOST);
 }
 
 void TestDravikLpt::noPrinterBehindThePort()
@@ -156,7 +156,7 @@ void TestDravikLpt::noPrinterBehindThePort()
     QCOMPARE(lib.SendBufferToPrint("LPT", "LPT1", nullptr, bytes(data), data.size()), 0);
     QVERIFY(t.elapsed() < 1000);
     QVERIFY2(lib.lastError().contains(QLatin1String("no printer behind it")), qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 5);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_DEVICE_LOST);
 }
 
 void TestDravikLpt::usbPrinterThatNeverReads()
@@ -182,7 +182,7 @@ void TestDravikLpt::usbPrinterThatNeverReads()
     QVERIFY(ms >= limit - 50);
     QVERIFY(ms <= limit + 1500);
     QVERIFY2(why.contains(QLatin1String("time-out")) && why.contains(QLatin1String("LPT2")), qPrintable(why));
-    QCOMPARE(lib.lastCode(), 4);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_TIMED_OUT);
 }
 
 void TestDravikLpt::missingPort()
@@ -191,12 +191,12 @@ void TestDravikLpt::missingPort()
     QCOMPARE(DravikLib::lines(lib.GetPrintDrivePortNames("LPT")), QStringList());
     QCOMPARE(lib.SendBufferToPrint("LPT", "LPT1", nullptr, bytes("x"), 1), 0);
     QVERIFY2(lib.lastError().contains(QLatin1String("no raw printer port LPT1")), qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 1);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NOT_FOUND);
     // A full path that does not exist.
     const QByteArray missing = QFile::encodeName(root_->filePath(QStringLiteral("dev/usb/lp7")));
     QCOMPARE(lib.SendBufferToPrint("LPT", missing.constData(), nullptr, bytes("x"), 1), 0);
     QVERIFY2(lib.lastError().contains(QLatin1String("does not exist")), qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 1);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NOT_FOUND);
 }
 
 QTEST_GUILESS_MAIN(TestDravikLpt)

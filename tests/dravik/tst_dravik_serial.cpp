@@ -4,6 +4,7 @@
 // console) is never touched. Virtual printers are announced in a folder of
 // the test's own (XDG_RUNTIME_DIR).
 #include "dravik_lib.h"
+#include "line_speed.h"
 #include "timeouts.h"
 
 #include <QElapsedTimer>
@@ -168,6 +169,7 @@ private slots:
     void permissionAdvice_data();
     void permissionAdvice();
     void receivesWithoutWaiting();
+    void reopenChangesTheRate_data();
     void reopenChangesTheRate();
     void reopenKeepsQueuedOutput();
     void reopenDuringASendHoldsUpNoOtherPort();
@@ -240,7 +242,7 @@ void TestDravikSerial::sendsThroughTheOnlyOpenPort()
     QCOMPARE(lib.CloseComm("COM9"), 1);
     QCOMPARE(lib.SendBufferToPrint("COM", pty.slave.constData(), nullptr, bytes(data), data.size()), 0);
     QVERIFY2(lib.lastError().contains(QLatin1String("no serial port is open")), qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 1);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NOT_FOUND);
 }
 
 void TestDravikSerial::farEndClosesMidway()
@@ -264,7 +266,7 @@ void TestDravikSerial::farEndClosesMidway()
     // on a slow run) while waiting for them to drain: either way a lost device.
     const bool named = why.contains(QLatin1String("failed after")) || why.contains(QLatin1String("to leave failed"));
     QVERIFY2(named && why.contains(QString::fromLatin1(pty.slave)), qPrintable(why));
-    QCOMPARE(lib.lastCode(), 5);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_DEVICE_LOST);
     QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
 }
 
@@ -292,7 +294,7 @@ void TestDravikSerial::farEndStopsReading()
     QVERIFY(ms >= limit - 50);
     QVERIFY(ms <= limit + 1500);
     QVERIFY2(why.contains(QLatin1String("time-out")), qPrintable(why));
-    QCOMPARE(lib.lastCode(), 4);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_TIMED_OUT);
     QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
 }
 
@@ -308,7 +310,7 @@ void TestDravikSerial::adapterGoneBeforeSend()
     QCOMPARE(lib.SendBufferToPrint("COM", pty.slave.constData(), nullptr, bytes(data), data.size()), 0);
     QVERIFY(t.elapsed() < 1000);
     QVERIFY2(lib.lastError().contains(QLatin1String("failed after 0 bytes")), qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 5);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_DEVICE_LOST);
     QCOMPARE(lib.GetCommRecvData(pty.slave.constData(), nullptr, 0), 0);
     QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
 }
@@ -330,7 +332,7 @@ void TestDravikSerial::missingDevice()
     QCOMPARE(lib.OpenComm(name.constData(), 9600), -1);
     const QString why = lib.lastError();
     QVERIFY2(why.contains(QString::fromLatin1(path)) && why.contains(QLatin1String("does not exist")), qPrintable(why));
-    QCOMPARE(lib.lastCode(), 1);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NOT_FOUND);
 }
 
 void TestDravikSerial::busyWhenLockedByAnotherProgram()
@@ -342,7 +344,7 @@ void TestDravikSerial::busyWhenLockedByAnotherProgram()
     QCOMPARE(::flock(other, LOCK_EX | LOCK_NB), 0);
     QCOMPARE(lib.OpenComm(pty.slave.constData(), 9600), -1);
     QVERIFY2(lib.lastError().contains(QLatin1String("in use")), qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 2);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_BUSY);
     ::close(other);
     QCOMPARE(lib.OpenComm(pty.slave.constData(), 9600), 1);
     QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
@@ -359,7 +361,7 @@ void TestDravikSerial::busyWhenHeldExclusively()
     // refused by the kernel (EBUSY). Either way: -1.
     QCOMPARE(lib.OpenComm(pty.slave.constData(), 9600), -1);
     QVERIFY2(lib.lastError().contains(QLatin1String("in use")), qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 2);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_BUSY);
     // The holder's exclusive mode is still set.
     int excl = 0;
     QCOMPARE(::ioctl(other, TIOCGEXCL, &excl), 0);
@@ -515,17 +517,36 @@ void TestDravikSerial::receivesWithoutWaiting()
     QCOMPARE(lib.GetCommRecvData(pty.slave.constData(), buf, sizeof buf), -1);
 }
 
+void TestDravikSerial::reopenChangesTheRate_data()
+{
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("then");
+    QTest::newRow("rates termios names") << 9600 << 19200;
+    // 128000 has no termios constant: it is set through termios2.
+    QTest::newRow("to a rate termios does not name") << 9600 << 128000;
+    QTest::newRow("from a rate termios does not name") << 128000 << 9600;
+}
+
 void TestDravikSerial::reopenChangesTheRate()
 {
+    QFETCH(int, first);
+    QFETCH(int, then);
     Pty pty;
     QVERIFY(pty.ok());
-    QCOMPARE(lib.OpenComm(pty.slave.constData(), 9600), 1);
-    QCOMPARE(lib.OpenComm(pty.slave.constData(), 19200), 1); // already open: new rate
+    // The master reads the settings of its slave.
+    QCOMPARE(lib.OpenComm(pty.slave.constData(), first), 1);
+    QCOMPARE(line_speed::lineSpeed(pty.master), long(first));
+    QCOMPARE(lib.OpenComm(pty.slave.constData(), then), 1); // already open: new rate
+    QCOMPARE(line_speed::lineSpeed(pty.master), long(then));
+    const QByteArray data("\x1b\x40rate\n", 7);
+    Reader reader(pty, data.size(), 5000);
+    QVERIFY2(lib.SendBufferToPrint("COM", pty.slave.constData(), nullptr, bytes(data), data.size()),
+             qPrintable(lib.lastError()));
+    QCOMPARE(reader.join(), data);
     const int look = ::open(pty.slave.constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (look >= 0) { // root only (TIOCEXCL)
         termios tio{};
         QCOMPARE(::tcgetattr(look, &tio), 0);
-        QCOMPARE(::cfgetospeed(&tio), speed_t(B19200));
         QCOMPARE(tio.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t(CS8));
         QVERIFY(tio.c_cflag & CLOCAL);
         QCOMPARE(tio.c_iflag & (IXON | IXOFF | IXANY), tcflag_t(0));
@@ -684,7 +705,7 @@ void TestDravikSerial::queryThroughTheOpenPort()
     QVERIFY2(got >= 0, qPrintable(lib.lastError()));
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(reply), got), expected);
     QVERIFY2(ms >= minMs && ms <= maxMs, qPrintable(QString::number(ms)));
-    QCOMPARE(lib.lastCode(), 0);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
     QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
 }
 
@@ -692,9 +713,11 @@ void TestDravikSerial::unsupportedRate()
 {
     Pty pty;
     QVERIFY(pty.ok());
-    QCOMPARE(lib.OpenComm(pty.slave.constData(), 12345), 0);
-    QVERIFY2(lib.lastError().contains(QLatin1String("baud")), qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 8);
+    for (int rate : {line_speed::kSlowest - 1, line_speed::kFastest + 1}) {
+        QCOMPARE(lib.OpenComm(pty.slave.constData(), rate), 0);
+        QVERIFY2(lib.lastError().contains(QLatin1String("baud")), qPrintable(lib.lastError()));
+        QCOMPARE(lib.lastCode(), DRAVIK_ERROR_INVALID_ARGUMENT);
+    }
 }
 
 void TestDravikSerial::notASerialPort_data()
@@ -731,7 +754,7 @@ void TestDravikSerial::notASerialPort()
     QVERIFY2(lib.lastError().contains(QLatin1String("not a serial port")) ||
                  lib.lastError().contains(QLatin1String("..")),
              qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 8);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_INVALID_ARGUMENT);
 
     // With a port open, a send naming such a thing is refused instead of
     // going to the open port.
@@ -741,7 +764,7 @@ void TestDravikSerial::notASerialPort()
     QCOMPARE(lib.SendBufferToPrint("COM", n.constData(), nullptr, bytes("x"), 1),
              name == QLatin1String("/dev/null") ? 1 : 0);
     if (name != QLatin1String("/dev/null")) // a device: the open port takes it
-        QCOMPARE(lib.lastCode(), 8);
+        QCOMPARE(lib.lastCode(), DRAVIK_ERROR_INVALID_ARGUMENT);
     QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
     QFile back(f.fileName());
     QVERIFY(back.open(QIODevice::ReadOnly));
@@ -758,7 +781,7 @@ void TestDravikSerial::opensThroughALink()
     const QByteArray link = QFile::encodeName(dir.filePath(QStringLiteral("printer")));
     QVERIFY(QFile::link(QString::fromLatin1(pty.slave), QString::fromLocal8Bit(link)));
     QCOMPARE(lib.OpenComm(link.constData(), 9600), 1);
-    QCOMPARE(lib.lastCode(), 0);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
     const QByteArray data("\x1b\x40");
     Reader reader(pty, data.size(), 3000);
     QVERIFY2(lib.SendBufferToPrint("COM", link.constData(), nullptr, bytes(data), data.size()),
@@ -845,7 +868,7 @@ void TestDravikSerial::listsAnnouncedVirtualPrinters()
     const QStringList real = DravikLib::lines(lib.GetSystemSerial());
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     const QStringList got = DravikLib::lines(lib.GetSystemSerial());
-    QCOMPARE(lib.lastCode(), 0);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
     // Nor does a killed printer's link open, though named directly.
     for (const QString &e : entries)
         if (e.startsWith(QLatin1String("orphan:")))

@@ -14,7 +14,7 @@ Config g_config;
 std::vector<Call> g_calls;
 std::mutex g_mutex; // guards g_calls and g_config's result queues
 std::string g_error;
-int g_errorCode = 0;
+int g_errorCode = DRAVIK_ERROR_NONE;
 int g_openRate = 0; // the rate of the last OpenComm that succeeded
 std::atomic<int> g_inside{0};
 std::atomic<int> g_maxInside{0};
@@ -35,7 +35,7 @@ struct Inside
 void fail(bool failed)
 {
     g_error = failed ? g_config.lastError : std::string();
-    g_errorCode = failed ? g_config.lastErrorCode : 0;
+    g_errorCode = failed ? g_config.lastErrorCode : DRAVIK_ERROR_NONE;
 }
 
 std::string text(const char *s)
@@ -66,7 +66,7 @@ void reset()
     g_config = Config();
     g_calls.clear();
     g_error.clear();
-    g_errorCode = 0;
+    g_errorCode = DRAVIK_ERROR_NONE;
     g_openRate = 0;
     g_maxInside = 0;
 }
@@ -266,7 +266,7 @@ __attribute__((visibility("default"))) int FollowLastJob(int timeoutMs)
     const int r = next(g_config.followResults);
     fail(r != 1);
     if (r == 0)
-        g_errorCode = 11;
+        g_errorCode = DRAVIK_ERROR_WAITING_IN_QUEUE;
     return r;
 }
 

@@ -126,7 +126,7 @@ void TestJobFollow::queueJobs()
     fake::config().followResults = {follow, recheck};
     fake::config().cancelResults = {cancel};
     fake::config().lastError = "queue \"Receipt80\" is paused";
-    fake::config().lastErrorCode = follow < 0 ? 7 : 9;
+    fake::config().lastErrorCode = follow < 0 ? DRAVIK_ERROR_QUEUE_REFUSED : DRAVIK_ERROR_OTHER;
 
     w->findChild<QPushButton *>(button)->click();
     // Followed right after its send, on the same (worker) thread, for 5 s.
@@ -256,12 +256,12 @@ void TestJobFollow::noQueueLeftIsRefusedByTheLibrary()
     auto w = queueWindow(language.toStdString());
     // The print server went away: the refreshed list is empty.
     fake::config().printers.clear();
-    fake::config().lastErrorCode = 6;
+    fake::config().lastErrorCode = DRAVIK_ERROR_SERVER_UNREACHABLE;
     w->connection->btnRef->click();
     // The press reaches the library with no queue named; its refusal is told
     // as a failed send, with how to get a queue back.
     fake::config().sendResults = {0};
-    fake::config().lastErrorCode = 1;
+    fake::config().lastErrorCode = DRAVIK_ERROR_NOT_FOUND;
     w->printTests->Button14->click();
     const auto sent = fake::callsOf("SendBufferToPrint");
     QCOMPARE(sent.size(), size_t(1));

@@ -264,7 +264,7 @@ void TestMainWindow::noPrinterMeansNoMode()
     // refusal is told with how to choose a connection.
     w.bottomRow->Button12->click();
     fake::config().sendResults = {0};
-    fake::config().lastErrorCode = 8;
+    fake::config().lastErrorCode = DRAVIK_ERROR_INVALID_ARGUMENT;
     w.printTests->Button14->click();
     const auto sent = fake::callsOf("SendBufferToPrint");
     QCOMPARE(sent.size(), size_t(1));

@@ -210,7 +210,7 @@ void TestSending::failedSendStopsWhatOnlySuccessMayFollow()
     const int rateIndex = w->connection->cmbBaudRate->currentIndex();
     fake::config().sendResults.assign(results.begin(), results.end());
     fake::config().lastError = "queue paused";
-    fake::config().lastErrorCode = 7;
+    fake::config().lastErrorCode = DRAVIK_ERROR_QUEUE_REFUSED;
 
     w->findChild<QPushButton *>(button)->click();
     QTEST(int(fake::callsOf("SendBufferToPrint").size()), "sendCount");
@@ -238,7 +238,7 @@ void TestSending::failedLogoDownloadSkipsTheFlashWait()
     w.chooseFile = [this] { return picture(dir_); };
     w.BitBtn22->click();
     fake::config().sendResults = {0};
-    fake::config().lastErrorCode = 6;
+    fake::config().lastErrorCode = DRAVIK_ERROR_SERVER_UNREACHABLE;
 
     QElapsedTimer clock;
     clock.start();
@@ -279,7 +279,7 @@ void TestSending::statusTellsQueuedFromWritten()
     }
     w->bottomRow->Button12Click();
     fake::config().sendResults = {result};
-    fake::config().lastErrorCode = 7;
+    fake::config().lastErrorCode = DRAVIK_ERROR_QUEUE_REFUSED;
     w->printTests->Button14->click();
     QTEST(w->statusLine->status(), "status");
     const CallRecord &record = CallRecord::shared();
@@ -293,9 +293,11 @@ void TestSending::chineseReasons_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("sentence");
-    QTest::newRow("no permission") << 3 << QString::fromUtf8("没有打开该设备的权限。");
-    QTest::newRow("server gone") << 6 << QString::fromUtf8("无法连接打印服务器（CUPS 未运行或已退出）。");
-    QTest::newRow("above 9 counts as other") << 42 << QString::fromUtf8("发生了其他错误。");
+    QTest::newRow("no permission") << int(DRAVIK_ERROR_NO_PERMISSION) << QString::fromUtf8("没有打开该设备的权限。");
+    QTest::newRow("server gone") << int(DRAVIK_ERROR_SERVER_UNREACHABLE)
+                                 << QString::fromUtf8("无法连接打印服务器（CUPS 未运行或已退出）。");
+    QTest::newRow("above the last known counts as other")
+        << DRAVIK_ERROR_LAST_KNOWN + 31 << QString::fromUtf8("发生了其他错误。");
 }
 
 void TestSending::chineseReasons()

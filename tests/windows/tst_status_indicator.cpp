@@ -70,28 +70,29 @@ void TestStatusIndicator::showsWhatThePrinterSays_data()
 {
     QTest::addColumn<std::string>("language");
     QTest::addColumn<Answers>("answers");
-    QTest::addColumn<int>("errorCode"); // > 0: QueryPrinter fails with it
+    QTest::addColumn<int>("errorCode"); // not DRAVIK_ERROR_NONE: QueryPrinter fails with it
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("colour");
     QTest::addColumn<QString>("tooltipPart");
 
     const int green = int(messages::IndicatorColour::Green), red = int(messages::IndicatorColour::Red),
               grey = int(messages::IndicatorColour::Grey);
-    QTest::newRow("ready") << std::string("english") << printer() << 0 << "Ready" << green
+    const int noFailure = DRAVIK_ERROR_NONE, noAnswers = DRAVIK_ERROR_NO_ANSWERS;
+    QTest::newRow("ready") << std::string("english") << printer() << noFailure << "Ready" << green
                            << "Conditions: on-line\nmaker: Acme, model: TP-80, firmware: 1.07, serial number: SN42";
-    QTest::newRow("paper out") << std::string("english") << printer(0x7E) << 0 << "Paper out" << red
+    QTest::newRow("paper out") << std::string("english") << printer(0x7E) << noFailure << "Paper out" << red
                                << "paper near end, paper out";
-    QTest::newRow("no answer") << std::string("english") << Answers{} << 0 << "No answer" << red
+    QTest::newRow("no answer") << std::string("english") << Answers{} << noFailure << "No answer" << red
                                << "The printer did not answer";
     QTest::newRow("queue without answers: the server's view")
-        << std::string("english") << Answers{} << 10 << "Not available on this connection" << grey
+        << std::string("english") << Answers{} << noAnswers << "Not available on this connection" << grey
         << "This connection carries no answers from the printer. (print server: idle, accepting jobs)";
-    QTest::newRow("ready, chinese") << std::string("chinese") << printer() << 0 << QString::fromUtf8("就绪") << green
-                                    << QString::fromUtf8("厂商：Acme，型号：TP-80");
-    QTest::newRow("paper out, chinese") << std::string("chinese") << printer(0x7E) << 0 << QString::fromUtf8("缺纸")
-                                        << red << QString::fromUtf8("纸将尽、缺纸");
+    QTest::newRow("ready, chinese") << std::string("chinese") << printer() << noFailure << QString::fromUtf8("就绪")
+                                    << green << QString::fromUtf8("厂商：Acme，型号：TP-80");
+    QTest::newRow("paper out, chinese") << std::string("chinese") << printer(0x7E) << noFailure
+                                        << QString::fromUtf8("缺纸") << red << QString::fromUtf8("纸将尽、缺纸");
     QTest::newRow("queue without answers, chinese")
-        << std::string("chinese") << Answers{} << 10 << QString::fromUtf8("此连接不支持查询") << grey
+        << std::string("chinese") << Answers{} << noAnswers << QString::fromUtf8("此连接不支持查询") << grey
         << QString::fromUtf8("此连接无法读回打印机的应答。");
 }
 
@@ -105,7 +106,7 @@ void TestStatusIndicator::showsWhatThePrinterSays()
     MessageLog log;
     configureFake(language);
     fake::config().answers = answers;
-    if (errorCode > 0) {
+    if (errorCode != DRAVIK_ERROR_NONE) {
         fake::config().queryResults = {-1};
         fake::config().lastErrorCode = errorCode;
         fake::config().lastError = "print server: idle, accepting jobs";
@@ -190,7 +191,7 @@ void TestStatusIndicator::aPathWithoutAnswersIsNotAskedAgain()
     MessageLog log;
     configureFake();
     fake::config().queryResults = {-1, -1};
-    fake::config().lastErrorCode = 10;
+    fake::config().lastErrorCode = DRAVIK_ERROR_NO_ANSWERS;
     TfrmMain w;
     QVERIFY(settled(w));
     w.bottomRow->Button12Click();

@@ -68,7 +68,7 @@ Message baudRateRestart()
 namespace {
 // Indexed by the library's failure code; 0 (no code although the call
 // failed) reads as "other".
-const char *const kReasons[12] = {
+const char *const kReasons[DRAVIK_ERROR_LAST_KNOWN + 1] = {
     QT_TRANSLATE_NOOP("messages", "Something else went wrong."),
     QT_TRANSLATE_NOOP("messages", "The print queue, serial port or printer device was not found."),
     QT_TRANSLATE_NOOP("messages", "The port is held by another program."),
@@ -112,9 +112,9 @@ QString withReason(const QString &text, const FailureReason &reason, Language la
 
 QString reasonSentence(int code, Language language)
 {
-    if (code < 0)
+    if (code < DRAVIK_ERROR_NONE)
         return {};
-    return in(language, kReasons[code > 11 ? 9 : code]);
+    return in(language, kReasons[code > DRAVIK_ERROR_LAST_KNOWN ? DRAVIK_ERROR_OTHER : code]);
 }
 
 QString reasonLine(const FailureReason &reason, Language language)

@@ -25,8 +25,8 @@ Message serialConnectionError(const QString &port);
 Message serialCloseFailed(const QString &printerName);
 Message baudRateRestart();
 
-// The program's own sentence for a failure code of the library (1 to 11);
-// empty when the library gave no code.
+// The program's own sentence for a failure code of the library (a
+// DravikErrorCode); empty when the library gave no code.
 QString reasonSentence(int code, Language language);
 // The program's sentence with the library's text in brackets, as a line of
 // the record shows a failure.
@@ -78,7 +78,7 @@ Message updateStoppedWaiting(const QString &step, int sentBefore, int selected, 
 Message noDevice(const QString &portName, Language language);
 
 // The status line after listing printers and ports. queueFailure: why the
-// print queue list came back empty (the library's code above 0), else null.
+// print queue list came back empty (a library code other than DRAVIK_ERROR_NONE), else null.
 QString listStatus(int queues, int serialPorts, int printerPorts, const FailureReason *queueFailure);
 // The status line after opening or closing a serial port; reason is read
 // only when ok is false.

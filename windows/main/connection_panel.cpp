@@ -233,7 +233,7 @@ void ConnectionPanel::listPrintersAndPorts(bool starting)
 
     // An empty queue list with the library's reason: the print server is
     // down or did not answer, not a machine without printers.
-    const bool queueFailed = printers && found.printers.isEmpty() && found.queueFailure.code > 0;
+    const bool queueFailed = printers && found.printers.isEmpty() && found.queueFailure.code > DRAVIK_ERROR_NONE;
     sender_.status(messages::listStatus(ComboPrinter->count(), cmbCom->count(), cmbLpt->count(),
                                         queueFailed ? &found.queueFailure : nullptr));
     emit linkChanged();
