@@ -3,6 +3,7 @@
 #include "window_fixture.h"
 
 #include "maintenance_commands.h"
+#include "status_line.h"
 
 #include <cstring>
 
@@ -45,6 +46,7 @@ private slots:
     void oneKeyUpdate();
     void oneKeyUpdateOverSerialEndsWithTheBaudRate();
     void oneKeyUpdateWithEverythingSkippedSendsNothing();
+    void oneKeyUpdateSaysHowItEnded();
     void selectAllLeavesCutModeAlone();
     void testGroupIsGated();
     void missingLibraryStopsTheUpdateWithOneMessage();
@@ -220,6 +222,22 @@ void TestMainCommands::oneKeyUpdateWithEverythingSkippedSendsNothing()
     w->bottomRow->Button13->click();
     QVERIFY(sends().isEmpty());
     QVERIFY(log.messages.empty());
+}
+
+void TestMainCommands::oneKeyUpdateSaysHowItEnded()
+{
+    MessageLog log;
+    auto w = readyWindow(log);
+    w->bottomRow->Button13->click();
+    QCOMPARE(w->statusLine->status(), QStringLiteral("8 of 8 settings sent; the printer took them."));
+    w->bottomRow->Button20->click();
+    w->bottomRow->Button13->click();
+    QCOMPARE(w->statusLine->status(), QStringLiteral("The one-key update sent nothing: every group is set to No Set."));
+    w->bottomRow->Button12->click();
+    fake::config().sendResults = {1, 1, 0};
+    w->bottomRow->Button13->click();
+    QCOMPARE(w->statusLine->status(),
+             QStringLiteral("The one-key update stopped at \"Print Darkness\" after 2 of 8 settings."));
 }
 
 void TestMainCommands::selectAllLeavesCutModeAlone()

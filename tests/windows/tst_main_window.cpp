@@ -84,6 +84,7 @@ private slots:
     void longPortNamesShowWhole();
     void parallelPortFilter();
     void languageSwitching();
+    void designedResetsAreSaid();
     void stateTable_data();
     void stateTable();
     void openErrorMessageEndsWithLineFeedCarriageReturn();
@@ -356,6 +357,37 @@ void TestMainWindow::parallelPortFilter()
     QCOMPARE(w.printerTarget().printerName, QStringLiteral("lpt2"));
     w.connection->rdbCom->setChecked(true);
     QVERIFY(!w.connection->cmbLpt->isEnabled());
+}
+
+// Refresh, a close and a language switch set the user's choices back as
+// designed; the status line says what was set back, after the operation's
+// own outcome, and follows a language switch.
+void TestMainWindow::designedResetsAreSaid()
+{
+    configureFake("english");
+    MessageLog log;
+    TfrmMain w;
+    QVERIFY(settled(w));
+    const QString found = QStringLiteral("Found 2 print queues, 2 serial ports and 2 printer ports");
+    QCOMPARE(w.statusLine->status(), found);
+
+    w.bottomRow->Button12->click();
+    w.settings->cboLevel->setCurrentIndex(10);
+    w.connection->btnRef->click();
+    QTRY_COMPARE(w.statusLine->status(),
+                 found + QStringLiteral(" Set back as designed: darkness to 23; every group to No Set."));
+
+    // Nothing chosen, nothing to say.
+    w.connection->btnRef->click();
+    QTRY_COMPARE(w.statusLine->status(), found);
+
+    w.settings->cboLanage->setCurrentIndex(20);
+    w.connection->Button7->click();
+    // The status line speaks the new language, the code page named in it.
+    QTRY_COMPARE(w.statusLine->status(),
+                 QString::fromUtf8(
+                     "找到 2 个打印队列、2 个串口和 2 个打印机端口 已按设计恢复：代码页恢复为 15,CP936 [简体中文]。"));
+    QVERIFY(log.messages.empty());
 }
 
 void TestMainWindow::languageSwitching()

@@ -309,6 +309,47 @@ QString queueChosenStatus(const QueueState &queue)
     return QCoreApplication::translate("messages", "Print queue %1: %2").arg(queue.name, queueStateText(queue));
 }
 
+QString updateEnded(int done, int wanted, const QString &stoppedAt)
+{
+    if (wanted == 0)
+        return QCoreApplication::translate("messages",
+                                           "The one-key update sent nothing: every group is set to No Set.");
+    if (!stoppedAt.isEmpty())
+        return QCoreApplication::translate("messages", "The one-key update stopped at %1 after %2 of %3 settings.")
+            .arg(quoted(stoppedAt, currentLanguage()))
+            .arg(done)
+            .arg(wanted);
+    if (done < wanted)
+        return QCoreApplication::translate("messages", "%1 of %2 settings sent; the printer took them. The rest were "
+                                                       "left out: the baud rate closed the serial port.")
+            .arg(done)
+            .arg(wanted);
+    return QCoreApplication::translate("messages", "%1 of %2 settings sent; the printer took them.")
+        .arg(done)
+        .arg(wanted);
+}
+
+QString setBack(const QStringList &parts)
+{
+    return QCoreApplication::translate("messages", "Set back as designed: %1.")
+        .arg(parts.join(QCoreApplication::translate("messages", "; ")));
+}
+
+QString setBackGroups()
+{
+    return QCoreApplication::translate("messages", "every group to No Set");
+}
+
+QString setBackDarkness(const QString &level)
+{
+    return QCoreApplication::translate("messages", "darkness to %1").arg(level);
+}
+
+QString setBackCodePage(const QString &entry)
+{
+    return QCoreApplication::translate("messages", "the code page to %1").arg(entry);
+}
+
 QString notReadyConditions(printer_status::Conditions conditions, Language language)
 {
     QStringList names;

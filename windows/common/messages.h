@@ -57,6 +57,18 @@ QString sendStatus(const PrinterTarget &target, const QString &name, std::size_t
 // left in the queue. A failed job reads as sendStatus's failure.
 QString followedStatus(const PrinterTarget &target, const QString &name, std::size_t length, JobFate fate,
                        bool withdrawn, Language language);
+// How the one-key update ended, for the status line: nothing selected, every
+// selected setting sent (the rest left out when the baud rate closed the
+// serial port), or where it stopped.
+QString updateEnded(int done, int wanted, const QString &stoppedAt);
+
+// What an operation set back as designed, after its own status: parts from
+// the functions below, joined.
+QString setBack(const QStringList &parts);
+QString setBackGroups();
+QString setBackDarkness(const QString &level);
+QString setBackCodePage(const QString &entry);
+
 // The printer's conditions that keep it from printing, in words.
 QString notReadyConditions(printer_status::Conditions conditions, Language language);
 // The status line after a send the printer took while it reports it cannot

@@ -135,8 +135,8 @@ DeliveryResult WindowSender::deliver(const std::vector<PlanStep> &plan, const De
             reason.text = messages::notReadyConditions(out.conditions, language);
         const bool reasoned = out.end != CommandEnd::Done;
         record(shown, name, command.bytes, recordOutcome(shown, out), reasoned ? &reason : nullptr, language);
-        if (status)
-            status(outcomeStatus(shown, name, out, language));
+        const SentCommand sent{shown, name, out};
+        show([this, sent] { return sent.status(lang()); });
         if (out.end == CommandEnd::NotWithdrawn)
             notifier::show(parent, messages::jobNotWithdrawn(step.name, shown.printerName, out.refusal, language));
         if (asked) {

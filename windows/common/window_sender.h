@@ -9,6 +9,7 @@
 #include "library_call.h"
 #include "notifier.h"
 #include "printer_session.h"
+#include "status_line.h"
 
 #include <functional>
 
@@ -21,6 +22,16 @@ bool canOrReport(QWidget *parent, const PrinterSession &session, SessionAction a
 // The status line's text for a command that ended as outcome, named name.
 QString outcomeStatus(const PrinterTarget &target, const QString &name, const CommandOutcome &outcome,
                       Language language);
+
+// A command that reached the library: where it went, what it is called and
+// how it ended; its status line text in any language.
+struct SentCommand
+{
+    PrinterTarget target;
+    QString name;
+    CommandOutcome outcome;
+    QString status(Language language) const { return outcomeStatus(target, name, outcome, language); }
+};
 
 // The message for a send the library refused; a send with no path or device
 // chosen also says how to choose one.
@@ -38,9 +49,9 @@ class WindowSender
 public:
     QWidget *parent = nullptr;
     PrinterSession *session = nullptr;
-    QProgressBar *progressBar = nullptr;         // a slow call's progress; null: none shown
-    std::function<Language()> language;          // asked at each send
-    std::function<void(const QString &)> status; // the status line's text after each command
+    QProgressBar *progressBar = nullptr;    // a slow call's progress; null: none shown
+    std::function<Language()> language;     // asked at each send
+    std::function<void(StatusText)> status; // the status line's text after each command and operation
     // After each command that reached the library, where the printer was
     // asked how it is: its answer. Where it was not asked: afterSend.
     std::function<void(const PrinterReport &)> printerAnswered;
@@ -60,6 +71,12 @@ public:
     bool press(const PlanStep &step, const std::function<void(const PlanStep &)> &stepDone = {}) const;
 
     Language lang() const { return language ? language() : Language::English; }
+    // Shows a status worded by make (in the language of each moment).
+    void show(StatusText make) const
+    {
+        if (status)
+            status(std::move(make));
+    }
     // The name a command goes by: its document name, else the step's.
     static QString commandName(const PlanStep &step, const Command &command);
 };

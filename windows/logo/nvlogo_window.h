@@ -55,6 +55,8 @@ public:
     // How this window's last send ended, as its status bar shows it (in
     // English) or in Chinese for a Chinese main window; empty when none.
     QString lastStatus(Language language = Language::English) const;
+    // That send, when there was one.
+    std::optional<SentCommand> lastSend() const { return last_; }
     // The open dialog's filters: every picture kind the loader reads (given
     // as patterns) first, then bitmaps, then every file.
     static QStringList pictureFilters(const QStringList &patterns);
@@ -142,6 +144,5 @@ private:
     QButtonGroup *modelGroup_;
     QButtonGroup *alignGroup_;
     bool downloading_ = false;
-    std::optional<CommandOutcome> last_; // how the last command ended
-    QString lastName_;                   // and its name
+    std::optional<SentCommand> last_; // the last command and how it ended
 };

@@ -52,9 +52,7 @@ void TForm3::buildOutcomePanel()
 
 QString TForm3::lastStatus(Language language) const
 {
-    if (!last_)
-        return {};
-    return outcomeStatus(session_.linkTarget(), lastName_, *last_, language);
+    return last_ ? last_->status(language) : QString();
 }
 
 void TForm3::openRecord()
@@ -70,7 +68,7 @@ WindowSender TForm3::sender()
     sender.session = &session_;
     sender.progressBar = waitProgress;
     sender.language = [] { return Language::English; };
-    sender.status = [this](const QString &text) { outcomePanel->setStatus(text); };
+    sender.status = [this](StatusText make) { outcomePanel->setStatus(std::move(make)); };
     return sender;
 }
 
@@ -88,8 +86,7 @@ DeliveryResult TForm3::deliver(const PlanStep &step, bool tellFailure)
     const WindowSender out = sender();
     DeliveryHooks hooks;
     hooks.commandEnded = [this](const PlanStep &done, const Command &command, const CommandOutcome &outcome) {
-        last_ = outcome;
-        lastName_ = WindowSender::commandName(done, command);
+        last_ = SentCommand{session_.linkTarget(), WindowSender::commandName(done, command), outcome};
     };
     const DeliveryResult result = out.deliver({step}, hooks);
     if (tellFailure && result.stopped() && result.stop.end == CommandEnd::Failed && result.stop.report.called())

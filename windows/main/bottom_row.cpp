@@ -78,10 +78,10 @@ void BottomRow::BitBtn1Click()
     logo.exec();
     // The last operation may have been the logo window's: told here in the
     // interface language.
-    const QString status = logo.lastStatus(sender_.lang());
-    if (status.isEmpty())
+    const std::optional<SentCommand> sent = logo.lastSend();
+    if (!sent)
         return;
-    sender_.status(status);
+    sender_.show([this, sent] { return sent->status(sender_.lang()); });
     if (sender_.afterSend)
         sender_.afterSend();
 }

@@ -234,8 +234,9 @@ void ConnectionPanel::listPrintersAndPorts(bool starting)
     // An empty queue list with the library's reason: the print server is
     // down or did not answer, not a machine without printers.
     const bool queueFailed = printers && found.printers.isEmpty() && found.queueFailure.code > DRAVIK_ERROR_NONE;
-    sender_.status(messages::listStatus(ComboPrinter->count(), cmbCom->count(), cmbLpt->count(),
-                                        queueFailed ? &found.queueFailure : nullptr));
+    const int queues = ComboPrinter->count(), ports = cmbCom->count(), printerPorts = cmbLpt->count();
+    const FailureReason failure = found.queueFailure;
+    sender_.show([=] { return messages::listStatus(queues, ports, printerPorts, queueFailed ? &failure : nullptr); });
     emit linkChanged();
 }
 
@@ -350,9 +351,10 @@ void ConnectionPanel::btnOpenCOMClick()
     PortCall call;
     if (!portCall(true, port, baudRate, call))
         return;
-    const FailureReason &failure = call.reason;
+    const FailureReason failure = call.reason;
     const QString reason = portCallDetail(failure);
-    sender_.status(messages::serialOpenStatus(port, baudRate, call.result > 0, failure));
+    const bool opened = call.result > 0;
+    sender_.show([=] { return messages::serialOpenStatus(port, baudRate, opened, failure); });
 
     if (call.result < 0) {
         // The library's raised error: the port is missing or held by another program.
@@ -389,7 +391,9 @@ void ConnectionPanel::btnCloseCOMClick()
     PortCall call;
     if (!portCall(false, port, 0, call))
         return;
-    sender_.status(messages::serialCloseStatus(port, call.result != 0, call.reason));
+    const bool closed = call.result != 0;
+    const FailureReason failure = call.reason;
+    sender_.show([=] { return messages::serialCloseStatus(port, closed, failure); });
     if (call.result) {
         btnOpenCOM->setEnabled(true);
         btnCloseCOM->setEnabled(false);
@@ -428,8 +432,10 @@ void ConnectionPanel::ComboPrinterChange()
 {
     session_.choose(session_.kind(), ComboPrinter->currentText());
     showQueueStates();
-    if (const auto state = findQueue(queueStates_, ComboPrinter->currentText()))
-        sender_.status(messages::queueChosenStatus(*state));
+    if (const auto state = findQueue(queueStates_, ComboPrinter->currentText())) {
+        const QueueState chosen = *state;
+        sender_.show([chosen] { return messages::queueChosenStatus(chosen); });
+    }
     emit linkChanged();
 }
 

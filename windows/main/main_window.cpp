@@ -4,16 +4,22 @@
 
 #include "captions.h"
 #include "language.h"
+#include "library_call.h"
+#include "messages.h"
 #include "placement.h"
 #include "record_window.h"
 #include "status_indicator.h"
 #include "status_line.h"
 
+#include <QComboBox>
 #include <QKeySequence>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTimer>
+
+#include <utility>
 
 TfrmMain *frmMain = nullptr;
 
@@ -35,7 +41,7 @@ TfrmMain::TfrmMain(const QString &libraryPath, QWidget *parent)
     sender_.parent = this;
     sender_.session = &session_;
     sender_.language = [] { return currentLanguage(); };
-    sender_.status = [this](const QString &text) { setStatus(text); };
+    sender_.status = [this](StatusText make) { statusLine->setStatus(std::move(make)); };
     sender_.afterSend = [this] { askPrinter(false); };
     sender_.printerAnswered = [this](const PrinterReport &report) {
         statusIndicator->take(session_, report, currentLanguage());
@@ -70,9 +76,14 @@ TfrmMain::~TfrmMain()
 
 void TfrmMain::connectPanels()
 {
-    connect(connection, &ConnectionPanel::skipAllNeeded, bottomRow, &BottomRow::Button20Click);
+    connect(connection, &ConnectionPanel::skipAllNeeded, this, &TfrmMain::connectionChanged);
     connect(connection, &ConnectionPanel::batchButtonsEnabled, bottomRow, &BottomRow::enableBatchButtons);
-    connect(connection, &ConnectionPanel::refreshStarted, settings, &SettingsPanel::resetDarkness);
+    connect(connection, &ConnectionPanel::refreshStarted, this, [this] {
+        if (settings->resetDarkness()) {
+            const QString level = settings->cboLevel->currentText();
+            noteSetBack([level] { return messages::setBackDarkness(level); });
+        }
+    });
     connect(connection, &ConnectionPanel::linkChanged, this, [this] { askPrinter(false); });
     connect(connection->Button7, &QPushButton::clicked, this, &TfrmMain::Button7Click);
 }
@@ -109,7 +120,9 @@ void TfrmMain::FormCreate()
     // undo a first click. Its list calls run on the worker thread (each
     // bounded by the library); a slow print server gets a small window of
     // its own meanwhile.
+    starting_ = true;
     connection->listPrintersAndPorts(true);
+    starting_ = false;
 }
 
 void TfrmMain::Button7Click()
@@ -125,12 +138,17 @@ void TfrmMain::ApplyLanguage(const QString &language)
 
 void TfrmMain::applyLanguage(Language language)
 {
+    const bool switched = languageApplied_;
     languageApplied_ = true;
     setInterfaceLanguage(language);
     connection->retranslate(language);
-    settings->fillCodePages(language);
+    if (settings->fillCodePages(language) && switched) {
+        const int entry = settings->cboLanage->currentIndex();
+        noteSetBack([this, entry] { return messages::setBackCodePage(settings->cboLanage->itemText(entry)); });
+    }
     applyCaptions(this);
     statusIndicator->retranslate(language);
+    statusLine->retranslate();
     if (auto *record = findChild<RecordWindow *>(QString(), Qt::FindDirectChildrenOnly))
         record->setLanguage(language);
 }
@@ -164,9 +182,43 @@ void TfrmMain::buildStatusLine()
     connect(record, &QShortcut::activated, this, &TfrmMain::openRecord);
 }
 
-void TfrmMain::setStatus(const QString &text)
+void TfrmMain::connectionChanged()
 {
-    statusLine->setStatus(text);
+    const bool selected = settings->anySelected();
+    bottomRow->Button20Click();
+    if (selected)
+        noteSetBack([] { return messages::setBackGroups(); });
+}
+
+void TfrmMain::noteSetBack(StatusText part)
+{
+    if (starting_)
+        return; // nothing was chosen yet
+    if (setBack_.empty())
+        QTimer::singleShot(0, this, &TfrmMain::showSetBack);
+    setBack_.push_back(std::move(part));
+}
+
+void TfrmMain::showSetBack()
+{
+    // Shown once the operation that set them back has said how it ended.
+    if (librarycall::busy()) {
+        QTimer::singleShot(50, this, &TfrmMain::showSetBack);
+        return;
+    }
+    const std::vector<StatusText> parts = std::exchange(setBack_, {});
+    StatusText before = statusLine->wording();
+    if (!before) {
+        const QString fixed = statusLine->status();
+        before = [fixed] { return fixed; };
+    }
+    statusLine->setStatus([before, parts] {
+        QStringList words;
+        for (const StatusText &part : parts)
+            words << part();
+        const QString status = before();
+        return (status.isEmpty() ? status : status + QLatin1Char(' ')) + messages::setBack(words);
+    });
 }
 
 void TfrmMain::askPrinter(bool byUser)

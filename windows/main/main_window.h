@@ -73,15 +73,22 @@ private:
     void buildStatusLine();
     void connectPanels();
     void FormCreate();
-    void setStatus(const QString &text);
     // Asks the printer of the chosen connection how it is, when it can be
     // asked: a print queue or printer port, or a serial port that is open.
     void askPrinter(bool byUser);
+    // A connection change runs skip all; a selection it drops is said.
+    void connectionChanged();
+    // Says, after the operation's own status, what it set back as designed
+    // (worded in the language of each moment).
+    void noteSetBack(StatusText part);
+    void showSetBack();
 
     DravikBinding lib_;
     PrinterSession session_{lib_};
     WindowSender sender_;
-    bool languageApplied_ = false; // the language itself is currentLanguage()
+    bool languageApplied_ = false;    // the language itself is currentLanguage()
+    bool starting_ = false;           // the start-up refresh runs
+    std::vector<StatusText> setBack_; // what the operation running now set back
 };
 
 // The main window of this run; set before its start-up runs.

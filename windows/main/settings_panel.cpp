@@ -213,6 +213,14 @@ void SettingsPanel::skipAll(bool ready)
         skipBoxOf(key)->setEnabled(ready);
 }
 
+bool SettingsPanel::anySelected() const
+{
+    for (const Group &g : groups_)
+        if (!g.skip->isChecked())
+            return true;
+    return false;
+}
+
 void SettingsPanel::selectAllButCutFeed()
 {
     for (QCheckBox *box : {chkLevel, chkBarcode, chkCut, chkBlack, chkBeepSet, chkLanage, chkCom})
@@ -233,17 +241,21 @@ void SettingsPanel::startUp()
         box->setChecked(true);
 }
 
-void SettingsPanel::resetDarkness()
+bool SettingsPanel::resetDarkness()
 {
+    const int before = cboLevel->currentIndex();
     const int level = cboLevel->findText(QString::number(setting(SettingKey::Darkness).defaultValue));
     if (level >= 0)
         cboLevel->setCurrentIndex(level);
+    return before >= 0 && before != level;
 }
 
-void SettingsPanel::fillCodePages(Language language)
+bool SettingsPanel::fillCodePages(Language language)
 {
+    const int before = chosenCodePage(cboLanage);
     ::fillCodePages(cboLanage, language,
                     language == Language::Chinese ? kChineseDefaultCodePage : kEnglishDefaultCodePage);
+    return before >= 0 && before != chosenCodePage(cboLanage);
 }
 
 std::optional<std::uint32_t> SettingsPanel::chosenValue(SettingKey key) const
@@ -318,10 +330,14 @@ void SettingsPanel::oneKeyUpdate()
     hooks.wanted = [this](const PlanStep &step) { return !skipBoxOf(SettingKey(step.id))->isChecked(); };
     hooks.stepDone = [this](const PlanStep &step) { afterStep(step); };
     const DeliveryResult run = sender_.deliver(plan, hooks);
-    if (!run.stopped() || !run.stop.report.called())
+    if (run.stopped() && !run.stop.report.called())
+        return; // nothing reached the library (it was told why)
+    const QString stoppedAt = run.stopped() ? plan[std::size_t(run.stoppedAt)].name : QString();
+    sender_.show([run, stoppedAt] { return messages::updateEnded(run.done, run.wanted, stoppedAt); });
+    if (!run.stopped())
         return;
     // Stopped at the first step the library refused or whose job did not print.
-    const QString step = plan[std::size_t(run.stoppedAt)].name;
+    const QString &step = stoppedAt;
     const CommandOutcome &stop = run.stop;
     if (stop.end == CommandEnd::NotReady)
         notifier::show(window(), messages::updateStoppedNotReady(step, run.done, run.wanted, stop.conditions));

@@ -52,6 +52,8 @@ public:
 
     // Skip all's part here: every skip box checked, then enabled as ready says.
     void skipAll(bool ready);
+    // True when some group is selected (its skip box clear).
+    bool anySelected() const;
     // Select all's part here: the boxes of the one-key update cleared, the
     // cut feed's apart (last).
     void selectAllButCutFeed();
@@ -59,10 +61,12 @@ public:
     // Start-up: the darkness levels of the catalogue, none selected; the skip
     // boxes of every group but the cut mode checked.
     void startUp();
-    // The refresh's darkness: the catalogue's default level again.
-    void resetDarkness();
-    // The code page list in language, at its default entry.
-    void fillCodePages(Language language);
+    // The refresh's darkness: the catalogue's default level again. True when
+    // another level was chosen before.
+    bool resetDarkness();
+    // The code page list in language, at its default entry. True when
+    // another code page was chosen before.
+    bool fillCodePages(Language language);
 
     // The one-key update: every group not skipped, each read just before its
     // turn, in the update's order; tells where it stopped.

@@ -446,6 +446,42 @@
 <context>
     <name>messages</name>
     <message>
+        <source>The one-key update sent nothing: every group is set to No Set.</source>
+        <translation>一键更新未发送任何内容：所有组都设为“不设置”。</translation>
+    </message>
+    <message>
+        <source>The one-key update stopped at %1 after %2 of %3 settings.</source>
+        <translation>一键更新在 %1 处停止，此前已发送 %3 项设置中的 %2 项。</translation>
+    </message>
+    <message>
+        <source>%1 of %2 settings sent; the printer took them. The rest were left out: the baud rate closed the serial port.</source>
+        <translation>已发送 %2 项设置中的 %1 项，打印机已接收。其余各项未发送：波特率设置关闭了串口。</translation>
+    </message>
+    <message>
+        <source>%1 of %2 settings sent; the printer took them.</source>
+        <translation>已发送 %2 项设置中的 %1 项，打印机已接收。</translation>
+    </message>
+    <message>
+        <source>Set back as designed: %1.</source>
+        <translation>已按设计恢复：%1。</translation>
+    </message>
+    <message>
+        <source>; </source>
+        <translation>；</translation>
+    </message>
+    <message>
+        <source>every group to No Set</source>
+        <translation>所有组恢复为“不设置”</translation>
+    </message>
+    <message>
+        <source>darkness to %1</source>
+        <translation>打印浓度恢复为 %1</translation>
+    </message>
+    <message>
+        <source>the code page to %1</source>
+        <translation>代码页恢复为 %1</translation>
+    </message>
+    <message>
         <source>Sent %1 bytes %2 to %3: the printer took it but reports %4: nothing printed</source>
         <translation>已向 %3 发送 %1 字节 %2：打印机已接收，但报告%4：未打印任何内容</translation>
     </message>
