@@ -41,7 +41,7 @@ QByteArray JobFeed::run(int ms)
         answers += session_.apply(name_, commands_[next_]);
         commands_[next_] = decoder::Decoded(); // its bytes go now
         ++next_;
-        if (until >= 0 && coarseMs() >= until)
+        if (until >= 0 && (coarseMs() >= until || session_.savingBehind()))
             break;
     }
     if (!waiting()) {

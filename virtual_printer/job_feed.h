@@ -25,8 +25,8 @@ public:
     // The job's bytes ended: what is left is decoded as it stands.
     void finish();
     // Applies the commands taken for about ms milliseconds (at least one;
-    // all of them when ms is kWhole) or until none is left; returns the
-    // printer's answers to them.
+    // all of them when ms is kWhole) or until none is left, or until the
+    // receipts wait to be saved; returns the printer's answers to them.
     QByteArray run(int ms = kSliceMs);
     static constexpr int kWhole = -1;
     // Commands taken and not yet applied.
@@ -35,6 +35,8 @@ public:
     // A slice: long enough that its end costs little, short enough that
     // other connections are answered well within 100 ms.
     static constexpr int kSliceMs = 10;
+    // How soon a job paused for its receipts looks again.
+    static constexpr int kSavingWaitMs = 5;
 
 private:
     PrintSession &session_;

@@ -77,8 +77,7 @@ private:
         qint64 count = 0;
         bool same(const Counted &o) const
         {
-            return kind == o.kind && length == o.length && value == o.value && value2 == o.value2 &&
-                   label == o.label;
+            return kind == o.kind && length == o.length && value == o.value && value2 == o.value2 && label == o.label;
         }
         QString text() const;
     };

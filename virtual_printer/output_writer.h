@@ -46,7 +46,8 @@ public:
     // saying how many were left out since when. False with a reason when
     // some did not reach the file.
     bool flushLog(QString &error);
-    // The path written, or an empty text with a reason.
+    // The path written, or an empty text with a reason. From one thread at
+    // a time (the receipt saver's), beside the others.
     QString saveReceipt(const QImage &receipt, QString &error);
 
 private:

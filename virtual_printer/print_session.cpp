@@ -45,6 +45,7 @@ PrintSession::PrintSession(int paperWidthDots, OutputWriter &out, std::FILE *ter
     , out_(out)
     , terminal_(terminal)
     , lines_([this](const QString &line) { emitLine(line); })
+    , saver_(out, [this](const ReceiptSaver::Outcome &outcome) { receiptSaved(outcome); })
 {
     portRateSaid_ = printer_.portRate();
     stateLater_.setSingleShot(true);
@@ -67,6 +68,7 @@ PrintSession::PrintSession(int paperWidthDots, OutputWriter &out, std::FILE *ter
 
 PrintSession::~PrintSession()
 {
+    saver_.drain();
     lines_.close();
     writeState(true);
     flushLog();
@@ -197,10 +199,14 @@ void PrintSession::setConditions(PaperLevel paper, bool coverOpen, bool online)
 void PrintSession::endJob(const QString &source)
 {
     printer_.endJob();
-    lines_.endJob(source);
     sayPortRate(source);
     writeState(true);
     saveReceipts(source);
+    // Its lines end once its last receipt is said: that line is its own.
+    saver_.whenSaved([this, source] {
+        lines_.endJob(source);
+        flushLog();
+    });
     flushLog();
 }
 
@@ -249,20 +255,23 @@ void PrintSession::flushLog()
 
 void PrintSession::saveReceipts(const QString &source)
 {
-    for (const QImage &receipt : printer_.takeReceipts()) {
-        QString error;
-        const QString path = out_.saveReceipt(receipt, error);
-        if (path.isEmpty()) {
-            // Said once per failing spell; the count follows when saving works again.
-            if (receiptsLost_++ == 0)
-                note(source, error + QStringLiteral("; further lost receipts are counted"));
-            continue;
-        }
-        if (receiptsLost_ > 0)
-            note(source, QStringLiteral("%1 receipt(s) could not be saved").arg(receiptsLost_));
-        receiptsLost_ = 0;
-        lines_.jobLine(source,
-                       QStringLiteral("receipt %1 (%2 x %3 dots)").arg(path).arg(receipt.width()).arg(receipt.height()),
-                       QStringLiteral("receipt saved"));
+    for (const QImage &receipt : printer_.takeReceipts())
+        saver_.save(source, receipt);
+}
+
+void PrintSession::receiptSaved(const ReceiptSaver::Outcome &o)
+{
+    if (o.path.isEmpty()) {
+        // Said once per failing spell; the count follows when saving works again.
+        if (receiptsLost_++ == 0)
+            note(o.source, o.error + QStringLiteral("; further lost receipts are counted"));
+        return;
     }
+    if (receiptsLost_ > 0)
+        note(o.source, QStringLiteral("%1 receipt(s) could not be saved").arg(receiptsLost_));
+    receiptsLost_ = 0;
+    lines_.jobLine(o.source, QStringLiteral("receipt %1 (%2 x %3 dots)").arg(o.path).arg(o.width).arg(o.height),
+                   QStringLiteral("receipt saved"));
+    if (!flushLater_.isActive())
+        flushLater_.start();
 }

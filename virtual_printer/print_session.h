@@ -11,6 +11,7 @@
 #include "command_decoder.h"
 #include "log_lines.h"
 #include "output_writer.h"
+#include "receipt_saver.h"
 #include "virtual_printer.h"
 
 #include <QString>
@@ -32,6 +33,13 @@ public:
     // The same for several, the answers one after another.
     QByteArray receive(const QString &source, const std::vector<decoder::Decoded> &commands);
     void endJob(const QString &source);
+    // Receipts are saved on a thread of their own: then() runs once those
+    // printed so far are saved (at once when none waits).
+    void whenReceiptsSaved(std::function<void()> then) { saver_.whenSaved(std::move(then)); }
+    // Waits until the receipts printed so far are saved.
+    void saveWaitingReceipts() { saver_.drain(); }
+    // The receipts wait to be saved: a job pauses until there is room.
+    bool savingBehind() const { return saver_.full(); }
     // The lines of a source that never became a job (a waiting connection
     // closed or refused) end: what they held back is said.
     void endLog(const QString &source) { lines_.endJob(source); }
@@ -59,6 +67,7 @@ public:
 
 private:
     void saveReceipts(const QString &source);
+    void receiptSaved(const ReceiptSaver::Outcome &outcome);
     // state.json follows the state at most kStateEveryMs apart (a stream of
     // cuts would otherwise rename a file per command), and at once at the
     // end of a job.
@@ -84,6 +93,7 @@ private:
     bool flashFailing_ = false;
     bool flashRead_ = false; // printer.json is written once it was read back
     long portRateSaid_ = 0;
+    ReceiptSaver saver_;
     bool stateDirty_ = false; // changed since state.json was last written
     QTimer stateLater_;
 };

@@ -39,7 +39,6 @@ PtyListener::PtyListener(PrintSession &session, long baud, QObject *parent)
             notifier_->setEnabled(true);
     });
     next_.setSingleShot(true);
-    next_.setInterval(0);
     connect(&next_, &QTimer::timeout, this, &PtyListener::pump);
 }
 
@@ -179,7 +178,7 @@ void PtyListener::pump()
     answer(feed_->name(), answers);
     if (feed_->waiting()) {
         notifier_->setEnabled(false);
-        next_.start();
+        next_.start(session_.savingBehind() ? JobFeed::kSavingWaitMs : 0);
         return;
     }
     followPortRate();

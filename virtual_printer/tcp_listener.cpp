@@ -196,10 +196,13 @@ void TcpListener::accept(Port &port)
             --open_;
             dropWaiting(connection);
         });
+        // On several addresses, the one it came to too.
+        const QString who =
+            ports_.size() > 1 ? QStringLiteral("%1 to %2").arg(peer, endpointText(port.endpoint)) : peer;
         session_.note(
             name, active_ || !waiting_.empty()
-                      ? QStringLiteral("connected from %1, waits behind %2 job(s)").arg(peer).arg(waiting_.size() + 1)
-                      : QStringLiteral("connected from %1").arg(peer));
+                      ? QStringLiteral("connected from %1, waits behind %2 job(s)").arg(who).arg(waiting_.size() + 1)
+                      : QStringLiteral("connected from %1").arg(who));
         waiting_.push_back(Waiting{connection, name, 0, false});
         connect(connection, &TcpConnection::readable, this, [this, connection] {
             if (Waiting *w = waitingOf(connection))
@@ -304,7 +307,6 @@ TcpJob::TcpJob(TcpConnection *connection, const QString &name, PrintSession &ses
     , received_(answeredBefore)
 {
     next_.setSingleShot(true);
-    next_.setInterval(0);
     connect(&next_, &QTimer::timeout, this, &TcpJob::pump);
     connect(connection, &TcpConnection::readable, this, [this] {
         if (waiting_.isValid())
@@ -342,12 +344,11 @@ void TcpJob::pump()
             if (connection_)
                 connection_->send(answers);
         }
-        if (slice.elapsed() >= JobFeed::kSliceMs) {
-            next_.start(); // the rest after what else waits
+        if (feed_.waiting() || slice.elapsed() >= JobFeed::kSliceMs) {
+            // The rest after what else waits, or once its receipts are saved.
+            next_.start(session_.savingBehind() ? JobFeed::kSavingWaitMs : 0);
             return;
         }
-        if (feed_.waiting())
-            continue;
         if (!inputDone_) {
             const QByteArray bytes = connection_ ? connection_->read(kReadBytes) : QByteArray();
             if (!bytes.isEmpty()) {
@@ -439,13 +440,17 @@ void TcpJob::end()
     silence_.stop();
     pace_.stop();
     session_.endJob(feed_.name());
-    QString said = QStringLiteral("closed after %1 bytes").arg(received_);
-    if (connection_ && connection_->dropped() > 0)
-        said +=
-            QStringLiteral("; %1 answer bytes were not read by the sender and are lost").arg(connection_->dropped());
-    session_.note(feed_.name(), said);
-    // Its answers go out before it is closed.
-    if (connection_)
-        connection_->closeWhenSent();
+    // Closed once its receipts are saved and its answers are out; the next
+    // job prints meanwhile.
+    session_.whenReceiptsSaved([connection = connection_, name = feed_.name(), received = received_,
+                                &session = session_] {
+        QString said = QStringLiteral("closed after %1 bytes").arg(received);
+        if (connection && connection->dropped() > 0)
+            said +=
+                QStringLiteral("; %1 answer bytes were not read by the sender and are lost").arg(connection->dropped());
+        session.note(name, said);
+        if (connection)
+            connection->closeWhenSent();
+    });
     emit done();
 }
