@@ -186,6 +186,7 @@ void TestServeOutput::aFailedWriteKeepsTheOldFileAndIsSaidOnce()
                 session.receive(QStringLiteral("t"), {text, darker, cut});
                 session.endJob(QStringLiteral("t"));
             }
+            session.saveWaitingReceipts(); // while the disk is still full
         }
         QCOMPARE(contents(dir.filePath(QStringLiteral("state.json"))), before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"log.txt", "state.json"}));
@@ -201,6 +202,7 @@ void TestServeOutput::aFailedWriteKeepsTheOldFileAndIsSaidOnce()
         cut.kind = decoder::Kind::FullCut;
         session.receive(QStringLiteral("t"), {lighter, text, cut});
         session.endJob(QStringLiteral("t"));
+        session.saveWaitingReceipts();
         QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("receipt-001.png"))));
         QVERIFY(contents(dir.filePath(QStringLiteral("state.json"))).contains("\"darkness\": 5"));
     }
