@@ -17,6 +17,8 @@ private slots:
     void commandLine();
     void conditionsAndIdentity_data();
     void conditionsAndIdentity();
+    void quotedInputIsEscapedAndShort_data();
+    void quotedInputIsEscapedAndShort();
     void announcementFolderFollowsTheRuntimeDir();
     void announcesAndWithdrawsItsOwnLinkOnly();
     void refusesAFolderThatIsNotPrivate();
@@ -113,6 +115,30 @@ void TestServeSetup::conditionsAndIdentity()
                  .arg(QLatin1String(paperLevelName(c.paper)), c.coverOpen ? "open" : "closed",
                       c.online ? "online" : "offline", QString::fromLatin1(o.identity.model)),
              got);
+}
+
+void TestServeSetup::quotedInputIsEscapedAndShort_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("said"); // where the error begins
+    const QString clear = QStringLiteral("\x1b[2J");
+    QTest::newRow("an unknown argument") << QStringList{clear} << "unknown argument \"\\x1b[2J\"";
+    QTest::newRow("a --tcp value") << QStringList{"--tcp", clear} << "--tcp wants";
+    QTest::newRow("a --maker value") << QStringList{"--maker", "Shop" + clear} << "--maker wants";
+    QTest::newRow("a --paper value") << QStringList{"--paper", clear} << "--paper wants";
+    QTest::newRow("a 1 MB argument") << QStringList{QString(1024 * 1024, QLatin1Char('\a'))} << "unknown argument";
+}
+
+void TestServeSetup::quotedInputIsEscapedAndShort()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, said);
+    ServeOptions o;
+    QString error;
+    QVERIFY(!parseServeOptions(args, o, error));
+    QVERIFY2(error.startsWith(said), qPrintable(error));
+    QVERIFY2(std::none_of(error.begin(), error.end(), [](QChar c) { return c.unicode() < 0x20; }), qPrintable(error));
+    QVERIFY(error.size() < 200);
 }
 
 void TestServeSetup::announcementFolderFollowsTheRuntimeDir()
