@@ -25,6 +25,9 @@ JobFeed::JobFeed(PrintSession &session, const QString &name)
 
 void JobFeed::take(const QByteArray &bytes)
 {
+    // Room for the short commands a piece may hold, made once: the list
+    // keeps it from piece to piece.
+    commands_.reserve(commands_.size() + std::size_t(bytes.size()) / 3);
     stream_.feed(bytes, commands_);
 }
 
@@ -39,7 +42,6 @@ QByteArray JobFeed::run(int ms)
     QByteArray answers;
     while (waiting()) {
         answers += session_.apply(name_, commands_[next_]);
-        commands_[next_] = decoder::Decoded(); // its bytes go now
         ++next_;
         if (until >= 0 && (coarseMs() >= until || session_.savingBehind()))
             break;

@@ -33,8 +33,7 @@ void ReceiptSaver::save(const QString &source, const QImage &receipt)
 
 bool ReceiptSaver::full() const
 {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    return queuedDots_ > kMaxQueuedDots;
+    return queuedDots_.load(std::memory_order_relaxed) > kMaxQueuedDots;
 }
 
 void ReceiptSaver::whenSaved(std::function<void()> then)

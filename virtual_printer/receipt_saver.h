@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -59,7 +60,7 @@ private:
     std::condition_variable wake_;
     std::condition_variable idle_;
     std::deque<std::pair<QString, QImage>> queue_;
-    qint64 queuedDots_ = 0;
+    std::atomic<qint64> queuedDots_{0}; // read after every command, without the lock
     bool saving_ = false;
     bool stop_ = false;
     std::deque<Outcome> done_;
