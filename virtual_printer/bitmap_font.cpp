@@ -64,10 +64,12 @@ const Cell &cell(unsigned char c)
                 for (int row = 0; row < 7; ++row) {
                     if (!(columns[col] & (1u << row)))
                         continue;
-                    for (int dy = 0; dy < kDotHeight; ++dy)
+                    for (int dy = 0; dy < kDotHeight; ++dy) {
+                        const int y = kTop + row * kDotHeight + dy;
                         for (int dx = 0; dx < kDotWidth; ++dx)
-                            rows[std::size_t(kTop + row * kDotHeight + dy)] |=
+                            rows[std::size_t(y)] |=
                                 std::uint16_t(1u << (kCellWidth - 1 - (kLeft + col * kDotWidth + dx)));
+                    }
                 }
         }
         return all;
