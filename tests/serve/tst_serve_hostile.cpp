@@ -279,6 +279,10 @@ void TestServeHostile::moreSendersThanFilesLoseNoReceipt()
                           QStringLiteral("--max-receipts"), QStringLiteral("0")},
                          QStringLiteral("listening on"), error),
              qPrintable(error));
+    // A first job holds the printer, so every other connection waits.
+    auto holder = std::make_unique<Connection>("127.0.0.1", port);
+    QVERIFY(holder->sendAll("holding the printer\n"));
+    QTRY_VERIFY_WITH_TIMEOUT(logOf(serve).contains("tcp#1 connected"), 5000);
     std::vector<std::unique_ptr<Connection>> senders;
     const QByteArray receipt = QByteArray("a receipt\n") + bytesOf(fullCutCommand().bytes);
     for (int i = 0; i < kSenders; ++i) {
@@ -287,22 +291,23 @@ void TestServeHostile::moreSendersThanFilesLoseNoReceipt()
         if (senders.back()->fd >= 0 && senders.back()->sendAll(receipt))
             ::shutdown(senders.back()->fd, SHUT_WR);
     }
-    const auto accounted = [&] {
-        const QByteArray log = logOf(serve);
-        return log.count("closed after") + log.count("refused the connection");
-    };
-    QTRY_COMPARE_WITH_TIMEOUT(accounted(), kSenders, 120000);
+    const auto refused = [&] { return logOf(serve).count("refused the connection"); };
+    QTRY_VERIFY_WITH_TIMEOUT(refused() + logOf(serve).count("connected from") == kSenders + 1, 60000);
+    holder.reset();
+    const auto accounted = [&] { return logOf(serve).count("closed after") + refused(); };
+    QTRY_COMPARE_WITH_TIMEOUT(accounted(), kSenders + 1, 120000);
     QVERIFY(serve.stop());
     const QByteArray log = logOf(serve);
-    const qsizetype printed = log.count("closed after 12 bytes");
+    const qsizetype printed = log.count("closed after");
     const QStringList receipts = QDir(serve.outDir()).entryList({QStringLiteral("receipt-*.png")}, QDir::Files);
-    qInfo("%lld printed, %lld refused, %lld receipts", qlonglong(printed),
-          qlonglong(log.count("refused the connection")), qlonglong(receipts.size()));
+    qInfo("%lld printed, %lld refused, %lld receipts", qlonglong(printed), qlonglong(refused()),
+          qlonglong(receipts.size()));
     QVERIFY(log.contains("the open-file limit lets"));
-    QVERIFY(log.count("refused the connection") > 0);
+    // Room for as many as the limit lets in, no more.
+    QVERIFY(refused() > 0 && printed > kSenders / 2);
     QVERIFY2(!log.contains("Too many open files"), log.right(3000).constData());
     QCOMPARE(receipts.size(), printed);
-    QCOMPARE(serve.state().value("cuts").toInt(), int(printed));
+    QCOMPARE(serve.state().value("cuts").toInt(), int(printed) - 1); // the first job has no cut
 }
 
 void TestServeHostile::oneFindablePrinterOnSeveralAddresses()
