@@ -2,8 +2,11 @@
 // one built beside this and any others given, side by side in one run),
 // beside the same client sending into a plain socket sink; while each job
 // runs, a second connection asks the printer's status again and again and
-// the slowest answer is kept. Then the printer alone, fed directly, under
-// inputs that once froze it.
+// the slowest answer is kept. Each job is timed by the server's own log, and
+// by the processor time the server used for it (on a shared machine the
+// clock also counts others' work; the receipts' encoding runs beside the
+// job on a thread of its own and counts too). Then the printer alone, fed
+// directly, under inputs that once froze it.
 //
 //   bench_serve [NEMBOPORT...]     e.g. bench_serve /tmp/old/nemboport build/bin/nemboport
 //
@@ -93,9 +96,23 @@ QByteArray tailOf(const QString &path)
     return f.readAll();
 }
 
+// Processor time a process used so far, in seconds.
+double cpuSeconds(qint64 pid)
+{
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    // After the command name in parentheses: utime is the 12th field, stime the 13th.
+    const QList<QByteArray> fields = f.readAll().split(')').last().trimmed().split(' ');
+    if (fields.size() < 13)
+        return -1;
+    return double(fields.at(11).toLongLong() + fields.at(12).toLongLong()) / double(::sysconf(_SC_CLK_TCK));
+}
+
 struct Figures
 {
     double seconds = -1;
+    double cpu = -1; // the server's processor time for the job
     qint64 slowestAnswerMs = -1;
     int answers = 0;
     qint64 logBytes = 0;
@@ -140,6 +157,7 @@ Figures serveJob(const QString &nemboport, const QByteArray &job, const QStringL
         return f;
     const QString log = QDir(out.path()).filePath(QStringLiteral("log.txt"));
     const QByteArray closed = QStringLiteral("tcp#1 closed after %1 bytes").arg(job.size()).toUtf8();
+    const double cpuBefore = cpuSeconds(serve.processId());
     QElapsedTimer clock;
     clock.start();
     std::thread sender([fd, &job] { sendJob(fd, job); });
@@ -163,6 +181,7 @@ Figures serveJob(const QString &nemboport, const QByteArray &job, const QStringL
         }
     }
     sender.join();
+    f.cpu = cpuSeconds(serve.processId()) - cpuBefore;
     ::close(asker);
     serve.terminate();
     serve.waitForFinished(30000);
@@ -300,9 +319,10 @@ int main(int argc, char *argv[])
                     job.job.size() / 1e6 / sink);
         for (const QString &server : servers) {
             const Figures f = serveJob(server, job.job, job.extra);
-            std::printf("  %-44s %7.3f s %7.1f MB/s, %d status answers, slowest %lld ms, log %lld bytes\n",
-                        qPrintable(server.right(44)), f.seconds, job.job.size() / 1e6 / f.seconds, f.answers,
-                        f.slowestAnswerMs, f.logBytes);
+            std::printf("  %-44s %7.3f s %7.1f MB/s, cpu %6.3f s %7.1f MB/s, %d status answers, slowest %lld ms, "
+                        "log %lld bytes\n",
+                        qPrintable(server.right(44)), f.seconds, job.job.size() / 1e6 / f.seconds, f.cpu,
+                        job.job.size() / 1e6 / std::max(f.cpu, 0.001), f.answers, f.slowestAnswerMs, f.logBytes);
         }
     }
 
