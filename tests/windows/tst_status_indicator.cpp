@@ -10,6 +10,7 @@
 #include "status_line.h"
 #include "status_requests.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -56,6 +57,8 @@ private slots:
     void askedAfterSendsAndClicks();
     void aPathWithoutAnswersIsNotAskedAgain();
     void aPrinterOutOfPaperPrintedNothing();
+    void keepsWatchingWhileActive();
+    void aPausedQueueIsNotReady();
     void neverAskedOnTheInterfaceThread();
     void reopenedAtTheNewRateConfirms();
     void logoWindowKeepsItsDesignedBar();
@@ -184,6 +187,47 @@ void TestStatusIndicator::aPrinterOutOfPaperPrintedNothing()
     QCOMPARE(log.texts(), QStringList{QStringLiteral("The one-key update stopped at \"Set the default font\": the "
                                                      "printer took it but reports paper out, so nothing printed. 0 of "
                                                      "the 8 selected steps were sent before it.")});
+}
+
+// While the window is active the printer is asked again on its own; an
+// inactive window asks nothing.
+void TestStatusIndicator::keepsWatchingWhileActive()
+{
+    MessageLog log;
+    configureFake();
+    fake::config().answers = printer();
+    TfrmMain w;
+    w.findChild<QTimer *>(QStringLiteral("printerWatch"))->setInterval(50);
+    QVERIFY(settled(w));
+    QCOMPARE(w.statusIndicator->shown(), QStringLiteral("Ready"));
+    const int asked = queries();
+    QTest::qWait(300);
+    QCOMPARE(queries(), asked); // not shown, not the active window
+
+    fake::config().answers = printer(0x7E);
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QTRY_COMPARE(w.statusIndicator->shown(), QStringLiteral("Paper out"));
+    QVERIFY(log.messages.empty());
+}
+
+// A queue the print server keeps from printing shows so, whatever the
+// printer answers.
+void TestStatusIndicator::aPausedQueueIsNotReady()
+{
+    MessageLog log;
+    configureFake();
+    fake::config().answers = printer();
+    fake::config().queueStates = "Receipt80\tstopped\t1\tpaused\t\nKitchen58\tidle\t0\t\t\n";
+    TfrmMain w;
+    QVERIFY(settled(w));
+    QCOMPARE(w.statusIndicator->shown(), QStringLiteral("Queue paused"));
+    QCOMPARE(int(w.statusIndicator->colour()), int(messages::IndicatorColour::Amber));
+    QVERIFY(w.statusIndicator->toolTip().startsWith(QStringLiteral("Print queue Receipt80: paused")));
+    w.connection->ComboPrinter->setCurrentIndex(1);
+    emit w.connection->ComboPrinter->activated(1);
+    QVERIFY(settled(w));
+    QCOMPARE(w.statusIndicator->shown(), QStringLiteral("Queue not accepting jobs"));
 }
 
 void TestStatusIndicator::aPathWithoutAnswersIsNotAskedAgain()

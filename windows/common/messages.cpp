@@ -486,4 +486,19 @@ IndicatorView indicatorView(const PrinterReport &report, Language language)
     return v;
 }
 
+IndicatorView indicatorView(const PrinterReport &report, const QueueState &queue, Language language)
+{
+    IndicatorView v = indicatorView(report, language);
+    if (queue.usable())
+        return v;
+    v.text = queue.accepting ? in(language, QT_TRANSLATE_NOOP("messages", "Queue paused"))
+                             : in(language, QT_TRANSLATE_NOOP("messages", "Queue not accepting jobs"));
+    v.colour = IndicatorColour::Amber;
+    const QString state =
+        in(language, QT_TRANSLATE_NOOP("messages", "Print queue %1: %2")).arg(queue.name, queueStateText(queue));
+    v.tooltip = state + QLatin1Char('\n') + v.tooltip;
+    v.recordLine = in(language, QT_TRANSLATE_NOOP("messages", "%1: %2")).arg(v.text, state);
+    return v;
+}
+
 } // namespace messages

@@ -120,5 +120,8 @@ struct IndicatorView
     QString recordLine;
 };
 IndicatorView indicatorView(const PrinterReport &report, Language language);
+// The same for a print queue the print server keeps from printing (paused or
+// not accepting jobs): the queue's state first, whatever the printer says.
+IndicatorView indicatorView(const PrinterReport &report, const QueueState &queue, Language language);
 
 } // namespace messages

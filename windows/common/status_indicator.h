@@ -6,7 +6,9 @@
 
 #include "messages.h"
 #include "printer_session.h"
+#include "queue_states.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 
 #include <optional>
@@ -34,6 +36,8 @@ public:
     bool mayAsk(const PrinterSession &session) const;
     // True while a question is on its way.
     bool asking() const { return asking_; }
+    // True when the printer answered within the last ms milliseconds.
+    bool answeredWithin(qint64 ms) const { return answeredAt_.isValid() && answeredAt_.elapsed() < ms; }
     // Waits, without handling events, until a question on its way has been
     // answered by the library (bounded by the query's own time-out); for a
     // window about to free the library binding the question uses.
@@ -55,15 +59,17 @@ protected:
 private:
     void showReport(const PrinterReport &report, Language language);
     void answered(const PrinterSession &session, const PrinterTarget &target, const PrinterReport &report,
-                  Language language, bool byUser);
+                  const std::optional<QueueState> &queue, Language language, bool byUser);
 
     messages::IndicatorColour colour_ = messages::IndicatorColour::Grey;
     PrinterTarget silent_;     // the path that answered "no answers here"
     PrinterTarget lastTarget_; // the path last_ came from
     PrinterReport last_;
+    std::optional<QueueState> queue_; // the print queue's own state, where the library tells it
     bool known_ = false;
     QString recorded_; // the path and line last put in the record
     bool asking_ = false;
+    QElapsedTimer answeredAt_;
     int generation_ = 0; // counts clear(): an answer asked before it is dropped
     struct Again
     {

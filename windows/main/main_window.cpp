@@ -12,6 +12,7 @@
 #include "status_line.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QKeySequence>
 #include <QProgressBar>
 #include <QPushButton>
@@ -58,6 +59,10 @@ TfrmMain::TfrmMain(const QString &libraryPath, QWidget *parent)
     // Placed once its final size (status line included) is known.
     placeOnScreen(this, QPoint(686, 154));
     connectPanels();
+    auto *watch = new QTimer(this);
+    watch->setObjectName(QStringLiteral("printerWatch"));
+    connect(watch, &QTimer::timeout, this, &TfrmMain::watchPrinter);
+    watch->start(kWatchMs);
 
     if (libraryPath.isEmpty())
         lib_.load();
@@ -230,6 +235,23 @@ void TfrmMain::askPrinter(bool byUser)
         return;
     }
     statusIndicator->ask(session_, currentLanguage(), byUser);
+}
+
+void TfrmMain::watchPrinter()
+{
+    // Not while a call is in flight, nor again just after an answer (the
+    // window shown at start-up, a send's own question).
+    constexpr int kFreshMs = 2000;
+    if (isActiveWindow() && !librarycall::busy() && !statusIndicator->asking() &&
+        !statusIndicator->answeredWithin(kFreshMs) && statusIndicator->mayAsk(session_))
+        askPrinter(false);
+}
+
+void TfrmMain::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange)
+        watchPrinter();
 }
 
 void TfrmMain::statusIndicatorClick()

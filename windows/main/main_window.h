@@ -69,8 +69,18 @@ public slots:
     // Asks the printer how it is, now (a click on the indicator).
     void statusIndicatorClick();
 
+protected:
+    // Becoming the active window asks the printer again.
+    void changeEvent(QEvent *event) override;
+
 private:
+    // How often the printer is asked again while the window is active.
+    static constexpr int kWatchMs = 10000;
+
     void buildStatusLine();
+    // The indicator keeps watching: asked again while the window is active,
+    // unless a call is in flight (it never waits behind a long send).
+    void watchPrinter();
     void connectPanels();
     void FormCreate();
     // Asks the printer of the chosen connection how it is, when it can be

@@ -446,6 +446,14 @@
 <context>
     <name>messages</name>
     <message>
+        <source>Queue paused</source>
+        <translation>队列已暂停</translation>
+    </message>
+    <message>
+        <source>Queue not accepting jobs</source>
+        <translation>队列不接收作业</translation>
+    </message>
+    <message>
         <source>The one-key update sent nothing: every group is set to No Set.</source>
         <translation>一键更新未发送任何内容：所有组都设为“不设置”。</translation>
     </message>
