@@ -2,7 +2,9 @@
 // window, driven through the fake printer I/O library.
 #include "window_fixture.h"
 
+#include "accessible_names.h"
 #include "desktop_identity.h"
+#include "nvlogo_window.h"
 #include "settings_catalogue.h"
 #include "status_line.h"
 
@@ -85,6 +87,8 @@ private slots:
     void parallelPortFilter();
     void languageSwitching();
     void designedResetsAreSaid();
+    void everyControlHasAName_data();
+    void everyControlHasAName();
     void stateTable_data();
     void stateTable();
     void openErrorMessageEndsWithLineFeedCarriageReturn();
@@ -388,6 +392,36 @@ void TestMainWindow::designedResetsAreSaid()
                  QString::fromUtf8(
                      "找到 2 个打印队列、2 个串口和 2 个打印机端口 已按设计恢复：代码页恢复为 15,CP936 [简体中文]。"));
     QVERIFY(log.messages.empty());
+}
+
+void TestMainWindow::everyControlHasAName_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::newRow("english") << "english";
+    QTest::newRow("chinese") << "chinese";
+}
+
+// A screen reader finds a name of its own for every control of both windows
+// (the nine "No Set" boxes among them), in the interface language, while
+// the captions stay as designed.
+void TestMainWindow::everyControlHasAName()
+{
+    QFETCH(QString, language);
+    configureFake(language.toStdString());
+    MessageLog log;
+    TfrmMain w;
+    w.show();
+    QVERIFY(settled(w));
+    QCOMPARE(accessibleNameProblems(&w), QStringList());
+    const bool chinese = language == QLatin1String("chinese");
+    QCOMPARE(w.settings->chkLanage->accessibleName(),
+             chinese ? QString::fromUtf8("不设置代码页") : QStringLiteral("Do not set the code page"));
+    QCOMPARE(w.settings->chkLanage->text(), chinese ? QString::fromUtf8("不设置") : QStringLiteral("No Set"));
+    QCOMPARE(w.settings->Label1->buddy(), w.settings->cboLevel);
+
+    TForm3 logo(w.printerTarget(), [] { return false; });
+    logo.show();
+    QCOMPARE(accessibleNameProblems(&logo), QStringList());
 }
 
 void TestMainWindow::languageSwitching()

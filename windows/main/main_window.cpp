@@ -2,6 +2,7 @@
 // language and the status bar.
 #include "main_window.h"
 
+#include "accessible_names.h"
 #include "captions.h"
 #include "language.h"
 #include "library_call.h"
@@ -54,6 +55,8 @@ TfrmMain::TfrmMain(const QString &libraryPath, QWidget *parent)
     printTests = new TestsPanel(this, sender_);
     bottomRow = new BottomRow(this, sender_, *connection, *settings, *printTests);
     applyDesignedCaptions(this);
+    bindLabels(this);
+    applyAccessibleNames(this);
     buildStatusLine();
     sender_.progressBar = callProgress;
     // Placed once its final size (status line included) is known.
@@ -152,6 +155,7 @@ void TfrmMain::applyLanguage(Language language)
         noteSetBack([this, entry] { return messages::setBackCodePage(settings->cboLanage->itemText(entry)); });
     }
     applyCaptions(this);
+    applyAccessibleNames(this);
     statusIndicator->retranslate(language);
     statusLine->retranslate();
     if (auto *record = findChild<RecordWindow *>(QString(), Qt::FindDirectChildrenOnly))

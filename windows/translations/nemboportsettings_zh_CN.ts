@@ -2,6 +2,253 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>accessible</name>
+    <message>
+        <source>Connect through a print queue</source>
+        <translation>通过打印队列连接</translation>
+    </message>
+    <message>
+        <source>Print queue</source>
+        <translation>打印队列</translation>
+    </message>
+    <message>
+        <source>Refresh the lists of printers and ports</source>
+        <translation>刷新打印机和端口列表</translation>
+    </message>
+    <message>
+        <source>Switch the interface language</source>
+        <translation>切换界面语言</translation>
+    </message>
+    <message>
+        <source>Connect through a serial port</source>
+        <translation>通过串口连接</translation>
+    </message>
+    <message>
+        <source>Serial port</source>
+        <translation>串口</translation>
+    </message>
+    <message>
+        <source>Baud rate to open the serial port at</source>
+        <translation>打开串口所用的波特率</translation>
+    </message>
+    <message>
+        <source>Open the serial port</source>
+        <translation>打开串口</translation>
+    </message>
+    <message>
+        <source>Close the serial port</source>
+        <translation>关闭串口</translation>
+    </message>
+    <message>
+        <source>Connect through a printer port</source>
+        <translation>通过打印机端口连接</translation>
+    </message>
+    <message>
+        <source>Printer port</source>
+        <translation>打印机端口</translation>
+    </message>
+    <message>
+        <source>New instruction set</source>
+        <translation>新指令集</translation>
+    </message>
+    <message>
+        <source>Original instruction set</source>
+        <translation>原指令集</translation>
+    </message>
+    <message>
+        <source>Do not set the code page</source>
+        <translation>不设置代码页</translation>
+    </message>
+    <message>
+        <source>Code page</source>
+        <translation>代码页</translation>
+    </message>
+    <message>
+        <source>Send the code page</source>
+        <translation>发送代码页设置</translation>
+    </message>
+    <message>
+        <source>Do not set the baud rate</source>
+        <translation>不设置波特率</translation>
+    </message>
+    <message>
+        <source>New baud rate</source>
+        <translation>新波特率</translation>
+    </message>
+    <message>
+        <source>Send the baud rate</source>
+        <translation>发送波特率设置</translation>
+    </message>
+    <message>
+        <source>Do not set the darkness</source>
+        <translation>不设置打印浓度</translation>
+    </message>
+    <message>
+        <source>Darkness level</source>
+        <translation>打印浓度等级</translation>
+    </message>
+    <message>
+        <source>Send the darkness level</source>
+        <translation>发送打印浓度设置</translation>
+    </message>
+    <message>
+        <source>Do not set the barcode function</source>
+        <translation>不设置条码功能</translation>
+    </message>
+    <message>
+        <source>Barcode function on</source>
+        <translation>打开条码功能</translation>
+    </message>
+    <message>
+        <source>Barcode function off</source>
+        <translation>关闭条码功能</translation>
+    </message>
+    <message>
+        <source>Send the barcode function</source>
+        <translation>发送条码功能设置</translation>
+    </message>
+    <message>
+        <source>Do not set the cutter</source>
+        <translation>不设置切刀</translation>
+    </message>
+    <message>
+        <source>Cutter on</source>
+        <translation>启用切刀</translation>
+    </message>
+    <message>
+        <source>Cutter off</source>
+        <translation>关闭切刀</translation>
+    </message>
+    <message>
+        <source>Send the cutter setting</source>
+        <translation>发送切刀设置</translation>
+    </message>
+    <message>
+        <source>Do not set the black mark</source>
+        <translation>不设置黑标</translation>
+    </message>
+    <message>
+        <source>Black mark on</source>
+        <translation>启用黑标</translation>
+    </message>
+    <message>
+        <source>Black mark off</source>
+        <translation>关闭黑标</translation>
+    </message>
+    <message>
+        <source>Send the black mark setting</source>
+        <translation>发送黑标设置</translation>
+    </message>
+    <message>
+        <source>Do not set the cut mode</source>
+        <translation>不设置切刀模式</translation>
+    </message>
+    <message>
+        <source>Cut mode full and half cut</source>
+        <translation>切刀模式：全切+半切</translation>
+    </message>
+    <message>
+        <source>Cut mode half cut</source>
+        <translation>切刀模式：半切</translation>
+    </message>
+    <message>
+        <source>Send the cut mode</source>
+        <translation>发送切刀模式设置</translation>
+    </message>
+    <message>
+        <source>Do not set the cut feed</source>
+        <translation>不设置切刀走纸</translation>
+    </message>
+    <message>
+        <source>Cut feed in command mode</source>
+        <translation>切刀走纸：指令模式</translation>
+    </message>
+    <message>
+        <source>Cut feed in drive mode</source>
+        <translation>切刀走纸：驱动模式</translation>
+    </message>
+    <message>
+        <source>Send the cut feed</source>
+        <translation>发送切刀走纸设置</translation>
+    </message>
+    <message>
+        <source>Do not set the buzzer</source>
+        <translation>不设置蜂鸣器</translation>
+    </message>
+    <message>
+        <source>Buzzer on receiving commands</source>
+        <translation>接收指令时鸣叫</translation>
+    </message>
+    <message>
+        <source>Buzzer after a cut</source>
+        <translation>切纸后鸣叫</translation>
+    </message>
+    <message>
+        <source>Buzzer when the paper runs out</source>
+        <translation>缺纸时鸣叫</translation>
+    </message>
+    <message>
+        <source>Buzzer on other errors</source>
+        <translation>其他错误时鸣叫</translation>
+    </message>
+    <message>
+        <source>Send the buzzer events</source>
+        <translation>发送蜂鸣器设置</translation>
+    </message>
+    <message>
+        <source>Print the function list</source>
+        <translation>打印功能列表</translation>
+    </message>
+    <message>
+        <source>Print the code page list</source>
+        <translation>打印代码页列表</translation>
+    </message>
+    <message>
+        <source>Open the cash drawer</source>
+        <translation>打开钱箱</translation>
+    </message>
+    <message>
+        <source>Full cut</source>
+        <translation>全切</translation>
+    </message>
+    <message>
+        <source>Half cut</source>
+        <translation>半切</translation>
+    </message>
+    <message>
+        <source>Print a QR code</source>
+        <translation>打印二维码</translation>
+    </message>
+    <message>
+        <source>Restore the factory settings</source>
+        <translation>恢复出厂设置</translation>
+    </message>
+    <message>
+        <source>Select every setting</source>
+        <translation>全部参与设置</translation>
+    </message>
+    <message>
+        <source>Skip every setting</source>
+        <translation>全部取消设置</translation>
+    </message>
+    <message>
+        <source>Send every selected setting</source>
+        <translation>一键发送所选设置</translation>
+    </message>
+    <message>
+        <source>NV logo</source>
+        <translation>NV 位图</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>退出</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>关于</translation>
+    </message>
+</context>
+<context>
     <name>CallRecord</name>
     <message>
         <source>taken by the printer, which cannot print: nothing printed</source>
