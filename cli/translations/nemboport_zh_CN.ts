@@ -4,6 +4,10 @@
 <context>
     <name>Nemboport</name>
     <message>
+        <source>the name %1 cannot stand in a profile</source>
+        <translation>名称 %1 无法写入配置文件</translation>
+    </message>
+    <message>
         <source>%1: the printer took %2 but reports %3: nothing printed</source>
         <translation>%1：打印机接收了 %2，但报告%3：未打印任何内容</translation>
     </message>

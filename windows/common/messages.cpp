@@ -309,6 +309,32 @@ QString queueChosenStatus(const QueueState &queue)
     return QCoreApplication::translate("messages", "Print queue %1: %2").arg(queue.name, queueStateText(queue));
 }
 
+QString profileSaved(const QString &path, int settings)
+{
+    return QCoreApplication::translate("messages", "Saved %1 settings and the connection as the profile %2")
+        .arg(settings)
+        .arg(path);
+}
+
+QString profileOpened(const QString &path, int settings)
+{
+    return QCoreApplication::translate("messages", "Opened the profile %1: %2 settings selected, nothing sent")
+        .arg(path)
+        .arg(settings);
+}
+
+Message profileNotSaved(const QString &path, const QString &reason)
+{
+    return {path.isEmpty() ? QCoreApplication::translate("messages", "The settings could not be saved as a profile.")
+                           : QCoreApplication::translate("messages", "The profile %1 could not be saved.").arg(path),
+            reason};
+}
+
+Message profileNotOpened(const QString &path, const QString &reason)
+{
+    return {QCoreApplication::translate("messages", "The profile %1 could not be opened.").arg(path), reason};
+}
+
 QString updateEnded(int done, int wanted, const QString &stoppedAt)
 {
     if (wanted == 0)
@@ -394,6 +420,8 @@ QString conditionsLine(printer_status::Conditions conditions, Language language)
         .arg(names.join(in(language, QT_TRANSLATE_NOOP3("messages", ", ", "between conditions"))));
 }
 
+} // namespace
+
 QString identityLine(const PrinterIdentity &id, Language language)
 {
     const struct
@@ -410,7 +438,6 @@ QString identityLine(const PrinterIdentity &id, Language language)
             out << in(language, QT_TRANSLATE_NOOP("messages", "%1: %2")).arg(in(language, p.name), *p.value);
     return out.join(in(language, QT_TRANSLATE_NOOP("messages", ", ")));
 }
-} // namespace
 
 IndicatorView indicatorView(const PrinterReport &report, Language language)
 {

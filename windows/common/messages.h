@@ -57,6 +57,13 @@ QString sendStatus(const PrinterTarget &target, const QString &name, std::size_t
 // left in the queue. A failed job reads as sendStatus's failure.
 QString followedStatus(const PrinterTarget &target, const QString &name, std::size_t length, JobFate fate,
                        bool withdrawn, Language language);
+// Profiles: saved with how many settings, opened, or why not (the reason
+// as the detail).
+QString profileSaved(const QString &path, int settings);
+QString profileOpened(const QString &path, int settings);
+Message profileNotSaved(const QString &path, const QString &reason);
+Message profileNotOpened(const QString &path, const QString &reason);
+
 // How the one-key update ended, for the status line: nothing selected, every
 // selected setting sent (the rest left out when the baud rate closed the
 // serial port), or where it stopped.
@@ -102,6 +109,10 @@ QString serialCloseStatus(const QString &port, bool ok, const FailureReason &rea
 QString queueStateText(const QueueState &queue);
 // The status line when a print queue is chosen: its name and state.
 QString queueChosenStatus(const QueueState &queue);
+
+// The printer's identity in one line ("maker: Acme, model: TP-80, ..."),
+// empty when it told none.
+QString identityLine(const PrinterIdentity &id, Language language);
 
 // What the printer status indicator shows for a query's report: one word,
 // its colour, the tooltip (every condition, the identity, or why nothing is

@@ -48,6 +48,11 @@ public:
     void retranslate(Language language);
 
     QString shown() const { return text(); }
+    // The identity the printer told last, in one line; empty when none.
+    QString identity(Language language) const
+    {
+        return known_ ? messages::identityLine(last_.identity, language) : QString();
+    }
     messages::IndicatorColour colour() const { return colour_; }
 
 signals:

@@ -90,11 +90,21 @@ constexpr Buddy kBuddies[] = {{"Panel5", "cmbBaudRate"}, {"Label2", "cboNewCom"}
 
 } // namespace
 
+// Tooltips that say what a control also leads to.
+constexpr AccessibleName kTips[] = {
+    {"Button13", QT_TRANSLATE_NOOP("accessible", "Sends every selected setting, in order. Ctrl+S saves the selected "
+                                                 "settings as a profile for nemboport apply; Ctrl+O opens one (also "
+                                                 "from the settings' context menu).")},
+};
+
 void applyAccessibleNames(QWidget *root)
 {
     for (const AccessibleName &n : kNames)
         if (QWidget *w = root->findChild<QWidget *>(QLatin1String(n.name)))
             w->setAccessibleName(QCoreApplication::translate("accessible", n.text));
+    for (const AccessibleName &n : kTips)
+        if (QWidget *w = root->findChild<QWidget *>(QLatin1String(n.name)))
+            w->setToolTip(QCoreApplication::translate("accessible", n.text));
 }
 
 void bindLabels(QWidget *root)

@@ -6,7 +6,8 @@
 
 class QWidget;
 
-// Names every control below root in the interface language.
+// Names every control below root in the interface language, with the
+// tooltips that say what a control also leads to.
 void applyAccessibleNames(QWidget *root);
 // Binds the labels to the lists they name (once, at construction).
 void bindLabels(QWidget *root);

@@ -12,9 +12,12 @@
 #include "status_indicator.h"
 #include "status_line.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QKeySequence>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -54,6 +57,7 @@ TfrmMain::TfrmMain(const QString &libraryPath, QWidget *parent)
     settings = new SettingsPanel(this, sender_, *connection);
     printTests = new TestsPanel(this, sender_);
     bottomRow = new BottomRow(this, sender_, *connection, *settings, *printTests);
+    profiles = new ProfileActions(this, sender_, *connection, *settings);
     applyDesignedCaptions(this);
     bindLabels(this);
     applyAccessibleNames(this);
@@ -185,6 +189,8 @@ void TfrmMain::buildStatusLine()
     statusIndicator->setMinimumWidth(90);
     sbStatus->addPermanentWidget(statusIndicator);
     connect(statusIndicator, &StatusIndicator::clicked, this, &TfrmMain::statusIndicatorClick);
+    statusIndicator->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(statusIndicator, &QWidget::customContextMenuRequested, this, &TfrmMain::indicatorMenu);
 
     connect(statusLine, &StatusLine::clicked, this, &TfrmMain::openRecord);
     auto *record = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
@@ -256,6 +262,18 @@ void TfrmMain::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange)
         watchPrinter();
+}
+
+void TfrmMain::indicatorMenu(const QPoint &at)
+{
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("indicatorMenu"));
+    menu.addAction(QCoreApplication::translate("messages", "Ask again"), this, [this] { askPrinter(true); });
+    const QString identity = statusIndicator->identity(currentLanguage());
+    QAction *copy = menu.addAction(QCoreApplication::translate("messages", "Copy the printer's identity"), this,
+                                   [identity] { QGuiApplication::clipboard()->setText(identity); });
+    copy->setEnabled(!identity.isEmpty());
+    menu.exec(statusIndicator->mapToGlobal(at));
 }
 
 void TfrmMain::statusIndicatorClick()

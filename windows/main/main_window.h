@@ -8,6 +8,7 @@
 #include "connection_panel.h"
 #include "dravik_binding.h"
 #include "printer_session.h"
+#include "profile_actions.h"
 #include "qt_translations.h"
 #include "settings_panel.h"
 #include "tests_panel.h"
@@ -46,6 +47,7 @@ public:
     SettingsPanel *settings = nullptr;
     TestsPanel *printTests = nullptr;
     BottomRow *bottomRow = nullptr;
+    ProfileActions *profiles = nullptr;
 
     // Status bar below the designed layout: the last operation's outcome
     // (a click opens the record of this run) and a slow call's progress.
@@ -81,6 +83,8 @@ private:
     // The indicator keeps watching: asked again while the window is active,
     // unless a call is in flight (it never waits behind a long send).
     void watchPrinter();
+    // The indicator's context menu: ask again, copy the printer's identity.
+    void indicatorMenu(const QPoint &at);
     void connectPanels();
     void FormCreate();
     // Asks the printer of the chosen connection how it is, when it can be

@@ -288,6 +288,60 @@ std::optional<std::uint32_t> SettingsPanel::chosenValue(SettingKey key) const
     return std::nullopt;
 }
 
+SettingChoices SettingsPanel::chosenSettings() const
+{
+    SettingChoices choices;
+    for (const Group &g : groups_)
+        if (!g.skip->isChecked())
+            choices[g.key] = chosenValue(g.key);
+    return choices;
+}
+
+void SettingsPanel::showChoices(const SettingChoices &choices)
+{
+    for (const Group &g : groups_) {
+        const std::optional<std::uint32_t> &value = choices[g.key];
+        g.skip->setChecked(!value);
+        if (!value)
+            continue;
+        const std::uint32_t v = *value;
+        switch (g.key) {
+        case SettingKey::CodePage:
+            for (int i = 0; i < cboLanage->count(); ++i)
+                if (cboLanage->itemData(i).toInt() == int(v))
+                    cboLanage->setCurrentIndex(i);
+            break;
+        case SettingKey::BaudRate:
+            cboNewCom->setCurrentIndex(widgetmaker::baudRateIndex(v));
+            break;
+        case SettingKey::Darkness:
+            cboLevel->setCurrentIndex(cboLevel->findText(QString::number(v)));
+            break;
+        case SettingKey::Barcode:
+            (v ? rdbBarcodeOpen : rdbBarcodeClose)->setChecked(true);
+            break;
+        case SettingKey::Cutter:
+            (v ? rdbCutOpen : rdbCutClose)->setChecked(true);
+            break;
+        case SettingKey::BlackMark:
+            (v ? rdbBlackOPen : rdbBlackClose)->setChecked(true);
+            break;
+        case SettingKey::Buzzer:
+            chkBeepSet01->setChecked(v & buzzerMask(true, false, false, false));
+            chkBeepSet02->setChecked(v & buzzerMask(false, true, false, false));
+            chkBeepSet03->setChecked(v & buzzerMask(false, false, true, false));
+            chkBeepSet04->setChecked(v & buzzerMask(false, false, false, true));
+            break;
+        case SettingKey::CutFeed:
+            (v ? rdbCutBefore : rdbCutAfter)->setChecked(true);
+            break;
+        case SettingKey::CutMode:
+            (v ? rbCutModeFullHelf : rbCutModehelf)->setChecked(true);
+            break;
+        }
+    }
+}
+
 PlanStep SettingsPanel::stepOf(SettingKey key) const
 {
     const Setting &s = setting(key);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "delivery_path.h"
+#include "setting_choices.h"
 #include "settings_catalogue.h"
 #include "window_sender.h"
 
@@ -49,6 +50,12 @@ public:
     // The value a setting's controls show now, in the catalogue's terms;
     // none when they show none (no code page selected).
     std::optional<std::uint32_t> chosenValue(SettingKey key) const;
+
+    // The values of the selected groups (skip box clear), in the catalogue's terms.
+    SettingChoices chosenSettings() const;
+    // Shows choices: each chosen setting's value in its controls with its
+    // group selected, every other group skipped. Sends nothing.
+    void showChoices(const SettingChoices &choices);
 
     // Skip all's part here: every skip box checked, then enabled as ready says.
     void skipAll(bool ready);

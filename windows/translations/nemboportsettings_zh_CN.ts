@@ -4,6 +4,10 @@
 <context>
     <name>accessible</name>
     <message>
+        <source>Sends every selected setting, in order. Ctrl+S saves the selected settings as a profile for nemboport apply; Ctrl+O opens one (also from the settings&apos; context menu).</source>
+        <translation>按顺序发送所有选中的设置。Ctrl+S 将选中的设置保存为供 nemboport apply 使用的配置文件；Ctrl+O 打开配置文件（也可从设置区的右键菜单操作）。</translation>
+    </message>
+    <message>
         <source>Connect through a print queue</source>
         <translation>通过打印队列连接</translation>
     </message>
@@ -692,6 +696,50 @@
 </context>
 <context>
     <name>messages</name>
+    <message>
+        <source>Ask again</source>
+        <translation>重新询问</translation>
+    </message>
+    <message>
+        <source>Copy the printer&apos;s identity</source>
+        <translation>复制打印机标识</translation>
+    </message>
+    <message>
+        <source>Profiles (*.ini);;All files (*)</source>
+        <translation>配置文件 (*.ini);;所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>Save as profile...</source>
+        <translation>另存为配置文件…</translation>
+    </message>
+    <message>
+        <source>Open profile...</source>
+        <translation>打开配置文件…</translation>
+    </message>
+    <message>
+        <source>it sets nothing</source>
+        <translation>其中没有任何设置</translation>
+    </message>
+    <message>
+        <source>Saved %1 settings and the connection as the profile %2</source>
+        <translation>已将 %1 项设置和连接保存为配置文件 %2</translation>
+    </message>
+    <message>
+        <source>Opened the profile %1: %2 settings selected, nothing sent</source>
+        <translation>已打开配置文件 %1：选中 %2 项设置，未发送任何内容</translation>
+    </message>
+    <message>
+        <source>The settings could not be saved as a profile.</source>
+        <translation>无法将设置保存为配置文件。</translation>
+    </message>
+    <message>
+        <source>The profile %1 could not be saved.</source>
+        <translation>无法保存配置文件 %1。</translation>
+    </message>
+    <message>
+        <source>The profile %1 could not be opened.</source>
+        <translation>无法打开配置文件 %1。</translation>
+    </message>
     <message>
         <source>Queue paused</source>
         <translation>队列已暂停</translation>
