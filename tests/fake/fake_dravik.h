@@ -53,6 +53,14 @@ struct Config
     std::deque<int>
         followResults; // successive FollowLastJob results; 1 once empty (0 leaves DRAVIK_ERROR_WAITING_IN_QUEUE)
     std::deque<int> cancelResults; // successive CancelLastJob results; 1 once empty
+
+    // Finding printers (absent from the fake without answers, like QueryPrinter).
+    std::string queueDevices;                  // GetPrintDriveDevices
+    std::string usbPrinters;                   // GetUsbPrinters
+    std::string serverDevices;                 // GetPrintServerDevices
+    int serverDevicesCode = DRAVIK_ERROR_NONE; // GetPrintServerDevices fails with this code, when set
+    std::deque<int> addQueueResults;           // successive AddPrintQueue results; 1 once empty
+                                               // (a queue made joins printers and queueDevices)
 };
 
 void reset();
