@@ -134,7 +134,7 @@ void findUsb(const DravikBinding &lib, const FindRequest &request, const std::ve
                 break;
             }
         find.queues = queuesLeadingTo(queues, find.link, find.uri);
-        asks.push_back([&lib, &collector, find, i, stop]() mutable {
+        asks.emplace_back([&lib, &collector, find, i, stop]() mutable {
             if (!stopped(stop) && lib.queryPrinter) {
                 find.report = queryPrinter(lib, PrinterTarget::of(PathKind::Port, find.link), {kUsbAnswerMs, true});
                 find.asked = true;
@@ -214,7 +214,7 @@ void findSerial(const DravikBinding &lib, const FindRequest &request, const std:
     collector.expect(int(ports.size()));
     std::vector<std::function<void()>> probes;
     for (int i = 0; i < ports.size(); ++i)
-        probes.push_back([&lib, &queues, &collector, port = ports.at(i), i, stop] {
+        probes.emplace_back([&lib, &queues, &collector, port = ports.at(i), i, stop] {
             if (stopped(stop)) {
                 collector.done(nullptr, kSerialGroup, std::size_t(i));
                 return;
@@ -317,11 +317,11 @@ FindResult findPrinters(const DravikBinding &lib, const FindRequest &request, co
     FindNotes usbNotes, serialNotes;
     std::vector<std::function<void()>> parts;
     if (request.usb)
-        parts.push_back([&] { findUsb(lib, request, queues, collector, usbNotes, stop); });
+        parts.emplace_back([&] { findUsb(lib, request, queues, collector, usbNotes, stop); });
     if (request.serial)
-        parts.push_back([&] { findSerial(lib, request, queues, collector, serialNotes, stop); });
+        parts.emplace_back([&] { findSerial(lib, request, queues, collector, serialNotes, stop); });
     if (!request.hosts.empty())
-        parts.push_back([&] { findOnNetwork(request, queues, collector, stop); });
+        parts.emplace_back([&] { findOnNetwork(request, queues, collector, stop); });
     sideBySide(std::move(parts));
 
     result.notes.usbNotListed = usbNotes.usbNotListed;
