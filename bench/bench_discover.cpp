@@ -138,8 +138,9 @@ bool benchNetwork(int runs)
     std::vector<double> seconds;
     bool right = true;
     for (int i = 0; i < runs; ++i) {
-        const Timed r = timed(QStringLiteral(NPS_NEMBOPORT), {QStringLiteral("discover"), QStringLiteral("--network"),
-                                                              QStringLiteral("127.0.0.0/24"), QStringLiteral("--json")});
+        const Timed r =
+            timed(QStringLiteral(NPS_NEMBOPORT), {QStringLiteral("discover"), QStringLiteral("--network"),
+                                                  QStringLiteral("127.0.0.0/24"), QStringLiteral("--json")});
         const QJsonObject top = QJsonDocument::fromJson(r.out).object();
         const QJsonArray found = top.value(QStringLiteral("found")).toArray();
         int printersFound = 0, others = 0;
@@ -202,9 +203,9 @@ bool benchSerial(int runs)
     std::vector<double> seconds;
     bool right = true;
     for (int i = 0; i < runs; ++i) {
-        const Timed r = timed(QStringLiteral(NPS_NEMBOPORT),
-                              QStringList{QStringLiteral("discover"), QStringLiteral("--json"), QStringLiteral("--serial")} +
-                                  devices);
+        const Timed r = timed(
+            QStringLiteral(NPS_NEMBOPORT),
+            QStringList{QStringLiteral("discover"), QStringLiteral("--json"), QStringLiteral("--serial")} + devices);
         const QJsonArray found = QJsonDocument::fromJson(r.out).object().value(QStringLiteral("found")).toArray();
         bool all = r.status == 0 && found.size() == 4;
         for (int d = 0; d < devices.size() && all; ++d) {

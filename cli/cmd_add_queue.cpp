@@ -66,10 +66,10 @@ int makeQueueAndTell(CliContext &ctx, const DravikBinding &lib, const QString &n
                                           "(sudo usermod -aG lpadmin %1, then log in again) or run the command with "
                                           "sudo (the print server says: %2)")
                                 .arg(userName(), made.reason.text));
-        return ctx.fail(kExitFailed, Nemboport::tr("the print server did not make print queue %1: %2")
-                                         .arg(name, made.reason.text.isEmpty()
-                                                        ? Nemboport::tr("the library gives no reason")
-                                                        : made.reason.text));
+        return ctx.fail(kExitFailed,
+                        Nemboport::tr("the print server did not make print queue %1: %2")
+                            .arg(name, made.reason.text.isEmpty() ? Nemboport::tr("the library gives no reason")
+                                                                  : made.reason.text));
     case QueueMade::NoExport:
         return ctx.fail(kExitFailed, Nemboport::tr("%1 lacks the export AddPrintQueue: this library cannot make print "
                                                    "queues (install a newer one, or use lpadmin -p %2 -E -v %3)")

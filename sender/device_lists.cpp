@@ -20,7 +20,7 @@ std::vector<QStringList> rows(const char *list, int fields)
 // export or the call failed (an empty list with an error code).
 template <typename Call>
 std::optional<std::vector<QStringList>> listed(const DravikBinding &lib, bool has, int fields, Call call,
-                                              FailureReason *reason)
+                                               FailureReason *reason)
 {
     if (!lib.isLoaded() || !has)
         return std::nullopt;
@@ -60,15 +60,14 @@ DeviceId parseDeviceId(const QString &id)
             continue;
         const QString key = pair.left(colon).trimmed().toLower();
         const QString value = pair.mid(colon + 1).trimmed();
-        QString *field = key == QLatin1String("mfg") || key == QLatin1String("manufacturer") ? &parsed.maker
-                         : key == QLatin1String("mdl") || key == QLatin1String("model")      ? &parsed.model
-                         : key == QLatin1String("cmd") || key == QLatin1String("command set") ||
-                                 key == QLatin1String("commandset")
-                             ? &parsed.commandSet
-                         : key == QLatin1String("sn") || key == QLatin1String("sern") ||
-                                 key == QLatin1String("serialnumber")
-                             ? &parsed.serialNumber
-                             : nullptr;
+        QString *field =
+            key == QLatin1String("mfg") || key == QLatin1String("manufacturer") ? &parsed.maker
+            : key == QLatin1String("mdl") || key == QLatin1String("model")      ? &parsed.model
+            : key == QLatin1String("cmd") || key == QLatin1String("command set") || key == QLatin1String("commandset")
+                ? &parsed.commandSet
+            : key == QLatin1String("sn") || key == QLatin1String("sern") || key == QLatin1String("serialnumber")
+                ? &parsed.serialNumber
+                : nullptr;
         if (field && field->isEmpty())
             *field = value;
     }
@@ -77,7 +76,8 @@ DeviceId parseDeviceId(const QString &id)
 
 std::optional<std::vector<UsbPrinterEntry>> usbPrinters(const DravikBinding &lib, FailureReason *reason)
 {
-    const auto found = listed(lib, lib.getUsbPrinters, 3, [&] { return lib.getUsbPrinters(); }, reason);
+    const auto found = listed(
+        lib, lib.getUsbPrinters, 3, [&] { return lib.getUsbPrinters(); }, reason);
     if (!found)
         return std::nullopt;
     std::vector<UsbPrinterEntry> printers;
@@ -90,8 +90,7 @@ std::optional<std::vector<ServerDeviceEntry>> serverDevices(const DravikBinding 
                                                             int timeoutSeconds, FailureReason *reason)
 {
     const auto found = listed(
-        lib, lib.getPrintServerDevices, 5, [&] { return lib.getPrintServerDevices(schemes, timeoutSeconds); },
-        reason);
+        lib, lib.getPrintServerDevices, 5, [&] { return lib.getPrintServerDevices(schemes, timeoutSeconds); }, reason);
     if (!found)
         return std::nullopt;
     std::vector<ServerDeviceEntry> devices;
@@ -102,7 +101,8 @@ std::optional<std::vector<ServerDeviceEntry>> serverDevices(const DravikBinding 
 
 std::optional<std::vector<QueueDeviceEntry>> queueDevices(const DravikBinding &lib, FailureReason *reason)
 {
-    const auto found = listed(lib, lib.getPrintDriveDevices, 3, [&] { return lib.getPrintDriveDevices(); }, reason);
+    const auto found = listed(
+        lib, lib.getPrintDriveDevices, 3, [&] { return lib.getPrintDriveDevices(); }, reason);
     if (!found)
         return std::nullopt;
     std::vector<QueueDeviceEntry> queues;
@@ -118,8 +118,8 @@ QStringList queuesLeadingTo(const std::vector<QueueDeviceEntry> &queues, const Q
     const QString wanted = device ? canonical(link) : link.toLower();
     for (const QueueDeviceEntry &q : queues) {
         const bool same = !uri.isEmpty() && q.uri == uri;
-        const bool leads = !q.link.isEmpty() && !link.isEmpty() &&
-                           (device ? canonical(q.link) == wanted : q.link.toLower() == wanted);
+        const bool leads =
+            !q.link.isEmpty() && !link.isEmpty() && (device ? canonical(q.link) == wanted : q.link.toLower() == wanted);
         if ((same || leads) && !names.contains(q.name))
             names << q.name;
     }

@@ -37,7 +37,11 @@ bool stopped(const std::atomic<bool> *stop)
 
 QString ipv4Text(quint32 host)
 {
-    return QStringLiteral("%1.%2.%3.%4").arg(host >> 24).arg((host >> 16) & 0xFF).arg((host >> 8) & 0xFF).arg(host & 0xFF);
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(host >> 24)
+        .arg((host >> 16) & 0xFF)
+        .arg((host >> 8) & 0xFF)
+        .arg(host & 0xFF);
 }
 
 bool parseIpv4(const QString &text, quint32 &host)
@@ -387,11 +391,10 @@ private:
         NetworkFind find;
         find.address = addresses_[accepted.index];
         find.port = port_;
-        find.report = queryThrough(
-            [&connection](const Bytes &request, int replySize, int timeoutMs) {
-                return connection.ask(request, replySize, timeoutMs);
-            },
-            {options_.answerMs, true});
+        find.report =
+            queryThrough([&connection](const Bytes &request, int replySize,
+                                       int timeoutMs) { return connection.ask(request, replySize, timeoutMs); },
+                         {options_.answerMs, true});
         done_(find, accepted.index);
     }
 
@@ -520,8 +523,7 @@ std::vector<NetworkFind> scanNetwork(const std::vector<QString> &addresses, quin
 
     {
         Askers askers(
-            addresses, port, options, [&](const NetworkFind &find, std::size_t index) { oneDone(&find, index); },
-            stop);
+            addresses, port, options, [&](const NetworkFind &find, std::size_t index) { oneDone(&find, index); }, stop);
         struct Pending
         {
             int fd;

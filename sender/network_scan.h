@@ -39,7 +39,7 @@ struct ScanTargets
 {
     std::vector<QString> addresses; // literal IPv4 or IPv6 addresses, each once, in the order given
     ScanWordProblem problem = ScanWordProblem::None;
-    QString word; // the word with the problem
+    QString word;     // the word with the problem
     qint64 count = 0; // with TooMany: how many addresses the words cover
 };
 

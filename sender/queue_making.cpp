@@ -45,7 +45,8 @@ QString suggestedQueueName(const QString &model, const QStringList &taken)
 
 bool isPrinterDeviceUri(const QString &uri)
 {
-    static const QRegularExpression socket(QStringLiteral("^socket://(\\[[0-9A-Fa-f:.]+\\]|[^/:?#\\s]+)(:\\d{1,5})?/?$"));
+    static const QRegularExpression socket(
+        QStringLiteral("^socket://(\\[[0-9A-Fa-f:.]+\\]|[^/:?#\\s]+)(:\\d{1,5})?/?$"));
     static const QRegularExpression serial(QStringLiteral("^serial:/dev/[^?\\s]+(\\?\\S*)?$"));
     static const QRegularExpression usb(QStringLiteral("^usb://[^/\\s]+/[^\\s]+$"));
     return (socket.match(uri).hasMatch() || serial.match(uri).hasMatch() || usb.match(uri).hasMatch()) &&

@@ -171,8 +171,7 @@ int addQueue(const std::string &name, const std::string &uri, bool replace)
     const std::string shown = "print queue \"" + name + "\"";
     if (refusedAsNotAdmin(st) && !deadlineExpired())
         setError(DRAVIK_ERROR_NO_PERMISSION, "the CUPS server at " + serverText() + " does not let " +
-                                                 textOf(cupsUser()) + " add or change print queues: " +
-                                                 adminAdvice());
+                                                 textOf(cupsUser()) + " add or change print queues: " + adminAdvice());
     else
         setRequestError(st, DRAVIK_ERROR_INVALID_ARGUMENT, "the making of " + shown,
                         "the CUPS server at " + serverText() + " did not make " + shown + " for " + uri);

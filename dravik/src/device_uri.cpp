@@ -22,8 +22,7 @@ std::vector<std::string> printerNames(const std::string &folder)
         return names;
     while (dirent *e = ::readdir(dir)) {
         const std::string n = e->d_name;
-        if (n.size() > 2 && n.compare(0, 2, "lp") == 0 &&
-            n.find_first_not_of("0123456789", 2) == std::string::npos)
+        if (n.size() > 2 && n.compare(0, 2, "lp") == 0 && n.find_first_not_of("0123456789", 2) == std::string::npos)
             names.push_back(n);
     }
     ::closedir(dir);
@@ -144,11 +143,10 @@ std::string usbUriOf(const std::string &deviceId)
     const std::string serial = field(f, {"sn", "sern", "serialnumber"});
     char uri[HTTP_MAX_URI];
     const http_uri_status_t st =
-        serial.empty()
-            ? httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "usb", nullptr, make.c_str(), 0, "/%s",
-                               model.c_str())
-            : httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "usb", nullptr, make.c_str(), 0, "/%s?serial=%s",
-                               model.c_str(), serial.c_str());
+        serial.empty() ? httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "usb", nullptr, make.c_str(), 0, "/%s",
+                                          model.c_str())
+                       : httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "usb", nullptr, make.c_str(), 0,
+                                          "/%s?serial=%s", model.c_str(), serial.c_str());
     return st >= HTTP_URI_STATUS_OK ? std::string(uri) : std::string();
 }
 

@@ -52,8 +52,8 @@ std::vector<std::uint8_t> text(const char *s)
 Answers printer()
 {
     Answers a;
-    for (StatusRequest r : {StatusRequest::Printer, StatusRequest::OfflineCause, StatusRequest::ErrorCause,
-                            StatusRequest::RollPaper})
+    for (StatusRequest r :
+         {StatusRequest::Printer, StatusRequest::OfflineCause, StatusRequest::ErrorCause, StatusRequest::RollPaper})
         a[statusRequest(r)] = {0x12};
     a[idRequest(IdRequest::Maker)] = text("Nembo");
     a[idRequest(IdRequest::Model)] = text("TP-80");
@@ -244,8 +244,8 @@ void TestNemboportDiscover::addQueue_data()
     QTest::newRow("no uri") << QStringList{"add-queue", "Bar"} << 9 << 0 << 2 << "add-queue needs the printer's device";
     QTest::newRow("ipp uri") << QStringList{"add-queue", "Bar", "--uri", "ipp://10.0.0.1/printers/x"} << 9 << 0 << 2
                              << "--uri ipp://10.0.0.1/printers/x: give socket://HOST:PORT";
-    QTest::newRow("name with a slash") << QStringList{"add-queue", "a/b", "--uri", "serial:/dev/ttyUSB0?baud=9600"}
-                                       << 9 << 0 << 2 << "a/b: a print queue's name has none of";
+    QTest::newRow("name with a slash") << QStringList{"add-queue", "a/b", "--uri", "serial:/dev/ttyUSB0?baud=9600"} << 9
+                                       << 0 << 2 << "a/b: a print queue's name has none of";
     QTest::newRow("two names") << QStringList{"add-queue", "A", "B", "--uri", "usb://Acme/TM%201"} << 9 << 0 << 2
                                << "add-queue takes one name";
 }

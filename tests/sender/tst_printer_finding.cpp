@@ -143,8 +143,8 @@ void TestPrinterFinding::scanWords_data()
     QTest::newRow("IPv6 in brackets") << QStringList{"[::1]"} << QStringList{"::1"} << 1 << none;
     QTest::newRow("too wide a network") << QStringList{"127.0.0.0/15"} << QStringList{} << 0
                                         << int(ScanWordProblem::NotAnAddress);
-    QTest::newRow("more than a search covers") << QStringList{"127.0.0.0/16"} << QStringList{} << 0
-                                               << int(ScanWordProblem::TooMany);
+    QTest::newRow("more than a search covers")
+        << QStringList{"127.0.0.0/16"} << QStringList{} << 0 << int(ScanWordProblem::TooMany);
     QTest::newRow("not an address") << QStringList{"127.0.0.300/24"} << QStringList{} << 0
                                     << int(ScanWordProblem::NotAnAddress);
     QTest::newRow("an option-like word") << QStringList{"-p"} << QStringList{} << 0

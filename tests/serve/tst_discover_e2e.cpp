@@ -89,12 +89,12 @@ void TestDiscoverEndToEnd::initTestCase()
     for (int i = 0; i < 3; ++i) {
         const Identity &id = kPrinters[i];
         QString failed;
-        QVERIFY2(printers_[i].start({QStringLiteral("--tcp"), QStringLiteral("%1:%2").arg(id.address).arg(port_),
-                                     QStringLiteral("--maker"), QLatin1String(id.maker),
-                                     QStringLiteral("--model-name"), QLatin1String(id.model),
-                                     QStringLiteral("--serial-number"), QLatin1String(id.serial)},
-                                    QStringLiteral("listening on"), failed),
-                 qPrintable(failed));
+        QVERIFY2(
+            printers_[i].start({QStringLiteral("--tcp"), QStringLiteral("%1:%2").arg(id.address).arg(port_),
+                                QStringLiteral("--maker"), QLatin1String(id.maker), QStringLiteral("--model-name"),
+                                QLatin1String(id.model), QStringLiteral("--serial-number"), QLatin1String(id.serial)},
+                               QStringLiteral("listening on"), failed),
+            qPrintable(failed));
     }
     QVERIFY(silent_.start("127.0.0.5", port_, LoopbackListener::Silent));
     QVERIFY(garbage_.start("127.0.0.6", port_, LoopbackListener::Garbage));
@@ -196,9 +196,9 @@ void TestDiscoverEndToEnd::aUserWhoMayNotAdministerIsToldTheFix()
     QVERIFY2(failed.isEmpty(), qPrintable(failed));
     const QStringList add{QStringLiteral("add-queue"), QStringLiteral("NbNobody"), QStringLiteral("--uri"),
                           QStringLiteral("socket://127.0.0.4:%1").arg(port_)};
-    const Run refused = nemboport(add, strict.socketServer(),
-                                  {setpriv, QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                                   QStringLiteral("--clear-groups")});
+    const Run refused = nemboport(
+        add, strict.socketServer(),
+        {setpriv, QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups")});
     QCOMPARE(refused.status, 1);
     QVERIFY2(refused.err.contains(QLatin1String("you may not add print queues on this print server: join the group "
                                                 "lpadmin (sudo usermod -aG lpadmin nobody, then log in again) or run "

@@ -32,8 +32,7 @@ public:
         a.sin_family = AF_INET;
         a.sin_port = htons(port);
         const int on = 1;
-        if (fd_ < 0 || ::inet_pton(AF_INET, address, &a.sin_addr) != 1 ||
-            (ntohl(a.sin_addr.s_addr) >> 24) != 127 ||
+        if (fd_ < 0 || ::inet_pton(AF_INET, address, &a.sin_addr) != 1 || (ntohl(a.sin_addr.s_addr) >> 24) != 127 ||
             ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
             ::bind(fd_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(fd_, 16) != 0)
             return false;

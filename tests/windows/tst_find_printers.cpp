@@ -29,8 +29,8 @@ using Answers = std::map<std::vector<std::uint8_t>, std::vector<std::uint8_t>>;
 Answers printer()
 {
     Answers a;
-    for (StatusRequest r : {StatusRequest::Printer, StatusRequest::OfflineCause, StatusRequest::ErrorCause,
-                            StatusRequest::RollPaper})
+    for (StatusRequest r :
+         {StatusRequest::Printer, StatusRequest::OfflineCause, StatusRequest::ErrorCause, StatusRequest::RollPaper})
         a[statusRequest(r)] = {0x12};
     const std::string model = "_TP-58";
     a[idRequest(IdRequest::Model)] = std::vector<std::uint8_t>(model.begin(), model.end());

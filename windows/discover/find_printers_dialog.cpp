@@ -154,9 +154,8 @@ void FindPrintersDialog::btnSearchClick()
     if (!openPort_.isEmpty())
         request.leaveAlone << openPort_;
     request.port = quint16(spnPort->value());
-    const QStringList networkWords = chkNetwork->isChecked()
-                                         ? edtNetwork->text().split(QLatin1Char(' '), Qt::SkipEmptyParts)
-                                         : QStringList();
+    const QStringList networkWords =
+        chkNetwork->isChecked() ? edtNetwork->text().split(QLatin1Char(' '), Qt::SkipEmptyParts) : QStringList();
     if (!request.usb && !request.serial && networkWords.isEmpty()) {
         lblSearch->setText(tr("Choose at least one place to look."));
         return;
@@ -229,9 +228,9 @@ void FindPrintersDialog::addFound(int index)
             why = tr("Port open, not a receipt printer");
             detail = find.report.state == QueryState::NotAPrinter
                          ? tr("It answered %1.").arg(QString::fromLatin1(find.report.notAnAnswer.toHex(' ').toUpper()))
-                         : find.report.state == QueryState::NoAnswer
-                               ? tr("It did not answer (a printer busy with another connection answers later).")
-                               : find.report.reason.text;
+                     : find.report.state == QueryState::NoAnswer
+                         ? tr("It did not answer (a printer busy with another connection answers later).")
+                         : find.report.reason.text;
             break;
         case FindOutcome::NoPrinter:
             why = find.error.isEmpty() ? tr("No receipt printer answered at any baud rate") : tr("Could not be probed");
@@ -272,9 +271,9 @@ void FindPrintersDialog::searchEnded(bool stopped)
     int printers = 0;
     for (const Find &f : search_.finds())
         printers += f.isPrinter() ? 1 : 0;
-    lblSearch->setText(stopped ? tr("Stopped: %1 receipt printers found").arg(printers)
-                               : printers == 0 ? tr("No receipt printer found.")
-                                               : tr("Done: %1 receipt printers found").arg(printers));
+    lblSearch->setText(stopped         ? tr("Stopped: %1 receipt printers found").arg(printers)
+                       : printers == 0 ? tr("No receipt printer found.")
+                                       : tr("Done: %1 receipt printers found").arg(printers));
     const QString notes = notesText();
     lblNotes->setText(notes);
     lblNotes->setVisible(!notes.isEmpty());
@@ -427,10 +426,11 @@ void FindPrintersDialog::addQueue(const Find &find)
     case QueueMade::Exists:
     case QueueMade::Failed:
         if (made.reason.code == DRAVIK_ERROR_NO_PERMISSION)
-            notifier::show(this, tr("You may not add print queues on this computer's print server. Join the group "
-                                    "lpadmin (sudo usermod -aG lpadmin %1, then log in again), or ask its "
-                                    "administrator.")
-                                     .arg(userName()),
+            notifier::show(this,
+                           tr("You may not add print queues on this computer's print server. Join the group "
+                              "lpadmin (sudo usermod -aG lpadmin %1, then log in again), or ask its "
+                              "administrator.")
+                               .arg(userName()),
                            made.reason.text);
         else
             notifier::show(this, tr("The print server did not make the print queue %1.").arg(name),
