@@ -13,9 +13,11 @@ namespace {
 Config g_config;
 std::vector<Call> g_calls;
 std::mutex g_mutex; // guards g_calls and g_config's result queues
-std::string g_error;
-int g_errorCode = DRAVIK_ERROR_NONE;
-int g_openRate = 0; // the rate of the last OpenComm that succeeded
+// The last failure's reason, per thread as the real library keeps it: the
+// search for printers calls from several threads at once.
+thread_local std::string g_error;
+thread_local int g_errorCode = DRAVIK_ERROR_NONE;
+std::atomic<int> g_openRate{0}; // the rate of the last OpenComm that succeeded
 std::atomic<int> g_inside{0};
 std::atomic<int> g_maxInside{0};
 

@@ -4,8 +4,9 @@
 // read back every call it received. A second build of it, the partial fake,
 // lacks SendBufferToPrint, OpenComm, isLanguage and every optional export;
 // a third, the fake without answers, lacks only QueryPrinter, FollowLastJob
-// and CancelLastJob, as a library made before them. The program calls it from its worker thread: the record
-// is guarded, and calls() hands out a copy.
+// and CancelLastJob, as a library made before them. The program calls it from its worker thread (and the
+// search for printers from several at once): the record is guarded, calls() hands out a copy, and the last
+// failure is kept per thread, as the real library keeps it.
 #pragma once
 
 #include "dravik.h"

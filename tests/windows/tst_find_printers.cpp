@@ -79,6 +79,7 @@ private slots:
     void entryInTheConnectionGroup();
     void networkPrinterAddedAndChosen();
     void serialPortOpenedAtTheRateFound();
+    void aNameThatExistsAndARefusal();
     void stopAndCloseWhileSearching();
 };
 
@@ -109,6 +110,8 @@ void TestFindPrinters::networkPrinterAddedAndChosen()
                           QStringLiteral("Nembo"), QStringLiteral("--model-name"), QStringLiteral("TP 80")},
                          QStringLiteral("listening on"), error),
              qPrintable(error));
+    // A queue of the name the model gives is listed already: the name made differs.
+    fake::config().printers += "TP_80\n";
     TfrmMain w;
     QVERIFY(settled(w));
     const size_t listedBefore = fake::callsOf("GetPrintDriveNames").size();
@@ -126,15 +129,15 @@ void TestFindPrinters::networkPrinterAddedAndChosen()
     QVERIFY(driven);
     QCOMPARE(listed, QStringLiteral("Nembo TP 80"));
     QCOMPARE(status, QStringLiteral("Ready"));
-    QCOMPARE(suggested, QStringLiteral("TP_80"));
+    QCOMPARE(suggested, QStringLiteral("TP_80-2"));
     const auto made = fake::callsOf("AddPrintQueue");
     QCOMPARE(made.size(), size_t(1));
     QCOMPARE(made.front().texts,
-             (std::vector<std::string>{"TP_80", QStringLiteral("socket://127.0.0.1:%1").arg(port).toStdString()}));
+             (std::vector<std::string>{"TP_80-2", QStringLiteral("socket://127.0.0.1:%1").arg(port).toStdString()}));
     // The designed Refresh ran, and the new queue is the chosen one.
     QCOMPARE(fake::callsOf("GetPrintDriveNames").size(), listedBefore + 1);
     QVERIFY(w.connection->rdbDriver->isChecked());
-    QCOMPARE(w.connection->ComboPrinter->currentText(), QStringLiteral("TP_80"));
+    QCOMPARE(w.connection->ComboPrinter->currentText(), QStringLiteral("TP_80-2"));
     QVERIFY(fake::callsOf("SendBufferToPrint").empty());
     QVERIFY2(log.messages.empty(), qPrintable(log.texts().join('\n')));
     QCOMPARE(serve.state().value("cuts").toInt(), 0);
@@ -168,6 +171,49 @@ void TestFindPrinters::serialPortOpenedAtTheRateFound()
     QCOMPARE(opens.back().number, 19200);
     QVERIFY(w.connection->btnCloseCOM->isEnabled()); // open
     QVERIFY(fake::callsOf("AddPrintQueue").empty());
+}
+
+void TestFindPrinters::aNameThatExistsAndARefusal()
+{
+    // A USB printer; its queue's name exists (made anew when the user says
+    // so), and the user may not make queues.
+    MessageLog log;
+    QStringList asked;
+    notifier::setAskHandler([&](QWidget *, const Message &question) {
+        asked << question.text;
+        return true;
+    });
+    fake::config().usbPrinters = "/dev/usb/lp0\tusb://Acme/TM%201?serial=42\tMFG:Acme;MDL:TM 1;CMD:ESC/POS;SN:42;\n";
+    fake::config().addQueueResults = {-1, 0};
+    fake::config().lastErrorCode = DRAVIK_ERROR_NO_PERMISSION;
+    fake::config().lastError = "not an administrator";
+    TfrmMain w;
+    QVERIFY(settled(w));
+    const size_t listedBefore = fake::callsOf("GetPrintDriveNames").size();
+    bool stayed = false;
+    QVERIFY(findPrinters(w, [&](FindPrintersDialog &d) {
+        if (!search(d, true, false, QString()))
+            return;
+        QCOMPARE(d.edtQueueName->text(), QStringLiteral("TM_1"));
+        d.btnAction->click();
+        stayed = d.isVisible();
+    }));
+    notifier::setAskHandler({});
+    QVERIFY(stayed);
+    QCOMPARE(asked.size(), 1);
+    QVERIFY2(asked.first().startsWith(QStringLiteral("A print queue named TM_1 exists already.")),
+             qPrintable(asked.first()));
+    const auto made = fake::callsOf("AddPrintQueue");
+    QCOMPARE(made.size(), size_t(2));
+    QCOMPARE(made[0].number, 0);
+    QCOMPARE(made[1].number, 1); // made anew, as the user said
+    QCOMPARE(made[1].texts, (std::vector<std::string>{"TM_1", "usb://Acme/TM%201?serial=42"}));
+    QCOMPARE(log.messages.size(), size_t(1));
+    QVERIFY2(log.messages.front().text.contains(QStringLiteral("Join the group lpadmin")),
+             qPrintable(log.messages.front().text));
+    QCOMPARE(log.messages.front().detail, QStringLiteral("not an administrator"));
+    // Nothing was made: the lists are as they were.
+    QCOMPARE(fake::callsOf("GetPrintDriveNames").size(), listedBefore);
 }
 
 void TestFindPrinters::stopAndCloseWhileSearching()

@@ -37,10 +37,12 @@ QString userName()
 
 } // namespace
 
-FindPrintersDialog::FindPrintersDialog(QWidget *parent, const DravikBinding &lib, const QString &openPort)
+FindPrintersDialog::FindPrintersDialog(QWidget *parent, const DravikBinding &lib, const QString &openPort,
+                                       const QStringList &queues)
     : QDialog(parent)
     , lib_(lib)
     , openPort_(openPort)
+    , queues_(queues)
     , search_(lib)
 {
     setObjectName(QStringLiteral("frmFindPrinters"));
@@ -337,7 +339,7 @@ void FindPrintersDialog::selectionChanged()
 {
     const Find *find = chosen();
     if (find && find->kind != FindKind::Serial) {
-        QStringList taken;
+        QStringList taken = queues_;
         for (const Find &f : search_.finds())
             taken << f.queues;
         edtQueueName->setText(suggestedQueueName(find->model(), taken));

@@ -39,8 +39,11 @@ class FindPrintersDialog : public QDialog
 {
     Q_OBJECT
 public:
-    // openPort: a serial port the window holds open, left alone by the search.
-    FindPrintersDialog(QWidget *parent, const DravikBinding &lib, const QString &openPort);
+    // openPort: a serial port the window holds open, left alone by the search;
+    // queues: the print queues the window lists (a name made for a new one
+    // is none of them).
+    FindPrintersDialog(QWidget *parent, const DravikBinding &lib, const QString &openPort,
+                       const QStringList &queues = {});
 
     FoundChoice choice() const { return choice_; }
 
@@ -76,6 +79,7 @@ private:
 
     const DravikBinding &lib_;
     QString openPort_;
+    QStringList queues_;
     PrinterSearch search_;
     FoundChoice choice_;
     bool closeWhenDone_ = false;

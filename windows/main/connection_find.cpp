@@ -31,7 +31,10 @@ void ConnectionPanel::findPrinters()
     }
     // The port this window holds open is not probed (a probe would take it over).
     const QString openPort = session_.portOpen() ? session_.linkTarget().printerName : QString();
-    FindPrintersDialog dialog(window(), session_.library(), openPort);
+    QStringList queues;
+    for (int i = 0; i < ComboPrinter->count(); ++i)
+        queues << ComboPrinter->itemText(i);
+    FindPrintersDialog dialog(window(), session_.library(), openPort, queues);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const FoundChoice choice = dialog.choice();
