@@ -5,6 +5,7 @@
 #include "cli_commands.h"
 
 #include "option_parser.h"
+#include "rate_search.h"
 #include "settings_catalogue.h"
 #include "status_output.h"
 #include "tool_library.h"
@@ -38,14 +39,7 @@ static_assert(triesEveryRateOnce(), "probe must try each of the printer's rates 
 constexpr int kPerRateMs = 250;
 constexpr int kLinkTimeoutMs = 1000;
 
-struct RateFound
-{
-    std::uint32_t rate = 0; // 0: none answered
-    PrinterReport report;
-    QJsonArray tried;
-    QJsonArray refused; // rates the port would not take, though it opened at others (a driver's limits)
-    QString error;      // the port could not be used at all
-};
+} // namespace
 
 RateFound findRate(CliContext &ctx, const DravikBinding &lib, const Target &target)
 {
@@ -96,6 +90,8 @@ RateFound findRate(CliContext &ctx, const DravikBinding &lib, const Target &targ
     }
     return found;
 }
+
+namespace {
 
 int probeSerial(CliContext &ctx, const DravikBinding &lib, const Target &target, bool json)
 {

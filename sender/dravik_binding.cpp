@@ -138,6 +138,10 @@ void DravikBinding::bind(bool sendOnly)
     if (sendOnly)
         return;
     bindExport(getPrintDriveStates, "GetPrintDriveStates", false);
+    bindExport(getPrintDriveDevices, "GetPrintDriveDevices", false);
+    bindExport(getUsbPrinters, "GetUsbPrinters", false);
+    bindExport(getPrintServerDevices, "GetPrintServerDevices", false);
+    bindExport(addPrintQueue, "AddPrintQueue", false);
     // The documented lookup order.
     bindExport(openComm, "OpenComm", true);
     bindExport(closeComm, "CloseComm", true);

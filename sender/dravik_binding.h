@@ -57,6 +57,12 @@ public:
     // Optional, this project's library's own: the print queues with their
     // state (see queue_states.h).
     decltype(&::GetPrintDriveStates) getPrintDriveStates = nullptr;
+    // Optional, this project's library's own: finding printers and making
+    // print queues for them (see device_lists.h and queue_making.h).
+    decltype(&::GetPrintDriveDevices) getPrintDriveDevices = nullptr;
+    decltype(&::GetUsbPrinters) getUsbPrinters = nullptr;
+    decltype(&::GetPrintServerDevices) getPrintServerDevices = nullptr;
+    decltype(&::AddPrintQueue) addPrintQueue = nullptr;
 
     // The library's reason for its last failure, or empty.
     QString lastErrorText() const;

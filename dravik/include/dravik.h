@@ -59,6 +59,36 @@ DRAVIK_API const char *GetPrintDriveNames(void);
  * extension of this library's own, not in the shared interface: a program
  * looks it up by name and may find it missing. */
 DRAVIK_API const char *GetPrintDriveStates(void);
+/* The print queues (not classes) with their devices, by name, one line per
+ * queue: "NAME\tDEVICE-URI\tLINK" where LINK is where the URI leads on this
+ * machine: "HOST:PORT" for socket:// (9100 when no port is given, an IPv6
+ * address in brackets), the device path for serial:, the /dev/usb/lp*
+ * device that holds a usb:// printer now; empty for any other. Fails as
+ * GetPrintDriveNames does. Optional, this library's own, like the three
+ * below: a program looks each up by name and may find it missing. */
+DRAVIK_API const char *GetPrintDriveDevices(void);
+/* The USB printers the kernel's printer driver holds, one line per
+ * /dev/usb/lp* in number order: "PATH\tDEVICE-URI\tIEEE1284-ID", where
+ * DEVICE-URI is the usb:// URI a print queue reaches that printer by (empty
+ * when its ID tells no maker and model) and IEEE1284-ID is what the printer
+ * told the kernel (empty when unknown). */
+DRAVIK_API const char *GetUsbPrinters(void);
+/* What the print server's backends find (CUPS-Get-Devices) of the schemes
+ * named (blank-separated, such as "usb"; NULL or empty: every scheme), each
+ * backend given timeoutSeconds (1 to 60; the call takes a few seconds more
+ * at most): one line per device, "DEVICE-URI\tCLASS\tMAKE-AND-MODEL\t
+ * IEEE1284-ID\tINFO". The empty list with DRAVIK_ERROR_NO_PERMISSION where
+ * the server lists its devices only to its administrators. */
+DRAVIK_API const char *GetPrintServerDevices(const char *schemes, int timeoutSeconds);
+/* Makes a raw print queue (no driver: the bytes reach the printer as they
+ * are) named name whose device is deviceUri, enabled and accepting jobs.
+ * Sends nothing to the printer. 1: made (with replace nonzero, made anew
+ * over the queue of that name, which loses its driver and keeps its jobs);
+ * -1: a queue or class of that name exists and replace is 0, nothing
+ * changed; 0: failed (DRAVIK_ERROR_INVALID_ARGUMENT: a name or URI the
+ * server does not take; DRAVIK_ERROR_NO_PERMISSION: the user may not
+ * administer printers, the text naming the fix). */
+DRAVIK_API int AddPrintQueue(const char *name, const char *deviceUri, int replace);
 /* The serial ports that exist, then the live ports that virtual printers
  * announce (see README.md, "Virtual printers"). */
 DRAVIK_API const char *GetSystemSerial(void);

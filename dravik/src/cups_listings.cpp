@@ -1,5 +1,6 @@
 // The print queues the server lists, with their states, and one queue's
 // device and state.
+#include "cups_admin.h"
 #include "cups_queue.h"
 #include "cups_server.h"
 #include "timeouts.h"
@@ -137,6 +138,45 @@ std::vector<std::string> listQueues()
 std::vector<QueueState> listQueueStates()
 {
     return askQueues(true);
+}
+
+std::vector<QueueDevice> listQueueDevices()
+{
+    ServerCall call(cupsListTimeoutMs);
+    if (!call.http())
+        return {};
+    static const char *const wanted[] = {"printer-name", "printer-type", "device-uri"};
+    const Ipp response = askForQueues(call.http(), wanted, 3);
+    if (!response)
+        return {};
+    std::vector<QueueDevice> queues;
+    QueueDevice queue;
+    int type = 0;
+    auto queueEnds = [&] {
+        // A class has no device of its own.
+        if (!queue.name.empty() && !queue.uri.empty() && !(type & CUPS_PRINTER_CLASS))
+            queues.push_back(std::move(queue));
+        queue = QueueDevice();
+        type = 0;
+    };
+    for (ipp_attribute_t *a = ippFirstAttribute(response.get()); a; a = ippNextAttribute(response.get())) {
+        if (!ippGetName(a)) {
+            queueEnds();
+            continue;
+        }
+        if (ippGetGroupTag(a) != IPP_TAG_PRINTER)
+            continue;
+        const std::string n = ippGetName(a);
+        if (n == "printer-name" && ippGetValueTag(a) == IPP_TAG_NAME)
+            queue.name = textValue(a);
+        else if (n == "printer-type" && ippGetValueTag(a) == IPP_TAG_ENUM)
+            type = ippGetInteger(a, 0);
+        else if (n == "device-uri" && ippGetValueTag(a) == IPP_TAG_URI)
+            queue.uri = textValue(a);
+    }
+    queueEnds();
+    std::sort(queues.begin(), queues.end(), [](const QueueDevice &a, const QueueDevice &b) { return a.name < b.name; });
+    return queues;
 }
 
 bool queueDevice(const std::string &queueName, std::string &uri, QueueState &state)

@@ -4,7 +4,9 @@
 
 #include "announced.h"
 #include "common.h"
+#include "cups_admin.h"
 #include "cups_queue.h"
+#include "device_uri.h"
 #include "lpt.h"
 #include "query.h"
 #include "serial.h"
@@ -50,6 +52,9 @@ thread_local std::string t_driveNames;
 thread_local std::string t_driveStates;
 thread_local std::string t_serialNames;
 thread_local std::string t_portNames;
+thread_local std::string t_driveDevices;
+thread_local std::string t_usbPrinters;
+thread_local std::string t_serverDevices;
 
 const char *keep(std::string &slot, std::string text)
 {
@@ -118,6 +123,45 @@ const char *GetPrintDriveNames(void)
 const char *GetPrintDriveStates(void)
 {
     return guarded<const char *>("", [] { return keep(t_driveStates, stateLines(listQueueStates())); });
+}
+
+const char *GetPrintDriveDevices(void)
+{
+    return guarded<const char *>("", [] {
+        std::string lines;
+        for (const QueueDevice &q : listQueueDevices())
+            lines += oneField(q.name) + '\t' + oneField(q.uri) + '\t' + oneField(deviceLink(q.uri)) + '\n';
+        return keep(t_driveDevices, lines);
+    });
+}
+
+const char *GetUsbPrinters(void)
+{
+    return guarded<const char *>("", [] {
+        std::string lines;
+        for (const UsbPrinter &p : listUsbPrinters())
+            lines += oneField(p.path) + '\t' + oneField(usbUriOf(p.deviceId)) + '\t' + oneField(p.deviceId) + '\n';
+        return keep(t_usbPrinters, lines);
+    });
+}
+
+const char *GetPrintServerDevices(const char *schemes, int timeoutSeconds)
+{
+    return guarded<const char *>("", [&] {
+        std::vector<ServerDevice> devices;
+        if (!listServerDevices(textOf(schemes), timeoutSeconds, devices))
+            return keep(t_serverDevices, std::string());
+        std::string lines;
+        for (const ServerDevice &d : devices)
+            lines += oneField(d.uri) + '\t' + oneField(d.deviceClass) + '\t' + oneField(d.makeAndModel) + '\t' +
+                     oneField(d.deviceId) + '\t' + oneField(d.info) + '\n';
+        return keep(t_serverDevices, lines);
+    });
+}
+
+int AddPrintQueue(const char *name, const char *deviceUri, int replace)
+{
+    return guarded(0, [&] { return addQueue(textOf(name), trim(textOf(deviceUri)), replace != 0); });
 }
 
 const char *GetSystemSerial(void)

@@ -2,6 +2,7 @@
 
 #include "common.h"
 #include "cups_queue.h"
+#include "device_uri.h"
 #include "exchange.h"
 #include "lpt.h"
 #include "serial.h"
@@ -11,18 +12,13 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <cstdlib>
-#include <fstream>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
 #include <utility>
-#include <vector>
 
 #include <cups/cups.h>
-#include <dirent.h>
 #include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -131,106 +127,6 @@ int connectTcp(const std::string &host, int port, const std::string &what)
     else
         setError(codeForErrno(err), "cannot connect to " + what + ": " + errnoText(err));
     return -1;
-}
-
-// "key=value" of a URI's options ("?baud=9600+bits=8", "?serial=X&interface=1").
-std::string uriOption(const std::string &uri, const std::string &key)
-{
-    const std::size_t q = uri.find('?');
-    if (q == std::string::npos)
-        return {};
-    std::size_t at = q + 1;
-    while (at < uri.size()) {
-        std::size_t end = uri.find_first_of("+&", at);
-        if (end == std::string::npos)
-            end = uri.size();
-        const std::string pair = uri.substr(at, end - at);
-        const std::size_t eq = pair.find('=');
-        if (eq != std::string::npos && lower(pair.substr(0, eq)) == key)
-            return pair.substr(eq + 1);
-        at = end + 1;
-    }
-    return {};
-}
-
-// %XX escapes of a URI part.
-std::string unescape(const std::string &s)
-{
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '%' && i + 2 < s.size()) {
-            const std::string hex = s.substr(i + 1, 2);
-            char *end = nullptr;
-            const long v = std::strtol(hex.c_str(), &end, 16);
-            if (end == hex.c_str() + 2) {
-                out += static_cast<char>(v);
-                i += 2;
-                continue;
-            }
-        }
-        out += s[i];
-    }
-    return out;
-}
-
-// The fields of an IEEE 1284 device ID ("MFG:Acme;MDL:TM 1;SN:42;").
-std::map<std::string, std::string> deviceIdFields(const std::string &id)
-{
-    std::map<std::string, std::string> fields;
-    std::size_t at = 0;
-    while (at < id.size()) {
-        std::size_t end = id.find(';', at);
-        if (end == std::string::npos)
-            end = id.size();
-        const std::string pair = id.substr(at, end - at);
-        const std::size_t colon = pair.find(':');
-        if (colon != std::string::npos)
-            fields[lower(trim(pair.substr(0, colon)))] = trim(pair.substr(colon + 1));
-        at = end + 1;
-    }
-    return fields;
-}
-
-std::string field(const std::map<std::string, std::string> &f, std::initializer_list<const char *> keys)
-{
-    for (const char *k : keys) {
-        const auto it = f.find(k);
-        if (it != f.end())
-            return it->second;
-    }
-    return {};
-}
-
-// The /dev/usb/lp* device whose IEEE 1284 ID names this make, model (and
-// serial number, when the URI has one); empty when none.
-std::string usbPrinterPath(const std::string &make, const std::string &model, const std::string &serial)
-{
-    const std::string classDir = underRoot("/sys/class/usbmisc");
-    DIR *dir = ::opendir(classDir.c_str());
-    if (!dir)
-        return {};
-    std::vector<std::string> names;
-    while (dirent *e = ::readdir(dir)) {
-        const std::string n = e->d_name;
-        if (n.size() > 2 && n.compare(0, 2, "lp") == 0)
-            names.push_back(n);
-    }
-    ::closedir(dir);
-    std::sort(names.begin(), names.end());
-    for (const std::string &n : names) {
-        std::ifstream in(classDir + "/" + n + "/device/ieee1284_id");
-        std::string id;
-        if (!in || !std::getline(in, id))
-            continue;
-        const auto f = deviceIdFields(id);
-        if (lower(field(f, {"mfg", "manufacturer"})) != lower(trim(make)) ||
-            lower(field(f, {"mdl", "model"})) != lower(trim(model)))
-            continue;
-        if (!serial.empty() && lower(field(f, {"sn", "sern", "serialnumber"})) != lower(trim(serial)))
-            continue;
-        return underRoot("/dev/usb/" + n);
-    }
-    return {};
 }
 
 int queryQueue(const std::string &queue, const unsigned char *request, std::size_t requestLength, unsigned char *reply,

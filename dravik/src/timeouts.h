@@ -22,6 +22,9 @@ constexpr long long lptTimeoutMs(long long length)
 // included); the whole of a send: 10 seconds plus 1 second per megabyte.
 constexpr int cupsConnectTimeoutMs = 3000;
 constexpr long long cupsListTimeoutMs = 3000;
+// Making a print queue (connecting and the look-up of its name included):
+// the server writes its configuration before it answers.
+constexpr long long cupsAdminTimeoutMs = 10000;
 constexpr long long cupsSendTimeoutMs(long long length)
 {
     return 10000 + length / 1000;

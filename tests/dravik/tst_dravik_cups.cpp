@@ -246,6 +246,11 @@ private slots:
     void queryWhileTheQueuePrintsIsBusy();
     void queueStatesSayWhatTheServerSays_data();
     void queueStatesSayWhatTheServerSays();
+    void makesARawQueueForADevice();
+    void queueNamesTheServerWouldNotTake_data();
+    void queueNamesTheServerWouldNotTake();
+    void usbPrintersAndTheQueuesLeadingThere();
+    void printServerDevicesWithinTheirBound();
 
 private:
     bool run(const QString &program, const QStringList &args, QString &output)
@@ -961,6 +966,123 @@ void TestDravikCups::queueStatesSayWhatTheServerSays()
         QCOMPARE(line[4], message);
     names.removeAll(queue);
     QCOMPARE(names, DravikLib::lines(lib.GetPrintDriveNames()));
+}
+
+void TestDravikCups::makesARawQueueForADevice()
+{
+    useServer(socketServer());
+    const QByteArray uri = "socket://127.0.0.1:" + QByteArray::number(printer_.port());
+    QCOMPARE(lib.AddPrintQueue("NbMade", uri.constData(), 0), 1);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
+    QVERIFY(DravikLib::lines(lib.GetPrintDriveNames()).contains(QStringLiteral("NbMade")));
+    // Enabled and accepting jobs, and its device told with where it leads.
+    QVERIFY(DravikLib::lines(lib.GetPrintDriveStates()).contains(QStringLiteral("NbMade\tidle\t1\t\t")));
+    const QString link = QStringLiteral("127.0.0.1:%1").arg(printer_.port());
+    QVERIFY(DravikLib::lines(lib.GetPrintDriveDevices())
+                .contains(QStringLiteral("NbMade\t%1\t%2").arg(QString::fromLatin1(uri), link)));
+    // Raw: the bytes reach the printer as they are.
+    const int before = printer_.jobs().size();
+    const QByteArray data("\x1b\x40\x1d\x56\x00", 5);
+    QCOMPARE(lib.SendBufferToPrint("DRIVE", "NbMade", "raw", bytes(data), data.size()), 1);
+    QVERIFY(printer_.waitForJobs(before + 1, 30000));
+    QCOMPARE(printer_.jobs().last(), data);
+
+    // A name that exists is left alone, unless it is to be replaced.
+    const QByteArray other = "socket://127.0.0.1:" + QByteArray::number(freePort());
+    QCOMPARE(lib.AddPrintQueue("NbMade", other.constData(), 0), -1);
+    QCOMPARE(lib.lastCode(), int(DRAVIK_ERROR_INVALID_ARGUMENT));
+    QVERIFY2(lib.lastError().contains(QLatin1String("exists already")), qPrintable(lib.lastError()));
+    QCOMPARE(lib.AddPrintQueue(kQueueA, other.constData(), 0), -1);
+    QCOMPARE(lib.AddPrintQueue("NbMade", other.constData(), 1), 1);
+    QVERIFY(DravikLib::lines(lib.GetPrintDriveDevices())
+                .contains(QStringLiteral("NbMade\t%1\t127.0.0.1:%2")
+                              .arg(QString::fromLatin1(other))
+                              .arg(other.mid(other.lastIndexOf(':') + 1).toInt())));
+    QString out;
+    QVERIFY2(run(server_.lpadmin(), {QStringLiteral("-x"), QStringLiteral("NbMade")}, out), qPrintable(out));
+}
+
+void TestDravikCups::queueNamesTheServerWouldNotTake_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("uri");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("blank") << QByteArray("Nb Made") << QByteArray("socket://127.0.0.1:9") << "no blanks";
+    QTest::newRow("slash") << QByteArray("Nb/Made") << QByteArray("socket://127.0.0.1:9") << "none of /";
+    QTest::newRow("empty") << QByteArray() << QByteArray("socket://127.0.0.1:9") << "needs a name";
+    QTest::newRow("too long") << QByteArray(128, 'n') << QByteArray("socket://127.0.0.1:9") << "at most 127 bytes";
+    QTest::newRow("no uri") << QByteArray("NbNoUri") << QByteArray("nothing") << "it is no URI";
+    // The server's own refusal: no backend of that scheme.
+    QTest::newRow("unknown scheme") << QByteArray("NbNoScheme") << QByteArray("nosuchscheme://x")
+                                    << "did not make print queue \"NbNoScheme\"";
+}
+
+void TestDravikCups::queueNamesTheServerWouldNotTake()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, uri);
+    QFETCH(QString, says);
+    useServer(socketServer());
+    QCOMPARE(lib.AddPrintQueue(name.constData(), uri.constData(), 0), 0);
+    QCOMPARE(lib.lastCode(), int(DRAVIK_ERROR_INVALID_ARGUMENT));
+    QVERIFY2(lib.lastError().contains(says), qPrintable(lib.lastError()));
+    QVERIFY(!DravikLib::lines(lib.GetPrintDriveNames()).contains(QString::fromUtf8(name)));
+}
+
+void TestDravikCups::usbPrintersAndTheQueuesLeadingThere()
+{
+    // Stand-ins: lp0 a printer that told the kernel its ID, lp1 one that did not.
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("sys/class/usbmisc/lp0/device"))));
+    QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("dev/usb"))));
+    QFile id(root.filePath(QStringLiteral("sys/class/usbmisc/lp0/device/ieee1284_id")));
+    QVERIFY(id.open(QIODevice::WriteOnly));
+    id.write("MFG:Acme;CMD:ESC/POS;MDL:TM 1;SN:42;\n");
+    id.close();
+    for (const char *name : {"dev/usb/lp0", "dev/usb/lp1"}) {
+        QFile device(root.filePath(QLatin1String(name)));
+        QVERIFY(device.open(QIODevice::WriteOnly));
+    }
+    qputenv("DRAVIK_TEST_ROOT", QFile::encodeName(root.path()));
+    const QStringList usb = DravikLib::lines(lib.GetUsbPrinters());
+    qunsetenv("DRAVIK_TEST_ROOT");
+    const QString lp0 = root.filePath(QStringLiteral("dev/usb/lp0"));
+    QCOMPARE(usb,
+             (QStringList{lp0 + QStringLiteral("\tusb://Acme/TM%201?serial=42\tMFG:Acme;CMD:ESC/POS;MDL:TM 1;SN:42;"),
+                          root.filePath(QStringLiteral("dev/usb/lp1")) + QStringLiteral("\t\t")}));
+
+    // A queue made for that URI leads back to the device; a serial one to its port.
+    useServer(socketServer());
+    QString out;
+    if (!server_.addRawQueue(QStringLiteral("NbUsb"), QStringLiteral("usb://Acme/TM%201?serial=42"), out))
+        QSKIP(qPrintable(QStringLiteral("this print server takes no usb:// queue: %1").arg(out)));
+    QVERIFY2(server_.addRawQueue(QStringLiteral("NbSerial"), QStringLiteral("serial:/dev/ttyS9?baud=9600"), out),
+             qPrintable(out));
+    qputenv("DRAVIK_TEST_ROOT", QFile::encodeName(root.path()));
+    const QStringList devices = DravikLib::lines(lib.GetPrintDriveDevices());
+    qunsetenv("DRAVIK_TEST_ROOT");
+    QVERIFY2(devices.contains(QStringLiteral("NbUsb\tusb://Acme/TM%201?serial=42\t") + lp0),
+             qPrintable(devices.join('\n')));
+    QVERIFY(devices.contains(QStringLiteral("NbSerial\tserial:/dev/ttyS9?baud=9600\t/dev/ttyS9")));
+    for (const char *queue : {"NbUsb", "NbSerial"})
+        QVERIFY2(run(server_.lpadmin(), {QStringLiteral("-x"), QLatin1String(queue)}, out), qPrintable(out));
+}
+
+void TestDravikCups::printServerDevicesWithinTheirBound()
+{
+    // No USB printer here: whatever the backend finds, the call ends within
+    // the backend's time and a little more, and every line has its fields.
+    useServer(socketServer());
+    QElapsedTimer t;
+    t.start();
+    const QStringList devices = DravikLib::lines(lib.GetPrintServerDevices("usb", 1));
+    QVERIFY2(t.elapsed() < 1000 + 3000 + 2000, qPrintable(QString::number(t.elapsed())));
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
+    for (const QString &line : devices) {
+        QCOMPARE(line.count(QLatin1Char('\t')), 4);
+        QVERIFY(line.startsWith(QLatin1String("usb:")));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestDravikCups)

@@ -4,8 +4,9 @@
 // read back every call it received. A second build of it, the partial fake,
 // lacks SendBufferToPrint, OpenComm, isLanguage and every optional export;
 // a third, the fake without answers, lacks only QueryPrinter, FollowLastJob
-// and CancelLastJob, as a library made before them. The program calls it from its worker thread: the record
-// is guarded, and calls() hands out a copy.
+// and CancelLastJob, as a library made before them. The program calls it from its worker thread (and the
+// search for printers from several at once): the record is guarded, calls() hands out a copy, and the last
+// failure is kept per thread, as the real library keeps it.
 #pragma once
 
 #include "dravik.h"
@@ -53,6 +54,14 @@ struct Config
     std::deque<int>
         followResults; // successive FollowLastJob results; 1 once empty (0 leaves DRAVIK_ERROR_WAITING_IN_QUEUE)
     std::deque<int> cancelResults; // successive CancelLastJob results; 1 once empty
+
+    // Finding printers (absent from the fake without answers, like QueryPrinter).
+    std::string queueDevices;                  // GetPrintDriveDevices
+    std::string usbPrinters;                   // GetUsbPrinters
+    std::string serverDevices;                 // GetPrintServerDevices
+    int serverDevicesCode = DRAVIK_ERROR_NONE; // GetPrintServerDevices fails with this code, when set
+    std::deque<int> addQueueResults;           // successive AddPrintQueue results; 1 once empty
+                                               // (a queue made joins printers and queueDevices)
 };
 
 void reset();

@@ -51,6 +51,7 @@ ConnectionPanel::ConnectionPanel(QWidget *window, const WindowSender &sender)
 {
     build();
     connectHandlers();
+    addFindEntry();
 }
 
 void ConnectionPanel::build()
@@ -137,6 +138,7 @@ InstructionSet ConnectionPanel::instructionSet() const
 void ConnectionPanel::retranslate(Language language)
 {
     Button7->setText(language == Language::Chinese ? QStringLiteral("English") : QStringLiteral("Chinese"));
+    actFindPrinters->setText(tr("Find printers..."));
     showQueueStates();
 }
 

@@ -12,6 +12,7 @@
 
 #include <vector>
 
+class QAction;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -30,6 +31,8 @@ public:
     QLabel *Panel5 = nullptr;
     QWidget *Panel1 = nullptr;
     QRadioButton *rdbCommandNew = nullptr, *rdbCommandOLD = nullptr;
+    // "Find printers...": in the group's context menu, and Ctrl+F.
+    QAction *actFindPrinters = nullptr;
 
     // The instruction set the commands are built in.
     InstructionSet instructionSet() const;
@@ -57,6 +60,9 @@ public slots:
     void cmbShareHandChange();
     void ComboPrinterChange();
     void cmbLptChange();
+    // The search for printers (connection_find.cpp): the queue it made is
+    // chosen after a Refresh, the serial port it found opened at its rate.
+    void findPrinters();
 
 signals:
     // The connection changed: skip all runs.
@@ -80,6 +86,7 @@ private:
     QStringList missingList(const char *exportName, bool starting);
     void fitSerialList();
     void showQueueStates();
+    void addFindEntry();
 
     const WindowSender &sender_;
     PrinterSession &session_;

@@ -463,6 +463,256 @@
     </message>
 </context>
 <context>
+    <name>ConnectionPanel</name>
+    <message>
+        <source>Find printers...</source>
+        <translation>查找打印机...</translation>
+    </message>
+</context>
+<context>
+    <name>FindPrintersDialog</name>
+    <message>
+        <source>Find printers</source>
+        <translation>查找打印机</translation>
+    </message>
+    <message>
+        <source>USB printers</source>
+        <translation>USB 打印机</translation>
+    </message>
+    <message>
+        <source>Serial ports (each probed for its baud rate)</source>
+        <translation>串口（逐个探测其波特率）</translation>
+    </message>
+    <message>
+        <source>Network:</source>
+        <translation>网络：</translation>
+    </message>
+    <message>
+        <source>Addresses, host names or networks (192.168.1.0/24), separated by blanks; auto: this computer&apos;s own networks of at most 256 addresses</source>
+        <translation>地址、主机名或网段（192.168.1.0/24），以空格分隔；auto：本机所在的、不超过 256 个地址的网段</translation>
+    </message>
+    <message>
+        <source>Port:</source>
+        <translation>端口：</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>搜索</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>Choose where to look, then press Search.</source>
+        <translation>选择查找范围，然后按“搜索”。</translation>
+    </message>
+    <message>
+        <source>Connection</source>
+        <translation>连接</translation>
+    </message>
+    <message>
+        <source>Printer</source>
+        <translation>打印机</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>状态</translation>
+    </message>
+    <message>
+        <source>Print queues</source>
+        <translation>打印队列</translation>
+    </message>
+    <message>
+        <source>Queue name:</source>
+        <translation>队列名称：</translation>
+    </message>
+    <message>
+        <source>Add as print queue</source>
+        <translation>添加为打印队列</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Choose at least one place to look.</source>
+        <translation>请至少选择一个查找范围。</translation>
+    </message>
+    <message>
+        <source>Searching...</source>
+        <translation>正在搜索...</translation>
+    </message>
+    <message>
+        <source>Stopping...</source>
+        <translation>正在停止...</translation>
+    </message>
+    <message>
+        <source>USB</source>
+        <translation>USB</translation>
+    </message>
+    <message>
+        <source>Serial</source>
+        <translation>串口</translation>
+    </message>
+    <message>
+        <source>Network</source>
+        <translation>网络</translation>
+    </message>
+    <message>
+        <source>%1 %2 at %3 baud</source>
+        <translation>%1 %2，%3 波特</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <translation>%1 %2</translation>
+    </message>
+    <message>
+        <source>(tells no name)</source>
+        <translation>（未告知名称）</translation>
+    </message>
+    <message>
+        <source>Not asked</source>
+        <translation>未查询</translation>
+    </message>
+    <message>
+        <source>Only the print server sees this printer; add it as a print queue to reach it.</source>
+        <translation>只有打印服务器能看到这台打印机；将其添加为打印队列后即可使用。</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>无</translation>
+    </message>
+    <message>
+        <source>Command set: %1</source>
+        <translation>指令集：%1</translation>
+    </message>
+    <message>
+        <source>Firmware: %1</source>
+        <translation>固件：%1</translation>
+    </message>
+    <message>
+        <source>Serial number: %1</source>
+        <translation>序列号：%1</translation>
+    </message>
+    <message>
+        <source>Device URI: %1</source>
+        <translation>设备 URI：%1</translation>
+    </message>
+    <message>
+        <source>Port open, not a receipt printer</source>
+        <translation>端口已打开，但不是小票打印机</translation>
+    </message>
+    <message>
+        <source>It answered %1.</source>
+        <translation>它的应答为 %1。</translation>
+    </message>
+    <message>
+        <source>It did not answer (a printer busy with another connection answers later).</source>
+        <translation>它没有应答（正忙于另一连接的打印机会稍后应答）。</translation>
+    </message>
+    <message>
+        <source>No receipt printer answered at any baud rate</source>
+        <translation>在任何波特率下都没有小票打印机应答</translation>
+    </message>
+    <message>
+        <source>Could not be probed</source>
+        <translation>无法探测</translation>
+    </message>
+    <message>
+        <source>Skipped: another program holds it</source>
+        <translation>已跳过：被另一程序占用</translation>
+    </message>
+    <message>
+        <source>Skipped: permission denied (join the group dialout)</source>
+        <translation>已跳过：权限不足（请加入 dialout 组）</translation>
+    </message>
+    <message>
+        <source>Searching: %1 of %2 looked at, %3 found</source>
+        <translation>正在搜索：已查看 %1/%2，找到 %3 台</translation>
+    </message>
+    <message>
+        <source>Stopped: %1 receipt printers found</source>
+        <translation>已停止：找到 %1 台小票打印机</translation>
+    </message>
+    <message>
+        <source>No receipt printer found.</source>
+        <translation>未找到小票打印机。</translation>
+    </message>
+    <message>
+        <source>Done: %1 receipt printers found</source>
+        <translation>完成：找到 %1 台小票打印机</translation>
+    </message>
+    <message>
+        <source>USB printers were not looked for: %1 cannot list them.</source>
+        <translation>未查找 USB 打印机：%1 无法列出它们。</translation>
+    </message>
+    <message>
+        <source>USB printers were not looked for: %1</source>
+        <translation>未查找 USB 打印机：%1</translation>
+    </message>
+    <message>
+        <source>The print server shows the USB printers it sees only to its administrators: the USB printers listed are those this computer&apos;s printer driver holds.</source>
+        <translation>打印服务器只向其管理员显示它看到的 USB 打印机：列出的 USB 打印机是本机打印机驱动所管理的。</translation>
+    </message>
+    <message>
+        <source>Serial ports were not probed: %1 cannot open or ask them.</source>
+        <translation>未探测串口：%1 无法打开或查询它们。</translation>
+    </message>
+    <message>
+        <source>The print queues leading to each printer are not known.</source>
+        <translation>无法得知通往各打印机的打印队列。</translation>
+    </message>
+    <message>
+        <source>The network was not searched: &quot;%1&quot; is no address, host name or network.</source>
+        <translation>未搜索网络：“%1”不是地址、主机名或网段。</translation>
+    </message>
+    <message>
+        <source>The network was not searched: no host is named &quot;%1&quot;.</source>
+        <translation>未搜索网络：没有名为“%1”的主机。</translation>
+    </message>
+    <message>
+        <source>The network was not searched: %1 covers %2 addresses, more than %3.</source>
+        <translation>未搜索网络：%1 包含 %2 个地址，超过 %3 个。</translation>
+    </message>
+    <message>
+        <source>The network was not searched: this computer is on no network of at most %1 addresses; enter the addresses to search.</source>
+        <translation>未搜索网络：本机不在任何不超过 %1 个地址的网段中；请输入要搜索的地址。</translation>
+    </message>
+    <message>
+        <source>Use this port at %1 baud</source>
+        <translation>以 %1 波特使用此端口</translation>
+    </message>
+    <message>
+        <source>Enter a name for the print queue.</source>
+        <translation>请输入打印队列的名称。</translation>
+    </message>
+    <message>
+        <source>A print queue&apos;s name has at most 127 bytes.</source>
+        <translation>打印队列名称最多 127 个字节。</translation>
+    </message>
+    <message>
+        <source>A print queue&apos;s name has no blanks.</source>
+        <translation>打印队列名称不能包含空格。</translation>
+    </message>
+    <message>
+        <source>A print queue&apos;s name has none of / \ ? &apos; &quot; # @ (this one has %1).</source>
+        <translation>打印队列名称不能包含 / \ ? &apos; &quot; # @（此名称包含 %1）。</translation>
+    </message>
+    <message>
+        <source>A print queue named %1 exists already. Make it anew for this printer (%2)? It then sends to this printer, without a driver.</source>
+        <translation>名为 %1 的打印队列已存在。要为这台打印机（%2）重新建立它吗？之后它将不经驱动直接发送到这台打印机。</translation>
+    </message>
+    <message>
+        <source>You may not add print queues on this computer&apos;s print server. Join the group lpadmin (sudo usermod -aG lpadmin %1, then log in again), or ask its administrator.</source>
+        <translation>您无权在本机的打印服务器上添加打印队列。请加入 lpadmin 组（sudo usermod -aG lpadmin %1，然后重新登录），或联系其管理员。</translation>
+    </message>
+    <message>
+        <source>The print server did not make the print queue %1.</source>
+        <translation>打印服务器未能建立打印队列 %1。</translation>
+    </message>
+</context>
+<context>
     <name>RecordWindow</name>
     <message>
         <source>Record of sends</source>
@@ -487,6 +737,13 @@
     <message>
         <source>The file could not be saved.</source>
         <translation>无法保存文件。</translation>
+    </message>
+</context>
+<context>
+    <name>StartupNotice</name>
+    <message>
+        <source>Looking for printers...</source>
+        <translation>正在查找打印机…</translation>
     </message>
 </context>
 <context>
@@ -674,13 +931,6 @@
     <message>
         <source>&amp;About</source>
         <translation>关于</translation>
-    </message>
-</context>
-<context>
-    <name>StartupNotice</name>
-    <message>
-        <source>Looking for printers...</source>
-        <translation>正在查找打印机…</translation>
     </message>
 </context>
 <context>
