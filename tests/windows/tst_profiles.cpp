@@ -80,8 +80,7 @@ void TestProfiles::savedProfileSendsWhatTheUpdateSends()
     w.profiles->chooseSaveFile = [path] { return path; };
     w.profiles->save();
     QVERIFY2(QFile::exists(path), qPrintable(log.texts().join(QLatin1Char('\n'))));
-    QCOMPARE(w.statusLine->status(),
-             QStringLiteral("Saved 7 settings and the connection as the profile %1").arg(path));
+    QCOMPARE(w.statusLine->status(), QStringLiteral("Saved 7 settings and the connection as the profile %1").arg(path));
 
     fake::clearCalls();
     w.bottomRow->Button13->click();
@@ -114,8 +113,8 @@ void TestProfiles::openedProfileShowsItsSettings()
             !w.settings->chkBeepSet03->isChecked() && w.settings->chkBeepSet04->isChecked());
     QCOMPARE(w.settings->cboLanage->currentText(), QStringLiteral("36, CP1253[Greek]"));
     QVERIFY(w.settings->rdbBlackOPen->isChecked() && w.settings->rbCutModeFullHelf->isChecked());
-    for (SettingKey key : {SettingKey::Darkness, SettingKey::Buzzer, SettingKey::CodePage, SettingKey::BlackMark,
-                           SettingKey::CutMode})
+    for (SettingKey key :
+         {SettingKey::Darkness, SettingKey::Buzzer, SettingKey::CodePage, SettingKey::BlackMark, SettingKey::CutMode})
         QVERIFY(!w.settings->skipBoxOf(key)->isChecked() && w.settings->groupOf(key)->isEnabled());
     for (SettingKey key : {SettingKey::BaudRate, SettingKey::Barcode, SettingKey::Cutter, SettingKey::CutFeed})
         QVERIFY(w.settings->skipBoxOf(key)->isChecked());

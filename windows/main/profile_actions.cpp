@@ -8,8 +8,8 @@
 #include "settings_panel.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QKeySequence>
 #include <QMenu>
@@ -97,8 +97,8 @@ void ProfileActions::open()
     if (path.isEmpty())
         return;
     QByteArray text;
-    QString error = regularfile::read(path, kMaxProfileBytes, {QStringLiteral("profile"), QStringLiteral("a profile")},
-                                      text);
+    QString error =
+        regularfile::read(path, kMaxProfileBytes, {QStringLiteral("profile"), QStringLiteral("a profile")}, text);
     Profile profile;
     if (error.isEmpty())
         error = parseProfile(text, profile);
