@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 
@@ -27,12 +29,47 @@ namespace dravik {
 
 namespace {
 
+// One writer or reader at a time, and a request waits no longer than it may.
+// Built on a plain mutex and a condition variable rather than
+// std::timed_mutex, whose timed wait ThreadSanitizer cannot follow here.
+class PortGate
+{
+public:
+    void lock()
+    {
+        std::unique_lock<std::mutex> l(m_);
+        free_.wait(l, [this] { return !busy_; });
+        busy_ = true;
+    }
+    bool try_lock_for(std::chrono::milliseconds wait)
+    {
+        std::unique_lock<std::mutex> l(m_);
+        if (!free_.wait_for(l, wait, [this] { return !busy_; }))
+            return false;
+        busy_ = true;
+        return true;
+    }
+    void unlock()
+    {
+        {
+            std::lock_guard<std::mutex> l(m_);
+            busy_ = false;
+        }
+        free_.notify_one();
+    }
+
+private:
+    std::mutex m_;
+    std::condition_variable free_;
+    bool busy_ = false;
+};
+
 struct Port
 {
     std::string path;
     int fd = -1;
     int baud = 0;
-    std::timed_mutex io; // one writer or reader at a time
+    PortGate io;
 };
 
 // The open ports. Its lock is never held while waiting for a port's io lock.
@@ -199,7 +236,7 @@ int openSerial(const std::string &name, int baud)
         }
         if (open) {
             // Already ours: only the rate changes, once a send on it has ended.
-            std::lock_guard<std::timed_mutex> io(open->io);
+            std::lock_guard<PortGate> io(open->io);
             if (open->fd < 0)
                 continue; // closed meanwhile: open it anew
             DravikErrorCode code = DRAVIK_ERROR_OTHER;
@@ -245,7 +282,7 @@ int closeSerial(const std::string &name)
         g_ports.erase(std::remove(g_ports.begin(), g_ports.end(), port), g_ports.end());
     }
     // Wait for a send on another thread to end, then let go of the device.
-    std::lock_guard<std::timed_mutex> io(port->io);
+    std::lock_guard<PortGate> io(port->io);
     releaseFd(port->fd);
     port->fd = -1;
     return 1;
@@ -288,7 +325,7 @@ bool sendSerial(const std::string &name, const unsigned char *data, std::size_t 
         setError(code, why);
         return false;
     }
-    std::lock_guard<std::timed_mutex> io(port->io);
+    std::lock_guard<PortGate> io(port->io);
     if (port->fd < 0) {
         setError(DRAVIK_ERROR_NOT_FOUND, "serial port " + port->path + " was closed");
         return false;
@@ -355,7 +392,7 @@ int receiveSerial(const std::string &name, unsigned char *buffer, int size)
     }
     if (size == 0)
         return 0;
-    std::lock_guard<std::timed_mutex> io(port->io);
+    std::lock_guard<PortGate> io(port->io);
     if (port->fd < 0) {
         setError(DRAVIK_ERROR_NOT_FOUND, "serial port " + port->path + " was closed");
         return -1;
@@ -387,7 +424,7 @@ int querySerial(const std::string &name, const unsigned char *request, std::size
         return -1;
     }
     // One send or request at a time, waiting no longer than the request may.
-    std::unique_lock<std::timed_mutex> io(port->io, std::defer_lock);
+    std::unique_lock<PortGate> io(port->io, std::defer_lock);
     if (!io.try_lock_for(std::chrono::milliseconds(std::max(0, timeoutMs)))) {
         setError(DRAVIK_ERROR_BUSY, "serial port " + port->path + " is busy with another send or request");
         return -1;
