@@ -29,6 +29,7 @@ struct DravikLib
     decltype(&::FollowLastJob) FollowLastJob = nullptr;
     decltype(&::QueryPrinter) QueryPrinter = nullptr;
     decltype(&::CancelLastJob) CancelLastJob = nullptr;
+    decltype(&::FollowSentJobs) FollowSentJobs = nullptr;
 
     // Loads the library's test build (or the one at path); the first missing
     // piece is in error.
@@ -64,6 +65,7 @@ struct DravikLib
         bind(FollowLastJob, "FollowLastJob");
         bind(QueryPrinter, "QueryPrinter");
         bind(CancelLastJob, "CancelLastJob");
+        bind(FollowSentJobs, "FollowSentJobs");
         return ok;
     }
 
