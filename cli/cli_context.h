@@ -12,6 +12,7 @@ enum ExitStatus : int {
     kExitFailed = 1,   // the library or the device failed
     kExitUsage = 2,    // wrong usage or a refused input
     kExitNotReady = 3, // status: the printer answered but cannot print
+    kExitStopped = 4,  // a job was stopped while the print server handed it to the printer
 };
 
 struct CliContext

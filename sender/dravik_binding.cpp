@@ -135,6 +135,7 @@ void DravikBinding::bind(bool sendOnly)
     bindExport(queryPrinter, "QueryPrinter", false);
     bindExport(followLastJob, "FollowLastJob", false);
     bindExport(cancelLastJob, "CancelLastJob", false);
+    bindExport(followSentJobs, "FollowSentJobs", false);
     if (sendOnly)
         return;
     bindExport(getPrintDriveStates, "GetPrintDriveStates", false);

@@ -57,6 +57,9 @@ public:
     // Optional, this project's library's own: the print queues with their
     // state (see queue_states.h).
     decltype(&::GetPrintDriveStates) getPrintDriveStates = nullptr;
+    // Optional, this project's library's own: the jobs sent since the last
+    // follow, followed together (job_follow.h).
+    decltype(&::FollowSentJobs) followSentJobs = nullptr;
 
     // The library's reason for its last failure, or empty.
     QString lastErrorText() const;
