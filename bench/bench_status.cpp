@@ -107,16 +107,17 @@ int main(int argc, char **argv)
             .arg(tcpPort);
     std::vector<double> toolPty, scriptPty, toolQueue, scriptTcp;
     for (int i = 0; i < runs; ++i) {
-        const double a = timed(tool, {QStringLiteral("status"), QStringLiteral("--serial"), device,
-                                      QStringLiteral("--baud"), QStringLiteral("115200")},
+        const double a = timed(tool,
+                               {QStringLiteral("status"), QStringLiteral("--serial"), device, QStringLiteral("--baud"),
+                                QStringLiteral("115200")},
                                env, said);
         if (a < 0)
             return std::fprintf(stderr, "status over the pty failed: %s\n", qPrintable(said)), 1;
         const double b = timed(QStringLiteral("/bin/bash"), {QStringLiteral("-c"), ptyScript}, env, said);
         if (b < 0)
             return std::fprintf(stderr, "the pty script failed: %s\n", qPrintable(said)), 1;
-        const double c = timed(tool, {QStringLiteral("status"), QStringLiteral("--queue"), QStringLiteral("Counter")},
-                               env, said);
+        const double c =
+            timed(tool, {QStringLiteral("status"), QStringLiteral("--queue"), QStringLiteral("Counter")}, env, said);
         if (c < 0)
             return std::fprintf(stderr, "status through the queue failed: %s\n", qPrintable(said)), 1;
         const double d = timed(QStringLiteral("/bin/bash"), {QStringLiteral("-c"), tcpScript}, env, said);
@@ -129,8 +130,7 @@ int main(int argc, char **argv)
     }
     serve.terminate();
     serve.waitForFinished(10000);
-    std::printf("nemboport status (status and identity), whole process, against nemboport serve; median of %d\n",
-                runs);
+    std::printf("nemboport status (status and identity), whole process, against nemboport serve; median of %d\n", runs);
     std::printf("  pty at 115200:       status %7.1f ms   script's round trip %6.1f ms   ratio %.1f (goal <= 3)\n",
                 median(toolPty) * 1000, median(scriptPty) * 1000, median(toolPty) / median(scriptPty));
     std::printf("  socket:// queue:     status %7.1f ms   script's round trip %6.1f ms   ratio %.1f (goal <= 3)\n",

@@ -25,10 +25,11 @@ struct CliContext
     int flashWaitMs = 10000;
     // How many print queues are sent to at the same time when several are given.
     int parallelTargets = 8;
-    // The same while each job is followed until it printed: the threads then
-    // mostly wait on the print server, so more run at once, each with up to
-    // two connections to it (a print server takes about 100 at a time).
-    int parallelFollowed = 16;
+    // The same while the jobs are followed until they printed: the threads
+    // then mostly wait on the print server, which runs one job of each queue
+    // at a time, so more run at once, each with one connection to it kept (a
+    // print server takes about 100 at a time).
+    int parallelFollowed = 32;
     // How many rounds status --watch runs; 0: until interrupted (tests bound it).
     int watchRounds = 0;
 

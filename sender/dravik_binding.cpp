@@ -46,6 +46,11 @@ DravikBinding::~DravikBinding()
     // texts it returned, and unloading buys nothing here.
 }
 
+std::shared_ptr<const DravikBinding> DravikBinding::twin() const
+{
+    return std::shared_ptr<const DravikBinding>(new DravikBinding(*this));
+}
+
 bool DravikBinding::load()
 {
     return openAny(false);

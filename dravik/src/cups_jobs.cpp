@@ -254,11 +254,11 @@ int settled(const LastJob &job, const JobStatus &status)
     }
 }
 
-// The pause before the next question: first soon, then twice as long each
-// time (reset when a job printed), up to the longest pause.
-long long nextPause(long long pauseMs, bool progress)
+// The pause before the next question: twice as long each time, up to the
+// longest pause.
+long long nextPause(long long pauseMs)
 {
-    return progress ? cupsFollowFirstPollMs : std::min<long long>(pauseMs * 2, cupsFollowPollMs);
+    return std::min<long long>(pauseMs * 2, cupsFollowPollMs);
 }
 
 } // namespace
@@ -289,7 +289,7 @@ int followLastJob(int timeoutMs)
             return 0;
         }
         sleepFor(std::min<long long>(pauseMs, duration_cast<milliseconds>(giveUpAt - now).count()));
-        pauseMs = nextPause(pauseMs, false);
+        pauseMs = nextPause(pauseMs);
     }
 }
 
@@ -312,36 +312,42 @@ int followSentJobs(int timeoutMs)
     if (!call.http())
         return stopAt(0);
     std::size_t done = 0;
-    long long pauseMs = cupsFollowFirstPollMs;
+    // The first look when the jobs may have printed, then less and less
+    // often: a fleet's threads must leave the server time to print.
+    long long pauseMs = std::clamp<long long>(static_cast<long long>(jobs.size()) * cupsSentJobMs,
+                                              cupsFollowFirstPollMs / 4, cupsFollowPollMs);
     for (;;) {
-        // A queue hands its jobs on in order: the earliest one not printed
-        // is the one to ask about; once it printed, the next at once.
-        bool progress = false;
-        JobStatus status;
-        while (done < jobs.size()) {
-            if (!askJob(call.http(), jobs[done], status))
-                return stopAt(done);
-            const int fate = settled(jobs[done], status);
-            if (fate < 0)
-                return stopAt(done);
-            if (fate == 0)
-                break;
-            ++done;
-            progress = true;
-        }
-        if (done == jobs.size()) {
-            t_lastJob = jobs.back();
-            return static_cast<int>(done);
-        }
         const auto now = steady_clock::now();
-        if (now >= giveUpAt) {
-            setError(DRAVIK_ERROR_WAITING_IN_QUEUE, waitingText(call.http(), jobs[done], status));
-            return stopAt(done);
+        const bool timeUp = now >= giveUpAt;
+        // A queue hands its jobs on in order: while the last one still
+        // waits, so may the others; once it is over (or the time is up), each
+        // job from the earliest not yet known to have printed is asked once.
+        JobStatus last;
+        const bool lastWaits = !timeUp && askJob(call.http(), jobs.back(), last) && settled(jobs.back(), last) == 0;
+        clearError();
+        if (!lastWaits) {
+            JobStatus status;
+            while (done < jobs.size()) {
+                if (!askJob(call.http(), jobs[done], status))
+                    return stopAt(done);
+                const int fate = settled(jobs[done], status);
+                if (fate < 0)
+                    return stopAt(done);
+                if (fate == 0)
+                    break;
+                ++done;
+            }
+            if (done == jobs.size()) {
+                t_lastJob = jobs.back();
+                return static_cast<int>(done);
+            }
+            if (timeUp) {
+                setError(DRAVIK_ERROR_WAITING_IN_QUEUE, waitingText(call.http(), jobs[done], status));
+                return stopAt(done);
+            }
         }
-        if (progress)
-            pauseMs = cupsFollowFirstPollMs;
         sleepFor(std::min<long long>(pauseMs, duration_cast<milliseconds>(giveUpAt - now).count()));
-        pauseMs = nextPause(pauseMs, false);
+        pauseMs = nextPause(pauseMs);
     }
 }
 

@@ -116,9 +116,11 @@ int exchange(int fd, const std::string &what, const unsigned char *request, std:
 
 namespace {
 
-std::mutex g_turnMutex;
-std::condition_variable g_turnFree;
-std::set<std::string> g_busy;
+// Never destroyed: a question a program left running when it ends may still
+// finish during the program's exit.
+std::mutex &g_turnMutex = *new std::mutex;
+std::condition_variable &g_turnFree = *new std::condition_variable;
+std::set<std::string> &g_busy = *new std::set<std::string>;
 
 } // namespace
 

@@ -97,8 +97,10 @@ bool StatusIndicator::ask(const PrinterSession &session, Language language, bool
     auto answer = std::make_shared<PrinterReport>();
     const PrinterSession *from = &session;
     const int generation = generation_;
-    LibraryWorker::instance().post(
-        this, [&lib, target, options, answer] { *answer = queryPrinter(lib, target, options); },
+    // The question owns what it uses: a window that closes meanwhile does
+    // not wait for it, and its answer is then dropped.
+    LibraryWorker::instance().postLeavable(
+        this, [lib = lib.twin(), target, options, answer] { *answer = queryPrinter(*lib, target, options); },
         [this, from, target, answer, language, byUser, generation] {
             asking_ = false;
             if (generation == generation_)
@@ -122,12 +124,6 @@ void StatusIndicator::take(const PrinterSession &session, const PrinterReport &r
 bool StatusIndicator::mayAsk(const PrinterSession &session) const
 {
     return !samePath(session.linkTarget(), silent_);
-}
-
-void StatusIndicator::waitForAnswer()
-{
-    if (asking_)
-        LibraryWorker::instance().drain();
 }
 
 void StatusIndicator::answered(const PrinterSession &session, const PrinterTarget &target, const PrinterReport &report,
