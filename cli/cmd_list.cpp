@@ -4,6 +4,7 @@
 #include "connection.h"
 #include "option_parser.h"
 #include "port_probe.h"
+#include "queue_check.h"
 #include "queue_states.h"
 #include "tool_library.h"
 #include "tool_text.h"
@@ -23,17 +24,6 @@ struct Entry
     QString reason;                  // empty: usable
     std::optional<QueueState> state; // a queue's, when the library tells
 };
-
-// Why a job sent to this queue would not print, with the command that fixes it.
-QString unusableReason(const QueueState &q)
-{
-    QStringList fixes;
-    if (q.state == QLatin1String("stopped"))
-        fixes << Nemboport::tr("cupsenable %1 resumes it").arg(q.name);
-    if (!q.accepting)
-        fixes << Nemboport::tr("cupsaccept %1 lets it take jobs").arg(q.name);
-    return QStringLiteral("%1; %2").arg(q.describe(), fixes.join(QStringLiteral(", ")));
-}
 
 // An empty queue list with a failure code means the print server could not
 // be asked, not that it has no queues: the reason, or empty.

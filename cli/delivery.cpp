@@ -2,6 +2,7 @@
 
 #include "command_listing.h"
 #include "printer_session.h"
+#include "queue_check.h"
 #include "setting_groups.h"
 #include "shown_text.h"
 #include "status_output.h"
@@ -65,7 +66,7 @@ struct Outcome
     bool ok = true;
     QString error;
     QString word = QStringLiteral("failed"); // the queue's outcome in a summary
-    bool notReady = false;                   // the printer took it but cannot print
+    CommandEnd end = CommandEnd::Failed;     // how the command that stopped it ended
 };
 
 // The tool opens a serial port around its plan, and sends the baud rate last
@@ -96,6 +97,8 @@ QString endWord(CommandEnd end)
         return QStringLiteral("still queued (could not be withdrawn)");
     case CommandEnd::NotReady:
         return QStringLiteral("not-ready");
+    case CommandEnd::StoppedWhilePrinting:
+        return QStringLiteral("stopped-while-printing");
     }
     return {};
 }
@@ -106,6 +109,25 @@ QString notSent(int remaining)
         return {};
     return remaining == 1 ? Nemboport::tr("; the 1 command after it was not sent")
                           : Nemboport::tr("; the %1 commands after it were not sent").arg(remaining);
+}
+
+// What became of the jobs sent after the one that stopped a delivery.
+QString behindText(const DeliveryResult &result)
+{
+    if (result.behind <= 0)
+        return {};
+    const int n = result.behind;
+    switch (result.behindEnd) {
+    case CommandEnd::Withdrawn:
+        return n == 1 ? Nemboport::tr("; the 1 job sent after it was withdrawn")
+                      : Nemboport::tr("; the %1 jobs sent after it were withdrawn").arg(n);
+    case CommandEnd::StoppedWhilePrinting:
+        return n == 1 ? Nemboport::tr("; the 1 job sent after it was stopped too")
+                      : Nemboport::tr("; the %1 jobs sent after it were stopped too").arg(n);
+    default:
+        return n == 1 ? Nemboport::tr("; the 1 job sent after it waits behind it in the queue")
+                      : Nemboport::tr("; the %1 jobs sent after it wait behind it in the queue").arg(n);
+    }
 }
 
 // Why the command that stopped a delivery did not print, with what became of it.
@@ -143,8 +165,14 @@ QString stopText(const DeliveryResult &result, const QString &shown, const Comma
                    .arg(shown, job, conditionsText(report));
         break;
     }
+    case CommandEnd::StoppedWhilePrinting:
+        what = Nemboport::tr("%1: %2 was still being handed to the printer after %3 s and was stopped while "
+                             "printing: the printer may have received part or all of it")
+                   .arg(shown, job)
+                   .arg(waitSeconds);
+        break;
     }
-    return withReason(what + notSent(result.notSent), stop.reason.text);
+    return withReason(what + behindText(result) + notSent(result.notSent), stop.reason.text);
 }
 
 // Sends the plan to one device through a session of its own, through the one
@@ -163,21 +191,34 @@ Outcome deliverTo(const DravikBinding &lib, PathKind kind, const QString &name, 
     const Command *last = nullptr;
     DeliveryHooks hooks;
     // One wait for all of a queue's jobs.
+    const auto leftMs = [&] { return int(qMax<qint64>(0, following.waitMs - clock.elapsed())); };
     hooks.send = [&](const Command &command) {
         last = &command;
-        const int leftMs = int(qMax<qint64>(0, following.waitMs - clock.elapsed()));
-        return session.send(command, following.on, leftMs);
+        return session.send(command, following.on, leftMs());
+    };
+    // A queue's jobs go out back to back and are followed together.
+    hooks.sendOnly = [&](const Command &command) {
+        last = &command;
+        return session.send(command, false);
+    };
+    hooks.followSent = [&](int sent) { return followSentJobs(lib, sent, leftMs()); };
+    // The command that stopped it (back to back, not the last one sent).
+    hooks.commandEnded = [&](const PlanStep &, const Command &command, const CommandOutcome &outcome) {
+        if (!outcome.done())
+            last = &command;
     };
     hooks.waiting = [&following](const PlanStep &, const SendReport &) {
         return following.keepQueued ? WaitingChoice::LeaveQueued : WaitingChoice::Withdraw;
     };
-    const DeliveryResult result = deliverPlan(session, plan.steps, hooks, toolDelivery(baud));
+    DeliveryOptions options = toolDelivery(baud);
+    options.backToBack = following.on && followsSentJobs(lib, session.target());
+    const DeliveryResult result = deliverPlan(session, plan.steps, hooks, options);
 
     if (!result.port.opened())
         return {false, serialRunError(result.port, shown)};
     if (result.stopped())
         return {false, stopText(result, shown, *last, following.waitMs / 1000), endWord(result.stop.end),
-                result.stop.end == CommandEnd::NotReady};
+                result.stop.end};
     if (result.port.closeFailed())
         return {false, serialRunError(result.port, shown)};
     return {true, {}, following.on ? QStringLiteral("printed") : QStringLiteral("sent")};
@@ -266,14 +307,41 @@ int deliver(CliContext &ctx, const SendOptions &options, const Plan &plan)
         }
     }
 
-    // Several queues are served side by side, each with its commands in order
-    // on one thread; each is followed on its own.
     const int count = int(target.names.size());
     std::vector<Outcome> outcomes(std::size_t(count), Outcome{});
+    std::vector<char> skipped(std::size_t(count), 0);
+    // A queue the print server reports paused or not accepting jobs gets
+    // nothing: its job would only wait there, or be refused. Unless it is to
+    // stay queued, or only queued: then it is said and sent.
+    if (target.kind == Target::Kind::Queue) {
+        const std::optional<QStringList> unusable = unusableQueues(queueStates(lib), target.names);
+        for (int i = 0; unusable && i < count; ++i) {
+            const QString &reason = unusable->at(i);
+            if (reason.isEmpty())
+                continue;
+            const QString shown = shownInput(target.names.at(i), kShownPathChars);
+            if (options.follow && !options.keepQueued) {
+                outcomes[std::size_t(i)] = {
+                    false, Nemboport::tr("%1: not sent: the print server reports the queue %2").arg(shown, reason),
+                    QStringLiteral("not-usable"), CommandEnd::Failed};
+                skipped[std::size_t(i)] = 1;
+                continue;
+            }
+            ctx.err << "nemboport: "
+                    << escapedControls(Nemboport::tr("warning: %1 is not usable (%2): its jobs wait in the queue")
+                                           .arg(shown, reason))
+                    << '\n';
+            ctx.err.flush();
+        }
+    }
+
+    // Several queues are served side by side, each with its commands in order
+    // on one thread; each is followed on its own.
     std::atomic<int> next{0};
     const auto work = [&] {
         for (int i = next++; i < count; i = next++)
-            outcomes[std::size_t(i)] = deliverTo(lib, kind, target.names.at(i), target.baud, plan, following);
+            if (!skipped[std::size_t(i)])
+                outcomes[std::size_t(i)] = deliverTo(lib, kind, target.names.at(i), target.baud, plan, following);
     };
     std::vector<std::thread> workers;
     const int parallel = following.on ? ctx.parallelFollowed : ctx.parallelTargets;
@@ -289,17 +357,22 @@ int deliver(CliContext &ctx, const SendOptions &options, const Plan &plan)
             ctx.out << shownInput(target.names.at(i), kShownPathChars) << ": " << outcomes[std::size_t(i)].word << '\n';
         ctx.out.flush();
     }
-    int failures = 0, notReady = 0;
+    int failures = 0, notReady = 0, stopped = 0;
     for (const Outcome &outcome : outcomes)
         if (!outcome.ok) {
             ctx.fail(kExitFailed, outcome.error);
-            ++(outcome.notReady ? notReady : failures);
+            ++(outcome.end == CommandEnd::NotReady               ? notReady
+               : outcome.end == CommandEnd::StoppedWhilePrinting ? stopped
+                                                                 : failures);
         }
-    if (failures + notReady > 0) {
+    if (failures + notReady + stopped > 0) {
         if (count > 1)
-            ctx.fail(kExitFailed, Nemboport::tr("%1 of %2 queues failed").arg(failures + notReady).arg(count));
-        // Only printers that took the bytes but cannot print: as status says "not ready".
-        return failures > 0 ? kExitFailed : kExitNotReady;
+            ctx.fail(kExitFailed,
+                     Nemboport::tr("%1 of %2 queues failed").arg(failures + notReady + stopped).arg(count));
+        // A plain failure first; then a job stopped while printing (part of
+        // it may have printed); then printers that took the bytes but cannot
+        // print (as status says "not ready").
+        return failures > 0 ? kExitFailed : stopped > 0 ? kExitStopped : kExitNotReady;
     }
 
     if (plan.waitForFlash)

@@ -1,9 +1,12 @@
 #include "delivery_path.h"
 
+#include <optional>
+
 namespace {
 
 // What becomes of a job still waiting: left queued, or withdrawn (a job the
-// printer took meanwhile counts as done).
+// printer took meanwhile counts as done, one stopped while the print server
+// was handing it on is told as such).
 CommandOutcome settleWaitingJob(const PrinterSession &session, const PlanStep &step, const SendReport &report,
                                 const DeliveryHooks &hooks)
 {
@@ -27,6 +30,11 @@ CommandOutcome settleWaitingJob(const PrinterSession &session, const PlanStep &s
         out.end = CommandEnd::Done;
         out.report.job = JobFate::Printed;
         out.reason = {};
+        return out;
+    case Withdrawal::StoppedWhilePrinting:
+        out.end = CommandEnd::StoppedWhilePrinting;
+        out.refusal =
+            withdrawal.refusal.code == DRAVIK_ERROR_STOPPED_WHILE_PRINTING ? withdrawal.refusal : withdrawal.recheck;
         return out;
     case Withdrawal::NotWithdrawn:
         break;
@@ -113,6 +121,133 @@ void runPlan(PrinterSession &session, const std::vector<PlanStep> &plan, const D
     }
 }
 
+// Ends the run at the command at (a step of plan and a command of it).
+void stopRun(DeliveryResult &result, std::size_t step, const CommandOutcome &outcome, int notSent, int behind)
+{
+    result.stoppedAt = int(step);
+    result.stop = outcome;
+    result.notSent = notSent;
+    result.behind = behind;
+    result.behindEnd =
+        outcome.end == CommandEnd::Done || outcome.end == CommandEnd::Failed ? CommandEnd::Withdrawn : outcome.end;
+}
+
+// The jobs sent after a job that failed would print after it: they are
+// withdrawn (with it, gone already).
+CommandEnd withdrawBehind(const PrinterSession &session, const DeliveryHooks &hooks)
+{
+    const WithdrawReport withdrawal = hooks.withdraw ? hooks.withdraw() : session.withdrawWaitingJob();
+    switch (withdrawal.result) {
+    case Withdrawal::Withdrawn:
+    case Withdrawal::PrintedMeanwhile:
+        return CommandEnd::Withdrawn;
+    case Withdrawal::StoppedWhilePrinting:
+        return CommandEnd::StoppedWhilePrinting;
+    case Withdrawal::NotWithdrawn:
+        break;
+    }
+    return CommandEnd::NotWithdrawn;
+}
+
+// Every command to a print queue back to back, then their jobs followed
+// together and told in order, as runPlan tells them one by one.
+void runBackToBack(PrinterSession &session, const std::vector<PlanStep> &plan, const DeliveryHooks &hooks,
+                   const DeliveryOptions &options, DeliveryResult &result)
+{
+    struct Sent
+    {
+        std::size_t step, command;
+        SendReport report;
+    };
+    std::vector<std::size_t> steps;
+    int commands = 0;
+    for (std::size_t i : planOrder(plan, session.isSerial(), options))
+        if (!hooks.wanted || hooks.wanted(plan[i])) {
+            steps.push_back(i);
+            commands += int(plan[i].commands.size());
+        }
+    result.wanted = int(steps.size());
+
+    std::vector<Sent> sent;
+    std::optional<Sent> refused;
+    for (std::size_t i = 0; i < steps.size() && !refused; ++i)
+        for (std::size_t c = 0; c < plan[steps[i]].commands.size() && !refused; ++c) {
+            const Command &command = plan[steps[i]].commands[c];
+            const SendReport report = hooks.sendOnly ? hooks.sendOnly(command) : session.send(command, false);
+            (report.status == SendStatus::Sent && report.sent ? sent.emplace_back(Sent{steps[i], c, report})
+                                                              : refused.emplace(Sent{steps[i], c, report}));
+        }
+    const int count = int(sent.size());
+    const SentJobsFollow followed = count == 0         ? SentJobsFollow{}
+                                    : hooks.followSent ? hooks.followSent(count)
+                                                       : followSentJobs(session.library(), count, kJobFollowMs);
+    PrinterCheck check{options.askPrinter};
+    const auto told = [&](const Sent &at, const CommandOutcome &out) {
+        if (hooks.commandEnded)
+            hooks.commandEnded(plan[at.step], plan[at.step].commands[at.command], out);
+    };
+    for (int k = 0; k < count; ++k) {
+        const Sent &at = sent[std::size_t(k)];
+        const PlanStep &step = plan[at.step];
+        CommandOutcome out;
+        out.report = at.report;
+        if (k < followed.printed) {
+            out.report.job = JobFate::Printed;
+            if (k + 1 == count && !refused)
+                check.apply(session, hooks, out);
+        } else if (followed.stop.fate == JobFate::Waiting) {
+            out.report.job = JobFate::Waiting;
+            out.report.reason = followed.stop.reason;
+            out = settleWaitingJob(session, step, out.report, hooks);
+        } else {
+            out.report.job = JobFate::Failed;
+            out.report.sent = false;
+            out.report.reason = followed.stop.reason;
+            out.end = CommandEnd::Failed;
+            out.reason = followed.stop.reason;
+        }
+        told(at, out);
+        const int behind = count - k - 1;
+        if (!out.done()) {
+            stopRun(result, at.step, out, commands - count, behind);
+            if (out.end == CommandEnd::Failed && behind > 0)
+                result.behindEnd = withdrawBehind(session, hooks);
+            return;
+        }
+        if (k >= followed.printed && behind > 0) {
+            // It printed while being withdrawn: the jobs behind it were
+            // withdrawn all the same, before it.
+            CommandOutcome next;
+            next.report = sent[std::size_t(k + 1)].report;
+            next.report.job = JobFate::Waiting;
+            next.report.withdrawn = true;
+            next.end = CommandEnd::Withdrawn;
+            next.reason = followed.stop.reason;
+            told(sent[std::size_t(k + 1)], next);
+            if (at.command + 1 == step.commands.size()) {
+                ++result.done;
+                if (hooks.stepDone)
+                    hooks.stepDone(step);
+            }
+            stopRun(result, sent[std::size_t(k + 1)].step, next, commands - count, behind - 1);
+            return;
+        }
+        if (at.command + 1 == step.commands.size()) {
+            ++result.done;
+            if (hooks.stepDone)
+                hooks.stepDone(step);
+        }
+    }
+    if (refused) {
+        CommandOutcome out;
+        out.report = refused->report;
+        out.end = CommandEnd::Failed;
+        out.reason = refused->report.reason;
+        told(*refused, out);
+        stopRun(result, refused->step, out, commands - count - 1, 0);
+    }
+}
+
 } // namespace
 
 QueryOptions afterSendQuery()
@@ -161,6 +296,11 @@ DeliveryResult deliverPlan(PrinterSession &session, const std::vector<PlanStep> 
                            const DeliveryOptions &options)
 {
     DeliveryResult result;
+    if (options.backToBack && session.isQueue() &&
+        (hooks.followSent || followsSentJobs(session.library(), session.target()))) {
+        runBackToBack(session, plan, hooks, options, result);
+        return result;
+    }
     if (!options.openSerial) {
         runPlan(session, plan, hooks, options, result);
         return result;

@@ -37,12 +37,14 @@ enum class WaitingChoice {
 
 // How one command ended.
 enum class CommandEnd {
-    Done,         // the library took it; a followed job printed
-    Failed,       // the library refused it, or its job failed
-    Withdrawn,    // its job still waited and was withdrawn: nothing of it printed
-    LeftQueued,   // its job still waits, left queued as asked
-    NotWithdrawn, // its job still waits and could not be withdrawn: it may print later
-    NotReady,     // the printer took it but reports it cannot print (paper out, cover open...): nothing printed
+    Done,                 // the library took it; a followed job printed
+    Failed,               // the library refused it, or its job failed
+    Withdrawn,            // its job still waited and was withdrawn: nothing of it printed
+    LeftQueued,           // its job still waits, left queued as asked
+    NotWithdrawn,         // its job still waits and could not be withdrawn: it may print later
+    NotReady,             // the printer took it but reports it cannot print (paper out, cover open...): nothing printed
+    StoppedWhilePrinting, // its job was being handed to the printer when it was stopped: the printer may have
+                          // received part or all of it
 };
 
 struct CommandOutcome
@@ -50,7 +52,8 @@ struct CommandOutcome
     CommandEnd end = CommandEnd::Done;
     SendReport report;
     FailureReason reason;                      // why it did not print (the library's or the print server's)
-    FailureReason refusal;                     // NotWithdrawn: why the withdrawal failed
+    FailureReason refusal;                     // NotWithdrawn: why the withdrawal failed; StoppedWhilePrinting:
+                                               // the library's account of the stop
     printer_status::Conditions conditions = 0; // NotReady: what the printer reports
     bool done() const { return end == CommandEnd::Done; }
 };
@@ -75,6 +78,13 @@ struct DeliveryHooks
     // DeliveryOptions::askPrinter); by default session.query() of the status
     // alone on this thread.
     std::function<PrinterReport()> query;
+    // Back to back (DeliveryOptions::backToBack): sends one command without
+    // following its job; by default session.send(command, false) on this
+    // thread.
+    std::function<SendReport(const Command &)> sendOnly;
+    // Back to back: follows the jobs sent so far (sent of them) together; by
+    // default followSentJobs() for up to kJobFollowMs on this thread.
+    std::function<SentJobsFollow(int sent)> followSent;
 };
 
 struct DeliveryOptions
@@ -90,6 +100,14 @@ struct DeliveryOptions
     // carries answers: a printer that reports it cannot print (paper out,
     // cover open, off-line, an error) printed nothing.
     bool askPrinter = false;
+    // To a print queue whose library follows several jobs together: every
+    // command goes out back to back, in the plan's order, and their jobs are
+    // then followed together; each is still reported on its own, in order,
+    // and the printer asked once, after the last printed. The wanted hook is
+    // read once per step before anything is sent. Other paths ignore it, and
+    // so does a library without FollowSentJobs (unless hooks.followSent
+    // stands in for it).
+    bool backToBack = false;
 };
 
 // The question after a send: the status alone, bounded per request.
@@ -106,12 +124,14 @@ struct SerialRun
 
 struct DeliveryResult
 {
-    int wanted = 0;      // the steps wanted when the run started
-    int done = 0;        // the steps whose every command was done
-    int stoppedAt = -1;  // the index in the plan of the step that stopped the run; -1: none
-    int notSent = 0;     // the commands of the plan not sent after the one that stopped it
-    CommandOutcome stop; // how the command that stopped it ended
-    SerialRun port;      // with openSerial: the port's open and close
+    int wanted = 0;     // the steps wanted when the run started
+    int done = 0;       // the steps whose every command was done
+    int stoppedAt = -1; // the index in the plan of the step that stopped the run; -1: none
+    int notSent = 0;    // the commands of the plan not sent after the one that stopped it
+    int behind = 0;     // back to back: the commands sent after it; what became of their jobs:
+    CommandEnd behindEnd = CommandEnd::Withdrawn; // Withdrawn, StoppedWhilePrinting, LeftQueued or NotWithdrawn
+    CommandOutcome stop;                          // how the command that stopped it ended
+    SerialRun port;                               // with openSerial: the port's open and close
 
     bool stopped() const { return stoppedAt >= 0; }
     bool ok() const { return port.opened() && !stopped() && !port.closeFailed(); }

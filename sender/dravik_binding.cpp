@@ -46,6 +46,11 @@ DravikBinding::~DravikBinding()
     // texts it returned, and unloading buys nothing here.
 }
 
+std::shared_ptr<const DravikBinding> DravikBinding::twin() const
+{
+    return std::shared_ptr<const DravikBinding>(new DravikBinding(*this));
+}
+
 bool DravikBinding::load()
 {
     return openAny(false);
@@ -135,6 +140,7 @@ void DravikBinding::bind(bool sendOnly)
     bindExport(queryPrinter, "QueryPrinter", false);
     bindExport(followLastJob, "FollowLastJob", false);
     bindExport(cancelLastJob, "CancelLastJob", false);
+    bindExport(followSentJobs, "FollowSentJobs", false);
     if (sendOnly)
         return;
     bindExport(getPrintDriveStates, "GetPrintDriveStates", false);

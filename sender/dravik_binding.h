@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 // File name of the library on this platform.
 inline constexpr const char *kDravikFileName = "libDravik.so";
 
@@ -18,7 +20,6 @@ class DravikBinding
 public:
     DravikBinding() = default;
     ~DravikBinding();
-    DravikBinding(const DravikBinding &) = delete;
     DravikBinding &operator=(const DravikBinding &) = delete;
 
     // Looks beside the executable first, then through the loader's search.
@@ -27,6 +28,9 @@ public:
     bool loadFrom(const QString &path);
     // Binds only SendBufferToPrint (the NV logo window's own binding).
     bool loadSendOnly();
+    // Another binding to the same library, for a job that may outlive this
+    // one (the library stays loaded until the program ends).
+    std::shared_ptr<const DravikBinding> twin() const;
 
     bool isLoaded() const { return handle_ != nullptr; }
     // Why the last load failed, as the loader reported it.
@@ -63,6 +67,9 @@ public:
     decltype(&::GetUsbPrinters) getUsbPrinters = nullptr;
     decltype(&::GetPrintServerDevices) getPrintServerDevices = nullptr;
     decltype(&::AddPrintQueue) addPrintQueue = nullptr;
+    // Optional, this project's library's own: the jobs sent since the last
+    // follow, followed together (job_follow.h).
+    decltype(&::FollowSentJobs) followSentJobs = nullptr;
 
     // The library's reason for its last failure, or empty.
     QString lastErrorText() const;
@@ -73,6 +80,7 @@ public:
     int lastErrorCode() const;
 
 private:
+    DravikBinding(const DravikBinding &) = default; // for twin()
     bool open(const QString &path, bool sendOnly);
     bool openAny(bool sendOnly);
     void bind(bool sendOnly);

@@ -23,6 +23,26 @@ JobFollow followLastJob(const DravikBinding &lib, const PrinterTarget &target, i
     return out;
 }
 
+bool followsSentJobs(const DravikBinding &lib, const PrinterTarget &target)
+{
+    return followsJobs(lib, target) && lib.followSentJobs && lib.cancelLastJob;
+}
+
+SentJobsFollow followSentJobs(const DravikBinding &lib, int sent, int timeoutMs)
+{
+    SentJobsFollow out;
+    if (!lib.isLoaded() || !lib.followSentJobs || sent <= 0)
+        return out;
+    out.printed = qBound(0, lib.followSentJobs(timeoutMs), sent);
+    if (out.printed == sent) {
+        out.stop.fate = JobFate::Printed;
+        return out;
+    }
+    out.stop.reason = failureReason(lib);
+    out.stop.fate = out.stop.reason.code == DRAVIK_ERROR_WAITING_IN_QUEUE ? JobFate::Waiting : JobFate::Failed;
+    return out;
+}
+
 bool withdrawLastJob(const DravikBinding &lib, FailureReason *reason)
 {
     if (!lib.isLoaded() || !lib.cancelLastJob) {

@@ -130,6 +130,10 @@ WithdrawReport PrinterSession::withdrawWaitingJob() const
         out.result = Withdrawal::Withdrawn;
         return out;
     }
+    if (out.refusal.code == DRAVIK_ERROR_STOPPED_WHILE_PRINTING) {
+        out.result = Withdrawal::StoppedWhilePrinting;
+        return out;
+    }
     if (!can(SessionAction::Follow))
         return out;
     // A withdrawal fails for a job that printed in the meantime.
@@ -139,6 +143,8 @@ WithdrawReport PrinterSession::withdrawWaitingJob() const
         return out;
     }
     out.recheck = again.reason;
+    if (again.reason.code == DRAVIK_ERROR_STOPPED_WHILE_PRINTING)
+        out.result = Withdrawal::StoppedWhilePrinting;
     return out;
 }
 

@@ -43,15 +43,18 @@ struct SendReport
 
 // What became of a waiting job asked to be withdrawn.
 enum class Withdrawal {
-    Withdrawn,        // nothing of it printed
-    PrintedMeanwhile, // the withdrawal failed because the printer took it in the meantime
-    NotWithdrawn,     // it may still print later
+    Withdrawn,            // nothing of it printed
+    PrintedMeanwhile,     // the withdrawal failed because the printer took it in the meantime
+    NotWithdrawn,         // it may still print later
+    StoppedWhilePrinting, // the print server was handing it to the printer: stopped, but the printer
+                          // may have received part or all of it
 };
 
 struct WithdrawReport
 {
     Withdrawal result = Withdrawal::NotWithdrawn;
-    FailureReason refusal; // why CancelLastJob failed (code -1 and no text when the library lacks it)
+    FailureReason refusal; // why CancelLastJob failed (code -1 and no text when the library lacks it);
+                           // with StoppedWhilePrinting, the library's account of it
     FailureReason recheck; // what the second look at the job said, when it did not print
 };
 
@@ -117,7 +120,9 @@ public:
     // to followMs where the library can follow it.
     SendReport send(const Command &command, bool follow = true, int followMs = kJobFollowMs) const;
     // Withdraws the job this thread sent last. When the withdrawal fails it
-    // looks once more: a job the printer took meanwhile counts as printed.
+    // looks once more: a job the printer took meanwhile counts as printed. A
+    // job stopped while it was being handed to the printer is never called
+    // withdrawn.
     WithdrawReport withdrawWaitingJob() const;
 
     // Asks the printer at linkTarget() how it is (a serial port must be open).

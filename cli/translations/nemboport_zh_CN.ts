@@ -8,6 +8,42 @@
         <translation>名称 %1 无法写入配置文件</translation>
     </message>
     <message>
+        <source>; the %1 jobs sent after it wait behind it in the queue</source>
+        <translation>；其后发送的 %1 个作业在队列中排在其后等待</translation>
+    </message>
+    <message>
+        <source>; the 1 job sent after it waits behind it in the queue</source>
+        <translation>；其后发送的 1 个作业在队列中排在其后等待</translation>
+    </message>
+    <message>
+        <source>; the %1 jobs sent after it were stopped too</source>
+        <translation>；其后发送的 %1 个作业也已停止</translation>
+    </message>
+    <message>
+        <source>; the 1 job sent after it was stopped too</source>
+        <translation>；其后发送的 1 个作业也已停止</translation>
+    </message>
+    <message>
+        <source>; the %1 jobs sent after it were withdrawn</source>
+        <translation>；其后发送的 %1 个作业已撤回</translation>
+    </message>
+    <message>
+        <source>; the 1 job sent after it was withdrawn</source>
+        <translation>；其后发送的 1 个作业已撤回</translation>
+    </message>
+    <message>
+        <source>warning: %1 is not usable (%2): its jobs wait in the queue</source>
+        <translation>警告：%1 不可用（%2）：其作业将在队列中等待</translation>
+    </message>
+    <message>
+        <source>%1: not sent: the print server reports the queue %2</source>
+        <translation>%1：未发送：打印服务器报告该队列%2</translation>
+    </message>
+    <message>
+        <source>%1: %2 was still being handed to the printer after %3 s and was stopped while printing: the printer may have received part or all of it</source>
+        <translation>%1：%2 在 %3 秒后仍在交给打印机，已在打印中被停止：打印机可能已收到其中部分或全部内容</translation>
+    </message>
+    <message>
         <source>%1: the printer took %2 but reports %3: nothing printed</source>
         <translation>%1：打印机接收了 %2，但报告%3：未打印任何内容</translation>
     </message>
@@ -250,11 +286,16 @@ A job sent to a print queue is followed until the print server handed it to
 the printer; the command stops at the first job that does not print.
   --wait SECONDS      how long each queue&apos;s jobs may take (default 30); a job
                       still waiting then is withdrawn and the exit status is 1,
-                      naming the queue and why (paused, not accepting jobs,
-                      printer off-line...)
+                      naming the queue and why (printer off-line...); one the
+                      print server was already handing to the printer is
+                      stopped instead (the printer may have received part or
+                      all of it) and the exit status is 4
   --keep-queued       leave a job still waiting queued instead (it prints when
                       the printer takes it; the exit status is still 1)
   --no-wait           only queue the jobs, as a print command does
+A queue the print server reports paused or not accepting jobs is sent nothing:
+it fails at once with the command that fixes it (unless --keep-queued; with
+--no-wait it is only warned of).
 
 Where the link carries answers, the printer is asked how it is after each
 command it took: one that reports paper out, cover open, off-line or an
@@ -274,10 +315,14 @@ error printed nothing; the command stops there and the exit status is 3.
 命令在第一个未能打印的作业处停止。
   --wait SECONDS      每个队列的作业最多可用的时间（默认 30）；届时仍在
                       等待的作业将被撤回，退出状态为 1，并给出队列名称
-                      和原因（已暂停、不接收作业、打印机脱机……）
+                      和原因（打印机脱机……）；打印服务器已在交给打印机
+                      的作业则被停止（打印机可能已收到其中部分或全部
+                      内容），退出状态为 4
   --keep-queued       将仍在等待的作业留在队列中（打印机接收后即会打印；
                       退出状态仍为 1）
   --no-wait           只将作业排入队列，如同普通打印命令
+打印服务器报告已暂停或不接收作业的队列不会收到任何内容：命令立即失败，并给出
+修复命令（--keep-queued 时除外；使用 --no-wait 时仅给出警告）。
 
 若连接能传回应答，每条命令被打印机接收后都会询问其状态：打印机报告
 缺纸、机盖打开、脱机或出错时即未打印任何内容；命令就此停止，退出状态为 3。

@@ -36,7 +36,13 @@ typedef enum DravikErrorCode {
     DRAVIK_ERROR_OTHER = 9,              /* anything else: the text says what */
     DRAVIK_ERROR_NO_ANSWERS = 10,        /* the path carries no answers (an IPP or driver queue) */
     DRAVIK_ERROR_WAITING_IN_QUEUE = 11,  /* the job is queued, the printer does not take it */
-    DRAVIK_ERROR_LAST_KNOWN = DRAVIK_ERROR_WAITING_IN_QUEUE
+    /* This library's own, beyond the shared table: a job the print server
+     * had begun handing to the printer was stopped (CancelLastJob, or
+     * FollowLastJob of such a job): the printer may have received part or all
+     * of it. A program made before it reads DRAVIK_ERROR_OTHER with the same
+     * text. */
+    DRAVIK_ERROR_STOPPED_WHILE_PRINTING = 12,
+    DRAVIK_ERROR_LAST_KNOWN = DRAVIK_ERROR_STOPPED_WHILE_PRINTING
 } DravikErrorCode;
 
 /* portName: "DRIVE" (a CUPS queue), "COM" (a serial port opened with
@@ -107,7 +113,9 @@ DRAVIK_API int GetLastErrorCode(void);
 /* Discards input already waiting, writes request on the path portName and
  * printerName name (as SendBufferToPrint does, but never as a print job) and
  * reads the answer into reply: its length as soon as replySize bytes came or
- * 100 ms passed with no new byte after one, 0 when timeoutMs passed with none,
+ * 100 ms passed with no new byte after one (the answer to an identity request,
+ * GS I n with n 65 to 69, "_" text NUL, ends at its NUL), 0 when timeoutMs
+ * passed with none,
  * -1 on failure (DRAVIK_ERROR_NO_ANSWERS: the path carries no answers). A print queue is
  * asked through its device: socket:// by TCP, serial: by the serial device,
  * usb:// through the matching /dev/usb/lp*. Optional. */
@@ -117,11 +125,35 @@ DRAVIK_API int QueryPrinter(const char *portName, const char *printerName, const
  * handed every byte to the printer (and at once after a send on another
  * path), -1 when the job was aborted, cancelled or stopped, 0 when it still
  * waits after timeoutMs (DRAVIK_ERROR_WAITING_IN_QUEUE, the text naming the
- * queue's state and reasons). Optional: a program looks it up by name. */
+ * queue's state and reasons). A job cancelled after the server had begun
+ * handing it to the printer, and not withdrawn whole by CancelLastJob, gives
+ * -1 with DRAVIK_ERROR_STOPPED_WHILE_PRINTING. Optional: a program looks it
+ * up by name. */
 DRAVIK_API int FollowLastJob(int timeoutMs);
-/* Withdraws that job if it has not printed: nonzero when withdrawn or
- * already gone. Optional. */
+/* Withdraws that job if nothing of it reached the printer: nonzero when
+ * withdrawn (the server never began handing it on, or its backend never
+ * reached the printer) or already gone before it began. A job the server was
+ * already handing to the printer ("processing") is cancelled all the same,
+ * but the result is 0 with DRAVIK_ERROR_STOPPED_WHILE_PRINTING and the text
+ * "job N on "Q" was stopped while printing: the printer may have received
+ * part or all of it" -- never "withdrawn". A program made before code 12
+ * sees a withdrawal that failed with code DRAVIK_ERROR_OTHER and that text.
+ * A job that already printed gives 0 with DRAVIK_ERROR_OTHER. Optional. */
 DRAVIK_API int CancelLastJob(void);
+/* Several jobs followed together: every print-queue job this thread sent
+ * since its last follow (FollowLastJob or this call; the newest 4096 at most),
+ * in the order sent, is followed for up to timeoutMs in all; a queue hands its
+ * jobs on in order, so the earliest not yet printed is the one asked about.
+ * Returns how many of them, from the first, the print server handed to the
+ * printer; all of them: every one printed. Fewer: the next one did not
+ * print, and the code and text say why as FollowLastJob's would
+ * (DRAVIK_ERROR_WAITING_IN_QUEUE while it still waits; another code when it
+ * was aborted, cancelled, stopped, or the server could not be asked). That
+ * job becomes this thread's last job, and until the next send CancelLastJob
+ * withdraws it together with every job sent after it (those first, the
+ * newest first). A program that never calls it sees FollowLastJob and
+ * CancelLastJob as before. Optional: this library's own, looked up by name. */
+DRAVIK_API int FollowSentJobs(int timeoutMs);
 
 #ifdef __cplusplus
 }

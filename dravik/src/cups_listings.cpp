@@ -17,7 +17,7 @@ Ipp askForQueues(http_t *http, const char *const *wanted, int count)
 {
     ipp_t *request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", count, nullptr, wanted);
-    Ipp response(cupsDoRequest(http, request, "/"));
+    Ipp response = askServer(http, request, "/");
     if (!response) {
         const ipp_status_t st = cupsLastError();
         if (st == IPP_STATUS_ERROR_NOT_FOUND && !deadlineExpired())

@@ -39,7 +39,7 @@ int createJob(http_t *http, const std::string &resource, const char *docName)
     ipp_t *request = queueRequest(IPP_OP_CREATE_JOB, resource);
     if (docName)
         ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, docName);
-    Ipp response(cupsDoRequest(http, request, resource.c_str()));
+    Ipp response = askServer(http, request, resource.c_str());
     if (!response || ippGetStatusCode(response.get()) > IPP_STATUS_OK_CONFLICTING)
         return 0;
     ipp_attribute_t *id = ippFindAttribute(response.get(), "job-id", IPP_TAG_INTEGER);
@@ -57,6 +57,25 @@ http_status_t startDocument(http_t *http, const std::string &resource, int job, 
     ippAddString(request.get(), IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr, CUPS_FORMAT_RAW);
     ippAddBoolean(request.get(), IPP_TAG_OPERATION, "last-document", 1);
     return cupsSendRequest(http, request.get(), resource.c_str(), CUPS_LENGTH_VARIABLE);
+}
+
+// Whether the server holds the job's document although libcups lost its
+// answer to the upload (a job still waiting for its document says
+// "job-incoming").
+bool documentArrived(http_t *http, const std::string &resource, int job)
+{
+    ipp_t *request = queueRequest(IPP_OP_GET_JOB_ATTRIBUTES, resource);
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
+    static const char *const wanted[] = {"job-state", "job-state-reasons"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, wanted);
+    const Ipp response = askServer(http, request, "/");
+    if (!response || ippGetStatusCode(response.get()) > IPP_STATUS_OK_CONFLICTING ||
+        !ippFindAttribute(response.get(), "job-state", IPP_TAG_ENUM))
+        return false;
+    for (const std::string &reason : keywords(response.get(), "job-state-reasons"))
+        if (reason == "job-incoming")
+            return false;
+    return true;
 }
 
 } // namespace
@@ -101,7 +120,9 @@ bool sendToQueue(const std::string &queueName, const char *docName, const unsign
     }
     Ipp answer(cupsGetResponse(http, resource.c_str()));
     const ipp_status_t finished = cupsLastError();
-    if (finished > IPP_STATUS_OK_CONFLICTING)
+    if (finished > IPP_STATUS_OK_CONFLICTING &&
+        !(serverWentAway(finished) && !deadlineExpired() && httpReconnect2(http, cupsConnectTimeoutMs, nullptr) == 0 &&
+          documentArrived(http, resource, job)))
         return fail("the end of the document of " + jobText(sent), finished);
     rememberLastJob(sent);
     return true;

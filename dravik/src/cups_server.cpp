@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include <poll.h>
+
 namespace dravik {
 
 namespace {
@@ -27,6 +29,33 @@ int untilDeadline(http_t *, void *data)
     return 0;
 }
 
+// This thread's connection to the server, kept between calls: a fresh
+// connection for every request makes the server track hundreds of closing
+// ones under a fleet's load, and beyond its per-host limit it drops new ones
+// unanswered.
+struct KeptConnection
+{
+    Http http;
+    std::string server;
+    int port = 0;
+    http_encryption_t encryption = HTTP_ENCRYPTION_IF_REQUESTED;
+};
+thread_local KeptConnection t_kept;
+
+// The kept connection when it goes to the same server and is still open
+// (an idle connection the server closed reads as readable at once).
+Http keptConnection(const std::string &server, int port, http_encryption_t encryption)
+{
+    Http h = std::move(t_kept.http);
+    if (!h || t_kept.server != server || t_kept.port != port || t_kept.encryption != encryption)
+        return {};
+    const int fd = httpGetFd(h.get());
+    pollfd p{fd, POLLIN, 0};
+    if (fd < 0 || ::poll(&p, 1, 0) != 0)
+        return {};
+    return h;
+}
+
 // A connection to the server within the deadline, or null with the reason
 // set.
 Http connectServer(Deadline &deadline)
@@ -36,9 +65,16 @@ Http connectServer(Deadline &deadline)
     cupsSetServer(nullptr);
     cupsSetPasswordCB2(noPassword, nullptr);
     const char *server = cupsServer();
+    const int port = ippPort();
+    const http_encryption_t encryption = cupsEncryption();
+    Http kept = keptConnection(server ? server : "", port, encryption);
+    if (kept) {
+        httpSetTimeout(kept.get(), cupsWaitSliceSeconds, untilDeadline, &deadline);
+        return kept;
+    }
     const int connectMs =
         static_cast<int>(std::min<long long>(cupsConnectTimeoutMs, std::max<long long>(deadline.leftMs(), 1)));
-    http_t *h = httpConnect2(server, ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, connectMs, nullptr);
+    http_t *h = httpConnect2(server, port, nullptr, AF_UNSPEC, encryption, 1, connectMs, nullptr);
     if (!h) {
         // (errno is not worth showing here: libcups has closed sockets since.)
         setError(DRAVIK_ERROR_SERVER_UNREACHABLE,
@@ -48,6 +84,20 @@ Http connectServer(Deadline &deadline)
     }
     httpSetTimeout(h, cupsWaitSliceSeconds, untilDeadline, &deadline);
     return Http(h);
+}
+
+// Keeps a connection that ended its call idle and in time for the next call
+// of this thread; any other is closed.
+void keepConnection(Http http, const Deadline &deadline)
+{
+    if (!http || deadline.expired || httpGetState(http.get()) != HTTP_STATE_WAITING)
+        return;
+    httpSetTimeout(http.get(), cupsWaitSliceSeconds, nullptr, nullptr);
+    const char *server = cupsServer();
+    t_kept.http = std::move(http);
+    t_kept.server = server ? server : "";
+    t_kept.port = ippPort();
+    t_kept.encryption = cupsEncryption();
 }
 
 } // namespace
@@ -62,7 +112,8 @@ ServerCall::ServerCall(long long limitMs)
 
 ServerCall::~ServerCall()
 {
-    http_.reset(); // closed while the deadline it waits by still lives
+    // Kept, or closed while the deadline it waits by still lives.
+    keepConnection(std::move(http_), deadline_);
     t_deadline = outer_;
 }
 
@@ -131,6 +182,37 @@ void setRequestError(ipp_status_t st, DravikErrorCode refused, const std::string
     setError(kind, kind == DRAVIK_ERROR_SERVER_UNREACHABLE ? wentAwayText(during) : failure + ": " + cupsReason());
 }
 
+namespace {
+
+// A copy of a request, for a second try (libcups consumes the first).
+ipp_t *copyOf(ipp_t *request)
+{
+    ipp_t *copy = ippNew();
+    int minor = 0;
+    const int major = ippGetVersion(request, &minor);
+    ippSetVersion(copy, major, minor);
+    ippSetOperation(copy, ippGetOperation(request));
+    ippSetRequestId(copy, ippGetRequestId(request));
+    ippCopyAttributes(copy, request, 0, nullptr, nullptr);
+    return copy;
+}
+
+} // namespace
+
+Ipp askServer(http_t *http, ipp_t *request, const char *resource)
+{
+    Ipp again(copyOf(request));
+    Ipp response(cupsDoRequest(http, request, resource));
+    for (int tries = 0; tries < 2 && !response && serverWentAway(cupsLastError()) && !deadlineExpired(); ++tries) {
+        const long long leftMs = t_deadline ? t_deadline->leftMs() : cupsConnectTimeoutMs;
+        if (httpReconnect2(http, static_cast<int>(std::min<long long>(cupsConnectTimeoutMs, std::max(1LL, leftMs))),
+                           nullptr) != 0)
+            break;
+        response.reset(cupsDoRequest(http, copyOf(again.get()), resource));
+    }
+    return response;
+}
+
 ipp_t *queueRequest(ipp_op_t op, const std::string &resource)
 {
     char uri[HTTP_MAX_URI];
@@ -164,7 +246,7 @@ Ipp askQueue(http_t *http, const std::string &queue, const char *const *wanted, 
 {
     ipp_t *request = queueRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, "/printers/" + queue);
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", count, nullptr, wanted);
-    Ipp response(cupsDoRequest(http, request, "/"));
+    Ipp response = askServer(http, request, "/");
     const ipp_status_t st = response ? ippGetStatusCode(response.get()) : cupsLastError();
     if (response && st <= IPP_STATUS_OK_CONFLICTING)
         return response;

@@ -94,6 +94,15 @@ std::string wentAwayText(const std::string &during);
 // gone or silent during `during`, else `failure`, ": " and libcups' reason.
 void setRequestError(ipp_status_t st, DravikErrorCode refused, const std::string &during, const std::string &failure);
 
+// Sends a request (which it consumes) and reads the answer; null when there
+// is none (cupsLastError says why). A request whose answer libcups lost
+// although the server gave it (under load it reads "internal error" from a
+// connection the server still holds) is asked again on a fresh connection,
+// twice at most, within the call's deadline. For requests that may be
+// repeated: questions, withdrawals, and the creation of a job (a job created
+// twice stays empty and never prints).
+Ipp askServer(http_t *http, ipp_t *request, const char *resource);
+
 // A request, in the user's name, about the queue at a resource
 // ("/printers/NAME", "/classes/NAME").
 ipp_t *queueRequest(ipp_op_t op, const std::string &resource);

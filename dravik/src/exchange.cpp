@@ -19,6 +19,14 @@ namespace {
 // An answer is over when no byte came for this long after the first.
 constexpr int kQuietMs = 100;
 
+// An identity request (GS I n, n from 65: firmware, maker, model, serial
+// number, fonts) is answered with "_", the text and a NUL: the NUL ends it,
+// with no silence to wait for.
+bool endsAtNul(const unsigned char *request, std::size_t length)
+{
+    return length == 3 && request[0] == 0x1D && request[1] == 'I' && request[2] >= 65 && request[2] <= 69;
+}
+
 long long msUntil(std::chrono::steady_clock::time_point t)
 {
     using namespace std::chrono;
@@ -51,6 +59,7 @@ int exchange(int fd, const std::string &what, const unsigned char *request, std:
             return -1;
         }
     }
+    const bool nulEnds = endsAtNul(request, requestLength);
     std::size_t got = 0;
     auto lastByte = steady_clock::now();
     while (got < size) {
@@ -75,8 +84,14 @@ int exchange(int fd, const std::string &what, const unsigned char *request, std:
             continue;
         const ssize_t n = ::read(fd, reply + got, size - got);
         if (n > 0) {
+            unsigned char *fresh = reply + got;
             got += static_cast<std::size_t>(n);
             lastByte = steady_clock::now();
+            unsigned char *nul = nulEnds ? std::find(fresh, reply + got, static_cast<unsigned char>(0)) : reply + got;
+            if (nul != reply + got) {
+                got = static_cast<std::size_t>(nul - reply) + 1; // what follows is no part of it
+                break;
+            }
             continue;
         }
         if (n == 0) {
@@ -101,9 +116,11 @@ int exchange(int fd, const std::string &what, const unsigned char *request, std:
 
 namespace {
 
-std::mutex g_turnMutex;
-std::condition_variable g_turnFree;
-std::set<std::string> g_busy;
+// Never destroyed: a question a program left running when it ends may still
+// finish during the program's exit.
+std::mutex &g_turnMutex = *new std::mutex;
+std::condition_variable &g_turnFree = *new std::condition_variable;
+std::set<std::string> &g_busy = *new std::set<std::string>;
 
 } // namespace
 

@@ -94,6 +94,8 @@ int SendBufferToPrint(const char *portName, const char *printerName, const char 
         if (length == 0)
             return 1; // nothing to hand on
         const std::size_t n = static_cast<std::size_t>(length);
+        if (kind != "drive")
+            forgetSentJobs();
         bool ok = false;
         if (kind == "drive")
             ok = sendToQueue(trim(name), docName, data, n);
@@ -256,6 +258,11 @@ int QueryPrinter(const char *portName, const char *printerName, const unsigned c
 int FollowLastJob(int timeoutMs)
 {
     return guarded(-1, [&] { return followLastJob(timeoutMs); });
+}
+
+int FollowSentJobs(int timeoutMs)
+{
+    return guarded(0, [&] { return followSentJobs(timeoutMs); });
 }
 
 int CancelLastJob(void)

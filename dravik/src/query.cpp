@@ -49,19 +49,32 @@ int connectTcp(const std::string &host, int port, const std::string &what)
         }
     };
     auto lookup = std::make_shared<Lookup>();
-    try {
-        std::thread([lookup, host, service = std::to_string(port)] {
-            addrinfo hints{};
-            hints.ai_family = AF_UNSPEC;
-            hints.ai_socktype = SOCK_STREAM;
-            addrinfo *result = nullptr;
-            const int error = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &result);
-            std::lock_guard<std::mutex> lock(lookup->mutex);
-            lookup->error = error;
-            lookup->result = result;
+    // A numeric address needs no name server: no thread for it.
+    {
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        hints.ai_flags = AI_NUMERICHOST;
+        addrinfo *numeric = nullptr;
+        if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &numeric) == 0) {
+            lookup->result = numeric;
             lookup->finished = true;
-            lookup->done.notify_all();
-        }).detach();
+        }
+    }
+    try {
+        if (!lookup->finished)
+            std::thread([lookup, host, service = std::to_string(port)] {
+                addrinfo hints{};
+                hints.ai_family = AF_UNSPEC;
+                hints.ai_socktype = SOCK_STREAM;
+                addrinfo *result = nullptr;
+                const int error = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &result);
+                std::lock_guard<std::mutex> lock(lookup->mutex);
+                lookup->error = error;
+                lookup->result = result;
+                lookup->finished = true;
+                lookup->done.notify_all();
+            }).detach();
     } catch (const std::system_error &e) {
         setError(DRAVIK_ERROR_OTHER, "cannot look up the printer's address " + host + ": " + e.what());
         return -1;
@@ -129,12 +142,44 @@ int connectTcp(const std::string &host, int port, const std::string &what)
     return -1;
 }
 
+// A queue's device as the server told it a moment ago on this thread: the
+// questions that make up one look at the printer (its status, then its
+// identity) ask the server once, not once each. Only an idle queue's answer
+// is kept, and only for a moment: a job that starts meanwhile is seen by the
+// next look.
+struct SeenDevice
+{
+    std::string queue, server, uri;
+    QueueState state;
+    std::chrono::steady_clock::time_point at;
+};
+thread_local SeenDevice t_seen;
+constexpr std::chrono::milliseconds kSeenFor{500};
+
+bool deviceOf(const std::string &queue, std::string &uri, QueueState &state)
+{
+    const char *server = cupsServer();
+    const std::string serverName = server ? server : "";
+    const auto now = std::chrono::steady_clock::now();
+    if (!queue.empty() && t_seen.queue == queue && t_seen.server == serverName && now - t_seen.at < kSeenFor) {
+        uri = t_seen.uri;
+        state = t_seen.state;
+        return true;
+    }
+    t_seen = SeenDevice();
+    if (!queueDevice(queue, uri, state))
+        return false;
+    if (state.state == QueueState::Idle && !queue.empty())
+        t_seen = SeenDevice{queue, serverName, uri, state, now};
+    return true;
+}
+
 int queryQueue(const std::string &queue, const unsigned char *request, std::size_t requestLength, unsigned char *reply,
                std::size_t size, int timeoutMs)
 {
     std::string uri;
     QueueState state;
-    if (!queueDevice(queue, uri, state))
+    if (!deviceOf(queue, uri, state))
         return -1;
     const std::string shownQueue = "print queue \"" + queue + "\"";
     const std::string scheme = lower(uri.substr(0, uri.find(':')));

@@ -73,8 +73,10 @@ struct Port
 };
 
 // The open ports. Its lock is never held while waiting for a port's io lock.
-std::mutex g_tableMutex;
-std::vector<std::shared_ptr<Port>> g_ports;
+// Never destroyed: a question a program left running when it ends may still
+// finish during the program's exit.
+std::mutex &g_tableMutex = *new std::mutex;
+std::vector<std::shared_ptr<Port>> &g_ports = *new std::vector<std::shared_ptr<Port>>;
 // Serializes opening ports that are not open yet.
 std::mutex g_openMutex;
 

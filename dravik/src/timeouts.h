@@ -36,6 +36,10 @@ constexpr long long cupsSendTimeoutMs(long long length)
 // server may take beyond the caller's bound.
 constexpr int cupsFollowFirstPollMs = 40;
 constexpr int cupsFollowPollMs = 350;
+// Several jobs followed together: the first question after about this long
+// per job (a printer that is there takes a short job in a few milliseconds),
+// at least a quarter of the first pause above.
+constexpr int cupsSentJobMs = 8;
 constexpr long long cupsFollowGraceMs = 3000;
 // How often a wait for the server looks at the clock.
 constexpr double cupsWaitSliceSeconds = 0.2;

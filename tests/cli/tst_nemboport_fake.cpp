@@ -71,6 +71,8 @@ private slots:
     void echoedInputIsEscapedAndShort();
     void followsEachQueueJob_data();
     void followsEachQueueJob();
+    void anUnusableQueueIsSentNothing_data();
+    void anUnusableQueueIsSentNothing();
     void libraryThatCannotFollowJobs();
     void serialPortThatWillNotOpen();
     void aFailedSendStopsAndClosesThePort();
@@ -205,7 +207,15 @@ void TestNemboportFake::callsInOrder()
     const ToolRun run = runTool(args);
     QVERIFY2(run.status == 0, qPrintable(run.err));
     QCOMPARE(run.err, QString());
-    QCOMPARE(callLines(), expected);
+    // The queues' states are asked once, before anything is sent to a queue.
+    QStringList seen = callLines();
+    const qsizetype states = seen.indexOf(QStringLiteral("GetPrintDriveStates "));
+    if (states >= 0) {
+        QVERIFY(expected.value(0).startsWith(QLatin1String("SendBufferToPrint DRIVE|")));
+        QCOMPARE(states, 0);
+        seen.removeAt(states);
+    }
+    QCOMPARE(seen, expected);
 }
 
 void TestNemboportFake::sendsTheBuildersBytes_data()
@@ -522,6 +532,15 @@ void TestNemboportFake::followsEachQueueJob_data()
         << "";
     QTest::newRow("cannot be withdrawn") << one << QList<int>{0, 0} << QList<int>{0} << 1 << "Follow Cancel Follow"
                                          << "could not be withdrawn: it may print later";
+    // (The fake's failed withdrawal reads code 12 in this row.)
+    QTest::newRow("being handed to the printer: stopped while printing, never withdrawn")
+        << one << QList<int>{0} << QList<int>{0} << 4 << "Follow Cancel"
+        << "nemboport: Q: \"Set New Level\" was still being handed to the printer after 30 s and was stopped while "
+           "printing: the printer may have received part or all of it; the 1 command after it was not sent";
+    QTest::newRow("several queues: stopped while printing in the summary")
+        << QStringList{"--queue", "A", "--queue", "B"} << QList<int>{1, 1, 0} << QList<int>{0} << 4
+        << "Follow QueryPrinter Send Follow Send Follow Cancel"
+        << "A: printed\nB: stopped-while-printing\n";
     QTest::newRow("several queues: each one's outcome")
         << QStringList{"--queue", "A", "--queue", "B"} << QList<int>{1, 1, 0} << QList<int>{1} << 1
         << "Follow QueryPrinter Send Follow Send Follow Cancel"
@@ -536,6 +555,8 @@ void TestNemboportFake::followsEachQueueJob()
     fake::config().followResults.assign(follow.begin(), follow.end());
     fake::config().cancelResults.assign(cancel.begin(), cancel.end());
     fake::config().lastError = "the queue is paused";
+    if (QByteArray(QTest::currentDataTag()).contains("stopped while printing"))
+        fake::config().lastErrorCode = DRAVIK_ERROR_STOPPED_WHILE_PRINTING;
     const ToolRun run = runTool(QStringList{"set", "darkness", "8", "cutter", "on"} + options);
     QTEST(run.status, "exit");
     QFETCH(QString, says);
@@ -545,9 +566,10 @@ void TestNemboportFake::followsEachQueueJob()
 
     QStringList seen;
     for (const fake::Call &c : fake::calls())
-        seen << QString::fromStdString(c.function)
-                    .remove(QStringLiteral("LastJob"))
-                    .remove(QStringLiteral("BufferToPrint"));
+        if (c.function != "GetPrintDriveStates") // the queues' fitness, asked first
+            seen << QString::fromStdString(c.function)
+                        .remove(QStringLiteral("LastJob"))
+                        .remove(QStringLiteral("BufferToPrint"));
     QTEST(seen.mid(1).join(QLatin1Char(' ')), "calls");
     // The first follow gets the whole wait; none gets more.
     const std::vector<fake::Call> follows = fake::callsOf("FollowLastJob");
@@ -555,6 +577,43 @@ void TestNemboportFake::followsEachQueueJob()
     QVERIFY(follows.front().number > waitMs - 2000);
     for (const fake::Call &c : follows)
         QVERIFY(c.number <= waitMs);
+}
+
+void TestNemboportFake::anUnusableQueueIsSentNothing_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exit");
+    QTest::addColumn<int>("sends");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err"); // a pattern
+    const QStringList kitchen{"--queue", "Kitchen"};
+    QTest::newRow("paused and rejecting: fails at once with the fix")
+        << kitchen << 1 << 0 << ""
+        << "^nemboport: Kitchen: not sent: the print server reports the queue paused, not accepting jobs.*; "
+           "cupsenable Kitchen resumes it, cupsaccept Kitchen lets it take jobs\n$";
+    QTest::newRow("--no-wait: warned, and queued")
+        << kitchen + QStringList{"--no-wait"} << 0 << 2 << ""
+        << "^nemboport: warning: Kitchen is not usable \\(paused.*cupsenable "
+           "Kitchen resumes it.*\\): its jobs wait in the queue\n$";
+    QTest::newRow("--keep-queued: warned, and sent") << kitchen + QStringList{"--keep-queued"} << 0 << 2 << ""
+                                                     << "^nemboport: warning: Kitchen is not usable";
+    QTest::newRow("several queues: the usable ones are served")
+        << QStringList{"--queue", "Receipt", "--queue", "Kitchen"} << 1 << 2
+        << "Receipt: printed\nKitchen: not-usable\n"
+        << "^nemboport: Kitchen: not sent: .*\nnemboport: 1 of 2 queues failed\n$";
+}
+
+void TestNemboportFake::anUnusableQueueIsSentNothing()
+{
+    fake::config().queueStates = "Receipt\tidle\t1\t\t\nKitchen\tstopped\t0\tpaused\tout of paper\n";
+    QFETCH(QStringList, options);
+    const ToolRun run = runTool(QStringList{"set", "darkness", "8", "cutter", "on"} + options);
+    QTEST(run.status, "exit");
+    QTEST(int(fake::callsOf("SendBufferToPrint").size()), "sends");
+    QTEST(run.out, "out");
+    QFETCH(QString, err);
+    QVERIFY2(QRegularExpression(err).match(run.err).hasMatch(), qPrintable(run.err));
+    QCOMPARE(fake::callsOf("GetPrintDriveStates").size(), std::size_t(1)); // asked once for every queue
 }
 
 void TestNemboportFake::libraryThatCannotFollowJobs()

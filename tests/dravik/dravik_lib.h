@@ -33,6 +33,7 @@ struct DravikLib
     decltype(&::GetUsbPrinters) GetUsbPrinters = nullptr;
     decltype(&::GetPrintServerDevices) GetPrintServerDevices = nullptr;
     decltype(&::AddPrintQueue) AddPrintQueue = nullptr;
+    decltype(&::FollowSentJobs) FollowSentJobs = nullptr;
 
     // Loads the library's test build (or the one at path); the first missing
     // piece is in error.
@@ -72,6 +73,7 @@ struct DravikLib
         bind(GetUsbPrinters, "GetUsbPrinters");
         bind(GetPrintServerDevices, "GetPrintServerDevices");
         bind(AddPrintQueue, "AddPrintQueue");
+        bind(FollowSentJobs, "FollowSentJobs");
         return ok;
     }
 

@@ -12,6 +12,9 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
+#include <cstring>
+#include <mutex>
+
 #include <cups/cups.h>
 #include <pty.h>
 
@@ -251,6 +254,10 @@ private slots:
     void queueNamesTheServerWouldNotTake();
     void usbPrintersAndTheQueuesLeadingThere();
     void printServerDevicesWithinTheirBound();
+    void aJobBeingHandedOnIsStoppedNeverWithdrawn();
+    void aWithdrawnJobNeverReachedThePrinter();
+    void sentJobsFollowedTogether();
+    void aKeptConnectionOutlivesNoServerRestart();
 
 private:
     bool run(const QString &program, const QStringList &args, QString &output)
@@ -882,7 +889,9 @@ void TestDravikCups::queryWhileTheQueuePrintsIsBusy()
         got = lib.QueryPrinter("DRIVE", "NbHeld", bytes(request), request.size(), reply, sizeof reply, 100);
     const QString why = lib.lastError();
     const int code = lib.lastCode();
-    QCOMPARE(lib.CancelLastJob(), 1);
+    // The printer holds the job: it is stopped, not withdrawn.
+    QCOMPARE(lib.CancelLastJob(), 0);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_STOPPED_WHILE_PRINTING);
     stop = true;
     printer.join();
     ::close(listening);
@@ -1083,6 +1092,208 @@ void TestDravikCups::printServerDevicesWithinTheirBound()
         QCOMPARE(line.count(QLatin1Char('\t')), 4);
         QVERIFY(line.startsWith(QLatin1String("usb:")));
     }
+}
+
+namespace {
+
+// A printer that takes every connection, reads what comes and never closes
+// one: its queue's job stays "processing" once the bytes went out.
+class NeverClosingPrinter
+{
+public:
+    bool start()
+    {
+        if (!privatecups::listenOnLoopback(fd_, port_))
+            return false;
+        thread_ = std::thread([this] { run(); });
+        return true;
+    }
+    ~NeverClosingPrinter()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        for (int c : clients_)
+            ::close(c);
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    quint16 port() const { return port_; }
+    QByteArray received()
+    {
+        std::lock_guard<std::mutex> l(mutex_);
+        return got_;
+    }
+
+private:
+    void run()
+    {
+        while (!stop_) {
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, 20) > 0) {
+                const int c = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+                if (c >= 0)
+                    clients_.push_back(c);
+            }
+            char buf[4096];
+            for (int c : clients_) {
+                ssize_t n;
+                while ((n = ::read(c, buf, sizeof buf)) > 0) {
+                    std::lock_guard<std::mutex> l(mutex_);
+                    got_.append(buf, n);
+                }
+            }
+        }
+    }
+
+    int fd_ = -1;
+    quint16 port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::vector<int> clients_;
+    std::thread thread_;
+    std::mutex mutex_;
+    QByteArray got_;
+};
+
+// The jobs of a queue the server has not finished with.
+int unfinishedJobs(const QByteArray &server, const char *queue)
+{
+    http_t *http = httpConnect2(server.constData(), 0, nullptr, AF_UNSPEC, HTTP_ENCRYPTION_NEVER, 1, 5000, nullptr);
+    if (!http)
+        return -1;
+    cups_job_t *jobs = nullptr;
+    const int n = cupsGetJobs2(http, &jobs, queue, 0, CUPS_WHICHJOBS_ACTIVE);
+    cupsFreeJobs(n, jobs);
+    httpClose(http);
+    return n;
+}
+
+} // namespace
+
+void TestDravikCups::aJobBeingHandedOnIsStoppedNeverWithdrawn()
+{
+    // The printer took the bytes and holds the connection: the job is still
+    // "processing" when its wait is up.
+    useServer(socketServer());
+    NeverClosingPrinter printer;
+    QVERIFY(printer.start());
+    QString out;
+    QVERIFY2(
+        server_.addRawQueue(QStringLiteral("NbSink"), QStringLiteral("socket://127.0.0.1:%1").arg(printer.port()), out),
+        qPrintable(out));
+    const QByteArray payload("\x1d\x28\x4b darkness");
+    QVERIFY2(lib.SendBufferToPrint("DRIVE", "NbSink", "held", bytes(payload), int(payload.size())),
+             qPrintable(lib.lastError()));
+    QElapsedTimer t;
+    t.start();
+    int followed = 0;
+    do
+        followed = lib.FollowLastJob(200);
+    while (followed == 0 && !printer.received().contains("darkness") && t.elapsed() < 20000);
+    QCOMPARE(followed, 0);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_WAITING_IN_QUEUE);
+    QCOMPARE(lib.CancelLastJob(), 0);
+    const QString why = lib.lastError();
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_STOPPED_WHILE_PRINTING);
+    QVERIFY2(why.contains(QLatin1String("was stopped while printing: the printer may have received part or all of it")),
+             qPrintable(why));
+    QVERIFY(!why.contains(QLatin1String("withdrawn")));
+    // Its fate read again says the same, and the printer did get the bytes.
+    QCOMPARE(lib.FollowLastJob(0), -1);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_STOPPED_WHILE_PRINTING);
+    QVERIFY(printer.received().contains("darkness"));
+    QVERIFY(run(server_.lpadmin(), {QStringLiteral("-x"), QStringLiteral("NbSink")}, out));
+}
+
+void TestDravikCups::aWithdrawnJobNeverReachedThePrinter()
+{
+    // Withdrawals raced against the server handing the jobs to a printer that
+    // takes them at once: whatever the moment, a job called withdrawn never
+    // reached the printer.
+    useServer(socketServer());
+    const int before = int(printer_.jobs().size());
+    constexpr int kJobs = 24;
+    QList<int> results;
+    QList<int> codes;
+    for (int i = 0; i < kJobs; ++i) {
+        const QByteArray payload = "race-" + QByteArray::number(i) + ";";
+        QVERIFY2(lib.SendBufferToPrint("DRIVE", kQueueA, "race", bytes(payload), int(payload.size())),
+                 qPrintable(lib.lastError()));
+        QThread::msleep(unsigned(i % 8));
+        results << lib.CancelLastJob();
+        codes << lib.lastCode();
+    }
+    // Every job ended; then what reached the printer.
+    QElapsedTimer t;
+    t.start();
+    while (unfinishedJobs(socketServer(), kQueueA) != 0 && t.elapsed() < 30000)
+        QThread::msleep(50);
+    QCOMPARE(unfinishedJobs(socketServer(), kQueueA), 0);
+    QThread::msleep(500); // the printer's own bookkeeping after the last close
+    QByteArray received;
+    for (const QByteArray &job : printer_.jobs().mid(before))
+        received += job;
+    int withdrawn = 0;
+    for (int i = 0; i < kJobs; ++i) {
+        const QByteArray payload = "race-" + QByteArray::number(i) + ";";
+        qInfo("job %d: CancelLastJob %d, code %d, %s", i, results.at(i), codes.at(i),
+              received.contains(payload) ? "received" : "not received");
+        if (results.at(i) == 1) {
+            ++withdrawn;
+            QVERIFY2(!received.contains(payload), qPrintable(QStringLiteral("job %1 was called withdrawn").arg(i)));
+        } else {
+            QVERIFY(codes.at(i) == DRAVIK_ERROR_STOPPED_WHILE_PRINTING || codes.at(i) == DRAVIK_ERROR_OTHER);
+        }
+    }
+    qInfo("%d of %d withdrawn", withdrawn, kJobs);
+}
+
+void TestDravikCups::sentJobsFollowedTogether()
+{
+    useServer(socketServer());
+    QCOMPARE(lib.FollowSentJobs(1000), 0); // nothing sent since the last follow
+    const int before = int(printer_.jobs().size());
+    for (const char *text : {"one;", "two;", "three;"})
+        QVERIFY2(lib.SendBufferToPrint("DRIVE", kQueueA, "together", bytes(text), int(std::strlen(text))),
+                 qPrintable(lib.lastError()));
+    QCOMPARE(lib.FollowSentJobs(20000), 3);
+    QVERIFY(printer_.waitForJobs(before + 3, 10000));
+    QCOMPARE(printer_.jobs().mid(before), (QList<QByteArray>{"one;", "two;", "three;"})); // in the order sent
+
+    // A paused queue: the first waits, and the withdrawal takes the ones
+    // behind it too.
+    const QStringList sbin{QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")};
+    const QString disable = QStandardPaths::findExecutable(QStringLiteral("cupsdisable"), sbin);
+    const QString enable = QStandardPaths::findExecutable(QStringLiteral("cupsenable"), sbin);
+    QString out;
+    QVERIFY2(run(disable, {QLatin1String(kQueueA)}, out), qPrintable(out));
+    for (const char *text : {"four;", "five;", "six;"})
+        QVERIFY(lib.SendBufferToPrint("DRIVE", kQueueA, "paused", bytes(text), int(std::strlen(text))));
+    const int printed = lib.FollowSentJobs(300);
+    const int code = lib.lastCode();
+    const QString why = lib.lastError();
+    const int withdrawn = lib.CancelLastJob();
+    const int left = unfinishedJobs(socketServer(), kQueueA);
+    QVERIFY2(run(enable, {QLatin1String(kQueueA)}, out), qPrintable(out));
+    QCOMPARE(printed, 0);
+    QCOMPARE(code, DRAVIK_ERROR_WAITING_IN_QUEUE);
+    QVERIFY2(why.contains(QLatin1String("paused")), qPrintable(why));
+    QCOMPARE(withdrawn, 1);
+    QCOMPARE(left, 0);
+}
+
+void TestDravikCups::aKeptConnectionOutlivesNoServerRestart()
+{
+    // The library keeps its connection to the server between calls: a server
+    // that restarted meanwhile is reached anew, not reported gone.
+    useServer(socketServer());
+    QVERIFY(!DravikLib::lines(lib.GetPrintDriveNames()).isEmpty());
+    server_.stop();
+    const QString failed = server_.start();
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
+    const QStringList queues = DravikLib::lines(lib.GetPrintDriveNames());
+    QVERIFY2(queues.contains(QLatin1String(kQueueA)), qPrintable(lib.lastError()));
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
 }
 
 QTEST_GUILESS_MAIN(TestDravikCups)

@@ -666,18 +666,26 @@ void TestDravikSerial::reopenDuringASendHoldsUpNoOtherPort()
 
 void TestDravikSerial::queryThroughTheOpenPort_data()
 {
+    QTest::addColumn<QByteArray>("request");
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<int>("delayMs");
     QTest::addColumn<int>("replySize");
     QTest::addColumn<QByteArray>("expected");
     QTest::addColumn<int>("minMs");
     QTest::addColumn<int>("maxMs");
+    const QByteArray status("\x10\x04\x01", 3); // real-time status: printer
+    const QByteArray maker("\x1d\x49\x42", 3);  // the maker's name
     // A status byte at once; a longer answer than there is room for; an
-    // answer after the time-out (none within it); no answer at all.
-    QTest::newRow("answers at once") << QByteArray("\x16", 1) << 0 << 16 << QByteArray("\x16", 1) << 90 << 600;
-    QTest::newRow("more than the room") << QByteArray("_ABCDEFGH\0", 10) << 0 << 4 << QByteArray("_ABC") << 0 << 500;
-    QTest::newRow("answers late") << QByteArray("\x12", 1) << 900 << 16 << QByteArray() << 380 << 850;
-    QTest::newRow("never answers") << QByteArray() << 0 << 16 << QByteArray() << 380 << 900;
+    // answer after the time-out (none within it); no answer at all; an
+    // identity text, which ends at its NUL whatever follows it.
+    QTest::newRow("answers at once") << status << QByteArray("\x16", 1) << 0 << 16 << QByteArray("\x16", 1) << 90
+                                     << 600;
+    QTest::newRow("more than the room") << status << QByteArray("_ABCDEFGH\0", 10) << 0 << 4 << QByteArray("_ABC") << 0
+                                        << 500;
+    QTest::newRow("answers late") << status << QByteArray("\x12", 1) << 900 << 16 << QByteArray() << 380 << 850;
+    QTest::newRow("never answers") << status << QByteArray() << 0 << 16 << QByteArray() << 380 << 900;
+    QTest::newRow("an identity text ends at its NUL")
+        << maker << QByteArray("_ACME\0TAIL", 10) << 0 << 80 << QByteArray("_ACME\0", 6) << 0 << 600;
 }
 
 void TestDravikSerial::queryThroughTheOpenPort()
@@ -693,7 +701,7 @@ void TestDravikSerial::queryThroughTheOpenPort()
     QCOMPARE(lib.OpenComm(pty.slave.constData(), 9600), 1);
     // Input that came before the request is not its answer.
     QCOMPARE(::write(pty.master, "stale", 5), ssize_t(5));
-    const QByteArray request("\x10\x04\x01", 3); // real-time status: printer
+    QFETCH(QByteArray, request);
     Responder printer(pty, request.size(), answer, delayMs);
     unsigned char reply[64] = {0};
     QElapsedTimer t;

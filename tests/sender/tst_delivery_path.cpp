@@ -1,7 +1,8 @@
 // The one delivery path through the fake library: the steps' order, the
 // steps left out just before their turn, the stop at the first command not
 // done with what was left unsent, what becomes of a waiting job, and the
-// serial port opened around a plan.
+// serial port opened around a plan, and a queue's jobs sent back to back and
+// followed together.
 #include "delivery_path.h"
 #include "dravik_binding.h"
 #include "fake_dravik.h"
@@ -53,6 +54,8 @@ private slots:
     void waitingJob();
     void serialPortAroundThePlan_data();
     void serialPortAroundThePlan();
+    void backToBack_data();
+    void backToBack();
 
 private:
     DravikBinding lib_;
@@ -119,6 +122,8 @@ void TstDeliveryPath::waitingJob_data()
     QTest::addColumn<CommandEnd>("end");
     QTest::addColumn<QString>("docs");
     QTest::newRow("printed") << false << QList<int>{1} << 1 << CommandEnd::Done << "a1 b1 c1 c2 d1";
+    QTest::newRow("being handed to the printer: stopped, not withdrawn")
+        << false << QList<int>{0} << 0 << CommandEnd::StoppedWhilePrinting << "a1";
     QTest::newRow("withdrawn") << false << QList<int>{0} << 1 << CommandEnd::Withdrawn << "a1";
     QTest::newRow("printed while withdrawn") << false << QList<int>{0, 1} << 0 << CommandEnd::Done << "a1 b1 c1 c2 d1";
     QTest::newRow("could not be withdrawn") << false << QList<int>{0, 0} << 0 << CommandEnd::NotWithdrawn << "a1";
@@ -133,6 +138,8 @@ void TstDeliveryPath::waitingJob()
     fake::config().followResults.assign(follow.begin(), follow.end());
     fake::config().cancelResults = {cancel};
     fake::config().lastError = "paused";
+    if (QTest::currentDataTag() == QByteArray("being handed to the printer: stopped, not withdrawn"))
+        fake::config().lastErrorCode = DRAVIK_ERROR_STOPPED_WHILE_PRINTING;
     PrinterSession session(lib_);
     session.choose(PathKind::Queue, QStringLiteral("Receipt80"));
     std::vector<PlanStep> steps = plan();
@@ -185,6 +192,98 @@ void TstDeliveryPath::serialPortAroundThePlan()
     QTEST(result.ok(), "ok");
     QCOMPARE(fake::callsOf("OpenComm").at(0).number, 19200);
     QVERIFY(!session.portOpen() || close == 0);
+}
+
+void TstDeliveryPath::backToBack_data()
+{
+    QTest::addColumn<QList<int>>("sends");  // successive send results
+    QTest::addColumn<int>("printed");       // what the follow of the sent jobs says
+    QTest::addColumn<int>("stopCode");      // and the code of the one that stopped it
+    QTest::addColumn<int>("withdrawal");    // the withdrawal's result (Withdrawal)
+    QTest::addColumn<QString>("docs");      // sent, in order
+    QTest::addColumn<QString>("told");      // each command's end, in order: d done, w withdrawn, f failed, s stopped
+    QTest::addColumn<QString>("stoppedAt"); // "" none
+    QTest::addColumn<int>("behind");        // sent after the stop
+    QTest::addColumn<CommandEnd>("behindEnd");
+    QTest::addColumn<int>("notSent");
+    QTest::addColumn<int>("withdrawals");
+    const int waiting = DRAVIK_ERROR_WAITING_IN_QUEUE, other = DRAVIK_ERROR_OTHER;
+    const int whole = int(Withdrawal::Withdrawn), stopped = int(Withdrawal::StoppedWhilePrinting),
+              meanwhile = int(Withdrawal::PrintedMeanwhile);
+    QTest::newRow("all printed, told in order") << QList<int>{} << 5 << 0 << whole << "a1 b1 c1 c2 d1"
+                                                << "ddddd"
+                                                << "" << 0 << CommandEnd::Withdrawn << 0 << 0;
+    QTest::newRow("the third still waits: withdrawn with the two behind it")
+        << QList<int>{} << 2 << waiting << whole << "a1 b1 c1 c2 d1"
+        << "ddw"
+        << "c" << 2 << CommandEnd::Withdrawn << 0 << 1;
+    QTest::newRow("the first was being printed: stopped with the rest")
+        << QList<int>{} << 0 << waiting << stopped << "a1 b1 c1 c2 d1"
+        << "s"
+        << "a" << 4 << CommandEnd::StoppedWhilePrinting << 0 << 1;
+    QTest::newRow("the second was aborted: the jobs behind it withdrawn")
+        << QList<int>{} << 1 << other << whole << "a1 b1 c1 c2 d1"
+        << "df"
+        << "b" << 3 << CommandEnd::Withdrawn << 0 << 1;
+    QTest::newRow("the third printed while withdrawn: the one behind it was withdrawn")
+        << QList<int>{} << 2 << waiting << meanwhile << "a1 b1 c1 c2 d1"
+        << "dddw"
+        << "c" << 1 << CommandEnd::Withdrawn << 0 << 1;
+    QTest::newRow("the library refused the fourth: the three before it followed")
+        << QList<int>{1, 1, 1, 0} << 3 << 0 << whole << "a1 b1 c1 c2"
+        << "dddf"
+        << "c" << 0 << CommandEnd::Withdrawn << 1 << 0;
+}
+
+void TstDeliveryPath::backToBack()
+{
+    QFETCH(QList<int>, sends);
+    QFETCH(int, printed);
+    QFETCH(int, stopCode);
+    QFETCH(int, withdrawal);
+    fake::config().sendResults.assign(sends.begin(), sends.end());
+    PrinterSession session(lib_);
+    session.choose(PathKind::Queue, QStringLiteral("Receipt80"));
+    QString told, done;
+    int withdrawals = 0, followedCount = -1;
+    DeliveryHooks hooks;
+    hooks.followSent = [&](int sent) {
+        followedCount = sent;
+        SentJobsFollow f;
+        f.printed = qMin(printed, sent);
+        f.stop.fate = f.printed == sent                                ? JobFate::Printed
+                      : stopCode == int(DRAVIK_ERROR_WAITING_IN_QUEUE) ? JobFate::Waiting
+                                                                       : JobFate::Failed;
+        f.stop.reason = {stopCode, QStringLiteral("why")};
+        return f;
+    };
+    hooks.withdraw = [&] {
+        ++withdrawals;
+        WithdrawReport r;
+        r.result = Withdrawal(withdrawal);
+        return r;
+    };
+    hooks.commandEnded = [&told](const PlanStep &, const Command &, const CommandOutcome &o) {
+        static const char kEnds[] = "dfwlnrs"; // in CommandEnd's order
+        told += QLatin1Char(kEnds[int(o.end)]);
+    };
+    hooks.stepDone = [&done](const PlanStep &step) { done += step.name; };
+    DeliveryOptions options;
+    options.backToBack = true;
+    const DeliveryResult result = deliverPlan(session, plan(), hooks, options);
+    QTEST(sentDocs(), "docs");
+    QTEST(told, "told");
+    // Every send went out before the one follow.
+    QCOMPARE(followedCount, int(fake::callsOf("SendBufferToPrint").size()) - (sends.contains(0) ? 1 : 0));
+    QCOMPARE(fake::callsOf("FollowLastJob").size(), std::size_t(0));
+    QFETCH(QString, stoppedAt);
+    QCOMPARE(result.stopped() ? plan().at(std::size_t(result.stoppedAt)).name : QString(), stoppedAt);
+    QCOMPARE(result.done, done.size());
+    QTEST(result.behind, "behind");
+    if (result.behind > 0)
+        QTEST(result.behindEnd, "behindEnd");
+    QTEST(result.notSent, "notSent");
+    QTEST(withdrawals, "withdrawals");
 }
 
 QTEST_GUILESS_MAIN(TstDeliveryPath)

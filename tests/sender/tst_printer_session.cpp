@@ -151,6 +151,9 @@ void TstPrinterSession::waitingJobWithdrawn_data()
                                                    << "SendBufferToPrint FollowLastJob CancelLastJob FollowLastJob";
     QTest::newRow("still waiting: may print later") << QList<int>{0, 0} << 0 << Withdrawal::NotWithdrawn
                                                     << "SendBufferToPrint FollowLastJob CancelLastJob FollowLastJob";
+    // (The fake's failed withdrawal reads code 12 in this row.)
+    QTest::newRow("being handed to the printer: stopped while printing")
+        << QList<int>{0} << 0 << Withdrawal::StoppedWhilePrinting << "SendBufferToPrint FollowLastJob CancelLastJob";
 }
 
 void TstPrinterSession::waitingJobWithdrawn()
@@ -160,6 +163,8 @@ void TstPrinterSession::waitingJobWithdrawn()
     fake::config().followResults.assign(follow.begin(), follow.end());
     fake::config().cancelResults = {cancel};
     fake::config().lastError = "paused";
+    if (QByteArray(QTest::currentDataTag()).contains("stopped while printing"))
+        fake::config().lastErrorCode = DRAVIK_ERROR_STOPPED_WHILE_PRINTING;
     PrinterSession session(lib_);
     session.choose(PathKind::Queue, QStringLiteral("Receipt80"));
     const SendReport sent = session.send(kCommand);
@@ -172,6 +177,8 @@ void TstPrinterSession::waitingJobWithdrawn()
         QCOMPARE(fake::calls().back().number, 0); // the second look does not wait
     if (withdrawal.result == Withdrawal::NotWithdrawn)
         QCOMPARE(withdrawal.refusal.text, QStringLiteral("paused"));
+    if (withdrawal.result == Withdrawal::StoppedWhilePrinting)
+        QCOMPARE(withdrawal.refusal.code, int(DRAVIK_ERROR_STOPPED_WHILE_PRINTING));
 }
 
 QTEST_GUILESS_MAIN(TstPrinterSession)

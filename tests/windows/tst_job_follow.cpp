@@ -57,6 +57,7 @@ private slots:
     void init();
     void queueJobs_data();
     void queueJobs();
+    void updateStopsAtAJobThatDidNotPrint_data();
     void updateStopsAtAJobThatDidNotPrint();
     void logoWindowFollowsItsJobs_data();
     void logoWindowFollowsItsJobs();
@@ -87,7 +88,8 @@ void TestJobFollow::queueJobs_data()
     QTest::addColumn<QString>("lastMessage"); // part of it; empty: no message at all
 
     const int printed = int(CallEntry::Outcome::Printed), withdrawn = int(CallEntry::Outcome::Withdrawn),
-              left = int(CallEntry::Outcome::LeftQueued), failed = int(CallEntry::Outcome::Failed);
+              left = int(CallEntry::Outcome::LeftQueued), failed = int(CallEntry::Outcome::Failed),
+              stopped = int(CallEntry::Outcome::StoppedWhilePrinting);
     QTest::newRow("taken by the printer")
         << "Button14" << 1 << 1 << 0 << -1 << "to Receipt80: the printer took it" << printed << false << "";
     QTest::newRow("setting waits: withdrawn by default")
@@ -103,6 +105,11 @@ void TestJobFollow::queueJobs_data()
     QTest::newRow("the withdrawal fails: told, and the job stays")
         << "btnBarcode" << 0 << 0 << 0 << 1 << "the job was left queued" << left << true
         << "could not be withdrawn from the print queue Receipt80: the job is still queued.";
+    // (The fake's failed withdrawal reads code 12 in this row.)
+    QTest::newRow("being handed to the printer: stopped while printing, never withdrawn")
+        << "btnBarcode" << 0 << 0 << 0 << -1
+        << "to Receipt80: stopped while printing: the printer may have received part or all of it" << stopped << true
+        << "is still waiting in the print queue Receipt80";
     QTest::newRow("the withdrawal fails as the printer took it: printed")
         << "btnBarcode" << 0 << 0 << 1 << 1 << "to Receipt80: the printer took it" << printed << true << "";
     QTest::newRow("the job fails: told like a failed send")
@@ -127,6 +134,8 @@ void TestJobFollow::queueJobs()
     fake::config().cancelResults = {cancel};
     fake::config().lastError = "queue \"Receipt80\" is paused";
     fake::config().lastErrorCode = follow < 0 ? DRAVIK_ERROR_QUEUE_REFUSED : DRAVIK_ERROR_OTHER;
+    if (QByteArray(QTest::currentDataTag()).contains("stopped while printing"))
+        fake::config().lastErrorCode = DRAVIK_ERROR_STOPPED_WHILE_PRINTING;
 
     w->findChild<QPushButton *>(button)->click();
     // Followed right after its send, on the same (worker) thread, for 5 s.
@@ -154,18 +163,36 @@ void TestJobFollow::queueJobs()
     }
 }
 
+void TestJobFollow::updateStopsAtAJobThatDidNotPrint_data()
+{
+    QTest::addColumn<int>("cancelCode"); // GetLastErrorCode after the failed withdrawal
+    QTest::addColumn<int>("cancel");
+    QTest::addColumn<QString>("stop");
+    QTest::newRow("withdrawn") << int(DRAVIK_ERROR_OTHER) << 1
+                               << "The one-key update stopped at \"Baud rate config(restart printer)\": the printer "
+                                  "did not take it (the job was withdrawn). 1 of the 8 selected steps were sent "
+                                  "before it.";
+    QTest::newRow("stopped while printing")
+        << int(DRAVIK_ERROR_STOPPED_WHILE_PRINTING) << 0
+        << "The one-key update stopped at \"Baud rate config(restart printer)\": its job was stopped while "
+           "printing, so the printer may have received part or all of it. 1 of the 8 selected steps were sent "
+           "before it.";
+}
+
 void TestJobFollow::updateStopsAtAJobThatDidNotPrint()
 {
+    QFETCH(int, cancelCode);
+    QFETCH(int, cancel);
     MessageLog log;
     auto w = queueWindow();
     fake::config().followResults = {1, 0};
+    fake::config().cancelResults = {cancel};
+    fake::config().lastErrorCode = cancelCode;
     w->bottomRow->Button13->click();
     QCOMPARE(fake::callsOf("SendBufferToPrint").size(), size_t(2));
     QCOMPARE(fake::callsOf("CancelLastJob").size(), size_t(1)); // a setting: withdrawn by default
     QCOMPARE(log.messages.size(), size_t(2));                   // the question, then the stop
-    QCOMPARE(log.messages.back().text,
-             QStringLiteral("The one-key update stopped at \"Baud rate config(restart printer)\": the printer did not "
-                            "take it (the job was withdrawn). 1 of the 8 selected steps were sent before it."));
+    QTEST(log.messages.back().text, "stop");
 }
 
 void TestJobFollow::logoWindowFollowsItsJobs_data()

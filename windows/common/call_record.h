@@ -23,7 +23,8 @@ struct CallEntry
         Withdrawn,
         LeftQueued,
         Asked,
-        NotReady // the printer took it but reports it cannot print
+        NotReady,            // the printer took it but reports it cannot print
+        StoppedWhilePrinting // stopped while the print server handed it to the printer: part or all may have printed
     };
 
     QDateTime time;

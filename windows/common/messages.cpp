@@ -81,6 +81,8 @@ const char *const kReasons[DRAVIK_ERROR_LAST_KNOWN + 1] = {
     QT_TRANSLATE_NOOP("messages", "Something else went wrong."),
     QT_TRANSLATE_NOOP("messages", "This connection carries no answers from the printer."),
     QT_TRANSLATE_NOOP("messages", "The job is waiting in the print queue: the printer has not taken it."),
+    QT_TRANSLATE_NOOP("messages", "The job was stopped while the print server was handing it to the printer: the "
+                                  "printer may have received part or all of it."),
 };
 
 QString quoted(const QString &name, Language language)
@@ -222,14 +224,33 @@ Message jobNotWithdrawn(const QString &what, const QString &queue, const Failure
     return {withReason(text, reason, language), reason.text};
 }
 
-Message updateStoppedWaiting(const QString &step, int sentBefore, int selected, bool withdrawn)
+QString stoppedWhilePrintingStatus(const PrinterTarget &target, const QString &name, std::size_t length,
+                                   Language language)
 {
-    const QString fate = withdrawn ? QCoreApplication::translate("messages", "the job was withdrawn")
-                                   : QCoreApplication::translate("messages", "the job was left queued");
+    return in(language, QT_TRANSLATE_NOOP("messages", "Sent %1 bytes %2 to %3: stopped while printing: the printer "
+                                                      "may have received part or all of it"))
+        .arg(QString::number(qulonglong(length)), quoted(name, language), target.printerName);
+}
+
+Message updateStoppedWaiting(const QString &step, int sentBefore, int selected, CommandEnd end)
+{
+    const Language language = currentLanguage();
+    if (end == CommandEnd::StoppedWhilePrinting)
+        return {QCoreApplication::translate("messages",
+                                            "The one-key update stopped at %1: its job was stopped while printing, "
+                                            "so the printer may have received part or all of it. %2 of the %3 "
+                                            "selected steps were sent before it.")
+                    .arg(quoted(step, language))
+                    .arg(sentBefore)
+                    .arg(selected),
+                {}};
+    const QString fate = end == CommandEnd::Withdrawn
+                             ? QCoreApplication::translate("messages", "the job was withdrawn")
+                             : QCoreApplication::translate("messages", "the job was left queued");
     const QString text =
         QCoreApplication::translate("messages", "The one-key update stopped at %1: the printer did not take it "
                                                 "(%2). %3 of the %4 selected steps were sent before it.")
-            .arg(quoted(step, currentLanguage()), fate)
+            .arg(quoted(step, language), fate)
             .arg(sentBefore)
             .arg(selected);
     return {text, {}};

@@ -3,6 +3,7 @@
 // all its texts) take the language.
 #pragma once
 
+#include "delivery_path.h"
 #include "job_follow.h"
 #include "notifier.h"
 #include "printer_query.h"
@@ -90,8 +91,14 @@ Message updateStoppedNotReady(const QString &step, int sentBefore, int selected,
 Message jobWaiting(const QString &what, const QString &queue, const FailureReason &reason, Language language);
 // The withdrawal failed: the job stays queued.
 Message jobNotWithdrawn(const QString &what, const QString &queue, const FailureReason &reason, Language language);
-// The one-key update stopped at a step whose job the printer did not take.
-Message updateStoppedWaiting(const QString &step, int sentBefore, int selected, bool withdrawn);
+// The status line after a send whose job was stopped while the print server
+// was handing it to the printer: part or all of it may have printed.
+QString stoppedWhilePrintingStatus(const PrinterTarget &target, const QString &name, std::size_t length,
+                                   Language language);
+// The one-key update stopped at a step whose job the printer did not take
+// (end: Withdrawn, LeftQueued or NotWithdrawn), or whose job was stopped
+// while the print server was handing it on (StoppedWhilePrinting).
+Message updateStoppedWaiting(const QString &step, int sentBefore, int selected, CommandEnd end);
 // How to choose a device when none is chosen on the path (no print queue,
 // serial port or printer port), or no path at all.
 Message noDevice(const QString &portName, Language language);

@@ -99,13 +99,15 @@ bool StatusIndicator::ask(const PrinterSession &session, Language language, bool
     auto queue = std::make_shared<std::optional<QueueState>>();
     const PrinterSession *from = &session;
     const int generation = generation_;
-    LibraryWorker::instance().post(
+    // The question owns what it uses: a window that closes meanwhile does
+    // not wait for it, and its answer is then dropped.
+    LibraryWorker::instance().postLeavable(
         this,
-        [&lib, target, options, answer, queue] {
-            *answer = queryPrinter(lib, target, options);
+        [lib = lib.twin(), target, options, answer, queue] {
+            *answer = queryPrinter(*lib, target, options);
             // A print queue the server keeps from printing is no "Ready" printer.
             if (target.isQueue())
-                if (const auto states = queueStates(lib))
+                if (const auto states = queueStates(*lib))
                     *queue = findQueue(*states, target.printerName);
         },
         [this, from, target, answer, queue, language, byUser, generation] {
@@ -131,12 +133,6 @@ void StatusIndicator::take(const PrinterSession &session, const PrinterReport &r
 bool StatusIndicator::mayAsk(const PrinterSession &session) const
 {
     return !samePath(session.linkTarget(), silent_);
-}
-
-void StatusIndicator::waitForAnswer()
-{
-    if (asking_)
-        LibraryWorker::instance().drain();
 }
 
 void StatusIndicator::answered(const PrinterSession &session, const PrinterTarget &target, const PrinterReport &report,

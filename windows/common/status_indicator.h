@@ -21,7 +21,8 @@ public:
 
     // Asks the session's printer on the library's worker thread and shows
     // its answer when it comes, with a line in the record when the answer
-    // changed or the user asked; the window stays usable meanwhile. Nothing
+    // changed or the user asked; the window stays usable meanwhile, and
+    // quits without waiting for it (the question owns what it uses). Nothing
     // is called when the library lacks QueryPrinter (shown grey, with why),
     // nor, unless the user asked, on a path that was found to carry no
     // answers. Returns false when a question is already on its way: this
@@ -38,10 +39,6 @@ public:
     bool asking() const { return asking_; }
     // True when the printer answered within the last ms milliseconds.
     bool answeredWithin(qint64 ms) const { return answeredAt_.isValid() && answeredAt_.elapsed() < ms; }
-    // Waits, without handling events, until a question on its way has been
-    // answered by the library (bounded by the query's own time-out); for a
-    // window about to free the library binding the question uses.
-    void waitForAnswer();
     // Nothing known (no connection, or a serial port not open): empty.
     void clear();
     // Shows what is known in the other language.

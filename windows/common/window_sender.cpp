@@ -16,6 +16,8 @@ QString outcomeStatus(const PrinterTarget &target, const QString &name, const Co
     const SendReport &report = out.report;
     if (out.end == CommandEnd::NotReady)
         return messages::notReadyStatus(target, name, report.length, out.conditions, language);
+    if (out.end == CommandEnd::StoppedWhilePrinting)
+        return messages::stoppedWhilePrintingStatus(target, name, report.length, language);
     if (report.sent && report.job != JobFate::NotFollowed)
         return messages::followedStatus(target, name, report.length, report.job, report.withdrawn, language);
     return messages::sendStatus(target, name, report.length, report.sent, out.reason, language);
@@ -45,6 +47,8 @@ CallEntry::Outcome recordOutcome(const PrinterTarget &target, const CommandOutco
         return CallEntry::Outcome::LeftQueued;
     case CommandEnd::NotReady:
         return CallEntry::Outcome::NotReady;
+    case CommandEnd::StoppedWhilePrinting:
+        return CallEntry::Outcome::StoppedWhilePrinting;
     case CommandEnd::Done:
         break;
     }
@@ -133,6 +137,13 @@ DeliveryResult WindowSender::deliver(const std::vector<PlanStep> &plan, const De
         FailureReason reason = out.reason;
         if (out.end == CommandEnd::NotReady)
             reason.text = messages::notReadyConditions(out.conditions, language);
+        // The library's account of the stop, after why the job waited.
+        if (out.end == CommandEnd::StoppedWhilePrinting) {
+            reason.code = DRAVIK_ERROR_STOPPED_WHILE_PRINTING;
+            if (!out.refusal.text.isEmpty())
+                reason.text =
+                    reason.text.isEmpty() ? out.refusal.text : out.refusal.text + QStringLiteral("; ") + reason.text;
+        }
         const bool reasoned = out.end != CommandEnd::Done;
         record(shown, name, command.bytes, recordOutcome(shown, out), reasoned ? &reason : nullptr, language);
         const SentCommand sent{shown, name, out};

@@ -80,8 +80,8 @@ TfrmMain::TfrmMain(const QString &libraryPath, QWidget *parent)
 
 TfrmMain::~TfrmMain()
 {
-    // A question on its way uses this window's binding of the library.
-    statusIndicator->waitForAnswer();
+    // A question to the printer on its way owns what it uses: quitting does
+    // not wait for it.
     if (frmMain == this)
         frmMain = nullptr;
 }

@@ -396,8 +396,7 @@ void SettingsPanel::oneKeyUpdate()
     if (stop.end == CommandEnd::NotReady)
         notifier::show(window(), messages::updateStoppedNotReady(step, run.done, run.wanted, stop.conditions));
     else if (stop.report.sent)
-        notifier::show(window(),
-                       messages::updateStoppedWaiting(step, run.done, run.wanted, stop.end == CommandEnd::Withdrawn));
+        notifier::show(window(), messages::updateStoppedWaiting(step, run.done, run.wanted, stop.end));
     else
         notifier::show(window(), messages::updateStopped(step, run.done, run.wanted, stop.reason));
 }

@@ -255,6 +255,10 @@
 <context>
     <name>CallRecord</name>
     <message>
+        <source>stopped while printing: the printer may have received part or all of it</source>
+        <translation>打印中被停止：打印机可能已收到其中部分或全部内容</translation>
+    </message>
+    <message>
         <source>taken by the printer, which cannot print: nothing printed</source>
         <translation>打印机已接收，但无法打印：未打印任何内容</translation>
     </message>
@@ -1033,6 +1037,18 @@
     <message>
         <source>the code page to %1</source>
         <translation>代码页恢复为 %1</translation>
+    </message>
+    <message>
+        <source>The one-key update stopped at %1: its job was stopped while printing, so the printer may have received part or all of it. %2 of the %3 selected steps were sent before it.</source>
+        <translation>一键更新在%1处停止：其作业在打印过程中被停止，打印机可能已收到其中部分或全部内容。所选 %3 项中此前已发送 %2 项。</translation>
+    </message>
+    <message>
+        <source>Sent %1 bytes %2 to %3: stopped while printing: the printer may have received part or all of it</source>
+        <translation>已发送 %1 字节 %2 到 %3：打印中被停止：打印机可能已收到其中部分或全部内容</translation>
+    </message>
+    <message>
+        <source>The job was stopped while the print server was handing it to the printer: the printer may have received part or all of it.</source>
+        <translation>打印服务器正在将作业交给打印机时作业被停止：打印机可能已收到其中部分或全部内容。</translation>
     </message>
     <message>
         <source>Sent %1 bytes %2 to %3: the printer took it but reports %4: nothing printed</source>
