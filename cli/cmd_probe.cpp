@@ -50,11 +50,14 @@ constexpr int kLinkTimeoutMs = 1000;
 
 } // namespace
 
-RateFound findRate(CliContext &ctx, const DravikBinding &lib, const Target &target)
+RateFound findRate(CliContext &ctx, const DravikBinding &lib, const Target &target, const RateTrying &trying)
 {
     RateFound found;
     bool openedOnce = false;
+    int index = 0;
     for (std::uint32_t rate : kProbeOrder) {
+        if (trying)
+            trying(rate, index++, int(std::size(kProbeOrder)));
         if (ctx.outIsTerminal) {
             ctx.out << '\r' << Nemboport::tr("trying %1 baud").arg(rate) << "   ";
             ctx.out.flush();

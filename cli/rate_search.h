@@ -9,6 +9,7 @@
 #include <QJsonArray>
 
 #include <cstdint>
+#include <functional>
 
 struct RateFound
 {
@@ -22,5 +23,7 @@ struct RateFound
 // Asks the printer on the serial target its status at each of the printer's
 // rates, the most common first, until one answers twice with a printer's
 // fixed bits; then asks all it answers there. A progress line goes to ctx.out
-// on a terminal.
-RateFound findRate(CliContext &ctx, const DravikBinding &lib, const Target &target);
+// on a terminal; trying, when given, hears each rate before it is tried (its
+// place in the search from 0, and how many rates there are).
+using RateTrying = std::function<void(std::uint32_t rate, int index, int count)>;
+RateFound findRate(CliContext &ctx, const DravikBinding &lib, const Target &target, const RateTrying &trying = {});

@@ -14,6 +14,7 @@
 #include "notifier.h"
 #include "nvlogo_window.h"
 #include "status_indicator.h"
+#include "status_line.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -86,6 +87,7 @@ private slots:
     void logoTestPrintMatchesTheHalftonedPicture();
     void serialLogoKeepsTheWindowRunning();
     void indicatorFollowsThePrinter();
+    void findsASerialPrintersRate();
 
 private:
     // A main window of the real library with the queue chosen in its printer list.
@@ -280,6 +282,58 @@ void TestWindowEndToEnd::indicatorFollowsThePrinter()
     QCOMPARE(w->isChinese(), !chinese);
     QVERIFY(shows("Paper out", "缺纸"));
     QVERIFY2(log.texts.isEmpty(), qPrintable(log.texts.join(QLatin1Char('\n'))));
+    QVERIFY(serve.stop());
+}
+
+void TestWindowEndToEnd::findsASerialPrintersRate()
+{
+    ServeProcess serve;
+    QTemporaryDir linkDir;
+    QString error;
+    QVERIFY2(serve.start({QStringLiteral("--pty"), linkDir.filePath(QStringLiteral("virtual-printer")),
+                          QStringLiteral("--baud"), QStringLiteral("19200")},
+                         QStringLiteral("announced as"), error),
+             qPrintable(error));
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const auto restore = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", runtime); });
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(serve.runtimeDir()));
+    const QString announced =
+        serve.runtimeDir() + QStringLiteral("/nemboport/printers/virtual-printer-%1").arg(serve.pid());
+
+    MessageLog log;
+    TfrmMain w(kLibrary);
+    w.connection->btnRef->click();
+    QVERIFY(!w.connection->canFindRate()); // no serial port chosen
+    w.connection->rdbCom->click();
+    const int index = w.connection->cmbCom->findText(announced);
+    QVERIFY2(index >= 0, qPrintable(announced));
+    w.connection->cmbCom->setCurrentIndex(index);
+    emit w.connection->cmbCom->activated(index);
+    w.connection->cmbBaudRate->setCurrentText(QStringLiteral("9600"));
+    QVERIFY(w.connection->canFindRate());
+
+    // Every rate tried is said on the status line; the one found is chosen
+    // and the port left closed.
+    QStringList said;
+    QTimer listen;
+    connect(&listen, &QTimer::timeout, &w, [&] {
+        if (said.value(said.size() - 1) != w.statusLine->status())
+            said << w.statusLine->status();
+    });
+    listen.start(1);
+    w.connection->findSerialRate();
+    QTRY_COMPARE_WITH_TIMEOUT(w.connection->cmbBaudRate->currentText(), QStringLiteral("19200"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.statusLine->status().contains(QLatin1String("answers at 19200 baud")), 5000);
+    listen.stop();
+    QVERIFY2(said.filter(QStringLiteral("trying")).size() >= 2, qPrintable(said.join('\n')));
+    QVERIFY(!w.portOpen());
+    QVERIFY2(log.texts.isEmpty(), qPrintable(log.texts.join('\n')));
+
+    // Open then takes the rate found, and the printer answers there.
+    w.connection->btnOpenCOM->click();
+    QVERIFY(w.portOpen());
+    QVERIFY(!w.connection->canFindRate()); // the port is open
+    w.connection->btnCloseCOM->click();
     QVERIFY(serve.stop());
 }
 

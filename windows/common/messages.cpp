@@ -392,6 +392,33 @@ QString setBackDarkness(const QString &level)
     return QCoreApplication::translate("messages", "darkness to %1").arg(level);
 }
 
+QString tryingRate(const QString &port, std::uint32_t rate, int place, int count)
+{
+    return QCoreApplication::translate("messages", "Finding the rate of %1: trying %2 baud (%3 of %4)...")
+        .arg(port)
+        .arg(rate)
+        .arg(place)
+        .arg(count);
+}
+
+QString rateFound(const QString &port, std::uint32_t rate)
+{
+    return QCoreApplication::translate("messages",
+                                       "The printer on %1 answers at %2 baud: the rate list shows it; press OpenCOM.")
+        .arg(port)
+        .arg(rate);
+}
+
+QString rateNotFound(const QString &port, const QString &problem)
+{
+    if (problem.isEmpty())
+        return QCoreApplication::translate(
+                   "messages",
+                   "No printer answered on %1 at any rate: check that it is on, connected and its cable sound.")
+            .arg(port);
+    return QCoreApplication::translate("messages", "The rate of %1 could not be found: %2").arg(port, problem);
+}
+
 QString setBackCodePage(const QString &entry)
 {
     return QCoreApplication::translate("messages", "the code page to %1").arg(entry);

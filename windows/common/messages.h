@@ -13,6 +13,8 @@
 
 #include <QSize>
 
+#include <cstdint>
+
 class DravikBinding;
 
 namespace messages {
@@ -75,6 +77,13 @@ QString updateEnded(int done, int wanted, const QString &stoppedAt);
 QString setBack(const QStringList &parts);
 QString setBackGroups();
 QString setBackDarkness(const QString &level);
+
+// The search for a serial printer's rate: the rate tried now, the rate
+// found, or why none was (problem: the port could not be used; empty: no
+// printer answered at any rate).
+QString tryingRate(const QString &port, std::uint32_t rate, int place, int count);
+QString rateFound(const QString &port, std::uint32_t rate);
+QString rateNotFound(const QString &port, const QString &problem);
 QString setBackCodePage(const QString &entry);
 
 // The printer's conditions that keep it from printing, in words.

@@ -63,6 +63,13 @@ public slots:
     // The search for printers (connection_find.cpp): the queue it made is
     // chosen after a Refresh, the serial port it found opened at its rate.
     void findPrinters();
+    // The rate the printer on the chosen serial port listens at, found with
+    // the port closed (connection_rate.cpp); the rate list then shows it.
+    void findSerialRate();
+
+public:
+    // Whether the rate can be searched for: serial mode, its port closed.
+    bool canFindRate() const;
 
 signals:
     // The connection changed: skip all runs.

@@ -269,6 +269,9 @@ void TfrmMain::indicatorMenu(const QPoint &at)
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("indicatorMenu"));
     menu.addAction(QCoreApplication::translate("messages", "Ask again"), this, [this] { askPrinter(true); });
+    QAction *rate = menu.addAction(QCoreApplication::translate("messages", "Find the serial rate..."), connection,
+                                   &ConnectionPanel::findSerialRate);
+    rate->setEnabled(connection->canFindRate());
     const QString identity = statusIndicator->identity(currentLanguage());
     QAction *copy = menu.addAction(QCoreApplication::translate("messages", "Copy the printer's identity"), this,
                                    [identity] { QGuiApplication::clipboard()->setText(identity); });

@@ -1035,6 +1035,26 @@
         <translation>打印浓度恢复为 %1</translation>
     </message>
     <message>
+        <source>Find the serial rate...</source>
+        <translation>查找串口波特率...</translation>
+    </message>
+    <message>
+        <source>Finding the rate of %1: trying %2 baud (%3 of %4)...</source>
+        <translation>正在查找 %1 的波特率：尝试 %2 波特（第 %3 个，共 %4 个）...</translation>
+    </message>
+    <message>
+        <source>The printer on %1 answers at %2 baud: the rate list shows it; press OpenCOM.</source>
+        <translation>%1 上的打印机在 %2 波特应答：波特率列表已显示该值；请按“打开串口”。</translation>
+    </message>
+    <message>
+        <source>No printer answered on %1 at any rate: check that it is on, connected and its cable sound.</source>
+        <translation>%1 上没有打印机在任何波特率下应答：请检查打印机已开机、已连接且线缆完好。</translation>
+    </message>
+    <message>
+        <source>The rate of %1 could not be found: %2</source>
+        <translation>无法找到 %1 的波特率：%2</translation>
+    </message>
+    <message>
         <source>the code page to %1</source>
         <translation>代码页恢复为 %1</translation>
     </message>
