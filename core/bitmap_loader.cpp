@@ -32,7 +32,7 @@ QImage opaque(const QImage &image)
 QString tooBig(qint64 size)
 {
     return QStringLiteral("The file is %1 MB, far larger than any logo picture; it was not read.")
-        .arg((size + 1024 * 1024 - 1) / (1024 * 1024));
+        .arg(regularfile::megabytes(size));
 }
 
 // ---- Claims in the headers ------------------------------------------------

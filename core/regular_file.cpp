@@ -48,11 +48,18 @@ QString openFailure(int error)
 QString tooBig(qint64 size, const Wording &wording)
 {
     return QStringLiteral("The file is %1 MB, far larger than %2; it was not read.")
-        .arg((size + 1024 * 1024 - 1) / (1024 * 1024))
-        .arg(wording.largest);
+        .arg(megabytes(size), wording.largest);
 }
 
 } // namespace
+
+QString megabytes(qint64 bytes)
+{
+    // Tenths of a megabyte, rounded down: a file just over a limit is not
+    // called larger than it is.
+    const qint64 tenths = bytes * 10 / (1024 * 1024);
+    return QStringLiteral("%1.%2").arg(tenths / 10).arg(tenths % 10);
+}
 
 // The type is checked before opening, and again on the open descriptor (the
 // path may have changed in between); opening without blocking means even a

@@ -16,6 +16,10 @@ struct Wording
     QString largest;
 };
 
+// A size in megabytes as a refusal names it: one decimal, never rounded up
+// past the next tenth ("2.1", not "3").
+QString megabytes(qint64 bytes);
+
 // The refusal, or empty with the bytes read.
 QString read(const QString &path, qint64 maxBytes, const Wording &wording, QByteArray &bytes);
 

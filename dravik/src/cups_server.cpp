@@ -1,5 +1,7 @@
 #include "cups_server.h"
 
+#include "text_helpers.h"
+
 #include "timeouts.h"
 
 #include <algorithm>
@@ -171,7 +173,7 @@ std::string wentAwayText(const std::string &during)
 {
     if (deadlineExpired())
         return "the print server did not answer: the CUPS server at " + serverText() + " gave no answer to " + during +
-               " within " + std::to_string((t_deadline->limitMs + 999) / 1000) + " s (overloaded or hung?)";
+               " within " + secondsText(t_deadline->limitMs) + " s (overloaded or hung?)";
     // (libcups' own text is stale here, "Success" or an old errno.)
     return "the CUPS server at " + serverText() + " went away during " + during + " (stopped or restarted?)";
 }

@@ -86,7 +86,7 @@ int connectTcp(const std::string &host, int port, const std::string &what)
         if (!lookup->done.wait_for(lock, std::chrono::milliseconds(cupsConnectTimeoutMs),
                                    [&] { return lookup->finished; })) {
             setError(DRAVIK_ERROR_TIMED_OUT, "looking up the printer's address " + host + " took longer than " +
-                                                 std::to_string(cupsConnectTimeoutMs / 1000) + " s");
+                                                 secondsText(cupsConnectTimeoutMs) + " s");
             return -1;
         }
         gai = lookup->error;
@@ -133,8 +133,7 @@ int connectTcp(const std::string &host, int port, const std::string &what)
         return fd;
     if (err == ETIMEDOUT)
         setError(DRAVIK_ERROR_TIMED_OUT, what + " did not take the connection within " +
-                                             std::to_string(cupsConnectTimeoutMs / 1000) +
-                                             " s (busy, or switched off?)");
+                                             secondsText(cupsConnectTimeoutMs) + " s (busy, or switched off?)");
     else if (err == ECONNREFUSED)
         setError(DRAVIK_ERROR_DEVICE_LOST, what + " refused the connection (switched off, or not a raw printer port?)");
     else

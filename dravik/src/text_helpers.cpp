@@ -64,4 +64,16 @@ std::string joinLines(const std::vector<std::string> &lines)
     return out;
 }
 
+std::string secondsText(long long ms)
+{
+    std::string text = std::to_string(ms / 1000);
+    const long long rest = ms % 1000;
+    if (rest == 0)
+        return text;
+    std::string fraction = std::to_string(1000 + rest).substr(1);
+    while (fraction.back() == '0')
+        fraction.pop_back();
+    return text + "." + fraction;
+}
+
 } // namespace dravik

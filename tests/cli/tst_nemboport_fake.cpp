@@ -355,6 +355,9 @@ void TestNemboportFake::echoedInputIsEscapedAndShort_data()
     QTest::newRow("half-megabyte profile key")
         << QStringList{"apply", "PROFILE:[settings]\n" + huge + " = 1\n"}
         << "line 2: unknown setting " + QString(57, QLatin1Char('k')) + "... (one of codepage";
+    // Called by its size to the tenth, not rounded up to the next megabyte.
+    QTest::newRow("2.1 MB profile") << QStringList{"apply", "PROFILE:" + QString(2202010, QLatin1Char('#'))}
+                                    << "The file is 2.1 MB, far larger than";
     QTest::newRow("half-megabyte option name")
         << QStringList{"set", "--" + huge} << "unknown option --" + QString(57, QLatin1Char('k')) + "...\n";
     const QString turned = QString::fromUtf8("\u202e") + QString::fromUtf8("\U0001F600").repeated(70);

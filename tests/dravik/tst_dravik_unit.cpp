@@ -4,6 +4,7 @@
 // NULL/negative/huge arguments, paths that are no printer device, and the
 // per-thread error text and code.
 #include "dravik_lib.h"
+#include "text_helpers.h"
 
 #include <QTemporaryDir>
 
@@ -73,6 +74,8 @@ class TestDravikUnit : public QObject
 private slots:
     void initTestCase();
     void exportsAndVersion();
+    void secondsNamedAsTheyAre_data();
+    void secondsNamedAsTheyAre();
     void hexToStr_data();
     void hexToStr();
     void hexToStrEveryByteRoundTrip();
@@ -112,6 +115,25 @@ void TestDravikUnit::exportsAndVersion()
 {
     QCOMPARE(QByteArray(lib.GetDravikDllVer()), QByteArray(DRAVIK_EXPECTED_VERSION));
     QCOMPARE(lib.lastError(), QString());
+}
+
+void TestDravikUnit::secondsNamedAsTheyAre_data()
+{
+    QTest::addColumn<long long>("ms");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("whole") << 10000LL << "10";
+    QTest::newRow("a millisecond over") << 10001LL << "10.001";
+    QTest::newRow("a tenth") << 2500LL << "2.5";
+    QTest::newRow("under a second") << 40LL << "0.04";
+    QTest::newRow("none") << 0LL << "0";
+}
+
+// A limit is named as it is: 10001 ms is not "11 s".
+void TestDravikUnit::secondsNamedAsTheyAre()
+{
+    QFETCH(long long, ms);
+    QFETCH(QString, text);
+    QCOMPARE(QString::fromStdString(dravik::secondsText(ms)), text);
 }
 
 void TestDravikUnit::hexToStr_data()
