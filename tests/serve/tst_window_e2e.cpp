@@ -75,6 +75,41 @@ struct LoopWatch
         timer.start(20);
     }
 };
+// The virtual printer on a pty at baud, announced in a runtime folder of
+// its own, which the library lists while this lives.
+struct PtyPrinter
+{
+    ServeProcess serve;
+    QTemporaryDir linkDir;
+    QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    QString announced;
+    QString error;
+
+    bool start(int baud)
+    {
+        if (!serve.start({QStringLiteral("--pty"), linkDir.filePath(QStringLiteral("virtual-printer")),
+                          QStringLiteral("--baud"), QString::number(baud)},
+                         QStringLiteral("announced as"), error))
+            return false;
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(serve.runtimeDir()));
+        announced = serve.runtimeDir() + QStringLiteral("/nemboport/printers/virtual-printer-%1").arg(serve.pid());
+        return true;
+    }
+    ~PtyPrinter() { qputenv("XDG_RUNTIME_DIR", runtime); }
+
+    // Refreshes the window's lists and chooses this printer's port in serial mode.
+    bool chooseIn(TfrmMain &w) const
+    {
+        w.connection->btnRef->click();
+        w.connection->rdbCom->click();
+        const int index = w.connection->cmbCom->findText(announced);
+        if (index < 0)
+            return false;
+        w.connection->cmbCom->setCurrentIndex(index);
+        emit w.connection->cmbCom->activated(index);
+        return true;
+    }
+};
 } // namespace
 
 class TestWindowEndToEnd : public QObject
@@ -201,33 +236,17 @@ void TestWindowEndToEnd::logoTestPrintMatchesTheHalftonedPicture()
 
 void TestWindowEndToEnd::serialLogoKeepsTheWindowRunning()
 {
-    ServeProcess serve;
-    QTemporaryDir linkDir;
-    QString error;
-    QVERIFY2(serve.start({QStringLiteral("--pty"), linkDir.filePath(QStringLiteral("virtual-printer")),
-                          QStringLiteral("--baud"), QStringLiteral("9600")},
-                         QStringLiteral("announced as"), error),
-             qPrintable(error));
-    // The library lists the printers announced in this runtime folder.
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    const auto restore = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", runtime); });
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(serve.runtimeDir()));
-    const QString announced =
-        serve.runtimeDir() + QStringLiteral("/nemboport/printers/virtual-printer-%1").arg(serve.pid());
-
+    PtyPrinter printer;
+    ServeProcess &serve = printer.serve;
+    QVERIFY2(printer.start(9600), qPrintable(printer.error));
     MessageLog log;
     TfrmMain w(kLibrary);
-    w.connection->btnRef->click();
-    w.connection->rdbCom->click();
-    const int index = w.connection->cmbCom->findText(announced);
-    QVERIFY2(index >= 0, qPrintable(announced));
-    w.connection->cmbCom->setCurrentIndex(index);
-    emit w.connection->cmbCom->activated(index);
+    QVERIFY2(printer.chooseIn(w), qPrintable(printer.announced));
     w.connection->cmbBaudRate->setCurrentText(QStringLiteral("9600"));
     w.connection->btnOpenCOM->click();
     QVERIFY2(w.portOpen(), qPrintable(log.texts.join('\n')));
     // Sends must go to the port just opened, nowhere else.
-    QCOMPARE(w.printerTarget().printerName, announced);
+    QCOMPARE(w.printerTarget().printerName, printer.announced);
 
     // The largest download: 200 x 680 dots, 17007 bytes.
     TForm3 logo(
@@ -287,28 +306,13 @@ void TestWindowEndToEnd::indicatorFollowsThePrinter()
 
 void TestWindowEndToEnd::findsASerialPrintersRate()
 {
-    ServeProcess serve;
-    QTemporaryDir linkDir;
-    QString error;
-    QVERIFY2(serve.start({QStringLiteral("--pty"), linkDir.filePath(QStringLiteral("virtual-printer")),
-                          QStringLiteral("--baud"), QStringLiteral("19200")},
-                         QStringLiteral("announced as"), error),
-             qPrintable(error));
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    const auto restore = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", runtime); });
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(serve.runtimeDir()));
-    const QString announced =
-        serve.runtimeDir() + QStringLiteral("/nemboport/printers/virtual-printer-%1").arg(serve.pid());
-
+    PtyPrinter printer;
+    ServeProcess &serve = printer.serve;
+    QVERIFY2(printer.start(19200), qPrintable(printer.error));
     MessageLog log;
     TfrmMain w(kLibrary);
-    w.connection->btnRef->click();
     QVERIFY(!w.connection->canFindRate()); // no serial port chosen
-    w.connection->rdbCom->click();
-    const int index = w.connection->cmbCom->findText(announced);
-    QVERIFY2(index >= 0, qPrintable(announced));
-    w.connection->cmbCom->setCurrentIndex(index);
-    emit w.connection->cmbCom->activated(index);
+    QVERIFY2(printer.chooseIn(w), qPrintable(printer.announced));
     w.connection->cmbBaudRate->setCurrentText(QStringLiteral("9600"));
     QVERIFY(w.connection->canFindRate());
 
