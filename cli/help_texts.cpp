@@ -23,7 +23,8 @@ const char *const kTargetHelp =
                                    "the printer; the command stops at the first job that does not print.\n"
                                    "  --wait SECONDS      how long each queue's jobs may take (default 30); a job\n"
                                    "                      still waiting then is withdrawn and the exit status is 1,\n"
-                                   "                      naming the queue and why (printer off-line...); one the\n"
+                                   "                      naming the queue (--verbose adds the print server's\n"
+                                   "                      reasons: printer off-line...); one the\n"
                                    "                      print server was already handing to the printer is\n"
                                    "                      stopped instead (the printer may have received part or\n"
                                    "                      all of it) and the exit status is 4\n"
@@ -210,15 +211,18 @@ QString toolHelp()
                       "  add-queue NAME --uri URI           make a raw print queue for a printer\n"
                       "  serve                              run the virtual receipt printer\n"
                       "\n");
-    const QString options = Nemboport::tr("\n"
-                                          "Options may also stand before the command.\n"
-                                          "  --help              this text; COMMAND --help for one command\n"
-                                          "  --version           the version\n"
-                                          "\n"
-                                          "Exit status: 0 done (for a print queue: the printer took every job); 1 the\n"
-                                          "library or the device failed, or a job did not print; 2 wrong usage or a\n"
-                                          "refused input (nothing was sent); 3 the printer answered but cannot\n"
-                                          "print (status, or a command it took and could not print).\n");
+    const QString options =
+        Nemboport::tr("\n"
+                      "Options may also stand before the command.\n"
+                      "  --help              this text; COMMAND --help for one command\n"
+                      "  --version           the version\n"
+                      "  --verbose           after the tool's reason for a failure, the printer I/O\n"
+                      "                      library's own text (in English)\n"
+                      "\n"
+                      "Exit status: 0 done (for a print queue: the printer took every job); 1 the\n"
+                      "library or the device failed, or a job did not print; 2 wrong usage or a\n"
+                      "refused input (nothing was sent); 3 the printer answered but cannot\n"
+                      "print (status, or a command it took and could not print).\n");
     return commands + Nemboport::tr(kTargetHelp) + options;
 }
 

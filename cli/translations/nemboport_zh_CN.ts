@@ -80,14 +80,6 @@
         <translation>cupsaccept %1 可让它接收作业</translation>
     </message>
     <message>
-        <source>the print server cannot be reached (%1)</source>
-        <translation>无法连接打印服务器（%1）</translation>
-    </message>
-    <message>
-        <source>the print server did not give them</source>
-        <translation>打印服务器没有给出队列</translation>
-    </message>
-    <message>
         <source>cannot list the print queues: %1</source>
         <translation>无法列出打印队列：%1</translation>
     </message>
@@ -272,63 +264,6 @@
         <translation>%2 个队列中有 %1 个失败</translation>
     </message>
     <message>
-        <source>Target (every sending command):
-  --queue NAME        a print queue (see `nemboport list`); repeat it to send
-                      to several queues alike, side by side
-  --serial DEVICE     a serial port, e.g. /dev/ttyUSB0; opened, sent to, closed
-  --baud N            the rate to open the serial port with (default 115200)
-  --port NAME         a raw printer port as listed (LPT1) or a device path
-                      such as /dev/usb/lp0
-  --old-commands      the original instruction set (the new one is the default)
-  --dry-run           print each command&apos;s bytes and meaning instead of sending
-
-A job sent to a print queue is followed until the print server handed it to
-the printer; the command stops at the first job that does not print.
-  --wait SECONDS      how long each queue&apos;s jobs may take (default 30); a job
-                      still waiting then is withdrawn and the exit status is 1,
-                      naming the queue and why (printer off-line...); one the
-                      print server was already handing to the printer is
-                      stopped instead (the printer may have received part or
-                      all of it) and the exit status is 4
-  --keep-queued       leave a job still waiting queued instead (it prints when
-                      the printer takes it; the exit status is still 1)
-  --no-wait           only queue the jobs, as a print command does
-A queue the print server reports paused or not accepting jobs is sent nothing:
-it fails at once with the command that fixes it (unless --keep-queued; with
---no-wait it is only warned of).
-
-Where the link carries answers, the printer is asked how it is after each
-command it took: one that reports paper out, cover open, off-line or an
-error printed nothing; the command stops there and the exit status is 3.
-</source>
-        <translation>目标（所有发送命令）：
-  --queue NAME        打印队列（见 `nemboport list`）；重复给出可同时向
-                      多个队列发送相同内容
-  --serial DEVICE     串口，例如 /dev/ttyUSB0；打开、发送、关闭
-  --baud N            打开串口所用的速率（默认 115200）
-  --port NAME         列出的原始打印机端口（LPT1）或设备路径，
-                      例如 /dev/usb/lp0
-  --old-commands      使用旧指令集（默认为新指令集）
-  --dry-run           只输出每条命令的字节及其含义，不发送
-
-发送到打印队列的作业会一直跟踪到打印服务器将其交给打印机；
-命令在第一个未能打印的作业处停止。
-  --wait SECONDS      每个队列的作业最多可用的时间（默认 30）；届时仍在
-                      等待的作业将被撤回，退出状态为 1，并给出队列名称
-                      和原因（打印机脱机……）；打印服务器已在交给打印机
-                      的作业则被停止（打印机可能已收到其中部分或全部
-                      内容），退出状态为 4
-  --keep-queued       将仍在等待的作业留在队列中（打印机接收后即会打印；
-                      退出状态仍为 1）
-  --no-wait           只将作业排入队列，如同普通打印命令
-打印服务器报告已暂停或不接收作业的队列不会收到任何内容：命令立即失败，并给出
-修复命令（--keep-queued 时除外；使用 --no-wait 时仅给出警告）。
-
-若连接能传回应答，每条命令被打印机接收后都会询问其状态：打印机报告
-缺纸、机盖打开、脱机或出错时即未打印任何内容；命令就此停止，退出状态为 3。
-</translation>
-    </message>
-    <message>
         <source>usage: nemboport list [--json]
 Lists the print queues, serial ports and raw printer ports the I/O library
 finds, each with its kind and, when it cannot be used, why. A print queue
@@ -470,27 +405,6 @@ Runs the virtual receipt printer; `nemboport serve --help` lists its options.
 </source>
         <translation>用法：nemboport serve [OPTIONS]
 运行虚拟小票打印机；`nemboport serve --help` 列出其选项。
-</translation>
-    </message>
-    <message>
-        <source>
-Options may also stand before the command.
-  --help              this text; COMMAND --help for one command
-  --version           the version
-
-Exit status: 0 done (for a print queue: the printer took every job); 1 the
-library or the device failed, or a job did not print; 2 wrong usage or a
-refused input (nothing was sent); 3 the printer answered but cannot
-print (status, or a command it took and could not print).
-</source>
-        <translation>
-选项也可以写在命令之前。
-  --help              本说明；COMMAND --help 查看单个命令的说明
-  --version           版本
-
-退出状态：0 完成（对打印队列：打印机已接收所有作业）；1 库或设备出错，
-或有作业未打印；2 用法错误或输入被拒绝（未发送任何内容）；3 打印机有
-应答但无法打印（status，或打印机接收了命令却无法打印）。
 </translation>
     </message>
     <message>
@@ -754,10 +668,6 @@ print (status, or a command it took and could not print).
         <translation>读取 %1 失败：%2</translation>
     </message>
     <message>
-        <source>is CUPS running?</source>
-        <translation>CUPS 是否在运行？</translation>
-    </message>
-    <message>
         <source>--model %1: expected 58 or 80</source>
         <translation>--model %1：应为 58 或 80</translation>
     </message>
@@ -862,14 +772,6 @@ instructions = new
     <message>
         <source>a print queue named %1 exists already: choose another name, or give --replace to make it anew for %2</source>
         <translation>名为 %1 的打印队列已存在：请换一个名称，或加上 --replace 为 %2 重新建立它</translation>
-    </message>
-    <message>
-        <source>you may not add print queues on this print server: join the group lpadmin (sudo usermod -aG lpadmin %1, then log in again) or run the command with sudo (the print server says: %2)</source>
-        <translation>您无权在此打印服务器上添加打印队列：请加入 lpadmin 组（sudo usermod -aG lpadmin %1，然后重新登录），或用 sudo 运行该命令（打印服务器的回答：%2）</translation>
-    </message>
-    <message>
-        <source>the print server did not make print queue %1: %2</source>
-        <translation>打印服务器未能建立打印队列 %1：%2</translation>
     </message>
     <message>
         <source>%1 lacks the export AddPrintQueue: this library cannot make print queues (install a newer one, or use lpadmin -p %2 -E -v %3)</source>
@@ -1154,6 +1056,250 @@ Commands:
   serve                              运行虚拟小票打印机
 
 </translation>
+    </message>
+    <message>
+        <source>you may not add print queues on this print server: join the group lpadmin (sudo usermod -aG lpadmin %1, then log in again) or run the command with sudo</source>
+        <translation>您无权在此打印服务器上添加打印队列：请加入 lpadmin 组（sudo usermod -aG lpadmin %1，然后重新登录），或用 sudo 运行该命令</translation>
+    </message>
+    <message>
+        <source>the print server did not make print queue %1: it does not take that name or the device %2</source>
+        <translation>打印服务器未能建立打印队列 %1：它不接受该名称或设备 %2</translation>
+    </message>
+    <message>
+        <source>the print server did not make print queue %1</source>
+        <translation>打印服务器未能建立打印队列 %1</translation>
+    </message>
+    <message>
+        <source>: %1</source>
+        <translation>：%1</translation>
+    </message>
+    <message>
+        <source>Target (every sending command):
+  --queue NAME        a print queue (see `nemboport list`); repeat it to send
+                      to several queues alike, side by side
+  --serial DEVICE     a serial port, e.g. /dev/ttyUSB0; opened, sent to, closed
+  --baud N            the rate to open the serial port with (default 115200)
+  --port NAME         a raw printer port as listed (LPT1) or a device path
+                      such as /dev/usb/lp0
+  --old-commands      the original instruction set (the new one is the default)
+  --dry-run           print each command&apos;s bytes and meaning instead of sending
+
+A job sent to a print queue is followed until the print server handed it to
+the printer; the command stops at the first job that does not print.
+  --wait SECONDS      how long each queue&apos;s jobs may take (default 30); a job
+                      still waiting then is withdrawn and the exit status is 1,
+                      naming the queue (--verbose adds the print server&apos;s
+                      reasons: printer off-line...); one the
+                      print server was already handing to the printer is
+                      stopped instead (the printer may have received part or
+                      all of it) and the exit status is 4
+  --keep-queued       leave a job still waiting queued instead (it prints when
+                      the printer takes it; the exit status is still 1)
+  --no-wait           only queue the jobs, as a print command does
+A queue the print server reports paused or not accepting jobs is sent nothing:
+it fails at once with the command that fixes it (unless --keep-queued; with
+--no-wait it is only warned of).
+
+Where the link carries answers, the printer is asked how it is after each
+command it took: one that reports paper out, cover open, off-line or an
+error printed nothing; the command stops there and the exit status is 3.
+</source>
+        <translation>目标（所有发送命令）：
+  --queue NAME        打印队列（见 `nemboport list`）；重复给出可同时向
+                      多个队列发送相同内容
+  --serial DEVICE     串口，例如 /dev/ttyUSB0；打开、发送、关闭
+  --baud N            打开串口所用的速率（默认 115200）
+  --port NAME         列出的原始打印机端口（LPT1）或设备路径，
+                      例如 /dev/usb/lp0
+  --old-commands      使用旧指令集（默认为新指令集）
+  --dry-run           只输出每条命令的字节及其含义，不发送
+
+发送到打印队列的作业会一直跟踪到打印服务器将其交给打印机；
+命令在第一个未能打印的作业处停止。
+  --wait SECONDS      每个队列的作业最多可用的时间（默认 30）；届时仍在
+                      等待的作业将被撤回，退出状态为 1，并给出队列名称
+                      （--verbose 另给出打印服务器的原因：打印机脱机……）；
+                      打印服务器已在交给打印机
+                      的作业则被停止（打印机可能已收到其中部分或全部
+                      内容），退出状态为 4
+  --keep-queued       将仍在等待的作业留在队列中（打印机接收后即会打印；
+                      退出状态仍为 1）
+  --no-wait           只将作业排入队列，如同普通打印命令
+打印服务器报告已暂停或不接收作业的队列不会收到任何内容：命令立即失败，并给出
+修复命令（--keep-queued 时除外；使用 --no-wait 时仅给出警告）。
+
+若连接能传回应答，每条命令被打印机接收后都会询问其状态：打印机报告
+缺纸、机盖打开、脱机或出错时即未打印任何内容；命令就此停止，退出状态为 3。
+</translation>
+    </message>
+    <message>
+        <source>
+Options may also stand before the command.
+  --help              this text; COMMAND --help for one command
+  --version           the version
+  --verbose           after the tool&apos;s reason for a failure, the printer I/O
+                      library&apos;s own text (in English)
+
+Exit status: 0 done (for a print queue: the printer took every job); 1 the
+library or the device failed, or a job did not print; 2 wrong usage or a
+refused input (nothing was sent); 3 the printer answered but cannot
+print (status, or a command it took and could not print).
+</source>
+        <translation>
+选项也可以写在命令之前。
+  --help              本说明；COMMAND --help 查看单个命令的说明
+  --version           版本
+  --verbose           在本工具给出的失败原因之后，附上打印机 I/O 库的
+                      原文（英文）
+
+退出状态：0 完成（对打印队列：打印机已接收所有作业）；1 库或设备出错，
+或有作业未打印；2 用法错误或输入被拒绝（未发送任何内容）；3 打印机有
+应答但无法打印（status，或打印机接收了命令却无法打印）。
+</translation>
+    </message>
+    <message>
+        <source>there is no print queue %1</source>
+        <translation>没有名为 %1 的打印队列</translation>
+    </message>
+    <message>
+        <source>there is no serial port %1</source>
+        <translation>没有串口 %1</translation>
+    </message>
+    <message>
+        <source>there is no printer port %1</source>
+        <translation>没有打印机端口 %1</translation>
+    </message>
+    <message>
+        <source>the print queue, serial port or printer device was not found</source>
+        <translation>找不到该打印队列、串口或打印机设备</translation>
+    </message>
+    <message>
+        <source>the print queue %1 is held by another program</source>
+        <translation>打印队列 %1 被其他程序占用</translation>
+    </message>
+    <message>
+        <source>the serial port %1 is held by another program</source>
+        <translation>串口 %1 被其他程序占用</translation>
+    </message>
+    <message>
+        <source>the printer port %1 is held by another program</source>
+        <translation>打印机端口 %1 被其他程序占用</translation>
+    </message>
+    <message>
+        <source>the port is held by another program</source>
+        <translation>该端口被其他程序占用</translation>
+    </message>
+    <message>
+        <source>you may not use the print queue %1</source>
+        <translation>您无权使用打印队列 %1</translation>
+    </message>
+    <message>
+        <source>you may not open the serial port %1 (the group dialout may)</source>
+        <translation>您无权打开串口 %1（dialout 组的用户可以）</translation>
+    </message>
+    <message>
+        <source>you may not open the printer port %1 (the group lp may)</source>
+        <translation>您无权打开打印机端口 %1（lp 组的用户可以）</translation>
+    </message>
+    <message>
+        <source>you are not allowed to open the device</source>
+        <translation>您无权打开该设备</translation>
+    </message>
+    <message>
+        <source>the print queue %1 stopped taking data (timed out)</source>
+        <translation>打印队列 %1 不再接收数据（超时）</translation>
+    </message>
+    <message>
+        <source>the printer on %1 stopped taking data (timed out)</source>
+        <translation>%1 上的打印机不再接收数据（超时）</translation>
+    </message>
+    <message>
+        <source>the printer stopped taking data (timed out)</source>
+        <translation>打印机不再接收数据（超时）</translation>
+    </message>
+    <message>
+        <source>the print queue %1 went away</source>
+        <translation>打印队列 %1 已不存在</translation>
+    </message>
+    <message>
+        <source>%1 was lost: unplugged, closed at the far end, or an I/O error</source>
+        <translation>%1 已断开：被拔出、对端关闭或发生 I/O 错误</translation>
+    </message>
+    <message>
+        <source>the device was lost: unplugged, closed at the far end, or an I/O error</source>
+        <translation>设备已断开：被拔出、对端关闭或发生 I/O 错误</translation>
+    </message>
+    <message>
+        <source>the print queue %1 does not accept jobs</source>
+        <translation>打印队列 %1 不接收作业</translation>
+    </message>
+    <message>
+        <source>the print queue does not accept jobs</source>
+        <translation>打印队列不接收作业</translation>
+    </message>
+    <message>
+        <source>the library does not take %1 as a print queue name, or the job&apos;s length</source>
+        <translation>库不接受 %1 作为打印队列名称，或不接受作业的长度</translation>
+    </message>
+    <message>
+        <source>%1 is not a serial device, or the library does not take the rate</source>
+        <translation>%1 不是串口设备，或库不接受该速率</translation>
+    </message>
+    <message>
+        <source>%1 is not a printer device</source>
+        <translation>%1 不是打印机设备</translation>
+    </message>
+    <message>
+        <source>a name, length or rate is invalid, or the path is not a device</source>
+        <translation>名称、长度或速率无效，或该路径不是设备</translation>
+    </message>
+    <message>
+        <source>the print queue %1 carries no answers from the printer</source>
+        <translation>打印队列 %1 不传回打印机的应答</translation>
+    </message>
+    <message>
+        <source>%1 carries no answers from the printer</source>
+        <translation>%1 不传回打印机的应答</translation>
+    </message>
+    <message>
+        <source>this connection carries no answers from the printer</source>
+        <translation>此连接不传回打印机的应答</translation>
+    </message>
+    <message>
+        <source>the printer has not taken the job from the print queue %1</source>
+        <translation>打印机尚未从打印队列 %1 取走该作业</translation>
+    </message>
+    <message>
+        <source>the printer has not taken the job</source>
+        <translation>打印机尚未接收该作业</translation>
+    </message>
+    <message>
+        <source>the print server cannot be reached (is CUPS running?)</source>
+        <translation>无法连接打印服务器（CUPS 是否在运行？）</translation>
+    </message>
+    <message>
+        <source>the job was stopped while the print server was handing it to the printer</source>
+        <translation>作业在打印服务器交给打印机的过程中被停止</translation>
+    </message>
+    <message>
+        <source>the printer I/O library failed</source>
+        <translation>打印机 I/O 库出错</translation>
+    </message>
+    <message>
+        <source>the printer I/O library gives no reason code</source>
+        <translation>打印机 I/O 库未给出原因代码</translation>
+    </message>
+    <message>
+        <source> (the library: %1)</source>
+        <translation>（库的原文：%1）</translation>
+    </message>
+    <message>
+        <source> (--verbose shows why)</source>
+        <translation>（--verbose 显示原因）</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1：%2</translation>
     </message>
 </context>
 <context>
