@@ -70,16 +70,18 @@ const CommandHelp kHelp[] = {
                                             "  qr [TEXT]         print a QR code (at most 248 bytes; default: this\n"
                                             "                    project's web address)\n"
                                             "  factory-reset     restore the factory settings\n")},
-    {"logo",
-     QT_TRANSLATE_NOOP("Nemboport", "usage: nemboport logo download FILE [--model 58|80] [--no-halftone] TARGET\n"
-                                    "       nemboport logo clear TARGET\n"
-                                    "       nemboport logo print [--align left|middle|right] TARGET\n"
-                                    "download  stores a picture as NV logo 1 in the printer's flash, then waits\n"
-                                    "          10 s for the flash write. --model sets the width limit: 58 takes\n"
-                                    "          up to 384 dots, 80 (the default) up to 576. The picture is\n"
-                                    "          halftoned unless --no-halftone is given.\n"
-                                    "clear     erases the stored logos\n"
-                                    "print     prints NV logo 1 (--align: middle by default)\n")},
+    {"logo", QT_TRANSLATE_NOOP("Nemboport",
+                               "usage: nemboport logo download FILE [--model 58|80] [--fit] [--no-halftone] TARGET\n"
+                               "       nemboport logo clear TARGET\n"
+                               "       nemboport logo print [--align left|middle|right] TARGET\n"
+                               "download  stores a picture as NV logo 1 in the printer's flash, then waits\n"
+                               "          10 s for the flash write. --model sets the width limit: 58 takes\n"
+                               "          up to 384 dots, 80 (the default) up to 576. A wider picture is\n"
+                               "          refused unless --fit is given: it scales the picture down to the\n"
+                               "          limit, keeping its proportions. The picture is halftoned unless\n"
+                               "          --no-halftone is given.\n"
+                               "clear     erases the stored logos\n"
+                               "print     prints NV logo 1 (--align: middle by default)\n")},
     {"apply",
      QT_TRANSLATE_NOOP("Nemboport", "usage: nemboport apply PROFILE [TARGET]\n"
                                     "Sends the settings of an INI profile in the one-key update's order, to the\n"

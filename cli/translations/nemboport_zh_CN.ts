@@ -304,27 +304,6 @@ Exit status 1 when the print server cannot be asked.
 </translation>
     </message>
     <message>
-        <source>usage: nemboport logo download FILE [--model 58|80] [--no-halftone] TARGET
-       nemboport logo clear TARGET
-       nemboport logo print [--align left|middle|right] TARGET
-download  stores a picture as NV logo 1 in the printer&apos;s flash, then waits
-          10 s for the flash write. --model sets the width limit: 58 takes
-          up to 384 dots, 80 (the default) up to 576. The picture is
-          halftoned unless --no-halftone is given.
-clear     erases the stored logos
-print     prints NV logo 1 (--align: middle by default)
-</source>
-        <translation>用法：nemboport logo download FILE [--model 58|80] [--no-halftone] TARGET
-      nemboport logo clear TARGET
-      nemboport logo print [--align left|middle|right] TARGET
-download  将图片作为 NV 位图 1 存入打印机闪存，然后等待 10 秒写入闪存。
-          --model 设定宽度上限：58 最多 384 点，80（默认）最多 576 点。
-          除非给出 --no-halftone，图片会经过半色调处理。
-clear     清除已存储的位图
-print     打印 NV 位图 1（--align：默认为 middle）
-</translation>
-    </message>
-    <message>
         <source>usage: nemboport apply PROFILE [TARGET]
 Sends the settings of an INI profile in the one-key update&apos;s order, to the
 profile&apos;s target or to the one given here. `nemboport profile` prints a
@@ -1300,6 +1279,30 @@ print (status, or a command it took and could not print).
     <message>
         <source>%1: %2</source>
         <translation>%1：%2</translation>
+    </message>
+    <message>
+        <source>usage: nemboport logo download FILE [--model 58|80] [--fit] [--no-halftone] TARGET
+       nemboport logo clear TARGET
+       nemboport logo print [--align left|middle|right] TARGET
+download  stores a picture as NV logo 1 in the printer&apos;s flash, then waits
+          10 s for the flash write. --model sets the width limit: 58 takes
+          up to 384 dots, 80 (the default) up to 576. A wider picture is
+          refused unless --fit is given: it scales the picture down to the
+          limit, keeping its proportions. The picture is halftoned unless
+          --no-halftone is given.
+clear     erases the stored logos
+print     prints NV logo 1 (--align: middle by default)
+</source>
+        <translation>用法：nemboport logo download FILE [--model 58|80] [--fit] [--no-halftone] TARGET
+      nemboport logo clear TARGET
+      nemboport logo print [--align left|middle|right] TARGET
+download  将图片作为 NV 位图 1 存入打印机闪存，然后等待 10 秒写入闪存。
+          --model 设定宽度上限：58 最多 384 点，80（默认）最多 576 点。
+          更宽的图片会被拒绝，除非给出 --fit：它将图片按比例缩小到上限。
+          除非给出 --no-halftone，图片会经过半色调处理。
+clear     清除已存储的位图
+print     打印 NV 位图 1（--align：默认为 middle）
+</translation>
     </message>
 </context>
 <context>

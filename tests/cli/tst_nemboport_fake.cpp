@@ -88,6 +88,8 @@ private slots:
     void helpForEveryCommand();
     void speaksTheLocalesLanguage_data();
     void speaksTheLocalesLanguage();
+    void helpNamesEveryOption_data();
+    void helpNamesEveryOption();
     void theTemplateIsAValidProfile();
 
 private:
@@ -787,6 +789,26 @@ void TestNemboportFake::speaksTheLocalesLanguage()
     QCOMPARE(out.section(QLatin1Char('\n'), 0, 0), firstLine);
 }
 
+void TestNemboportFake::helpNamesEveryOption_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("option");
+    QTest::newRow("logo --fit") << QStringList{"logo", "--help"} << "[--fit]";
+    QTest::newRow("logo --fit explained") << QStringList{"logo", "--help"} << "unless --fit is given";
+    QTest::newRow("tool --verbose") << QStringList{"--help"} << "\n  --verbose ";
+}
+
+void TestNemboportFake::helpNamesEveryOption()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, option);
+    const ToolRun run = runTool(args);
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.out.contains(option), qPrintable(run.out));
+}
+
+// Applied as it is, the template sends every setting but the two that
+// print a page.
 void TestNemboportFake::theTemplateIsAValidProfile()
 {
     const ToolRun printed = runTool({"profile"});
