@@ -1304,6 +1304,55 @@ clear     清除已存储的位图
 print     打印 NV 位图 1（--align：默认为 middle）
 </translation>
     </message>
+    <message>
+        <source>usage: nemboport serve [--tcp [HOST:]PORT] [--pty [LINK] [--baud N]] [--out DIR] [--model 58|80]
+                       [--max-receipts N] [--factory] [--paper ok|near-end|out] [--cover open|closed]
+                       [--offline] [--maker TEXT] [--model-name TEXT] [--firmware TEXT]
+                       [--serial-number TEXT]
+  --tcp    listen for raw print jobs (default 127.0.0.1:9100 when no --pty is given); give it
+           again for more addresses (e.g. 127.0.0.2:9100), all feeding the one printer
+  --pty    make a pseudo-terminal (announced for the serial port list; LINK: a symlink to it)
+  --baud   read the pseudo-terminal no faster than a serial port at N baud, 8N1, and answer
+           only a program that set the port to N baud (at another rate it reads garbage)
+  --out    the folder for state.json, log.txt and receipt-NNN.png (default ./nemboport-printer)
+  --model  paper width: 58 (384 dots) or 80 (576 dots, the default)
+  --max-receipts  receipts drawn at most while the server runs (default 1000; 0: no limit);
+           later cuts are counted, not drawn
+  --factory  start from the factory settings with no logos, instead of those kept in
+           the folder&apos;s printer.json by an earlier run
+  --paper, --cover, --offline  how the printer starts (paper ok, cover closed, on-line by
+           default); while the paper is out, the cover open or it is off-line it prints
+           nothing. Lines typed while it runs change them: paper ok, paper near-end,
+           paper out, cover open, cover closed, online, offline
+  --maker, --model-name, --firmware, --serial-number  what it answers when asked who it is
+           (printable ASCII, up to 40 characters)
+  It answers status requests (DLE EOT 1-4, GS r 1) and identity requests (GS I) on the
+  connection they came on, also in the middle of a job.
+</source>
+        <translation>用法：nemboport serve [--tcp [HOST:]PORT] [--pty [LINK] [--baud N]] [--out DIR] [--model 58|80]
+                       [--max-receipts N] [--factory] [--paper ok|near-end|out] [--cover open|closed]
+                       [--offline] [--maker TEXT] [--model-name TEXT] [--firmware TEXT]
+                       [--serial-number TEXT]
+  --tcp    监听原始打印作业（未给出 --pty 时默认 127.0.0.1:9100）；可再次给出以监听
+           更多地址（例如 127.0.0.2:9100），所有地址都送往同一台打印机
+  --pty    建立一个伪终端（在串口列表中公布；LINK：指向它的符号链接）
+  --baud   读取伪终端的速度不超过 N 波特、8N1 的串口，并且只应答把端口设为
+           N 波特的程序（其他速率下读到的是乱码）
+  --out    存放 state.json、log.txt 和 receipt-NNN.png 的文件夹（默认 ./nemboport-printer）
+  --model  纸宽：58（384 点）或 80（576 点，默认）
+  --max-receipts  服务运行期间最多绘制的小票数（默认 1000；0：不限）；
+           之后的切纸只计数，不绘制
+  --factory  从出厂设置开始，不带位图，而不是使用之前运行时保存在文件夹
+           printer.json 中的设置
+  --paper, --cover, --offline  打印机启动时的状态（默认有纸、机盖关闭、联机）；
+           缺纸、机盖打开或脱机时不打印任何内容。运行时输入以下各行可改变状态：
+           paper ok、paper near-end、paper out、cover open、cover closed、online、offline
+  --maker, --model-name, --firmware, --serial-number  被询问身份时的回答
+           （可打印 ASCII 字符，最多 40 个）
+  它在请求到来的连接上应答状态请求（DLE EOT 1-4、GS r 1）和身份请求（GS I），
+  作业进行中也会应答。
+</translation>
+    </message>
 </context>
 <context>
     <name>SettingsCatalogue</name>

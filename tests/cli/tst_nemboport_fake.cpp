@@ -767,6 +767,14 @@ void TestNemboportFake::speaksTheLocalesLanguage_data()
     QTest::newRow("C help") << "LANG=C" << QStringList{"--help"} << 0 << englishHelp;
     QTest::newRow("LC_ALL wins") << "LANG=zh_CN.UTF-8 LC_ALL=C.UTF-8" << QStringList{"--help"} << 0 << englishHelp;
     QTest::newRow("German is English") << "LANG=de_DE.UTF-8" << QStringList() << 2 << englishUsage;
+    QTest::newRow("Chinese serve help")
+        << "LANG=zh_CN.UTF-8" << QStringList{"serve", "--help"} << 0
+        << QStringLiteral(
+               "用法：nemboport serve [--tcp [HOST:]PORT] [--pty [LINK] [--baud N]] [--out DIR] [--model 58|80]");
+    QTest::newRow("C serve help") << "LANG=C" << QStringList{"serve", "--help"} << 0
+                                  << QStringLiteral(
+                                         "usage: nemboport serve [--tcp [HOST:]PORT] [--pty [LINK] [--baud N]] "
+                                         "[--out DIR] [--model 58|80]");
 }
 
 void TestNemboportFake::speaksTheLocalesLanguage()
