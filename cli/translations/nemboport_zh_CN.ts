@@ -684,39 +684,6 @@ barcode、cutter、black-mark、buzzer、cut-feed），最后是 cut-mode。
 </translation>
     </message>
     <message>
-        <source># nemboport profile: `nemboport apply FILE` sends the settings below, in
-# the one-key update&apos;s order. Remove or comment out what you do not set.
-# Lines starting with # or ; are comments.
-
-[target]
-# Exactly one of queue, serial and port (a target given on the command
-# line takes the place of this one).
-queue = Receipt
-# serial = /dev/ttyUSB0
-# baud = %1            ; the rate the serial port is opened with
-# port = LPT1              ; or a device path such as /dev/usb/lp0
-# Instruction set: new (the default) or old (the original one).
-instructions = new
-
-[settings]
-</source>
-        <translation># nemboport 配置文件：`nemboport apply FILE` 按一键更新的顺序发送
-# 下面的设置。不需要设置的项请删除或注释掉。
-# 以 # 或 ; 开头的行是注释。
-
-[target]
-# queue、serial 和 port 只能给出一个（命令行上给出的目标会取代这里的目标）。
-queue = Receipt
-# serial = /dev/ttyUSB0
-# baud = %1            ; 打开串口所用的速率
-# port = LPT1              ; 或设备路径，例如 /dev/usb/lp0
-# 指令集：new（默认）或 old（旧指令集）。
-instructions = new
-
-[settings]
-</translation>
-    </message>
-    <message>
         <source>%1 %2: expected its number, since %3 names more than one code page</source>
         <translation>%1 %2：应为其编号，因为 %3 对应多个代码页</translation>
     </message>
@@ -1041,16 +1008,8 @@ Commands:
         <translation>您无权在此打印服务器上添加打印队列：请加入 lpadmin 组（sudo usermod -aG lpadmin %1，然后重新登录），或用 sudo 运行该命令</translation>
     </message>
     <message>
-        <source>the print server did not make print queue %1: it does not take that name or the device %2</source>
-        <translation>打印服务器未能建立打印队列 %1：它不接受该名称或设备 %2</translation>
-    </message>
-    <message>
         <source>the print server did not make print queue %1</source>
         <translation>打印服务器未能建立打印队列 %1</translation>
-    </message>
-    <message>
-        <source>: %1</source>
-        <translation>：%1</translation>
     </message>
     <message>
         <source>Target (every sending command):
@@ -1109,6 +1068,30 @@ error printed nothing; the command stops there and the exit status is 3.
 
 若连接能传回应答，每条命令被打印机接收后都会询问其状态：打印机报告
 缺纸、机盖打开、脱机或出错时即未打印任何内容；命令就此停止，退出状态为 3。
+</translation>
+    </message>
+    <message>
+        <source>usage: nemboport logo download FILE [--model 58|80] [--fit] [--no-halftone] TARGET
+       nemboport logo clear TARGET
+       nemboport logo print [--align left|middle|right] TARGET
+download  stores a picture as NV logo 1 in the printer&apos;s flash, then waits
+          10 s for the flash write. --model sets the width limit: 58 takes
+          up to 384 dots, 80 (the default) up to 576. A wider picture is
+          refused unless --fit is given: it scales the picture down to the
+          limit, keeping its proportions. The picture is halftoned unless
+          --no-halftone is given.
+clear     erases the stored logos
+print     prints NV logo 1 (--align: middle by default)
+</source>
+        <translation>用法：nemboport logo download FILE [--model 58|80] [--fit] [--no-halftone] TARGET
+      nemboport logo clear TARGET
+      nemboport logo print [--align left|middle|right] TARGET
+download  将图片作为 NV 位图 1 存入打印机闪存，然后等待 10 秒写入闪存。
+          --model 设定宽度上限：58 最多 384 点，80（默认）最多 576 点。
+          更宽的图片会被拒绝，除非给出 --fit：它将图片按比例缩小到上限。
+          除非给出 --no-halftone，图片会经过半色调处理。
+clear     清除已存储的位图
+print     打印 NV 位图 1（--align：默认为 middle）
 </translation>
     </message>
     <message>
@@ -1261,47 +1244,61 @@ print (status, or a command it took and could not print).
         <translation>作业在打印服务器交给打印机的过程中被停止</translation>
     </message>
     <message>
-        <source>the printer I/O library failed</source>
-        <translation>打印机 I/O 库出错</translation>
-    </message>
-    <message>
-        <source>the printer I/O library gives no reason code</source>
-        <translation>打印机 I/O 库未给出原因代码</translation>
-    </message>
-    <message>
         <source> (the library: %1)</source>
         <translation>（库的原文：%1）</translation>
-    </message>
-    <message>
-        <source> (--verbose shows why)</source>
-        <translation>（--verbose 显示原因）</translation>
     </message>
     <message>
         <source>%1: %2</source>
         <translation>%1：%2</translation>
     </message>
     <message>
-        <source>usage: nemboport logo download FILE [--model 58|80] [--fit] [--no-halftone] TARGET
-       nemboport logo clear TARGET
-       nemboport logo print [--align left|middle|right] TARGET
-download  stores a picture as NV logo 1 in the printer&apos;s flash, then waits
-          10 s for the flash write. --model sets the width limit: 58 takes
-          up to 384 dots, 80 (the default) up to 576. A wider picture is
-          refused unless --fit is given: it scales the picture down to the
-          limit, keeping its proportions. The picture is halftoned unless
-          --no-halftone is given.
-clear     erases the stored logos
-print     prints NV logo 1 (--align: middle by default)
+        <source>Commented out: applying it makes every printer print a page (its function
+list). Take the # away to send it.</source>
+        <translation>已注释掉：应用此项会使每台打印机打印一页（其功能列表）。
+去掉 # 即可发送。</translation>
+    </message>
+    <message>
+        <source>Commented out: applying it makes every printer print a page (its function
+list), and once the printer takes the new rate, a serial link at the old
+rate is cut off until the port is opened at the new one. Take the # away
+to send it.</source>
+        <translation>已注释掉：应用此项会使每台打印机打印一页（其功能列表）；打印机一旦
+采用新的速率，按旧速率打开的串口连接就会中断，直到以新速率重新
+打开该端口。去掉 # 即可发送。</translation>
+    </message>
+    <message>
+        <source># nemboport profile: `nemboport apply FILE` sends the settings below, in
+# the one-key update&apos;s order. Remove or comment out what you do not set.
+# codepage and baud are commented out: each prints a page when applied.
+# Lines starting with # or ; are comments.
+
+[target]
+# Exactly one of queue, serial and port (a target given on the command
+# line takes the place of this one).
+queue = Receipt
+# serial = /dev/ttyUSB0
+# baud = %1            ; the rate the serial port is opened with
+# port = LPT1              ; or a device path such as /dev/usb/lp0
+# Instruction set: new (the default) or old (the original one).
+instructions = new
+
+[settings]
 </source>
-        <translation>用法：nemboport logo download FILE [--model 58|80] [--fit] [--no-halftone] TARGET
-      nemboport logo clear TARGET
-      nemboport logo print [--align left|middle|right] TARGET
-download  将图片作为 NV 位图 1 存入打印机闪存，然后等待 10 秒写入闪存。
-          --model 设定宽度上限：58 最多 384 点，80（默认）最多 576 点。
-          更宽的图片会被拒绝，除非给出 --fit：它将图片按比例缩小到上限。
-          除非给出 --no-halftone，图片会经过半色调处理。
-clear     清除已存储的位图
-print     打印 NV 位图 1（--align：默认为 middle）
+        <translation># nemboport 配置文件：`nemboport apply FILE` 按一键更新的顺序发送
+# 下面的设置。不需要设置的项请删除或注释掉。
+# codepage 和 baud 已被注释掉：应用时每一项都会打印一页。
+# 以 # 或 ; 开头的行是注释。
+
+[target]
+# queue、serial 和 port 只能给出一个（命令行上给出的目标会取代这里的目标）。
+queue = Receipt
+# serial = /dev/ttyUSB0
+# baud = %1            ; 打开串口所用的速率
+# port = LPT1              ; 或设备路径，例如 /dev/usb/lp0
+# 指令集：new（默认）或 old（旧指令集）。
+instructions = new
+
+[settings]
 </translation>
     </message>
     <message>
@@ -1352,6 +1349,26 @@ print     打印 NV 位图 1（--align：默认为 middle）
   它在请求到来的连接上应答状态请求（DLE EOT 1-4、GS r 1）和身份请求（GS I），
   作业进行中也会应答。
 </translation>
+    </message>
+    <message>
+        <source>the print server did not make print queue %1: it does not take that name or the device %2</source>
+        <translation>打印服务器未能建立打印队列 %1：它不接受该名称或设备 %2</translation>
+    </message>
+    <message>
+        <source>the printer I/O library failed</source>
+        <translation>打印机 I/O 库出错</translation>
+    </message>
+    <message>
+        <source>the printer I/O library gives no reason code</source>
+        <translation>打印机 I/O 库未给出原因代码</translation>
+    </message>
+    <message>
+        <source> (--verbose shows why)</source>
+        <translation>（--verbose 显示原因）</translation>
+    </message>
+    <message>
+        <source>: %1</source>
+        <translation>：%1</translation>
     </message>
 </context>
 <context>

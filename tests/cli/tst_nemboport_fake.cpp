@@ -91,6 +91,8 @@ private slots:
     void helpNamesEveryOption_data();
     void helpNamesEveryOption();
     void theTemplateIsAValidProfile();
+    void theTemplateLeavesPagePrintingSettingsOut_data();
+    void theTemplateLeavesPagePrintingSettingsOut();
 
 private:
     QTemporaryDir dir_;
@@ -822,7 +824,37 @@ void TestNemboportFake::theTemplateIsAValidProfile()
     const ToolRun printed = runTool({"profile"});
     const ToolRun applied = runTool({"apply", profile("template.ini", printed.out.toUtf8())});
     QVERIFY2(applied.status == 0, qPrintable(applied.err));
-    QCOMPARE(fake::callsOf("SendBufferToPrint").size(), std::size_t(10));
+    QStringList docs;
+    for (const fake::Call &c : fake::callsOf("SendBufferToPrint"))
+        docs << QString::fromStdString(c.texts.at(2));
+    QCOMPARE(docs.size(), 8);
+    QVERIFY(!docs.contains(QLatin1String(kDocCodePage)) && !docs.contains(QLatin1String(kDocBaudRate)));
+}
+
+void TestNemboportFake::theTemplateLeavesPagePrintingSettingsOut_data()
+{
+    QTest::addColumn<QString>("line"); // the key's line, commented out
+    QTest::addColumn<QString>("why");  // in the comment above it
+    QTest::newRow("code page") << "# codepage = 15\n"
+                               << "makes every printer print a page";
+    QTest::newRow("baud rate") << "# baud = 9600\n"
+                               << "a serial link at the old\n# rate is cut off";
+}
+
+void TestNemboportFake::theTemplateLeavesPagePrintingSettingsOut()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, why);
+    const QString text = runTool({"profile"}).out;
+    const qsizetype at = text.indexOf(QLatin1String("\n") + line);
+    QVERIFY2(at > 0, qPrintable(text));
+    // The reason stands in the comment right above the key.
+    const qsizetype comment = text.lastIndexOf(QLatin1String("\n# Commented out: "), at);
+    QVERIFY2(comment > 0 && text.indexOf(why, comment) > comment && text.indexOf(why, comment) < at, qPrintable(text));
+    // No line sets the key.
+    const QString key = line.mid(2, line.indexOf(QLatin1Char(' '), 2) - 2);
+    for (const QString &l : text.split(QLatin1Char('\n')))
+        QVERIFY2(!l.startsWith(key + QLatin1Char(' ')), qPrintable(l));
 }
 
 QTEST_GUILESS_MAIN(TestNemboportFake)
