@@ -114,8 +114,8 @@ QString detailOf(const FailureReason &reason)
     if (libraryTextsShown())
         return Nemboport::tr(" (the library: %1)").arg(shownInput(reason.text, kShownReasonChars));
     // Where only the library's text says why, say where to read it.
-    const bool worded = reason.code > DRAVIK_ERROR_NONE && reason.code != DRAVIK_ERROR_OTHER &&
-                        reason.code <= DRAVIK_ERROR_LAST_KNOWN;
+    const bool worded =
+        reason.code > DRAVIK_ERROR_NONE && reason.code != DRAVIK_ERROR_OTHER && reason.code <= DRAVIK_ERROR_LAST_KNOWN;
     return worded ? QString() : Nemboport::tr(" (--verbose shows why)");
 }
 
