@@ -3,6 +3,7 @@
 // print server's own request. Nothing is sent to the printer.
 #include "cli_commands.h"
 
+#include "library_reason.h"
 #include "option_parser.h"
 #include "queue_creation.h"
 #include "queue_making.h"
@@ -64,12 +65,17 @@ int makeQueueAndTell(CliContext &ctx, const DravikBinding &lib, const QString &n
             return ctx.fail(kExitFailed,
                             Nemboport::tr("you may not add print queues on this print server: join the group lpadmin "
                                           "(sudo usermod -aG lpadmin %1, then log in again) or run the command with "
-                                          "sudo (the print server says: %2)")
-                                .arg(userName(), made.reason.text));
+                                          "sudo")
+                                    .arg(userName()) +
+                                detailOf(made.reason));
+        if (made.reason.code == DRAVIK_ERROR_INVALID_ARGUMENT)
+            return ctx.fail(kExitFailed, Nemboport::tr("the print server did not make print queue %1: it does not "
+                                                       "take that name or the device %2")
+                                                 .arg(name, uri) +
+                                             detailOf(made.reason));
         return ctx.fail(kExitFailed,
-                        Nemboport::tr("the print server did not make print queue %1: %2")
-                            .arg(name, made.reason.text.isEmpty() ? Nemboport::tr("the library gives no reason")
-                                                                  : made.reason.text));
+                        failedBecause(Nemboport::tr("the print server did not make print queue %1").arg(name),
+                                      made.reason, PathKind::Queue, name));
     case QueueMade::NoExport:
         return ctx.fail(kExitFailed, Nemboport::tr("%1 lacks the export AddPrintQueue: this library cannot make print "
                                                    "queues (install a newer one, or use lpadmin -p %2 -E -v %3)")

@@ -4,6 +4,7 @@
 // queues lead to it. Nothing is scanned on the network unless asked.
 #include "cli_commands.h"
 
+#include "library_reason.h"
 #include "printer_finder.h"
 #include "queue_creation.h"
 #include "shown_text.h"
@@ -211,7 +212,8 @@ QString notAPrinterText(const Find &find, int answerMs)
             return Nemboport::tr("port open, not a receipt printer (no answer within %1 ms; a printer busy with "
                                  "another connection answers later)")
                 .arg(answerMs);
-        return Nemboport::tr("port open, not a receipt printer (%1)").arg(find.report.reason.text);
+        return Nemboport::tr("port open, not a receipt printer (%1)")
+            .arg(reasonWithDetail(find.report.reason, PathKind::None, {}));
     case FindOutcome::NoPrinter:
         if (!find.error.isEmpty())
             return Nemboport::tr("could not be probed: %1").arg(find.error);
@@ -299,7 +301,7 @@ QJsonObject findJson(const Find &find, int answerMs)
 
 QString failureText(const FailureReason &reason)
 {
-    return reason.text.isEmpty() ? Nemboport::tr("the library gives no reason") : reason.text;
+    return reasonWithDetail(reason, PathKind::None, {});
 }
 
 QStringList noteTexts(const FindNotes &notes)

@@ -2,6 +2,7 @@
 #include "cli_commands.h"
 
 #include "connection.h"
+#include "library_reason.h"
 #include "option_parser.h"
 #include "port_probe.h"
 #include "queue_check.h"
@@ -32,14 +33,9 @@ QString queueListFailure(const QStringList &queues, const DravikBinding &lib)
     const int code = lib.lastErrorCode();
     if (!queues.isEmpty() || code <= DRAVIK_ERROR_NONE)
         return {};
-    // The library's own text says where it looked and why it failed.
-    const QString text = escapedControls(lib.lastErrorText());
-    const QString reason = code == DRAVIK_ERROR_SERVER_UNREACHABLE
-                               ? Nemboport::tr("the print server cannot be reached (%1)")
-                                     .arg(text.isEmpty() ? Nemboport::tr("is CUPS running?") : text)
-                           : text.isEmpty() ? Nemboport::tr("the print server did not give them")
-                                            : text;
-    return Nemboport::tr("cannot list the print queues: %1").arg(reason);
+    // The library's own text says where it looked: the detail.
+    const FailureReason reason{code, lib.lastErrorText()};
+    return Nemboport::tr("cannot list the print queues: %1").arg(reasonWithDetail(reason, PathKind::None, {}));
 }
 
 } // namespace

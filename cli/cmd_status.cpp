@@ -3,6 +3,7 @@
 // when the answer changes, until Ctrl+C.
 #include "cli_commands.h"
 
+#include "library_reason.h"
 #include "option_parser.h"
 #include "status_output.h"
 #include "tool_library.h"
@@ -60,7 +61,7 @@ PrinterReport ask(const DravikBinding &lib, const Target &target, bool identity)
     if (!portError.isEmpty()) {
         report = PrinterReport();
         report.state = QueryState::Failed;
-        report.reason.text = portError;
+        report.reason = {kToolWordedCode, portError};
     }
     return report;
 }

@@ -1,6 +1,7 @@
 #include "delivery.h"
 
 #include "command_listing.h"
+#include "library_reason.h"
 #include "printer_session.h"
 #include "queue_check.h"
 #include "setting_groups.h"
@@ -16,13 +17,6 @@
 #include <thread>
 
 namespace {
-
-// The library's reason may quote the name it was given: bounded like it.
-QString withReason(const QString &what, const QString &reason)
-{
-    constexpr int kShownReasonChars = 400;
-    return reason.isEmpty() ? what : QStringLiteral("%1: %2").arg(what, shownInput(reason, kShownReasonChars));
-}
 
 QString describeDoc(const Command &command)
 {
@@ -131,7 +125,8 @@ QString behindText(const DeliveryResult &result)
 }
 
 // Why the command that stopped a delivery did not print, with what became of it.
-QString stopText(const DeliveryResult &result, const QString &shown, const Command &command, int waitSeconds)
+QString stopText(const DeliveryResult &result, PathKind kind, const QString &shown, const Command &command,
+                 int waitSeconds)
 {
     const QString job = describeDoc(command);
     const CommandOutcome &stop = result.stop;
@@ -172,7 +167,11 @@ QString stopText(const DeliveryResult &result, const QString &shown, const Comma
                    .arg(waitSeconds);
         break;
     }
-    return withReason(what + behindText(result) + notSent(result.notSent), stop.reason.text);
+    // A failed send says why in the tool's words (the other ends already
+    // did); the library's own text comes last.
+    if (stop.end == CommandEnd::Failed && reasonTold(stop.reason))
+        what += Nemboport::tr(": %1").arg(reasonWords(stop.reason, kind, shown));
+    return what + behindText(result) + notSent(result.notSent) + detailOf(stop.reason);
 }
 
 // Sends the plan to one device through a session of its own, through the one
@@ -217,7 +216,7 @@ Outcome deliverTo(const DravikBinding &lib, PathKind kind, const QString &name, 
     if (!result.port.opened())
         return {false, serialRunError(result.port, shown)};
     if (result.stopped())
-        return {false, stopText(result, shown, *last, following.waitMs / 1000), endWord(result.stop.end),
+        return {false, stopText(result, kind, shown, *last, following.waitMs / 1000), endWord(result.stop.end),
                 result.stop.end};
     if (result.port.closeFailed())
         return {false, serialRunError(result.port, shown)};
@@ -229,12 +228,12 @@ Outcome deliverTo(const DravikBinding &lib, PathKind kind, const QString &name, 
 QString serialRunError(const SerialRun &run, const QString &shown)
 {
     if (!run.opened())
-        return withReason(run.open.result < 0
-                              ? Nemboport::tr("cannot open %1: it is missing or held by another program").arg(shown)
-                              : Nemboport::tr("cannot open %1").arg(shown),
-                          run.open.reason.text);
+        return run.open.result < 0 && !reasonTold(run.open.reason)
+                   ? Nemboport::tr("cannot open %1: it is missing or held by another program").arg(shown)
+                   : failedBecause(Nemboport::tr("cannot open %1").arg(shown), run.open.reason, PathKind::Serial,
+                                   shown);
     if (run.closeFailed())
-        return withReason(Nemboport::tr("cannot close %1").arg(shown), run.close.reason.text);
+        return failedBecause(Nemboport::tr("cannot close %1").arg(shown), run.close.reason, PathKind::Serial, shown);
     return {};
 }
 

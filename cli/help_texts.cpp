@@ -23,7 +23,8 @@ const char *const kTargetHelp =
                                    "the printer; the command stops at the first job that does not print.\n"
                                    "  --wait SECONDS      how long each queue's jobs may take (default 30); a job\n"
                                    "                      still waiting then is withdrawn and the exit status is 1,\n"
-                                   "                      naming the queue and why (printer off-line...); one the\n"
+                                   "                      naming the queue (--verbose adds the print server's\n"
+                                   "                      reasons: printer off-line...); one the\n"
                                    "                      print server was already handing to the printer is\n"
                                    "                      stopped instead (the printer may have received part or\n"
                                    "                      all of it) and the exit status is 4\n"
@@ -69,16 +70,18 @@ const CommandHelp kHelp[] = {
                                             "  qr [TEXT]         print a QR code (at most 248 bytes; default: this\n"
                                             "                    project's web address)\n"
                                             "  factory-reset     restore the factory settings\n")},
-    {"logo",
-     QT_TRANSLATE_NOOP("Nemboport", "usage: nemboport logo download FILE [--model 58|80] [--no-halftone] TARGET\n"
-                                    "       nemboport logo clear TARGET\n"
-                                    "       nemboport logo print [--align left|middle|right] TARGET\n"
-                                    "download  stores a picture as NV logo 1 in the printer's flash, then waits\n"
-                                    "          10 s for the flash write. --model sets the width limit: 58 takes\n"
-                                    "          up to 384 dots, 80 (the default) up to 576. The picture is\n"
-                                    "          halftoned unless --no-halftone is given.\n"
-                                    "clear     erases the stored logos\n"
-                                    "print     prints NV logo 1 (--align: middle by default)\n")},
+    {"logo", QT_TRANSLATE_NOOP("Nemboport",
+                               "usage: nemboport logo download FILE [--model 58|80] [--fit] [--no-halftone] TARGET\n"
+                               "       nemboport logo clear TARGET\n"
+                               "       nemboport logo print [--align left|middle|right] TARGET\n"
+                               "download  stores a picture as NV logo 1 in the printer's flash, then waits\n"
+                               "          10 s for the flash write. --model sets the width limit: 58 takes\n"
+                               "          up to 384 dots, 80 (the default) up to 576. A wider picture is\n"
+                               "          refused unless --fit is given: it scales the picture down to the\n"
+                               "          limit, keeping its proportions. The picture is halftoned unless\n"
+                               "          --no-halftone is given.\n"
+                               "clear     erases the stored logos\n"
+                               "print     prints NV logo 1 (--align: middle by default)\n")},
     {"apply",
      QT_TRANSLATE_NOOP("Nemboport", "usage: nemboport apply PROFILE [TARGET]\n"
                                     "Sends the settings of an INI profile in the one-key update's order, to the\n"
@@ -210,15 +213,18 @@ QString toolHelp()
                       "  add-queue NAME --uri URI           make a raw print queue for a printer\n"
                       "  serve                              run the virtual receipt printer\n"
                       "\n");
-    const QString options = Nemboport::tr("\n"
-                                          "Options may also stand before the command.\n"
-                                          "  --help              this text; COMMAND --help for one command\n"
-                                          "  --version           the version\n"
-                                          "\n"
-                                          "Exit status: 0 done (for a print queue: the printer took every job); 1 the\n"
-                                          "library or the device failed, or a job did not print; 2 wrong usage or a\n"
-                                          "refused input (nothing was sent); 3 the printer answered but cannot\n"
-                                          "print (status, or a command it took and could not print).\n");
+    const QString options =
+        Nemboport::tr("\n"
+                      "Options may also stand before the command.\n"
+                      "  --help              this text; COMMAND --help for one command\n"
+                      "  --version           the version\n"
+                      "  --verbose           after the tool's reason for a failure, the printer I/O\n"
+                      "                      library's own text (in English)\n"
+                      "\n"
+                      "Exit status: 0 done (for a print queue: the printer took every job); 1 the\n"
+                      "library or the device failed, or a job did not print; 2 wrong usage or a\n"
+                      "refused input (nothing was sent); 3 the printer answered but cannot\n"
+                      "print (status, or a command it took and could not print).\n");
     return commands + Nemboport::tr(kTargetHelp) + options;
 }
 

@@ -2,6 +2,7 @@
 
 #include "cli_commands.h"
 #include "help_texts.h"
+#include "library_reason.h"
 #include "shown_text.h"
 #include "tool_text.h"
 
@@ -59,6 +60,22 @@ QStringList commandFirst(const QStringList &args)
     return reordered;
 }
 
+// --verbose, anywhere before a "--" that ends the options, is the tool's
+// own: it is taken out, and says whether it was there.
+bool takeVerbose(QStringList &args)
+{
+    const qsizetype end = args.indexOf(QStringLiteral("--"));
+    const QStringList before = end < 0 ? args : args.mid(0, end);
+    if (!before.contains(QStringLiteral("--verbose")))
+        return false;
+    QStringList kept;
+    for (qsizetype i = 0; i < args.size(); ++i)
+        if (args.at(i) != QLatin1String("--verbose") || (end >= 0 && i > end))
+            kept << args.at(i);
+    args = kept;
+    return true;
+}
+
 } // namespace
 
 void setServeCommand(ServeCommand run)
@@ -68,7 +85,10 @@ void setServeCommand(ServeCommand run)
 
 int runNemboport(CliContext &ctx, const QStringList &givenArgs)
 {
-    const QStringList args = commandFirst(givenArgs);
+    QStringList withoutVerbose = givenArgs;
+    // The library's own texts follow the tool's words.
+    showLibraryTexts(takeVerbose(withoutVerbose));
+    const QStringList args = commandFirst(withoutVerbose);
     const QString command = args.value(0);
     if (command == QLatin1String("--version")) {
         ctx.out << "nemboport " << NPS_VERSION << '\n';

@@ -64,9 +64,25 @@ int controlByteIn(const QByteArray &line)
     return -1;
 }
 
-// Each setting at its default: a commented key where the catalogue has a
-// note for it, the code pages' table after the code page's note, and the
-// choices of a switch beside it.
+// Why the template leaves a setting commented out, or empty: sending the code
+// page or the baud rate makes the printer print its function list, and a new
+// baud rate leaves it listening at that rate.
+QString whyCommentedOut(SettingKey key)
+{
+    if (key == SettingKey::CodePage)
+        return Nemboport::tr("Commented out: applying it makes every printer print a page (its function\n"
+                             "list). Take the # away to send it.");
+    if (key == SettingKey::BaudRate)
+        return Nemboport::tr("Commented out: applying it makes every printer print a page (its function\n"
+                             "list), and once the printer takes the new rate, a serial link at the old\n"
+                             "rate is cut off until the port is opened at the new one. Take the # away\n"
+                             "to send it.");
+    return {};
+}
+
+// Each setting at its default, with the catalogue's note for it above it,
+// the code pages' table after the code page's note, and the choices of a
+// switch beside it; the code page and the baud rate commented out.
 QString settingsTemplate()
 {
     constexpr int kCommentColumn = 26;
@@ -78,7 +94,15 @@ QString settingsTemplate()
                     QLatin1Char('\n');
         if (s->values == SettingValues::CodePage)
             text += codePageTable("#   ");
-        QString line = QStringLiteral("%1 = %2").arg(QLatin1String(s->word), settingValueText(*s, s->defaultValue));
+        // A setting that prints a page on every printer, or cuts a serial
+        // link off, is sent only when the user takes the comment away.
+        const QString why = whyCommentedOut(s->key);
+        if (!why.isEmpty())
+            text += QStringLiteral("# ") + QString(why).replace(QLatin1Char('\n'), QStringLiteral("\n# ")) +
+                    QLatin1Char('\n');
+        QString line = QStringLiteral("%1%2 = %3")
+                           .arg(why.isEmpty() ? QString() : QStringLiteral("# "), QLatin1String(s->word),
+                                settingValueText(*s, s->defaultValue));
         if (s->values == SettingValues::Switch)
             line = line.leftJustified(kCommentColumn) +
                    QStringLiteral("; %1 | %2").arg(QLatin1String(s->firstWord), QLatin1String(s->secondWord));
@@ -173,6 +197,7 @@ QString profileTemplate()
 {
     return Nemboport::tr("# nemboport profile: `nemboport apply FILE` sends the settings below, in\n"
                          "# the one-key update's order. Remove or comment out what you do not set.\n"
+                         "# codepage and baud are commented out: each prints a page when applied.\n"
                          "# Lines starting with # or ; are comments.\n"
                          "\n"
                          "[target]\n"

@@ -1,6 +1,7 @@
 #include "status_output.h"
 
 #include "delivery.h"
+#include "library_reason.h"
 #include "tool_library.h"
 #include "tool_text.h"
 
@@ -84,7 +85,8 @@ const char *stateKey(QueryState state)
     return "?";
 }
 
-QString libraryReason(const FailureReason &reason)
+// The library's own text for scripts (the JSON's "error").
+QString libraryText(const FailureReason &reason)
 {
     if (!reason.text.isEmpty())
         return reason.text;
@@ -112,7 +114,7 @@ QString stateText(const PrinterReport &report)
     case QueryState::NoAnswers:
         return Nemboport::tr("this connection carries no answers");
     case QueryState::Failed:
-        return Nemboport::tr("failed: %1").arg(libraryReason(report.reason));
+        return Nemboport::tr("failed: %1").arg(reasonWithDetail(report.reason, PathKind::None, {}));
     case QueryState::NoExport:
     case QueryState::NoLibrary:
         break;
@@ -132,6 +134,7 @@ QString conditionsText(const PrinterReport &report)
 QString problemText(const PrinterReport &report, const Target &target, std::uint32_t baud, int timeoutMs)
 {
     const QString where = targetText(target, baud);
+    const QString shown = shownInput(target.name(), kShownPathChars);
     const bool serial = target.kind == Target::Kind::Serial;
     const QString probe = Nemboport::tr("try `nemboport probe --serial %1`").arg(target.name());
     switch (report.state) {
@@ -150,9 +153,9 @@ QString problemText(const PrinterReport &report, const Target &target, std::uint
     case QueryState::NoAnswers:
         return Nemboport::tr("%1 carries no answers (%2): reach the printer by --serial or --port, or through a "
                              "queue whose device is socket://, serial: or usb://")
-            .arg(where, libraryReason(report.reason));
+            .arg(where, reasonWithDetail(report.reason, target.kind, shown));
     case QueryState::Failed:
-        return Nemboport::tr("asking %1 failed: %2").arg(where, libraryReason(report.reason));
+        return Nemboport::tr("asking %1 failed: %2").arg(where, reasonWithDetail(report.reason, target.kind, shown));
     case QueryState::NoExport:
         return Nemboport::tr("%1 lacks the export QueryPrinter").arg(QLatin1String(kDravikFileName));
     case QueryState::NoLibrary:
@@ -183,7 +186,7 @@ QJsonObject reportJson(const PrinterReport &report)
     if (report.answerMs >= 0)
         o.insert(QStringLiteral("answerMs"), double(report.answerMs));
     if (report.state == QueryState::Failed || report.state == QueryState::NoAnswers)
-        o.insert(QStringLiteral("error"), libraryReason(report.reason));
+        o.insert(QStringLiteral("error"), libraryText(report.reason));
     if (report.state == QueryState::NotAPrinter)
         o.insert(QStringLiteral("received"), QString::fromLatin1(report.notAnAnswer.toHex(' ').toUpper()));
     return o;

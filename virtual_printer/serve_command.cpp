@@ -36,7 +36,9 @@ void complain(const QString &text)
 int runServe(const QStringList &args)
 {
     if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
-        std::fputs(kServeUsage, stdout);
+        // In the locale's language, as the tool's other help.
+        std::fputs(QCoreApplication::translate("Nemboport", kServeUsage).toLocal8Bit().constData(), stdout);
+        std::fflush(stdout);
         return 0;
     }
     ServeOptions options;

@@ -35,7 +35,9 @@ struct ServeOptions
     PrinterIdentity identity; // the model name follows --model unless given
 };
 
-inline constexpr const char *kServeUsage =
+// In the tool's texts (its translation has the Chinese).
+inline constexpr const char *kServeUsage = QT_TRANSLATE_NOOP(
+    "Nemboport",
     "usage: nemboport serve [--tcp [HOST:]PORT] [--pty [LINK] [--baud N]] [--out DIR] [--model 58|80]\n"
     "                       [--max-receipts N] [--factory] [--paper ok|near-end|out] [--cover open|closed]\n"
     "                       [--offline] [--maker TEXT] [--model-name TEXT] [--firmware TEXT]\n"
@@ -58,7 +60,7 @@ inline constexpr const char *kServeUsage =
     "  --maker, --model-name, --firmware, --serial-number  what it answers when asked who it is\n"
     "           (printable ASCII, up to 40 characters)\n"
     "  It answers status requests (DLE EOT 1-4, GS r 1) and identity requests (GS I) on the\n"
-    "  connection they came on, also in the middle of a job.\n";
+    "  connection they came on, also in the middle of a job.\n");
 
 // False with a reason for a wrong command line.
 bool parseServeOptions(const QStringList &args, ServeOptions &options, QString &error);

@@ -80,14 +80,6 @@
         <translation>cupsaccept %1 可让它接收作业</translation>
     </message>
     <message>
-        <source>the print server cannot be reached (%1)</source>
-        <translation>无法连接打印服务器（%1）</translation>
-    </message>
-    <message>
-        <source>the print server did not give them</source>
-        <translation>打印服务器没有给出队列</translation>
-    </message>
-    <message>
         <source>cannot list the print queues: %1</source>
         <translation>无法列出打印队列：%1</translation>
     </message>
@@ -272,63 +264,6 @@
         <translation>%2 个队列中有 %1 个失败</translation>
     </message>
     <message>
-        <source>Target (every sending command):
-  --queue NAME        a print queue (see `nemboport list`); repeat it to send
-                      to several queues alike, side by side
-  --serial DEVICE     a serial port, e.g. /dev/ttyUSB0; opened, sent to, closed
-  --baud N            the rate to open the serial port with (default 115200)
-  --port NAME         a raw printer port as listed (LPT1) or a device path
-                      such as /dev/usb/lp0
-  --old-commands      the original instruction set (the new one is the default)
-  --dry-run           print each command&apos;s bytes and meaning instead of sending
-
-A job sent to a print queue is followed until the print server handed it to
-the printer; the command stops at the first job that does not print.
-  --wait SECONDS      how long each queue&apos;s jobs may take (default 30); a job
-                      still waiting then is withdrawn and the exit status is 1,
-                      naming the queue and why (printer off-line...); one the
-                      print server was already handing to the printer is
-                      stopped instead (the printer may have received part or
-                      all of it) and the exit status is 4
-  --keep-queued       leave a job still waiting queued instead (it prints when
-                      the printer takes it; the exit status is still 1)
-  --no-wait           only queue the jobs, as a print command does
-A queue the print server reports paused or not accepting jobs is sent nothing:
-it fails at once with the command that fixes it (unless --keep-queued; with
---no-wait it is only warned of).
-
-Where the link carries answers, the printer is asked how it is after each
-command it took: one that reports paper out, cover open, off-line or an
-error printed nothing; the command stops there and the exit status is 3.
-</source>
-        <translation>目标（所有发送命令）：
-  --queue NAME        打印队列（见 `nemboport list`）；重复给出可同时向
-                      多个队列发送相同内容
-  --serial DEVICE     串口，例如 /dev/ttyUSB0；打开、发送、关闭
-  --baud N            打开串口所用的速率（默认 115200）
-  --port NAME         列出的原始打印机端口（LPT1）或设备路径，
-                      例如 /dev/usb/lp0
-  --old-commands      使用旧指令集（默认为新指令集）
-  --dry-run           只输出每条命令的字节及其含义，不发送
-
-发送到打印队列的作业会一直跟踪到打印服务器将其交给打印机；
-命令在第一个未能打印的作业处停止。
-  --wait SECONDS      每个队列的作业最多可用的时间（默认 30）；届时仍在
-                      等待的作业将被撤回，退出状态为 1，并给出队列名称
-                      和原因（打印机脱机……）；打印服务器已在交给打印机
-                      的作业则被停止（打印机可能已收到其中部分或全部
-                      内容），退出状态为 4
-  --keep-queued       将仍在等待的作业留在队列中（打印机接收后即会打印；
-                      退出状态仍为 1）
-  --no-wait           只将作业排入队列，如同普通打印命令
-打印服务器报告已暂停或不接收作业的队列不会收到任何内容：命令立即失败，并给出
-修复命令（--keep-queued 时除外；使用 --no-wait 时仅给出警告）。
-
-若连接能传回应答，每条命令被打印机接收后都会询问其状态：打印机报告
-缺纸、机盖打开、脱机或出错时即未打印任何内容；命令就此停止，退出状态为 3。
-</translation>
-    </message>
-    <message>
         <source>usage: nemboport list [--json]
 Lists the print queues, serial ports and raw printer ports the I/O library
 finds, each with its kind and, when it cannot be used, why. A print queue
@@ -366,27 +301,6 @@ Exit status 1 when the print server cannot be asked.
   full-cut          全切纸
   qr [TEXT]         打印二维码（最多 248 字节；默认：本项目的网址）
   factory-reset     恢复出厂设置
-</translation>
-    </message>
-    <message>
-        <source>usage: nemboport logo download FILE [--model 58|80] [--no-halftone] TARGET
-       nemboport logo clear TARGET
-       nemboport logo print [--align left|middle|right] TARGET
-download  stores a picture as NV logo 1 in the printer&apos;s flash, then waits
-          10 s for the flash write. --model sets the width limit: 58 takes
-          up to 384 dots, 80 (the default) up to 576. The picture is
-          halftoned unless --no-halftone is given.
-clear     erases the stored logos
-print     prints NV logo 1 (--align: middle by default)
-</source>
-        <translation>用法：nemboport logo download FILE [--model 58|80] [--no-halftone] TARGET
-      nemboport logo clear TARGET
-      nemboport logo print [--align left|middle|right] TARGET
-download  将图片作为 NV 位图 1 存入打印机闪存，然后等待 10 秒写入闪存。
-          --model 设定宽度上限：58 最多 384 点，80（默认）最多 576 点。
-          除非给出 --no-halftone，图片会经过半色调处理。
-clear     清除已存储的位图
-print     打印 NV 位图 1（--align：默认为 middle）
 </translation>
     </message>
     <message>
@@ -470,27 +384,6 @@ Runs the virtual receipt printer; `nemboport serve --help` lists its options.
 </source>
         <translation>用法：nemboport serve [OPTIONS]
 运行虚拟小票打印机；`nemboport serve --help` 列出其选项。
-</translation>
-    </message>
-    <message>
-        <source>
-Options may also stand before the command.
-  --help              this text; COMMAND --help for one command
-  --version           the version
-
-Exit status: 0 done (for a print queue: the printer took every job); 1 the
-library or the device failed, or a job did not print; 2 wrong usage or a
-refused input (nothing was sent); 3 the printer answered but cannot
-print (status, or a command it took and could not print).
-</source>
-        <translation>
-选项也可以写在命令之前。
-  --help              本说明；COMMAND --help 查看单个命令的说明
-  --version           版本
-
-退出状态：0 完成（对打印队列：打印机已接收所有作业）；1 库或设备出错，
-或有作业未打印；2 用法错误或输入被拒绝（未发送任何内容）；3 打印机有
-应答但无法打印（status，或打印机接收了命令却无法打印）。
 </translation>
     </message>
     <message>
@@ -754,10 +647,6 @@ print (status, or a command it took and could not print).
         <translation>读取 %1 失败：%2</translation>
     </message>
     <message>
-        <source>is CUPS running?</source>
-        <translation>CUPS 是否在运行？</translation>
-    </message>
-    <message>
         <source>--model %1: expected 58 or 80</source>
         <translation>--model %1：应为 58 或 80</translation>
     </message>
@@ -795,39 +684,6 @@ barcode、cutter、black-mark、buzzer、cut-feed），最后是 cut-mode。
 </translation>
     </message>
     <message>
-        <source># nemboport profile: `nemboport apply FILE` sends the settings below, in
-# the one-key update&apos;s order. Remove or comment out what you do not set.
-# Lines starting with # or ; are comments.
-
-[target]
-# Exactly one of queue, serial and port (a target given on the command
-# line takes the place of this one).
-queue = Receipt
-# serial = /dev/ttyUSB0
-# baud = %1            ; the rate the serial port is opened with
-# port = LPT1              ; or a device path such as /dev/usb/lp0
-# Instruction set: new (the default) or old (the original one).
-instructions = new
-
-[settings]
-</source>
-        <translation># nemboport 配置文件：`nemboport apply FILE` 按一键更新的顺序发送
-# 下面的设置。不需要设置的项请删除或注释掉。
-# 以 # 或 ; 开头的行是注释。
-
-[target]
-# queue、serial 和 port 只能给出一个（命令行上给出的目标会取代这里的目标）。
-queue = Receipt
-# serial = /dev/ttyUSB0
-# baud = %1            ; 打开串口所用的速率
-# port = LPT1              ; 或设备路径，例如 /dev/usb/lp0
-# 指令集：new（默认）或 old（旧指令集）。
-instructions = new
-
-[settings]
-</translation>
-    </message>
-    <message>
         <source>%1 %2: expected its number, since %3 names more than one code page</source>
         <translation>%1 %2：应为其编号，因为 %3 对应多个代码页</translation>
     </message>
@@ -862,14 +718,6 @@ instructions = new
     <message>
         <source>a print queue named %1 exists already: choose another name, or give --replace to make it anew for %2</source>
         <translation>名为 %1 的打印队列已存在：请换一个名称，或加上 --replace 为 %2 重新建立它</translation>
-    </message>
-    <message>
-        <source>you may not add print queues on this print server: join the group lpadmin (sudo usermod -aG lpadmin %1, then log in again) or run the command with sudo (the print server says: %2)</source>
-        <translation>您无权在此打印服务器上添加打印队列：请加入 lpadmin 组（sudo usermod -aG lpadmin %1，然后重新登录），或用 sudo 运行该命令（打印服务器的回答：%2）</translation>
-    </message>
-    <message>
-        <source>the print server did not make print queue %1: %2</source>
-        <translation>打印服务器未能建立打印队列 %1：%2</translation>
     </message>
     <message>
         <source>%1 lacks the export AddPrintQueue: this library cannot make print queues (install a newer one, or use lpadmin -p %2 -E -v %3)</source>
@@ -1154,6 +1002,373 @@ Commands:
   serve                              运行虚拟小票打印机
 
 </translation>
+    </message>
+    <message>
+        <source>you may not add print queues on this print server: join the group lpadmin (sudo usermod -aG lpadmin %1, then log in again) or run the command with sudo</source>
+        <translation>您无权在此打印服务器上添加打印队列：请加入 lpadmin 组（sudo usermod -aG lpadmin %1，然后重新登录），或用 sudo 运行该命令</translation>
+    </message>
+    <message>
+        <source>the print server did not make print queue %1</source>
+        <translation>打印服务器未能建立打印队列 %1</translation>
+    </message>
+    <message>
+        <source>Target (every sending command):
+  --queue NAME        a print queue (see `nemboport list`); repeat it to send
+                      to several queues alike, side by side
+  --serial DEVICE     a serial port, e.g. /dev/ttyUSB0; opened, sent to, closed
+  --baud N            the rate to open the serial port with (default 115200)
+  --port NAME         a raw printer port as listed (LPT1) or a device path
+                      such as /dev/usb/lp0
+  --old-commands      the original instruction set (the new one is the default)
+  --dry-run           print each command&apos;s bytes and meaning instead of sending
+
+A job sent to a print queue is followed until the print server handed it to
+the printer; the command stops at the first job that does not print.
+  --wait SECONDS      how long each queue&apos;s jobs may take (default 30); a job
+                      still waiting then is withdrawn and the exit status is 1,
+                      naming the queue (--verbose adds the print server&apos;s
+                      reasons: printer off-line...); one the
+                      print server was already handing to the printer is
+                      stopped instead (the printer may have received part or
+                      all of it) and the exit status is 4
+  --keep-queued       leave a job still waiting queued instead (it prints when
+                      the printer takes it; the exit status is still 1)
+  --no-wait           only queue the jobs, as a print command does
+A queue the print server reports paused or not accepting jobs is sent nothing:
+it fails at once with the command that fixes it (unless --keep-queued; with
+--no-wait it is only warned of).
+
+Where the link carries answers, the printer is asked how it is after each
+command it took: one that reports paper out, cover open, off-line or an
+error printed nothing; the command stops there and the exit status is 3.
+</source>
+        <translation>目标（所有发送命令）：
+  --queue NAME        打印队列（见 `nemboport list`）；重复给出可同时向
+                      多个队列发送相同内容
+  --serial DEVICE     串口，例如 /dev/ttyUSB0；打开、发送、关闭
+  --baud N            打开串口所用的速率（默认 115200）
+  --port NAME         列出的原始打印机端口（LPT1）或设备路径，
+                      例如 /dev/usb/lp0
+  --old-commands      使用旧指令集（默认为新指令集）
+  --dry-run           只输出每条命令的字节及其含义，不发送
+
+发送到打印队列的作业会一直跟踪到打印服务器将其交给打印机；
+命令在第一个未能打印的作业处停止。
+  --wait SECONDS      每个队列的作业最多可用的时间（默认 30）；届时仍在
+                      等待的作业将被撤回，退出状态为 1，并给出队列名称
+                      （--verbose 另给出打印服务器的原因：打印机脱机……）；
+                      打印服务器已在交给打印机
+                      的作业则被停止（打印机可能已收到其中部分或全部
+                      内容），退出状态为 4
+  --keep-queued       将仍在等待的作业留在队列中（打印机接收后即会打印；
+                      退出状态仍为 1）
+  --no-wait           只将作业排入队列，如同普通打印命令
+打印服务器报告已暂停或不接收作业的队列不会收到任何内容：命令立即失败，并给出
+修复命令（--keep-queued 时除外；使用 --no-wait 时仅给出警告）。
+
+若连接能传回应答，每条命令被打印机接收后都会询问其状态：打印机报告
+缺纸、机盖打开、脱机或出错时即未打印任何内容；命令就此停止，退出状态为 3。
+</translation>
+    </message>
+    <message>
+        <source>usage: nemboport logo download FILE [--model 58|80] [--fit] [--no-halftone] TARGET
+       nemboport logo clear TARGET
+       nemboport logo print [--align left|middle|right] TARGET
+download  stores a picture as NV logo 1 in the printer&apos;s flash, then waits
+          10 s for the flash write. --model sets the width limit: 58 takes
+          up to 384 dots, 80 (the default) up to 576. A wider picture is
+          refused unless --fit is given: it scales the picture down to the
+          limit, keeping its proportions. The picture is halftoned unless
+          --no-halftone is given.
+clear     erases the stored logos
+print     prints NV logo 1 (--align: middle by default)
+</source>
+        <translation>用法：nemboport logo download FILE [--model 58|80] [--fit] [--no-halftone] TARGET
+      nemboport logo clear TARGET
+      nemboport logo print [--align left|middle|right] TARGET
+download  将图片作为 NV 位图 1 存入打印机闪存，然后等待 10 秒写入闪存。
+          --model 设定宽度上限：58 最多 384 点，80（默认）最多 576 点。
+          更宽的图片会被拒绝，除非给出 --fit：它将图片按比例缩小到上限。
+          除非给出 --no-halftone，图片会经过半色调处理。
+clear     清除已存储的位图
+print     打印 NV 位图 1（--align：默认为 middle）
+</translation>
+    </message>
+    <message>
+        <source>
+Options may also stand before the command.
+  --help              this text; COMMAND --help for one command
+  --version           the version
+  --verbose           after the tool&apos;s reason for a failure, the printer I/O
+                      library&apos;s own text (in English)
+
+Exit status: 0 done (for a print queue: the printer took every job); 1 the
+library or the device failed, or a job did not print; 2 wrong usage or a
+refused input (nothing was sent); 3 the printer answered but cannot
+print (status, or a command it took and could not print).
+</source>
+        <translation>
+选项也可以写在命令之前。
+  --help              本说明；COMMAND --help 查看单个命令的说明
+  --version           版本
+  --verbose           在本工具给出的失败原因之后，附上打印机 I/O 库的
+                      原文（英文）
+
+退出状态：0 完成（对打印队列：打印机已接收所有作业）；1 库或设备出错，
+或有作业未打印；2 用法错误或输入被拒绝（未发送任何内容）；3 打印机有
+应答但无法打印（status，或打印机接收了命令却无法打印）。
+</translation>
+    </message>
+    <message>
+        <source>there is no print queue %1</source>
+        <translation>没有名为 %1 的打印队列</translation>
+    </message>
+    <message>
+        <source>there is no serial port %1</source>
+        <translation>没有串口 %1</translation>
+    </message>
+    <message>
+        <source>there is no printer port %1</source>
+        <translation>没有打印机端口 %1</translation>
+    </message>
+    <message>
+        <source>the print queue, serial port or printer device was not found</source>
+        <translation>找不到该打印队列、串口或打印机设备</translation>
+    </message>
+    <message>
+        <source>the print queue %1 is held by another program</source>
+        <translation>打印队列 %1 被其他程序占用</translation>
+    </message>
+    <message>
+        <source>the serial port %1 is held by another program</source>
+        <translation>串口 %1 被其他程序占用</translation>
+    </message>
+    <message>
+        <source>the printer port %1 is held by another program</source>
+        <translation>打印机端口 %1 被其他程序占用</translation>
+    </message>
+    <message>
+        <source>the port is held by another program</source>
+        <translation>该端口被其他程序占用</translation>
+    </message>
+    <message>
+        <source>you may not use the print queue %1</source>
+        <translation>您无权使用打印队列 %1</translation>
+    </message>
+    <message>
+        <source>you may not open the serial port %1 (the group dialout may)</source>
+        <translation>您无权打开串口 %1（dialout 组的用户可以）</translation>
+    </message>
+    <message>
+        <source>you may not open the printer port %1 (the group lp may)</source>
+        <translation>您无权打开打印机端口 %1（lp 组的用户可以）</translation>
+    </message>
+    <message>
+        <source>you are not allowed to open the device</source>
+        <translation>您无权打开该设备</translation>
+    </message>
+    <message>
+        <source>the print queue %1 stopped taking data (timed out)</source>
+        <translation>打印队列 %1 不再接收数据（超时）</translation>
+    </message>
+    <message>
+        <source>the printer on %1 stopped taking data (timed out)</source>
+        <translation>%1 上的打印机不再接收数据（超时）</translation>
+    </message>
+    <message>
+        <source>the printer stopped taking data (timed out)</source>
+        <translation>打印机不再接收数据（超时）</translation>
+    </message>
+    <message>
+        <source>the print queue %1 went away</source>
+        <translation>打印队列 %1 已不存在</translation>
+    </message>
+    <message>
+        <source>%1 was lost: unplugged, closed at the far end, or an I/O error</source>
+        <translation>%1 已断开：被拔出、对端关闭或发生 I/O 错误</translation>
+    </message>
+    <message>
+        <source>the device was lost: unplugged, closed at the far end, or an I/O error</source>
+        <translation>设备已断开：被拔出、对端关闭或发生 I/O 错误</translation>
+    </message>
+    <message>
+        <source>the print queue %1 does not accept jobs</source>
+        <translation>打印队列 %1 不接收作业</translation>
+    </message>
+    <message>
+        <source>the print queue does not accept jobs</source>
+        <translation>打印队列不接收作业</translation>
+    </message>
+    <message>
+        <source>the library does not take %1 as a print queue name, or the job&apos;s length</source>
+        <translation>库不接受 %1 作为打印队列名称，或不接受作业的长度</translation>
+    </message>
+    <message>
+        <source>%1 is not a serial device, or the library does not take the rate</source>
+        <translation>%1 不是串口设备，或库不接受该速率</translation>
+    </message>
+    <message>
+        <source>%1 is not a printer device</source>
+        <translation>%1 不是打印机设备</translation>
+    </message>
+    <message>
+        <source>a name, length or rate is invalid, or the path is not a device</source>
+        <translation>名称、长度或速率无效，或该路径不是设备</translation>
+    </message>
+    <message>
+        <source>the print queue %1 carries no answers from the printer</source>
+        <translation>打印队列 %1 不传回打印机的应答</translation>
+    </message>
+    <message>
+        <source>%1 carries no answers from the printer</source>
+        <translation>%1 不传回打印机的应答</translation>
+    </message>
+    <message>
+        <source>this connection carries no answers from the printer</source>
+        <translation>此连接不传回打印机的应答</translation>
+    </message>
+    <message>
+        <source>the printer has not taken the job from the print queue %1</source>
+        <translation>打印机尚未从打印队列 %1 取走该作业</translation>
+    </message>
+    <message>
+        <source>the printer has not taken the job</source>
+        <translation>打印机尚未接收该作业</translation>
+    </message>
+    <message>
+        <source>the print server cannot be reached (is CUPS running?)</source>
+        <translation>无法连接打印服务器（CUPS 是否在运行？）</translation>
+    </message>
+    <message>
+        <source>the job was stopped while the print server was handing it to the printer</source>
+        <translation>作业在打印服务器交给打印机的过程中被停止</translation>
+    </message>
+    <message>
+        <source> (the library: %1)</source>
+        <translation>（库的原文：%1）</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1：%2</translation>
+    </message>
+    <message>
+        <source>Commented out: applying it makes every printer print a page (its function
+list). Take the # away to send it.</source>
+        <translation>已注释掉：应用此项会使每台打印机打印一页（其功能列表）。
+去掉 # 即可发送。</translation>
+    </message>
+    <message>
+        <source>Commented out: applying it makes every printer print a page (its function
+list), and once the printer takes the new rate, a serial link at the old
+rate is cut off until the port is opened at the new one. Take the # away
+to send it.</source>
+        <translation>已注释掉：应用此项会使每台打印机打印一页（其功能列表）；打印机一旦
+采用新的速率，按旧速率打开的串口连接就会中断，直到以新速率重新
+打开该端口。去掉 # 即可发送。</translation>
+    </message>
+    <message>
+        <source># nemboport profile: `nemboport apply FILE` sends the settings below, in
+# the one-key update&apos;s order. Remove or comment out what you do not set.
+# codepage and baud are commented out: each prints a page when applied.
+# Lines starting with # or ; are comments.
+
+[target]
+# Exactly one of queue, serial and port (a target given on the command
+# line takes the place of this one).
+queue = Receipt
+# serial = /dev/ttyUSB0
+# baud = %1            ; the rate the serial port is opened with
+# port = LPT1              ; or a device path such as /dev/usb/lp0
+# Instruction set: new (the default) or old (the original one).
+instructions = new
+
+[settings]
+</source>
+        <translation># nemboport 配置文件：`nemboport apply FILE` 按一键更新的顺序发送
+# 下面的设置。不需要设置的项请删除或注释掉。
+# codepage 和 baud 已被注释掉：应用时每一项都会打印一页。
+# 以 # 或 ; 开头的行是注释。
+
+[target]
+# queue、serial 和 port 只能给出一个（命令行上给出的目标会取代这里的目标）。
+queue = Receipt
+# serial = /dev/ttyUSB0
+# baud = %1            ; 打开串口所用的速率
+# port = LPT1              ; 或设备路径，例如 /dev/usb/lp0
+# 指令集：new（默认）或 old（旧指令集）。
+instructions = new
+
+[settings]
+</translation>
+    </message>
+    <message>
+        <source>usage: nemboport serve [--tcp [HOST:]PORT] [--pty [LINK] [--baud N]] [--out DIR] [--model 58|80]
+                       [--max-receipts N] [--factory] [--paper ok|near-end|out] [--cover open|closed]
+                       [--offline] [--maker TEXT] [--model-name TEXT] [--firmware TEXT]
+                       [--serial-number TEXT]
+  --tcp    listen for raw print jobs (default 127.0.0.1:9100 when no --pty is given); give it
+           again for more addresses (e.g. 127.0.0.2:9100), all feeding the one printer
+  --pty    make a pseudo-terminal (announced for the serial port list; LINK: a symlink to it)
+  --baud   read the pseudo-terminal no faster than a serial port at N baud, 8N1, and answer
+           only a program that set the port to N baud (at another rate it reads garbage)
+  --out    the folder for state.json, log.txt and receipt-NNN.png (default ./nemboport-printer)
+  --model  paper width: 58 (384 dots) or 80 (576 dots, the default)
+  --max-receipts  receipts drawn at most while the server runs (default 1000; 0: no limit);
+           later cuts are counted, not drawn
+  --factory  start from the factory settings with no logos, instead of those kept in
+           the folder&apos;s printer.json by an earlier run
+  --paper, --cover, --offline  how the printer starts (paper ok, cover closed, on-line by
+           default); while the paper is out, the cover open or it is off-line it prints
+           nothing. Lines typed while it runs change them: paper ok, paper near-end,
+           paper out, cover open, cover closed, online, offline
+  --maker, --model-name, --firmware, --serial-number  what it answers when asked who it is
+           (printable ASCII, up to 40 characters)
+  It answers status requests (DLE EOT 1-4, GS r 1) and identity requests (GS I) on the
+  connection they came on, also in the middle of a job.
+</source>
+        <translation>用法：nemboport serve [--tcp [HOST:]PORT] [--pty [LINK] [--baud N]] [--out DIR] [--model 58|80]
+                       [--max-receipts N] [--factory] [--paper ok|near-end|out] [--cover open|closed]
+                       [--offline] [--maker TEXT] [--model-name TEXT] [--firmware TEXT]
+                       [--serial-number TEXT]
+  --tcp    监听原始打印作业（未给出 --pty 时默认 127.0.0.1:9100）；可再次给出以监听
+           更多地址（例如 127.0.0.2:9100），所有地址都送往同一台打印机
+  --pty    建立一个伪终端（在串口列表中公布；LINK：指向它的符号链接）
+  --baud   读取伪终端的速度不超过 N 波特、8N1 的串口，并且只应答把端口设为
+           N 波特的程序（其他速率下读到的是乱码）
+  --out    存放 state.json、log.txt 和 receipt-NNN.png 的文件夹（默认 ./nemboport-printer）
+  --model  纸宽：58（384 点）或 80（576 点，默认）
+  --max-receipts  服务运行期间最多绘制的小票数（默认 1000；0：不限）；
+           之后的切纸只计数，不绘制
+  --factory  从出厂设置开始，不带位图，而不是使用之前运行时保存在文件夹
+           printer.json 中的设置
+  --paper, --cover, --offline  打印机启动时的状态（默认有纸、机盖关闭、联机）；
+           缺纸、机盖打开或脱机时不打印任何内容。运行时输入以下各行可改变状态：
+           paper ok、paper near-end、paper out、cover open、cover closed、online、offline
+  --maker, --model-name, --firmware, --serial-number  被询问身份时的回答
+           （可打印 ASCII 字符，最多 40 个）
+  它在请求到来的连接上应答状态请求（DLE EOT 1-4、GS r 1）和身份请求（GS I），
+  作业进行中也会应答。
+</translation>
+    </message>
+    <message>
+        <source>the print server did not make print queue %1: it does not take that name or the device %2</source>
+        <translation>打印服务器未能建立打印队列 %1：它不接受该名称或设备 %2</translation>
+    </message>
+    <message>
+        <source>the printer I/O library failed</source>
+        <translation>打印机 I/O 库出错</translation>
+    </message>
+    <message>
+        <source>the printer I/O library gives no reason code</source>
+        <translation>打印机 I/O 库未给出原因代码</translation>
+    </message>
+    <message>
+        <source> (--verbose shows why)</source>
+        <translation>（--verbose 显示原因）</translation>
+    </message>
+    <message>
+        <source>: %1</source>
+        <translation>：%1</translation>
     </message>
 </context>
 <context>

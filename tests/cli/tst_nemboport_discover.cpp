@@ -240,7 +240,8 @@ void TestNemboportDiscover::addQueue_data()
         << socket << 0 << int(DRAVIK_ERROR_NO_PERMISSION) << 1
         << "you may not add print queues on this print server: join the group lpadmin (sudo usermod -aG lpadmin";
     QTest::newRow("refused") << socket << 0 << int(DRAVIK_ERROR_INVALID_ARGUMENT) << 1
-                             << "the print server did not make print queue Bar: no";
+                             << "the print server did not make print queue Bar: it does not take that name or the "
+                                "device socket://";
     QTest::newRow("no uri") << QStringList{"add-queue", "Bar"} << 9 << 0 << 2 << "add-queue needs the printer's device";
     QTest::newRow("ipp uri") << QStringList{"add-queue", "Bar", "--uri", "ipp://10.0.0.1/printers/x"} << 9 << 0 << 2
                              << "--uri ipp://10.0.0.1/printers/x: give socket://HOST:PORT";

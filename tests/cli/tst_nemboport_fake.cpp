@@ -74,7 +74,8 @@ private slots:
     void anUnusableQueueIsSentNothing_data();
     void anUnusableQueueIsSentNothing();
     void libraryThatCannotFollowJobs();
-    void serialPortThatWillNotOpen();
+    void libraryReasonsInTheToolsWords_data();
+    void libraryReasonsInTheToolsWords();
     void aFailedSendStopsAndClosesThePort();
     void aPrinterOutOfPaperPrintedNothing();
     void dryRunListsInsteadOfSending();
@@ -87,7 +88,11 @@ private slots:
     void helpForEveryCommand();
     void speaksTheLocalesLanguage_data();
     void speaksTheLocalesLanguage();
+    void helpNamesEveryOption_data();
+    void helpNamesEveryOption();
     void theTemplateIsAValidProfile();
+    void theTemplateLeavesPagePrintingSettingsOut_data();
+    void theTemplateLeavesPagePrintingSettingsOut();
 
 private:
     QTemporaryDir dir_;
@@ -383,14 +388,68 @@ void TestNemboportFake::echoedInputIsEscapedAndShort()
         QVERIFY2(c == QLatin1Char('\n') || c.category() != QChar::Other_Control, qPrintable(run.err));
 }
 
-void TestNemboportFake::serialPortThatWillNotOpen()
+// A failure the library reports is said in the tool's words, naming the
+// target; the library's own text follows only with --verbose.
+void TestNemboportFake::libraryReasonsInTheToolsWords_data()
 {
-    fake::config().openResults = {0};
-    fake::config().lastError = "permission denied (join the group dialout)";
-    const ToolRun run = runTool({"set", "darkness", "8", "--serial", "/dev/ttyUSB0"});
-    QCOMPARE(run.status, 1);
-    QCOMPARE(callLines(), QStringList{"OpenComm /dev/ttyUSB0 @115200"});
-    QVERIFY2(run.err.contains(QLatin1String("join the group dialout")), qPrintable(run.err));
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("openResult");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("libraryText");
+    QTest::addColumn<QString>("says");
+    QTest::addColumn<bool>("showsLibraryText");
+    const QStringList serial{"set", "darkness", "8", "--serial", "/dev/ttyUSB0"};
+    const QStringList queue{"set", "darkness", "8", "--queue", "Gone"};
+    const QString forbidden = QStringLiteral("permission denied opening /dev/ttyUSB0 (join the group dialout)");
+    const QString noQueue = QStringLiteral("no print queue named \"Gone\" on the CUPS server localhost");
+    QTest::newRow("serial port forbidden")
+        << serial << 0 << int(DRAVIK_ERROR_NO_PERMISSION) << forbidden
+        << "cannot open /dev/ttyUSB0: you may not open the serial port /dev/ttyUSB0 (the group dialout may)\n"
+        << false;
+    QTest::newRow("serial port forbidden, verbose")
+        << (serial + QStringList{"--verbose"}) << 0 << int(DRAVIK_ERROR_NO_PERMISSION) << forbidden
+        << "(the group dialout may) (the library: " + forbidden + ")\n"
+        << true;
+    QTest::newRow("no such queue") << queue << 1 << int(DRAVIK_ERROR_NOT_FOUND) << noQueue
+                                   << "sending \"Set New Level\" to Gone failed: there is no print queue Gone\n"
+                                   << false;
+    QTest::newRow("no such queue, verbose before the command")
+        << (QStringList{"--verbose"} + queue) << 1 << int(DRAVIK_ERROR_NOT_FOUND) << noQueue
+        << "there is no print queue Gone (the library: " + noQueue + ")\n"
+        << true;
+    QTest::newRow("a reason only the library's text tells")
+        << queue << 1 << int(DRAVIK_ERROR_OTHER) << QStringLiteral("ipp: client-error-bad-request")
+        << "failed: the printer I/O library failed (--verbose shows why)\n"
+        << false;
+    QTest::newRow("the same, verbose")
+        << (queue + QStringList{"--verbose"}) << 1 << int(DRAVIK_ERROR_OTHER)
+        << QStringLiteral("ipp: client-error-bad-request")
+        << "failed: the printer I/O library failed (the library: ipp: client-error-bad-request)\n"
+        << true;
+    QTest::newRow("--verbose after -- is a word, not the option")
+        << QStringList{"set", "darkness", "8", "--queue", "Gone", "--", "--verbose"} << 1 << int(DRAVIK_ERROR_NOT_FOUND)
+        << noQueue << "set takes GROUP VALUE pairs" << false;
+}
+
+void TestNemboportFake::libraryReasonsInTheToolsWords()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, openResult);
+    QFETCH(int, code);
+    QFETCH(QString, libraryText);
+    QFETCH(QString, says);
+    QFETCH(bool, showsLibraryText);
+    fake::config().openResults = {openResult};
+    fake::config().sendResults = {0};
+    fake::config().lastErrorCode = code;
+    fake::config().lastError = libraryText.toStdString();
+    const ToolRun run = runTool(args);
+    QVERIFY2(run.status != 0, qPrintable(run.err));
+    QVERIFY2(run.err.contains(says), qPrintable(run.err));
+    QCOMPARE(run.err.contains(libraryText), showsLibraryText);
+    QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
+    if (openResult == 0) // nothing sent through a port that did not open
+        QCOMPARE(callLines(), QStringList{"OpenComm /dev/ttyUSB0 @115200"});
 }
 
 // The printer took the first command but reports paper out: nothing
@@ -419,7 +478,9 @@ void TestNemboportFake::aFailedSendStopsAndClosesThePort()
     QCOMPARE(callLines(), (QStringList{"OpenComm /dev/ttyUSB0 @115200", sendTo("COM", "/dev/ttyUSB0", kDocDarkness),
                                        "QueryPrinter COM|/dev/ttyUSB0", sendTo("COM", "/dev/ttyUSB0", kDocBarcode),
                                        "CloseComm /dev/ttyUSB0"}));
-    QVERIFY2(run.err.contains(QLatin1String("the device went away")) && run.err.count(QLatin1Char('\n')) == 1,
+    QVERIFY2(run.err.contains(QLatin1String("failed: the printer I/O library failed; the 1 command after it was not "
+                                            "sent (--verbose shows why)")) &&
+                 run.err.count(QLatin1Char('\n')) == 1,
              qPrintable(run.err));
 }
 
@@ -521,7 +582,7 @@ void TestNemboportFake::followsEachQueueJob_data()
     QTest::newRow("still waiting: withdrawn, the rest not sent")
         << one << QList<int>{0} << QList<int>{1} << 1 << "Follow Cancel"
         << "nemboport: Q: \"Set New Level\" was still waiting after 30 s and was withdrawn; the 1 command after it "
-           "was not sent: ";
+           "was not sent (the library: ";
     QTest::newRow("--wait bounds it") << one + QStringList{"--wait", "5"} << QList<int>{0} << QList<int>{1} << 1
                                       << "Follow Cancel"
                                       << "after 5 s and was withdrawn";
@@ -529,7 +590,8 @@ void TestNemboportFake::followsEachQueueJob_data()
         << one + QStringList{"--keep-queued"} << QList<int>{0} << QList<int>{} << 1 << "Follow"
         << "is still waiting after 30 s and was left queued (--keep-queued)";
     QTest::newRow("aborted") << one << QList<int>{-1} << QList<int>{} << 1 << "Follow"
-                             << "nemboport: Q: \"Set New Level\" did not print; the 1 command";
+                             << "nemboport: Q: \"Set New Level\" did not print: the printer I/O library failed; the 1 "
+                                "command";
     QTest::newRow("printed while being withdrawn: goes on")
         << one << QList<int>{0, 1, 1} << QList<int>{0} << 0 << "Follow Cancel Follow QueryPrinter Send Follow"
         << "";
@@ -560,12 +622,13 @@ void TestNemboportFake::followsEachQueueJob()
     fake::config().lastError = "the queue is paused";
     if (QByteArray(QTest::currentDataTag()).contains("stopped while printing"))
         fake::config().lastErrorCode = DRAVIK_ERROR_STOPPED_WHILE_PRINTING;
-    const ToolRun run = runTool(QStringList{"set", "darkness", "8", "cutter", "on"} + options);
+    // With --verbose: the print server's reasons for a job that waits are the library's text.
+    const ToolRun run = runTool(QStringList{"set", "darkness", "8", "cutter", "on", "--verbose"} + options);
     QTEST(run.status, "exit");
     QFETCH(QString, says);
     QVERIFY2((run.out + run.err).contains(says), qPrintable(run.out + run.err));
     if (run.status != 0)
-        QVERIFY2(run.err.contains(QLatin1String("the queue is paused")), qPrintable(run.err));
+        QVERIFY2(run.err.contains(QLatin1String("(the library: the queue is paused)")), qPrintable(run.err));
 
     QStringList seen;
     for (const fake::Call &c : fake::calls())
@@ -709,6 +772,14 @@ void TestNemboportFake::speaksTheLocalesLanguage_data()
     QTest::newRow("C help") << "LANG=C" << QStringList{"--help"} << 0 << englishHelp;
     QTest::newRow("LC_ALL wins") << "LANG=zh_CN.UTF-8 LC_ALL=C.UTF-8" << QStringList{"--help"} << 0 << englishHelp;
     QTest::newRow("German is English") << "LANG=de_DE.UTF-8" << QStringList() << 2 << englishUsage;
+    QTest::newRow("Chinese serve help")
+        << "LANG=zh_CN.UTF-8" << QStringList{"serve", "--help"} << 0
+        << QStringLiteral(
+               "用法：nemboport serve [--tcp [HOST:]PORT] [--pty [LINK] [--baud N]] [--out DIR] [--model 58|80]");
+    QTest::newRow("C serve help") << "LANG=C" << QStringList{"serve", "--help"} << 0
+                                  << QStringLiteral(
+                                         "usage: nemboport serve [--tcp [HOST:]PORT] [--pty [LINK] [--baud N]] "
+                                         "[--out DIR] [--model 58|80]");
 }
 
 void TestNemboportFake::speaksTheLocalesLanguage()
@@ -731,12 +802,62 @@ void TestNemboportFake::speaksTheLocalesLanguage()
     QCOMPARE(out.section(QLatin1Char('\n'), 0, 0), firstLine);
 }
 
+void TestNemboportFake::helpNamesEveryOption_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("option");
+    QTest::newRow("logo --fit") << QStringList{"logo", "--help"} << "[--fit]";
+    QTest::newRow("logo --fit explained") << QStringList{"logo", "--help"} << "unless --fit is given";
+    QTest::newRow("tool --verbose") << QStringList{"--help"} << "\n  --verbose ";
+}
+
+void TestNemboportFake::helpNamesEveryOption()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, option);
+    const ToolRun run = runTool(args);
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.out.contains(option), qPrintable(run.out));
+}
+
+// Applied as it is, the template sends every setting but the two that
+// print a page.
 void TestNemboportFake::theTemplateIsAValidProfile()
 {
     const ToolRun printed = runTool({"profile"});
     const ToolRun applied = runTool({"apply", profile("template.ini", printed.out.toUtf8())});
     QVERIFY2(applied.status == 0, qPrintable(applied.err));
-    QCOMPARE(fake::callsOf("SendBufferToPrint").size(), std::size_t(10));
+    QStringList docs;
+    for (const fake::Call &c : fake::callsOf("SendBufferToPrint"))
+        docs << QString::fromStdString(c.texts.at(2));
+    QCOMPARE(docs.size(), 8);
+    QVERIFY(!docs.contains(QLatin1String(kDocCodePage)) && !docs.contains(QLatin1String(kDocBaudRate)));
+}
+
+void TestNemboportFake::theTemplateLeavesPagePrintingSettingsOut_data()
+{
+    QTest::addColumn<QString>("line"); // the key's line, commented out
+    QTest::addColumn<QString>("why");  // in the comment above it
+    QTest::newRow("code page") << "# codepage = 15\n"
+                               << "makes every printer print a page";
+    QTest::newRow("baud rate") << "# baud = 9600\n"
+                               << "a serial link at the old\n# rate is cut off";
+}
+
+void TestNemboportFake::theTemplateLeavesPagePrintingSettingsOut()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, why);
+    const QString text = runTool({"profile"}).out;
+    const qsizetype at = text.indexOf(QLatin1String("\n") + line);
+    QVERIFY2(at > 0, qPrintable(text));
+    // The reason stands in the comment right above the key.
+    const qsizetype comment = text.lastIndexOf(QLatin1String("\n# Commented out: "), at);
+    QVERIFY2(comment > 0 && text.indexOf(why, comment) > comment && text.indexOf(why, comment) < at, qPrintable(text));
+    // No line sets the key.
+    const QString key = line.mid(2, line.indexOf(QLatin1Char(' '), 2) - 2);
+    for (const QString &l : text.split(QLatin1Char('\n')))
+        QVERIFY2(!l.startsWith(key + QLatin1Char(' ')), qPrintable(l));
 }
 
 QTEST_GUILESS_MAIN(TestNemboportFake)

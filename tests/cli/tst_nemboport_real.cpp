@@ -64,6 +64,7 @@ private slots:
     void appliesAProfileToAPrintQueue();
     void appliesAProfileToASerialPort();
     void sendsToSeveralQueuesAlike();
+    void aQueueThatDoesNotExistFails_data();
     void aQueueThatDoesNotExistFails();
     void loadsPicturesWithoutADisplay();
     void listFailsWhenThePrintServerIsDown(); // stops the server: keep it last
@@ -74,7 +75,8 @@ private:
         int status = -1;
         QByteArray out, err;
     };
-    Result tool(const QStringList &args);
+    // locale: LC_ALL for the program, else the test's own.
+    Result tool(const QStringList &args, const QString &locale = {});
     QString writeProfile(const QByteArray &target);
 
     QTemporaryDir dir_{QStringLiteral("/tmp/tst_nemboport-XXXXXX")};
@@ -82,10 +84,12 @@ private:
     privatecups::SocketPrinter printer_;
 };
 
-TestNemboportReal::Result TestNemboportReal::tool(const QStringList &args)
+TestNemboportReal::Result TestNemboportReal::tool(const QStringList &args, const QString &locale)
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!locale.isEmpty())
+        env.insert(QStringLiteral("LC_ALL"), locale);
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QLatin1String(name));
     env.insert(QStringLiteral("CUPS_SERVER"), QString::fromLocal8Bit(server_.socketServer()));
@@ -193,13 +197,37 @@ void TestNemboportReal::sendsToSeveralQueuesAlike()
         QCOMPARE(job.toHex(' ').toUpper(), expected);
 }
 
+// The print server's answer reaches the user in the locale's language,
+// naming the queue; its own English text only with --verbose.
+void TestNemboportReal::aQueueThatDoesNotExistFails_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<bool>("verbose");
+    QTest::addColumn<QString>("says");
+    const QString english = QStringLiteral("there is no print queue NoSuchQueue");
+    const QString chinese = QString::fromUtf8("没有名为 NoSuchQueue 的打印队列");
+    QTest::newRow("English") << "C.UTF-8" << false << english;
+    QTest::newRow("English, verbose") << "C.UTF-8" << true << english;
+    QTest::newRow("Chinese") << "zh_CN.UTF-8" << false << chinese;
+    QTest::newRow("Chinese, verbose") << "zh_CN.UTF-8" << true << chinese;
+}
+
 void TestNemboportReal::aQueueThatDoesNotExistFails()
 {
+    QFETCH(QString, locale);
+    QFETCH(bool, verbose);
+    QFETCH(QString, says);
     const int before = printer_.jobs().size();
-    const Result r = tool({"set", "darkness", "8", "--queue", "NoSuchQueue"});
+    QStringList args{"set", "darkness", "8", "--queue", "NoSuchQueue"};
+    if (verbose)
+        args << QStringLiteral("--verbose");
+    const Result r = tool(args, locale);
+    const QString err = QString::fromUtf8(r.err);
     QCOMPARE(r.status, 1);
-    QVERIFY2(r.err.startsWith("nemboport: ") && r.err.contains("NoSuchQueue") && r.err.count('\n') == 1,
-             r.err.constData());
+    QVERIFY2(err.startsWith(QLatin1String("nemboport: ")) && err.contains(says) && err.count(QLatin1Char('\n')) == 1,
+             qPrintable(err));
+    // The library's text names the print server: there with --verbose only.
+    QCOMPARE(err.contains(QLatin1String("no print queue named \"NoSuchQueue\" on the CUPS server")), verbose);
     QCOMPARE(printer_.jobs().size(), before);
 }
 

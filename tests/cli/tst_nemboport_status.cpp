@@ -173,10 +173,11 @@ void TestNemboportStatus::serialStatusOpensAndCloses()
 
     fake::reset();
     fake::config().openResults = {-1};
-    fake::config().lastError = "busy";
+    fake::config().lastError = "device or resource busy";
+    fake::config().lastErrorCode = DRAVIK_ERROR_BUSY;
     const Run busy = runTool({"status", "--serial", "/dev/ttyUSB0"});
     QCOMPARE(busy.status, 1);
-    QVERIFY2(busy.err.contains("cannot open /dev/ttyUSB0: it is missing or held by another program: busy"),
+    QVERIFY2(busy.err.contains("cannot open /dev/ttyUSB0: the serial port /dev/ttyUSB0 is held by another program"),
              qPrintable(busy.err));
     QCOMPARE(callNames(), QStringList{"OpenComm @115200"});
 }
@@ -248,7 +249,7 @@ void TestNemboportStatus::probeSerial()
     QCOMPARE(fake::callsOf("CloseComm").size(), fake::callsOf("OpenComm").size() - (refused ? 1 : 0));
     QCOMPARE(fake::callsOf("OpenComm").front().number, 9600); // the most common first
     if (refusedLast == DRAVIK_ERROR_DEVICE_LOST) {
-        QVERIFY2(run.err.contains("cannot open /dev/ttyUSB0: the last rate"), qPrintable(run.err));
+        QVERIFY2(run.err.contains("cannot open /dev/ttyUSB0: /dev/ttyUSB0 was lost"), qPrintable(run.err));
     } else if (!rate) {
         QVERIFY2(run.err.contains("no receipt printer answered on /dev/ttyUSB0 at any of the rates"),
                  qPrintable(run.err));

@@ -113,8 +113,8 @@ void TestJobFollow::queueJobs_data()
     QTest::newRow("the withdrawal fails as the printer took it: printed")
         << "btnBarcode" << 0 << 0 << 1 << 1 << "to Receipt80: the printer took it" << printed << true << "";
     QTest::newRow("the job fails: told like a failed send")
-        << "btnBarcode" << -1 << 1 << 0 << -1 << "failed: The print queue does not accept jobs." << failed << false
-        << "\"Barcode function\" could not be sent. The print queue does not accept jobs.";
+        << "btnBarcode" << -1 << 1 << 0 << -1 << "failed: The print queue Receipt80 does not accept jobs." << failed
+        << false << "\"Barcode function\" could not be sent. The print queue does not accept jobs.";
 }
 
 void TestJobFollow::queueJobs()

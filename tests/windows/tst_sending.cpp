@@ -264,8 +264,8 @@ void TestSending::statusTellsQueuedFromWritten_data()
     QTest::newRow("printer port") << "parallel" << 1 << "Sent 9 bytes \"Set config list\": written to LPT1";
     QTest::newRow("serial port") << "serial" << 1 << "Sent 9 bytes \"Set config list\": written to /dev/ttyUSB0";
     QTest::newRow("failure") << "driver" << 0
-                             << "Sending 9 bytes \"Set config list\" to Receipt80 failed: The print queue does not "
-                                "accept jobs.";
+                             << "Sending 9 bytes \"Set config list\" to Receipt80 failed: The print queue Receipt80 "
+                                "does not accept jobs.";
 }
 
 void TestSending::statusTellsQueuedFromWritten()
@@ -295,28 +295,45 @@ void TestSending::statusTellsQueuedFromWritten()
 void TestSending::chineseReasons_data()
 {
     QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("sentence");
-    QTest::newRow("no permission") << int(DRAVIK_ERROR_NO_PERMISSION) << QString::fromUtf8("没有打开该设备的权限。");
+    QTest::addColumn<QString>("sentence"); // the message box's
+    QTest::addColumn<QString>("status");   // how the status line ends: the sentence, naming the queue where it can
+    QTest::newRow("no permission") << int(DRAVIK_ERROR_NO_PERMISSION) << QString::fromUtf8("没有打开该设备的权限。")
+                                   << QString::fromUtf8("没有打开该设备的权限。");
     QTest::newRow("server gone") << int(DRAVIK_ERROR_SERVER_UNREACHABLE)
+                                 << QString::fromUtf8("无法连接打印服务器（CUPS 未运行或已退出）。")
                                  << QString::fromUtf8("无法连接打印服务器（CUPS 未运行或已退出）。");
+    QTest::newRow("no such queue, named")
+        << int(DRAVIK_ERROR_NOT_FOUND) << QString::fromUtf8("找不到该打印队列、串口或打印机设备。")
+        << QString::fromUtf8("没有名为 Receipt80 的打印队列。");
+    QTest::newRow("queue refused, named")
+        << int(DRAVIK_ERROR_QUEUE_REFUSED) << QString::fromUtf8("打印队列拒绝接收作业。")
+        << QString::fromUtf8("打印队列 Receipt80 不接收作业。");
     QTest::newRow("above the last known counts as other")
-        << DRAVIK_ERROR_LAST_KNOWN + 31 << QString::fromUtf8("发生了其他错误。");
+        << DRAVIK_ERROR_LAST_KNOWN + 31 << QString::fromUtf8("发生了其他错误。")
+        << QString::fromUtf8("发生了其他错误。");
 }
 
 void TestSending::chineseReasons()
 {
     QFETCH(int, code);
     QFETCH(QString, sentence);
+    QFETCH(QString, status);
     MessageLog log;
     auto w = readyWindow("chinese");
     fake::config().sendResults = {0};
     fake::config().lastErrorCode = code;
-    fake::config().lastError = "library text";
+    fake::config().lastError = "no print queue named \"Receipt80\" on the CUPS server";
     w->printTests->Button2->click();
     QCOMPARE(log.messages.size(), size_t(1));
     QCOMPARE(log.messages[0].text, QString::fromUtf8("“测试钱箱”发送失败。") + sentence);
-    QCOMPARE(log.messages[0].detail, QStringLiteral("library text"));
-    QVERIFY(w->statusLine->status().endsWith(sentence));
+    // The library's own text is the message's detail and the record's, never the status line's.
+    QCOMPARE(log.messages[0].detail, QString::fromLatin1(fake::config().lastError.c_str()));
+    const QString line = w->statusLine->status();
+    QVERIFY2(line.endsWith(status), qPrintable(line));
+    QVERIFY2(!line.contains(QLatin1String("CUPS server")), qPrintable(line));
+    const CallRecord &record = CallRecord::shared();
+    QVERIFY2(record.entry(record.rowCount() - 1).reason.contains(QLatin1String("no print queue named")),
+             qPrintable(record.entry(record.rowCount() - 1).reason));
 }
 
 void TestSending::chineseStandardButtons()

@@ -96,11 +96,49 @@ QString colonThen(const QString &text, Language language)
     return text.isEmpty() ? QString() : in(language, QT_TRANSLATE_NOOP("messages", ": ")) + text;
 }
 
-// The reason for the text itself: the program's sentence, else the library's text.
-QString shortReason(const FailureReason &reason, Language language)
+// The program's sentence for a code, naming the print queue or port where
+// the sentence is about it; the plain sentence otherwise.
+QString targetSentence(int code, PathKind kind, const QString &name, Language language)
 {
-    const QString sentence = reasonSentence(reason.code, language);
-    return sentence.isEmpty() ? reason.text : sentence;
+    struct Named
+    {
+        int code;
+        PathKind kind;
+        const char *text;
+    };
+    static const Named kNamed[] = {
+        {DRAVIK_ERROR_NOT_FOUND, PathKind::Queue, QT_TRANSLATE_NOOP("messages", "There is no print queue %1.")},
+        {DRAVIK_ERROR_NOT_FOUND, PathKind::Serial, QT_TRANSLATE_NOOP("messages", "There is no serial port %1.")},
+        {DRAVIK_ERROR_NOT_FOUND, PathKind::Port, QT_TRANSLATE_NOOP("messages", "There is no printer port %1.")},
+        {DRAVIK_ERROR_BUSY, PathKind::Serial,
+         QT_TRANSLATE_NOOP("messages", "The serial port %1 is held by another program.")},
+        {DRAVIK_ERROR_BUSY, PathKind::Port,
+         QT_TRANSLATE_NOOP("messages", "The printer port %1 is held by another program.")},
+        {DRAVIK_ERROR_NO_PERMISSION, PathKind::Serial,
+         QT_TRANSLATE_NOOP("messages", "You are not allowed to open the serial port %1.")},
+        {DRAVIK_ERROR_NO_PERMISSION, PathKind::Port,
+         QT_TRANSLATE_NOOP("messages", "You are not allowed to open the printer port %1.")},
+        {DRAVIK_ERROR_QUEUE_REFUSED, PathKind::Queue,
+         QT_TRANSLATE_NOOP("messages", "The print queue %1 does not accept jobs.")},
+    };
+    if (!name.trimmed().isEmpty())
+        for (const Named &n : kNamed)
+            if (n.code == code && n.kind == kind)
+                return in(language, n.text).arg(name);
+    return reasonSentence(code, language);
+}
+
+// The reason a status line gives: the program's sentence, naming the target
+// where it can. The library's own text is the record's detail, never the
+// status line's: a library that tells no code is said to tell none.
+QString shortReason(const FailureReason &reason, Language language, PathKind kind = PathKind::None,
+                    const QString &name = {})
+{
+    const QString sentence = targetSentence(reason.code, kind, name, language);
+    if (!sentence.isEmpty() || reason.text.isEmpty())
+        return sentence;
+    return in(language, QT_TRANSLATE_NOOP("messages", "The printer I/O library gave no reason code (the record "
+                                                      "keeps its text)."));
 }
 
 QString withReason(const QString &text, const FailureReason &reason, Language language)
@@ -190,7 +228,7 @@ QString sendStatus(const PrinterTarget &target, const QString &name, std::size_t
     if (sent)
         return in(language, QT_TRANSLATE_NOOP("messages", "Sent %1 bytes %2: written to %3")).arg(bytes, n, to);
     return in(language, QT_TRANSLATE_NOOP("messages", "Sending %1 bytes %2 to %3 failed%4"))
-        .arg(bytes, n, to, colonThen(shortReason(reason, language), language));
+        .arg(bytes, n, to, colonThen(shortReason(reason, language, target.kind(), to), language));
 }
 
 QString followedStatus(const PrinterTarget &target, const QString &name, std::size_t length, JobFate fate,
@@ -281,7 +319,7 @@ QString listStatus(int queues, int serialPorts, int printerPorts, const FailureR
     if (!queueFailure)
         return found;
     return QCoreApplication::translate("messages", "%1; the print queues could not be listed: %2")
-        .arg(found, reasonLine(*queueFailure, currentLanguage()));
+        .arg(found, shortReason(*queueFailure, currentLanguage()));
 }
 
 QString serialOpenStatus(const QString &port, int baudRate, bool ok, const FailureReason &reason)
@@ -290,7 +328,7 @@ QString serialOpenStatus(const QString &port, int baudRate, bool ok, const Failu
         return QCoreApplication::translate("messages", "Serial port %1 opened at %2 baud").arg(port).arg(baudRate);
     const Language language = currentLanguage();
     return QCoreApplication::translate("messages", "Serial port %1 could not be opened%2")
-        .arg(port, colonThen(shortReason(reason, language), language));
+        .arg(port, colonThen(shortReason(reason, language, PathKind::Serial, port), language));
 }
 
 QString serialCloseStatus(const QString &port, bool ok, const FailureReason &reason)
@@ -299,7 +337,7 @@ QString serialCloseStatus(const QString &port, bool ok, const FailureReason &rea
         return QCoreApplication::translate("messages", "Serial port %1 closed").arg(port);
     const Language language = currentLanguage();
     return QCoreApplication::translate("messages", "Serial port %1 could not be closed%2")
-        .arg(port, colonThen(shortReason(reason, language), language));
+        .arg(port, colonThen(shortReason(reason, language, PathKind::Serial, port), language));
 }
 
 QString queueStateText(const QueueState &queue)

@@ -113,7 +113,8 @@ Message updateStoppedWaiting(const QString &step, int sentBefore, int selected, 
 Message noDevice(const QString &portName, Language language);
 
 // The status line after listing printers and ports. queueFailure: why the
-// print queue list came back empty (a library code other than DRAVIK_ERROR_NONE), else null.
+// print queue list came back empty (a library code other than DRAVIK_ERROR_NONE), else null: said in the
+// program's sentence (the library's text is left out).
 QString listStatus(int queues, int serialPorts, int printerPorts, const FailureReason *queueFailure);
 // The status line after opening or closing a serial port; reason is read
 // only when ok is false.

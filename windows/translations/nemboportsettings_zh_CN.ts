@@ -1370,6 +1370,42 @@ Withdraw the job from the queue? (No leaves it queued: it prints whenever the pr
         <source>The printer I/O library %1 cannot ask the printer (it has no QueryPrinter).</source>
         <translation>打印机 I/O 库 %1 无法查询打印机状态（缺少 QueryPrinter）。</translation>
     </message>
+    <message>
+        <source>There is no print queue %1.</source>
+        <translation>没有名为 %1 的打印队列。</translation>
+    </message>
+    <message>
+        <source>There is no serial port %1.</source>
+        <translation>没有串口 %1。</translation>
+    </message>
+    <message>
+        <source>There is no printer port %1.</source>
+        <translation>没有打印机端口 %1。</translation>
+    </message>
+    <message>
+        <source>The serial port %1 is held by another program.</source>
+        <translation>串口 %1 被其他程序占用。</translation>
+    </message>
+    <message>
+        <source>The printer port %1 is held by another program.</source>
+        <translation>打印机端口 %1 被其他程序占用。</translation>
+    </message>
+    <message>
+        <source>You are not allowed to open the serial port %1.</source>
+        <translation>您无权打开串口 %1。</translation>
+    </message>
+    <message>
+        <source>You are not allowed to open the printer port %1.</source>
+        <translation>您无权打开打印机端口 %1。</translation>
+    </message>
+    <message>
+        <source>The print queue %1 does not accept jobs.</source>
+        <translation>打印队列 %1 不接收作业。</translation>
+    </message>
+    <message>
+        <source>The printer I/O library gave no reason code (the record keeps its text).</source>
+        <translation>打印机 I/O 库未给出原因代码（记录中保留其原文）。</translation>
+    </message>
 </context>
 <context>
     <name>printer condition</name>
