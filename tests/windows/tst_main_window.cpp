@@ -3,6 +3,7 @@
 #include "window_fixture.h"
 
 #include "accessible_names.h"
+#include "call_record.h"
 #include "desktop_identity.h"
 #include "nvlogo_window.h"
 #include "settings_catalogue.h"
@@ -316,6 +317,13 @@ void TestMainWindow::printServerDownIsSaidOnTheStatusLine()
     QCOMPARE(w.connection->ComboPrinter->count(), 0);
     QVERIFY2(w.statusLine->status().contains(QStringLiteral("the print queues could not be listed: The print server")),
              qPrintable(w.statusLine->status()));
+    // The library's own words are kept in the record.
+    const CallRecord &record = CallRecord::shared();
+    QVERIFY(record.rowCount() > 0);
+    const int last = record.rowCount() - 1;
+    QCOMPARE(record.entry(last).name, QStringLiteral("GetPrintDriveNames"));
+    QVERIFY2(record.entry(last).reason.contains(QLatin1String("no-such-dir-nps")),
+             qPrintable(record.entry(last).reason));
 
     w.connection->Button7->click(); // Chinese
     qputenv("CUPS_SERVER", QFile::encodeName(QDir::tempPath() + QStringLiteral("/no-such-dir-nps/cups.sock")));

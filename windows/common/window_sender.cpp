@@ -74,6 +74,11 @@ void record(const PrinterTarget &target, const QString &name, const Bytes &bytes
 
 } // namespace
 
+void recordFailure(const PrinterTarget &target, const QString &name, const FailureReason &reason, Language language)
+{
+    record(target, name, {}, CallEntry::Outcome::Failed, &reason, language);
+}
+
 void recordPortCall(const PrinterTarget &target, const QString &name, bool open, const PortCall &call,
                     Language language)
 {

@@ -38,6 +38,10 @@ struct SentCommand
 Message sendFailedMessage(const PrinterTarget &target, const QString &what, const FailureReason &reason,
                           Language language);
 
+// Puts a library call that failed (a listing, say) into the record of this
+// run, the library's own text with it.
+void recordFailure(const PrinterTarget &target, const QString &name, const FailureReason &reason, Language language);
+
 // Puts a serial open or close into the record of this run.
 void recordPortCall(const PrinterTarget &target, const QString &name, bool open, const PortCall &call,
                     Language language);

@@ -238,6 +238,9 @@ void ConnectionPanel::listPrintersAndPorts(bool starting)
     const bool queueFailed = printers && found.printers.isEmpty() && found.queueFailure.code > DRAVIK_ERROR_NONE;
     const int queues = ComboPrinter->count(), ports = cmbCom->count(), printerPorts = cmbLpt->count();
     const FailureReason failure = found.queueFailure;
+    if (queueFailed) // the status line gives the program's sentence, the record the library's text
+        recordFailure(PrinterTarget::of(PathKind::Queue, QString()), QStringLiteral("GetPrintDriveNames"), failure,
+                      currentLanguage());
     sender_.show([=] { return messages::listStatus(queues, ports, printerPorts, queueFailed ? &failure : nullptr); });
     emit linkChanged();
 }
