@@ -520,6 +520,7 @@ void TestMainWindow::serialSettingChangeReopens()
     QVERIFY(settled(w));
     w.rdbCom->setChecked(true);
     w.btnOpenCOM->click();
+    QVERIFY(settled(w)); // the opened port's printer was asked how it is
     fake::clearCalls();
 
     // A new rate: close, then open at that rate.
