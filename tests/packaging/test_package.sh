@@ -154,6 +154,13 @@ else
   fail "nemboport's RUNPATH" "'$runpath' has no libDravik.so"
 fi
 
+# No installed program or library looks for libraries in the current folder.
+if out=$(bash "$top/tests/packaging/check_runpath.sh" --run "$bin/nemboport" --run "$bin/NemboPortSettings" "$root" 2>&1); then
+  pass "no empty or relative RUNPATH entry; the programs start beside a planted Qt library"
+else
+  fail "RUNPATH" "$(grep -v '^PASS' <<<"$out")"
+fi
+
 # Another program prints through the library via its header and pkg-config file,
 # and the library reports the package's version.
 cat >"$scratch/client.c" <<'EOF'
