@@ -7,7 +7,7 @@
 // The lp loop does not wait: its time runs until the last job was accepted,
 // with the queues holding the jobs, and so does nemboport's with --no-wait.
 // After each run the printer must receive every job before the next starts.
-// Run: build/bin/bench_fleet [QUEUES] (cupsd, lpadmin and lp must be installed;
+// Run: build-bench/bin/bench_fleet [QUEUES] (cupsd, lpadmin and lp must be installed;
 // scripts/setup.sh installs them). NPS_BENCH_KEEP=1 keeps the server's folder and
 // logs.
 #include "cups_test_server.h"

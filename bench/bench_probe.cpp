@@ -4,7 +4,7 @@
 // 128000, is no rate a Linux port takes), and when it is at none of them
 // (every rate tried, none answers). Both programs are the real ones, the
 // library loaded as the tool loads it. Prints the median and the extremes.
-// Run: build/bin/bench_probe [RUNS]
+// Run: build-bench/bin/bench_probe [RUNS]
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
