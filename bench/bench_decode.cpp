@@ -1,23 +1,26 @@
-// Decoding captured bytes for a person, as `nemboport decode` does: the
-// time and peak memory of the stream lister for inputs of several shapes,
-// beside listing the whole buffer at once (decode it all, then print) and
-// beside the decoder alone, printing nothing.
-// Each run is a child process, so its peak resident size is its own.
+// `nemboport decode` on captures of several shapes: the processor time, the
+// rate and the peak memory of each nemboport given, side by side in one run,
+// beside `xxd` on the same file (a plain hex dump, the anchor) and beside the
+// decoder alone, printing nothing (the floor under the lister).
+// Each run is a child process, so its peak resident size is its own; the
+// listing goes to /dev/null.
 //
-//   bench_decode [MEGABYTES]      stream lister, default 64 MB per shape
-//                                 (the whole-buffer way at an eighth of that)
+//   bench_decode [MEGABYTES] [NEMBOPORT...]   default 16 MB per shape and the
+//                                             nemboport built beside it
+// e.g. bench_decode 16 /tmp/old/nemboport build/bin/nemboport
 #include "command_decoder.h"
-#include "command_listing.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTextStream>
 
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <vector>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,15 +33,27 @@ struct Shape
     std::function<char(qsizetype)> byteAt;
 };
 
+// Ten short commands of both instruction sets, one after another.
+const QByteArray kDense = QByteArray("\x1d\x69\x08"
+                                     "\x1b\x69"
+                                     "\x1b\x40"
+                                     "\x10\x04\x01"
+                                     "\x1b\x61\x01"
+                                     "\x1dI\x42"
+                                     "\x1b\x74\x0f"
+                                     "\x1b\x6d"
+                                     "\x1b##STDP\x08"
+                                     "\x1cp\x01\x00",
+                                     35);
+
 const Shape kShapes[] = {
+    {"dense short commands", [](qsizetype i) { return kDense[i % kDense.size()]; }},
+    {"darkness commands", [](qsizetype i) { return "\x1d\x69\x08"[i % 3]; }},
     // Every byte its own piece: the worst case for the number of entries.
     {"alternating text/unknown", [](qsizetype i) { return i % 2 ? char(0x01) : 'A'; }},
     {"one run of text", [](qsizetype) { return 'A'; }},
-    {"one run of unknown bytes", [](qsizetype) { return char(0xFF); }},
-    {"darkness commands", [](qsizetype i) { return "\x1d\x69\x08"[i % 3]; }},
     {"pseudo-random", [](qsizetype i) { return char((i * 2654435761u) >> 13); }},
-    // A run longer than the first window, then single-byte pieces: the
-    // largest window the lister decodes, as full of pieces as it gets.
+    // A run longer than the first window, then single-byte pieces.
     {"long runs, then single bytes",
      [](qsizetype i) {
          const qsizetype j = i % (300 * 1024);
@@ -54,92 +69,82 @@ QByteArray make(const Shape &shape, qsizetype size)
     return bytes;
 }
 
-void listWhole(const QString &path, QTextStream &out)
+// The decoder alone over the file, nothing printed.
+int decodeOnly(const QString &path)
 {
     QFile in(path);
-    in.open(QIODevice::ReadOnly);
+    if (!in.open(QIODevice::ReadOnly))
+        return 1;
     const QByteArray data = in.readAll();
-    for (const decoder::Decoded &piece : decoder::decode(data, true).commands)
-        out << piece.offset << ' ' << piece.describe() << '\n';
-}
-
-// The decoder alone, nothing printed: the floor under the lister. The same
-// windows as the lister: 1 KB, or 128 KB past a longer first piece, cut there.
-void decodeOnly(const QString &path, QTextStream &out)
-{
-    QFile in(path);
-    in.open(QIODevice::ReadOnly);
     std::size_t pieces = 0;
-    QByteArray pending;
-    qsizetype window = 1024;
-    for (bool end = false;;) {
-        if (!end && pending.size() < window) {
-            const QByteArray more = in.read(64 * 1024);
-            end = more.isEmpty();
-            pending += more;
-            continue;
-        }
-        if (pending.isEmpty())
-            break;
-        const QByteArray view = QByteArray::fromRawData(pending.constData(), qMin(window, pending.size()));
-        const bool last = end && view.size() == pending.size();
-        const decoder::Result r = decoder::decode(view, last || window == 128 * 1024);
-        if (r.consumed == 0) {
-            window = 128 * 1024;
-            continue;
-        }
-        pieces += r.commands.size();
-        pending.remove(0, qsizetype(r.consumed));
-        window = 1024;
+    for (qsizetype at = 0; at < data.size();) {
+        const qsizetype window = qMin<qsizetype>(64 * 1024, data.size() - at);
+        const bool last = at + window == data.size();
+        std::size_t used = decoder::decodeEach(data.constData() + at, std::size_t(window), last,
+                                               [&](const decoder::Decoded &) { ++pieces; });
+        if (used == 0) // a piece longer than the window: take it as it stands
+            used = decoder::decodeEach(data.constData() + at, std::size_t(window), true,
+                                       [&](const decoder::Decoded &) { ++pieces; });
+        at += qsizetype(used);
     }
-    out << pieces << '\n';
+    return pieces > 0 ? 0 : 1;
 }
 
-void listStreamed(const QString &path, QTextStream &out)
-{
-    QFile in(path);
-    in.open(QIODevice::ReadOnly);
-    listStream(in, out);
-}
-
-// Runs one way in a child; prints seconds, MB/s and the peak resident size.
-void measure(const char *shape, const char *way, const QString &path, qsizetype size,
-             void (*list)(const QString &, QTextStream &))
+// Runs a program (or, with no program, the decoder alone) in a child with
+// its output on /dev/null; prints processor seconds, MB/s and the peak.
+void measure(const char *shape, const QString &way, const QStringList &command, const QString &path, qsizetype size)
 {
     std::fflush(stdout);
     QElapsedTimer clock;
     clock.start();
     const pid_t child = ::fork();
     if (child == 0) {
-        QFile sink(QStringLiteral("/dev/null"));
-        sink.open(QIODevice::WriteOnly);
-        QTextStream out(&sink);
-        list(path, out);
-        out.flush();
-        std::_Exit(0);
+        const int sink = ::open("/dev/null", O_WRONLY);
+        ::dup2(sink, STDOUT_FILENO);
+        if (command.isEmpty())
+            std::_Exit(decodeOnly(path));
+        std::vector<QByteArray> args;
+        for (const QString &a : command)
+            args.push_back(QFile::encodeName(a));
+        std::vector<char *> argv;
+        for (QByteArray &a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        std::_Exit(127);
     }
     int status = 0;
     rusage usage{};
     ::wait4(child, &status, 0, &usage);
     const double wall = double(clock.nsecsElapsed()) / 1e9;
-    // CPU time: on a shared machine the wall clock also counts others' work.
+    // Processor time: on a shared machine the wall clock also counts others' work.
     const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                        double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     const double megabytes = double(size) / (1024.0 * 1024.0);
-    std::printf("%-26s %-7s %5.0f MB %7.2f s cpu %7.2f s wall %7.1f MB/s cpu %6.0f MB peak%s\n", shape, way, megabytes,
-                cpu, wall, megabytes / qMax(cpu, 1e-3), double(usage.ru_maxrss) / 1024.0,
-                status == 0 ? "" : "  (failed)");
+    std::printf("%-28s %-34s %5.0f MB %6.2f s cpu %6.2f s wall %7.1f MB/s %5.0f MB peak%s\n", shape,
+                qPrintable(way.right(34)), megabytes, cpu, wall, megabytes / qMax(cpu, 1e-3),
+                double(usage.ru_maxrss) / 1024.0, WIFEXITED(status) && WEXITSTATUS(status) == 0 ? "" : "  (failed)");
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    const qsizetype megabytes = argc > 1 ? std::atoi(argv[1]) : 64;
+    const qsizetype megabytes = argc > 1 ? std::atoi(argv[1]) : 16;
     if (megabytes <= 0) {
-        std::fprintf(stderr, "usage: bench_decode [MEGABYTES]\n");
+        std::fprintf(stderr, "usage: bench_decode [MEGABYTES] [NEMBOPORT...]\n");
         return 2;
     }
+    QStringList tools;
+    for (int i = 2; i < argc; ++i)
+        tools << QFile::decodeName(argv[i]);
+    if (tools.isEmpty()) {
+        char self[4096] = {};
+        const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+        tools << QFile::decodeName(QByteArray(self, n > 0 ? int(n) : 0)).section(QLatin1Char('/'), 0, -2) +
+                     QStringLiteral("/nemboport");
+    }
+    const QString xxd = QStandardPaths::findExecutable(QStringLiteral("xxd"));
     QTemporaryDir dir;
     for (const Shape &shape : kShapes) {
         const qsizetype size = megabytes * 1024 * 1024;
@@ -149,11 +154,11 @@ int main(int argc, char **argv)
             !file.flush())
             return std::fprintf(stderr, "cannot write %s\n", qPrintable(path)), 1;
         file.close();
-        measure(shape.name, "stream", path, size, listStreamed);
-        measure(shape.name, "decoder", path, size, decodeOnly);
-        // The whole-buffer way on an eighth: it grows with the number of pieces.
-        file.resize(size / 8);
-        measure(shape.name, "whole", path, size / 8, listWhole);
+        for (const QString &tool : tools)
+            measure(shape.name, tool, {tool, QStringLiteral("decode"), path}, path, size);
+        measure(shape.name, QStringLiteral("decoder alone"), {}, path, size);
+        if (!xxd.isEmpty())
+            measure(shape.name, QStringLiteral("xxd"), {xxd, path}, path, size);
     }
     return 0;
 }

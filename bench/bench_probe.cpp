@@ -1,9 +1,9 @@
-// Times `nemboport probe --serial` against `nemboport serve --pty` paced at a
-// given rate: how long the search through the known rates takes when the
-// printer is at the last of them a port can be set to (230400; the tenth,
-// 128000, is no rate a Linux port takes), and when it is at none of them
-// (every rate tried, none answers). Both programs are the real ones, the
-// library loaded as the tool loads it. Prints the median and the extremes.
+// Times `nemboport probe --serial` against `nemboport serve --pty` paced at
+// each of the ten known rates in turn (how long the search takes to find it,
+// the goal being 1 s for any of them), and at none of them (every rate tried,
+// none answers); beside each, `nemboport status` at the printer's known rate.
+// Both programs are the real ones, the library loaded as the tool loads it.
+// Prints the median and the extremes.
 // Run: build-bench/bin/bench_probe [RUNS]
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -21,6 +21,7 @@ namespace {
 struct Figures
 {
     std::vector<double> seconds;
+    std::vector<double> status; // status at the known rate
     int found = 0;
 };
 
@@ -62,17 +63,28 @@ bool measure(long rate, int runs, Figures &f)
         }
         f.seconds.push_back(t.nsecsElapsed() / 1e9);
         f.found += probe.exitCode() == 0 && probe.readAllStandardOutput().contains(QByteArray::number(qlonglong(rate)));
+        QProcess status;
+        t.restart();
+        status.start(QStringLiteral(NPS_NEMBOPORT), {QStringLiteral("status"), QStringLiteral("--serial"), device,
+                                                     QStringLiteral("--baud"), QString::number(rate)});
+        if (status.waitForFinished(60000))
+            f.status.push_back(t.nsecsElapsed() / 1e9);
     }
     serve.terminate();
     serve.waitForFinished(10000);
     return true;
 }
 
-void print(const char *what, Figures f)
+void print(const QString &what, Figures f)
 {
     std::sort(f.seconds.begin(), f.seconds.end());
-    std::printf("%-46s median %.2f s  min %.2f s  max %.2f s  (%zu runs, rate found %d)\n", what,
+    std::sort(f.status.begin(), f.status.end());
+    std::printf("%-40s probe median %.2f s  min %.2f  max %.2f  (%zu runs, rate found %d)", qPrintable(what),
                 f.seconds[f.seconds.size() / 2], f.seconds.front(), f.seconds.back(), f.seconds.size(), f.found);
+    if (!f.status.empty())
+        std::printf("   status at the known rate %.2f s", f.status[f.status.size() / 2]);
+    std::printf("\n");
+    std::fflush(stdout);
 }
 
 } // namespace
@@ -80,12 +92,20 @@ void print(const char *what, Figures f)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    Figures last;
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    // In the order probe tries them.
+    const long rates[] = {9600, 115200, 19200, 38400, 57600, 4800, 2400, 1200, 230400, 128000};
+    int place = 0;
+    for (long rate : rates) {
+        Figures f;
+        if (!measure(rate, runs, f))
+            return 1;
+        print(QStringLiteral("printer at %1 baud (%2 of 10 tried):").arg(rate).arg(++place), f);
+    }
     Figures none;
-    if (!measure(230400, runs, last) || !measure(460800, runs, none))
+    if (!measure(460800, runs, none))
         return 1;
-    print("printer at 230400 baud (9th of 10 tried):", last);
-    print("printer at 460800 baud (none of the 10):", none);
+    none.status.clear();
+    print(QStringLiteral("printer at 460800 baud (none of the 10):"), none);
     return 0;
 }

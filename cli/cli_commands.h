@@ -15,3 +15,5 @@ int runProfile(CliContext &ctx, const QStringList &args);
 int runDecode(CliContext &ctx, const QStringList &args);
 int runStatus(CliContext &ctx, const QStringList &args);
 int runProbe(CliContext &ctx, const QStringList &args);
+int runDiscover(CliContext &ctx, const QStringList &args);
+int runAddQueue(CliContext &ctx, const QStringList &args);

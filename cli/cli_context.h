@@ -12,6 +12,7 @@ enum ExitStatus : int {
     kExitFailed = 1,   // the library or the device failed
     kExitUsage = 2,    // wrong usage or a refused input
     kExitNotReady = 3, // status: the printer answered but cannot print
+    kExitStopped = 4,  // a job was stopped while the print server handed it to the printer
 };
 
 struct CliContext
@@ -24,10 +25,11 @@ struct CliContext
     int flashWaitMs = 10000;
     // How many print queues are sent to at the same time when several are given.
     int parallelTargets = 8;
-    // The same while each job is followed until it printed: the threads then
-    // mostly wait on the print server, so more run at once, each with up to
-    // two connections to it (a print server takes about 100 at a time).
-    int parallelFollowed = 16;
+    // The same while the jobs are followed until they printed: the threads
+    // then mostly wait on the print server, which runs one job of each queue
+    // at a time, so more run at once, each with one connection to it kept (a
+    // print server takes about 100 at a time).
+    int parallelFollowed = 32;
     // How many rounds status --watch runs; 0: until interrupted (tests bound it).
     int watchRounds = 0;
 

@@ -56,12 +56,7 @@ int runApply(CliContext &ctx, const QStringList &args)
     send.waitSeconds = given.waitSeconds;
     send.keepQueued = given.keepQueued;
 
-    Plan plan;
-    plan.commands = settingCommands(profile.settings, send.set, send.target.kind == Target::Kind::Serial);
-    const QString note = settingNotes(profile.settings);
-    if (!note.isEmpty())
-        plan.notes << note;
-    return deliver(ctx, send, plan);
+    return deliver(ctx, send, Plan::of(profile.settings, send.set));
 }
 
 int runProfile(CliContext &ctx, const QStringList &args)

@@ -4,6 +4,7 @@
 #include "connection.h"
 #include "option_parser.h"
 #include "port_probe.h"
+#include "queue_check.h"
 #include "queue_states.h"
 #include "tool_library.h"
 #include "tool_text.h"
@@ -24,28 +25,16 @@ struct Entry
     std::optional<QueueState> state; // a queue's, when the library tells
 };
 
-// Why a job sent to this queue would not print, with the command that fixes it.
-QString unusableReason(const QueueState &q)
-{
-    QStringList fixes;
-    if (q.state == QLatin1String("stopped"))
-        fixes << Nemboport::tr("cupsenable %1 resumes it").arg(q.name);
-    if (!q.accepting)
-        fixes << Nemboport::tr("cupsaccept %1 lets it take jobs").arg(q.name);
-    return QStringLiteral("%1; %2").arg(q.describe(), fixes.join(QStringLiteral(", ")));
-}
-
 // An empty queue list with a failure code means the print server could not
 // be asked, not that it has no queues: the reason, or empty.
 QString queueListFailure(const QStringList &queues, const DravikBinding &lib)
 {
     const int code = lib.lastErrorCode();
-    if (!queues.isEmpty() || code <= 0)
+    if (!queues.isEmpty() || code <= DRAVIK_ERROR_NONE)
         return {};
     // The library's own text says where it looked and why it failed.
     const QString text = escapedControls(lib.lastErrorText());
-    constexpr int kServerUnreachable = 6;
-    const QString reason = code == kServerUnreachable
+    const QString reason = code == DRAVIK_ERROR_SERVER_UNREACHABLE
                                ? Nemboport::tr("the print server cannot be reached (%1)")
                                      .arg(text.isEmpty() ? Nemboport::tr("is CUPS running?") : text)
                            : text.isEmpty() ? Nemboport::tr("the print server did not give them")

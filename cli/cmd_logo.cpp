@@ -61,7 +61,7 @@ QString buildDownload(const ParsedOptions &parsed, Plan &plan)
         return QStringLiteral("%1: %2").arg(path, QLatin1String(refusal));
     if (built.status != raster::Status::Ok)
         return Nemboport::tr("%1: no picture").arg(path);
-    plan.commands = {Command{built.bytes, raster::kDocDownload}};
+    plan = Plan::of({Command{built.bytes, raster::kDocDownload}});
     plan.waitForFlash = true;
     return {};
 }
@@ -99,13 +99,13 @@ int runLogo(CliContext &ctx, const QStringList &args)
         bool known = false;
         for (const auto &a : kAlignments)
             if (alignName == QLatin1String(a.name)) {
-                plan.commands = {logo::testPrintCommand(a.alignment, kLogoNumber)};
+                plan = Plan::of({logo::testPrintCommand(a.alignment, kLogoNumber)});
                 known = true;
             }
         if (!known)
             return ctx.fail(kExitUsage, Nemboport::tr("--align %1: expected left, middle or right").arg(alignName));
     } else {
-        plan.commands = {logo::clearFlashCommand()};
+        plan = Plan::of({logo::clearFlashCommand()});
     }
     return deliver(ctx, send, plan);
 }

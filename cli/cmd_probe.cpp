@@ -5,6 +5,7 @@
 #include "cli_commands.h"
 
 #include "option_parser.h"
+#include "rate_search.h"
 #include "settings_catalogue.h"
 #include "status_output.h"
 #include "tool_library.h"
@@ -35,17 +36,19 @@ constexpr bool triesEveryRateOnce()
 }
 static_assert(triesEveryRateOnce(), "probe must try each of the printer's rates once");
 
-constexpr int kPerRateMs = 250;
+// How long to wait for the answer at a rate: the request and its one-byte
+// answer on the wire at that rate (10 bits a byte), twice over, and the time
+// a printer takes to answer. A printer that answers takes a few
+// milliseconds; the slow rates need the most.
+constexpr int kAnswerMs = 50;
+constexpr int perRateMs(std::uint32_t rate)
+{
+    return kAnswerMs + int((2 * (3 + 1) * 10 * 1000 + rate - 1) / rate);
+}
+static_assert(perRateMs(1200) == 117 && perRateMs(115200) == 51, "the wait follows the rate");
 constexpr int kLinkTimeoutMs = 1000;
 
-struct RateFound
-{
-    std::uint32_t rate = 0; // 0: none answered
-    PrinterReport report;
-    QJsonArray tried;
-    QJsonArray refused; // rates the port opened at others would not take (no termios code for them)
-    QString error;      // the port could not be used at all
-};
+} // namespace
 
 RateFound findRate(CliContext &ctx, const DravikBinding &lib, const Target &target)
 {
@@ -63,24 +66,26 @@ RateFound findRate(CliContext &ctx, const DravikBinding &lib, const Target &targ
         found.error = withOpenTarget(lib, target, rate, [&](const PrinterSession &session) {
             opened = true;
             const PrinterTarget printer = session.target();
-            first = queryStatusByte(lib, printer, StatusRequest::Printer, kPerRateMs);
+            first = queryStatusByte(lib, printer, StatusRequest::Printer, perRateMs(rate));
             // Noise at a wrong rate passes the fixed bits one time in sixteen:
             // a second request must pass too.
             if (first.state == QueryState::Answered &&
-                queryStatusByte(lib, printer, StatusRequest::OfflineCause, kPerRateMs).state == QueryState::Answered)
+                queryStatusByte(lib, printer, StatusRequest::OfflineCause, perRateMs(rate)).state ==
+                    QueryState::Answered)
                 full = session.query({kLinkTimeoutMs, true});
         });
         // A port that opened at another rate and refuses this one as an
-        // invalid argument (code 8, read right after the failed open) cannot
-        // be set to it here: the other rates are still worth trying.
-        if (!opened && openedOnce && !found.error.isEmpty() && failureReason(lib).code == 8) {
+        // invalid argument (read right after the failed open) cannot be set
+        // to it here: the other rates are still worth trying.
+        if (!opened && openedOnce && !found.error.isEmpty() &&
+            failureReason(lib).code == DRAVIK_ERROR_INVALID_ARGUMENT) {
             found.refused.append(double(rate));
             found.error.clear();
             continue;
         }
         openedOnce = openedOnce || opened;
         if (first.state == QueryState::Failed || first.state == QueryState::NoAnswers)
-            found.error = problemText(first, target, rate, kPerRateMs);
+            found.error = problemText(first, target, rate, perRateMs(rate));
         if (!found.error.isEmpty())
             break;
         if (full.state == QueryState::Answered) {
@@ -95,6 +100,8 @@ RateFound findRate(CliContext &ctx, const DravikBinding &lib, const Target &targ
     }
     return found;
 }
+
+namespace {
 
 int probeSerial(CliContext &ctx, const DravikBinding &lib, const Target &target, bool json)
 {

@@ -22,10 +22,5 @@ int runSet(CliContext &ctx, const QStringList &args)
         if (!error.isEmpty())
             return ctx.fail(kExitUsage, error);
     }
-    Plan plan;
-    plan.commands = settingCommands(choices, send.set, send.target.kind == Target::Kind::Serial);
-    const QString note = settingNotes(choices);
-    if (!note.isEmpty())
-        plan.notes << note;
-    return deliver(ctx, send, plan);
+    return deliver(ctx, send, Plan::of(choices, send.set));
 }

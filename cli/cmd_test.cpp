@@ -30,7 +30,6 @@ int runTest(CliContext &ctx, const QStringList &args)
         return *refused;
     const QStringList &words = parsed.positional;
     const QString what = words.value(0);
-    Plan plan;
     if (what == QLatin1String("qr")) {
         if (words.size() > 2)
             return ctx.fail(kExitUsage, Nemboport::tr("test qr takes one TEXT (quote it)"));
@@ -40,16 +39,14 @@ int runTest(CliContext &ctx, const QStringList &args)
             return ctx.fail(
                 kExitUsage,
                 Nemboport::tr("the QR text must be 1 to %1 bytes, not %2").arg(kQrTextMax).arg(text.size()));
-        plan.commands = {qrStoreCommand(text), qrPrintCommand()};
-        return deliver(ctx, send, plan);
+        return deliver(ctx, send, Plan::of({qrStoreCommand(text), qrPrintCommand()}));
     }
     for (const TestCommand &t : kTests) {
         if (what != QLatin1String(t.name))
             continue;
         if (words.size() != 1)
             return ctx.fail(kExitUsage, Nemboport::tr("test %1 takes no further words").arg(shownInput(what)));
-        plan.commands = {t.build()};
-        return deliver(ctx, send, plan);
+        return deliver(ctx, send, Plan::of({t.build()}));
     }
     return ctx.fail(kExitUsage,
                     what.isEmpty()

@@ -14,18 +14,6 @@ namespace {
 // Long pieces (a logo's raster) show their first bytes only.
 constexpr std::size_t kHexShown = 16;
 
-// How much is read at a time.
-constexpr qsizetype kReadBytes = 64 * 1024;
-// The window decoded first. A window holds at most this many pieces; kept
-// small, the decoder's list of pieces is reused from the heap instead of
-// being mapped afresh for every window (3 times faster on single-byte pieces).
-constexpr qsizetype kWindowBytes = 1024;
-// The longest piece held whole: far above the largest logo download the
-// printer takes (17,000 data bytes) or the longest QR frame. The window
-// grows to this only past a first piece longer than kWindowBytes, so it
-// never holds more than this many pieces.
-constexpr qsizetype kLongestHeld = 2 * kReadBytes;
-
 // The offset in hex, at least eight digits as hex dumps print it, then up
 // to kHexShown bytes as "1B 40 ..." padded to one column, then the count
 // when some are left out. Made in a character buffer: this runs once a piece.
@@ -149,41 +137,5 @@ void listCommands(QTextStream &out, const std::vector<Command> &commands)
         out << Nemboport::tr("send %1: %2, %3 bytes").arg(++number).arg(doc).arg(command.bytes.size()) << '\n';
         listPieces(out, reinterpret_cast<const char *>(command.bytes.data()), decoder::decode(command.bytes, true),
                    nullptr);
-    }
-}
-
-QString listStream(QIODevice &in, QTextStream &out)
-{
-    QByteArray pending; // read, not yet listed
-    qint64 base = 0;    // the stream offset of pending's first byte
-    qsizetype window = kWindowBytes;
-    bool end = false;
-    for (;;) {
-        if (!end && pending.size() < window) {
-            const qsizetype had = pending.size();
-            pending.resize(had + kReadBytes);
-            const qint64 got = in.read(pending.data() + had, kReadBytes);
-            if (got < 0)
-                return in.errorString();
-            pending.resize(had + qsizetype(got));
-            end = got == 0;
-            continue;
-        }
-        if (pending.isEmpty())
-            return {};
-        // Decode only a window, so one read cannot yield millions of pieces.
-        const QByteArray view = QByteArray::fromRawData(pending.constData(), qMin(window, pending.size()));
-        const bool last = end && view.size() == pending.size();
-        const bool tooLong = !last && window >= kLongestHeld;
-        const decoder::Result result = decoder::decode(view, last || tooLong);
-        if (result.consumed == 0) {
-            // A piece goes on past the window: look further.
-            window = kLongestHeld;
-            continue;
-        }
-        listPieces(out, pending.constData(), result, &base);
-        pending.remove(0, qsizetype(result.consumed));
-        base += qint64(result.consumed);
-        window = kWindowBytes;
     }
 }

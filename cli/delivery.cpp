@@ -2,7 +2,10 @@
 
 #include "command_listing.h"
 #include "printer_session.h"
+#include "queue_check.h"
+#include "setting_groups.h"
 #include "shown_text.h"
+#include "status_output.h"
 #include "tool_library.h"
 #include "tool_text.h"
 
@@ -63,67 +66,41 @@ struct Outcome
     bool ok = true;
     QString error;
     QString word = QStringLiteral("failed"); // the queue's outcome in a summary
+    CommandEnd end = CommandEnd::Failed;     // how the command that stopped it ended
 };
 
-// What became of a followed job.
-struct JobEnd
+// The tool opens a serial port around its plan, and sends the baud rate last
+// there: the printer may take the new rate at once.
+DeliveryOptions toolDelivery(std::uint32_t baud)
 {
-    enum Kind {
-        Printed,     // the print server handed every byte to the printer
-        Failed,      // aborted, cancelled or stopped, or the server could not be asked
-        Withdrawn,   // still waiting at the end: withdrawn, nothing of it printed
-        LeftQueued,  // still waiting at the end: left queued on request
-        NotWithdrawn // still waiting, and the withdrawal failed: it may print later
-    };
-    Kind kind = Printed;
-    QString reason; // the library's words for why it did not print; empty when printed
-};
-
-// "printed", "withdrawn", "left queued"...
-QString fateWord(JobEnd::Kind kind)
-{
-    switch (kind) {
-    case JobEnd::Printed:
-        return QStringLiteral("printed");
-    case JobEnd::Failed:
-        return QStringLiteral("failed");
-    case JobEnd::Withdrawn:
-        return QStringLiteral("withdrawn");
-    case JobEnd::LeftQueued:
-        return QStringLiteral("left queued");
-    case JobEnd::NotWithdrawn:
-        return QStringLiteral("still queued (could not be withdrawn)");
-    }
-    return {};
+    DeliveryOptions options;
+    options.baudRateLast = true;
+    options.openSerial = true;
+    options.askPrinter = true;
+    options.serialRate = int(baud);
+    return options;
 }
 
-// The end of a job the session followed: one still waiting is withdrawn
-// unless it is to be left queued.
-JobEnd jobEnd(const PrinterSession &session, const SendReport &sent, bool keepQueued)
+// "printed", "withdrawn", "left queued"...
+QString endWord(CommandEnd end)
 {
-    const QString reason = sent.reason.text;
-    switch (sent.job) {
-    case JobFate::NotFollowed:
-    case JobFate::Printed:
-        return {};
-    case JobFate::Failed:
-        return {JobEnd::Failed, reason};
-    case JobFate::Waiting:
-        break;
+    switch (end) {
+    case CommandEnd::Done:
+        return QStringLiteral("printed");
+    case CommandEnd::Failed:
+        return QStringLiteral("failed");
+    case CommandEnd::Withdrawn:
+        return QStringLiteral("withdrawn");
+    case CommandEnd::LeftQueued:
+        return QStringLiteral("left queued");
+    case CommandEnd::NotWithdrawn:
+        return QStringLiteral("still queued (could not be withdrawn)");
+    case CommandEnd::NotReady:
+        return QStringLiteral("not-ready");
+    case CommandEnd::StoppedWhilePrinting:
+        return QStringLiteral("stopped-while-printing");
     }
-    if (keepQueued)
-        return {JobEnd::LeftQueued, reason};
-    const WithdrawReport withdrawal = session.withdrawWaitingJob();
-    switch (withdrawal.result) {
-    case Withdrawal::Withdrawn:
-        return {JobEnd::Withdrawn, reason};
-    case Withdrawal::PrintedMeanwhile:
-        return {};
-    case Withdrawal::NotWithdrawn:
-        break;
-    }
-    const QString why = withdrawal.recheck.text;
-    return {JobEnd::NotWithdrawn, why.isEmpty() || why == reason ? reason : reason + QStringLiteral("; ") + why};
+    return {};
 }
 
 QString notSent(int remaining)
@@ -134,88 +111,164 @@ QString notSent(int remaining)
                           : Nemboport::tr("; the %1 commands after it were not sent").arg(remaining);
 }
 
-// Why a followed job did not print, with what became of it.
-QString fateText(const JobEnd &fate, const QString &shown, const Command &command, int waitSeconds, int remaining)
+// What became of the jobs sent after the one that stopped a delivery.
+QString behindText(const DeliveryResult &result)
+{
+    if (result.behind <= 0)
+        return {};
+    const int n = result.behind;
+    switch (result.behindEnd) {
+    case CommandEnd::Withdrawn:
+        return n == 1 ? Nemboport::tr("; the 1 job sent after it was withdrawn")
+                      : Nemboport::tr("; the %1 jobs sent after it were withdrawn").arg(n);
+    case CommandEnd::StoppedWhilePrinting:
+        return n == 1 ? Nemboport::tr("; the 1 job sent after it was stopped too")
+                      : Nemboport::tr("; the %1 jobs sent after it were stopped too").arg(n);
+    default:
+        return n == 1 ? Nemboport::tr("; the 1 job sent after it waits behind it in the queue")
+                      : Nemboport::tr("; the %1 jobs sent after it wait behind it in the queue").arg(n);
+    }
+}
+
+// Why the command that stopped a delivery did not print, with what became of it.
+QString stopText(const DeliveryResult &result, const QString &shown, const Command &command, int waitSeconds)
 {
     const QString job = describeDoc(command);
+    const CommandOutcome &stop = result.stop;
     QString what;
-    switch (fate.kind) {
-    case JobEnd::Printed:
+    switch (stop.end) {
+    case CommandEnd::Done:
         break;
-    case JobEnd::Failed:
-        what = Nemboport::tr("%1: %2 did not print").arg(shown, job);
+    case CommandEnd::Failed:
+        what = stop.report.status == SendStatus::Sent ? Nemboport::tr("%1: %2 did not print").arg(shown, job)
+                                                      : Nemboport::tr("sending %1 to %2 failed").arg(job, shown);
         break;
-    case JobEnd::Withdrawn:
+    case CommandEnd::Withdrawn:
         what = Nemboport::tr("%1: %2 was still waiting after %3 s and was withdrawn").arg(shown, job).arg(waitSeconds);
         break;
-    case JobEnd::LeftQueued:
+    case CommandEnd::LeftQueued:
         what = Nemboport::tr("%1: %2 is still waiting after %3 s and was left queued (--keep-queued): it prints "
                              "when the printer takes it")
                    .arg(shown, job)
                    .arg(waitSeconds);
         break;
-    case JobEnd::NotWithdrawn:
+    case CommandEnd::NotWithdrawn:
         what = Nemboport::tr("%1: %2 is still waiting after %3 s and could not be withdrawn: it may print later")
                    .arg(shown, job)
                    .arg(waitSeconds);
         break;
+    case CommandEnd::NotReady: {
+        PrinterReport report;
+        report.state = QueryState::Answered;
+        report.conditions = stop.conditions & printer_status::kNotReady;
+        what = Nemboport::tr("%1: the printer took %2 but reports %3: nothing printed")
+                   .arg(shown, job, conditionsText(report));
+        break;
     }
-    return withReason(what + notSent(remaining), fate.reason);
+    case CommandEnd::StoppedWhilePrinting:
+        what = Nemboport::tr("%1: %2 was still being handed to the printer after %3 s and was stopped while "
+                             "printing: the printer may have received part or all of it")
+                   .arg(shown, job)
+                   .arg(waitSeconds);
+        break;
+    }
+    return withReason(what + behindText(result) + notSent(result.notSent), stop.reason.text);
 }
 
-// Sends the plan to one device through a session of its own; stops at the
-// first failure, and at the first job that does not print when following.
-// Prints nothing, so several of these can run side by side; each runs on one
-// thread, as the library follows the calling thread's last job.
+// Sends the plan to one device through a session of its own, through the one
+// delivery path. Prints nothing, so several of these can run side by side;
+// each runs on one thread, as the library follows the calling thread's last
+// job.
 Outcome deliverTo(const DravikBinding &lib, PathKind kind, const QString &name, std::uint32_t baud, const Plan &plan,
                   const Following &following)
 {
     PrinterSession session(lib);
     session.choose(kind, name);
     const QString shown = shownInput(name, kShownPathChars);
-    if (session.isSerial()) {
-        const PortCall opened = session.open(name, int(baud));
-        if (opened.result != 1)
-            return {false, withReason(opened.result < 0 ? Nemboport::tr("cannot open %1: it is missing or held by "
-                                                                        "another program")
-                                                              .arg(shown)
-                                                        : Nemboport::tr("cannot open %1").arg(shown),
-                                      opened.reason.text)};
-    }
-    Outcome outcome{true, {}, following.on ? QStringLiteral("printed") : QStringLiteral("sent")};
+
     QElapsedTimer clock;
     clock.start();
-    const int count = int(plan.commands.size());
-    for (int i = 0; i < count; ++i) {
-        const Command &command = plan.commands[std::size_t(i)];
-        const int leftMs = int(qMax<qint64>(0, following.waitMs - clock.elapsed()));
-        const SendReport sent = session.send(command, following.on, leftMs);
-        if (sent.status != SendStatus::Sent) {
-            outcome = {false, withReason(Nemboport::tr("sending %1 to %2 failed").arg(describeDoc(command), shown),
-                                         sent.reason.text)};
-            break;
-        }
-        const JobEnd fate = jobEnd(session, sent, following.keepQueued);
-        if (fate.kind != JobEnd::Printed) {
-            outcome = {false, fateText(fate, shown, command, following.waitMs / 1000, count - i - 1),
-                       fateWord(fate.kind)};
-            break;
-        }
-    }
-    if (session.isSerial()) {
-        const PortCall closed = session.close();
-        if (closed.result == 0 && outcome.ok)
-            outcome = {false, withReason(Nemboport::tr("cannot close %1").arg(shown), closed.reason.text)};
-    }
-    return outcome;
+    const Command *last = nullptr;
+    DeliveryHooks hooks;
+    // One wait for all of a queue's jobs.
+    const auto leftMs = [&] { return int(qMax<qint64>(0, following.waitMs - clock.elapsed())); };
+    hooks.send = [&](const Command &command) {
+        last = &command;
+        return session.send(command, following.on, leftMs());
+    };
+    // A queue's jobs go out back to back and are followed together.
+    hooks.sendOnly = [&](const Command &command) {
+        last = &command;
+        return session.send(command, false);
+    };
+    hooks.followSent = [&](int sent) { return followSentJobs(lib, sent, leftMs()); };
+    // The command that stopped it (back to back, not the last one sent).
+    hooks.commandEnded = [&](const PlanStep &, const Command &command, const CommandOutcome &outcome) {
+        if (!outcome.done())
+            last = &command;
+    };
+    hooks.waiting = [&following](const PlanStep &, const SendReport &) {
+        return following.keepQueued ? WaitingChoice::LeaveQueued : WaitingChoice::Withdraw;
+    };
+    DeliveryOptions options = toolDelivery(baud);
+    options.backToBack = following.on && followsSentJobs(lib, session.target());
+    const DeliveryResult result = deliverPlan(session, plan.steps, hooks, options);
+
+    if (!result.port.opened())
+        return {false, serialRunError(result.port, shown)};
+    if (result.stopped())
+        return {false, stopText(result, shown, *last, following.waitMs / 1000), endWord(result.stop.end),
+                result.stop.end};
+    if (result.port.closeFailed())
+        return {false, serialRunError(result.port, shown)};
+    return {true, {}, following.on ? QStringLiteral("printed") : QStringLiteral("sent")};
 }
 
 } // namespace
 
+QString serialRunError(const SerialRun &run, const QString &shown)
+{
+    if (!run.opened())
+        return withReason(run.open.result < 0
+                              ? Nemboport::tr("cannot open %1: it is missing or held by another program").arg(shown)
+                              : Nemboport::tr("cannot open %1").arg(shown),
+                          run.open.reason.text);
+    if (run.closeFailed())
+        return withReason(Nemboport::tr("cannot close %1").arg(shown), run.close.reason.text);
+    return {};
+}
+
+Plan Plan::of(std::vector<Command> commands)
+{
+    Plan plan;
+    plan.steps.push_back({});
+    plan.steps.back().commands = std::move(commands);
+    return plan;
+}
+
+Plan Plan::of(const SettingChoices &choices, InstructionSet set)
+{
+    Plan plan;
+    for (const SettingCommands &chosen : chosenSettings(choices, set))
+        plan.steps.push_back(settingStep(chosen, QLatin1String(chosen.setting->word)));
+    const QString note = settingNotes(choices);
+    if (!note.isEmpty())
+        plan.notes << note;
+    return plan;
+}
+
+std::vector<Command> Plan::inOrder(bool serialPath) const
+{
+    std::vector<Command> commands;
+    for (std::size_t i : planOrder(steps, serialPath, toolDelivery(0)))
+        commands.insert(commands.end(), steps[i].commands.begin(), steps[i].commands.end());
+    return commands;
+}
+
 int deliver(CliContext &ctx, const SendOptions &options, const Plan &plan)
 {
     if (options.dryRun) {
-        listCommands(ctx.out, plan.commands);
+        listCommands(ctx.out, plan.inOrder(options.target.kind == Target::Kind::Serial));
         ctx.out.flush();
         return kExitOk;
     }
@@ -254,14 +307,41 @@ int deliver(CliContext &ctx, const SendOptions &options, const Plan &plan)
         }
     }
 
-    // Several queues are served side by side, each with its commands in order
-    // on one thread; each is followed on its own.
     const int count = int(target.names.size());
     std::vector<Outcome> outcomes(std::size_t(count), Outcome{});
+    std::vector<char> skipped(std::size_t(count), 0);
+    // A queue the print server reports paused or not accepting jobs gets
+    // nothing: its job would only wait there, or be refused. Unless it is to
+    // stay queued, or only queued: then it is said and sent.
+    if (target.kind == Target::Kind::Queue) {
+        const std::optional<QStringList> unusable = unusableQueues(queueStates(lib), target.names);
+        for (int i = 0; unusable && i < count; ++i) {
+            const QString &reason = unusable->at(i);
+            if (reason.isEmpty())
+                continue;
+            const QString shown = shownInput(target.names.at(i), kShownPathChars);
+            if (options.follow && !options.keepQueued) {
+                outcomes[std::size_t(i)] = {
+                    false, Nemboport::tr("%1: not sent: the print server reports the queue %2").arg(shown, reason),
+                    QStringLiteral("not-usable"), CommandEnd::Failed};
+                skipped[std::size_t(i)] = 1;
+                continue;
+            }
+            ctx.err << "nemboport: "
+                    << escapedControls(Nemboport::tr("warning: %1 is not usable (%2): its jobs wait in the queue")
+                                           .arg(shown, reason))
+                    << '\n';
+            ctx.err.flush();
+        }
+    }
+
+    // Several queues are served side by side, each with its commands in order
+    // on one thread; each is followed on its own.
     std::atomic<int> next{0};
     const auto work = [&] {
         for (int i = next++; i < count; i = next++)
-            outcomes[std::size_t(i)] = deliverTo(lib, kind, target.names.at(i), target.baud, plan, following);
+            if (!skipped[std::size_t(i)])
+                outcomes[std::size_t(i)] = deliverTo(lib, kind, target.names.at(i), target.baud, plan, following);
     };
     std::vector<std::thread> workers;
     const int parallel = following.on ? ctx.parallelFollowed : ctx.parallelTargets;
@@ -277,16 +357,22 @@ int deliver(CliContext &ctx, const SendOptions &options, const Plan &plan)
             ctx.out << shownInput(target.names.at(i), kShownPathChars) << ": " << outcomes[std::size_t(i)].word << '\n';
         ctx.out.flush();
     }
-    int failures = 0;
+    int failures = 0, notReady = 0, stopped = 0;
     for (const Outcome &outcome : outcomes)
         if (!outcome.ok) {
             ctx.fail(kExitFailed, outcome.error);
-            ++failures;
+            ++(outcome.end == CommandEnd::NotReady               ? notReady
+               : outcome.end == CommandEnd::StoppedWhilePrinting ? stopped
+                                                                 : failures);
         }
-    if (failures > 0) {
+    if (failures + notReady + stopped > 0) {
         if (count > 1)
-            ctx.fail(kExitFailed, Nemboport::tr("%1 of %2 queues failed").arg(failures).arg(count));
-        return kExitFailed;
+            ctx.fail(kExitFailed,
+                     Nemboport::tr("%1 of %2 queues failed").arg(failures + notReady + stopped).arg(count));
+        // A plain failure first; then a job stopped while printing (part of
+        // it may have printed); then printers that took the bytes but cannot
+        // print (as status says "not ready").
+        return failures > 0 ? kExitFailed : stopped > 0 ? kExitStopped : kExitNotReady;
     }
 
     if (plan.waitForFlash)

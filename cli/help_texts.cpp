@@ -23,11 +23,20 @@ const char *const kTargetHelp =
                                    "the printer; the command stops at the first job that does not print.\n"
                                    "  --wait SECONDS      how long each queue's jobs may take (default 30); a job\n"
                                    "                      still waiting then is withdrawn and the exit status is 1,\n"
-                                   "                      naming the queue and why (paused, not accepting jobs,\n"
-                                   "                      printer off-line...)\n"
+                                   "                      naming the queue and why (printer off-line...); one the\n"
+                                   "                      print server was already handing to the printer is\n"
+                                   "                      stopped instead (the printer may have received part or\n"
+                                   "                      all of it) and the exit status is 4\n"
                                    "  --keep-queued       leave a job still waiting queued instead (it prints when\n"
                                    "                      the printer takes it; the exit status is still 1)\n"
-                                   "  --no-wait           only queue the jobs, as a print command does\n");
+                                   "  --no-wait           only queue the jobs, as a print command does\n"
+                                   "A queue the print server reports paused or not accepting jobs is sent nothing:\n"
+                                   "it fails at once with the command that fixes it (unless --keep-queued; with\n"
+                                   "--no-wait it is only warned of).\n"
+                                   "\n"
+                                   "Where the link carries answers, the printer is asked how it is after each\n"
+                                   "command it took: one that reports paper out, cover open, off-line or an\n"
+                                   "error printed nothing; the command stops there and the exit status is 3.\n");
 
 struct CommandHelp
 {
@@ -103,6 +112,43 @@ const CommandHelp kHelp[] = {
                                     "the ten rates, most common first, and prints the rate and the status.\n"
                                     "For a queue or port: says whether that link carries the printer's answers.\n"
                                     "Exit status: 0 found; 1 no answer; 2 wrong usage.\n")},
+    {"discover", QT_TRANSLATE_NOOP("Nemboport",
+                                   "usage: nemboport discover [--usb] [--serial [DEVICE...]] [--network HOST|CIDR...]\n"
+                                   "                          [--port N] [--json] [--add NAME [--replace]]\n"
+                                   "Finds receipt printers and says, for each, how it is reached, what it is\n"
+                                   "(maker, model, firmware, serial number), how it is, and the print queues\n"
+                                   "whose device leads to it. With no option: --usb --serial.\n"
+                                   "  --usb               every /dev/usb/lp* with the identity the printer told\n"
+                                   "                      the kernel, and the USB printers the print server sees\n"
+                                   "  --serial [DEVICE...]  the serial ports listed (or those named), probed for\n"
+                                   "                      their rate as probe does, side by side; a busy or\n"
+                                   "                      forbidden port is named and skipped\n"
+                                   "  --network HOST|CIDR...  TCP port 9100 of each address (an address, a host\n"
+                                   "                      name, A.B.C.D/N, or auto: this machine's own networks of\n"
+                                   "                      at most 256 addresses), side by side, each asked as a\n"
+                                   "                      printer is; what listens but does not answer as a\n"
+                                   "                      receipt printer is \"port open, not a receipt printer\".\n"
+                                   "                      Nothing is scanned on the network without --network.\n"
+                                   "  --port N            another TCP port than 9100\n"
+                                   "  --json              one JSON object: found (each with kind, link, printer,\n"
+                                   "                      uri, identity, status, queues) and notes\n"
+                                   "  --add NAME          when exactly one printer was found, make the print queue\n"
+                                   "                      NAME for it (as add-queue does); --replace as there\n"
+                                   "Exit status: 0 at least one printer found; 1 none (or --add failed);\n"
+                                   "2 wrong usage.\n")},
+    {"add-queue",
+     QT_TRANSLATE_NOOP("Nemboport", "usage: nemboport add-queue NAME --uri URI [--replace]\n"
+                                    "Makes a raw print queue (no driver: the bytes reach the printer as they\n"
+                                    "are), enabled and accepting jobs, through the print server's own request.\n"
+                                    "Nothing is sent to the printer. URI as discover shows it:\n"
+                                    "  socket://HOST:PORT             a network printer\n"
+                                    "  serial:/dev/ttyUSB0?baud=9600  a serial printer at its rate\n"
+                                    "  usb://MAKE/MODEL?serial=...    a USB printer\n"
+                                    "A name that exists is refused unless --replace is given (the queue is\n"
+                                    "made anew for URI: it loses its driver, its jobs stay). Making queues\n"
+                                    "needs the print server's administrator rights: the group lpadmin, or sudo.\n"
+                                    "Exit status: 0 made; 1 refused by the print server or a name that exists;\n"
+                                    "2 wrong usage or a name the print server would not take.\n")},
     {"serve",
      QT_TRANSLATE_NOOP("Nemboport", "usage: nemboport serve [OPTIONS]\n"
                                     "Runs the virtual receipt printer; `nemboport serve --help` lists its options.\n")},
@@ -160,6 +206,8 @@ QString toolHelp()
                       "  decode [FILE|-]                    list the commands in captured bytes\n"
                       "  status [--json] [--watch S]        ask the printer its state and identity\n"
                       "  probe --serial DEVICE              find the rate a serial printer listens at\n"
+                      "  discover [--network ADDRESSES]     find receipt printers and their queues\n"
+                      "  add-queue NAME --uri URI           make a raw print queue for a printer\n"
                       "  serve                              run the virtual receipt printer\n"
                       "\n");
     const QString options = Nemboport::tr("\n"
@@ -169,8 +217,8 @@ QString toolHelp()
                                           "\n"
                                           "Exit status: 0 done (for a print queue: the printer took every job); 1 the\n"
                                           "library or the device failed, or a job did not print; 2 wrong usage or a\n"
-                                          "refused input (nothing was sent); 3 (status) the printer answered but\n"
-                                          "cannot print.\n");
+                                          "refused input (nothing was sent); 3 the printer answered but cannot\n"
+                                          "print (status, or a command it took and could not print).\n");
     return commands + Nemboport::tr(kTargetHelp) + options;
 }
 

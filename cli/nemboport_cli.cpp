@@ -16,8 +16,9 @@ struct Dispatch
 };
 
 const Dispatch kCommands[] = {
-    {"list", runList},       {"set", runSet},       {"test", runTest},     {"logo", runLogo},   {"apply", runApply},
-    {"profile", runProfile}, {"decode", runDecode}, {"status", runStatus}, {"probe", runProbe},
+    {"list", runList},   {"set", runSet},           {"test", runTest},          {"logo", runLogo},
+    {"apply", runApply}, {"profile", runProfile},   {"decode", runDecode},      {"status", runStatus},
+    {"probe", runProbe}, {"discover", runDiscover}, {"add-queue", runAddQueue},
 };
 
 bool asksForHelp(const QStringList &args)

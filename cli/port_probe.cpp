@@ -45,25 +45,43 @@ QString printerPortDevice(const QString &lptName)
     return {};
 }
 
-QString deviceUnusableReason(const QString &path, const char *group)
+DeviceCheck checkDevice(const QString &path)
 {
     const QByteArray file = QFile::encodeName(path);
+    DeviceCheck check;
     if (::access(file.constData(), W_OK) != 0) {
-        if (errno == EACCES)
-            return Nemboport::tr("permission denied (join the group %1)").arg(QLatin1String(group));
-        return QString::fromLocal8Bit(std::strerror(errno));
+        check.problem = errno == EACCES ? DeviceProblem::NoPermission : DeviceProblem::Other;
+        check.detail = QString::fromLocal8Bit(std::strerror(errno));
+        return check;
     }
     const int fd = ::open(file.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
-        if (errno == EBUSY)
-            return Nemboport::tr("busy: another program holds it");
-        if (errno == ENXIO || errno == ENODEV)
-            return Nemboport::tr("no device behind it");
-        return QString::fromLocal8Bit(std::strerror(errno));
+        check.problem = errno == EBUSY                      ? DeviceProblem::Busy
+                        : errno == ENXIO || errno == ENODEV ? DeviceProblem::NoDevice
+                                                            : DeviceProblem::Other;
+        check.detail = QString::fromLocal8Bit(std::strerror(errno));
+        return check;
     }
-    QString reason;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
-        reason = Nemboport::tr("busy: another program holds it");
+        check.problem = DeviceProblem::Busy;
     ::close(fd); // also gives back the probe's lock
-    return reason;
+    return check;
+}
+
+QString deviceUnusableReason(const QString &path, const char *group)
+{
+    const DeviceCheck check = checkDevice(path);
+    switch (check.problem) {
+    case DeviceProblem::None:
+        return {};
+    case DeviceProblem::NoPermission:
+        return Nemboport::tr("permission denied (join the group %1)").arg(QLatin1String(group));
+    case DeviceProblem::Busy:
+        return Nemboport::tr("busy: another program holds it");
+    case DeviceProblem::NoDevice:
+        return Nemboport::tr("no device behind it");
+    case DeviceProblem::Other:
+        break;
+    }
+    return check.detail;
 }

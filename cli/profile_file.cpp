@@ -139,6 +139,36 @@ QString parseProfile(const QByteArray &text, Profile &profile)
     return {};
 }
 
+QString writeProfile(const Profile &profile, QByteArray &bytes)
+{
+    const Target &target = profile.send.target;
+    static const QRegularExpression unwritable(QStringLiteral("[\\x00-\\x1f\\x7f]|\\s[;#]"));
+    if (target.name().contains(unwritable) || target.name().trimmed() != target.name())
+        return Nemboport::tr("the name %1 cannot stand in a profile").arg(shownInput(target.name()));
+    QString text = QStringLiteral("# nemboport profile: `nemboport apply FILE` sends these settings in the\n"
+                                  "# one-key update's order.\n\n[target]\n");
+    switch (target.kind) {
+    case Target::Kind::Queue:
+        text += QStringLiteral("queue = %1\n").arg(target.name());
+        break;
+    case Target::Kind::Serial:
+        text += QStringLiteral("serial = %1\nbaud = %2\n").arg(target.name()).arg(target.baud);
+        break;
+    case Target::Kind::Port:
+        text += QStringLiteral("port = %1\n").arg(target.name());
+        break;
+    case Target::Kind::None:
+        break;
+    }
+    text += QStringLiteral("instructions = %1\n\n[settings]\n")
+                .arg(profile.send.set == InstructionSet::Old ? QStringLiteral("old") : QStringLiteral("new"));
+    for (const Setting *s = settingsBegin(); s != settingsEnd(); ++s)
+        if (const auto &value = profile.settings[s->key])
+            text += QStringLiteral("%1 = %2\n").arg(QLatin1String(s->word), settingValueText(*s, *value));
+    bytes = text.toUtf8();
+    return {};
+}
+
 QString profileTemplate()
 {
     return Nemboport::tr("# nemboport profile: `nemboport apply FILE` sends the settings below, in\n"

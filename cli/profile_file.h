@@ -28,5 +28,12 @@ struct Profile
 // Reads a profile's text; returns an error text, or empty.
 QString parseProfile(const QByteArray &text, Profile &profile);
 
+// The profile text for profile: its target (when it has one), the
+// instruction set and each chosen setting, in the catalogue's order. Reading
+// it back gives the same profile. An error text instead when the target's
+// name cannot stand in a profile (a control character, or a blank followed
+// by ; or # that would read as a comment).
+QString writeProfile(const Profile &profile, QByteArray &text);
+
 // The commented template `nemboport profile` prints.
 QString profileTemplate();

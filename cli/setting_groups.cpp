@@ -3,16 +3,6 @@
 #include "shown_text.h"
 #include "tool_text.h"
 
-#include <algorithm>
-
-bool SettingChoices::empty() const
-{
-    for (const auto &value : values)
-        if (value)
-            return false;
-    return true;
-}
-
 QStringList settingGroupNames()
 {
     QStringList names;
@@ -43,25 +33,6 @@ QString chooseSetting(SettingChoices &choices, const QString &group, const QStri
         break;
     }
     return Nemboport::tr("%1 %2: expected %3").arg(shownInput(group), shownInput(value), expectedSettingValues(*s));
-}
-
-std::vector<Command> settingCommands(const SettingChoices &c, InstructionSet set, bool baudLast)
-{
-    std::vector<const Setting *> order = updateOrder();
-    for (const Setting *s = settingsBegin(); s != settingsEnd(); ++s)
-        if (s->updateStep == 0)
-            order.push_back(s);
-    if (baudLast) {
-        const Setting *baud = &setting(SettingKey::BaudRate);
-        order.erase(std::remove(order.begin(), order.end(), baud), order.end());
-        order.push_back(baud);
-    }
-    std::vector<Command> commands;
-    for (const Setting *s : order)
-        if (const auto &value = c[s->key])
-            for (Command &command : s->commands(set, *value))
-                commands.push_back(std::move(command));
-    return commands;
 }
 
 QString settingNotes(const SettingChoices &c)

@@ -1,5 +1,6 @@
 #include "status_output.h"
 
+#include "delivery.h"
 #include "tool_library.h"
 #include "tool_text.h"
 
@@ -56,26 +57,8 @@ QString withOpenTarget(const DravikBinding &lib, const Target &target, std::uint
 {
     PrinterSession session(lib);
     session.choose(target.kind, target.name());
-    if (!session.isSerial()) {
-        query(session);
-        return {};
-    }
-    const PortCall opened = session.open(target.name(), int(baud));
-    if (opened.result != 1) {
-        const QString &why = opened.reason.text;
-        const QString what = opened.result < 0
-                                 ? Nemboport::tr("cannot open %1: it is missing or held by another program")
-                                 : Nemboport::tr("cannot open %1");
-        return why.isEmpty() ? what.arg(target.name()) : QStringLiteral("%1: %2").arg(what.arg(target.name()), why);
-    }
-    query(session);
-    const PortCall closed = session.close();
-    if (closed.result == 0) {
-        const QString &why = closed.reason.text;
-        return Nemboport::tr("cannot close %1%2")
-            .arg(target.name(), why.isEmpty() ? QString() : QStringLiteral(": ") + why);
-    }
-    return {};
+    const SerialRun run = withSerialOpen(session, int(baud), [&] { query(session); });
+    return serialRunError(run, shownInput(target.name(), kShownPathChars));
 }
 
 namespace {
@@ -105,8 +88,8 @@ QString libraryReason(const FailureReason &reason)
 {
     if (!reason.text.isEmpty())
         return reason.text;
-    return reason.code >= 0 ? Nemboport::tr("the library reports code %1").arg(reason.code)
-                            : Nemboport::tr("the library gives no reason");
+    return reason.code >= DRAVIK_ERROR_NONE ? Nemboport::tr("the library reports code %1").arg(reason.code)
+                                            : Nemboport::tr("the library gives no reason");
 }
 
 } // namespace

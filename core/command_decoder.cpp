@@ -1,8 +1,9 @@
 // Reads a buffer left to right. At each byte it first tries the command
-// forms (one table: prefix, parameter bytes, how to read them; FS q and
-// GS ( k read their own lengths); what starts no command joins a run of
-// line feeds, printable text or unknown bytes. Every length that comes from
-// the input is checked against the bytes actually there before it is used.
+// forms that begin with that byte and the next (one table: prefix, parameter
+// bytes, how to read them; FS q and GS ( k read their own lengths); what
+// starts no command joins a run of line feeds, printable text or unknown
+// bytes. Every length that comes from the input is checked against the bytes
+// actually there before it is used.
 #include "command_decoder.h"
 
 #include "byte_names.h"
@@ -229,34 +230,62 @@ Match readParams(const Form &form, const std::uint8_t *p, std::size_t avail)
     return broken(length);
 }
 
-// Whether some form begins with byte c: most bytes of text and of unknown
-// runs begin none, and need not be held against every form.
-bool beginsAForm(std::uint8_t c)
+// The forms by their first two bytes: most bytes of text and of unknown runs
+// begin none, and a byte that begins some is followed by a byte that leaves
+// one or a few. Every prefix is at least two bytes long.
+class FormIndex
 {
-    static const std::array<bool, 256> table = [] {
-        std::array<bool, 256> t{};
-        for (const Form &form : forms())
-            if (!form.prefix.empty())
-                t[form.prefix.front()] = true;
-        return t;
-    }();
-    return table[c];
+public:
+    FormIndex()
+    {
+        const std::vector<Form> &all = forms();
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            const Bytes &prefix = all[i].prefix;
+            std::uint8_t &family = family_[prefix[0]];
+            if (family == 0) {
+                families_.emplace_back();
+                family = std::uint8_t(families_.size());
+            }
+            families_[family - 1][prefix[1]].push_back(&all[i]);
+        }
+    }
+
+    // Whether some form begins with c.
+    bool begins(std::uint8_t c) const { return family_[c] != 0; }
+    // The forms beginning with c0 c1 (c0 must begin some).
+    const std::vector<const Form *> &beginning(std::uint8_t c0, std::uint8_t c1) const
+    {
+        return families_[family_[c0] - 1][c1];
+    }
+
+private:
+    std::array<std::uint8_t, 256> family_{}; // 0: none, else 1 + index into families_
+    std::vector<std::array<std::vector<const Form *>, 256>> families_;
+};
+
+const FormIndex &formIndex()
+{
+    static const FormIndex index;
+    return index;
 }
 
 Match matchAt(const std::uint8_t *p, std::size_t avail)
 {
-    if (avail == 0 || !beginsAForm(p[0]))
+    const FormIndex &index = formIndex();
+    if (avail == 0 || !index.begins(p[0]))
         return {};
+    if (avail == 1)
+        return cutOff(); // every prefix has a second byte
     bool mayContinue = false;
-    for (const Form &form : forms()) {
-        const std::size_t seen = std::min(avail, form.prefix.size());
-        if (std::memcmp(p, form.prefix.data(), seen) != 0)
+    for (const Form *form : index.beginning(p[0], p[1])) {
+        const std::size_t seen = std::min(avail, form->prefix.size());
+        if (seen > 2 && std::memcmp(p + 2, form->prefix.data() + 2, seen - 2) != 0)
             continue;
-        if (avail < form.prefix.size() + form.params) {
+        if (avail < form->prefix.size() + form->params) {
             mayContinue = true; // no two prefixes overlap: keep looking only for this
             continue;
         }
-        return readParams(form, p, avail);
+        return readParams(*form, p, avail);
     }
     return mayContinue ? cutOff() : Match{};
 }
@@ -298,29 +327,59 @@ QString onOff(long v)
     return v ? QStringLiteral("on") : QStringLiteral("off");
 }
 
-// Bytes for a person: printable ASCII as is, the rest as \xNN.
-QString quoted(const QByteArray &bytes)
+void appendNumber(QByteArray &out, unsigned long long value)
 {
-    QString out = QStringLiteral("\"");
-    for (const char ch : bytes) {
-        const auto c = std::uint8_t(ch);
-        if (c == '"' || c == '\\')
-            out += QLatin1String("\\") + QLatin1Char(ch);
-        else if (printable(c))
-            out += QLatin1Char(ch);
-        else
-            out += QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0'));
-    }
-    return out + QLatin1Char('"');
+    char digits[20];
+    int count = 0;
+    do
+        digits[count++] = char('0' + value % 10);
+    while ((value /= 10) != 0);
+    while (count)
+        out += digits[--count];
 }
 
-QString hexList(const QByteArray &bytes)
+// Bytes for a person: printable ASCII as is, the rest as \xNN.
+void appendQuoted(QByteArray &out, const QByteArray &bytes)
 {
+    static const char hex[] = "0123456789abcdef";
+    out += '"';
+    for (const char ch : bytes) {
+        const auto c = std::uint8_t(ch);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (printable(c)) {
+            out += ch;
+        } else {
+            const char escape[] = {'\\', 'x', hex[c >> 4], hex[c & 0xF]};
+            out.append(escape, 4);
+        }
+    }
+    out += '"';
+}
+
+QString quoted(const QByteArray &bytes)
+{
+    QByteArray out;
+    appendQuoted(out, bytes);
+    return QString::fromLatin1(out);
+}
+
+// The first bytes in upper-case hex, "..." when there are more.
+void appendHexList(QByteArray &out, const QByteArray &bytes)
+{
+    static const char hex[] = "0123456789ABCDEF";
     constexpr qsizetype kShown = 32;
-    QString hex = QString::fromLatin1(bytes.left(kShown).toHex(' ').toUpper());
+    const qsizetype shown = std::min(bytes.size(), kShown);
+    for (qsizetype i = 0; i < shown; ++i) {
+        const auto c = std::uint8_t(bytes[i]);
+        if (i)
+            out += ' ';
+        out += hex[c >> 4];
+        out += hex[c & 0xF];
+    }
     if (bytes.size() > kShown)
-        hex += QStringLiteral(" ...");
-    return hex;
+        out += " ...";
 }
 
 QString logoSizes(const std::vector<Logo> &logos)
@@ -446,15 +505,42 @@ QString meaning(const Decoded &d)
 
 } // namespace
 
+void Decoded::appendDescription(QByteArray &out) const
+{
+    switch (kind) {
+    case Kind::Unknown:
+        out += "unknown: ";
+        appendNumber(out, length);
+        out += length == 1 ? " byte " : " bytes ";
+        appendHexList(out, payload);
+        return;
+    case Kind::Text:
+        out += "text ";
+        appendQuoted(out, payload);
+        return;
+    case Kind::LineFeed:
+        out += "LF";
+        if (value != 1) {
+            out += " x";
+            appendNumber(out, (unsigned long long)value);
+        }
+        return;
+    default:
+        out += describe().toLatin1();
+        return;
+    }
+}
+
 QString Decoded::describe() const
 {
     switch (kind) {
     case Kind::Unknown:
-        return QStringLiteral("unknown: %1 byte%2 %3").arg(length).arg(length == 1 ? "" : "s").arg(hexList(payload));
     case Kind::Text:
-        return QStringLiteral("text %1").arg(quoted(payload));
-    case Kind::LineFeed:
-        return value == 1 ? QStringLiteral("LF") : QStringLiteral("LF x%1").arg(value);
+    case Kind::LineFeed: {
+        QByteArray text;
+        appendDescription(text);
+        return QString::fromLatin1(text);
+    }
     case Kind::LogoClear:
         return QStringLiteral("FS q 0: ") + meaning(*this);
     case Kind::QrPrint: // shares its frame's form with the store
@@ -466,23 +552,13 @@ QString Decoded::describe() const
     return QStringLiteral("%1: %2").arg(QLatin1String(form ? form->name : "?"), meaning(*this));
 }
 
-Result decode(const Bytes &bytes, bool final)
-{
-    return decode(QByteArray::fromRawData(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size())),
-                  final);
-}
+namespace {
 
-Result decode(const QByteArray &bytes, bool final)
+// The decoding itself: hands each piece to take(piece, offset) as it is
+// found, its payload not yet set; returns the bytes consumed.
+template <typename Take>
+std::size_t decodeWith(const std::uint8_t *b, std::size_t n, bool final, Take &&take)
 {
-    const auto *b = reinterpret_cast<const std::uint8_t *>(bytes.constData());
-    const std::size_t n = std::size_t(bytes.size());
-    Result r;
-    auto add = [&](Decoded d, std::size_t offset) {
-        d.offset = offset;
-        if (d.kind == Kind::Unknown || d.kind == Kind::Text)
-            d.payload = bytesAt(b + offset, d.length);
-        r.commands.push_back(std::move(d));
-    };
     std::size_t i = 0;
     while (i < n) {
         Match m = matchAt(b + i, n - i);
@@ -493,7 +569,7 @@ Result decode(const QByteArray &bytes, bool final)
         }
         if (m.status != Status::None) {
             const std::size_t length = m.found.length;
-            add(std::move(m.found), i);
+            take(m.found, i);
             i += length;
             continue;
         }
@@ -519,11 +595,48 @@ Result decode(const QByteArray &bytes, bool final)
         d.length = j - i;
         if (run == Run::LineFeeds)
             d.value = long(d.length);
-        add(std::move(d), i);
+        take(d, i);
         i = j;
     }
-    r.consumed = i;
+    return i;
+}
+
+bool holdsItsBytes(Kind kind)
+{
+    return kind == Kind::Unknown || kind == Kind::Text;
+}
+
+} // namespace
+
+Result decode(const Bytes &bytes, bool final)
+{
+    return decode(QByteArray::fromRawData(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size())),
+                  final);
+}
+
+Result decode(const QByteArray &bytes, bool final)
+{
+    const auto *b = reinterpret_cast<const std::uint8_t *>(bytes.constData());
+    Result r;
+    r.consumed = decodeWith(b, std::size_t(bytes.size()), final, [&](Decoded &d, std::size_t offset) {
+        d.offset = offset;
+        if (holdsItsBytes(d.kind))
+            d.payload = bytesAt(b + offset, d.length);
+        r.commands.push_back(std::move(d));
+    });
     return r;
+}
+
+std::size_t decodeEach(const char *bytes, std::size_t size, bool final,
+                       const std::function<void(const Decoded &)> &take)
+{
+    const auto *b = reinterpret_cast<const std::uint8_t *>(bytes);
+    return decodeWith(b, size, final, [&](Decoded &d, std::size_t offset) {
+        d.offset = offset;
+        if (holdsItsBytes(d.kind))
+            d.payload = QByteArray::fromRawData(bytes + offset, qsizetype(d.length));
+        take(d);
+    });
 }
 
 } // namespace decoder

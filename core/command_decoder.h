@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 namespace decoder {
@@ -70,6 +71,8 @@ struct Decoded
     // One line for a person: the command's name, then its meaning,
     // e.g. "ESC # # SBDR: baud 9600".
     QString describe() const;
+    // The same line appended as bytes (it is plain ASCII).
+    void appendDescription(QByteArray &out) const;
 };
 
 struct Result
@@ -88,5 +91,11 @@ struct Result
 
 Result decode(const Bytes &bytes, bool final = true);
 Result decode(const QByteArray &bytes, bool final = true);
+
+// The same pieces handed to take one by one as they are found, with no list
+// and no copies: a piece and its payload (a view into bytes) live only for
+// the call. Returns what Result::consumed would be.
+std::size_t decodeEach(const char *bytes, std::size_t size, bool final,
+                       const std::function<void(const Decoded &)> &take);
 
 } // namespace decoder

@@ -25,33 +25,33 @@ std::vector<Command> one(Command command)
 // 9600 baud, level 23, the barcode and the cutter on, no black mark, every
 // buzzer event, the cut feed in command mode and the half cut.
 const Setting kSettings[] = {
-    {SettingKey::CodePage, "codepage", "gbLanage", "chkLanage", 1, SettingValues::CodePage, nullptr, nullptr, 15,
+    {SettingKey::CodePage, "codepage", 1, SettingValues::CodePage, nullptr, nullptr, 15,
      QT_TRANSLATE_NOOP("SettingsCatalogue", "e.g. 15 or CP936 (list below)"),
      QT_TRANSLATE_NOOP("SettingsCatalogue", "Code page: its number or name, e.g. 15 or CP936. Sending it makes the\n"
                                             "printer print a page. The printer's code pages:"),
      [](InstructionSet set, std::uint32_t v) { return one(codePageCommand(set, std::uint8_t(v))); }},
-    {SettingKey::BaudRate, "baud", "gbCom", "chkCom", 2, SettingValues::Rate, nullptr, nullptr, 9600, "",
+    {SettingKey::BaudRate, "baud", 2, SettingValues::Rate, nullptr, nullptr, 9600, "",
      QT_TRANSLATE_NOOP("SettingsCatalogue", "Baud rate: %1.\n"
                                             "The printer takes it after a restart and prints a page. Over a serial\n"
                                             "port it is sent last."),
      [](InstructionSet set, std::uint32_t v) { return one(baudRateCommand(set, v)); }},
-    {SettingKey::Darkness, "darkness", "gbLevel", "chkLevel", 3, SettingValues::Level, nullptr, nullptr, 23, "",
+    {SettingKey::Darkness, "darkness", 3, SettingValues::Level, nullptr, nullptr, 23, "",
      QT_TRANSLATE_NOOP("SettingsCatalogue", "Darkness: %1 to %2."),
      [](InstructionSet set, std::uint32_t v) { return one(darknessCommand(set, std::uint8_t(v))); }},
-    {SettingKey::Barcode, "barcode", "gbBarcode", "chkBarcode", 4, SettingValues::Switch, "on", "off", 1, "", "",
+    {SettingKey::Barcode, "barcode", 4, SettingValues::Switch, "on", "off", 1, "", "",
      [](InstructionSet, std::uint32_t v) { return one(barcodeCommand(v != 0)); }},
-    {SettingKey::Cutter, "cutter", "gbCut", "chkCut", 5, SettingValues::Switch, "on", "off", 1, "", "",
+    {SettingKey::Cutter, "cutter", 5, SettingValues::Switch, "on", "off", 1, "", "",
      [](InstructionSet, std::uint32_t v) { return one(cutterCommand(v != 0)); }},
-    {SettingKey::BlackMark, "black-mark", "gbBlack", "chkBlack", 6, SettingValues::Switch, "on", "off", 0, "", "",
+    {SettingKey::BlackMark, "black-mark", 6, SettingValues::Switch, "on", "off", 0, "", "",
      [](InstructionSet, std::uint32_t v) { return one(blackMarkCommand(v != 0)); }},
-    {SettingKey::Buzzer, "buzzer", "gbBeepSet", "chkBeepSet", 7, SettingValues::Events, nullptr, nullptr, 0x0F,
+    {SettingKey::Buzzer, "buzzer", 7, SettingValues::Events, nullptr, nullptr, 0x0F,
      QT_TRANSLATE_NOOP("SettingsCatalogue", "(any subset)"),
      QT_TRANSLATE_NOOP("SettingsCatalogue", "Buzzer events: none, or any of %1."),
      [](InstructionSet set, std::uint32_t v) { return one(buzzerCommand(set, std::uint8_t(v))); }},
-    {SettingKey::CutFeed, "cut-feed", "gbCutPage", "chkCutPage", 8, SettingValues::Switch, "command", "drive", 1, "",
-     "", [](InstructionSet, std::uint32_t v) { return cutFeedCommands(v != 0); }},
-    {SettingKey::CutMode, "cut-mode", "gbCutMode", "chkCutMode", 0, SettingValues::Switch, "full+half", "half", 0, "",
-     "", [](InstructionSet, std::uint32_t v) { return one(cutModeCommand(v != 0)); }},
+    {SettingKey::CutFeed, "cut-feed", 8, SettingValues::Switch, "command", "drive", 1, "", "",
+     [](InstructionSet, std::uint32_t v) { return cutFeedCommands(v != 0); }},
+    {SettingKey::CutMode, "cut-mode", 0, SettingValues::Switch, "full+half", "half", 0, "", "",
+     [](InstructionSet, std::uint32_t v) { return one(cutModeCommand(v != 0)); }},
 };
 
 static_assert(std::size(kSettings) == kSettingCount);

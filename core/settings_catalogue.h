@@ -1,7 +1,7 @@
 // The nine configuration settings, each described once: its values and
 // default, the commands that send it, the command-line word (also its
-// profile key), the main window's group and skip box, its place in the
-// one-key update, and the prose the tool prints about it. The window, the
+// profile key), its place in the one-key update, and the prose the tool
+// prints about it. The window, the
 // tool and the profiles all read their lists, ranges and order from here.
 #pragma once
 
@@ -57,10 +57,8 @@ inline constexpr BuzzerEvent kBuzzerEvents[] = {{"receive", 0x01}, {"paper-out",
 struct Setting
 {
     SettingKey key;
-    const char *word;     // the tool's word and the profile key: "baud"
-    const char *groupBox; // the object name of its group in the main window: "gbCom"
-    const char *skipBox;  // the object name of the group's skip box: "chkCom"
-    int updateStep;       // its place in the one-key update from 1, or 0: not part of it
+    const char *word; // the tool's word and the profile key: "baud"
+    int updateStep;   // its place in the one-key update from 1, or 0: not part of it
     SettingValues values;
     const char *firstWord; // a switch's words; null for the other kinds
     const char *secondWord;

@@ -46,6 +46,11 @@ DravikBinding::~DravikBinding()
     // texts it returned, and unloading buys nothing here.
 }
 
+std::shared_ptr<const DravikBinding> DravikBinding::twin() const
+{
+    return std::shared_ptr<const DravikBinding>(new DravikBinding(*this));
+}
+
 bool DravikBinding::load()
 {
     return openAny(false);
@@ -111,9 +116,14 @@ bool DravikBinding::open(const QString &path, bool sendOnly)
     return true;
 }
 
+void *DravikBinding::dlsymOf(const char *name) const
+{
+    return dlsym(handle_, name);
+}
+
 void *DravikBinding::resolve(const char *name)
 {
-    void *p = dlsym(handle_, name);
+    void *p = dlsymOf(name);
     if (!p)
         missing_ << QString::fromLatin1(name);
     return p;
@@ -122,28 +132,33 @@ void *DravikBinding::resolve(const char *name)
 void DravikBinding::bind(bool sendOnly)
 {
     missing_.clear();
-    sendBufferToPrint = reinterpret_cast<SendBufferToPrintFn>(resolve("SendBufferToPrint"));
+    bindExport(sendBufferToPrint, "SendBufferToPrint", true);
     // Optional, and wanted by every binding that sends: their absence is not
     // reported as missing.
-    getLastErrorText = reinterpret_cast<TextFn>(dlsym(handle_, "GetLastErrorText"));
-    getLastErrorCode = reinterpret_cast<CodeFn>(dlsym(handle_, "GetLastErrorCode"));
-    queryPrinter = reinterpret_cast<QueryPrinterFn>(dlsym(handle_, "QueryPrinter"));
-    followLastJob = reinterpret_cast<FollowLastJobFn>(dlsym(handle_, "FollowLastJob"));
-    cancelLastJob = reinterpret_cast<CancelLastJobFn>(dlsym(handle_, "CancelLastJob"));
+    bindExport(getLastErrorText, "GetLastErrorText", false);
+    bindExport(getLastErrorCode, "GetLastErrorCode", false);
+    bindExport(queryPrinter, "QueryPrinter", false);
+    bindExport(followLastJob, "FollowLastJob", false);
+    bindExport(cancelLastJob, "CancelLastJob", false);
+    bindExport(followSentJobs, "FollowSentJobs", false);
     if (sendOnly)
         return;
-    getPrintDriveStates = reinterpret_cast<ListFn>(dlsym(handle_, "GetPrintDriveStates"));
+    bindExport(getPrintDriveStates, "GetPrintDriveStates", false);
+    bindExport(getPrintDriveDevices, "GetPrintDriveDevices", false);
+    bindExport(getUsbPrinters, "GetUsbPrinters", false);
+    bindExport(getPrintServerDevices, "GetPrintServerDevices", false);
+    bindExport(addPrintQueue, "AddPrintQueue", false);
     // The documented lookup order.
-    openComm = reinterpret_cast<OpenCommFn>(resolve("OpenComm"));
-    closeComm = reinterpret_cast<CloseCommFn>(resolve("CloseComm"));
-    getCommRecvData = reinterpret_cast<GetCommRecvDataFn>(resolve("GetCommRecvData"));
-    getSystemSerial = reinterpret_cast<ListFn>(resolve("GetSystemSerial"));
-    getPrintDrivePortNames = reinterpret_cast<PortListFn>(resolve("GetPrintDrivePortNames"));
-    getPrintDriveNames = reinterpret_cast<ListFn>(resolve("GetPrintDriveNames"));
-    hexToStr = reinterpret_cast<HexToStrFn>(resolve("HexToStr"));
-    strToHex = reinterpret_cast<StrToHexFn>(resolve("StrToHex"));
-    isLanguage = reinterpret_cast<TextFn>(resolve("isLanguage"));
-    getDravikDllVer = reinterpret_cast<TextFn>(resolve("GetDravikDllVer"));
+    bindExport(openComm, "OpenComm", true);
+    bindExport(closeComm, "CloseComm", true);
+    bindExport(getCommRecvData, "GetCommRecvData", true);
+    bindExport(getSystemSerial, "GetSystemSerial", true);
+    bindExport(getPrintDrivePortNames, "GetPrintDrivePortNames", true);
+    bindExport(getPrintDriveNames, "GetPrintDriveNames", true);
+    bindExport(hexToStr, "HexToStr", true);
+    bindExport(strToHex, "StrToHex", true);
+    bindExport(isLanguage, "isLanguage", true);
+    bindExport(getDravikDllVer, "GetDravikDllVer", true);
 }
 
 QString DravikBinding::lastErrorText() const
@@ -157,9 +172,9 @@ QString DravikBinding::lastErrorText() const
 int DravikBinding::lastErrorCode() const
 {
     if (!getLastErrorCode)
-        return -1;
+        return kUntoldErrorCode;
     const int code = getLastErrorCode();
-    return code < 0 || code > 11 ? 9 : code;
+    return code < DRAVIK_ERROR_NONE || code > DRAVIK_ERROR_LAST_KNOWN ? DRAVIK_ERROR_OTHER : code;
 }
 
 QStringList splitLibraryList(const char *text)

@@ -18,8 +18,28 @@ JobFollow followLastJob(const DravikBinding &lib, const PrinterTarget &target, i
     out.fate = result == 0 ? JobFate::Waiting : JobFate::Failed;
     out.reason = failureReason(lib);
     // A library that says "still waiting" without its code still means it.
-    if (out.fate == JobFate::Waiting && out.reason.code <= 0)
-        out.reason.code = 11;
+    if (out.fate == JobFate::Waiting && out.reason.code <= DRAVIK_ERROR_NONE)
+        out.reason.code = DRAVIK_ERROR_WAITING_IN_QUEUE;
+    return out;
+}
+
+bool followsSentJobs(const DravikBinding &lib, const PrinterTarget &target)
+{
+    return followsJobs(lib, target) && lib.followSentJobs && lib.cancelLastJob;
+}
+
+SentJobsFollow followSentJobs(const DravikBinding &lib, int sent, int timeoutMs)
+{
+    SentJobsFollow out;
+    if (!lib.isLoaded() || !lib.followSentJobs || sent <= 0)
+        return out;
+    out.printed = qBound(0, lib.followSentJobs(timeoutMs), sent);
+    if (out.printed == sent) {
+        out.stop.fate = JobFate::Printed;
+        return out;
+    }
+    out.stop.reason = failureReason(lib);
+    out.stop.fate = out.stop.reason.code == DRAVIK_ERROR_WAITING_IN_QUEUE ? JobFate::Waiting : JobFate::Failed;
     return out;
 }
 

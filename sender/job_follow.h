@@ -30,6 +30,23 @@ bool followsJobs(const DravikBinding &lib, const PrinterTarget &target);
 // Follows the job the calling thread sent last, for up to timeoutMs.
 JobFollow followLastJob(const DravikBinding &lib, const PrinterTarget &target, int timeoutMs = kJobFollowMs);
 
+// The jobs the calling thread sent since its last follow, followed together.
+struct SentJobsFollow
+{
+    int printed = 0; // how many, from the first, the printer took
+    JobFollow stop;  // what became of the next one, when not all printed
+};
+
+// True when the jobs of a plan to target can go out back to back and be
+// followed together: a print queue, and a library with FollowSentJobs,
+// FollowLastJob and CancelLastJob.
+bool followsSentJobs(const DravikBinding &lib, const PrinterTarget &target);
+
+// Follows the sent jobs the calling thread sent since its last follow (sent
+// of them) for up to timeoutMs in all. The one that stops it becomes the
+// library's last job: withdrawLastJob withdraws it with the jobs behind it.
+SentJobsFollow followSentJobs(const DravikBinding &lib, int sent, int timeoutMs);
+
 // Withdraws that job. False, with the reason, when the library could not
-// (or lacks CancelLastJob: code -1 and an empty text).
+// (or lacks CancelLastJob: code kUntoldErrorCode and an empty text).
 bool withdrawLastJob(const DravikBinding &lib, FailureReason *reason);

@@ -4,38 +4,42 @@
 
 #include <QElapsedTimer>
 
+#include <optional>
+
 namespace {
 
 constexpr int kIdTextMax = 80; // "_", the text, NUL; longer is no answer of ours
 
-struct Exchange
-{
-    int result = 0; // QueryPrinter's: -1 failed, 0 no answer, else the byte count
-    QByteArray reply;
-    qint64 ms = 0;
-};
-
-Exchange exchange(const DravikBinding &lib, const PrinterTarget &target, const Bytes &request, int replySize,
-                  int timeoutMs)
+QueryExchange exchange(const DravikBinding &lib, const PrinterTarget &target, const Bytes &request, int replySize,
+                       int timeoutMs)
 {
     const QByteArray port = target.portName.toLocal8Bit();
     const QByteArray printer = target.printerName.toLocal8Bit();
     QByteArray reply(replySize, '\0');
     QElapsedTimer clock;
     clock.start();
-    Exchange e;
+    QueryExchange e;
     e.result = lib.queryPrinter(port.constData(), printer.constData(), request.data(), int(request.size()),
                                 reinterpret_cast<unsigned char *>(reply.data()), replySize, timeoutMs);
     e.ms = clock.elapsed();
     if (e.result > 0)
         e.reply = reply.left(qMin(e.result, replySize));
+    else if (e.result < 0)
+        e.failure = failureReason(lib);
     return e;
 }
 
-void takeFailure(PrinterReport &report, const DravikBinding &lib)
+QueryAsker libraryAsker(const DravikBinding &lib, const PrinterTarget &target)
 {
-    report.reason = failureReason(lib);
-    report.state = report.reason.code == 10 ? QueryState::NoAnswers : QueryState::Failed;
+    return [&lib, target](const Bytes &request, int replySize, int timeoutMs) {
+        return exchange(lib, target, request, replySize, timeoutMs);
+    };
+}
+
+void takeFailure(PrinterReport &report, const FailureReason &reason)
+{
+    report.reason = reason;
+    report.state = report.reason.code == DRAVIK_ERROR_NO_ANSWERS ? QueryState::NoAnswers : QueryState::Failed;
 }
 
 const char *requestName(StatusRequest which)
@@ -55,7 +59,7 @@ const char *requestName(StatusRequest which)
 
 // The identity texts; stops at the first request left unanswered, which a
 // printer without these requests leaves so, to not wait for each in turn.
-void askIdentity(const DravikBinding &lib, const PrinterTarget &target, int timeoutMs, PrinterReport &report)
+void askIdentity(const QueryAsker &ask, int timeoutMs, PrinterReport &report)
 {
     const struct
     {
@@ -65,34 +69,27 @@ void askIdentity(const DravikBinding &lib, const PrinterTarget &target, int time
                 {IdRequest::Model, &PrinterIdentity::model},
                 {IdRequest::Firmware, &PrinterIdentity::firmware},
                 {IdRequest::SerialNumber, &PrinterIdentity::serialNumber}};
-    for (const auto &ask : asks) {
-        const Exchange e = exchange(lib, target, idRequest(ask.request), kIdTextMax, timeoutMs);
+    for (const auto &one : asks) {
+        const QueryExchange e = ask(idRequest(one.request), kIdTextMax, timeoutMs);
         if (e.result < 0) {
-            takeFailure(report, lib);
+            takeFailure(report, e.failure);
             return;
         }
         if (e.result == 0)
             return;
         if (const auto text = printer_status::decodeIdText(e.reply))
-            report.identity.*ask.field = QString::fromLatin1(*text);
+            report.identity.*one.field = QString::fromLatin1(*text);
     }
 }
 
-} // namespace
-
-PrinterReport queryStatusByte(const DravikBinding &lib, const PrinterTarget &target, StatusRequest which, int timeoutMs)
+// One status request and its one-byte answer, read with the fixed-bit check.
+PrinterReport statusByte(const QueryAsker &ask, StatusRequest which, int timeoutMs)
 {
     PrinterReport report;
-    if (!lib.isLoaded())
-        return report;
-    if (!lib.queryPrinter) {
-        report.state = QueryState::NoExport;
-        return report;
-    }
-    const Exchange e = exchange(lib, target, statusRequest(which), 1, timeoutMs);
+    const QueryExchange e = ask(statusRequest(which), 1, timeoutMs);
     report.answerMs = e.ms;
     if (e.result < 0) {
-        takeFailure(report, lib);
+        takeFailure(report, e.failure);
         return report;
     }
     if (e.result == 0) {
@@ -110,13 +107,45 @@ PrinterReport queryStatusByte(const DravikBinding &lib, const PrinterTarget &tar
     return report;
 }
 
+// The state that stands for a library that cannot be asked, or nothing.
+std::optional<QueryState> unaskable(const DravikBinding &lib)
+{
+    if (!lib.isLoaded())
+        return QueryState::NoLibrary;
+    if (!lib.queryPrinter)
+        return QueryState::NoExport;
+    return std::nullopt;
+}
+
+} // namespace
+
+PrinterReport queryStatusByte(const DravikBinding &lib, const PrinterTarget &target, StatusRequest which, int timeoutMs)
+{
+    if (const auto state = unaskable(lib)) {
+        PrinterReport report;
+        report.state = *state;
+        return report;
+    }
+    return statusByte(libraryAsker(lib, target), which, timeoutMs);
+}
+
 PrinterReport queryPrinter(const DravikBinding &lib, const PrinterTarget &target, const QueryOptions &options)
 {
-    PrinterReport report = queryStatusByte(lib, target, StatusRequest::Printer, options.timeoutMs);
+    if (const auto state = unaskable(lib)) {
+        PrinterReport report;
+        report.state = *state;
+        return report;
+    }
+    return queryThrough(libraryAsker(lib, target), options);
+}
+
+PrinterReport queryThrough(const QueryAsker &ask, const QueryOptions &options)
+{
+    PrinterReport report = statusByte(ask, StatusRequest::Printer, options.timeoutMs);
     if (report.state != QueryState::Answered)
         return report;
     for (StatusRequest which : {StatusRequest::OfflineCause, StatusRequest::ErrorCause, StatusRequest::RollPaper}) {
-        const PrinterReport more = queryStatusByte(lib, target, which, options.timeoutMs);
+        const PrinterReport more = statusByte(ask, which, options.timeoutMs);
         if (more.state == QueryState::Failed || more.state == QueryState::NoAnswers) {
             report.state = QueryState::Failed;
             report.reason = more.reason;
@@ -128,6 +157,6 @@ PrinterReport queryPrinter(const DravikBinding &lib, const PrinterTarget &target
             report.unanswered << QLatin1String(requestName(which));
     }
     if (options.identity)
-        askIdentity(lib, target, options.timeoutMs, report);
+        askIdentity(ask, options.timeoutMs, report);
     return report;
 }

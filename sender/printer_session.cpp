@@ -130,6 +130,10 @@ WithdrawReport PrinterSession::withdrawWaitingJob() const
         out.result = Withdrawal::Withdrawn;
         return out;
     }
+    if (out.refusal.code == DRAVIK_ERROR_STOPPED_WHILE_PRINTING) {
+        out.result = Withdrawal::StoppedWhilePrinting;
+        return out;
+    }
     if (!can(SessionAction::Follow))
         return out;
     // A withdrawal fails for a job that printed in the meantime.
@@ -139,42 +143,12 @@ WithdrawReport PrinterSession::withdrawWaitingJob() const
         return out;
     }
     out.recheck = again.reason;
+    if (again.reason.code == DRAVIK_ERROR_STOPPED_WHILE_PRINTING)
+        out.result = Withdrawal::StoppedWhilePrinting;
     return out;
 }
 
 PrinterReport PrinterSession::query(const QueryOptions &options) const
 {
     return queryPrinter(lib_, linkTarget(), options);
-}
-
-UpdateResult PrinterSession::runUpdate(const std::vector<UpdateStep> &steps) const
-{
-    UpdateResult result;
-    std::vector<int> order;
-    int baudRate = -1;
-    for (int i = 0; i < int(steps.size()); ++i) {
-        if (steps[std::size_t(i)].selected())
-            ++result.selected;
-        if (steps[std::size_t(i)].baudRate && isSerial() && portOpen_)
-            baudRate = i;
-        else
-            order.push_back(i);
-    }
-    if (baudRate >= 0)
-        order.push_back(baudRate);
-
-    for (int i : order) {
-        const UpdateStep &step = steps[std::size_t(i)];
-        // Read just before the step: an earlier step may have changed it.
-        if (!step.selected())
-            continue;
-        const SendReport report = step.run();
-        if (report.stops()) {
-            result.stoppedAt = i;
-            result.stop = report;
-            return result;
-        }
-        ++result.sent;
-    }
-    return result;
 }

@@ -2,7 +2,8 @@
 // queue, a serial port, a printer port), whether the serial port is open and
 // at which rate, what the library lacks for each action, the sends with
 // their job followed to the printer, the withdrawal of a job still waiting,
-// the printer query and the one-key update's sequence. Blocking and
+// and the printer query (a plan of several commands goes through
+// delivery_path.h). Blocking and
 // thread-agnostic: the windows run each call on their worker thread, the
 // tool on its own threads. The library keeps the last job per thread, so a
 // send, its following and its withdrawal run on one thread.
@@ -13,9 +14,6 @@
 #include "job_follow.h"
 #include "printer_query.h"
 #include "send_path.h"
-
-#include <functional>
-#include <vector>
 
 // What is asked of the library, for the question of which export it lacks.
 enum class SessionAction {
@@ -41,21 +39,22 @@ struct SendReport
     bool called() const { return status == SendStatus::Sent || status == SendStatus::Failed; }
     // The printer took the bytes (or the path gives no more to know).
     bool done() const { return sent && job != JobFate::Waiting; }
-    // A step of a sequence that ends it: the library refused it, or its job did not print.
-    bool stops() const { return called() && !done(); }
 };
 
 // What became of a waiting job asked to be withdrawn.
 enum class Withdrawal {
-    Withdrawn,        // nothing of it printed
-    PrintedMeanwhile, // the withdrawal failed because the printer took it in the meantime
-    NotWithdrawn,     // it may still print later
+    Withdrawn,            // nothing of it printed
+    PrintedMeanwhile,     // the withdrawal failed because the printer took it in the meantime
+    NotWithdrawn,         // it may still print later
+    StoppedWhilePrinting, // the print server was handing it to the printer: stopped, but the printer
+                          // may have received part or all of it
 };
 
 struct WithdrawReport
 {
     Withdrawal result = Withdrawal::NotWithdrawn;
-    FailureReason refusal; // why CancelLastJob failed (code -1 and no text when the library lacks it)
+    FailureReason refusal; // why CancelLastJob failed (code -1 and no text when the library lacks it);
+                           // with StoppedWhilePrinting, the library's account of it
     FailureReason recheck; // what the second look at the job said, when it did not print
 };
 
@@ -64,23 +63,6 @@ struct PortCall
 {
     int result = 0;       // OpenComm: 1 opened, 0 failed, -1 missing or held; CloseComm: 0 failed
     FailureReason reason; // when it failed
-};
-
-// One step of the one-key update.
-struct UpdateStep
-{
-    bool baudRate = false;           // the step that changes the serial rate
-    std::function<bool()> selected;  // read when the update starts and just before the step
-    std::function<SendReport()> run; // its sends; the report of the one that ended it, else of the last
-};
-
-struct UpdateResult
-{
-    int selected = 0;   // the steps selected when it started
-    int sent = 0;       // the steps done before it stopped
-    int stoppedAt = -1; // the index in the caller's steps of the step that stopped it; -1: none
-    SendReport stop;    // that step's report
-    bool stopped() const { return stoppedAt >= 0; }
 };
 
 class PrinterSession
@@ -138,16 +120,13 @@ public:
     // to followMs where the library can follow it.
     SendReport send(const Command &command, bool follow = true, int followMs = kJobFollowMs) const;
     // Withdraws the job this thread sent last. When the withdrawal fails it
-    // looks once more: a job the printer took meanwhile counts as printed.
+    // looks once more: a job the printer took meanwhile counts as printed. A
+    // job stopped while it was being handed to the printer is never called
+    // withdrawn.
     WithdrawReport withdrawWaitingJob() const;
 
     // Asks the printer at linkTarget() how it is (a serial port must be open).
     PrinterReport query(const QueryOptions &options = {}) const;
-
-    // Runs the selected steps in the caller's order, except that over an open
-    // serial port the baud rate step goes last (it ends with the port
-    // closed); stops at the first step that stops().
-    UpdateResult runUpdate(const std::vector<UpdateStep> &steps) const;
 
 private:
     const DravikBinding &lib_;

@@ -39,7 +39,7 @@ std::optional<std::vector<QueueState>> queueStates(const DravikBinding &lib)
     if (!lib.isLoaded() || !lib.getPrintDriveStates)
         return std::nullopt;
     const QStringList lines = splitLibraryList(lib.getPrintDriveStates());
-    if (lines.isEmpty() && lib.lastErrorCode() > 0)
+    if (lines.isEmpty() && lib.lastErrorCode() > DRAVIK_ERROR_NONE)
         return std::nullopt;
     return parseQueueStates(lines);
 }

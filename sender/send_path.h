@@ -46,8 +46,8 @@ enum class SendStatus {
 // Why the library says a call failed, read on the thread that made the call.
 struct FailureReason
 {
-    int code = -1; // lastErrorCode(): 1 to 11, or -1 when the library does not tell
-    QString text;  // the library's own text, possibly empty
+    int code = kUntoldErrorCode; // lastErrorCode(): a DravikErrorCode, or kUntoldErrorCode
+    QString text;                // the library's own text, possibly empty
 };
 FailureReason failureReason(const DravikBinding &lib);
 

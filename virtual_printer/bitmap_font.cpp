@@ -53,25 +53,28 @@ constexpr int kTop = 1;
 
 namespace receipt_font {
 
-void drawChar(QImage &image, int x, int y, unsigned char c)
+const Cell &cell(unsigned char c)
 {
-    const std::uint8_t *columns = (c >= 0x20 && c <= 0x7E) ? kGlyphs[c - 0x20] : kBox;
-    for (int col = 0; col < 5; ++col)
-        for (int row = 0; row < 7; ++row) {
-            if (!(columns[col] & (1u << row)))
-                continue;
-            for (int dy = 0; dy < kDotHeight; ++dy) {
-                const int py = y + kTop + row * kDotHeight + dy;
-                if (py < 0 || py >= image.height())
-                    continue;
-                uchar *line = image.scanLine(py);
-                for (int dx = 0; dx < kDotWidth; ++dx) {
-                    const int px = x + kLeft + col * kDotWidth + dx;
-                    if (px >= 0 && px < image.width())
-                        line[px] = 0;
+    static const std::array<Cell, 256> cells = [] {
+        std::array<Cell, 256> all{};
+        for (int code = 0; code < 256; ++code) {
+            const std::uint8_t *columns = (code >= 0x20 && code <= 0x7E) ? kGlyphs[code - 0x20] : kBox;
+            Cell &rows = all[std::size_t(code)];
+            for (int col = 0; col < 5; ++col)
+                for (int row = 0; row < 7; ++row) {
+                    if (!(columns[col] & (1u << row)))
+                        continue;
+                    for (int dy = 0; dy < kDotHeight; ++dy) {
+                        const int y = kTop + row * kDotHeight + dy;
+                        for (int dx = 0; dx < kDotWidth; ++dx)
+                            rows[std::size_t(y)] |=
+                                std::uint16_t(1u << (kCellWidth - 1 - (kLeft + col * kDotWidth + dx)));
+                    }
                 }
-            }
         }
+        return all;
+    }();
+    return cells[c];
 }
 
 } // namespace receipt_font

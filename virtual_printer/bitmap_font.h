@@ -4,16 +4,18 @@
 // Built in, so receipts render without any font or display.
 #pragma once
 
-#include <QImage>
+#include <array>
+#include <cstdint>
 
 namespace receipt_font {
 
 inline constexpr int kCellWidth = 12;
 inline constexpr int kCellHeight = 24;
 
-// Draws one character with its top left corner at (x, y) into an 8-bit grey
-// image (0 black). Bytes outside 0x20..0x7E draw as a hollow box; dots
-// outside the image are dropped.
-void drawChar(QImage &image, int x, int y, unsigned char c);
+// One character's cell, row by row from the top: bit 11 of a row is its
+// leftmost dot, bit 0 its rightmost. Bytes outside 0x20..0x7E show as a
+// hollow box.
+using Cell = std::array<std::uint16_t, kCellHeight>;
+const Cell &cell(unsigned char c);
 
 } // namespace receipt_font

@@ -1,12 +1,9 @@
 // A serial line between two ends set to different rates: what the receiving
-// end reads of what the other sent (8N1 both), and the rate a port is set to.
+// end reads of what the other sent (8N1 both). The rate a port is set to is
+// line_speed.h's, shared with the printer I/O library.
 #pragma once
 
 #include <QByteArray>
-
-// The rate the terminal behind fd is set to send at, in baud; 0 when it
-// cannot be read or is no standard rate.
-long lineRate(int fd);
 
 // The bytes a receiver at readAt baud reads off the wire when the sender
 // sent these at sentAt baud, back to back: it starts a byte at each falling

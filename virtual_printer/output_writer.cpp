@@ -1,10 +1,12 @@
 #include "output_writer.h"
 
 #include "durable_file.h"
+#include "log_stamp.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImageWriter>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -159,22 +161,71 @@ bool OutputWriter::setAside(const char *name) const
     return ::renameat(dirFd_, name, dirFd_, (QByteArray(name) + ".damaged").constData()) == 0;
 }
 
-bool OutputWriter::log(const QString &line, QString &error)
+void OutputWriter::log(const QString &line)
 {
-    if (logFd_ < 0)
-        return false;
-    const QByteArray bytes = line.toUtf8() + '\n';
-    const int code = durablefile::writeAll(logFd_, bytes.constData(), bytes.size());
-    if (code)
-        error = QStringLiteral("cannot write %1/log.txt: %2").arg(dir_, errnoText(code));
-    return code == 0;
+    logBuffer_ += line.toUtf8();
+    logBuffer_ += '\n';
+}
+
+bool OutputWriter::flushLog(QString &error)
+{
+    if (logBuffer_.isEmpty())
+        return true;
+    QByteArray bytes;
+    if (partialTail_)
+        bytes += '\n'; // a line left cut short ends here, so the next starts on its own
+    if (linesMissed_ > 0)
+        bytes += QStringLiteral("%1 out %2 line(s) could not be written to this log since %3 (%4)\n")
+                     .arg(logStamp())
+                     .arg(linesMissed_)
+                     .arg(QString::fromUtf8(missedSince_), missedWhy_)
+                     .toUtf8();
+    const qsizetype linesStart = bytes.size(); // the lines kept, after what was said first
+    bytes += logBuffer_;
+    logBuffer_.resize(0); // keeps its room
+    struct stat before
+    {
+    };
+    const int code = logFd_ < 0                      ? EBADF
+                     : ::fstat(logFd_, &before) != 0 ? errno
+                                                     : durablefile::writeAll(logFd_, bytes.constData(), bytes.size());
+    if (code == 0) {
+        linesMissed_ = 0;
+        partialTail_ = false;
+        return true;
+    }
+    // Whole lines that reached the file stay; a line cut short is cut off.
+    qsizetype written = 0;
+    qsizetype kept = 0;
+    struct stat after
+    {
+    };
+    if (logFd_ >= 0 && ::fstat(logFd_, &after) == 0 && after.st_size > before.st_size) {
+        written = qsizetype(qMin<qint64>(after.st_size - before.st_size, bytes.size()));
+        kept = bytes.lastIndexOf('\n', written - 1) + 1;
+    }
+    if (written > 0)
+        partialTail_ = kept < written && ::ftruncate(logFd_, before.st_size + kept) != 0;
+    if (kept >= linesStart)
+        linesMissed_ = 0; // what was missed before has been said
+    const qsizetype lostFrom = qMax(kept, linesStart);
+    if (linesMissed_ == 0)
+        missedSince_ = bytes.mid(lostFrom, kStampChars);
+    linesMissed_ += bytes.count('\n') - bytes.left(lostFrom).count('\n');
+    missedWhy_ = errnoText(code);
+    error = QStringLiteral("cannot write %1/log.txt: %2").arg(dir_, missedWhy_);
+    return false;
 }
 
 QString OutputWriter::saveReceipt(const QImage &receipt, QString &error)
 {
     QByteArray png;
     QBuffer buffer(&png);
-    if (!buffer.open(QIODevice::WriteOnly) || !receipt.save(&buffer, "PNG")) {
+    QImageWriter writer(&buffer, "png");
+    // Qt reads a quality of 80 as zlib's level 1: several times faster than
+    // its default on dense text, and no larger on receipts.
+    writer.setQuality(80);
+    if (!buffer.open(QIODevice::WriteOnly) || !writer.write(receipt)) {
         error = QStringLiteral("cannot encode the receipt picture");
         return {};
     }

@@ -1,5 +1,6 @@
 // The virtual printer's output folder: state.json (replaced whole after every
-// command that changed it), log.txt (appended) and receipt-NNN.png.
+// command that changed it), log.txt (appended, in whole lines) and
+// receipt-NNN.png.
 //
 // The folder must be the user's own and writable by nobody else; it is held
 // open and locked (".server.lock") for as long as the server runs, so a
@@ -36,9 +37,17 @@ public:
     bool readFile(const char *name, qint64 maxBytes, QByteArray &bytes, QString &error) const;
     // Moves a file aside as "<name>.damaged" (replacing an older one).
     bool setAside(const char *name) const;
-    // One line; false with a reason when it did not reach the file.
-    bool log(const QString &line, QString &error);
-    // The path written, or an empty text with a reason.
+    // One line, kept until flushLog() writes it with those before it.
+    void log(const QString &line);
+    qsizetype logWaiting() const { return logBuffer_.size(); }
+    // Writes the lines kept, each whole or not at all: when the disk takes
+    // only part of them, the file is cut back to the last whole line and the
+    // rest are left out. The first flush that works again begins with a line
+    // saying how many were left out since when. False with a reason when
+    // some did not reach the file.
+    bool flushLog(QString &error);
+    // The path written, or an empty text with a reason. From one thread at
+    // a time (the receipt saver's), beside the others.
     QString saveReceipt(const QImage &receipt, QString &error);
 
 private:
@@ -46,5 +55,11 @@ private:
     int dirFd_ = -1;
     int lockFd_ = -1;
     int logFd_ = -1;
+    QByteArray logBuffer_;
+    qint64 linesMissed_ = 0; // left out of the file since it last worked
+    QByteArray missedSince_; // the time the first line left out began with
+    QString missedWhy_;
+    bool partialTail_ = false;                   // the file ends in part of a line it could not cut off
+    static constexpr qsizetype kStampChars = 23; // "yyyy-MM-dd HH:mm:ss.zzz"
     int lastReceipt_ = 0;
 };

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int kMaxLogos = 255;
 constexpr int kMaxLogoDots = 8 * 0xFFFF;
 
 bool readInt(const QJsonObject &o, const char *key, qint64 low, qint64 high, qint64 &value, QString &why)
@@ -82,7 +81,9 @@ bool readFlash(const QByteArray &json, PrinterState &state, QString &why)
     const QJsonObject o = doc.object();
     PrinterState s = state;
     qint64 codePage = 0, baud = 0, darkness = 0, buzzer = 0, cutFeed = 0, autoCutFeed = 0;
-    if (!readInt(o, "codePage", 0, 255, codePage, why) || !readInt(o, "baudRate", 1, 4000000, baud, why) ||
+    using namespace printer_limits;
+    if (!readInt(o, "codePage", 0, 255, codePage, why) ||
+        !readInt(o, "baudRate", kMinBaudRate, kMaxBaudRate, baud, why) ||
         !readInt(o, "darkness", 0, 255, darkness, why) || !readInt(o, "buzzer", 0, 15, buzzer, why) ||
         !readInt(o, "cutFeedDistance", 0, 65535, cutFeed, why) ||
         !readInt(o, "autoCutFeedDistance", 0, 65535, autoCutFeed, why) || !readBool(o, "barcode", s.barcode, why) ||
@@ -90,6 +91,12 @@ bool readFlash(const QByteArray &json, PrinterState &state, QString &why)
         !readBool(o, "cutFullAndHalf", s.cutFullAndHalf, why) || !readBool(o, "cutFeedDrive", s.cutFeedDrive, why) ||
         !readBytes(o.value(QLatin1String("qrText")), "qrText", s.qrText, why))
         return false;
+    if (s.qrText.size() > kMaxQrText) {
+        why = QStringLiteral("\"qrText\" holds %1 bytes, more than the %2 a QR store command carries")
+                  .arg(s.qrText.size())
+                  .arg(kMaxQrText);
+        return false;
+    }
     s.codePage = int(codePage);
     s.baudRate = long(baud);
     s.darkness = int(darkness);
@@ -97,7 +104,7 @@ bool readFlash(const QByteArray &json, PrinterState &state, QString &why)
     s.cutFeedDistance = long(cutFeed);
     s.autoCutFeedDistance = long(autoCutFeed);
     const QJsonValue logos = o.value(QLatin1String("logos"));
-    if (!logos.isArray() || logos.toArray().size() > kMaxLogos) {
+    if (!logos.isArray() || std::size_t(logos.toArray().size()) > kMaxLogos) {
         why = QStringLiteral("\"logos\" is not a list of at most %1 logos").arg(kMaxLogos);
         return false;
     }
@@ -109,18 +116,13 @@ bool readFlash(const QByteArray &json, PrinterState &state, QString &why)
         if (!readInt(l, "width", 8, kMaxLogoDots, width, why) || !readInt(l, "height", 8, kMaxLogoDots, height, why) ||
             !readBytes(l.value(QLatin1String("raster")), "raster", logo.raster, why))
             return false;
-        if (width % 8 != 0 || height % 8 != 0 || logo.raster.size() != width * height / 8) {
-            why = QStringLiteral("logo %1 is %2 x %3 dots with %4 raster bytes")
-                      .arg(s.logos.size() + 1)
-                      .arg(width)
-                      .arg(height)
-                      .arg(logo.raster.size());
-            return false;
-        }
         logo.widthDots = int(width);
         logo.heightDots = int(height);
         s.logos.push_back(std::move(logo));
     }
+    why = logoProblem(s.logos);
+    if (!why.isEmpty())
+        return false;
     state = s;
     return true;
 }

@@ -19,6 +19,26 @@ QString readableText(const QByteArray &bytes)
 
 } // namespace
 
+QString printer_limits::logoProblem(const std::vector<decoder::Logo> &logos)
+{
+    if (logos.size() > kMaxLogos)
+        return QStringLiteral("%1 logos, more than the %2 the flash holds").arg(logos.size()).arg(kMaxLogos);
+    for (std::size_t i = 0; i < logos.size(); ++i) {
+        const decoder::Logo &logo = logos[i];
+        const qint64 bytes = qint64(logo.widthDots) * logo.heightDots / 8;
+        if (logo.widthDots < 8 || logo.heightDots < 8 || logo.widthDots % 8 || logo.heightDots % 8 ||
+            bytes > kMaxLogoBytes || logo.raster.size() != bytes)
+            return QStringLiteral("logo %1 is %2 x %3 dots with %4 data bytes; the printer takes whole groups of 8 "
+                                  "dots and at most %5 data bytes a logo")
+                .arg(i + 1)
+                .arg(logo.widthDots)
+                .arg(logo.heightDots)
+                .arg(logo.raster.size())
+                .arg(kMaxLogoBytes);
+    }
+    return {};
+}
+
 PrinterState factoryReset(const PrinterState &from)
 {
     PrinterState fresh;

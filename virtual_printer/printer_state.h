@@ -3,6 +3,7 @@
 #pragma once
 
 #include "command_decoder.h"
+#include "raster.h"
 #include "status_answers.h"
 
 #include <QByteArray>
@@ -55,6 +56,21 @@ struct PrinterState
     long drawerPulses = 0;
     long long unknownBytes = 0;
 };
+
+// What the printer keeps, whichever way a value comes (a command, or
+// printer.json read back at start): a value beyond these is refused.
+namespace printer_limits {
+inline constexpr long kMinBaudRate = 50;
+inline constexpr long kMaxBaudRate = 4000000;
+// A GS ( k frame holds at most 65,535 bytes, 3 of them its function.
+inline constexpr qsizetype kMaxQrText = 65532;
+// FS q n stores up to 255 logos, each of at most the data bytes the
+// printer takes for one image.
+inline constexpr std::size_t kMaxLogos = 255;
+inline constexpr qint64 kMaxLogoBytes = qint64(raster::kMaxImageBytes);
+// Empty when the logos fit the printer's flash, else why not.
+QString logoProblem(const std::vector<decoder::Logo> &logos);
+} // namespace printer_limits
 
 // The settings of a factory-fresh printer, flash and counters of `from` kept.
 PrinterState factoryReset(const PrinterState &from);

@@ -1,6 +1,7 @@
 #include "pty_listener.h"
 
 #include "line_rate.h"
+#include "line_speed.h"
 #include "port_announcement.h"
 #include "print_session.h"
 
@@ -38,11 +39,16 @@ PtyListener::PtyListener(PrintSession &session, long baud, QObject *parent)
         if (notifier_)
             notifier_->setEnabled(true);
     });
+    next_.setSingleShot(true);
+    connect(&next_, &QTimer::timeout, this, &PtyListener::pump);
 }
 
 PtyListener::~PtyListener()
 {
-    quiet(); // the job under way ends with the server, its receipt printed
+    // The job under way ends with the server, its receipt printed.
+    while (feed_ && feed_->waiting())
+        answer(feed_->name(), feed_->run(JobFeed::kWhole));
+    quiet();
     notifier_.reset();
     removeLink();
     if (slave_ >= 0)
@@ -106,6 +112,10 @@ void PtyListener::removeLink()
 
 void PtyListener::readable()
 {
+    if (feed_ && feed_->waiting()) {
+        notifier_->setEnabled(false); // read on once the slice is done
+        return;
+    }
     qint64 allowed = kReadMax;
     if (baud_ > 0) {
         // A byte on the wire is 10 bits (start, 8 data, stop).
@@ -135,28 +145,46 @@ void PtyListener::readable()
     }
     buffer.truncate(n);
     takenSinceClock_ += n;
-    const QString name = QStringLiteral("pty#%1").arg(jobs_ + 1);
-    if (jobBytes_ == 0)
-        session_.note(name, QStringLiteral("bytes arrive on %1").arg(device_));
+    if (!feed_) {
+        feed_ = std::make_unique<JobFeed>(session_, QStringLiteral("pty#%1").arg(jobs_ + 1));
+        session_.note(feed_->name(), QStringLiteral("bytes arrive on %1").arg(device_));
+    }
     jobBytes_ += n;
     quietTimer_.start();
     // Like a printer's port, it reads at its own rate whatever the other end
     // sends at: at another rate the bytes arrive garbled, and so do its answers.
-    const long sentAt = baud_ > 0 ? lineRate(slave_) : 0;
+    const long sentAt = baud_ > 0 ? line_speed::lineSpeed(slave_) : 0;
     const bool garbled = sentAt > 0 && sentAt != baud_;
     if (garbled) {
         if (rateSaid_ != sentAt)
-            session_.note(name, QStringLiteral("the port is set to %1 baud, the printer reads at %2: the bytes "
-                                               "arrive garbled")
-                                    .arg(sentAt)
-                                    .arg(baud_));
+            session_.note(feed_->name(), QStringLiteral("the port is set to %1 baud, the printer reads at %2: the "
+                                                        "bytes arrive garbled")
+                                             .arg(sentAt)
+                                             .arg(baud_));
         rateSaid_ = sentAt;
         buffer = readAtOtherRate(buffer, sentAt, baud_);
     }
-    QByteArray answers = session_.receive(name, stream_.feed(buffer));
-    if (garbled)
-        answers = readAtOtherRate(answers, baud_, sentAt);
-    answer(name, answers);
+    answerRate_ = garbled ? sentAt : 0;
+    feed_->take(buffer);
+    pump();
+}
+
+void PtyListener::pump()
+{
+    if (!feed_)
+        return;
+    QByteArray answers = feed_->run();
+    if (answerRate_ > 0)
+        answers = readAtOtherRate(answers, baud_, answerRate_);
+    answer(feed_->name(), answers);
+    if (feed_->waiting()) {
+        notifier_->setEnabled(false);
+        next_.start(session_.savingBehind() ? JobFeed::kSavingWaitMs : 0);
+        return;
+    }
+    followPortRate();
+    if (!paceTimer_.isActive())
+        notifier_->setEnabled(true);
 }
 
 void PtyListener::answer(const QString &name, const QByteArray &bytes)
@@ -179,12 +207,31 @@ void PtyListener::answer(const QString &name, const QByteArray &bytes)
 
 void PtyListener::quiet()
 {
-    if (jobBytes_ == 0)
+    if (!feed_)
         return;
-    const QString name = QStringLiteral("pty#%1").arg(++jobs_);
-    session_.receive(name, stream_.finish()); // a request cut off asks nothing
+    if (feed_->waiting()) {
+        quietTimer_.start(); // still printing what came: it ends after that
+        return;
+    }
+    feed_->finish(); // a request cut off asks nothing
+    while (feed_->waiting())
+        feed_->run(JobFeed::kWhole);
+    const QString name = feed_->name();
+    feed_.reset();
+    ++jobs_;
     session_.endJob(name);
     session_.note(name, QStringLiteral("quiet after %1 bytes").arg(jobBytes_));
     jobBytes_ = 0;
     rateSaid_ = 0;
+    followPortRate();
+}
+
+void PtyListener::followPortRate()
+{
+    // A baud-rate command whose page is out: the port reads at the new rate.
+    if (baud_ == 0 || session_.printer().portRate() == baud_)
+        return;
+    baud_ = session_.printer().portRate();
+    clock_.restart();
+    takenSinceClock_ = 0;
 }

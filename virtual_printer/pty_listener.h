@@ -2,10 +2,13 @@
 // (/dev/pts/N) a program opens like a serial port. Optionally paced to a real
 // port's speed; a job ends when the port has been quiet for a second. When
 // paced, it reads and answers at that speed only: a program that set the
-// port to another rate reads garbage back, as from a printer.
+// port to another rate reads garbage back, as from a printer. The speed
+// follows the printer's baud-rate setting once a command changed it (see
+// VirtualPrinter::portRate). A job is handled in slices (JobFeed): while
+// its commands wait, nothing more is read.
 #pragma once
 
-#include "command_stream.h"
+#include "job_feed.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -20,7 +23,7 @@ class PtyListener : public QObject
 {
     Q_OBJECT
 public:
-    // baud 0: read as fast as bytes come.
+    // baud 0: read as fast as bytes come; else paced, at first at baud.
     PtyListener(PrintSession &session, long baud, QObject *parent = nullptr);
     ~PtyListener() override;
 
@@ -32,7 +35,11 @@ public:
 
 private:
     void readable();
+    // Applies what waits for a slice, then reads on or comes back.
+    void pump();
     void quiet();
+    // Paced: reads at the rate the printer's port runs at now.
+    void followPortRate();
     // Sends the printer's answers back to the other end.
     void answer(const QString &name, const QByteArray &bytes);
     void removeLink();
@@ -44,9 +51,11 @@ private:
     QString device_;
     QString link_;
     std::unique_ptr<QSocketNotifier> notifier_;
-    CommandStream stream_;
+    std::unique_ptr<JobFeed> feed_; // the job under way
+    long answerRate_ = 0;           // the rate its answers are read at (0: the printer's own)
     QTimer quietTimer_;
     QTimer paceTimer_;
+    QTimer next_;
     // Pacing: bytes taken since the clock was last set against what the
     // speed allows in that time.
     QElapsedTimer clock_;

@@ -6,17 +6,16 @@
 
 namespace {
 
-QImage blankStrip(int width, int height)
+void setDot(std::uint8_t *row, int x)
 {
-    QImage strip(width, height, QImage::Format_Grayscale8);
-    strip.fill(255);
-    return strip;
+    row[x >> 3] |= std::uint8_t(0x80u >> (x & 7));
 }
 
 } // namespace
 
 ReceiptPaper::ReceiptPaper(int widthDots)
     : width_(widthDots)
+    , rowBytes_((widthDots + 7) / 8)
 {
 }
 
@@ -43,11 +42,11 @@ void ReceiptPaper::addText(const QByteArray &text)
 
 void ReceiptPaper::lineFeed(int count)
 {
-    for (int i = 0; i < count && height_ < kMaxPaperDots; ++i) {
+    for (int i = 0; i < count; ++i) {
         if (pendingStarted_)
             endLine();
-        else
-            append(blankStrip(width_, receipt_font::kCellHeight));
+        else if (!addRows(receipt_font::kCellHeight))
+            return; // the paper is at its longest
     }
 }
 
@@ -59,16 +58,34 @@ void ReceiptPaper::addLine(const QByteArray &text)
     endLine();
 }
 
+std::uint8_t *ReceiptPaper::addRows(int count)
+{
+    if (count <= 0 || height_ + count > kMaxPaperDots)
+        return nullptr;
+    const std::size_t at = dots_.size();
+    dots_.resize(at + std::size_t(count) * std::size_t(rowBytes_), 0);
+    height_ += count;
+    return dots_.data() + at;
+}
+
 void ReceiptPaper::endLine()
 {
-    QImage strip = blankStrip(width_, receipt_font::kCellHeight);
-    int x = leftFor(int(pending_.size()) * receipt_font::kCellWidth);
-    for (char c : pending_) {
-        receipt_font::drawChar(strip, x, 0, static_cast<unsigned char>(c));
-        x += receipt_font::kCellWidth;
+    std::uint8_t *rows = addRows(receipt_font::kCellHeight);
+    if (rows) {
+        int x = leftFor(int(pending_.size()) * receipt_font::kCellWidth);
+        for (char c : pending_) {
+            const receipt_font::Cell &cell = receipt_font::cell(static_cast<unsigned char>(c));
+            for (int y = 0; y < receipt_font::kCellHeight; ++y) {
+                std::uint8_t *row = rows + std::size_t(y) * std::size_t(rowBytes_);
+                for (int dx = 0; dx < receipt_font::kCellWidth; ++dx)
+                    if (cell[std::size_t(y)] & (1u << (receipt_font::kCellWidth - 1 - dx)) && x + dx >= 0 &&
+                        x + dx < width_)
+                        setDot(row, x + dx);
+            }
+            x += receipt_font::kCellWidth;
+        }
+        inked_ = inked_ || !pending_.isEmpty();
     }
-    inked_ = inked_ || !pending_.isEmpty();
-    append(strip);
     pending_.clear();
     pendingStarted_ = false;
 }
@@ -91,39 +108,54 @@ void ReceiptPaper::addPicture(const QImage &picture)
 {
     if (pendingStarted_)
         endLine();
-    if (picture.isNull())
+    if (picture.isNull() || height_ >= kMaxPaperDots)
         return;
-    if (height_ >= kMaxPaperDots)
+    const int height = std::min(picture.height(), kMaxPaperDots - height_);
+    const int left = leftFor(picture.width());
+    const int width = std::min(picture.width(), width_ - left);
+    std::uint8_t *rows = addRows(height);
+    if (!rows || width <= 0)
         return;
-    const QImage grey = picture.convertToFormat(QImage::Format_Grayscale8);
-    QImage strip = blankStrip(width_, std::min(grey.height(), kMaxPaperDots - height_));
-    const int left = leftFor(grey.width());
-    const int w = std::min(grey.width(), width_ - left);
-    for (int y = 0; y < strip.height(); ++y)
-        std::copy_n(grey.constScanLine(y), w, strip.scanLine(y) + left);
+    // A black-and-white picture of colour 0 white (as the printer's own are)
+    // is read a bit at a time; any other a pixel at a time.
+    const bool bits = picture.format() == QImage::Format_Mono && picture.colorCount() == 2 &&
+                      qGray(picture.color(0)) >= 128 && qGray(picture.color(1)) < 128;
+    const QImage grey = bits ? QImage() : picture.convertToFormat(QImage::Format_Grayscale8);
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t *row = rows + std::size_t(y) * std::size_t(rowBytes_);
+        if (bits) {
+            const uchar *from = picture.constScanLine(y);
+            for (int x = 0; x < width; ++x)
+                if (from[x >> 3] & (0x80u >> (x & 7)))
+                    setDot(row, left + x);
+        } else {
+            const uchar *from = grey.constScanLine(y);
+            for (int x = 0; x < width; ++x)
+                if (from[x] < 128)
+                    setDot(row, left + x);
+        }
+    }
     inked_ = true;
-    append(strip);
 }
 
 QImage ReceiptPaper::tearOff()
 {
     if (pendingStarted_)
         endLine();
-    QImage paper = blankStrip(width_, std::max(height_, 1));
-    int y = 0;
-    for (const QImage &s : strips_)
-        for (int row = 0; row < s.height(); ++row, ++y)
-            std::copy_n(s.constScanLine(row), width_, paper.scanLine(y));
-    strips_.clear();
-    height_ = 0;
-    inked_ = false;
+    QImage paper(width_, std::max(height_, 1), QImage::Format_Mono);
+    paper.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    paper.fill(0);
+    for (int y = 0; y < height_; ++y)
+        std::copy_n(dots_.data() + std::size_t(y) * std::size_t(rowBytes_), rowBytes_, paper.scanLine(y));
+    clear();
     return paper;
 }
 
-void ReceiptPaper::append(const QImage &strip)
+void ReceiptPaper::clear()
 {
-    if (height_ + strip.height() > kMaxPaperDots)
-        return;
-    height_ += strip.height();
-    strips_.push_back(strip);
+    pending_.clear();
+    pendingStarted_ = false;
+    dots_.clear();
+    height_ = 0;
+    inked_ = false;
 }

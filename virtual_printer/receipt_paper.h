@@ -1,11 +1,12 @@
 // The paper of the virtual printer: text lines, blank feeds and pictures laid
 // out one below the other at the paper width, until a cut takes them off as
-// one receipt picture.
+// one receipt picture. Kept one bit a dot, as the printer's head prints.
 #pragma once
 
 #include <QByteArray>
 #include <QImage>
 
+#include <cstdint>
 #include <vector>
 
 class ReceiptPaper
@@ -30,7 +31,7 @@ public:
     void lineFeed(int count);
     // A whole line of its own (ends any pending text first).
     void addLine(const QByteArray &text);
-    // A picture (0 black, 255 white), aligned and cut to the paper width.
+    // A picture (dark pixels print), aligned and cut to the paper width.
     void addPicture(const QImage &picture);
 
     // A receipt is at most this long (7.5 m): what comes after is not drawn.
@@ -40,19 +41,25 @@ public:
 
     // True once text or a picture is on the paper (feeds alone are blank).
     bool hasInk() const { return inked_ || !pending_.isEmpty(); }
-    // The paper so far as one 8-bit grey picture; empties the paper.
+    // The paper so far as one black-and-white picture (QImage::Format_Mono,
+    // colour 0 white, 1 black); empties the paper.
     QImage tearOff();
+    // Empties the paper without making a picture of it.
+    void clear();
 
 private:
     void endLine();
-    void append(const QImage &strip);
+    // Blank rows added below, or none when they would not all fit; returns
+    // the first of them.
+    std::uint8_t *addRows(int count);
     int leftFor(int contentWidth) const;
 
     int width_;
+    int rowBytes_;
     Align align_ = Align::Left;
     QByteArray pending_;
     bool pendingStarted_ = false;
-    std::vector<QImage> strips_;
+    std::vector<std::uint8_t> dots_; // rows of rowBytes_, bit 7 of a byte the leftmost dot, set: black
     int height_ = 0;
     bool inked_ = false;
 };

@@ -8,9 +8,15 @@ namespace {
 
 QImage whitePicture(int width, int height)
 {
-    QImage picture(width, height, QImage::Format_Grayscale8);
-    picture.fill(255);
+    QImage picture(width, height, QImage::Format_Mono);
+    picture.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    picture.fill(0);
     return picture;
+}
+
+void setDot(QImage &picture, int x, int y)
+{
+    picture.scanLine(y)[x >> 3] |= uchar(0x80u >> (x & 7));
 }
 
 // No picture grows past this many dots either way, whatever a header claims.
@@ -39,7 +45,7 @@ QImage logoPicture(const decoder::Logo &logo, long mode)
                 continue;
             for (int dy = 0; dy < sy; ++dy)
                 for (int dx = 0; dx < sx; ++dx)
-                    picture.scanLine(y * sy + dy)[x * sx + dx] = 0;
+                    setDot(picture, x * sx + dx, y * sy + dy);
         }
     return picture;
 }
@@ -59,10 +65,9 @@ QImage qrPicture(const QByteArray &text, int maxWidth)
         for (int mx = 0; mx < code->width; ++mx) {
             if (!(code->data[my * code->width + mx] & 1))
                 continue;
-            for (int dy = 0; dy < dots; ++dy) {
-                uchar *line = picture.scanLine((my + kQrQuietModules) * dots + dy);
-                std::fill_n(line + (mx + kQrQuietModules) * dots, dots, uchar(0));
-            }
+            for (int dy = 0; dy < dots; ++dy)
+                for (int dx = 0; dx < dots; ++dx)
+                    setDot(picture, (mx + kQrQuietModules) * dots + dx, (my + kQrQuietModules) * dots + dy);
         }
     QRcode_free(code);
     return picture;

@@ -1,5 +1,6 @@
 // Pictures the virtual printer prints: a stored NV logo from its raster and a
-// QR symbol from the stored text. 8-bit grey, 0 black, 255 white.
+// QR symbol from the stored text. Black and white (QImage::Format_Mono,
+// colour 0 white, 1 black), as its paper takes them.
 #pragma once
 
 #include "command_decoder.h"

@@ -9,6 +9,8 @@
 #include "serve_options.h"
 #include "tcp_listener.h"
 
+#include "escaped_text.h"
+
 #include <QCoreApplication>
 
 #include <cstdio>
@@ -16,15 +18,17 @@
 
 namespace {
 
+// Every line it prints is escaped: paths, names and values in it come from
+// the command line or the system.
 void say(const QString &text)
 {
-    std::fprintf(stdout, "%s\n", text.toLocal8Bit().constData());
+    std::fprintf(stdout, "%s\n", escapedControls(text).toLocal8Bit().constData());
     std::fflush(stdout);
 }
 
 void complain(const QString &text)
 {
-    std::fprintf(stderr, "nemboport serve: %s\n", text.toLocal8Bit().constData());
+    std::fprintf(stderr, "nemboport serve: %s\n", escapedControls(text).toLocal8Bit().constData());
 }
 
 } // namespace
@@ -60,18 +64,23 @@ int runServe(const QStringList &args)
     PanelInput panel(session, options.conditions);
 
     std::unique_ptr<TcpListener> tcp;
-    if (options.tcp) {
+    if (!options.tcp.empty()) {
         tcp = std::make_unique<TcpListener>(session);
-        if (!tcp->listen(options.tcpHost, options.tcpPort, error)) {
-            complain(error);
-            return 1;
+        for (const TcpEndpoint &endpoint : options.tcp) {
+            if (!tcp->listen(endpoint.host, endpoint.port, error)) {
+                complain(error);
+                return 1;
+            }
+            const int i = tcp->addressCount() - 1;
+            say(QStringLiteral("listening on %1 (raw print jobs, e.g. lpadmin -p virtual -E -v %2)")
+                    .arg(tcp->address(i), tcp->uri(i)));
         }
-        say(QStringLiteral("listening on %1 (raw print jobs, e.g. lpadmin -p virtual -E -v %2)")
-                .arg(tcp->address(), tcp->uri()));
     }
     std::unique_ptr<PtyListener> pty;
     PortAnnouncement announcement;
     if (options.pty) {
+        if (options.baud > 0)
+            session.setPortRate(options.baud);
         pty = std::make_unique<PtyListener>(session, options.baud);
         if (!pty->open(options.ptyLink, error)) {
             complain(error);

@@ -1,5 +1,7 @@
 #include "serve_options.h"
 
+#include "escaped_text.h"
+
 namespace {
 
 bool takesValue(const QStringList &args, int i)
@@ -7,7 +9,7 @@ bool takesValue(const QStringList &args, int i)
     return i + 1 < args.size() && !args.at(i + 1).startsWith(QLatin1String("--"));
 }
 
-bool parseHostPort(const QString &text, ServeOptions &o)
+bool parseHostPort(const QString &text, TcpEndpoint &e)
 {
     QString port = text;
     const int colon = text.lastIndexOf(QLatin1Char(':'));
@@ -16,8 +18,8 @@ bool parseHostPort(const QString &text, ServeOptions &o)
         if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
             host = host.mid(1, host.size() - 2);
         if (host == QLatin1String("localhost"))
-            o.tcpHost = QHostAddress(QHostAddress::LocalHost);
-        else if (!o.tcpHost.setAddress(host))
+            e.host = QHostAddress(QHostAddress::LocalHost);
+        else if (!e.host.setAddress(host))
             return false;
         port = text.mid(colon + 1);
     }
@@ -25,8 +27,14 @@ bool parseHostPort(const QString &text, ServeOptions &o)
     const uint p = port.toUInt(&ok, 10);
     if (!ok || p > 65535)
         return false;
-    o.tcpPort = quint16(p);
+    e.port = quint16(p);
     return true;
+}
+
+// A value as an error message quotes it: control characters escaped, cut short.
+QString quoted(const QString &value)
+{
+    return QLatin1Char('"') + shownInput(value) + QLatin1Char('"');
 }
 
 } // namespace
@@ -38,11 +46,18 @@ bool parseServeOptions(const QStringList &args, ServeOptions &o, QString &error)
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args.at(i);
         if (a == QLatin1String("--tcp")) {
-            o.tcp = true;
-            if (takesValue(args, i) && !parseHostPort(args.at(++i), o)) {
-                error = QStringLiteral("--tcp wants [HOST:]PORT with a numeric address, not \"%1\"").arg(args.at(i));
+            TcpEndpoint endpoint;
+            if (takesValue(args, i) && !parseHostPort(args.at(++i), endpoint)) {
+                error =
+                    QStringLiteral("--tcp wants [HOST:]PORT with a numeric address, not %1").arg(quoted(args.at(i)));
                 return false;
             }
+            for (const TcpEndpoint &given : o.tcp)
+                if (given.host == endpoint.host && given.port == endpoint.port) {
+                    error = QStringLiteral("--tcp %1 is given twice").arg(endpointText(endpoint));
+                    return false;
+                }
+            o.tcp.push_back(endpoint);
         } else if (a == QLatin1String("--factory")) {
             o.factory = true;
         } else if (a == QLatin1String("--offline")) {
@@ -52,8 +67,8 @@ bool parseServeOptions(const QStringList &args, ServeOptions &o, QString &error)
             const QString line = a.mid(2) + QLatin1Char(' ') + v;
             if (v.isEmpty() || !applyConditionLine(line, o.conditions)) {
                 error = a == QLatin1String("--paper")
-                            ? QStringLiteral("--paper wants ok, near-end or out, not \"%1\"").arg(v)
-                            : QStringLiteral("--cover wants open or closed, not \"%1\"").arg(v);
+                            ? QStringLiteral("--paper wants ok, near-end or out, not %1").arg(quoted(v))
+                            : QStringLiteral("--cover wants open or closed, not %1").arg(quoted(v));
                 return false;
             }
         } else if (a == QLatin1String("--maker") || a == QLatin1String("--model-name") ||
@@ -61,7 +76,7 @@ bool parseServeOptions(const QStringList &args, ServeOptions &o, QString &error)
             const QString v = takesValue(args, i) ? args.at(++i) : QString();
             const QString problem = identityTextProblem(v);
             if (!problem.isEmpty()) {
-                error = QStringLiteral("%1 %2, not \"%3\"").arg(a, problem, v.left(60));
+                error = QStringLiteral("%1 %2, not %3").arg(a, problem, quoted(v));
                 return false;
             }
             QByteArray &field = a == QLatin1String("--maker")        ? o.identity.maker
@@ -86,7 +101,7 @@ bool parseServeOptions(const QStringList &args, ServeOptions &o, QString &error)
             if (a == QLatin1String("--baud")) {
                 o.baud = v.toLong(&ok, 10);
                 if (!ok || o.baud < 50 || o.baud > 4000000) {
-                    error = QStringLiteral("--baud wants a rate from 50 to 4000000, not \"%1\"").arg(v);
+                    error = QStringLiteral("--baud wants a rate from 50 to 4000000, not %1").arg(quoted(v));
                     return false;
                 }
                 baudGiven = true;
@@ -99,17 +114,17 @@ bool parseServeOptions(const QStringList &args, ServeOptions &o, QString &error)
             } else if (a == QLatin1String("--max-receipts")) {
                 o.maxReceipts = v.toLong(&ok, 10);
                 if (!ok || o.maxReceipts < 0 || o.maxReceipts > 1000000) {
-                    error = QStringLiteral("--max-receipts wants a count from 0 to 1000000, not \"%1\"").arg(v);
+                    error = QStringLiteral("--max-receipts wants a count from 0 to 1000000, not %1").arg(quoted(v));
                     return false;
                 }
             } else if (v == QLatin1String("58") || v == QLatin1String("80")) {
                 o.paperDots = v == QLatin1String("58") ? 384 : 576;
             } else {
-                error = QStringLiteral("--model wants 58 or 80, not \"%1\"").arg(v);
+                error = QStringLiteral("--model wants 58 or 80, not %1").arg(quoted(v));
                 return false;
             }
         } else {
-            error = QStringLiteral("unknown argument \"%1\"").arg(a);
+            error = QStringLiteral("unknown argument %1").arg(quoted(a));
             return false;
         }
     }
@@ -119,7 +134,16 @@ bool parseServeOptions(const QStringList &args, ServeOptions &o, QString &error)
     }
     if (!modelNamed)
         o.identity.model = o.paperDots == 384 ? "Virtual 58" : "Virtual 80";
-    if (!o.tcp && !o.pty)
-        o.tcp = true;
+    if (o.tcp.empty() && !o.pty)
+        o.tcp.emplace_back();
     return true;
+}
+
+QString endpointText(const TcpEndpoint &endpoint)
+{
+    const QString host = endpoint.host.toString();
+    return QStringLiteral("%1:%2")
+        .arg(endpoint.host.protocol() == QAbstractSocket::IPv6Protocol ? QLatin1Char('[') + host + QLatin1Char(']')
+                                                                       : host)
+        .arg(endpoint.port);
 }

@@ -8,11 +8,22 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
+// An address and port the TCP side listens on.
+struct TcpEndpoint
+{
+    QHostAddress host{QHostAddress::LocalHost};
+    quint16 port = 9100;
+};
+
+// HOST:PORT, an IPv6 host in brackets ([::1]:9100).
+QString endpointText(const TcpEndpoint &endpoint);
+
 struct ServeOptions
 {
-    bool tcp = false;
-    QHostAddress tcpHost{QHostAddress::LocalHost};
-    quint16 tcpPort = 9100;
+    // Every --tcp given, in order; 127.0.0.1:9100 when neither --tcp nor --pty is.
+    std::vector<TcpEndpoint> tcp;
     bool pty = false;
     QString ptyLink; // empty: no link besides the announcement
     long baud = 0;   // 0: unpaced
@@ -29,7 +40,8 @@ inline constexpr const char *kServeUsage =
     "                       [--max-receipts N] [--factory] [--paper ok|near-end|out] [--cover open|closed]\n"
     "                       [--offline] [--maker TEXT] [--model-name TEXT] [--firmware TEXT]\n"
     "                       [--serial-number TEXT]\n"
-    "  --tcp    listen for raw print jobs (default 127.0.0.1:9100 when no --pty is given)\n"
+    "  --tcp    listen for raw print jobs (default 127.0.0.1:9100 when no --pty is given); give it\n"
+    "           again for more addresses (e.g. 127.0.0.2:9100), all feeding the one printer\n"
     "  --pty    make a pseudo-terminal (announced for the serial port list; LINK: a symlink to it)\n"
     "  --baud   read the pseudo-terminal no faster than a serial port at N baud, 8N1, and answer\n"
     "           only a program that set the port to N baud (at another rate it reads garbage)\n"

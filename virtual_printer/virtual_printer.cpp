@@ -57,6 +57,8 @@ void VirtualPrinter::restore(const PrinterState &kept)
     s.coverOpen = state_.coverOpen;
     s.online = state_.online;
     state_ = s;
+    portRate_ = s.baudRate;
+    pendingPortRate_ = 0;
     logoCache_.clear();
     qrCache_ = QImage();
 }
@@ -76,11 +78,13 @@ void VirtualPrinter::setConditions(PaperLevel paper, bool coverOpen, bool online
 
 namespace {
 
-QString once(bool &said, const QString &why)
+// The reason the first time (made only then); "-" after that.
+template <typename Why>
+QString once(bool &said, Why why)
 {
     const bool first = !said;
     said = true;
-    return first ? why : QStringLiteral("-");
+    return first ? why() : QStringLiteral("-");
 }
 
 } // namespace
@@ -88,31 +92,41 @@ QString once(bool &said, const QString &why)
 QString VirtualPrinter::whyNotPrinted()
 {
     if (state_.paper == PaperLevel::Out)
-        return once(notReadySaid_, QStringLiteral("the paper is out: nothing is printed until it is loaded "
-                                                  "(type \"paper ok\" to the server)"));
+        return once(notReadySaid_, [] {
+            return QStringLiteral("the paper is out: nothing is printed until it is loaded (type \"paper ok\" to the "
+                                  "server)");
+        });
     if (state_.coverOpen)
-        return once(notReadySaid_, QStringLiteral("the cover is open: nothing is printed until it is closed "
-                                                  "(type \"cover closed\" to the server)"));
+        return once(notReadySaid_, [] {
+            return QStringLiteral("the cover is open: nothing is printed until it is closed (type \"cover closed\" to "
+                                  "the server)");
+        });
     if (!state_.online)
-        return once(notReadySaid_, QStringLiteral("the printer is off-line: nothing is printed until it is on-line "
-                                                  "(type \"online\" to the server)"));
+        return once(notReadySaid_, [] {
+            return QStringLiteral("the printer is off-line: nothing is printed until it is on-line (type \"online\" "
+                                  "to the server)");
+        });
     return {};
 }
 
 QString VirtualPrinter::whyNotDrawn()
 {
     if (maxReceipts_ > 0 && receiptsDrawn_ >= maxReceipts_)
-        return once(receiptsCapSaid_, QStringLiteral("%1 receipts drawn: further receipts are counted, not drawn "
-                                                     "(--max-receipts)")
-                                          .arg(maxReceipts_));
+        return once(receiptsCapSaid_, [this] {
+            return QStringLiteral("%1 receipts drawn: further receipts are counted, not drawn (--max-receipts)")
+                .arg(maxReceipts_);
+        });
     if (jobDots_ + paper_.heightDots() >= kMaxJobDots)
-        return once(jobFullSaid_, QStringLiteral("this job has drawn %1 m of paper: the rest of it is counted, "
-                                                 "not drawn")
-                                      .arg(kMaxJobDots / 8000));
+        return once(jobFullSaid_, [] {
+            return QStringLiteral("this job has drawn %1 m of paper: the rest of it is counted, not drawn")
+                .arg(kMaxJobDots / 8000);
+        });
     if (paper_.full())
-        return once(paperFullSaid_, QStringLiteral("the receipt is at its longest (%1 m): nothing more is drawn "
-                                                   "on it until the next cut")
-                                        .arg(ReceiptPaper::kMaxPaperDots / 8000.0));
+        return once(paperFullSaid_, [] {
+            return QStringLiteral("the receipt is at its longest (%1 m): nothing more is drawn on it until the next "
+                                  "cut")
+                .arg(ReceiptPaper::kMaxPaperDots / 8000.0);
+        });
     return {};
 }
 
@@ -162,7 +176,11 @@ QString VirtualPrinter::apply(const decoder::Decoded &c)
         s.codePage = int(c.value);
         break;
     case Kind::BaudRate:
+        if (c.value < printer_limits::kMinBaudRate || c.value > printer_limits::kMaxBaudRate)
+            return QStringLiteral("%1 baud is no rate the printer takes: ignored").arg(c.value);
         s.baudRate = c.value;
+        // The port keeps its rate until the page this command prints is out.
+        pendingPortRate_ = c.value;
         break;
     case Kind::Darkness:
         s.darkness = int(c.value);
@@ -196,10 +214,12 @@ QString VirtualPrinter::apply(const decoder::Decoded &c)
         break;
     case Kind::FactoryReset:
         s = factoryReset(s);
+        pendingPortRate_ = s.baudRate;
         break;
     case Kind::FunctionList:
         for (const QByteArray &line : functionListLines(s))
             paper_.addLine(line);
+        takePendingPortRate();
         break;
     case Kind::CodePageList:
         for (const QByteArray &line : codePageListLines(s))
@@ -227,10 +247,14 @@ QString VirtualPrinter::apply(const decoder::Decoded &c)
         paper_.addPicture(symbol);
         break;
     }
-    case Kind::LogoDownload:
+    case Kind::LogoDownload: {
+        const QString problem = printer_limits::logoProblem(c.logos);
+        if (!problem.isEmpty())
+            return problem + QStringLiteral(": nothing stored");
         s.logos = c.logos;
         logoCache_.clear();
         break;
+    }
     case Kind::LogoClear:
         s.logos.clear();
         logoCache_.clear();
@@ -255,16 +279,32 @@ void VirtualPrinter::cut()
     // Blank paper cut off is no receipt.
     const bool inked = paper_.hasInk();
     jobDots_ += paper_.heightDots();
-    QImage receipt = paper_.tearOff();
     paperFullSaid_ = false;
     if (inked) {
         ++receiptsDrawn_;
-        receipts_.push_back(std::move(receipt));
+        receipts_.push_back(paper_.tearOff());
+    } else {
+        paper_.clear();
     }
+}
+
+void VirtualPrinter::takePendingPortRate()
+{
+    if (pendingPortRate_ > 0)
+        portRate_ = pendingPortRate_;
+    pendingPortRate_ = 0;
+}
+
+void VirtualPrinter::setPortRate(long rate)
+{
+    state_.baudRate = rate;
+    portRate_ = rate;
+    pendingPortRate_ = 0;
 }
 
 void VirtualPrinter::endJob()
 {
+    takePendingPortRate();
     // Paper only fed stays in the printer: it starts the next receipt.
     if (paper_.hasInk()) {
         ++receiptsDrawn_;

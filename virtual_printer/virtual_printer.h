@@ -45,6 +45,14 @@ public:
     const PrinterState &state() const { return state_; }
     // Settings and flash as kept from an earlier run (counters stay).
     void restore(const PrinterState &kept);
+
+    // The rate its serial port runs at. A baud-rate command (or a factory
+    // reset) changes it once the page the command prints is out, or at the
+    // end of the job when no page follows: bytes sent with the command at
+    // the old rate are still read at it.
+    long portRate() const { return portRate_; }
+    // The port runs at rate from now on, and the setting says so.
+    void setPortRate(long rate);
     // The receipts finished since the last call, oldest first.
     std::vector<QImage> takeReceipts();
 
@@ -56,10 +64,13 @@ private:
     // The same for a printer that cannot print at all (paper out, cover
     // open, off-line).
     QString whyNotPrinted();
+    void takePendingPortRate();
     const QImage &logo(std::size_t index, long mode);
     const QImage &qr();
 
     PrinterState state_;
+    long portRate_ = PrinterState().baudRate;
+    long pendingPortRate_ = 0; // 0: no change waiting
     PrinterIdentity identity_;
     bool notReadySaid_ = false;
     ReceiptPaper paper_;

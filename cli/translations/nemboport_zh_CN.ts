@@ -4,6 +4,50 @@
 <context>
     <name>Nemboport</name>
     <message>
+        <source>the name %1 cannot stand in a profile</source>
+        <translation>名称 %1 无法写入配置文件</translation>
+    </message>
+    <message>
+        <source>; the %1 jobs sent after it wait behind it in the queue</source>
+        <translation>；其后发送的 %1 个作业在队列中排在其后等待</translation>
+    </message>
+    <message>
+        <source>; the 1 job sent after it waits behind it in the queue</source>
+        <translation>；其后发送的 1 个作业在队列中排在其后等待</translation>
+    </message>
+    <message>
+        <source>; the %1 jobs sent after it were stopped too</source>
+        <translation>；其后发送的 %1 个作业也已停止</translation>
+    </message>
+    <message>
+        <source>; the 1 job sent after it was stopped too</source>
+        <translation>；其后发送的 1 个作业也已停止</translation>
+    </message>
+    <message>
+        <source>; the %1 jobs sent after it were withdrawn</source>
+        <translation>；其后发送的 %1 个作业已撤回</translation>
+    </message>
+    <message>
+        <source>; the 1 job sent after it was withdrawn</source>
+        <translation>；其后发送的 1 个作业已撤回</translation>
+    </message>
+    <message>
+        <source>warning: %1 is not usable (%2): its jobs wait in the queue</source>
+        <translation>警告：%1 不可用（%2）：其作业将在队列中等待</translation>
+    </message>
+    <message>
+        <source>%1: not sent: the print server reports the queue %2</source>
+        <translation>%1：未发送：打印服务器报告该队列%2</translation>
+    </message>
+    <message>
+        <source>%1: %2 was still being handed to the printer after %3 s and was stopped while printing: the printer may have received part or all of it</source>
+        <translation>%1：%2 在 %3 秒后仍在交给打印机，已在打印中被停止：打印机可能已收到其中部分或全部内容</translation>
+    </message>
+    <message>
+        <source>%1: the printer took %2 but reports %3: nothing printed</source>
+        <translation>%1：打印机接收了 %2，但报告%3：未打印任何内容</translation>
+    </message>
+    <message>
         <source>apply takes one PROFILE file</source>
         <translation>apply 只接受一个 PROFILE 文件</translation>
     </message>
@@ -242,11 +286,20 @@ A job sent to a print queue is followed until the print server handed it to
 the printer; the command stops at the first job that does not print.
   --wait SECONDS      how long each queue&apos;s jobs may take (default 30); a job
                       still waiting then is withdrawn and the exit status is 1,
-                      naming the queue and why (paused, not accepting jobs,
-                      printer off-line...)
+                      naming the queue and why (printer off-line...); one the
+                      print server was already handing to the printer is
+                      stopped instead (the printer may have received part or
+                      all of it) and the exit status is 4
   --keep-queued       leave a job still waiting queued instead (it prints when
                       the printer takes it; the exit status is still 1)
   --no-wait           only queue the jobs, as a print command does
+A queue the print server reports paused or not accepting jobs is sent nothing:
+it fails at once with the command that fixes it (unless --keep-queued; with
+--no-wait it is only warned of).
+
+Where the link carries answers, the printer is asked how it is after each
+command it took: one that reports paper out, cover open, off-line or an
+error printed nothing; the command stops there and the exit status is 3.
 </source>
         <translation>目标（所有发送命令）：
   --queue NAME        打印队列（见 `nemboport list`）；重复给出可同时向
@@ -262,10 +315,17 @@ the printer; the command stops at the first job that does not print.
 命令在第一个未能打印的作业处停止。
   --wait SECONDS      每个队列的作业最多可用的时间（默认 30）；届时仍在
                       等待的作业将被撤回，退出状态为 1，并给出队列名称
-                      和原因（已暂停、不接收作业、打印机脱机……）
+                      和原因（打印机脱机……）；打印服务器已在交给打印机
+                      的作业则被停止（打印机可能已收到其中部分或全部
+                      内容），退出状态为 4
   --keep-queued       将仍在等待的作业留在队列中（打印机接收后即会打印；
                       退出状态仍为 1）
   --no-wait           只将作业排入队列，如同普通打印命令
+打印服务器报告已暂停或不接收作业的队列不会收到任何内容：命令立即失败，并给出
+修复命令（--keep-queued 时除外；使用 --no-wait 时仅给出警告）。
+
+若连接能传回应答，每条命令被打印机接收后都会询问其状态：打印机报告
+缺纸、机盖打开、脱机或出错时即未打印任何内容；命令就此停止，退出状态为 3。
 </translation>
     </message>
     <message>
@@ -413,40 +473,6 @@ Runs the virtual receipt printer; `nemboport serve --help` lists its options.
 </translation>
     </message>
     <message>
-        <source>usage: nemboport COMMAND [ARGUMENTS] [TARGET]
-Sets up and tests a thermal receipt printer through the printer I/O library.
-
-Commands:
-  list [--json]                      print queues, serial and printer ports
-  set GROUP VALUE ...                send configuration settings
-  test WHAT                          test prints, drawer, cuts, QR, factory reset
-  logo download|clear|print          the NV logo in the printer&apos;s flash
-  apply PROFILE                      send the settings of a profile
-  profile                            print a profile template
-  decode [FILE|-]                    list the commands in captured bytes
-  status [--json] [--watch S]        ask the printer its state and identity
-  probe --serial DEVICE              find the rate a serial printer listens at
-  serve                              run the virtual receipt printer
-
-</source>
-        <translation>用法：nemboport COMMAND [ARGUMENTS] [TARGET]
-通过打印机 I/O 库设置和测试热敏小票打印机。
-
-命令：
-  list [--json]                      列出打印队列、串口和打印机端口
-  set GROUP VALUE ...                发送配置设置
-  test WHAT                          测试打印、钱箱、切纸、二维码、恢复出厂设置
-  logo download|clear|print          打印机闪存中的 NV 位图
-  apply PROFILE                      发送配置文件中的设置
-  profile                            输出配置文件模板
-  decode [FILE|-]                    列出截获字节中的命令
-  status [--json] [--watch S]        询问打印机的状态和身份
-  probe --serial DEVICE              查找串口打印机使用的速率
-  serve                              运行虚拟小票打印机
-
-</translation>
-    </message>
-    <message>
         <source>
 Options may also stand before the command.
   --help              this text; COMMAND --help for one command
@@ -454,8 +480,8 @@ Options may also stand before the command.
 
 Exit status: 0 done (for a print queue: the printer took every job); 1 the
 library or the device failed, or a job did not print; 2 wrong usage or a
-refused input (nothing was sent); 3 (status) the printer answered but
-cannot print.
+refused input (nothing was sent); 3 the printer answered but cannot
+print (status, or a command it took and could not print).
 </source>
         <translation>
 选项也可以写在命令之前。
@@ -463,8 +489,8 @@ cannot print.
   --version           版本
 
 退出状态：0 完成（对打印队列：打印机已接收所有作业）；1 库或设备出错，
-或有作业未打印；2 用法错误或输入被拒绝（未发送任何内容）；3（status）
-打印机有应答但无法打印。
+或有作业未打印；2 用法错误或输入被拒绝（未发送任何内容）；3 打印机有
+应答但无法打印（status，或打印机接收了命令却无法打印）。
 </translation>
     </message>
     <message>
@@ -582,10 +608,6 @@ cannot print.
     <message>
         <source>%1 lacks the export QueryPrinter: this library cannot read the printer&apos;s answers (install a newer one)</source>
         <translation>%1 缺少导出函数 QueryPrinter：此库无法读取打印机的应答（请安装新版本）</translation>
-    </message>
-    <message>
-        <source>cannot close %1%2</source>
-        <translation>无法关闭 %1%2</translation>
     </message>
     <message>
         <source>the library reports code %1</source>
@@ -812,6 +834,326 @@ instructions = new
     <message>
         <source>ready</source>
         <translation>就绪</translation>
+    </message>
+    <message>
+        <source>a print queue needs a name</source>
+        <translation>打印队列需要一个名称</translation>
+    </message>
+    <message>
+        <source>%1: a print queue&apos;s name has at most 127 bytes</source>
+        <translation>%1：打印队列名称最多 127 个字节</translation>
+    </message>
+    <message>
+        <source>%1: a print queue&apos;s name has no blanks or control characters</source>
+        <translation>%1：打印队列名称不能包含空白或控制字符</translation>
+    </message>
+    <message>
+        <source>%1: a print queue&apos;s name has none of / \ ? &apos; &quot; # @ (it has %2)</source>
+        <translation>%1：打印队列名称不能包含 / \ ? &apos; &quot; # @（它包含 %2）</translation>
+    </message>
+    <message>
+        <source>print queue %1 made for %2: raw (no driver), enabled and accepting jobs</source>
+        <translation>已为 %2 建立打印队列 %1：原始方式（无驱动），已启用并接受作业</translation>
+    </message>
+    <message>
+        <source>ask the printer through it: nemboport status --queue %1</source>
+        <translation>通过它询问打印机：nemboport status --queue %1</translation>
+    </message>
+    <message>
+        <source>a print queue named %1 exists already: choose another name, or give --replace to make it anew for %2</source>
+        <translation>名为 %1 的打印队列已存在：请换一个名称，或加上 --replace 为 %2 重新建立它</translation>
+    </message>
+    <message>
+        <source>you may not add print queues on this print server: join the group lpadmin (sudo usermod -aG lpadmin %1, then log in again) or run the command with sudo (the print server says: %2)</source>
+        <translation>您无权在此打印服务器上添加打印队列：请加入 lpadmin 组（sudo usermod -aG lpadmin %1，然后重新登录），或用 sudo 运行该命令（打印服务器的回答：%2）</translation>
+    </message>
+    <message>
+        <source>the print server did not make print queue %1: %2</source>
+        <translation>打印服务器未能建立打印队列 %1：%2</translation>
+    </message>
+    <message>
+        <source>%1 lacks the export AddPrintQueue: this library cannot make print queues (install a newer one, or use lpadmin -p %2 -E -v %3)</source>
+        <translation>%1 缺少导出函数 AddPrintQueue：此库无法建立打印队列（请安装较新的版本，或使用 lpadmin -p %2 -E -v %3）</translation>
+    </message>
+    <message>
+        <source>add-queue takes one name: nemboport add-queue NAME --uri URI</source>
+        <translation>add-queue 只接受一个名称：nemboport add-queue NAME --uri URI</translation>
+    </message>
+    <message>
+        <source>add-queue needs the printer&apos;s device: --uri socket://HOST:9100, --uri serial:/dev/ttyUSB0?baud=9600 or the usb:// URI discover shows</source>
+        <translation>add-queue 需要打印机的设备：--uri socket://HOST:9100、--uri serial:/dev/ttyUSB0?baud=9600 或 discover 显示的 usb:// URI</translation>
+    </message>
+    <message>
+        <source>--uri %1: give socket://HOST:PORT, serial:/dev/DEVICE?baud=N or usb://MAKE/MODEL?serial=... (as discover shows them)</source>
+        <translation>--uri %1：请给出 socket://HOST:PORT、serial:/dev/DEVICE?baud=N 或 usb://MAKE/MODEL?serial=...（与 discover 显示的一致）</translation>
+    </message>
+    <message>
+        <source>discover takes words only after --serial (ports) or --network (addresses): %1</source>
+        <translation>discover 只在 --serial（端口）或 --network（地址）之后接受参数：%1</translation>
+    </message>
+    <message>
+        <source>--port %1: give the printers&apos; TCP port, 1 to 65535 (9100 unless told)</source>
+        <translation>--port %1：请给出打印机的 TCP 端口，1 到 65535（默认 9100）</translation>
+    </message>
+    <message>
+        <source>--network needs addresses: HOST, A.B.C.D/N or auto (the machine&apos;s own networks)</source>
+        <translation>--network 需要地址：HOST、A.B.C.D/N 或 auto（本机所在的网段）</translation>
+    </message>
+    <message>
+        <source>--port goes with --network</source>
+        <translation>--port 须与 --network 一起使用</translation>
+    </message>
+    <message>
+        <source>--replace goes with --add NAME</source>
+        <translation>--replace 须与 --add NAME 一起使用</translation>
+    </message>
+    <message>
+        <source>--network %1: give an address, a host name, a network A.B.C.D/N (N from 16 to 32) or auto</source>
+        <translation>--network %1：请给出地址、主机名、网段 A.B.C.D/N（N 为 16 到 32）或 auto</translation>
+    </message>
+    <message>
+        <source>--network %1: no such host (or the name server did not answer in time)</source>
+        <translation>--network %1：没有这个主机（或域名服务器未及时应答）</translation>
+    </message>
+    <message>
+        <source>--network %1: %2 addresses; one search covers at most %3</source>
+        <translation>--network %1：%2 个地址；一次搜索最多 %3 个</translation>
+    </message>
+    <message>
+        <source>--network auto: this machine is on no network of at most %1 addresses; name the addresses to search</source>
+        <translation>--network auto：本机不在任何不超过 %1 个地址的网段中；请指定要搜索的地址</translation>
+    </message>
+    <message>
+        <source>USB</source>
+        <translation>USB</translation>
+    </message>
+    <message>
+        <source>serial</source>
+        <translation>串口</translation>
+    </message>
+    <message>
+        <source>network</source>
+        <translation>网络</translation>
+    </message>
+    <message>
+        <source>port open, not a receipt printer (it answered %1)</source>
+        <translation>端口已打开，但不是小票打印机（它的应答为 %1）</translation>
+    </message>
+    <message>
+        <source>port open, not a receipt printer (no answer within %1 ms; a printer busy with another connection answers later)</source>
+        <translation>端口已打开，但不是小票打印机（%1 毫秒内没有应答；正忙于另一连接的打印机会稍后应答）</translation>
+    </message>
+    <message>
+        <source>port open, not a receipt printer (%1)</source>
+        <translation>端口已打开，但不是小票打印机（%1）</translation>
+    </message>
+    <message>
+        <source>could not be probed: %1</source>
+        <translation>无法探测：%1</translation>
+    </message>
+    <message>
+        <source>no receipt printer answered at any rate</source>
+        <translation>在任何速率下都没有小票打印机应答</translation>
+    </message>
+    <message>
+        <source>skipped: %1</source>
+        <translation>已跳过：%1</translation>
+    </message>
+    <message>
+        <source>status not asked (seen only by the print server&apos;s USB backend)</source>
+        <translation>未查询状态（只有打印服务器的 USB 后端能看到）</translation>
+    </message>
+    <message>
+        <source>a USB printer that tells no name</source>
+        <translation>未告知名称的 USB 打印机</translation>
+    </message>
+    <message>
+        <source>a receipt printer that tells no name</source>
+        <translation>未告知名称的小票打印机</translation>
+    </message>
+    <message>
+        <source>%1 at %2 baud</source>
+        <translation>%1，%2 波特</translation>
+    </message>
+    <message>
+        <source>firmware %1</source>
+        <translation>固件 %1</translation>
+    </message>
+    <message>
+        <source>serial number %1</source>
+        <translation>序列号 %1</translation>
+    </message>
+    <message>
+        <source>command set %1</source>
+        <translation>指令集 %1</translation>
+    </message>
+    <message>
+        <source>device URI: %1</source>
+        <translation>设备 URI：%1</translation>
+    </message>
+    <message>
+        <source>print queues: %1</source>
+        <translation>打印队列：%1</translation>
+    </message>
+    <message>
+        <source>no print queue leads to it: nemboport add-queue NAME --uri &apos;%1&apos;</source>
+        <translation>没有通往它的打印队列：nemboport add-queue NAME --uri &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>USB printers not looked for: %1 lacks the export GetUsbPrinters</source>
+        <translation>未查找 USB 打印机：%1 缺少导出函数 GetUsbPrinters</translation>
+    </message>
+    <message>
+        <source>USB printers not looked for: %1</source>
+        <translation>未查找 USB 打印机：%1</translation>
+    </message>
+    <message>
+        <source>the print server shows the USB printers its backend sees only to its administrators (the group lpadmin, or sudo): the printers above are those the kernel&apos;s printer driver holds</source>
+        <translation>打印服务器只向其管理员（lpadmin 组或 sudo）显示其后端看到的 USB 打印机：以上是内核打印机驱动所管理的打印机</translation>
+    </message>
+    <message>
+        <source>the print server&apos;s USB printers not listed: %1</source>
+        <translation>未列出打印服务器的 USB 打印机：%1</translation>
+    </message>
+    <message>
+        <source>serial ports not probed: %1 lacks GetSystemSerial, OpenComm, CloseComm or QueryPrinter</source>
+        <translation>未探测串口：%1 缺少 GetSystemSerial、OpenComm、CloseComm 或 QueryPrinter</translation>
+    </message>
+    <message>
+        <source>the print queues leading to each printer are not told: %1 lacks the export GetPrintDriveDevices</source>
+        <translation>无法说明通往各打印机的打印队列：%1 缺少导出函数 GetPrintDriveDevices</translation>
+    </message>
+    <message>
+        <source>the print queues leading to each printer are not told: %1</source>
+        <translation>无法说明通往各打印机的打印队列：%1</translation>
+    </message>
+    <message>
+        <source>searching: %1 of %2 looked at, %3 found</source>
+        <translation>正在搜索：已查看 %1/%2，找到 %3 台</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n receipt printer(s) found</source>
+        <translation>
+            <numerusform>找到 %n 台小票打印机</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>no receipt printer found</source>
+        <translation>未找到小票打印机</translation>
+    </message>
+    <message>
+        <source>--add %1 makes a queue for a single printer, and %2 were found: make it with nemboport add-queue %1 --uri URI</source>
+        <translation>--add %1 只为单台打印机建立队列，而找到了 %2 台：请用 nemboport add-queue %1 --uri URI 建立</translation>
+    </message>
+    <message>
+        <source>usage: nemboport discover [--usb] [--serial [DEVICE...]] [--network HOST|CIDR...]
+                          [--port N] [--json] [--add NAME [--replace]]
+Finds receipt printers and says, for each, how it is reached, what it is
+(maker, model, firmware, serial number), how it is, and the print queues
+whose device leads to it. With no option: --usb --serial.
+  --usb               every /dev/usb/lp* with the identity the printer told
+                      the kernel, and the USB printers the print server sees
+  --serial [DEVICE...]  the serial ports listed (or those named), probed for
+                      their rate as probe does, side by side; a busy or
+                      forbidden port is named and skipped
+  --network HOST|CIDR...  TCP port 9100 of each address (an address, a host
+                      name, A.B.C.D/N, or auto: this machine&apos;s own networks of
+                      at most 256 addresses), side by side, each asked as a
+                      printer is; what listens but does not answer as a
+                      receipt printer is &quot;port open, not a receipt printer&quot;.
+                      Nothing is scanned on the network without --network.
+  --port N            another TCP port than 9100
+  --json              one JSON object: found (each with kind, link, printer,
+                      uri, identity, status, queues) and notes
+  --add NAME          when exactly one printer was found, make the print queue
+                      NAME for it (as add-queue does); --replace as there
+Exit status: 0 at least one printer found; 1 none (or --add failed);
+2 wrong usage.
+</source>
+        <translation>用法：nemboport discover [--usb] [--serial [DEVICE...]] [--network HOST|CIDR...]
+                          [--port N] [--json] [--add NAME [--replace]]
+查找小票打印机，并对每台说明：如何连接、是什么（厂商、型号、固件、序列号）、
+状态如何，以及设备通往它的打印队列。不给选项时：--usb --serial。
+  --usb               每个 /dev/usb/lp* 及打印机告诉内核的身份，以及打印服务器
+                      看到的 USB 打印机
+  --serial [DEVICE...]  列出的（或指定的）串口，像 probe 一样并行探测其速率；
+                      忙或无权限的端口会注明原因并跳过
+  --network HOST|CIDR...  每个地址（地址、主机名、A.B.C.D/N，或 auto：本机所在的
+                      不超过 256 个地址的网段）的 TCP 9100 端口，并行连接，像询问
+                      打印机一样询问；有监听但不像小票打印机应答的，报告为
+                      “端口已打开，但不是小票打印机”。
+                      不给 --network 就不扫描网络。
+  --port N            使用 9100 以外的 TCP 端口
+  --json              一个 JSON 对象：found（每项含 kind、link、printer、uri、
+                      身份、状态、queues）和 notes
+  --add NAME          恰好找到一台打印机时，为它建立打印队列 NAME（同 add-queue）；
+                      --replace 的含义同那里
+退出状态：0 至少找到一台打印机；1 一台也没有（或 --add 失败）；2 用法错误。
+</translation>
+    </message>
+    <message>
+        <source>usage: nemboport add-queue NAME --uri URI [--replace]
+Makes a raw print queue (no driver: the bytes reach the printer as they
+are), enabled and accepting jobs, through the print server&apos;s own request.
+Nothing is sent to the printer. URI as discover shows it:
+  socket://HOST:PORT             a network printer
+  serial:/dev/ttyUSB0?baud=9600  a serial printer at its rate
+  usb://MAKE/MODEL?serial=...    a USB printer
+A name that exists is refused unless --replace is given (the queue is
+made anew for URI: it loses its driver, its jobs stay). Making queues
+needs the print server&apos;s administrator rights: the group lpadmin, or sudo.
+Exit status: 0 made; 1 refused by the print server or a name that exists;
+2 wrong usage or a name the print server would not take.
+</source>
+        <translation>用法：nemboport add-queue NAME --uri URI [--replace]
+通过打印服务器自身的请求建立一个原始打印队列（无驱动：字节原样到达打印机），
+并启用、接受作业。不向打印机发送任何内容。URI 与 discover 显示的一致：
+  socket://HOST:PORT             网络打印机
+  serial:/dev/ttyUSB0?baud=9600  指定速率的串口打印机
+  usb://MAKE/MODEL?serial=...    USB 打印机
+已存在的名称会被拒绝，除非给出 --replace（为 URI 重新建立该队列：
+它失去驱动，作业保留）。建立队列需要打印服务器的管理员权限：lpadmin 组或 sudo。
+退出状态：0 已建立；1 被打印服务器拒绝或名称已存在；
+2 用法错误或打印服务器不接受的名称。
+</translation>
+    </message>
+    <message>
+        <source>usage: nemboport COMMAND [ARGUMENTS] [TARGET]
+Sets up and tests a thermal receipt printer through the printer I/O library.
+
+Commands:
+  list [--json]                      print queues, serial and printer ports
+  set GROUP VALUE ...                send configuration settings
+  test WHAT                          test prints, drawer, cuts, QR, factory reset
+  logo download|clear|print          the NV logo in the printer&apos;s flash
+  apply PROFILE                      send the settings of a profile
+  profile                            print a profile template
+  decode [FILE|-]                    list the commands in captured bytes
+  status [--json] [--watch S]        ask the printer its state and identity
+  probe --serial DEVICE              find the rate a serial printer listens at
+  discover [--network ADDRESSES]     find receipt printers and their queues
+  add-queue NAME --uri URI           make a raw print queue for a printer
+  serve                              run the virtual receipt printer
+
+</source>
+        <translation>用法：nemboport COMMAND [ARGUMENTS] [TARGET]
+通过打印机 I/O 库设置和测试热敏小票打印机。
+
+命令：
+  list [--json]                      列出打印队列、串口和打印机端口
+  set GROUP VALUE ...                发送配置设置
+  test WHAT                          测试打印、钱箱、切纸、二维码、恢复出厂设置
+  logo download|clear|print          打印机闪存中的 NV 位图
+  apply PROFILE                      发送配置文件中的设置
+  profile                            输出配置文件模板
+  decode [FILE|-]                    列出截获字节中的命令
+  status [--json] [--watch S]        询问打印机的状态和身份
+  probe --serial DEVICE              查找串口打印机使用的速率
+  discover [--network ADDRESSES]     查找小票打印机及其打印队列
+  add-queue NAME --uri URI           为打印机建立原始打印队列
+  serve                              运行虚拟小票打印机
+
+</translation>
     </message>
 </context>
 <context>

@@ -1,7 +1,10 @@
-// Print queues ("DRIVE") through libcups.
+// Print queues ("DRIVE") through libcups: listing them and their states,
+// sending a raw job, following it to the printer and withdrawing it, and a
+// queue's device. Spread by job over cups_listings.cpp, cups_send.cpp and
+// cups_jobs.cpp, on the server calls of cups_server.h.
 #pragma once
 
-#include "queue_states.h"
+#include "queue_view.h"
 
 #include <string>
 #include <vector>
@@ -25,26 +28,35 @@ std::vector<QueueState> listQueueStates();
 // follow and withdraw.
 bool sendToQueue(const std::string &queue, const char *docName, const unsigned char *data, std::size_t length);
 
-// A send on another path: there is no last job to follow.
+// Before a send: there is no last job to follow (a send to a queue makes
+// its job the last one).
 void forgetLastJob();
+// A send on another path: the jobs sent before it are no longer followed
+// together.
+void forgetSentJobs();
 
 // Waits up to timeoutMs for this thread's last job: 1 when the server handed
 // it to the printer (or there is none), -1 when it was aborted, cancelled or
-// stopped, 0 when it still waits (code 11, the text naming the queue's state
-// and reasons).
+// stopped, 0 when it still waits (DRAVIK_ERROR_WAITING_IN_QUEUE, the text
+// naming the queue's state and reasons).
 int followLastJob(int timeoutMs);
 
-// Withdraws this thread's last job unless it printed: 1 when withdrawn or
-// already gone, 0 otherwise.
+// Follows every job this thread sent since its last follow, in the order
+// sent, for up to timeoutMs in all: how many of them, from the first, the
+// server handed to the printer. When fewer than all, the next one did not
+// print (the reason set: DRAVIK_ERROR_WAITING_IN_QUEUE while it waits) and
+// becomes the last job, with the later ones behind it.
+int followSentJobs(int timeoutMs);
+
+// Withdraws this thread's last job (and the jobs behind it, after a follow
+// of the sent jobs stopped at it) unless it printed: 1 when withdrawn or
+// already gone, 0 otherwise (DRAVIK_ERROR_STOPPED_WHILE_PRINTING for a job
+// the server was already handing to the printer: stopped, never withdrawn).
 int cancelLastJob();
 
 // The device URI of a queue ("socket://10.0.0.5:9100") and what the server
 // says of it (printing a job now, paused, ...); false with the reason set
-// (code 10 for a class, which has none of its own).
+// (DRAVIK_ERROR_NO_ANSWERS for a class, which has none of its own).
 bool queueDevice(const std::string &queue, std::string &uri, QueueState &state);
-
-// The server's view of a queue in words: "idle, accepting jobs", "paused
-// (cupsenable X resumes it), not accepting jobs (cupsaccept X): out of paper".
-std::string serverView(const QueueState &state);
 
 } // namespace dravik

@@ -5,27 +5,27 @@
 
 namespace dravik {
 
-ErrorCode codeForErrno(int err)
+DravikErrorCode codeForErrno(int err)
 {
     switch (err) {
     case ENOENT:
-        return ErrorCode::NotFound;
+        return DRAVIK_ERROR_NOT_FOUND;
     case EBUSY:
-        return ErrorCode::Busy;
+        return DRAVIK_ERROR_BUSY;
     case EACCES:
     case EPERM:
-        return ErrorCode::NoPermission;
+        return DRAVIK_ERROR_NO_PERMISSION;
     case ETIMEDOUT:
-        return ErrorCode::TimedOut;
+        return DRAVIK_ERROR_TIMED_OUT;
     case EIO:
     case ENXIO:
     case ENODEV:
     case EPIPE:
     case ECONNRESET:
     case EHOSTDOWN:
-        return ErrorCode::DeviceLost;
+        return DRAVIK_ERROR_DEVICE_LOST;
     default:
-        return ErrorCode::Other;
+        return DRAVIK_ERROR_OTHER;
     }
 }
 

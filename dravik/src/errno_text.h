@@ -8,7 +8,7 @@
 namespace dravik {
 
 // The kind that an errno of an open, read or write stands for.
-ErrorCode codeForErrno(int err);
+DravikErrorCode codeForErrno(int err);
 
 // strerror_r as a std::string.
 std::string errnoText(int err);

@@ -4,20 +4,20 @@ namespace dravik {
 
 namespace {
 thread_local std::string t_error;
-thread_local ErrorCode t_code = ErrorCode::None;
+thread_local DravikErrorCode t_code = DRAVIK_ERROR_NONE;
 } // namespace
 
 void clearError()
 {
     t_error.clear();
-    t_code = ErrorCode::None;
+    t_code = DRAVIK_ERROR_NONE;
 }
 
-void setError(ErrorCode code, const std::string &text)
+void setError(DravikErrorCode code, const std::string &text)
 {
     // The code first: it must never stay 0 beside a reason, even if copying
     // the text runs out of memory.
-    t_code = code == ErrorCode::None ? ErrorCode::Other : code;
+    t_code = code == DRAVIK_ERROR_NONE ? DRAVIK_ERROR_OTHER : code;
     t_error = text;
 }
 
@@ -26,7 +26,7 @@ const std::string &errorText()
     return t_error;
 }
 
-ErrorCode errorCode()
+DravikErrorCode errorCode()
 {
     return t_code;
 }

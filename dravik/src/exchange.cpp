@@ -19,6 +19,14 @@ namespace {
 // An answer is over when no byte came for this long after the first.
 constexpr int kQuietMs = 100;
 
+// An identity request (GS I n, n from 65: firmware, maker, model, serial
+// number, fonts) is answered with "_", the text and a NUL: the NUL ends it,
+// with no silence to wait for.
+bool endsAtNul(const unsigned char *request, std::size_t length)
+{
+    return length == 3 && request[0] == 0x1D && request[1] == 'I' && request[2] >= 65 && request[2] <= 69;
+}
+
 long long msUntil(std::chrono::steady_clock::time_point t)
 {
     using namespace std::chrono;
@@ -43,13 +51,15 @@ int exchange(int fd, const std::string &what, const unsigned char *request, std:
         const WriteResult w = writeWithDeadline(fd, request, requestLength, deadline);
         if (!w.ok) {
             if (w.timedOut)
-                setError(ErrorCode::TimedOut, "time-out: " + what + " took only " + std::to_string(w.written) +
-                                                  " of the " + std::to_string(requestLength) + " bytes of the request");
+                setError(DRAVIK_ERROR_TIMED_OUT, "time-out: " + what + " took only " + std::to_string(w.written) +
+                                                     " of the " + std::to_string(requestLength) +
+                                                     " bytes of the request");
             else
                 setError(codeForErrno(w.err), "writing the request to " + what + " failed: " + errnoText(w.err));
             return -1;
         }
     }
+    const bool nulEnds = endsAtNul(request, requestLength);
     std::size_t got = 0;
     auto lastByte = steady_clock::now();
     while (got < size) {
@@ -74,8 +84,14 @@ int exchange(int fd, const std::string &what, const unsigned char *request, std:
             continue;
         const ssize_t n = ::read(fd, reply + got, size - got);
         if (n > 0) {
+            unsigned char *fresh = reply + got;
             got += static_cast<std::size_t>(n);
             lastByte = steady_clock::now();
+            unsigned char *nul = nulEnds ? std::find(fresh, reply + got, static_cast<unsigned char>(0)) : reply + got;
+            if (nul != reply + got) {
+                got = static_cast<std::size_t>(nul - reply) + 1; // what follows is no part of it
+                break;
+            }
             continue;
         }
         if (n == 0) {
@@ -100,9 +116,11 @@ int exchange(int fd, const std::string &what, const unsigned char *request, std:
 
 namespace {
 
-std::mutex g_turnMutex;
-std::condition_variable g_turnFree;
-std::set<std::string> g_busy;
+// Never destroyed: a question a program left running when it ends may still
+// finish during the program's exit.
+std::mutex &g_turnMutex = *new std::mutex;
+std::condition_variable &g_turnFree = *new std::condition_variable;
+std::set<std::string> &g_busy = *new std::set<std::string>;
 
 } // namespace
 
@@ -115,7 +133,7 @@ DeviceTurn::DeviceTurn(const std::string &key, int timeoutMs)
     if (ok_)
         g_busy.insert(key_);
     else
-        setError(ErrorCode::Busy, "another request to " + key_ + " is under way");
+        setError(DRAVIK_ERROR_BUSY, "another request to " + key_ + " is under way");
 }
 
 DeviceTurn::~DeviceTurn()

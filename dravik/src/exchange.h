@@ -11,7 +11,8 @@ namespace dravik {
 // Discards input already waiting, writes the request (within timeoutMs), and
 // reads the answer: returns once `size` bytes arrived, or 100 ms passed with
 // no new byte after at least one, or timeoutMs passed since the start (then
-// with what came, maybe nothing). `what` names the device in messages. With
+// with what came, maybe nothing). The answer to an identity request (GS I n,
+// n 65 to 69) ends at its NUL. `what` names the device in messages. With
 // endOnEof, end of file ends the answer (a connection the far end closed);
 // without, it means "nothing now" (a printer port).
 int exchange(int fd, const std::string &what, const unsigned char *request, std::size_t requestLength,

@@ -4,7 +4,9 @@
 
 #include "announced.h"
 #include "common.h"
+#include "cups_admin.h"
 #include "cups_queue.h"
+#include "device_uri.h"
 #include "lpt.h"
 #include "query.h"
 #include "serial.h"
@@ -32,12 +34,12 @@ R guarded(R failure, F body) noexcept
         return body();
     } catch (const std::exception &e) {
         try {
-            setError(ErrorCode::Other, std::string("internal error: ") + e.what());
+            setError(DRAVIK_ERROR_OTHER, std::string("internal error: ") + e.what());
         } catch (...) {
         }
     } catch (...) {
         try {
-            setError(ErrorCode::Other, "internal error");
+            setError(DRAVIK_ERROR_OTHER, "internal error");
         } catch (...) {
         }
     }
@@ -50,6 +52,9 @@ thread_local std::string t_driveNames;
 thread_local std::string t_driveStates;
 thread_local std::string t_serialNames;
 thread_local std::string t_portNames;
+thread_local std::string t_driveDevices;
+thread_local std::string t_usbPrinters;
+thread_local std::string t_serverDevices;
 
 const char *keep(std::string &slot, std::string text)
 {
@@ -69,25 +74,28 @@ int SendBufferToPrint(const char *portName, const char *printerName, const char 
         const std::string kind = lower(trim(textOf(portName)));
         const std::string name = textOf(printerName);
         if (kind != "drive" && kind != "com" && kind != "lpt") {
-            setError(ErrorCode::InvalidArgument, "unknown port kind \"" + textOf(portName) + "\" (DRIVE, COM or LPT)");
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT,
+                     "unknown port kind \"" + textOf(portName) + "\" (DRIVE, COM or LPT)");
             return 0;
         }
         if (length < 0) {
-            setError(ErrorCode::InvalidArgument, "negative length " + std::to_string(length));
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT, "negative length " + std::to_string(length));
             return 0;
         }
         if (length > maxSendLength) {
-            setError(ErrorCode::InvalidArgument, "buffer of " + std::to_string(length) + " bytes refused (at most " +
-                                                     std::to_string(maxSendLength) + ")");
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT, "buffer of " + std::to_string(length) + " bytes refused (at most " +
+                                                        std::to_string(maxSendLength) + ")");
             return 0;
         }
         if (length > 0 && !data) {
-            setError(ErrorCode::InvalidArgument, "no data (NULL) for " + std::to_string(length) + " bytes");
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT, "no data (NULL) for " + std::to_string(length) + " bytes");
             return 0;
         }
         if (length == 0)
             return 1; // nothing to hand on
         const std::size_t n = static_cast<std::size_t>(length);
+        if (kind != "drive")
+            forgetSentJobs();
         bool ok = false;
         if (kind == "drive")
             ok = sendToQueue(trim(name), docName, data, n);
@@ -119,6 +127,45 @@ const char *GetPrintDriveStates(void)
     return guarded<const char *>("", [] { return keep(t_driveStates, stateLines(listQueueStates())); });
 }
 
+const char *GetPrintDriveDevices(void)
+{
+    return guarded<const char *>("", [] {
+        std::string lines;
+        for (const QueueDevice &q : listQueueDevices())
+            lines += oneField(q.name) + '\t' + oneField(q.uri) + '\t' + oneField(deviceLink(q.uri)) + '\n';
+        return keep(t_driveDevices, lines);
+    });
+}
+
+const char *GetUsbPrinters(void)
+{
+    return guarded<const char *>("", [] {
+        std::string lines;
+        for (const UsbPrinter &p : listUsbPrinters())
+            lines += oneField(p.path) + '\t' + oneField(usbUriOf(p.deviceId)) + '\t' + oneField(p.deviceId) + '\n';
+        return keep(t_usbPrinters, lines);
+    });
+}
+
+const char *GetPrintServerDevices(const char *schemes, int timeoutSeconds)
+{
+    return guarded<const char *>("", [&] {
+        std::vector<ServerDevice> devices;
+        if (!listServerDevices(textOf(schemes), timeoutSeconds, devices))
+            return keep(t_serverDevices, std::string());
+        std::string lines;
+        for (const ServerDevice &d : devices)
+            lines += oneField(d.uri) + '\t' + oneField(d.deviceClass) + '\t' + oneField(d.makeAndModel) + '\t' +
+                     oneField(d.deviceId) + '\t' + oneField(d.info) + '\n';
+        return keep(t_serverDevices, lines);
+    });
+}
+
+int AddPrintQueue(const char *name, const char *deviceUri, int replace)
+{
+    return guarded(0, [&] { return addQueue(textOf(name), trim(textOf(deviceUri)), replace != 0); });
+}
+
 const char *GetSystemSerial(void)
 {
     return guarded<const char *>("", [] {
@@ -134,7 +181,7 @@ const char *GetPrintDrivePortNames(const char *kind)
     return guarded<const char *>("", [&]() -> const char * {
         const std::string k = lower(trim(textOf(kind)));
         if (!k.empty() && k != "lpt") {
-            setError(ErrorCode::InvalidArgument,
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT,
                      "unknown port kind \"" + textOf(kind) + "\" (only LPT is listed here)");
             return keep(t_portNames, std::string());
         }
@@ -165,7 +212,7 @@ int HexToStr(const unsigned char *data, int length, char *text, int size)
     return guarded(-1, [&] {
         const int n = hexToText(data, length, text, size);
         if (n < 0)
-            setError(ErrorCode::InvalidArgument, "HexToStr: bad arguments or the text buffer is too small");
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT, "HexToStr: bad arguments or the text buffer is too small");
         return n;
     });
 }
@@ -175,7 +222,7 @@ int StrToHex(const char *text, unsigned char *data, int size)
     return guarded(-1, [&] {
         const int n = textToHex(text, data, size);
         if (n < 0)
-            setError(ErrorCode::InvalidArgument,
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT,
                      "StrToHex: a bad hex digit, an odd digit, or the byte buffer is too small");
         return n;
     });
@@ -187,19 +234,20 @@ int QueryPrinter(const char *portName, const char *printerName, const unsigned c
     return guarded(-1, [&]() -> int {
         const std::string kind = lower(trim(textOf(portName)));
         if (kind != "drive" && kind != "com" && kind != "lpt") {
-            setError(ErrorCode::InvalidArgument, "unknown port kind \"" + textOf(portName) + "\" (DRIVE, COM or LPT)");
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT,
+                     "unknown port kind \"" + textOf(portName) + "\" (DRIVE, COM or LPT)");
             return -1;
         }
         if (requestLength < 0 || (requestLength > 0 && !request) || requestLength > maxSendLength) {
-            setError(ErrorCode::InvalidArgument, "QueryPrinter: no request, or a negative or too large length");
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT, "QueryPrinter: no request, or a negative or too large length");
             return -1;
         }
         if (replySize <= 0 || !reply) {
-            setError(ErrorCode::InvalidArgument, "QueryPrinter: no room for the answer");
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT, "QueryPrinter: no room for the answer");
             return -1;
         }
         if (timeoutMs < 0) {
-            setError(ErrorCode::InvalidArgument, "QueryPrinter: negative time-out " + std::to_string(timeoutMs));
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT, "QueryPrinter: negative time-out " + std::to_string(timeoutMs));
             return -1;
         }
         return queryPrinter(kind, textOf(printerName), request, static_cast<std::size_t>(requestLength), reply,
@@ -210,6 +258,11 @@ int QueryPrinter(const char *portName, const char *printerName, const unsigned c
 int FollowLastJob(int timeoutMs)
 {
     return guarded(-1, [&] { return followLastJob(timeoutMs); });
+}
+
+int FollowSentJobs(int timeoutMs)
+{
+    return guarded(0, [&] { return followSentJobs(timeoutMs); });
 }
 
 int CancelLastJob(void)

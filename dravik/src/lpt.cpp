@@ -98,18 +98,18 @@ std::vector<LptPort> listLptPorts()
     return ports;
 }
 
-std::string lptDevicePath(const std::string &rawName, ErrorCode &code, std::string &why)
+std::string lptDevicePath(const std::string &rawName, DravikErrorCode &code, std::string &why)
 {
     std::string name = trim(rawName);
     while (!name.empty() && name.back() == ':')
         name.pop_back();
     if (name.empty()) {
-        code = ErrorCode::InvalidArgument;
+        code = DRAVIK_ERROR_INVALID_ARGUMENT;
         why = "no raw printer port named (empty name)";
         return {};
     }
     if (hasDotDotComponent(name)) {
-        code = ErrorCode::InvalidArgument;
+        code = DRAVIK_ERROR_INVALID_ARGUMENT;
         why = "raw printer port name \"" + name + "\" refused: it must not contain \"..\"";
         return {};
     }
@@ -124,7 +124,7 @@ std::string lptDevicePath(const std::string &rawName, ErrorCode &code, std::stri
         std::string listed;
         for (const LptPort &p : ports)
             listed += (listed.empty() ? "" : ", ") + p.name + " = " + p.path;
-        code = ErrorCode::NotFound;
+        code = DRAVIK_ERROR_NOT_FOUND;
         why = "no raw printer port LPT" + std::to_string(k) +
               " (found: " + (listed.empty() ? std::string("none; no /dev/lp* or /dev/usb/lp* device") : listed) + ")";
         return {};
@@ -212,7 +212,7 @@ namespace {
 // set. shown: how messages name it.
 int openLpt(const std::string &name, int mode, std::string &shown)
 {
-    ErrorCode code = ErrorCode::Other;
+    DravikErrorCode code = DRAVIK_ERROR_OTHER;
     std::string why;
     const std::string path = lptDevicePath(name, code, why);
     if (path.empty()) {
@@ -226,18 +226,18 @@ int openLpt(const std::string &name, int mode, std::string &shown)
     // nor /dev/null, a terminal or memory.
     struct stat before;
     if (::stat(path.c_str(), &before) == 0 && !isPortKind(path, before)) {
-        setError(ErrorCode::InvalidArgument, notAPortText(path, before));
+        setError(DRAVIK_ERROR_INVALID_ARGUMENT, notAPortText(path, before));
         return -1;
     }
     const int fd = ::open(path.c_str(), mode | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         const int e = errno;
         std::string reason;
-        ErrorCode kind = codeForErrno(e);
+        DravikErrorCode kind = codeForErrno(e);
         switch (e) {
         case ENOENT:
         case ENOTDIR:
-            kind = ErrorCode::NotFound;
+            kind = DRAVIK_ERROR_NOT_FOUND;
             reason = "does not exist";
             break;
         case ENXIO:
@@ -268,7 +268,7 @@ int openLpt(const std::string &name, int mode, std::string &shown)
     struct stat opened;
     if (::fstat(fd, &opened) != 0 || !isPortKind(path, opened)) {
         ::close(fd);
-        setError(ErrorCode::InvalidArgument, path + " is not a printer port: it changed while it was opened");
+        setError(DRAVIK_ERROR_INVALID_ARGUMENT, path + " is not a printer port: it changed while it was opened");
         return -1;
     }
     if (::isatty(fd)) {
@@ -298,9 +298,9 @@ bool sendLpt(const std::string &name, const unsigned char *data, std::size_t len
         return true;
     const std::string what = std::to_string(length) + " bytes to " + shown;
     if (w.timedOut)
-        setError(ErrorCode::TimedOut, "time-out after " + std::to_string(limitMs) + " ms: the printer took only " +
-                                          std::to_string(w.written) + " of " + what +
-                                          " (offline, out of paper or switched off?)");
+        setError(DRAVIK_ERROR_TIMED_OUT, "time-out after " + std::to_string(limitMs) + " ms: the printer took only " +
+                                             std::to_string(w.written) + " of " + what +
+                                             " (offline, out of paper or switched off?)");
     else
         setError(codeForErrno(w.err), "writing " + what + " failed after " + std::to_string(w.written) +
                                           " bytes: " + errnoText(w.err) +
@@ -313,7 +313,7 @@ bool sendLpt(const std::string &name, const unsigned char *data, std::size_t len
 int queryLpt(const std::string &name, const unsigned char *request, std::size_t requestLength, unsigned char *reply,
              std::size_t size, int timeoutMs)
 {
-    ErrorCode code = ErrorCode::Other;
+    DravikErrorCode code = DRAVIK_ERROR_OTHER;
     std::string why;
     const std::string path = lptDevicePath(name, code, why);
     if (path.empty()) {

@@ -27,7 +27,7 @@ std::vector<LptPort> listLptPorts();
 // as listed now); a full path as it is; "lp0" or "usb/lp0" below /dev. Empty
 // with the kind and reason of the failure when no such port exists or the
 // name has a ".." component.
-std::string lptDevicePath(const std::string &name, ErrorCode &code, std::string &why);
+std::string lptDevicePath(const std::string &name, DravikErrorCode &code, std::string &why);
 
 // Writes the bytes to a character device (never to a plain file, a FIFO or
 // anything else; the test build's stand-ins excepted).

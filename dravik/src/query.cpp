@@ -2,6 +2,7 @@
 
 #include "common.h"
 #include "cups_queue.h"
+#include "device_uri.h"
 #include "exchange.h"
 #include "lpt.h"
 #include "serial.h"
@@ -11,18 +12,13 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <cstdlib>
-#include <fstream>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
 #include <utility>
-#include <vector>
 
 #include <cups/cups.h>
-#include <dirent.h>
 #include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -53,21 +49,34 @@ int connectTcp(const std::string &host, int port, const std::string &what)
         }
     };
     auto lookup = std::make_shared<Lookup>();
-    try {
-        std::thread([lookup, host, service = std::to_string(port)] {
-            addrinfo hints{};
-            hints.ai_family = AF_UNSPEC;
-            hints.ai_socktype = SOCK_STREAM;
-            addrinfo *result = nullptr;
-            const int error = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &result);
-            std::lock_guard<std::mutex> lock(lookup->mutex);
-            lookup->error = error;
-            lookup->result = result;
+    // A numeric address needs no name server: no thread for it.
+    {
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        hints.ai_flags = AI_NUMERICHOST;
+        addrinfo *numeric = nullptr;
+        if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &numeric) == 0) {
+            lookup->result = numeric;
             lookup->finished = true;
-            lookup->done.notify_all();
-        }).detach();
+        }
+    }
+    try {
+        if (!lookup->finished)
+            std::thread([lookup, host, service = std::to_string(port)] {
+                addrinfo hints{};
+                hints.ai_family = AF_UNSPEC;
+                hints.ai_socktype = SOCK_STREAM;
+                addrinfo *result = nullptr;
+                const int error = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &result);
+                std::lock_guard<std::mutex> lock(lookup->mutex);
+                lookup->error = error;
+                lookup->result = result;
+                lookup->finished = true;
+                lookup->done.notify_all();
+            }).detach();
     } catch (const std::system_error &e) {
-        setError(ErrorCode::Other, "cannot look up the printer's address " + host + ": " + e.what());
+        setError(DRAVIK_ERROR_OTHER, "cannot look up the printer's address " + host + ": " + e.what());
         return -1;
     }
     int gai = 0;
@@ -76,8 +85,8 @@ int connectTcp(const std::string &host, int port, const std::string &what)
         std::unique_lock<std::mutex> lock(lookup->mutex);
         if (!lookup->done.wait_for(lock, std::chrono::milliseconds(cupsConnectTimeoutMs),
                                    [&] { return lookup->finished; })) {
-            setError(ErrorCode::TimedOut, "looking up the printer's address " + host + " took longer than " +
-                                              std::to_string(cupsConnectTimeoutMs / 1000) + " s");
+            setError(DRAVIK_ERROR_TIMED_OUT, "looking up the printer's address " + host + " took longer than " +
+                                                 std::to_string(cupsConnectTimeoutMs / 1000) + " s");
             return -1;
         }
         gai = lookup->error;
@@ -86,7 +95,7 @@ int connectTcp(const std::string &host, int port, const std::string &what)
     if (gai != 0 || !found) {
         if (found)
             ::freeaddrinfo(found);
-        setError(ErrorCode::NotFound, "the printer's address " + host + " is not known: " + gai_strerror(gai));
+        setError(DRAVIK_ERROR_NOT_FOUND, "the printer's address " + host + " is not known: " + gai_strerror(gai));
         return -1;
     }
     int err = ETIMEDOUT;
@@ -123,113 +132,46 @@ int connectTcp(const std::string &host, int port, const std::string &what)
     if (fd >= 0)
         return fd;
     if (err == ETIMEDOUT)
-        setError(ErrorCode::TimedOut, what + " did not take the connection within " +
-                                          std::to_string(cupsConnectTimeoutMs / 1000) + " s (busy, or switched off?)");
+        setError(DRAVIK_ERROR_TIMED_OUT, what + " did not take the connection within " +
+                                             std::to_string(cupsConnectTimeoutMs / 1000) +
+                                             " s (busy, or switched off?)");
     else if (err == ECONNREFUSED)
-        setError(ErrorCode::DeviceLost, what + " refused the connection (switched off, or not a raw printer port?)");
+        setError(DRAVIK_ERROR_DEVICE_LOST, what + " refused the connection (switched off, or not a raw printer port?)");
     else
         setError(codeForErrno(err), "cannot connect to " + what + ": " + errnoText(err));
     return -1;
 }
 
-// "key=value" of a URI's options ("?baud=9600+bits=8", "?serial=X&interface=1").
-std::string uriOption(const std::string &uri, const std::string &key)
+// A queue's device as the server told it a moment ago on this thread: the
+// questions that make up one look at the printer (its status, then its
+// identity) ask the server once, not once each. Only an idle queue's answer
+// is kept, and only for a moment: a job that starts meanwhile is seen by the
+// next look.
+struct SeenDevice
 {
-    const std::size_t q = uri.find('?');
-    if (q == std::string::npos)
-        return {};
-    std::size_t at = q + 1;
-    while (at < uri.size()) {
-        std::size_t end = uri.find_first_of("+&", at);
-        if (end == std::string::npos)
-            end = uri.size();
-        const std::string pair = uri.substr(at, end - at);
-        const std::size_t eq = pair.find('=');
-        if (eq != std::string::npos && lower(pair.substr(0, eq)) == key)
-            return pair.substr(eq + 1);
-        at = end + 1;
-    }
-    return {};
-}
+    std::string queue, server, uri;
+    QueueState state;
+    std::chrono::steady_clock::time_point at;
+};
+thread_local SeenDevice t_seen;
+constexpr std::chrono::milliseconds kSeenFor{500};
 
-// %XX escapes of a URI part.
-std::string unescape(const std::string &s)
+bool deviceOf(const std::string &queue, std::string &uri, QueueState &state)
 {
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '%' && i + 2 < s.size()) {
-            const std::string hex = s.substr(i + 1, 2);
-            char *end = nullptr;
-            const long v = std::strtol(hex.c_str(), &end, 16);
-            if (end == hex.c_str() + 2) {
-                out += static_cast<char>(v);
-                i += 2;
-                continue;
-            }
-        }
-        out += s[i];
+    const char *server = cupsServer();
+    const std::string serverName = server ? server : "";
+    const auto now = std::chrono::steady_clock::now();
+    if (!queue.empty() && t_seen.queue == queue && t_seen.server == serverName && now - t_seen.at < kSeenFor) {
+        uri = t_seen.uri;
+        state = t_seen.state;
+        return true;
     }
-    return out;
-}
-
-// The fields of an IEEE 1284 device ID ("MFG:Acme;MDL:TM 1;SN:42;").
-std::map<std::string, std::string> deviceIdFields(const std::string &id)
-{
-    std::map<std::string, std::string> fields;
-    std::size_t at = 0;
-    while (at < id.size()) {
-        std::size_t end = id.find(';', at);
-        if (end == std::string::npos)
-            end = id.size();
-        const std::string pair = id.substr(at, end - at);
-        const std::size_t colon = pair.find(':');
-        if (colon != std::string::npos)
-            fields[lower(trim(pair.substr(0, colon)))] = trim(pair.substr(colon + 1));
-        at = end + 1;
-    }
-    return fields;
-}
-
-std::string field(const std::map<std::string, std::string> &f, std::initializer_list<const char *> keys)
-{
-    for (const char *k : keys) {
-        const auto it = f.find(k);
-        if (it != f.end())
-            return it->second;
-    }
-    return {};
-}
-
-// The /dev/usb/lp* device whose IEEE 1284 ID names this make, model (and
-// serial number, when the URI has one); empty when none.
-std::string usbPrinterPath(const std::string &make, const std::string &model, const std::string &serial)
-{
-    const std::string classDir = underRoot("/sys/class/usbmisc");
-    DIR *dir = ::opendir(classDir.c_str());
-    if (!dir)
-        return {};
-    std::vector<std::string> names;
-    while (dirent *e = ::readdir(dir)) {
-        const std::string n = e->d_name;
-        if (n.size() > 2 && n.compare(0, 2, "lp") == 0)
-            names.push_back(n);
-    }
-    ::closedir(dir);
-    std::sort(names.begin(), names.end());
-    for (const std::string &n : names) {
-        std::ifstream in(classDir + "/" + n + "/device/ieee1284_id");
-        std::string id;
-        if (!in || !std::getline(in, id))
-            continue;
-        const auto f = deviceIdFields(id);
-        if (lower(field(f, {"mfg", "manufacturer"})) != lower(trim(make)) ||
-            lower(field(f, {"mdl", "model"})) != lower(trim(model)))
-            continue;
-        if (!serial.empty() && lower(field(f, {"sn", "sern", "serialnumber"})) != lower(trim(serial)))
-            continue;
-        return underRoot("/dev/usb/" + n);
-    }
-    return {};
+    t_seen = SeenDevice();
+    if (!queueDevice(queue, uri, state))
+        return false;
+    if (state.state == QueueState::Idle && !queue.empty())
+        t_seen = SeenDevice{queue, serverName, uri, state, now};
+    return true;
 }
 
 int queryQueue(const std::string &queue, const unsigned char *request, std::size_t requestLength, unsigned char *reply,
@@ -237,7 +179,7 @@ int queryQueue(const std::string &queue, const unsigned char *request, std::size
 {
     std::string uri;
     QueueState state;
-    if (!queueDevice(queue, uri, state))
+    if (!deviceOf(queue, uri, state))
         return -1;
     const std::string shownQueue = "print queue \"" + queue + "\"";
     const std::string scheme = lower(uri.substr(0, uri.find(':')));
@@ -247,14 +189,14 @@ int queryQueue(const std::string &queue, const unsigned char *request, std::size
         if (httpSeparateURI(HTTP_URI_CODING_ALL, uri.c_str(), sch, sizeof sch, user, sizeof user, host, sizeof host,
                             &port, resource, sizeof resource) < HTTP_URI_STATUS_OK ||
             !*host) {
-            setError(ErrorCode::InvalidArgument, shownQueue + " has a device URI that cannot be read: " + uri);
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT, shownQueue + " has a device URI that cannot be read: " + uri);
             return -1;
         }
         if (port <= 0)
             port = 9100;
         const std::string what = "the printer of " + shownQueue + " at " + host + ":" + std::to_string(port);
         if (state.state == QueueState::Printing) {
-            setError(ErrorCode::Busy, what + " is printing a job: ask again when it is done");
+            setError(DRAVIK_ERROR_BUSY, what + " is printing a job: ask again when it is done");
             return -1;
         }
         DeviceTurn turn("tcp:" + std::string(host) + ":" + std::to_string(port), timeoutMs);
@@ -271,13 +213,13 @@ int queryQueue(const std::string &queue, const unsigned char *request, std::size
         std::string path = uri.substr(7);
         path = unescape(path.substr(0, path.find('?')));
         if (path.compare(0, 5, "/dev/") != 0 || hasDotDotComponent(path)) {
-            setError(ErrorCode::InvalidArgument, shownQueue + " names no serial device: " + uri);
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT, shownQueue + " names no serial device: " + uri);
             return -1;
         }
         long baud = 9600;
         const std::string b = uriOption(uri, "baud");
         if (!b.empty() && !parseNumber(b, baud)) {
-            setError(ErrorCode::InvalidArgument, shownQueue + " has a baud rate that cannot be read: " + uri);
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT, shownQueue + " has a baud rate that cannot be read: " + uri);
             return -1;
         }
         return querySerialDevice(path, static_cast<int>(baud), request, requestLength, reply, size, timeoutMs);
@@ -287,7 +229,7 @@ int queryQueue(const std::string &queue, const unsigned char *request, std::size
         int port = 0;
         if (httpSeparateURI(HTTP_URI_CODING_ALL, uri.c_str(), sch, sizeof sch, user, sizeof user, host, sizeof host,
                             &port, resource, sizeof resource) < HTTP_URI_STATUS_OK) {
-            setError(ErrorCode::InvalidArgument, shownQueue + " has a device URI that cannot be read: " + uri);
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT, shownQueue + " has a device URI that cannot be read: " + uri);
             return -1;
         }
         std::string model = resource;
@@ -297,14 +239,15 @@ int queryQueue(const std::string &queue, const unsigned char *request, std::size
         const std::string serial = unescape(uriOption(uri, "serial"));
         const std::string path = usbPrinterPath(host, model, serial);
         if (path.empty()) {
-            setError(ErrorCode::NotFound, shownQueue + ": no /dev/usb/lp* device is the printer " + host + " " + model +
-                                              (serial.empty() ? std::string() : " (serial number " + serial + ")") +
-                                              " (unplugged, or the kernel's printer driver does not hold it)");
+            setError(DRAVIK_ERROR_NOT_FOUND, shownQueue + ": no /dev/usb/lp* device is the printer " + host + " " +
+                                                 model +
+                                                 (serial.empty() ? std::string() : " (serial number " + serial + ")") +
+                                                 " (unplugged, or the kernel's printer driver does not hold it)");
             return -1;
         }
         return queryLpt(path, request, requestLength, reply, size, timeoutMs);
     }
-    setError(ErrorCode::NoAnswers,
+    setError(DRAVIK_ERROR_NO_ANSWERS,
              shownQueue + " reaches its printer through " + scheme +
                  ": that connection carries no answers; the print server says: " + serverView(state));
     return -1;

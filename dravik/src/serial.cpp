@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 
@@ -27,17 +29,54 @@ namespace dravik {
 
 namespace {
 
+// One writer or reader at a time, and a request waits no longer than it may.
+// Built on a plain mutex and a condition variable rather than
+// std::timed_mutex, whose timed wait ThreadSanitizer cannot follow here.
+class PortGate
+{
+public:
+    void lock()
+    {
+        std::unique_lock<std::mutex> l(m_);
+        free_.wait(l, [this] { return !busy_; });
+        busy_ = true;
+    }
+    bool try_lock_for(std::chrono::milliseconds wait)
+    {
+        std::unique_lock<std::mutex> l(m_);
+        if (!free_.wait_for(l, wait, [this] { return !busy_; }))
+            return false;
+        busy_ = true;
+        return true;
+    }
+    void unlock()
+    {
+        {
+            std::lock_guard<std::mutex> l(m_);
+            busy_ = false;
+        }
+        free_.notify_one();
+    }
+
+private:
+    std::mutex m_;
+    std::condition_variable free_;
+    bool busy_ = false;
+};
+
 struct Port
 {
     std::string path;
     int fd = -1;
     int baud = 0;
-    std::timed_mutex io; // one writer or reader at a time
+    PortGate io;
 };
 
 // The open ports. Its lock is never held while waiting for a port's io lock.
-std::mutex g_tableMutex;
-std::vector<std::shared_ptr<Port>> g_ports;
+// Never destroyed: a question a program left running when it ends may still
+// finish during the program's exit.
+std::mutex &g_tableMutex = *new std::mutex;
+std::vector<std::shared_ptr<Port>> &g_ports = *new std::vector<std::shared_ptr<Port>>;
 // Serializes opening ports that are not open yet.
 std::mutex g_openMutex;
 
@@ -64,7 +103,7 @@ std::shared_ptr<Port> findLocked(const std::string &path)
 
 // The named open port, or else the only open port; null with the kind and
 // reason of the failure.
-std::shared_ptr<Port> findForUse(const std::string &name, ErrorCode &code, std::string &why)
+std::shared_ptr<Port> findForUse(const std::string &name, DravikErrorCode &code, std::string &why)
 {
     const std::string path = serialDevicePath(name);
     std::lock_guard<std::mutex> lock(g_tableMutex);
@@ -73,10 +112,10 @@ std::shared_ptr<Port> findForUse(const std::string &name, ErrorCode &code, std::
     if (g_ports.size() == 1)
         return g_ports.front();
     if (g_ports.empty()) {
-        code = ErrorCode::NotFound;
+        code = DRAVIK_ERROR_NOT_FOUND;
         why = "no serial port is open" + (path.empty() ? std::string() : " (" + path + "): open it first");
     } else {
-        code = ErrorCode::InvalidArgument;
+        code = DRAVIK_ERROR_INVALID_ARGUMENT;
         why = "serial port " + (path.empty() ? std::string("(none named)") : path) +
               " is not open, and more than one other port is";
     }
@@ -84,10 +123,10 @@ std::shared_ptr<Port> findForUse(const std::string &name, ErrorCode &code, std::
 }
 
 // Opens a port that is not in the table yet and adds it (g_openMutex held).
-int openNew(const std::string &path, int baud, speed_t speed)
+int openNew(const std::string &path, int baud)
 {
     if (announcedPortAbandoned(path)) {
-        setError(ErrorCode::NotFound, "virtual printer " + path + " has ended: its server no longer runs");
+        setError(DRAVIK_ERROR_NOT_FOUND, "virtual printer " + path + " has ended: its server no longer runs");
         return -1;
     }
     // Only a character device is opened at all (a symbolic link to one, like
@@ -95,7 +134,7 @@ int openNew(const std::string &path, int baud, speed_t speed)
     // is never opened, let alone written.
     struct stat before;
     if (::stat(path.c_str(), &before) == 0 && !S_ISCHR(before.st_mode)) {
-        setError(ErrorCode::InvalidArgument, path + " is not a serial port (not a terminal device)");
+        setError(DRAVIK_ERROR_INVALID_ARGUMENT, path + " is not a serial port (not a terminal device)");
         return 0;
     }
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
@@ -104,19 +143,19 @@ int openNew(const std::string &path, int baud, speed_t speed)
         switch (e) {
         case ENOENT:
         case ENOTDIR:
-            setError(ErrorCode::NotFound, "serial port " + path + " does not exist");
+            setError(DRAVIK_ERROR_NOT_FOUND, "serial port " + path + " does not exist");
             return -1;
         case ENXIO:
         case ENODEV:
-            setError(ErrorCode::DeviceLost,
+            setError(DRAVIK_ERROR_DEVICE_LOST,
                      "serial port " + path + " has no device behind it (unplugged adapter?): " + errnoText(e));
             return -1;
         case EBUSY:
-            setError(ErrorCode::Busy, "serial port " + path + " is in use by another program");
+            setError(DRAVIK_ERROR_BUSY, "serial port " + path + " is in use by another program");
             return -1;
         case EACCES:
         case EPERM:
-            setError(ErrorCode::NoPermission, "permission denied opening " + path + ": " + permissionAdvice(path));
+            setError(DRAVIK_ERROR_NO_PERMISSION, "permission denied opening " + path + ": " + permissionAdvice(path));
             return 0;
         default:
             setError(codeForErrno(e), "cannot open serial port " + path + ": " + errnoText(e));
@@ -127,7 +166,7 @@ int openNew(const std::string &path, int baud, speed_t speed)
     struct stat opened;
     if (::fstat(fd, &opened) != 0 || !S_ISCHR(opened.st_mode) || !::isatty(fd)) {
         ::close(fd);
-        setError(ErrorCode::InvalidArgument, path + " is not a serial port (not a terminal device)");
+        setError(DRAVIK_ERROR_INVALID_ARGUMENT, path + " is not a serial port (not a terminal device)");
         return 0;
     }
     // Exclusive for this program: an advisory lock (seen by other programs that
@@ -136,7 +175,7 @@ int openNew(const std::string &path, int baud, speed_t speed)
         const int e = errno;
         ::close(fd);
         if (e == EWOULDBLOCK) {
-            setError(ErrorCode::Busy, "serial port " + path + " is in use by another program (locked)");
+            setError(DRAVIK_ERROR_BUSY, "serial port " + path + " is in use by another program (locked)");
             return -1;
         }
         setError(codeForErrno(e), "cannot lock serial port " + path + ": " + errnoText(e));
@@ -147,13 +186,13 @@ int openNew(const std::string &path, int baud, speed_t speed)
         // Another program holds it exclusively (we got in only as root).
         ::flock(fd, LOCK_UN);
         ::close(fd);
-        setError(ErrorCode::Busy, "serial port " + path + " is in use by another program (held exclusively)");
+        setError(DRAVIK_ERROR_BUSY, "serial port " + path + " is in use by another program (held exclusively)");
         return -1;
     }
     ::ioctl(fd, TIOCEXCL);
-    ErrorCode code = ErrorCode::Other;
+    DravikErrorCode code = DRAVIK_ERROR_OTHER;
     std::string why;
-    if (!configure(fd, baud, speed, path, code, why)) {
+    if (!configure(fd, baud, path, code, why)) {
         releaseFd(fd);
         setError(code, why);
         return 0;
@@ -176,17 +215,17 @@ int openSerial(const std::string &name, int baud)
 {
     const std::string path = serialDevicePath(name);
     if (path.empty()) {
-        setError(ErrorCode::InvalidArgument, "no serial port named (empty port name)");
+        setError(DRAVIK_ERROR_INVALID_ARGUMENT, "no serial port named (empty port name)");
         return -1;
     }
     if (hasDotDotComponent(trim(name))) {
-        setError(ErrorCode::InvalidArgument,
+        setError(DRAVIK_ERROR_INVALID_ARGUMENT,
                  "serial port name \"" + trim(name) + "\" refused: it must not contain \"..\"");
         return 0;
     }
-    speed_t speed = 0;
-    if (!speedCode(baud, speed)) {
-        setError(ErrorCode::InvalidArgument, "unsupported baud rate " + std::to_string(baud) + " for " + path);
+    std::string refused;
+    if (!rateTaken(baud, path, refused)) {
+        setError(DRAVIK_ERROR_INVALID_ARGUMENT, refused);
         return 0;
     }
     // The table's lock is held only to look a port up or to add one: a reopen
@@ -199,12 +238,12 @@ int openSerial(const std::string &name, int baud)
         }
         if (open) {
             // Already ours: only the rate changes, once a send on it has ended.
-            std::lock_guard<std::timed_mutex> io(open->io);
+            std::lock_guard<PortGate> io(open->io);
             if (open->fd < 0)
                 continue; // closed meanwhile: open it anew
-            ErrorCode code = ErrorCode::Other;
+            DravikErrorCode code = DRAVIK_ERROR_OTHER;
             std::string why;
-            if (!configure(open->fd, baud, speed, path, code, why)) {
+            if (!configure(open->fd, baud, path, code, why)) {
                 setError(code, why);
                 return 0;
             }
@@ -219,7 +258,7 @@ int openSerial(const std::string &name, int baud)
             if (findLocked(path))
                 continue; // another thread opened it meanwhile
         }
-        return openNew(path, baud, speed);
+        return openNew(path, baud);
     }
 }
 
@@ -237,14 +276,15 @@ int closeSerial(const std::string &name)
         if (!port) {
             if (g_ports.empty())
                 return 1; // nothing open: closed already
-            setError(ErrorCode::InvalidArgument, "serial port " + (path.empty() ? std::string("(none named)") : path) +
-                                                     " is not open, and more than one other port is");
+            setError(DRAVIK_ERROR_INVALID_ARGUMENT, "serial port " +
+                                                        (path.empty() ? std::string("(none named)") : path) +
+                                                        " is not open, and more than one other port is");
             return 0;
         }
         g_ports.erase(std::remove(g_ports.begin(), g_ports.end(), port), g_ports.end());
     }
     // Wait for a send on another thread to end, then let go of the device.
-    std::lock_guard<std::timed_mutex> io(port->io);
+    std::lock_guard<PortGate> io(port->io);
     releaseFd(port->fd);
     port->fd = -1;
     return 1;
@@ -261,14 +301,14 @@ bool refusedSendName(const std::string &name)
     if (trimmed.empty())
         return false;
     if (hasDotDotComponent(trimmed)) {
-        setError(ErrorCode::InvalidArgument,
+        setError(DRAVIK_ERROR_INVALID_ARGUMENT,
                  "serial port name \"" + trimmed + "\" refused: it must not contain \"..\"");
         return true;
     }
     const std::string path = serialDevicePath(trimmed);
     struct stat st;
     if (::stat(path.c_str(), &st) == 0 && !S_ISCHR(st.st_mode)) {
-        setError(ErrorCode::InvalidArgument, path + " is not a serial port (not a terminal device)");
+        setError(DRAVIK_ERROR_INVALID_ARGUMENT, path + " is not a serial port (not a terminal device)");
         return true;
     }
     return false;
@@ -280,16 +320,16 @@ bool sendSerial(const std::string &name, const unsigned char *data, std::size_t 
 {
     if (refusedSendName(name))
         return false;
-    ErrorCode code = ErrorCode::Other;
+    DravikErrorCode code = DRAVIK_ERROR_OTHER;
     std::string why;
     const auto port = findForUse(name, code, why);
     if (!port) {
         setError(code, why);
         return false;
     }
-    std::lock_guard<std::timed_mutex> io(port->io);
+    std::lock_guard<PortGate> io(port->io);
     if (port->fd < 0) {
-        setError(ErrorCode::NotFound, "serial port " + port->path + " was closed");
+        setError(DRAVIK_ERROR_NOT_FOUND, "serial port " + port->path + " was closed");
         return false;
     }
     using namespace std::chrono;
@@ -300,13 +340,13 @@ bool sendSerial(const std::string &name, const unsigned char *data, std::size_t 
     const std::string what = std::to_string(length) + " bytes to " + port->path;
     if (!w.ok) {
         if (w.timedOut)
-            setError(ErrorCode::TimedOut, "time-out after " + std::to_string(limitMs) + " ms: only " +
-                                              std::to_string(w.written) + " of " + what +
-                                              " were taken (nothing reads the port?)");
+            setError(DRAVIK_ERROR_TIMED_OUT, "time-out after " + std::to_string(limitMs) + " ms: only " +
+                                                 std::to_string(w.written) + " of " + what +
+                                                 " were taken (nothing reads the port?)");
         else
             setError(codeForErrno(w.err), "writing " + what + " failed after " + std::to_string(w.written) +
                                               " bytes: " + errnoText(w.err) +
-                                              (codeForErrno(w.err) == ErrorCode::DeviceLost
+                                              (codeForErrno(w.err) == DRAVIK_ERROR_DEVICE_LOST
                                                    ? std::string(" (adapter unplugged or the far end went away)")
                                                    : std::string()));
         return false;
@@ -323,8 +363,8 @@ bool sendSerial(const std::string &name, const unsigned char *data, std::size_t 
         if (queued <= 0)
             break;
         if (steady_clock::now() >= deadline) {
-            setError(ErrorCode::TimedOut, "time-out after " + std::to_string(limitMs) + " ms: " +
-                                              std::to_string(queued) + " of " + what + " had not left the port");
+            setError(DRAVIK_ERROR_TIMED_OUT, "time-out after " + std::to_string(limitMs) + " ms: " +
+                                                 std::to_string(queued) + " of " + what + " had not left the port");
             return false;
         }
         ::usleep(5000);
@@ -342,10 +382,10 @@ bool sendSerial(const std::string &name, const unsigned char *data, std::size_t 
 int receiveSerial(const std::string &name, unsigned char *buffer, int size)
 {
     if (size < 0 || (size > 0 && !buffer)) {
-        setError(ErrorCode::InvalidArgument, "GetCommRecvData: no buffer or a negative size");
+        setError(DRAVIK_ERROR_INVALID_ARGUMENT, "GetCommRecvData: no buffer or a negative size");
         return -1;
     }
-    ErrorCode code = ErrorCode::Other;
+    DravikErrorCode code = DRAVIK_ERROR_OTHER;
     std::string why;
     const auto port = findForUse(name, code, why);
     if (!port) {
@@ -354,9 +394,9 @@ int receiveSerial(const std::string &name, unsigned char *buffer, int size)
     }
     if (size == 0)
         return 0;
-    std::lock_guard<std::timed_mutex> io(port->io);
+    std::lock_guard<PortGate> io(port->io);
     if (port->fd < 0) {
-        setError(ErrorCode::NotFound, "serial port " + port->path + " was closed");
+        setError(DRAVIK_ERROR_NOT_FOUND, "serial port " + port->path + " was closed");
         return -1;
     }
     for (;;) {
@@ -378,7 +418,7 @@ int querySerial(const std::string &name, const unsigned char *request, std::size
 {
     if (refusedSendName(name))
         return -1;
-    ErrorCode code = ErrorCode::Other;
+    DravikErrorCode code = DRAVIK_ERROR_OTHER;
     std::string why;
     const auto port = findForUse(name, code, why);
     if (!port) {
@@ -386,13 +426,13 @@ int querySerial(const std::string &name, const unsigned char *request, std::size
         return -1;
     }
     // One send or request at a time, waiting no longer than the request may.
-    std::unique_lock<std::timed_mutex> io(port->io, std::defer_lock);
+    std::unique_lock<PortGate> io(port->io, std::defer_lock);
     if (!io.try_lock_for(std::chrono::milliseconds(std::max(0, timeoutMs)))) {
-        setError(ErrorCode::Busy, "serial port " + port->path + " is busy with another send or request");
+        setError(DRAVIK_ERROR_BUSY, "serial port " + port->path + " is busy with another send or request");
         return -1;
     }
     if (port->fd < 0) {
-        setError(ErrorCode::NotFound, "serial port " + port->path + " was closed");
+        setError(DRAVIK_ERROR_NOT_FOUND, "serial port " + port->path + " was closed");
         return -1;
     }
     ::tcflush(port->fd, TCIFLUSH);
@@ -411,15 +451,15 @@ int querySerialDevice(const std::string &path, int baud, const unsigned char *re
     }
     if (isOpen)
         return querySerial(path, request, requestLength, reply, size, timeoutMs);
-    speed_t speed = 0;
-    if (!speedCode(baud, speed)) {
-        setError(ErrorCode::InvalidArgument, "unsupported baud rate " + std::to_string(baud) + " for " + path);
+    std::string refused;
+    if (!rateTaken(baud, path, refused)) {
+        setError(DRAVIK_ERROR_INVALID_ARGUMENT, refused);
         return -1;
     }
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int e = errno;
-        setError(e == ENOENT ? ErrorCode::NotFound : codeForErrno(e),
+        setError(e == ENOENT ? DRAVIK_ERROR_NOT_FOUND : codeForErrno(e),
                  "cannot open serial port " + path + ": " + errnoText(e) +
                      (e == EACCES || e == EPERM ? ": " + permissionAdvice(path) : std::string()));
         return -1;
@@ -427,20 +467,21 @@ int querySerialDevice(const std::string &path, int baud, const unsigned char *re
     struct stat opened;
     if (::fstat(fd, &opened) != 0 || !S_ISCHR(opened.st_mode) || !::isatty(fd)) {
         ::close(fd);
-        setError(ErrorCode::InvalidArgument, path + " is not a serial port (not a terminal device)");
+        setError(DRAVIK_ERROR_INVALID_ARGUMENT, path + " is not a serial port (not a terminal device)");
         return -1;
     }
     int excl = 0;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || (::ioctl(fd, TIOCGEXCL, &excl) == 0 && excl)) {
         ::flock(fd, LOCK_UN);
         ::close(fd);
-        setError(ErrorCode::Busy, "serial port " + path + " is in use (by the print server's job or another program)");
+        setError(DRAVIK_ERROR_BUSY,
+                 "serial port " + path + " is in use (by the print server's job or another program)");
         return -1;
     }
     ::ioctl(fd, TIOCEXCL);
-    ErrorCode code = ErrorCode::Other;
+    DravikErrorCode code = DRAVIK_ERROR_OTHER;
     std::string why;
-    if (!configure(fd, baud, speed, path, code, why)) {
+    if (!configure(fd, baud, path, code, why)) {
         releaseFd(fd);
         setError(code, why);
         return -1;

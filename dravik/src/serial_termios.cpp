@@ -1,5 +1,7 @@
 #include "serial_termios.h"
 
+#include "line_speed.h"
+
 #include <cerrno>
 
 #include <sys/file.h>
@@ -8,31 +10,12 @@
 
 namespace dravik {
 
-namespace {
-
-struct Speed
+bool rateTaken(int baud, const std::string &path, std::string &why)
 {
-    int baud;
-    speed_t code;
-};
-const Speed kSpeeds[] = {
-    {50, B50},           {75, B75},           {110, B110},         {134, B134},         {150, B150},
-    {200, B200},         {300, B300},         {600, B600},         {1200, B1200},       {1800, B1800},
-    {2400, B2400},       {4800, B4800},       {9600, B9600},       {19200, B19200},     {38400, B38400},
-    {57600, B57600},     {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
-    {576000, B576000},   {921600, B921600},   {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000},
-    {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000}, {3500000, B3500000}, {4000000, B4000000},
-};
-
-} // namespace
-
-bool speedCode(int baud, speed_t &code)
-{
-    for (const Speed &s : kSpeeds)
-        if (s.baud == baud) {
-            code = s.code;
-            return true;
-        }
+    if (baud >= line_speed::kSlowest && baud <= line_speed::kFastest)
+        return true;
+    why = "unsupported baud rate " + std::to_string(baud) + " for " + path + " (" +
+          std::to_string(line_speed::kSlowest) + " to " + std::to_string(line_speed::kFastest) + ")";
     return false;
 }
 
@@ -43,13 +26,12 @@ void releaseFd(int fd)
     ::close(fd);
 }
 
-// Raw 8N1 without flow control at the speed; false with the kind and reason.
-bool configure(int fd, int baud, speed_t speed, const std::string &path, ErrorCode &code, std::string &why)
+bool configure(int fd, int baud, const std::string &path, DravikErrorCode &code, std::string &why)
 {
     termios t{};
     if (::tcgetattr(fd, &t) != 0) {
         const int e = errno;
-        code = e == ENOTTY ? ErrorCode::InvalidArgument : codeForErrno(e);
+        code = e == ENOTTY ? DRAVIK_ERROR_INVALID_ARGUMENT : codeForErrno(e);
         why = "cannot read the settings of " + path + ": " + errnoText(e);
         return false;
     }
@@ -59,17 +41,24 @@ bool configure(int fd, int baud, speed_t speed, const std::string &path, ErrorCo
     t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
     t.c_cc[VMIN] = 0;
     t.c_cc[VTIME] = 0;
-    ::cfsetispeed(&t, speed);
-    ::cfsetospeed(&t, speed);
-    if (::tcsetattr(fd, TCSANOW, &t) != 0) {
-        const int e = errno;
-        code = e == EINVAL ? ErrorCode::InvalidArgument : codeForErrno(e);
+    // A rate termios names is set with the rest; any other after it, through
+    // termios2.
+    speed_t named = 0;
+    const bool isNamed = line_speed::namedSpeed(baud, named);
+    if (isNamed) {
+        ::cfsetispeed(&t, named);
+        ::cfsetospeed(&t, named);
+    }
+    int e = ::tcsetattr(fd, TCSANOW, &t) == 0 ? 0 : errno;
+    if (e == 0 && !isNamed)
+        e = line_speed::setOtherSpeed(fd, baud);
+    if (e != 0) {
+        code = e == EINVAL ? DRAVIK_ERROR_INVALID_ARGUMENT : codeForErrno(e);
         why = "cannot set " + path + " to " + std::to_string(baud) + " baud 8N1: " + errnoText(e);
         return false;
     }
-    termios back{};
-    if (::tcgetattr(fd, &back) != 0 || ::cfgetospeed(&back) != speed) {
-        code = ErrorCode::InvalidArgument;
+    if (line_speed::lineSpeed(fd) != baud) {
+        code = DRAVIK_ERROR_INVALID_ARGUMENT;
         why = path + " does not take " + std::to_string(baud) + " baud";
         return false;
     }

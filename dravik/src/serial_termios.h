@@ -1,4 +1,4 @@
-// Serial device set-up with termios: the rates a port can take, raw 8N1
+// Serial device set-up with termios: the rates a port is set to, raw 8N1
 // without flow control, and letting go of a device.
 #pragma once
 
@@ -6,15 +6,14 @@
 
 #include <string>
 
-#include <termios.h>
-
 namespace dravik {
 
-// The termios code of a baud rate; false for a rate no port takes.
-bool speedCode(int baud, speed_t &code);
+// Whether a port is set to the rate at all: from 50 to 4000000 baud, those
+// termios names no constant for (128000) included; false with the reason.
+bool rateTaken(int baud, const std::string &path, std::string &why);
 
-// Raw 8N1 without flow control at the speed; false with the kind and reason.
-bool configure(int fd, int baud, speed_t speed, const std::string &path, ErrorCode &code, std::string &why);
+// Raw 8N1 without flow control at the rate; false with the kind and reason.
+bool configure(int fd, int baud, const std::string &path, DravikErrorCode &code, std::string &why);
 
 // Gives up exclusive use (TIOCNXCL, the advisory lock) and closes.
 void releaseFd(int fd);

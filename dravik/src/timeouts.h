@@ -22,6 +22,9 @@ constexpr long long lptTimeoutMs(long long length)
 // included); the whole of a send: 10 seconds plus 1 second per megabyte.
 constexpr int cupsConnectTimeoutMs = 3000;
 constexpr long long cupsListTimeoutMs = 3000;
+// Making a print queue (connecting and the look-up of its name included):
+// the server writes its configuration before it answers.
+constexpr long long cupsAdminTimeoutMs = 10000;
 constexpr long long cupsSendTimeoutMs(long long length)
 {
     return 10000 + length / 1000;
@@ -33,6 +36,10 @@ constexpr long long cupsSendTimeoutMs(long long length)
 // server may take beyond the caller's bound.
 constexpr int cupsFollowFirstPollMs = 40;
 constexpr int cupsFollowPollMs = 350;
+// Several jobs followed together: the first question after about this long
+// per job (a printer that is there takes a short job in a few milliseconds),
+// at least a quarter of the first pause above.
+constexpr int cupsSentJobMs = 8;
 constexpr long long cupsFollowGraceMs = 3000;
 // How often a wait for the server looks at the clock.
 constexpr double cupsWaitSliceSeconds = 0.2;

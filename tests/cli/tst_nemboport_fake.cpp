@@ -1,6 +1,7 @@
 // nemboport through the fake printer I/O library: which library calls each
 // command line makes, in which order, and that a refused argument makes none.
 #include "fake_dravik.h"
+#include "status_requests.h"
 #include "tool_runner.h"
 
 #include "config_commands.h"
@@ -70,9 +71,12 @@ private slots:
     void echoedInputIsEscapedAndShort();
     void followsEachQueueJob_data();
     void followsEachQueueJob();
+    void anUnusableQueueIsSentNothing_data();
+    void anUnusableQueueIsSentNothing();
     void libraryThatCannotFollowJobs();
     void serialPortThatWillNotOpen();
     void aFailedSendStopsAndClosesThePort();
+    void aPrinterOutOfPaperPrintedNothing();
     void dryRunListsInsteadOfSending();
     void codePagesByPlainName_data();
     void codePagesByPlainName();
@@ -183,17 +187,35 @@ void TestNemboportFake::callsInOrder()
         else if (arg.startsWith(QLatin1String("PROFILE:")))
             arg = profile("wiring.ini", arg.mid(8).toUtf8());
     }
-    // Every job sent to a print queue is followed right after its send.
+    // Every job sent to a print queue is followed right after its send; the
+    // printer is asked how it is after the first command it took, and not
+    // again once it gave no answer.
     QStringList expected;
+    QSet<QString> asked;
     for (const QString &call : calls) {
         expected << call;
+        if (!call.startsWith(QLatin1String("SendBufferToPrint ")))
+            continue;
         if (call.startsWith(QLatin1String("SendBufferToPrint DRIVE|")) && !args.contains(QLatin1String("--no-wait")))
             expected << QStringLiteral("FollowLastJob ");
+        const QString target = call.section(QLatin1Char('|'), 0, 1).mid(int(qstrlen("SendBufferToPrint ")));
+        if (!asked.contains(target)) {
+            asked.insert(target);
+            expected << QStringLiteral("QueryPrinter ") + target;
+        }
     }
     const ToolRun run = runTool(args);
     QVERIFY2(run.status == 0, qPrintable(run.err));
     QCOMPARE(run.err, QString());
-    QCOMPARE(callLines(), expected);
+    // The queues' states are asked once, before anything is sent to a queue.
+    QStringList seen = callLines();
+    const qsizetype states = seen.indexOf(QStringLiteral("GetPrintDriveStates "));
+    if (states >= 0) {
+        QVERIFY(expected.value(0).startsWith(QLatin1String("SendBufferToPrint DRIVE|")));
+        QCOMPARE(states, 0);
+        seen.removeAt(states);
+    }
+    QCOMPARE(seen, expected);
 }
 
 void TestNemboportFake::sendsTheBuildersBytes_data()
@@ -368,6 +390,23 @@ void TestNemboportFake::serialPortThatWillNotOpen()
     QVERIFY2(run.err.contains(QLatin1String("join the group dialout")), qPrintable(run.err));
 }
 
+// The printer took the first command but reports paper out: nothing
+// printed, the rest is not sent, and the exit status is status's "not ready".
+void TestNemboportFake::aPrinterOutOfPaperPrintedNothing()
+{
+    fake::config().answers = {{statusRequest(StatusRequest::Printer), {0x12}},
+                              {statusRequest(StatusRequest::OfflineCause), {0x12}},
+                              {statusRequest(StatusRequest::ErrorCause), {0x12}},
+                              {statusRequest(StatusRequest::RollPaper), {0x7E}}};
+    const ToolRun run = runTool({"set", "darkness", "8", "cutter", "on", "--queue", "A", "--queue", "B"});
+    QCOMPARE(run.status, 3);
+    QCOMPARE(run.out, QStringLiteral("A: not-ready\nB: not-ready\n"));
+    QVERIFY2(run.err.contains(QLatin1String("A: the printer took \"Set New Level\" but reports paper out: nothing "
+                                            "printed; the 1 command after it was not sent")),
+             qPrintable(run.err));
+    QCOMPARE(fake::callsOf("SendBufferToPrint").size(), size_t(2));
+}
+
 void TestNemboportFake::aFailedSendStopsAndClosesThePort()
 {
     fake::config().sendResults = {1, 0};
@@ -375,7 +414,8 @@ void TestNemboportFake::aFailedSendStopsAndClosesThePort()
     const ToolRun run = runTool({"set", "darkness", "8", "barcode", "on", "cutter", "on", "--serial", "/dev/ttyUSB0"});
     QCOMPARE(run.status, 1);
     QCOMPARE(callLines(), (QStringList{"OpenComm /dev/ttyUSB0 @115200", sendTo("COM", "/dev/ttyUSB0", kDocDarkness),
-                                       sendTo("COM", "/dev/ttyUSB0", kDocBarcode), "CloseComm /dev/ttyUSB0"}));
+                                       "QueryPrinter COM|/dev/ttyUSB0", sendTo("COM", "/dev/ttyUSB0", kDocBarcode),
+                                       "CloseComm /dev/ttyUSB0"}));
     QVERIFY2(run.err.contains(QLatin1String("the device went away")) && run.err.count(QLatin1Char('\n')) == 1,
              qPrintable(run.err));
 }
@@ -471,7 +511,9 @@ void TestNemboportFake::followsEachQueueJob_data()
     QTest::addColumn<QString>("says");  // in the output and errors
 
     const QStringList one{"--queue", "Q"};
-    QTest::newRow("printed") << one << QList<int>{1, 1} << QList<int>{} << 0 << "Follow Send Follow"
+    // The printer is asked how it is after the first job it took (the fake
+    // gives no answer, so once).
+    QTest::newRow("printed") << one << QList<int>{1, 1} << QList<int>{} << 0 << "Follow QueryPrinter Send Follow"
                              << "";
     QTest::newRow("still waiting: withdrawn, the rest not sent")
         << one << QList<int>{0} << QList<int>{1} << 1 << "Follow Cancel"
@@ -486,13 +528,22 @@ void TestNemboportFake::followsEachQueueJob_data()
     QTest::newRow("aborted") << one << QList<int>{-1} << QList<int>{} << 1 << "Follow"
                              << "nemboport: Q: \"Set New Level\" did not print; the 1 command";
     QTest::newRow("printed while being withdrawn: goes on")
-        << one << QList<int>{0, 1, 1} << QList<int>{0} << 0 << "Follow Cancel Follow Send Follow"
+        << one << QList<int>{0, 1, 1} << QList<int>{0} << 0 << "Follow Cancel Follow QueryPrinter Send Follow"
         << "";
     QTest::newRow("cannot be withdrawn") << one << QList<int>{0, 0} << QList<int>{0} << 1 << "Follow Cancel Follow"
                                          << "could not be withdrawn: it may print later";
+    // (The fake's failed withdrawal reads code 12 in this row.)
+    QTest::newRow("being handed to the printer: stopped while printing, never withdrawn")
+        << one << QList<int>{0} << QList<int>{0} << 4 << "Follow Cancel"
+        << "nemboport: Q: \"Set New Level\" was still being handed to the printer after 30 s and was stopped while "
+           "printing: the printer may have received part or all of it; the 1 command after it was not sent";
+    QTest::newRow("several queues: stopped while printing in the summary")
+        << QStringList{"--queue", "A", "--queue", "B"} << QList<int>{1, 1, 0} << QList<int>{0} << 4
+        << "Follow QueryPrinter Send Follow Send Follow Cancel"
+        << "A: printed\nB: stopped-while-printing\n";
     QTest::newRow("several queues: each one's outcome")
         << QStringList{"--queue", "A", "--queue", "B"} << QList<int>{1, 1, 0} << QList<int>{1} << 1
-        << "Follow Send Follow Send Follow Cancel"
+        << "Follow QueryPrinter Send Follow Send Follow Cancel"
         << "A: printed\nB: withdrawn\n";
 }
 
@@ -504,6 +555,8 @@ void TestNemboportFake::followsEachQueueJob()
     fake::config().followResults.assign(follow.begin(), follow.end());
     fake::config().cancelResults.assign(cancel.begin(), cancel.end());
     fake::config().lastError = "the queue is paused";
+    if (QByteArray(QTest::currentDataTag()).contains("stopped while printing"))
+        fake::config().lastErrorCode = DRAVIK_ERROR_STOPPED_WHILE_PRINTING;
     const ToolRun run = runTool(QStringList{"set", "darkness", "8", "cutter", "on"} + options);
     QTEST(run.status, "exit");
     QFETCH(QString, says);
@@ -513,9 +566,10 @@ void TestNemboportFake::followsEachQueueJob()
 
     QStringList seen;
     for (const fake::Call &c : fake::calls())
-        seen << QString::fromStdString(c.function)
-                    .remove(QStringLiteral("LastJob"))
-                    .remove(QStringLiteral("BufferToPrint"));
+        if (c.function != "GetPrintDriveStates") // the queues' fitness, asked first
+            seen << QString::fromStdString(c.function)
+                        .remove(QStringLiteral("LastJob"))
+                        .remove(QStringLiteral("BufferToPrint"));
     QTEST(seen.mid(1).join(QLatin1Char(' ')), "calls");
     // The first follow gets the whole wait (less what the sends took, more
     // than a share of it); none gets more.
@@ -524,6 +578,43 @@ void TestNemboportFake::followsEachQueueJob()
     QVERIFY(follows.front().number > waitMs / 2);
     for (const fake::Call &c : follows)
         QVERIFY(c.number <= waitMs);
+}
+
+void TestNemboportFake::anUnusableQueueIsSentNothing_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exit");
+    QTest::addColumn<int>("sends");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err"); // a pattern
+    const QStringList kitchen{"--queue", "Kitchen"};
+    QTest::newRow("paused and rejecting: fails at once with the fix")
+        << kitchen << 1 << 0 << ""
+        << "^nemboport: Kitchen: not sent: the print server reports the queue paused, not accepting jobs.*; "
+           "cupsenable Kitchen resumes it, cupsaccept Kitchen lets it take jobs\n$";
+    QTest::newRow("--no-wait: warned, and queued")
+        << kitchen + QStringList{"--no-wait"} << 0 << 2 << ""
+        << "^nemboport: warning: Kitchen is not usable \\(paused.*cupsenable "
+           "Kitchen resumes it.*\\): its jobs wait in the queue\n$";
+    QTest::newRow("--keep-queued: warned, and sent") << kitchen + QStringList{"--keep-queued"} << 0 << 2 << ""
+                                                     << "^nemboport: warning: Kitchen is not usable";
+    QTest::newRow("several queues: the usable ones are served")
+        << QStringList{"--queue", "Receipt", "--queue", "Kitchen"} << 1 << 2
+        << "Receipt: printed\nKitchen: not-usable\n"
+        << "^nemboport: Kitchen: not sent: .*\nnemboport: 1 of 2 queues failed\n$";
+}
+
+void TestNemboportFake::anUnusableQueueIsSentNothing()
+{
+    fake::config().queueStates = "Receipt\tidle\t1\t\t\nKitchen\tstopped\t0\tpaused\tout of paper\n";
+    QFETCH(QStringList, options);
+    const ToolRun run = runTool(QStringList{"set", "darkness", "8", "cutter", "on"} + options);
+    QTEST(run.status, "exit");
+    QTEST(int(fake::callsOf("SendBufferToPrint").size()), "sends");
+    QTEST(run.out, "out");
+    QFETCH(QString, err);
+    QVERIFY2(QRegularExpression(err).match(run.err).hasMatch(), qPrintable(run.err));
+    QCOMPARE(fake::callsOf("GetPrintDriveStates").size(), std::size_t(1)); // asked once for every queue
 }
 
 void TestNemboportFake::libraryThatCannotFollowJobs()

@@ -86,7 +86,7 @@ void TestNemboportStatus::status_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QVariant>("answers");
-    QTest::addColumn<int>("lastErrorCode"); // 0: QueryPrinter does not fail
+    QTest::addColumn<int>("lastErrorCode"); // DRAVIK_ERROR_NONE: QueryPrinter does not fail
     QTest::addColumn<int>("exit");
     QTest::addColumn<QStringList>("says"); // on stdout, else on stderr
     const QStringList port{"status", "--port", "LPT1"};
@@ -94,17 +94,19 @@ void TestNemboportStatus::status_data()
                         const QStringList &says) {
         QTest::newRow(name) << args << QVariant::fromValue(a) << code << exit << says;
     };
-    row("ready", port, printer(), 0, 0,
+    row("ready", port, printer(), DRAVIK_ERROR_NONE, 0,
         {"state: ready\nconditions: none\nmaker: Nembo\nmodel: TP-80\nfirmware: 1.02\nserial number: A1234\n"
          "answer time: "});
-    row("paper out is not ready", port, printer(0x1A, 0x32, 0x72), 0, 3,
+    row("paper out is not ready", port, printer(0x1A, 0x32, 0x72), DRAVIK_ERROR_NONE, 3,
         {"state: paper out\nconditions: off-line, paper out\n"});
-    row("cover open is not ready", port, printer(0x1A, 0x16), 0, 3, {"state: cover open\n"});
-    row("near end still prints", port, printer(0x12, 0x12, 0x1E), 0, 0, {"state: paper near end\n"});
-    row("no answer", port, {}, 0, 1, {"no answer from port LPT1 within 1000 ms"});
-    row("noise", port, printer(0xFF), 0, 1, {"port LPT1 sent back FF, which is not a receipt printer's status"});
-    row("queue without answers", {"status", "--queue", "Office"}, {}, 10, 1, {"queue Office carries no answers"});
-    row("device lost", port, {}, 5, 1, {"asking port LPT1 failed"});
+    row("cover open is not ready", port, printer(0x1A, 0x16), DRAVIK_ERROR_NONE, 3, {"state: cover open\n"});
+    row("near end still prints", port, printer(0x12, 0x12, 0x1E), DRAVIK_ERROR_NONE, 0, {"state: paper near end\n"});
+    row("no answer", port, {}, DRAVIK_ERROR_NONE, 1, {"no answer from port LPT1 within 1000 ms"});
+    row("noise", port, printer(0xFF), DRAVIK_ERROR_NONE, 1,
+        {"port LPT1 sent back FF, which is not a receipt printer's status"});
+    row("queue without answers", {"status", "--queue", "Office"}, {}, DRAVIK_ERROR_NO_ANSWERS, 1,
+        {"queue Office carries no answers"});
+    row("device lost", port, {}, DRAVIK_ERROR_DEVICE_LOST, 1, {"asking port LPT1 failed"});
     for (const auto &[name, args, says] :
          {std::tuple<const char *, QStringList, const char *>{"no target", {"status"}, "no target"},
           {"two queues", {"status", "--queue", "A", "--queue", "B"}, "--queue"},
@@ -113,7 +115,7 @@ void TestNemboportStatus::status_data()
           {"a word", {"status", "now", "--port", "LPT1"}, "status takes no words"},
           {"baud without serial", {"status", "--port", "LPT1", "--baud", "9600"}, "--baud goes with --serial"},
           {"probe with baud", {"probe", "--serial", "/dev/ttyUSB0", "--baud", "9600"}, "leave out --baud"}})
-        row(name, args, printer(), 0, 2, {QLatin1String(says)});
+        row(name, args, printer(), DRAVIK_ERROR_NONE, 2, {QLatin1String(says)});
 }
 
 void TestNemboportStatus::status()
@@ -124,7 +126,7 @@ void TestNemboportStatus::status()
     QFETCH(int, exit);
     QFETCH(QStringList, says);
     fake::config().answers = answers.value<Answers>();
-    if (lastErrorCode) {
+    if (lastErrorCode != DRAVIK_ERROR_NONE) {
         fake::config().queryResults = {-1};
         fake::config().lastErrorCode = lastErrorCode;
     }
@@ -210,13 +212,15 @@ void TestNemboportStatus::probeSerial_data()
     QTest::addColumn<bool>("json");
     QTest::addColumn<int>("exit");
     QTest::addColumn<int>("opens");       // rates tried
-    QTest::addColumn<int>("refusedLast"); // OpenComm code for the last rate tried; 0: it opens
-    QTest::newRow("found third") << 19200 << false << 0 << 3 << 0;
-    QTest::newRow("found last, json") << 128000 << true << 0 << 10 << 0;
-    QTest::newRow("none answers") << 0 << false << 1 << 10 << 0;
-    // A rate this port cannot be set to is passed over, not taken for the end.
-    QTest::newRow("last rate refused") << 0 << false << 1 << 10 << 8;
-    QTest::newRow("last rate: device gone") << 0 << false << 1 << 10 << 5;
+    QTest::addColumn<int>("refusedLast"); // the code of the last rate's failed open; DRAVIK_ERROR_NONE: it opens
+    const int opens = DRAVIK_ERROR_NONE;
+    QTest::newRow("found third") << 19200 << false << 0 << 3 << opens;
+    QTest::newRow("found last, json") << 128000 << true << 0 << 10 << opens;
+    QTest::newRow("none answers") << 0 << false << 1 << 10 << opens;
+    // A rate this port cannot be set to (a driver's limit) is passed over, not
+    // taken for the end.
+    QTest::newRow("last rate refused") << 0 << false << 1 << 10 << int(DRAVIK_ERROR_INVALID_ARGUMENT);
+    QTest::newRow("last rate: device gone") << 0 << false << 1 << 10 << int(DRAVIK_ERROR_DEVICE_LOST);
 }
 
 void TestNemboportStatus::probeSerial()
@@ -224,7 +228,8 @@ void TestNemboportStatus::probeSerial()
     QFETCH(int, rate);
     QFETCH(bool, json);
     QFETCH(int, refusedLast);
-    if (refusedLast) {
+    const bool refused = refusedLast != DRAVIK_ERROR_NONE;
+    if (refused) {
         fake::config().openResults = {1, 1, 1, 1, 1, 1, 1, 1, 1, 0};
         fake::config().lastErrorCode = refusedLast;
         fake::config().lastError = "the last rate";
@@ -240,14 +245,15 @@ void TestNemboportStatus::probeSerial()
     const Run run = runTool(args);
     QTEST(run.status, "exit");
     QTEST(int(fake::callsOf("OpenComm").size()), "opens");
-    QCOMPARE(fake::callsOf("CloseComm").size(), fake::callsOf("OpenComm").size() - (refusedLast ? 1 : 0));
+    QCOMPARE(fake::callsOf("CloseComm").size(), fake::callsOf("OpenComm").size() - (refused ? 1 : 0));
     QCOMPARE(fake::callsOf("OpenComm").front().number, 9600); // the most common first
-    if (refusedLast == 5) {
+    if (refusedLast == DRAVIK_ERROR_DEVICE_LOST) {
         QVERIFY2(run.err.contains("cannot open /dev/ttyUSB0: the last rate"), qPrintable(run.err));
     } else if (!rate) {
         QVERIFY2(run.err.contains("no receipt printer answered on /dev/ttyUSB0 at any of the rates"),
                  qPrintable(run.err));
-        QCOMPARE(run.err.contains("(the port could not be set to 128000 baud)"), refusedLast == 8);
+        QCOMPARE(run.err.contains("(the port could not be set to 128000 baud)"),
+                 refusedLast == DRAVIK_ERROR_INVALID_ARGUMENT);
     } else if (json) {
         const QJsonObject o = QJsonDocument::fromJson(run.out.toUtf8()).object();
         QCOMPARE(o.value("rate").toInt(), rate);
@@ -262,13 +268,13 @@ void TestNemboportStatus::probeSerial()
 void TestNemboportStatus::probeLink_data()
 {
     QTest::addColumn<QStringList>("args");
-    QTest::addColumn<int>("lastErrorCode"); // 0: the printer answers
+    QTest::addColumn<int>("lastErrorCode"); // DRAVIK_ERROR_NONE: the printer answers
     QTest::addColumn<int>("exit");
     QTest::addColumn<QString>("says");
-    QTest::newRow("port answers") << QStringList{"probe", "--port", "LPT1"} << 0 << 0
+    QTest::newRow("port answers") << QStringList{"probe", "--port", "LPT1"} << int(DRAVIK_ERROR_NONE) << 0
                                   << "port LPT1 carries answers: the printer says ready";
-    QTest::newRow("queue carries none") << QStringList{"probe", "--queue", "Office"} << 10 << 1
-                                        << "queue Office carries no answers";
+    QTest::newRow("queue carries none") << QStringList{"probe", "--queue", "Office"} << int(DRAVIK_ERROR_NO_ANSWERS)
+                                        << 1 << "queue Office carries no answers";
 }
 
 void TestNemboportStatus::probeLink()
@@ -276,7 +282,7 @@ void TestNemboportStatus::probeLink()
     QFETCH(QStringList, args);
     QFETCH(int, lastErrorCode);
     fake::config().answers = printer();
-    if (lastErrorCode) {
+    if (lastErrorCode != DRAVIK_ERROR_NONE) {
         fake::config().queryResults = {-1};
         fake::config().lastErrorCode = lastErrorCode;
     }

@@ -1,8 +1,10 @@
 // nemboport with the real printer I/O library and a private CUPS server:
 // a job sent to a queue counts once the printer took it. A queue whose
-// printer is unreachable, paused or refusing jobs makes the tool fail,
-// naming the queue and why, and the job is withdrawn (or left queued when
-// asked), so it does not print later.
+// printer is unreachable makes the tool fail, naming the queue and why, and
+// the job is withdrawn (or left queued when asked), so it does not print
+// later; one the printer holds is stopped while printing, never called
+// withdrawn. A queue paused or refusing jobs is sent nothing: the tool fails
+// at once with the fix.
 #include "cups_test_server.h"
 
 #include <QJsonArray>
@@ -19,6 +21,7 @@ const char *kUp2 = "NbWaitUp2";
 const char *kDown = "NbWaitDown"; // its printer does not listen
 const char *kPaused = "NbWaitPaused";
 const char *kRefusing = "NbWaitRefusing";
+const char *kSink = "sinkq"; // its printer takes the bytes and never closes
 
 } // namespace
 
@@ -48,6 +51,7 @@ private:
     QTemporaryDir dir_{QStringLiteral("/tmp/tst_nemboport_waits-XXXXXX")};
     privatecups::Server server_{dir_.path()};
     privatecups::SocketPrinter printer_;
+    int sinkFd_ = -1; // the never-closing printer: accepted and held by the kernel's backlog
     QString output_;
 };
 
@@ -96,6 +100,12 @@ void TestNemboportWaits::initTestCase()
     QVERIFY2(server_.addRawQueue(QLatin1String(kDown),
                                  QStringLiteral("socket://127.0.0.1:%1").arg(privatecups::freePort()), output_),
              qPrintable(output_));
+    // A printer that accepts and never closes: the kernel completes the
+    // connection and buffers the bytes; nobody ever reads or closes them.
+    quint16 sinkPort = 0;
+    QVERIFY(privatecups::listenOnLoopback(sinkFd_, sinkPort));
+    QVERIFY2(server_.addRawQueue(QLatin1String(kSink), QStringLiteral("socket://127.0.0.1:%1").arg(sinkPort), output_),
+             qPrintable(output_));
     QVERIFY2(cups("cupsdisable", {QLatin1String(kPaused)}), qPrintable(output_));
     QVERIFY2(cups("cupsreject", {QLatin1String(kRefusing)}), qPrintable(output_));
 }
@@ -103,6 +113,8 @@ void TestNemboportWaits::initTestCase()
 void TestNemboportWaits::cleanupTestCase()
 {
     server_.stop();
+    if (sinkFd_ >= 0)
+        ::close(sinkFd_);
 }
 
 void TestNemboportWaits::outcomeOfOneQueue_data()
@@ -119,12 +131,24 @@ void TestNemboportWaits::outcomeOfOneQueue_data()
         << kDown << QStringList{"--wait", "3"} << 1
         << "^nemboport: NbWaitDown: .* was still waiting after 3 s and was withdrawn: .*(connecting|off-line)" << 0
         << 0;
-    QTest::newRow("paused: withdrawn") << kPaused << QStringList{"--wait", "1"} << 1
-                                       << "^nemboport: NbWaitPaused: .* was withdrawn: .*paused" << 0 << 0;
+    QTest::newRow("the printer holds the job: stopped while printing, not withdrawn")
+        << kSink << QStringList{"--wait", "4"} << 4
+        << "^nemboport: sinkq: \"Set New Level\" was still being handed to the printer after 4 s and was stopped "
+           "while printing: the printer may have received part or all of it: [^\\n]*has received the job[^\\n]*\\n$"
+        << 0 << 0;
+    QTest::newRow("paused: nothing sent, at once, with the fix")
+        << kPaused << QStringList{} << 1
+        << "^nemboport: NbWaitPaused: not sent: the print server reports the queue paused.*; cupsenable NbWaitPaused "
+           "resumes it\\n$"
+        << 0 << 0;
+    QTest::newRow("paused, --no-wait: warned, and queued")
+        << kPaused << QStringList{"--no-wait"} << 0 << "^nemboport: warning: NbWaitPaused is not usable \\(paused" << 1
+        << 0;
     QTest::newRow("paused, --keep-queued: left there") << kPaused << QStringList{"--wait", "1", "--keep-queued"} << 1
                                                        << "left queued \\(--keep-queued\\).*paused" << 1 << 0;
-    QTest::newRow("refusing jobs") << kRefusing << QStringList{} << 1 << "^nemboport: .*NbWaitRefusing.*accept" << 0
-                                   << 0;
+    QTest::newRow("refusing jobs: nothing sent, with the fix")
+        << kRefusing << QStringList{} << 1 << "^nemboport: NbWaitRefusing: not sent: .*cupsaccept NbWaitRefusing" << 0
+        << 0;
 }
 
 void TestNemboportWaits::outcomeOfOneQueue()
@@ -132,7 +156,13 @@ void TestNemboportWaits::outcomeOfOneQueue()
     QFETCH(QString, queue);
     QFETCH(QStringList, options);
     const int before = printer_.jobs().size();
-    const Result r = tool(QStringList{"set", "darkness", "8", "--queue", queue} + options);
+    QElapsedTimer clock;
+    clock.start();
+    const Result r =
+        tool(QStringList{"set", "darkness", queue == QLatin1String(kSink) ? "10" : "8", "--queue", queue} + options);
+    // A queue the server reports unusable fails before any wait (30 s by default).
+    if (QByteArray(QTest::currentDataTag()).contains("at once"))
+        QVERIFY(clock.elapsed() < 20000);
     QFETCH(QString, says);
     QVERIFY2(QRegularExpression(says).match(r.err).hasMatch(), qPrintable(r.err));
     QTEST(r.status, "exit");
@@ -164,7 +194,7 @@ void TestNemboportWaits::eachQueueFollowedOnItsOwn()
     const Result r = tool(
         {"set", "darkness", "8", "cutter", "on", "--queue", kUp, "--queue", kPaused, "--queue", kUp2, "--wait", "2"});
     QCOMPARE(r.status, 1);
-    QCOMPARE(r.out, QStringLiteral("NbWaitUp: printed\nNbWaitPaused: withdrawn\nNbWaitUp2: printed\n"));
+    QCOMPARE(r.out, QStringLiteral("NbWaitUp: printed\nNbWaitPaused: not-usable\nNbWaitUp2: printed\n"));
     QVERIFY2(r.err.contains(QLatin1String("NbWaitPaused: ")) && r.err.endsWith(QLatin1String("1 of 3 queues failed\n")),
              qPrintable(r.err));
     QCOMPARE(jobsIn(kPaused), 0);

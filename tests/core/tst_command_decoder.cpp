@@ -92,6 +92,29 @@ void verifySplits(const QByteArray &bytes)
     }
 }
 
+// The pieces one at a time are the list's pieces, and each line as bytes is
+// its line as text.
+void verifyEach(const QByteArray &bytes, bool final)
+{
+    const decoder::Result listed = decoder::decode(bytes, final);
+    std::vector<Decoded> each;
+    QStringList lines;
+    const std::size_t consumed =
+        decoder::decodeEach(bytes.constData(), std::size_t(bytes.size()), final, [&](const Decoded &d) {
+            each.push_back(d);
+            each.back().payload = QByteArray(d.payload.constData(), d.payload.size()); // outlive the call
+            QByteArray line;
+            d.appendDescription(line);
+            lines << QString::fromLatin1(line);
+        });
+    QCOMPARE(consumed, listed.consumed);
+    QCOMPARE(summaries(each), summaries(listed.commands));
+    QStringList described;
+    for (const Decoded &d : listed.commands)
+        described << d.describe();
+    QCOMPARE(lines, described);
+}
+
 QImage picture(int w, int h, quint32 seed)
 {
     QRandomGenerator rng(seed);
@@ -270,6 +293,7 @@ void TstCommandDecoder::otherBytes()
         described << d.describe();
     QCOMPARE(described, lines);
     verifyCoverage(bytes, r, std::size_t(consumed));
+    verifyEach(bytes, final);
 }
 
 void TstCommandDecoder::randomBytesStayWhole()
@@ -285,6 +309,7 @@ void TstCommandDecoder::randomBytesStayWhole()
             bytes += alphabet[rng.bounded(int(sizeof alphabet - 1))];
         verifyCoverage(bytes, decoder::decode(bytes), std::size_t(bytes.size()));
         verifySplits(bytes);
+        verifyEach(bytes, round % 2 == 0);
     }
 }
 

@@ -29,6 +29,11 @@ struct DravikLib
     decltype(&::FollowLastJob) FollowLastJob = nullptr;
     decltype(&::QueryPrinter) QueryPrinter = nullptr;
     decltype(&::CancelLastJob) CancelLastJob = nullptr;
+    decltype(&::GetPrintDriveDevices) GetPrintDriveDevices = nullptr;
+    decltype(&::GetUsbPrinters) GetUsbPrinters = nullptr;
+    decltype(&::GetPrintServerDevices) GetPrintServerDevices = nullptr;
+    decltype(&::AddPrintQueue) AddPrintQueue = nullptr;
+    decltype(&::FollowSentJobs) FollowSentJobs = nullptr;
 
     // Loads the library's test build (or the one at path); the first missing
     // piece is in error.
@@ -64,6 +69,11 @@ struct DravikLib
         bind(FollowLastJob, "FollowLastJob");
         bind(QueryPrinter, "QueryPrinter");
         bind(CancelLastJob, "CancelLastJob");
+        bind(GetPrintDriveDevices, "GetPrintDriveDevices");
+        bind(GetUsbPrinters, "GetUsbPrinters");
+        bind(GetPrintServerDevices, "GetPrintServerDevices");
+        bind(AddPrintQueue, "AddPrintQueue");
+        bind(FollowSentJobs, "FollowSentJobs");
         return ok;
     }
 

@@ -13,6 +13,9 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
+#include <cstring>
+#include <mutex>
+
 #include <cups/cups.h>
 #include <pty.h>
 
@@ -247,6 +250,15 @@ private slots:
     void queryWhileTheQueuePrintsIsBusy();
     void queueStatesSayWhatTheServerSays_data();
     void queueStatesSayWhatTheServerSays();
+    void makesARawQueueForADevice();
+    void queueNamesTheServerWouldNotTake_data();
+    void queueNamesTheServerWouldNotTake();
+    void usbPrintersAndTheQueuesLeadingThere();
+    void printServerDevicesWithinTheirBound();
+    void aJobBeingHandedOnIsStoppedNeverWithdrawn();
+    void aWithdrawnJobNeverReachedThePrinter();
+    void sentJobsFollowedTogether();
+    void aKeptConnectionOutlivesNoServerRestart();
 
 private:
     bool run(const QString &program, const QStringList &args, QString &output)
@@ -284,7 +296,7 @@ void TestDravikCups::initTestCase()
     QCOMPARE(QByteArray(lib.GetPrintDriveNames()), QByteArray());
     QCOMPARE(lib.lastError(), QString());
     QCOMPARE(QByteArray(lib.GetPrintDriveStates()), QByteArray());
-    QCOMPARE(lib.lastCode(), 0);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
 
     QVERIFY(printer_.start());
     const QString uri = QStringLiteral("socket://127.0.0.1:%1").arg(printer_.port());
@@ -454,7 +466,7 @@ void TestDravikCups::unknownQueueFails()
     QCOMPARE(lib.SendBufferToPrint("DRIVE", "NoSuchQueue", "x", bytes("x"), 1), 0);
     QVERIFY2(lib.lastError().contains(QLatin1String("no print queue named \"NoSuchQueue\"")),
              qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 1);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NOT_FOUND);
 }
 
 void TestDravikCups::rejectingQueueFails()
@@ -472,7 +484,7 @@ void TestDravikCups::rejectingQueueFails()
     QVERIFY2(run(accept, {QLatin1String(kQueueA)}, out), qPrintable(out));
     QCOMPARE(ok, 0);
     QVERIFY2(why.contains(QLatin1String("not accepting jobs")), qPrintable(why));
-    QCOMPARE(code, 7);
+    QCOMPARE(code, DRAVIK_ERROR_QUEUE_REFUSED);
 }
 
 void TestDravikCups::offlinePrinterIsNotASubmitError()
@@ -484,7 +496,7 @@ void TestDravikCups::offlinePrinterIsNotASubmitError()
     QVERIFY2(lib.SendBufferToPrint("DRIVE", kQueueOffline, "offline", bytes("x"), 1), qPrintable(lib.lastError()));
     // It does not wait for the printer: that would take the send's whole bound.
     QVERIFY(t.elapsed() < dravik::cupsSendTimeoutMs(1));
-    QCOMPARE(lib.lastCode(), 0);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
 }
 
 void TestDravikCups::noServerMeansEmptyListAndAFailedSend_data()
@@ -506,18 +518,18 @@ void TestDravikCups::noServerMeansEmptyListAndAFailedSend()
     // Refused at once: never the wait for a server that is slow to answer.
     QVERIFY(t.elapsed() < dravik::cupsConnectTimeoutMs);
     QVERIFY2(lib.lastError().contains(QLatin1String("no CUPS server answers")), qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 6);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_SERVER_UNREACHABLE);
     t.restart();
     QCOMPARE(QByteArray(lib.GetPrintDriveStates()), QByteArray());
     QVERIFY(t.elapsed() < dravik::cupsConnectTimeoutMs);
     QVERIFY2(lib.lastError().contains(QLatin1String("no CUPS server answers")), qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 6);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_SERVER_UNREACHABLE);
     t.restart();
     QCOMPARE(lib.SendBufferToPrint("DRIVE", kQueueA, "x", bytes("x"), 1), 0);
     QVERIFY(t.elapsed() < dravik::cupsConnectTimeoutMs);
     const QString why = lib.lastError();
     QVERIFY2(why.contains(QLatin1String("no CUPS server answers")), qPrintable(why));
-    QCOMPARE(lib.lastCode(), 6);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_SERVER_UNREACHABLE);
     qInfo("%s", qPrintable(why));
     // And the real server again, in the same process.
     useServer(socketServer());
@@ -556,13 +568,13 @@ void TestDravikCups::serverGoingAwayIsNotAnUnknownQueue()
     qInfo("after %lld ms: %s", static_cast<long long>(t.elapsed()), qPrintable(why));
     QVERIFY(t.elapsed() < 15000);
     QVERIFY(server.connections() >= 1);
-    QCOMPARE(lib.lastCode(), 6);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_SERVER_UNREACHABLE);
     QVERIFY2(why.contains(QLatin1String("went away")) && why.contains(during) &&
                  !why.contains(QLatin1String("no print queue")),
              qPrintable(why));
 
     QCOMPARE(QByteArray(lib.GetPrintDriveNames()), QByteArray());
-    QCOMPARE(lib.lastCode(), 6);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_SERVER_UNREACHABLE);
     useServer(socketServer());
 }
 
@@ -589,7 +601,7 @@ void TestDravikCups::serverThatDoesNotAnswer()
     qInfo("listing failed after %lld ms: %s", static_cast<long long>(listMs), qPrintable(why));
     QVERIFY(server.connections() >= 1);
     QVERIFY(listMs < dravik::cupsListTimeoutMs + timebounds::lateMs);
-    QCOMPARE(lib.lastCode(), 6);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_SERVER_UNREACHABLE);
     QVERIFY2(why.contains(QLatin1String("the print server did not answer")), qPrintable(why));
     if (mode == SilentServer::Silent) {
         t.restart();
@@ -597,20 +609,20 @@ void TestDravikCups::serverThatDoesNotAnswer()
         const qint64 sendMs = t.elapsed();
         qInfo("send failed after %lld ms: %s", static_cast<long long>(sendMs), qPrintable(lib.lastError()));
         QVERIFY(sendMs < dravik::cupsSendTimeoutMs(1) + timebounds::lateMs);
-        QCOMPARE(lib.lastCode(), 6);
+        QCOMPARE(lib.lastCode(), DRAVIK_ERROR_SERVER_UNREACHABLE);
         QVERIFY2(lib.lastError().contains(QLatin1String("the print server did not answer")),
                  qPrintable(lib.lastError()));
         t.restart();
         QCOMPARE(QByteArray(lib.GetPrintDriveStates()), QByteArray());
         QVERIFY(t.elapsed() < dravik::cupsListTimeoutMs + timebounds::lateMs);
-        QCOMPARE(lib.lastCode(), 6);
+        QCOMPARE(lib.lastCode(), DRAVIK_ERROR_SERVER_UNREACHABLE);
         QVERIFY2(lib.lastError().contains(QLatin1String("the print server did not answer")),
                  qPrintable(lib.lastError()));
     }
     // A listing that works again clears the failure.
     useServer(socketServer());
     QVERIFY(DravikLib::lines(lib.GetPrintDriveNames()).contains(QLatin1String(kQueueA)));
-    QCOMPARE(lib.lastCode(), 0);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
     QCOMPARE(lib.lastError(), QString());
 }
 
@@ -623,7 +635,7 @@ void TestDravikCups::followsAJobToThePrinter()
     QVERIFY2(lib.SendBufferToPrint("DRIVE", kQueueA, "followed", bytes(data), data.size()),
              qPrintable(lib.lastError()));
     QCOMPARE(lib.FollowLastJob(15000), 1);
-    QCOMPARE(lib.lastCode(), 0);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
     QVERIFY(printer_.waitForJobs(before + 1, 5000));
     QCOMPARE(printer_.jobs().last(), data);
     // A send on another path leaves nothing to follow.
@@ -656,7 +668,7 @@ void TestDravikCups::offlinePrinterJobWaitsAndIsWithdrawn()
     // its bound with the server's grace.
     QVERIFY(ms >= 1900);
     QVERIFY(ms < 2000 + dravik::cupsFollowGraceMs + timebounds::lateMs);
-    QCOMPARE(lib.lastCode(), 11);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_WAITING_IN_QUEUE);
     QVERIFY2(why.contains(QLatin1String("NbLater")) &&
                  (why.contains(QLatin1String("connecting")) || why.contains(QLatin1String("off-line"))),
              qPrintable(why));
@@ -698,7 +710,7 @@ void TestDravikCups::pausedQueueJobWaits()
     QVERIFY(sent);
     qInfo("%s", qPrintable(why));
     QCOMPARE(followed, 0);
-    QCOMPARE(code, 11);
+    QCOMPARE(code, DRAVIK_ERROR_WAITING_IN_QUEUE);
     QVERIFY2(why.contains(QLatin1String("paused")), qPrintable(why));
     QCOMPARE(withdrawn, 1);
 }
@@ -710,16 +722,19 @@ void TestDravikCups::queryThroughTheQueuesDevice_data()
     QTest::addColumn<int>("result");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("says"); // the end of the reason; empty: none expected
-    QTest::newRow("socket://") << "socket" << QByteArray("\x16", 1) << 1 << 0 << QString();
-    QTest::newRow("socket:// by host name") << "socket-name" << QByteArray("\x16", 1) << 1 << 0 << QString();
-    QTest::newRow("socket:// that never answers") << "socket" << QByteArray() << 0 << 0 << QString();
-    QTest::newRow("serial:") << "serial" << QByteArray("\x12", 1) << 1 << 0 << QString();
-    QTest::newRow("usb://") << "usb" << QByteArray("\x16", 1) << 1 << 0 << QString();
+    const int none = DRAVIK_ERROR_NONE, noAnswers = DRAVIK_ERROR_NO_ANSWERS;
+    QTest::newRow("socket://") << "socket" << QByteArray("\x16", 1) << 1 << none << QString();
+    QTest::newRow("socket:// by host name") << "socket-name" << QByteArray("\x16", 1) << 1 << none << QString();
+    QTest::newRow("socket:// that never answers") << "socket" << QByteArray() << 0 << none << QString();
+    QTest::newRow("serial:") << "serial" << QByteArray("\x12", 1) << 1 << none << QString();
+    QTest::newRow("serial: at a rate termios names no constant for")
+        << "serial-128000" << QByteArray("\x12", 1) << 1 << none << QString();
+    QTest::newRow("usb://") << "usb" << QByteArray("\x16", 1) << 1 << none << QString();
     // The print server's own view comes with it, for the program to show.
-    QTest::newRow("ipp://: no answers") << "ipp" << QByteArray() << -1 << 10
+    QTest::newRow("ipp://: no answers") << "ipp" << QByteArray() << -1 << noAnswers
                                         << "carries no answers; the print server says: idle, accepting jobs";
     QTest::newRow("ipp://, paused and rejecting: no answers")
-        << "ipp-stopped" << QByteArray() << -1 << 10
+        << "ipp-stopped" << QByteArray() << -1 << noAnswers
         << "carries no answers; the print server says: paused (cupsenable %1 resumes it), not accepting jobs "
            "(cupsaccept %1) (\"out of order\")";
 }
@@ -745,13 +760,15 @@ void TestDravikCups::queryThroughTheQueuesDevice()
         uri = QStringLiteral("socket://%1:%2")
                   .arg(device == QLatin1String("socket") ? "127.0.0.1" : "localhost")
                   .arg(port);
-    } else if (device == QLatin1String("serial") || device == QLatin1String("usb")) {
+    } else if (device.startsWith(QLatin1String("serial")) || device == QLatin1String("usb")) {
         int slave = -1;
         char name[256] = {0};
         QCOMPARE(::openpty(&end, &slave, name, nullptr, nullptr), 0);
         ::close(slave);
-        if (device == QLatin1String("serial")) {
-            uri = QStringLiteral("serial:%1?baud=19200").arg(QString::fromLatin1(name));
+        if (device.startsWith(QLatin1String("serial"))) {
+            uri = QStringLiteral("serial:%1?baud=%2")
+                      .arg(QString::fromLatin1(name))
+                      .arg(device == QLatin1String("serial") ? 19200 : 128000);
         } else {
             // A USB printer the kernel's driver holds, on stand-ins: its
             // IEEE 1284 ID in sysfs and a pseudo-terminal as /dev/usb/lp0.
@@ -880,12 +897,14 @@ void TestDravikCups::queryWhileTheQueuePrintsIsBusy()
         got = lib.QueryPrinter("DRIVE", "NbHeld", bytes(request), request.size(), reply, sizeof reply, 100);
     const QString why = lib.lastError();
     const int code = lib.lastCode();
-    QCOMPARE(lib.CancelLastJob(), 1);
+    // The printer holds the job: it is stopped, not withdrawn.
+    QCOMPARE(lib.CancelLastJob(), 0);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_STOPPED_WHILE_PRINTING);
     stop = true;
     printer.join();
     ::close(listening);
     QCOMPARE(got, -1);
-    QCOMPARE(code, 2);
+    QCOMPARE(code, DRAVIK_ERROR_BUSY);
     QVERIFY2(why.contains(QLatin1String("printing a job")), qPrintable(why));
 }
 
@@ -937,7 +956,7 @@ void TestDravikCups::queueStatesSayWhatTheServerSays()
         QVERIFY2(run(program, {QStringLiteral("-r"), why, queue}, out), qPrintable(out));
     }
     const QStringList lines = DravikLib::lines(lib.GetPrintDriveStates());
-    QCOMPARE(lib.lastCode(), 0);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
     QString out2;
     QVERIFY2(run(server_.lpadmin(), {QStringLiteral("-x"), queue}, out2), qPrintable(out2));
     // The same queues in the same order as the names list.
@@ -964,6 +983,325 @@ void TestDravikCups::queueStatesSayWhatTheServerSays()
         QCOMPARE(line[4], message);
     names.removeAll(queue);
     QCOMPARE(names, DravikLib::lines(lib.GetPrintDriveNames()));
+}
+
+void TestDravikCups::makesARawQueueForADevice()
+{
+    useServer(socketServer());
+    const QByteArray uri = "socket://127.0.0.1:" + QByteArray::number(printer_.port());
+    QCOMPARE(lib.AddPrintQueue("NbMade", uri.constData(), 0), 1);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
+    QVERIFY(DravikLib::lines(lib.GetPrintDriveNames()).contains(QStringLiteral("NbMade")));
+    // Enabled and accepting jobs, and its device told with where it leads.
+    QVERIFY(DravikLib::lines(lib.GetPrintDriveStates()).contains(QStringLiteral("NbMade\tidle\t1\t\t")));
+    const QString link = QStringLiteral("127.0.0.1:%1").arg(printer_.port());
+    QVERIFY(DravikLib::lines(lib.GetPrintDriveDevices())
+                .contains(QStringLiteral("NbMade\t%1\t%2").arg(QString::fromLatin1(uri), link)));
+    // Raw: the bytes reach the printer as they are.
+    const int before = printer_.jobs().size();
+    const QByteArray data("\x1b\x40\x1d\x56\x00", 5);
+    QCOMPARE(lib.SendBufferToPrint("DRIVE", "NbMade", "raw", bytes(data), data.size()), 1);
+    QVERIFY(printer_.waitForJobs(before + 1, 30000));
+    QCOMPARE(printer_.jobs().last(), data);
+
+    // A name that exists is left alone, unless it is to be replaced.
+    const QByteArray other = "socket://127.0.0.1:" + QByteArray::number(freePort());
+    QCOMPARE(lib.AddPrintQueue("NbMade", other.constData(), 0), -1);
+    QCOMPARE(lib.lastCode(), int(DRAVIK_ERROR_INVALID_ARGUMENT));
+    QVERIFY2(lib.lastError().contains(QLatin1String("exists already")), qPrintable(lib.lastError()));
+    QCOMPARE(lib.AddPrintQueue(kQueueA, other.constData(), 0), -1);
+    QCOMPARE(lib.AddPrintQueue("NbMade", other.constData(), 1), 1);
+    QVERIFY(DravikLib::lines(lib.GetPrintDriveDevices())
+                .contains(QStringLiteral("NbMade\t%1\t127.0.0.1:%2")
+                              .arg(QString::fromLatin1(other))
+                              .arg(other.mid(other.lastIndexOf(':') + 1).toInt())));
+    QString out;
+    QVERIFY2(run(server_.lpadmin(), {QStringLiteral("-x"), QStringLiteral("NbMade")}, out), qPrintable(out));
+}
+
+void TestDravikCups::queueNamesTheServerWouldNotTake_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("uri");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("blank") << QByteArray("Nb Made") << QByteArray("socket://127.0.0.1:9") << "no blanks";
+    QTest::newRow("slash") << QByteArray("Nb/Made") << QByteArray("socket://127.0.0.1:9") << "none of /";
+    QTest::newRow("empty") << QByteArray() << QByteArray("socket://127.0.0.1:9") << "needs a name";
+    QTest::newRow("too long") << QByteArray(128, 'n') << QByteArray("socket://127.0.0.1:9") << "at most 127 bytes";
+    QTest::newRow("no uri") << QByteArray("NbNoUri") << QByteArray("nothing") << "it is no URI";
+    // The server's own refusal: no backend of that scheme.
+    QTest::newRow("unknown scheme") << QByteArray("NbNoScheme") << QByteArray("nosuchscheme://x")
+                                    << "did not make print queue \"NbNoScheme\"";
+}
+
+void TestDravikCups::queueNamesTheServerWouldNotTake()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, uri);
+    QFETCH(QString, says);
+    useServer(socketServer());
+    QCOMPARE(lib.AddPrintQueue(name.constData(), uri.constData(), 0), 0);
+    QCOMPARE(lib.lastCode(), int(DRAVIK_ERROR_INVALID_ARGUMENT));
+    QVERIFY2(lib.lastError().contains(says), qPrintable(lib.lastError()));
+    QVERIFY(!DravikLib::lines(lib.GetPrintDriveNames()).contains(QString::fromUtf8(name)));
+}
+
+void TestDravikCups::usbPrintersAndTheQueuesLeadingThere()
+{
+    // Stand-ins: lp0 a printer that told the kernel its ID, lp1 one that did not.
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("sys/class/usbmisc/lp0/device"))));
+    QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("dev/usb"))));
+    QFile id(root.filePath(QStringLiteral("sys/class/usbmisc/lp0/device/ieee1284_id")));
+    QVERIFY(id.open(QIODevice::WriteOnly));
+    id.write("MFG:Acme;CMD:ESC/POS;MDL:TM 1;SN:42;\n");
+    id.close();
+    for (const char *name : {"dev/usb/lp0", "dev/usb/lp1"}) {
+        QFile device(root.filePath(QLatin1String(name)));
+        QVERIFY(device.open(QIODevice::WriteOnly));
+    }
+    qputenv("DRAVIK_TEST_ROOT", QFile::encodeName(root.path()));
+    const QStringList usb = DravikLib::lines(lib.GetUsbPrinters());
+    qunsetenv("DRAVIK_TEST_ROOT");
+    const QString lp0 = root.filePath(QStringLiteral("dev/usb/lp0"));
+    QCOMPARE(usb,
+             (QStringList{lp0 + QStringLiteral("\tusb://Acme/TM%201?serial=42\tMFG:Acme;CMD:ESC/POS;MDL:TM 1;SN:42;"),
+                          root.filePath(QStringLiteral("dev/usb/lp1")) + QStringLiteral("\t\t")}));
+
+    // A queue made for that URI leads back to the device; a serial one to its port.
+    useServer(socketServer());
+    QString out;
+    if (!server_.addRawQueue(QStringLiteral("NbUsb"), QStringLiteral("usb://Acme/TM%201?serial=42"), out))
+        QSKIP(qPrintable(QStringLiteral("this print server takes no usb:// queue: %1").arg(out)));
+    QVERIFY2(server_.addRawQueue(QStringLiteral("NbSerial"), QStringLiteral("serial:/dev/ttyS9?baud=9600"), out),
+             qPrintable(out));
+    qputenv("DRAVIK_TEST_ROOT", QFile::encodeName(root.path()));
+    const QStringList devices = DravikLib::lines(lib.GetPrintDriveDevices());
+    qunsetenv("DRAVIK_TEST_ROOT");
+    QVERIFY2(devices.contains(QStringLiteral("NbUsb\tusb://Acme/TM%201?serial=42\t") + lp0),
+             qPrintable(devices.join('\n')));
+    QVERIFY(devices.contains(QStringLiteral("NbSerial\tserial:/dev/ttyS9?baud=9600\t/dev/ttyS9")));
+    for (const char *queue : {"NbUsb", "NbSerial"})
+        QVERIFY2(run(server_.lpadmin(), {QStringLiteral("-x"), QLatin1String(queue)}, out), qPrintable(out));
+}
+
+void TestDravikCups::printServerDevicesWithinTheirBound()
+{
+    // No USB printer here: whatever the backend finds, the call ends within
+    // the backend's time and a little more, and every line has its fields.
+    useServer(socketServer());
+    QElapsedTimer t;
+    t.start();
+    const QStringList devices = DravikLib::lines(lib.GetPrintServerDevices("usb", 1));
+    QVERIFY2(t.elapsed() < 1000 + 3000 + 2000, qPrintable(QString::number(t.elapsed())));
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
+    for (const QString &line : devices) {
+        QCOMPARE(line.count(QLatin1Char('\t')), 4);
+        QVERIFY(line.startsWith(QLatin1String("usb:")));
+    }
+}
+
+namespace {
+
+// A printer that takes every connection, reads what comes and never closes
+// one: its queue's job stays "processing" once the bytes went out.
+class NeverClosingPrinter
+{
+public:
+    bool start()
+    {
+        if (!privatecups::listenOnLoopback(fd_, port_))
+            return false;
+        thread_ = std::thread([this] { run(); });
+        return true;
+    }
+    ~NeverClosingPrinter()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        for (int c : clients_)
+            ::close(c);
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    quint16 port() const { return port_; }
+    QByteArray received()
+    {
+        std::lock_guard<std::mutex> l(mutex_);
+        return got_;
+    }
+
+private:
+    void run()
+    {
+        while (!stop_) {
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, 20) > 0) {
+                const int c = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+                if (c >= 0)
+                    clients_.push_back(c);
+            }
+            char buf[4096];
+            for (int c : clients_) {
+                ssize_t n;
+                while ((n = ::read(c, buf, sizeof buf)) > 0) {
+                    std::lock_guard<std::mutex> l(mutex_);
+                    got_.append(buf, n);
+                }
+            }
+        }
+    }
+
+    int fd_ = -1;
+    quint16 port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::vector<int> clients_;
+    std::thread thread_;
+    std::mutex mutex_;
+    QByteArray got_;
+};
+
+// The jobs of a queue the server has not finished with.
+int unfinishedJobs(const QByteArray &server, const char *queue)
+{
+    http_t *http = httpConnect2(server.constData(), 0, nullptr, AF_UNSPEC, HTTP_ENCRYPTION_NEVER, 1, 5000, nullptr);
+    if (!http)
+        return -1;
+    cups_job_t *jobs = nullptr;
+    const int n = cupsGetJobs2(http, &jobs, queue, 0, CUPS_WHICHJOBS_ACTIVE);
+    cupsFreeJobs(n, jobs);
+    httpClose(http);
+    return n;
+}
+
+} // namespace
+
+void TestDravikCups::aJobBeingHandedOnIsStoppedNeverWithdrawn()
+{
+    // The printer took the bytes and holds the connection: the job is still
+    // "processing" when its wait is up.
+    useServer(socketServer());
+    NeverClosingPrinter printer;
+    QVERIFY(printer.start());
+    QString out;
+    QVERIFY2(
+        server_.addRawQueue(QStringLiteral("NbSink"), QStringLiteral("socket://127.0.0.1:%1").arg(printer.port()), out),
+        qPrintable(out));
+    const QByteArray payload("\x1d\x28\x4b darkness");
+    QVERIFY2(lib.SendBufferToPrint("DRIVE", "NbSink", "held", bytes(payload), int(payload.size())),
+             qPrintable(lib.lastError()));
+    QElapsedTimer t;
+    t.start();
+    int followed = 0;
+    do
+        followed = lib.FollowLastJob(200);
+    while (followed == 0 && !printer.received().contains("darkness") && t.elapsed() < 20000);
+    QCOMPARE(followed, 0);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_WAITING_IN_QUEUE);
+    QCOMPARE(lib.CancelLastJob(), 0);
+    const QString why = lib.lastError();
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_STOPPED_WHILE_PRINTING);
+    QVERIFY2(why.contains(QLatin1String("was stopped while printing: the printer may have received part or all of it")),
+             qPrintable(why));
+    QVERIFY(!why.contains(QLatin1String("withdrawn")));
+    // Its fate read again says the same, and the printer did get the bytes.
+    QCOMPARE(lib.FollowLastJob(0), -1);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_STOPPED_WHILE_PRINTING);
+    QVERIFY(printer.received().contains("darkness"));
+    QVERIFY(run(server_.lpadmin(), {QStringLiteral("-x"), QStringLiteral("NbSink")}, out));
+}
+
+void TestDravikCups::aWithdrawnJobNeverReachedThePrinter()
+{
+    // Withdrawals raced against the server handing the jobs to a printer that
+    // takes them at once: whatever the moment, a job called withdrawn never
+    // reached the printer.
+    useServer(socketServer());
+    const int before = int(printer_.jobs().size());
+    constexpr int kJobs = 24;
+    QList<int> results;
+    QList<int> codes;
+    for (int i = 0; i < kJobs; ++i) {
+        const QByteArray payload = "race-" + QByteArray::number(i) + ";";
+        QVERIFY2(lib.SendBufferToPrint("DRIVE", kQueueA, "race", bytes(payload), int(payload.size())),
+                 qPrintable(lib.lastError()));
+        QThread::msleep(unsigned(i % 8));
+        results << lib.CancelLastJob();
+        codes << lib.lastCode();
+    }
+    // Every job ended; then what reached the printer.
+    QElapsedTimer t;
+    t.start();
+    while (unfinishedJobs(socketServer(), kQueueA) != 0 && t.elapsed() < 30000)
+        QThread::msleep(50);
+    QCOMPARE(unfinishedJobs(socketServer(), kQueueA), 0);
+    QThread::msleep(500); // the printer's own bookkeeping after the last close
+    QByteArray received;
+    for (const QByteArray &job : printer_.jobs().mid(before))
+        received += job;
+    int withdrawn = 0;
+    for (int i = 0; i < kJobs; ++i) {
+        const QByteArray payload = "race-" + QByteArray::number(i) + ";";
+        qInfo("job %d: CancelLastJob %d, code %d, %s", i, results.at(i), codes.at(i),
+              received.contains(payload) ? "received" : "not received");
+        if (results.at(i) == 1) {
+            ++withdrawn;
+            QVERIFY2(!received.contains(payload), qPrintable(QStringLiteral("job %1 was called withdrawn").arg(i)));
+        } else {
+            QVERIFY(codes.at(i) == DRAVIK_ERROR_STOPPED_WHILE_PRINTING || codes.at(i) == DRAVIK_ERROR_OTHER);
+        }
+    }
+    qInfo("%d of %d withdrawn", withdrawn, kJobs);
+}
+
+void TestDravikCups::sentJobsFollowedTogether()
+{
+    useServer(socketServer());
+    QCOMPARE(lib.FollowSentJobs(1000), 0); // nothing sent since the last follow
+    const int before = int(printer_.jobs().size());
+    for (const char *text : {"one;", "two;", "three;"})
+        QVERIFY2(lib.SendBufferToPrint("DRIVE", kQueueA, "together", bytes(text), int(std::strlen(text))),
+                 qPrintable(lib.lastError()));
+    QCOMPARE(lib.FollowSentJobs(20000), 3);
+    QVERIFY(printer_.waitForJobs(before + 3, 10000));
+    QCOMPARE(printer_.jobs().mid(before), (QList<QByteArray>{"one;", "two;", "three;"})); // in the order sent
+
+    // A paused queue: the first waits, and the withdrawal takes the ones
+    // behind it too.
+    const QStringList sbin{QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")};
+    const QString disable = QStandardPaths::findExecutable(QStringLiteral("cupsdisable"), sbin);
+    const QString enable = QStandardPaths::findExecutable(QStringLiteral("cupsenable"), sbin);
+    QString out;
+    QVERIFY2(run(disable, {QLatin1String(kQueueA)}, out), qPrintable(out));
+    for (const char *text : {"four;", "five;", "six;"})
+        QVERIFY(lib.SendBufferToPrint("DRIVE", kQueueA, "paused", bytes(text), int(std::strlen(text))));
+    const int printed = lib.FollowSentJobs(300);
+    const int code = lib.lastCode();
+    const QString why = lib.lastError();
+    const int withdrawn = lib.CancelLastJob();
+    const int left = unfinishedJobs(socketServer(), kQueueA);
+    QVERIFY2(run(enable, {QLatin1String(kQueueA)}, out), qPrintable(out));
+    QCOMPARE(printed, 0);
+    QCOMPARE(code, DRAVIK_ERROR_WAITING_IN_QUEUE);
+    QVERIFY2(why.contains(QLatin1String("paused")), qPrintable(why));
+    QCOMPARE(withdrawn, 1);
+    QCOMPARE(left, 0);
+}
+
+void TestDravikCups::aKeptConnectionOutlivesNoServerRestart()
+{
+    // The library keeps its connection to the server between calls: a server
+    // that restarted meanwhile is reached anew, not reported gone.
+    useServer(socketServer());
+    QVERIFY(!DravikLib::lines(lib.GetPrintDriveNames()).isEmpty());
+    server_.stop();
+    const QString failed = server_.start();
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
+    const QStringList queues = DravikLib::lines(lib.GetPrintDriveNames());
+    QVERIFY2(queues.contains(QLatin1String(kQueueA)), qPrintable(lib.lastError()));
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
 }
 
 QTEST_GUILESS_MAIN(TestDravikCups)

@@ -110,7 +110,7 @@ void TestDravikLpt::printerStopsReading()
     QVERIFY(ms >= limit - 50);
     QVERIFY(ms <= limit + timebounds::lateMs);
     QVERIFY2(why.contains(QLatin1String("time-out")) && why.contains(QLatin1String("LPT1")), qPrintable(why));
-    QCOMPARE(lib.lastCode(), 4);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_TIMED_OUT);
 }
 
 void TestDravikLpt::printerGoesAwayMidway()
@@ -144,7 +144,7 @@ void TestDravikLpt::printerGoesAwayMidway()
     QCOMPARE(ok, 0);
     QVERIFY(ms < dravik::lptTimeoutMs(data.size()));
     QVERIFY2(why.contains(QLatin1String("Broken pipe")), qPrintable(why));
-    QCOMPARE(lib.lastCode(), 5);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_DEVICE_LOST);
 }
 
 void TestDravikLpt::noPrinterBehindThePort()
@@ -157,7 +157,7 @@ void TestDravikLpt::noPrinterBehindThePort()
     QCOMPARE(lib.SendBufferToPrint("LPT", "LPT1", nullptr, bytes(data), data.size()), 0);
     QVERIFY(t.elapsed() < dravik::lptTimeoutMs(data.size())); // at once, not at the time-out
     QVERIFY2(lib.lastError().contains(QLatin1String("no printer behind it")), qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 5);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_DEVICE_LOST);
 }
 
 void TestDravikLpt::usbPrinterThatNeverReads()
@@ -183,7 +183,7 @@ void TestDravikLpt::usbPrinterThatNeverReads()
     QVERIFY(ms >= limit - 50);
     QVERIFY(ms <= limit + timebounds::lateMs);
     QVERIFY2(why.contains(QLatin1String("time-out")) && why.contains(QLatin1String("LPT2")), qPrintable(why));
-    QCOMPARE(lib.lastCode(), 4);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_TIMED_OUT);
 }
 
 void TestDravikLpt::missingPort()
@@ -192,12 +192,12 @@ void TestDravikLpt::missingPort()
     QCOMPARE(DravikLib::lines(lib.GetPrintDrivePortNames("LPT")), QStringList());
     QCOMPARE(lib.SendBufferToPrint("LPT", "LPT1", nullptr, bytes("x"), 1), 0);
     QVERIFY2(lib.lastError().contains(QLatin1String("no raw printer port LPT1")), qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 1);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NOT_FOUND);
     // A full path that does not exist.
     const QByteArray missing = QFile::encodeName(root_->filePath(QStringLiteral("dev/usb/lp7")));
     QCOMPARE(lib.SendBufferToPrint("LPT", missing.constData(), nullptr, bytes("x"), 1), 0);
     QVERIFY2(lib.lastError().contains(QLatin1String("does not exist")), qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 1);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NOT_FOUND);
 }
 
 QTEST_GUILESS_MAIN(TestDravikLpt)

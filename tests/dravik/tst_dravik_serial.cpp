@@ -4,6 +4,7 @@
 // console) is never touched. Virtual printers are announced in a folder of
 // the test's own (XDG_RUNTIME_DIR).
 #include "dravik_lib.h"
+#include "line_speed.h"
 #include "time_bounds.h"
 #include "timeouts.h"
 
@@ -169,6 +170,7 @@ private slots:
     void permissionAdvice_data();
     void permissionAdvice();
     void receivesWithoutWaiting();
+    void reopenChangesTheRate_data();
     void reopenChangesTheRate();
     void reopenKeepsQueuedOutput();
     void reopenDuringASendHoldsUpNoOtherPort();
@@ -241,7 +243,7 @@ void TestDravikSerial::sendsThroughTheOnlyOpenPort()
     QCOMPARE(lib.CloseComm("COM9"), 1);
     QCOMPARE(lib.SendBufferToPrint("COM", pty.slave.constData(), nullptr, bytes(data), data.size()), 0);
     QVERIFY2(lib.lastError().contains(QLatin1String("no serial port is open")), qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 1);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NOT_FOUND);
 }
 
 void TestDravikSerial::farEndClosesMidway()
@@ -265,7 +267,7 @@ void TestDravikSerial::farEndClosesMidway()
     // on a slow run) while waiting for them to drain: either way a lost device.
     const bool named = why.contains(QLatin1String("failed after")) || why.contains(QLatin1String("to leave failed"));
     QVERIFY2(named && why.contains(QString::fromLatin1(pty.slave)), qPrintable(why));
-    QCOMPARE(lib.lastCode(), 5);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_DEVICE_LOST);
     QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
 }
 
@@ -293,7 +295,7 @@ void TestDravikSerial::farEndStopsReading()
     QVERIFY(ms >= limit - 50);
     QVERIFY(ms <= limit + timebounds::lateMs);
     QVERIFY2(why.contains(QLatin1String("time-out")), qPrintable(why));
-    QCOMPARE(lib.lastCode(), 4);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_TIMED_OUT);
     QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
 }
 
@@ -309,7 +311,7 @@ void TestDravikSerial::adapterGoneBeforeSend()
     QCOMPARE(lib.SendBufferToPrint("COM", pty.slave.constData(), nullptr, bytes(data), data.size()), 0);
     QVERIFY(t.elapsed() < dravik::serialTimeoutMs(data.size(), 9600)); // at once, not at the time-out
     QVERIFY2(lib.lastError().contains(QLatin1String("failed after 0 bytes")), qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 5);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_DEVICE_LOST);
     QCOMPARE(lib.GetCommRecvData(pty.slave.constData(), nullptr, 0), 0);
     QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
 }
@@ -331,7 +333,7 @@ void TestDravikSerial::missingDevice()
     QCOMPARE(lib.OpenComm(name.constData(), 9600), -1);
     const QString why = lib.lastError();
     QVERIFY2(why.contains(QString::fromLatin1(path)) && why.contains(QLatin1String("does not exist")), qPrintable(why));
-    QCOMPARE(lib.lastCode(), 1);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NOT_FOUND);
 }
 
 void TestDravikSerial::busyWhenLockedByAnotherProgram()
@@ -343,7 +345,7 @@ void TestDravikSerial::busyWhenLockedByAnotherProgram()
     QCOMPARE(::flock(other, LOCK_EX | LOCK_NB), 0);
     QCOMPARE(lib.OpenComm(pty.slave.constData(), 9600), -1);
     QVERIFY2(lib.lastError().contains(QLatin1String("in use")), qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 2);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_BUSY);
     ::close(other);
     QCOMPARE(lib.OpenComm(pty.slave.constData(), 9600), 1);
     QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
@@ -360,7 +362,7 @@ void TestDravikSerial::busyWhenHeldExclusively()
     // refused by the kernel (EBUSY). Either way: -1.
     QCOMPARE(lib.OpenComm(pty.slave.constData(), 9600), -1);
     QVERIFY2(lib.lastError().contains(QLatin1String("in use")), qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 2);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_BUSY);
     // The holder's exclusive mode is still set.
     int excl = 0;
     QCOMPARE(::ioctl(other, TIOCGEXCL, &excl), 0);
@@ -516,17 +518,36 @@ void TestDravikSerial::receivesWithoutWaiting()
     QCOMPARE(lib.GetCommRecvData(pty.slave.constData(), buf, sizeof buf), -1);
 }
 
+void TestDravikSerial::reopenChangesTheRate_data()
+{
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("then");
+    QTest::newRow("rates termios names") << 9600 << 19200;
+    // 128000 has no termios constant: it is set through termios2.
+    QTest::newRow("to a rate termios does not name") << 9600 << 128000;
+    QTest::newRow("from a rate termios does not name") << 128000 << 9600;
+}
+
 void TestDravikSerial::reopenChangesTheRate()
 {
+    QFETCH(int, first);
+    QFETCH(int, then);
     Pty pty;
     QVERIFY(pty.ok());
-    QCOMPARE(lib.OpenComm(pty.slave.constData(), 9600), 1);
-    QCOMPARE(lib.OpenComm(pty.slave.constData(), 19200), 1); // already open: new rate
+    // The master reads the settings of its slave.
+    QCOMPARE(lib.OpenComm(pty.slave.constData(), first), 1);
+    QCOMPARE(line_speed::lineSpeed(pty.master), long(first));
+    QCOMPARE(lib.OpenComm(pty.slave.constData(), then), 1); // already open: new rate
+    QCOMPARE(line_speed::lineSpeed(pty.master), long(then));
+    const QByteArray data("\x1b\x40rate\n", 7);
+    Reader reader(pty, data.size(), 5000);
+    QVERIFY2(lib.SendBufferToPrint("COM", pty.slave.constData(), nullptr, bytes(data), data.size()),
+             qPrintable(lib.lastError()));
+    QCOMPARE(reader.join(), data);
     const int look = ::open(pty.slave.constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (look >= 0) { // root only (TIOCEXCL)
         termios tio{};
         QCOMPARE(::tcgetattr(look, &tio), 0);
-        QCOMPARE(::cfgetospeed(&tio), speed_t(B19200));
         QCOMPARE(tio.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t(CS8));
         QVERIFY(tio.c_cflag & CLOCAL);
         QCOMPARE(tio.c_iflag & (IXON | IXOFF | IXANY), tcflag_t(0));
@@ -646,6 +667,7 @@ void TestDravikSerial::reopenDuringASendHoldsUpNoOtherPort()
 
 void TestDravikSerial::queryThroughTheOpenPort_data()
 {
+    QTest::addColumn<QByteArray>("request");
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<int>("delayMs");
     QTest::addColumn<int>("replySize");
@@ -655,11 +677,18 @@ void TestDravikSerial::queryThroughTheOpenPort_data()
     // A status byte at once (taken after 100 ms without another, well before
     // the long time-out); a longer answer than there is room for (taken as
     // soon as the room is full); an answer after the time-out (none within
-    // it, and the call ends at its time-out); no answer at all.
-    QTest::newRow("answers at once") << QByteArray("\x16", 1) << 0 << 16 << 20000 << QByteArray("\x16", 1) << 90;
-    QTest::newRow("more than the room") << QByteArray("_ABCDEFGH\0", 10) << 0 << 4 << 20000 << QByteArray("_ABC") << 0;
-    QTest::newRow("answers late") << QByteArray("\x12", 1) << 4000 << 16 << 400 << QByteArray() << 380;
-    QTest::newRow("never answers") << QByteArray() << 0 << 16 << 400 << QByteArray() << 380;
+    // it, and the call ends at its time-out); no answer at all; an identity
+    // text, which ends at its NUL whatever follows it.
+    const QByteArray status("\x10\x04\x01", 3); // real-time status: printer
+    const QByteArray maker("\x1d\x49\x42", 3);  // the maker's name
+    QTest::newRow("answers at once") << status << QByteArray("\x16", 1) << 0 << 16 << 20000 << QByteArray("\x16", 1)
+                                     << 90;
+    QTest::newRow("more than the room") << status << QByteArray("_ABCDEFGH\0", 10) << 0 << 4 << 20000
+                                        << QByteArray("_ABC") << 0;
+    QTest::newRow("answers late") << status << QByteArray("\x12", 1) << 4000 << 16 << 400 << QByteArray() << 380;
+    QTest::newRow("never answers") << status << QByteArray() << 0 << 16 << 400 << QByteArray() << 380;
+    QTest::newRow("an identity text ends at its NUL")
+        << maker << QByteArray("_ACME\0TAIL", 10) << 0 << 80 << 20000 << QByteArray("_ACME\0", 6) << 0;
 }
 
 void TestDravikSerial::queryThroughTheOpenPort()
@@ -675,7 +704,7 @@ void TestDravikSerial::queryThroughTheOpenPort()
     QCOMPARE(lib.OpenComm(pty.slave.constData(), 9600), 1);
     // Input that came before the request is not its answer.
     QCOMPARE(::write(pty.master, "stale", 5), ssize_t(5));
-    const QByteArray request("\x10\x04\x01", 3); // real-time status: printer
+    QFETCH(QByteArray, request);
     Responder printer(pty, request.size(), answer, delayMs);
     unsigned char reply[64] = {0};
     QElapsedTimer t;
@@ -690,7 +719,7 @@ void TestDravikSerial::queryThroughTheOpenPort()
     // at it.
     const long long maxMs = expected.isEmpty() ? timeoutMs + timebounds::lateMs : timeoutMs;
     QVERIFY2(ms >= minMs && ms < maxMs, qPrintable(QString::number(ms)));
-    QCOMPARE(lib.lastCode(), 0);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
     QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
 }
 
@@ -698,9 +727,11 @@ void TestDravikSerial::unsupportedRate()
 {
     Pty pty;
     QVERIFY(pty.ok());
-    QCOMPARE(lib.OpenComm(pty.slave.constData(), 12345), 0);
-    QVERIFY2(lib.lastError().contains(QLatin1String("baud")), qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 8);
+    for (int rate : {line_speed::kSlowest - 1, line_speed::kFastest + 1}) {
+        QCOMPARE(lib.OpenComm(pty.slave.constData(), rate), 0);
+        QVERIFY2(lib.lastError().contains(QLatin1String("baud")), qPrintable(lib.lastError()));
+        QCOMPARE(lib.lastCode(), DRAVIK_ERROR_INVALID_ARGUMENT);
+    }
 }
 
 void TestDravikSerial::notASerialPort_data()
@@ -737,7 +768,7 @@ void TestDravikSerial::notASerialPort()
     QVERIFY2(lib.lastError().contains(QLatin1String("not a serial port")) ||
                  lib.lastError().contains(QLatin1String("..")),
              qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 8);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_INVALID_ARGUMENT);
 
     // With a port open, a send naming such a thing is refused instead of
     // going to the open port.
@@ -747,7 +778,7 @@ void TestDravikSerial::notASerialPort()
     QCOMPARE(lib.SendBufferToPrint("COM", n.constData(), nullptr, bytes("x"), 1),
              name == QLatin1String("/dev/null") ? 1 : 0);
     if (name != QLatin1String("/dev/null")) // a device: the open port takes it
-        QCOMPARE(lib.lastCode(), 8);
+        QCOMPARE(lib.lastCode(), DRAVIK_ERROR_INVALID_ARGUMENT);
     QCOMPARE(lib.CloseComm(pty.slave.constData()), 1);
     QFile back(f.fileName());
     QVERIFY(back.open(QIODevice::ReadOnly));
@@ -764,7 +795,7 @@ void TestDravikSerial::opensThroughALink()
     const QByteArray link = QFile::encodeName(dir.filePath(QStringLiteral("printer")));
     QVERIFY(QFile::link(QString::fromLatin1(pty.slave), QString::fromLocal8Bit(link)));
     QCOMPARE(lib.OpenComm(link.constData(), 9600), 1);
-    QCOMPARE(lib.lastCode(), 0);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
     const QByteArray data("\x1b\x40");
     Reader reader(pty, data.size(), 3000);
     QVERIFY2(lib.SendBufferToPrint("COM", link.constData(), nullptr, bytes(data), data.size()),
@@ -851,7 +882,7 @@ void TestDravikSerial::listsAnnouncedVirtualPrinters()
     const QStringList real = DravikLib::lines(lib.GetSystemSerial());
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     const QStringList got = DravikLib::lines(lib.GetSystemSerial());
-    QCOMPARE(lib.lastCode(), 0);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
     // Nor does a killed printer's link open, though named directly.
     for (const QString &e : entries)
         if (e.startsWith(QLatin1String("orphan:")))

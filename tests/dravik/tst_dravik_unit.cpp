@@ -142,10 +142,10 @@ void TestDravikUnit::hexToStr()
     if (result >= 0) {
         QCOMPARE(QByteArray(out.constData()), text);
         QCOMPARE(lib.lastError(), QString());
-        QCOMPARE(lib.lastCode(), 0);
+        QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
     } else {
         QVERIFY(!lib.lastError().isEmpty());
-        QCOMPARE(lib.lastCode(), 8);
+        QCOMPARE(lib.lastCode(), DRAVIK_ERROR_INVALID_ARGUMENT);
     }
     // Nothing is written past size.
     QCOMPARE(out.mid(size), QByteArray(8, '#'));
@@ -199,10 +199,10 @@ void TestDravikUnit::strToHex()
     if (result >= 0) {
         QCOMPARE(out.left(result), data);
         QCOMPARE(lib.lastError(), QString());
-        QCOMPARE(lib.lastCode(), 0);
+        QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
     } else {
         QVERIFY(!lib.lastError().isEmpty());
-        QCOMPARE(lib.lastCode(), 8);
+        QCOMPARE(lib.lastCode(), DRAVIK_ERROR_INVALID_ARGUMENT);
     }
     QCOMPARE(out.mid(qMax(size, 0)), QByteArray(4, '#'));
 }
@@ -313,7 +313,7 @@ void TestDravikUnit::lptMapping()
     // A number that is not listed fails with a reason that names it.
     QVERIFY(!lib.SendBufferToPrint("LPT", "LPT99", nullptr, bytes("x"), 1));
     QVERIFY2(lib.lastError().contains(QLatin1String("LPT99")), qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 1);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NOT_FOUND);
 }
 
 void TestDravikUnit::serialNameMapping_data()
@@ -346,7 +346,7 @@ void TestDravikUnit::serialNameMapping()
     QCOMPARE(lib.OpenComm(name.toUtf8().constData(), 9600), -1);
     QVERIFY2(lib.lastError().contains(expected), qPrintable(lib.lastError()));
     QVERIFY2(lib.lastError().contains(QLatin1String("does not exist")), qPrintable(lib.lastError()));
-    QCOMPARE(lib.lastCode(), 1);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NOT_FOUND);
 }
 
 void TestDravikUnit::serialListing_data()
@@ -418,21 +418,21 @@ void TestDravikUnit::nullNegativeHugeArguments()
     // SendBufferToPrint
     QCOMPARE(lib.SendBufferToPrint(nullptr, nullptr, nullptr, nullptr, 0), 0);
     QVERIFY(lib.lastError().contains(QLatin1String("port kind")));
-    QCOMPARE(lib.lastCode(), 8);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_INVALID_ARGUMENT);
     QCOMPARE(lib.SendBufferToPrint("XYZ", "a", "b", small, 4), 0);
     QCOMPARE(lib.SendBufferToPrint("LPT", nullptr, nullptr, nullptr, 5), 0);
     QVERIFY(!lib.lastError().isEmpty());
     QCOMPARE(lib.SendBufferToPrint("COM", nullptr, nullptr, small, -1), 0);
     QVERIFY(lib.lastError().contains(QLatin1String("negative")));
     QCOMPARE(lib.SendBufferToPrint("COM", "x", nullptr, small, INT_MIN), 0);
-    QCOMPARE(lib.lastCode(), 8);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_INVALID_ARGUMENT);
     QCOMPARE(lib.SendBufferToPrint("LPT", "LPT1", nullptr, small, INT_MAX), 0);
     QVERIFY(lib.lastError().contains(QLatin1String("refused")));
-    QCOMPARE(lib.lastCode(), 8);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_INVALID_ARGUMENT);
     QCOMPARE(lib.SendBufferToPrint("DRIVE", nullptr, nullptr, small, INT_MAX), 0);
     QCOMPARE(lib.SendBufferToPrint("COM", nullptr, nullptr, nullptr, 0), 1); // nothing to send
     QCOMPARE(lib.lastError(), QString());
-    QCOMPARE(lib.lastCode(), 0);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
     QCOMPARE(lib.SendBufferToPrint("COM", nullptr, nullptr, small, 4), 0); // no port open
     QVERIFY(lib.lastError().contains(QLatin1String("open")));
     QCOMPARE(lib.SendBufferToPrint("LPT", nullptr, nullptr, small, 4), 0);
@@ -443,7 +443,7 @@ void TestDravikUnit::nullNegativeHugeArguments()
     QCOMPARE(lib.OpenComm("", 9600), -1);
     QCOMPARE(lib.OpenComm("/nonexistent/dravik", -9600), 0);
     QVERIFY(lib.lastError().contains(QLatin1String("baud")));
-    QCOMPARE(lib.lastCode(), 8);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_INVALID_ARGUMENT);
     QCOMPARE(lib.OpenComm("/nonexistent/dravik", 0), 0);
     QCOMPARE(lib.OpenComm("/nonexistent/dravik", INT_MAX), 0);
     QCOMPARE(lib.OpenComm("/nonexistent/dravik", 9600), -1);
@@ -451,22 +451,22 @@ void TestDravikUnit::nullNegativeHugeArguments()
     QCOMPARE(lib.CloseComm("/nonexistent/dravik"), 1);
     QCOMPARE(lib.GetCommRecvData(nullptr, nullptr, 0), -1); // no port open
     QCOMPARE(lib.GetCommRecvData(nullptr, data, -1), -1);
-    QCOMPARE(lib.lastCode(), 8);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_INVALID_ARGUMENT);
     QCOMPARE(lib.GetCommRecvData("x", nullptr, 16), -1);
     QCOMPARE(lib.GetCommRecvData("x", data, INT_MAX), -1);
     // QueryPrinter
     unsigned char reply[8];
     QCOMPARE(lib.QueryPrinter("XYZ", "a", small, 4, reply, sizeof reply, 100), -1);
-    QCOMPARE(lib.lastCode(), 8);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_INVALID_ARGUMENT);
     QCOMPARE(lib.QueryPrinter("COM", "x", nullptr, 4, reply, sizeof reply, 100), -1);
-    QCOMPARE(lib.lastCode(), 8);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_INVALID_ARGUMENT);
     QCOMPARE(lib.QueryPrinter("COM", "x", small, -1, reply, sizeof reply, 100), -1);
     QCOMPARE(lib.QueryPrinter("COM", "x", small, 4, nullptr, 8, 100), -1);
     QCOMPARE(lib.QueryPrinter("COM", "x", small, 4, reply, 0, 100), -1);
     QCOMPARE(lib.QueryPrinter("COM", "x", small, 4, reply, sizeof reply, -1), -1);
-    QCOMPARE(lib.lastCode(), 8);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_INVALID_ARGUMENT);
     QCOMPARE(lib.QueryPrinter("LPT", "null", small, 4, reply, sizeof reply, 100), -1); // no printer port
-    QCOMPARE(lib.lastCode(), 8);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_INVALID_ARGUMENT);
     // Hex helpers
     QCOMPARE(lib.HexToStr(nullptr, 0, text, sizeof text), 0);
     QCOMPARE(lib.HexToStr(nullptr, 4, text, sizeof text), -1);
@@ -489,7 +489,7 @@ void TestDravikUnit::nullNegativeHugeArguments()
     QVERIFY(lib.isLanguage());
     QVERIFY(lib.GetDravikDllVer());
     QVERIFY(lib.GetLastErrorText());
-    QCOMPARE(lib.lastCode(), 0);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
 }
 
 void TestDravikUnit::lptRefusesWhatIsNoDevice_data()
@@ -500,25 +500,26 @@ void TestDravikUnit::lptRefusesWhatIsNoDevice_data()
     QTest::addColumn<QString>("make"); // file, folder, fifo, link-to-file, nothing
     QTest::addColumn<bool>("underTestRoot");
     QTest::addColumn<int>("code");
+    const int invalid = DRAVIK_ERROR_INVALID_ARGUMENT, notFound = DRAVIK_ERROR_NOT_FOUND;
 
     QTest::newRow("below /dev through ..") << "../%1/keep.txt"
-                                           << "nothing" << false << 8;
+                                           << "nothing" << false << invalid;
     QTest::newRow("full path through ..") << "/dev/../%1/keep.txt"
-                                          << "nothing" << false << 8;
+                                          << "nothing" << false << invalid;
     QTest::newRow("LPT-like name with ..") << "usb/../../%1/keep.txt"
-                                           << "nothing" << false << 8;
+                                           << "nothing" << false << invalid;
     QTest::newRow("out of the test root through ..") << "../keep.txt"
-                                                     << "nothing" << true << 8;
+                                                     << "nothing" << true << invalid;
     QTest::newRow("a plain file") << "%1/target"
-                                  << "file" << false << 8;
+                                  << "file" << false << invalid;
     QTest::newRow("a link to a plain file") << "%1/target"
-                                            << "link-to-file" << false << 8;
+                                            << "link-to-file" << false << invalid;
     QTest::newRow("a folder") << "%1/target"
-                              << "folder" << false << 8;
+                              << "folder" << false << invalid;
     QTest::newRow("a FIFO with a reader") << "%1/target"
-                                          << "fifo" << false << 8;
+                                          << "fifo" << false << invalid;
     QTest::newRow("a missing file is not made") << "%1/target"
-                                                << "nothing" << false << 1;
+                                                << "nothing" << false << notFound;
 }
 
 void TestDravikUnit::lptRefusesWhatIsNoDevice()
@@ -617,7 +618,7 @@ void TestDravikUnit::lptRefusesOtherDevices()
     const QByteArray payload("\x1b\x40written\n");
     for (DravikLib *l : {&lib, &shipped}) {
         QCOMPARE(l->SendBufferToPrint("LPT", name.constData(), nullptr, bytes(payload), payload.size()), 0);
-        QCOMPARE(l->lastCode(), 8);
+        QCOMPARE(l->lastCode(), DRAVIK_ERROR_INVALID_ARGUMENT);
         QVERIFY2(l->lastError().contains(reason), qPrintable(l->lastError()));
     }
     if (master >= 0) {
@@ -633,14 +634,14 @@ void TestDravikUnit::errorTextIsPerThread()
     const QString mainError = lib.lastError();
     QVERIFY(mainError.contains(QLatin1String("dravik-main")));
 
-    QCOMPARE(lib.lastCode(), 1);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NOT_FOUND);
 
     QString otherBefore, otherAfterFailure, otherAfterSuccess;
     int codeBefore = -1, codeAfterFailure = -1, codeAfterSuccess = -1;
     std::thread other([&] {
         otherBefore = lib.lastError();
         codeBefore = lib.lastCode();
-        lib.OpenComm("/nonexistent/dravik-other", 12345);
+        lib.OpenComm("/nonexistent/dravik-other", 40);
         otherAfterFailure = lib.lastError();
         codeAfterFailure = lib.lastCode();
         char t[8];
@@ -650,19 +651,19 @@ void TestDravikUnit::errorTextIsPerThread()
     });
     other.join();
     QCOMPARE(otherBefore, QString());
-    QCOMPARE(codeBefore, 0);
+    QCOMPARE(codeBefore, DRAVIK_ERROR_NONE);
     QVERIFY(otherAfterFailure.contains(QLatin1String("dravik-other")));
-    QCOMPARE(codeAfterFailure, 8); // an unsupported rate
+    QCOMPARE(codeAfterFailure, DRAVIK_ERROR_INVALID_ARGUMENT); // an unsupported rate
     QCOMPARE(otherAfterSuccess, QString());
-    QCOMPARE(codeAfterSuccess, 0);
+    QCOMPARE(codeAfterSuccess, DRAVIK_ERROR_NONE);
     // The other thread did not touch this one's text and code.
     QCOMPARE(lib.lastError(), mainError);
-    QCOMPARE(lib.lastCode(), 1);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NOT_FOUND);
     // A success clears both.
     char t[8];
     QCOMPARE(lib.HexToStr(reinterpret_cast<const unsigned char *>("A"), 1, t, sizeof t), 2);
     QCOMPARE(lib.lastError(), QString());
-    QCOMPARE(lib.lastCode(), 0);
+    QCOMPARE(lib.lastCode(), DRAVIK_ERROR_NONE);
 }
 
 void TestDravikUnit::shippedLibraryHasNoTestHook()
@@ -695,7 +696,7 @@ void TestDravikUnit::shippedLibraryHasNoTestHook()
     const QByteArray payload("\x1b\x40overwritten\n");
     for (const QByteArray &name : {fifo, QFile::encodeName(plain)}) {
         QCOMPARE(real.SendBufferToPrint("LPT", name.constData(), nullptr, bytes(payload), payload.size()), 0);
-        QCOMPARE(real.lastCode(), 8);
+        QCOMPARE(real.lastCode(), DRAVIK_ERROR_INVALID_ARGUMENT);
     }
     char buf[64];
     QVERIFY(::read(reader, buf, sizeof buf) <= 0);

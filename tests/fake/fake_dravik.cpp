@@ -13,9 +13,11 @@ namespace {
 Config g_config;
 std::vector<Call> g_calls;
 std::mutex g_mutex; // guards g_calls and g_config's result queues
-std::string g_error;
-int g_errorCode = 0;
-int g_openRate = 0; // the rate of the last OpenComm that succeeded
+// The last failure's reason, per thread as the real library keeps it: the
+// search for printers calls from several threads at once.
+thread_local std::string g_error;
+thread_local int g_errorCode = DRAVIK_ERROR_NONE;
+std::atomic<int> g_openRate{0}; // the rate of the last OpenComm that succeeded
 std::atomic<int> g_inside{0};
 std::atomic<int> g_maxInside{0};
 
@@ -35,7 +37,7 @@ struct Inside
 void fail(bool failed)
 {
     g_error = failed ? g_config.lastError : std::string();
-    g_errorCode = failed ? g_config.lastErrorCode : 0;
+    g_errorCode = failed ? g_config.lastErrorCode : DRAVIK_ERROR_NONE;
 }
 
 std::string text(const char *s)
@@ -66,7 +68,7 @@ void reset()
     g_config = Config();
     g_calls.clear();
     g_error.clear();
-    g_errorCode = 0;
+    g_errorCode = DRAVIK_ERROR_NONE;
     g_openRate = 0;
     g_maxInside = 0;
 }
@@ -259,6 +261,46 @@ __attribute__((visibility("default"))) int QueryPrinter(const char *portName, co
     return n;
 }
 
+__attribute__((visibility("default"))) const char *GetPrintDriveDevices(void)
+{
+    record({"GetPrintDriveDevices", {}, {}, 0});
+    fail(false);
+    return g_config.queueDevices.c_str();
+}
+
+__attribute__((visibility("default"))) const char *GetUsbPrinters(void)
+{
+    record({"GetUsbPrinters", {}, {}, 0});
+    fail(false);
+    return g_config.usbPrinters.c_str();
+}
+
+__attribute__((visibility("default"))) const char *GetPrintServerDevices(const char *schemes, int timeoutSeconds)
+{
+    Inside inside;
+    record({"GetPrintServerDevices", {text(schemes)}, {}, timeoutSeconds});
+    fail(g_config.serverDevicesCode != DRAVIK_ERROR_NONE);
+    if (g_config.serverDevicesCode != DRAVIK_ERROR_NONE) {
+        g_errorCode = g_config.serverDevicesCode;
+        return "";
+    }
+    return g_config.serverDevices.c_str();
+}
+
+__attribute__((visibility("default"))) int AddPrintQueue(const char *name, const char *deviceUri, int replace)
+{
+    Inside inside;
+    record({"AddPrintQueue", {text(name), text(deviceUri)}, {}, replace});
+    const int r = next(g_config.addQueueResults);
+    fail(r <= 0);
+    if (r > 0) {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        g_config.printers += std::string(name) + "\n";
+        g_config.queueDevices += std::string(name) + "\t" + deviceUri + "\t\n";
+    }
+    return r;
+}
+
 __attribute__((visibility("default"))) int FollowLastJob(int timeoutMs)
 {
     Inside inside;
@@ -266,7 +308,7 @@ __attribute__((visibility("default"))) int FollowLastJob(int timeoutMs)
     const int r = next(g_config.followResults);
     fail(r != 1);
     if (r == 0)
-        g_errorCode = 11;
+        g_errorCode = DRAVIK_ERROR_WAITING_IN_QUEUE;
     return r;
 }
 

@@ -4,9 +4,12 @@
 // read back every call it received. A second build of it, the partial fake,
 // lacks SendBufferToPrint, OpenComm, isLanguage and every optional export;
 // a third, the fake without answers, lacks only QueryPrinter, FollowLastJob
-// and CancelLastJob, as a library made before them. The program calls it from its worker thread: the record
-// is guarded, and calls() hands out a copy.
+// and CancelLastJob, as a library made before them. The program calls it from its worker thread (and the
+// search for printers from several at once): the record is guarded, calls() hands out a copy, and the last
+// failure is kept per thread, as the real library keeps it.
 #pragma once
+
+#include "dravik.h"
 
 #include <cstdint>
 #include <deque>
@@ -32,13 +35,13 @@ struct Config
     std::string queueStates; // GetPrintDriveStates (absent from the fake without answers)
     std::string language = "english";
     std::string version = "0.0-fake";
-    std::deque<int> openResults;  // successive OpenComm results; 1 once empty
-    std::deque<int> closeResults; // successive CloseComm results; 1 once empty
-    std::string lastError;        // GetLastErrorText after a failed open, close or send
-    int lastErrorCode = 9;        // GetLastErrorCode after a failed open, close or send
-    std::deque<int> sendResults;  // successive SendBufferToPrint results; 1 once empty
-    int sendDelayMs = 0;          // how long each SendBufferToPrint takes
-    int listDelayMs = 0;          // how long each of the three list calls takes (a slow print server)
+    std::deque<int> openResults;            // successive OpenComm results; 1 once empty
+    std::deque<int> closeResults;           // successive CloseComm results; 1 once empty
+    std::string lastError;                  // GetLastErrorText after a failed open, close or send
+    int lastErrorCode = DRAVIK_ERROR_OTHER; // GetLastErrorCode after a failed open, close or send
+    std::deque<int> sendResults;            // successive SendBufferToPrint results; 1 once empty
+    int sendDelayMs = 0;                    // how long each SendBufferToPrint takes
+    int listDelayMs = 0;                    // how long each of the three list calls takes (a slow print server)
 
     // QueryPrinter: the answer to each request (a request not listed gets
     // none: 0). Over COM the printer answers only while the port is open at
@@ -46,10 +49,19 @@ struct Config
     std::map<std::vector<std::uint8_t>, std::vector<std::uint8_t>> answers;
     int answerRate = 0;
     std::vector<std::uint8_t> noise;
-    std::deque<int> queryResults;  // successive results: -1 fails, 0 no answer, 1 answers; answers once empty
-    int queryDelayMs = 0;          // how long each QueryPrinter takes
-    std::deque<int> followResults; // successive FollowLastJob results; 1 once empty (0 leaves code 11)
+    std::deque<int> queryResults; // successive results: -1 fails, 0 no answer, 1 answers; answers once empty
+    int queryDelayMs = 0;         // how long each QueryPrinter takes
+    std::deque<int>
+        followResults; // successive FollowLastJob results; 1 once empty (0 leaves DRAVIK_ERROR_WAITING_IN_QUEUE)
     std::deque<int> cancelResults; // successive CancelLastJob results; 1 once empty
+
+    // Finding printers (absent from the fake without answers, like QueryPrinter).
+    std::string queueDevices;                  // GetPrintDriveDevices
+    std::string usbPrinters;                   // GetUsbPrinters
+    std::string serverDevices;                 // GetPrintServerDevices
+    int serverDevicesCode = DRAVIK_ERROR_NONE; // GetPrintServerDevices fails with this code, when set
+    std::deque<int> addQueueResults;           // successive AddPrintQueue results; 1 once empty
+                                               // (a queue made joins printers and queueDevices)
 };
 
 void reset();

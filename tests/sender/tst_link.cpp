@@ -31,8 +31,6 @@ private slots:
     void splitLists();
     void parallelPorts_data();
     void parallelPorts();
-    void readiness_data();
-    void readiness();
     void queueStates_data();
     void queueStates();
 };
@@ -201,11 +199,12 @@ void TestLink::failureReasons_data()
 {
     QTest::addColumn<int>("libraryCode");
     QTest::addColumn<int>("code");
-    QTest::newRow("timed out") << 4 << 4;
-    QTest::newRow("no answers on this path") << 10 << 10;
-    QTest::newRow("waiting in the queue") << 11 << 11;
-    QTest::newRow("above 11 counts as 9") << 12 << 9;
-    QTest::newRow("negative counts as 9") << -3 << 9;
+    const int other = DRAVIK_ERROR_OTHER;
+    QTest::newRow("timed out") << int(DRAVIK_ERROR_TIMED_OUT) << int(DRAVIK_ERROR_TIMED_OUT);
+    QTest::newRow("no answers on this path") << int(DRAVIK_ERROR_NO_ANSWERS) << int(DRAVIK_ERROR_NO_ANSWERS);
+    QTest::newRow("waiting in the queue") << int(DRAVIK_ERROR_WAITING_IN_QUEUE) << int(DRAVIK_ERROR_WAITING_IN_QUEUE);
+    QTest::newRow("above the last known counts as other") << DRAVIK_ERROR_LAST_KNOWN + 1 << other;
+    QTest::newRow("negative counts as other") << -3 << other;
 }
 
 void TestLink::failureReasons()
@@ -224,12 +223,12 @@ void TestLink::failureReasons()
     QCOMPARE(reason.text, QStringLiteral("stalled"));
     // A later success clears both.
     QCOMPARE(sendBuffer(lib, target, "doc", {0x1B}, &reason), SendStatus::Sent);
-    QCOMPARE(lib.lastErrorCode(), 0);
+    QCOMPARE(lib.lastErrorCode(), DRAVIK_ERROR_NONE);
     QCOMPARE(lib.lastErrorText(), QString());
 
     DravikBinding partial; // a library without the optional exports tells no code
     QVERIFY(partial.loadFrom(QStringLiteral(NPS_PARTIAL_FAKE)));
-    QCOMPARE(partial.lastErrorCode(), -1);
+    QCOMPARE(partial.lastErrorCode(), kUntoldErrorCode);
 }
 
 void TestLink::splitLists_data()
@@ -268,25 +267,6 @@ void TestLink::parallelPorts()
 {
     QFETCH(QStringList, lines);
     QTEST(parallelPortNames(lines), "names");
-}
-
-void TestLink::readiness_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("open");
-    QTest::addColumn<bool>("ready");
-    QTest::newRow("none") << int(LinkMode::None) << false << false;
-    QTest::newRow("serial closed") << int(LinkMode::Serial) << false << false;
-    QTest::newRow("serial open") << int(LinkMode::Serial) << true << true;
-    QTest::newRow("driver") << int(LinkMode::Driver) << false << true;
-    QTest::newRow("parallel") << int(LinkMode::Parallel) << false << true;
-}
-
-void TestLink::readiness()
-{
-    QFETCH(int, mode);
-    QFETCH(bool, open);
-    QTEST(connectionReady(LinkMode(mode), open), "ready");
 }
 
 void TestLink::queueStates_data()

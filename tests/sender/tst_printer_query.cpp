@@ -121,17 +121,17 @@ void TstPrinterQuery::failuresAndCode10()
     QVERIFY(lib.load());
     const PrinterTarget queue{QStringLiteral("DRIVE"), QStringLiteral("Office")};
     fake::config().queryResults = {-1};
-    fake::config().lastErrorCode = 10;
+    fake::config().lastErrorCode = DRAVIK_ERROR_NO_ANSWERS;
     PrinterReport report = queryPrinter(lib, queue);
     QCOMPARE(report.state, QueryState::NoAnswers);
-    QCOMPARE(report.reason.code, 10);
+    QCOMPARE(report.reason.code, DRAVIK_ERROR_NO_ANSWERS);
 
     fake::config().answers = readyPrinter();
     fake::config().queryResults = {1, -1}; // answers, then the device is lost
-    fake::config().lastErrorCode = 5;
+    fake::config().lastErrorCode = DRAVIK_ERROR_DEVICE_LOST;
     report = queryPrinter(lib, queue);
     QCOMPARE(report.state, QueryState::Failed);
-    QCOMPARE(report.reason.code, 5);
+    QCOMPARE(report.reason.code, DRAVIK_ERROR_DEVICE_LOST);
 }
 
 void TstPrinterQuery::withoutTheExportNothingIsAsked()

@@ -1,7 +1,6 @@
 // The printer session through the fake library: where its calls go (the
 // serial port that was opened, not the one chosen since), which export it
-// says is missing, the withdrawal of a waiting job with its second look, and
-// the one-key update's order and stop.
+// says is missing, and the withdrawal of a waiting job with its second look.
 #include "dravik_binding.h"
 #include "fake_dravik.h"
 #include "printer_session.h"
@@ -45,8 +44,6 @@ private slots:
     void missingExport();
     void waitingJobWithdrawn_data();
     void waitingJobWithdrawn();
-    void updateOrderAndStop_data();
-    void updateOrderAndStop();
 
 private:
     DravikBinding lib_;
@@ -154,6 +151,9 @@ void TstPrinterSession::waitingJobWithdrawn_data()
                                                    << "SendBufferToPrint FollowLastJob CancelLastJob FollowLastJob";
     QTest::newRow("still waiting: may print later") << QList<int>{0, 0} << 0 << Withdrawal::NotWithdrawn
                                                     << "SendBufferToPrint FollowLastJob CancelLastJob FollowLastJob";
+    // (The fake's failed withdrawal reads code 12 in this row.)
+    QTest::newRow("being handed to the printer: stopped while printing")
+        << QList<int>{0} << 0 << Withdrawal::StoppedWhilePrinting << "SendBufferToPrint FollowLastJob CancelLastJob";
 }
 
 void TstPrinterSession::waitingJobWithdrawn()
@@ -163,11 +163,13 @@ void TstPrinterSession::waitingJobWithdrawn()
     fake::config().followResults.assign(follow.begin(), follow.end());
     fake::config().cancelResults = {cancel};
     fake::config().lastError = "paused";
+    if (QByteArray(QTest::currentDataTag()).contains("stopped while printing"))
+        fake::config().lastErrorCode = DRAVIK_ERROR_STOPPED_WHILE_PRINTING;
     PrinterSession session(lib_);
     session.choose(PathKind::Queue, QStringLiteral("Receipt80"));
     const SendReport sent = session.send(kCommand);
     QCOMPARE(sent.job, JobFate::Waiting);
-    QVERIFY(sent.stops());
+    QVERIFY(sent.called() && !sent.done());
     const WithdrawReport withdrawal = session.withdrawWaitingJob();
     QTEST(withdrawal.result, "result");
     QTEST(callNames(), "calls");
@@ -175,66 +177,8 @@ void TstPrinterSession::waitingJobWithdrawn()
         QCOMPARE(fake::calls().back().number, 0); // the second look does not wait
     if (withdrawal.result == Withdrawal::NotWithdrawn)
         QCOMPARE(withdrawal.refusal.text, QStringLiteral("paused"));
-}
-
-void TstPrinterSession::updateOrderAndStop_data()
-{
-    QTest::addColumn<bool>("serialOpen");
-    QTest::addColumn<QString>("skipped"); // steps not selected
-    QTest::addColumn<QString>("failing"); // the step whose send fails ("": none)
-    QTest::addColumn<QString>("ran");     // the steps run, in order
-    QTest::addColumn<int>("sent");
-    QTest::addColumn<int>("selected");
-    // Steps a b c d; b changes the serial rate.
-    QTest::newRow("caller's order") << false << ""
-                                    << ""
-                                    << "abcd" << 4 << 4;
-    QTest::newRow("open serial port: the rate last") << true << ""
-                                                     << ""
-                                                     << "acdb" << 4 << 4;
-    QTest::newRow("skipped steps") << true << "c"
-                                   << ""
-                                   << "adb" << 3 << 3;
-    QTest::newRow("stops at the first failure") << false << ""
-                                                << "c"
-                                                << "abc" << 2 << 4;
-    QTest::newRow("rate step fails last") << true << "a"
-                                          << "b"
-                                          << "cdb" << 2 << 3;
-}
-
-void TstPrinterSession::updateOrderAndStop()
-{
-    QFETCH(bool, serialOpen);
-    QFETCH(QString, skipped);
-    QFETCH(QString, failing);
-    PrinterSession session(lib_);
-    session.choose(PathKind::Serial, QStringLiteral("/dev/ttyUSB0"));
-    if (serialOpen)
-        QCOMPARE(session.open(QStringLiteral("/dev/ttyUSB0"), 9600).result, 1);
-
-    QString ran;
-    std::vector<UpdateStep> steps;
-    for (const QChar name : QStringLiteral("abcd")) {
-        UpdateStep step;
-        step.baudRate = name == QLatin1Char('b');
-        step.selected = [name, skipped] { return !skipped.contains(name); };
-        step.run = [name, failing, &ran] {
-            ran += name;
-            SendReport report;
-            report.status = failing.contains(name) ? SendStatus::Failed : SendStatus::Sent;
-            report.sent = report.status == SendStatus::Sent;
-            return report;
-        };
-        steps.push_back(step);
-    }
-    const UpdateResult result = session.runUpdate(steps);
-    QTEST(ran, "ran");
-    QTEST(result.sent, "sent");
-    QTEST(result.selected, "selected");
-    QCOMPARE(result.stopped(), !failing.isEmpty());
-    if (result.stopped())
-        QCOMPARE(QStringLiteral("abcd").at(result.stoppedAt), failing.at(0));
+    if (withdrawal.result == Withdrawal::StoppedWhilePrinting)
+        QCOMPARE(withdrawal.refusal.code, int(DRAVIK_ERROR_STOPPED_WHILE_PRINTING));
 }
 
 QTEST_GUILESS_MAIN(TstPrinterSession)

@@ -15,6 +15,7 @@
 
 #include <csignal>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 class ServeProcess
@@ -26,8 +27,11 @@ public:
     QString runtimeDir() const { return runtime_.path(); }
     qint64 pid() const { return process_.processId(); }
     QString output() const { return output_; }
+    // The open-file limit (soft and hard) it starts with; 0: the test's own.
+    void setFileLimit(int files) { fileLimit_ = files; }
 
-    // Starts it and waits (bounded) until it printed `ready`.
+    // Starts it and waits (bounded) until it printed `ready`. Its output
+    // folder is outDir() unless args name one.
     bool start(const QStringList &args, const QString &ready, QString &error)
     {
         QFile::setPermissions(runtime_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -35,9 +39,16 @@ public:
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
         process_.setProcessEnvironment(env);
         process_.setProcessChannelMode(QProcess::MergedChannels);
-        process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-        process_.start(QStringLiteral(NPS_NEMBOPORT),
-                       QStringList{QStringLiteral("serve")} + args + QStringList{QStringLiteral("--out"), out_.path()});
+        const int files = fileLimit_;
+        process_.setChildProcessModifier([files] {
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+            const rlimit limit{rlim_t(files), rlim_t(files)};
+            if (files > 0)
+                ::setrlimit(RLIMIT_NOFILE, &limit);
+        });
+        const QStringList out =
+            args.contains(QLatin1String("--out")) ? QStringList() : QStringList{QStringLiteral("--out"), out_.path()};
+        process_.start(QStringLiteral(NPS_NEMBOPORT), QStringList{QStringLiteral("serve")} + args + out);
         QElapsedTimer t;
         t.start();
         while (!output_.contains(ready)) {
@@ -123,6 +134,7 @@ private:
     QTemporaryDir runtime_;
     QProcess process_;
     QString output_;
+    int fileLimit_ = 0;
 };
 
 // Starts the virtual printer on a free loopback port and a raw queue of the

@@ -168,16 +168,20 @@ void TestServeListen::suggestsAQueueUriThatWorks_data()
 {
     QTest::addColumn<QString>("host");
     QTest::addColumn<QString>("uriStart");
+    QTest::addColumn<QString>("peerStart"); // as the log names a connection from it
     QTest::newRow("IPv4") << "127.0.0.1"
-                          << "socket://127.0.0.1:";
+                          << "socket://127.0.0.1:"
+                          << "connected from 127.0.0.1:";
     QTest::newRow("IPv6 in brackets") << "::1"
-                                      << "socket://[::1]:";
+                                      << "socket://[::1]:"
+                                      << "connected from [::1]:";
 }
 
 void TestServeListen::suggestsAQueueUriThatWorks()
 {
     QFETCH(QString, host);
     QFETCH(QString, uriStart);
+    QFETCH(QString, peerStart);
     QTemporaryDir dir;
     OutputWriter out;
     QString error;
@@ -188,6 +192,11 @@ void TestServeListen::suggestsAQueueUriThatWorks()
         QSKIP(qPrintable(error)); // no IPv6 on this machine
     QVERIFY2(listener.uri().startsWith(uriStart), qPrintable(listener.uri()));
     QVERIFY(QUrl(listener.uri()).port() > 0);
+    QCOMPARE(QStringLiteral("socket://") + listener.address(), listener.uri());
+    QTcpSocket sender;
+    sender.connectToHost(QHostAddress(host), quint16(QUrl(listener.uri()).port()));
+    QVERIFY(sender.waitForConnected(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(logOf(dir).contains(peerStart.toUtf8()), 5000);
 }
 
 QTEST_GUILESS_MAIN(TestServeListen)

@@ -4,6 +4,7 @@
 #include "command_stream.h"
 #include "output_writer.h"
 #include "print_session.h"
+#include "printer_flash.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,6 +25,15 @@ QByteArray contents(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
+}
+
+// printer.json as a printer's flash would hold it, with this QR text and these logos.
+QByteArray flashWith(const QByteArray &qrText, const std::vector<decoder::Logo> &logos = {})
+{
+    PrinterState s;
+    s.qrText = qrText;
+    s.logos = logos;
+    return flashJson(s);
 }
 
 QImage inkedReceipt()
@@ -70,6 +80,9 @@ private slots:
     void plantedLinksRedirectNothing();
     void aFailedWriteKeepsTheOldFileAndIsSaidOnce();
     void aRunOfTextIsOneLogLine();
+    void whatComesThickIsSummedUp_data();
+    void whatComesThickIsSummedUp();
+    void logLinesStayWholeWhenTheDiskFills();
     void settingsAndLogosOutliveARestart_data();
     void settingsAndLogosOutliveARestart();
 };
@@ -145,7 +158,8 @@ void TestServeOutput::plantedLinksRedirectNothing()
     if (opens) {
         QVERIFY2(out.writeState("{}", error), qPrintable(error));
         QVERIFY2(!out.saveReceipt(inkedReceipt(), error).isEmpty(), qPrintable(error));
-        QVERIFY(out.log(QStringLiteral("a line"), error));
+        out.log(QStringLiteral("a line"));
+        QVERIFY2(out.flushLog(error), qPrintable(error));
     } else {
         QVERIFY2(error.contains(name), qPrintable(error));
     }
@@ -185,6 +199,7 @@ void TestServeOutput::aFailedWriteKeepsTheOldFileAndIsSaidOnce()
                 session.receive(QStringLiteral("t"), {text, darker, cut});
                 session.endJob(QStringLiteral("t"));
             }
+            session.saveWaitingReceipts(); // while the disk is still full
         }
         QCOMPARE(contents(dir.filePath(QStringLiteral("state.json"))), before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"log.txt", "state.json"}));
@@ -200,6 +215,7 @@ void TestServeOutput::aFailedWriteKeepsTheOldFileAndIsSaidOnce()
         cut.kind = decoder::Kind::FullCut;
         session.receive(QStringLiteral("t"), {lighter, text, cut});
         session.endJob(QStringLiteral("t"));
+        session.saveWaitingReceipts();
         QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("receipt-001.png"))));
         QVERIFY(contents(dir.filePath(QStringLiteral("state.json"))).contains("\"darkness\": 5"));
     }
@@ -238,6 +254,104 @@ void TestServeOutput::aRunOfTextIsOneLogLine()
     QCOMPARE(log.count('\n'), 5); // two runs, the cut, its receipt, the second receipt
 }
 
+void TestServeOutput::whatComesThickIsSummedUp_data()
+{
+    QTest::addColumn<QByteArray>("job");
+    QTest::addColumn<QByteArray>("marker"); // in the lines counted
+    QTest::addColumn<int>("markedLines");
+    QTest::addColumn<int>("maxLines"); // all the job's lines (it neither cuts nor connects)
+    QByteArray requests;
+    for (int i = 0; i < 10000; ++i)
+        requests += QByteArray("\x1dI\x42\x10\x04\x01", 6);
+    QTest::newRow("requests in a row") << requests << QByteArray("20000 requests, answered with") << 1 << 1;
+    QByteArray alternating(100 * 1024, 'A');
+    for (qsizetype i = 1; i < alternating.size(); i += 2)
+        alternating[i] = '\x01';
+    QTest::newRow("text and unknown bytes in a row") << alternating << QByteArray("bytes: text \"AAAA") << 1 << 2;
+    // 2,500 lines of 48 characters fill a receipt: the run goes past it.
+    QTest::newRow("a text run past the longest receipt")
+        << QByteArray(128000, 'x') << QByteArray("the receipt is at its longest") << 1 << 2;
+    QByteArray cuts;
+    while (cuts.size() < 300 * 1024)
+        cuts += "x\x1bi";
+    QTest::newRow("cut after cut") << cuts << QByteArray("not logged one by one") << 1
+                                   << int(LogLines::kBaseLines + 300 * LogLines::kLinesPerKilobyte + 2);
+}
+
+void TestServeOutput::whatComesThickIsSummedUp()
+{
+    QFETCH(QByteArray, job);
+    QFETCH(QByteArray, marker);
+    QFETCH(int, markedLines);
+    QFETCH(int, maxLines);
+    QTemporaryDir dir;
+    OutputWriter out;
+    QString error;
+    QVERIFY2(out.open(dir.path(), error), qPrintable(error));
+    {
+        PrintSession session(576, out, nullptr);
+        session.setMaxReceipts(3);
+        CommandStream stream;
+        for (qsizetype at = 0; at < job.size(); at += 4096)
+            session.receive(QStringLiteral("t"), stream.feed(job.mid(at, 4096)));
+        session.receive(QStringLiteral("t"), stream.finish());
+        session.endJob(QStringLiteral("t"));
+    }
+    const QByteArray log = contents(dir.filePath(QStringLiteral("log.txt")));
+    qsizetype own = 0;
+    qsizetype marked = 0;
+    qsizetype longest = 0;
+    for (const QByteArray &line : log.split('\n')) {
+        if (!line.contains(" t "))
+            continue;
+        ++own;
+        marked += line.contains(marker);
+        longest = qMax(longest, line.size());
+    }
+    QVERIFY2(marked == markedLines, log.left(3000).constData());
+    QVERIFY2(own <= maxLines, qPrintable(QString::number(own)));
+    QVERIFY2(longest < 1000, qPrintable(QString::number(longest)));
+}
+
+void TestServeOutput::logLinesStayWholeWhenTheDiskFills()
+{
+    QTemporaryDir dir;
+    OutputWriter out;
+    QString error;
+    QVERIFY2(out.open(dir.path(), error), qPrintable(error));
+    const auto line = [](int n) {
+        return QStringLiteral("2001-02-03 04:05:06.%1 t line %1 of a job").arg(n, 3, 10, QChar('0'));
+    };
+    for (int n = 0; n < 5; ++n)
+        out.log(line(n));
+    QVERIFY2(out.flushLog(error), qPrintable(error));
+    const qint64 before = QFileInfo(dir.filePath(QStringLiteral("log.txt"))).size();
+    {
+        // Room for part of the next lines: the one cut short goes.
+        FileSizeLimit full(rlim_t(before + 100));
+        for (int n = 5; n < 15; ++n)
+            out.log(line(n));
+        QVERIFY(!out.flushLog(error));
+        QVERIFY2(error.contains(QLatin1String("log.txt")), qPrintable(error));
+    }
+    const QByteArray cut = contents(dir.filePath(QStringLiteral("log.txt")));
+    QVERIFY(cut.endsWith('\n'));
+    const qsizetype kept = cut.count('\n') - 5;
+    QVERIFY(kept >= 1 && kept < 10);
+    for (const QByteArray &l : cut.split('\n'))
+        QVERIFY2(l.isEmpty() || (l.startsWith("2001-02-03") && l.endsWith("of a job")), l.constData());
+    // Room again: the gap is said first, with the time of the first line missed.
+    out.log(line(15));
+    QVERIFY2(out.flushLog(error), qPrintable(error));
+    const QByteArray log = contents(dir.filePath(QStringLiteral("log.txt")));
+    const QByteArray gap = QStringLiteral(" out %1 line(s) could not be written to this log since %2")
+                               .arg(10 - kept)
+                               .arg(line(int(5 + kept)).left(23))
+                               .toUtf8();
+    QVERIFY2(log.contains(gap), log.constData());
+    QVERIFY(log.endsWith(line(15).toUtf8() + '\n'));
+}
+
 void TestServeOutput::settingsAndLogosOutliveARestart_data()
 {
     QTest::addColumn<QByteArray>("damage"); // written over printer.json between the runs
@@ -250,6 +364,16 @@ void TestServeOutput::settingsAndLogosOutliveARestart_data()
     QTest::newRow("not JSON") << QByteArray("{\"darkness\": 3") << false << 23 << 0 << "is damaged";
     QTest::newRow("out of range") << QByteArray("{\"codePage\": 0, \"baudRate\": 9600, \"darkness\": -4}") << false
                                   << 23 << 0 << "\"darkness\" is not a whole number from 0 to 255";
+    // What no command could have stored: a file beyond the printer's limits.
+    QTest::newRow("QR text longer than a store command carries")
+        << flashWith(QByteArray(65533, 'q')) << false << 23 << 0 << "\"qrText\" holds 65533 bytes";
+    QTest::newRow("a logo larger than the printer takes")
+        << flashWith("q", {{576, 240, QByteArray(576 * 240 / 8, '\x0f')}}) << false << 23 << 0
+        << "logo 1 is 576 x 240 dots with 17280 data bytes";
+    // A valid file whose QR text alone is 40 MB of base64.
+    QByteArray huge = flashWith({});
+    huge.replace("\"qrText\":\"\"", "\"qrText\":\"" + QByteArray(40 * 1024 * 1024, 'A') + '"');
+    QTest::newRow("40 MB of QR text") << huge << false << 23 << 0 << "is not a plain file of at most";
 }
 
 void TestServeOutput::settingsAndLogosOutliveARestart()

@@ -286,11 +286,16 @@ void TestServePrinter::splitStreamGivesTheSameState()
 
 void TestServePrinter::hostileHeadersStayBounded()
 {
-    // A logo header claiming the largest size, then a print of it and of
-    // endless line feeds: the server keeps its memory bounded.
+    // A logo header claiming the largest size is not stored; the largest
+    // logo the printer takes, in its tallest shape, printed at quadruple
+    // size, then endless line feeds: the server keeps its memory bounded.
+    decoder::Decoded claim;
+    claim.kind = decoder::Kind::LogoDownload;
+    claim.logos.push_back({8 * 1023, 8 * 1023, QByteArray(100, '\xff')});
     decoder::Decoded download;
     download.kind = decoder::Kind::LogoDownload;
-    download.logos.push_back({8 * 1023, 8 * 1023, QByteArray(100, '\xff')});
+    download.logos.push_back(
+        {8, int(printer_limits::kMaxLogoBytes), QByteArray(printer_limits::kMaxLogoBytes, '\xff')});
     decoder::Decoded print;
     print.kind = decoder::Kind::LogoPrint;
     print.value = 1;
@@ -299,7 +304,9 @@ void TestServePrinter::hostileHeadersStayBounded()
     feeds.kind = decoder::Kind::LineFeed;
     feeds.value = 1L << 40;
     VirtualPrinter printer(576);
-    printer.apply(download);
+    QVERIFY(printer.apply(claim).contains(QLatin1String("nothing stored")));
+    QVERIFY(printer.state().logos.empty());
+    QCOMPARE(printer.apply(download), QString());
     printer.apply(print);
     for (int i = 0; i < 20; ++i)
         printer.apply(feeds);

@@ -17,6 +17,8 @@ private slots:
     void commandLine();
     void conditionsAndIdentity_data();
     void conditionsAndIdentity();
+    void quotedInputIsEscapedAndShort_data();
+    void quotedInputIsEscapedAndShort();
     void announcementFolderFollowsTheRuntimeDir();
     void announcesAndWithdrawsItsOwnLinkOnly();
     void refusesAFolderThatIsNotPrivate();
@@ -26,7 +28,7 @@ void TestServeSetup::commandLine_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<bool>("ok");
-    QTest::addColumn<QString>("listeners"); // "host:port" or "-", then "|link" or "|-" / "|none"
+    QTest::addColumn<QString>("listeners"); // "host:port,..." or "-", then "|link" or "|-" / "|none"
     QTest::addColumn<long>("baud");
     QTest::addColumn<int>("paper");
     QTest::newRow("defaults") << QStringList{} << true << "127.0.0.1:9100|none" << 0L << 576;
@@ -48,6 +50,12 @@ void TestServeSetup::commandLine_data()
                                      << 576;
     QTest::newRow("receipts negative") << QStringList{"--max-receipts", "-1"} << false << "" << 0L << 0;
     QTest::newRow("unknown") << QStringList{"--tpc", "9100"} << false << "" << 0L << 0;
+    // One printer found on several loopback addresses, as a discovery scan sees it.
+    QTest::newRow("several addresses") << QStringList{"--tcp", "127.0.0.2:9100", "--tcp", "127.0.0.3:9100"} << true
+                                       << "127.0.0.2:9100,127.0.0.3:9100|none" << 0L << 576;
+    QTest::newRow("IPv6 in brackets") << QStringList{"--tcp", "[::1]:9100"} << true << "[::1]:9100|none" << 0L << 576;
+    QTest::newRow("an address twice") << QStringList{"--tcp", "9100", "--tcp", "127.0.0.1:9100"} << false << "" << 0L
+                                      << 0;
 }
 
 void TestServeSetup::commandLine()
@@ -63,7 +71,10 @@ void TestServeSetup::commandLine()
     QCOMPARE(error.isEmpty(), ok);
     if (!ok)
         return;
-    const QString tcp = o.tcp ? QStringLiteral("%1:%2").arg(o.tcpHost.toString()).arg(o.tcpPort) : QStringLiteral("-");
+    QStringList endpoints;
+    for (const TcpEndpoint &e : o.tcp)
+        endpoints << endpointText(e);
+    const QString tcp = o.tcp.empty() ? QStringLiteral("-") : endpoints.join(QLatin1Char(','));
     const QString pty = !o.pty ? QStringLiteral("none") : o.ptyLink.isEmpty() ? QStringLiteral("-") : o.ptyLink;
     QCOMPARE(tcp + QLatin1Char('|') + pty, listeners);
     QCOMPARE(o.baud, baud);
@@ -104,6 +115,30 @@ void TestServeSetup::conditionsAndIdentity()
                  .arg(QLatin1String(paperLevelName(c.paper)), c.coverOpen ? "open" : "closed",
                       c.online ? "online" : "offline", QString::fromLatin1(o.identity.model)),
              got);
+}
+
+void TestServeSetup::quotedInputIsEscapedAndShort_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("said"); // where the error begins
+    const QString clear = QStringLiteral("\x1b[2J");
+    QTest::newRow("an unknown argument") << QStringList{clear} << "unknown argument \"\\x1b[2J\"";
+    QTest::newRow("a --tcp value") << QStringList{"--tcp", clear} << "--tcp wants";
+    QTest::newRow("a --maker value") << QStringList{"--maker", "Shop" + clear} << "--maker wants";
+    QTest::newRow("a --paper value") << QStringList{"--paper", clear} << "--paper wants";
+    QTest::newRow("a 1 MB argument") << QStringList{QString(1024 * 1024, QLatin1Char('\a'))} << "unknown argument";
+}
+
+void TestServeSetup::quotedInputIsEscapedAndShort()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, said);
+    ServeOptions o;
+    QString error;
+    QVERIFY(!parseServeOptions(args, o, error));
+    QVERIFY2(error.startsWith(said), qPrintable(error));
+    QVERIFY2(std::none_of(error.begin(), error.end(), [](QChar c) { return c.unicode() < 0x20; }), qPrintable(error));
+    QVERIFY(error.size() < 200);
 }
 
 void TestServeSetup::announcementFolderFollowsTheRuntimeDir()

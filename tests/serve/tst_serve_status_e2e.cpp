@@ -42,6 +42,7 @@ private slots:
     void initTestCase();
     void statusExitCodes_data();
     void statusExitCodes();
+    void probeFindsTheServersRate_data();
     void probeFindsTheServersRate();
 
 private:
@@ -102,11 +103,21 @@ void TestServeStatusEndToEnd::statusExitCodes()
     QVERIFY2(run.status == 1, qPrintable(run.output));
 }
 
+void TestServeStatusEndToEnd::probeFindsTheServersRate_data()
+{
+    QTest::addColumn<int>("rate");
+    QTest::newRow("19200") << 19200;
+    // The last rate tried, with no termios constant: the library sets it and
+    // the printer reads it back through termios2.
+    QTest::newRow("128000") << 128000;
+}
+
 void TestServeStatusEndToEnd::probeFindsTheServersRate()
 {
+    QFETCH(int, rate);
     ServeProcess serve;
     QString error;
-    QVERIFY2(serve.start({QStringLiteral("--pty"), QStringLiteral("--baud"), QStringLiteral("19200")},
+    QVERIFY2(serve.start({QStringLiteral("--pty"), QStringLiteral("--baud"), QString::number(rate)},
                          QStringLiteral("Ctrl+C ends"), error),
              qPrintable(error));
     // Started from a script: no standard input. It must neither stop nor spin.
@@ -114,7 +125,7 @@ void TestServeStatusEndToEnd::probeFindsTheServersRate()
     const qint64 cpuBefore = serve.cpuMs();
 
     const Run run = nemboport({QStringLiteral("probe"), QStringLiteral("--serial"), serve.ptyDevice()});
-    QVERIFY2(run.status == 0 && run.output.contains(QLatin1String("answers at 19200 baud")),
+    QVERIFY2(run.status == 0 && run.output.contains(QStringLiteral("answers at %1 baud").arg(rate)),
              qPrintable(run.output + serve.output()));
     // The rates tried before it reached the printer as garbage.
     QVERIFY(serve.state().value("unknownBytes").toInt() > 0);

@@ -109,12 +109,12 @@ void TestWindowEndToEnd::initTestCase()
 std::unique_ptr<TfrmMain> TestWindowEndToEnd::windowOnQueue(const QString &queue)
 {
     auto w = std::make_unique<TfrmMain>(kLibrary);
-    w->btnRef->click();
-    const int index = w->ComboPrinter->findText(queue);
+    w->connection->btnRef->click();
+    const int index = w->connection->ComboPrinter->findText(queue);
     if (index < 0)
         return nullptr;
-    w->ComboPrinter->setCurrentIndex(index);
-    emit w->ComboPrinter->activated(index);
+    w->connection->ComboPrinter->setCurrentIndex(index);
+    emit w->connection->ComboPrinter->activated(index);
     return w;
 }
 
@@ -128,17 +128,18 @@ void TestWindowEndToEnd::oneKeyUpdateArrives()
     QCOMPARE(w->printerTarget().printerName, QStringLiteral("WindowUpdate"));
 
     // Settings none of which the printer starts with, in every group.
-    w->Button12->click();
-    w->cboLanage->setCurrentIndex(w->cboLanage->findData(21));
-    w->cboNewCom->setCurrentText(QStringLiteral("19200"));
-    w->cboLevel->setCurrentText(QStringLiteral("31"));
-    w->rdbBarcodeClose->setChecked(true);
-    w->rdbCutClose->setChecked(true);
-    w->rdbBlackOPen->setChecked(true);
-    for (QCheckBox *box : {w->chkBeepSet01, w->chkBeepSet02, w->chkBeepSet03, w->chkBeepSet04})
-        box->setChecked(box == w->chkBeepSet01 || box == w->chkBeepSet03);
-    w->rdbCutAfter->setChecked(true);
-    w->Button13->click();
+    w->bottomRow->Button12->click();
+    w->settings->cboLanage->setCurrentIndex(w->settings->cboLanage->findData(21));
+    w->settings->cboNewCom->setCurrentText(QStringLiteral("19200"));
+    w->settings->cboLevel->setCurrentText(QStringLiteral("31"));
+    w->settings->rdbBarcodeClose->setChecked(true);
+    w->settings->rdbCutClose->setChecked(true);
+    w->settings->rdbBlackOPen->setChecked(true);
+    for (QCheckBox *box :
+         {w->settings->chkBeepSet01, w->settings->chkBeepSet02, w->settings->chkBeepSet03, w->settings->chkBeepSet04})
+        box->setChecked(box == w->settings->chkBeepSet01 || box == w->settings->chkBeepSet03);
+    w->settings->rdbCutAfter->setChecked(true);
+    w->bottomRow->Button13->click();
     QCOMPARE(log.texts, QStringList{messages::baudRateRestart().text});
 
     const QList<QPair<QString, QJsonValue>> expected{
@@ -168,7 +169,7 @@ void TestWindowEndToEnd::logoTestPrintMatchesTheHalftonedPicture()
     auto w = windowOnQueue(QStringLiteral("WindowLogo"));
     QVERIFY(w);
     TForm3 logo(
-        w->printerTarget(), [&] { return w->rdbCommandOLD->isChecked(); }, kLibrary);
+        w->printerTarget(), [&] { return w->connection->rdbCommandOLD->isChecked(); }, kLibrary);
     const QImage grey = receiptdots::greyPicture(256, 120);
     const QString path = savedPicture(files_, grey);
     logo.chooseFile = [path] { return path; };
@@ -215,21 +216,21 @@ void TestWindowEndToEnd::serialLogoKeepsTheWindowRunning()
 
     MessageLog log;
     TfrmMain w(kLibrary);
-    w.btnRef->click();
-    w.rdbCom->click();
-    const int index = w.cmbCom->findText(announced);
+    w.connection->btnRef->click();
+    w.connection->rdbCom->click();
+    const int index = w.connection->cmbCom->findText(announced);
     QVERIFY2(index >= 0, qPrintable(announced));
-    w.cmbCom->setCurrentIndex(index);
-    emit w.cmbCom->activated(index);
-    w.cmbBaudRate->setCurrentText(QStringLiteral("9600"));
-    w.btnOpenCOM->click();
+    w.connection->cmbCom->setCurrentIndex(index);
+    emit w.connection->cmbCom->activated(index);
+    w.connection->cmbBaudRate->setCurrentText(QStringLiteral("9600"));
+    w.connection->btnOpenCOM->click();
     QVERIFY2(w.portOpen(), qPrintable(log.texts.join('\n')));
     // Sends must go to the port just opened, nowhere else.
     QCOMPARE(w.printerTarget().printerName, announced);
 
     // The largest download: 200 x 680 dots, 17007 bytes.
     TForm3 logo(
-        w.printerTarget(), [&] { return w.rdbCommandOLD->isChecked(); }, kLibrary);
+        w.printerTarget(), [&] { return w.connection->rdbCommandOLD->isChecked(); }, kLibrary);
     const QString path = savedPicture(files_, receiptdots::greyPicture(200, 680));
     logo.chooseFile = [path] { return path; };
     logo.downloadWaitMs = 10;
@@ -246,7 +247,7 @@ void TestWindowEndToEnd::serialLogoKeepsTheWindowRunning()
     const qint64 sendMs = watch.clock.elapsed();
     (void)QTest::qWaitFor([&] { return arrivedMs >= 0; }, 3 * int(wireMs));
     watch.timer.stop();
-    w.btnCloseCOM->click();
+    w.connection->btnCloseCOM->click();
     qInfo("17007-byte logo from the logo window at 9600 baud over the pty: the send took %.2f s, all bytes arrived "
           "after %.2f s, wire time %.2f s; the window's longest pause %lld ms",
           sendMs / 1000.0, arrivedMs / 1000.0, wireMs / 1000.0, watch.longest);

@@ -149,9 +149,22 @@ private:
                     break;
             }
             ::close(c);
+            if (onlyQuestions(got))
+                continue; // the library asking how the printer is: not a job
             std::lock_guard<std::mutex> l(mutex_);
             jobs_.append(got);
         }
+    }
+
+    // Status requests only (DLE EOT n), as the library's question after a send.
+    static bool onlyQuestions(const QByteArray &got)
+    {
+        if (got.isEmpty() || got.size() % 3 != 0)
+            return false;
+        for (qsizetype i = 0; i < got.size(); i += 3)
+            if (got[i] != '\x10' || got[i + 1] != '\x04')
+                return false;
+        return true;
     }
 
     int fd_ = -1;

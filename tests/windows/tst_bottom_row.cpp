@@ -76,7 +76,7 @@ void TestBottomRow::aboutOpensModalAndEnterCloses()
         if (QWidget *m = QApplication::activeModalWidget())
             m->close();
     });
-    w.BitBtn5->click(); // returns once the box is closed
+    w.bottomRow->BitBtn5->click(); // returns once the box is closed
     QCOMPARE(answer.seen, QStringList{"AboutBox"});
     QVERIFY(!QApplication::activeModalWidget());
 }
@@ -92,7 +92,7 @@ void TestBottomRow::nvLogoOpensANewWindowAtEachPress()
     ModalAnswer answer;
     for (int press = 0; press < 2; ++press) {
         answer.arm(false);
-        w.BitBtn1->click();
+        w.bottomRow->BitBtn1->click();
     }
     QCOMPARE(answer.seen.size(), 2);
     QCOMPARE(answer.seen[0], QStringLiteral("TForm3"));
@@ -118,7 +118,7 @@ void TestBottomRow::logoWindowsLastSendIsToldInTheInterfaceLanguage()
         if (QWidget *m = QApplication::activeModalWidget())
             m->close();
     });
-    w.BitBtn1->click();
+    w.bottomRow->BitBtn1->click();
     QVERIFY2(w.statusLine->status().startsWith(QString::fromUtf8("已发送 13 字节")),
              qPrintable(w.statusLine->status()));
 }

@@ -22,7 +22,7 @@ std::unique_ptr<TfrmMain> queueWindow(const std::string &language = "english")
     auto w = std::make_unique<TfrmMain>();
     if (!settled(*w))
         qFatal("the start-up lists did not arrive");
-    w->Button12Click();
+    w->bottomRow->Button12Click();
     fake::clearCalls();
     return w;
 }
@@ -57,6 +57,7 @@ private slots:
     void init();
     void queueJobs_data();
     void queueJobs();
+    void updateStopsAtAJobThatDidNotPrint_data();
     void updateStopsAtAJobThatDidNotPrint();
     void logoWindowFollowsItsJobs_data();
     void logoWindowFollowsItsJobs();
@@ -87,7 +88,8 @@ void TestJobFollow::queueJobs_data()
     QTest::addColumn<QString>("lastMessage"); // part of it; empty: no message at all
 
     const int printed = int(CallEntry::Outcome::Printed), withdrawn = int(CallEntry::Outcome::Withdrawn),
-              left = int(CallEntry::Outcome::LeftQueued), failed = int(CallEntry::Outcome::Failed);
+              left = int(CallEntry::Outcome::LeftQueued), failed = int(CallEntry::Outcome::Failed),
+              stopped = int(CallEntry::Outcome::StoppedWhilePrinting);
     QTest::newRow("taken by the printer")
         << "Button14" << 1 << 1 << 0 << -1 << "to Receipt80: the printer took it" << printed << false << "";
     QTest::newRow("setting waits: withdrawn by default")
@@ -103,6 +105,11 @@ void TestJobFollow::queueJobs_data()
     QTest::newRow("the withdrawal fails: told, and the job stays")
         << "btnBarcode" << 0 << 0 << 0 << 1 << "the job was left queued" << left << true
         << "could not be withdrawn from the print queue Receipt80: the job is still queued.";
+    // (The fake's failed withdrawal reads code 12 in this row.)
+    QTest::newRow("being handed to the printer: stopped while printing, never withdrawn")
+        << "btnBarcode" << 0 << 0 << 0 << -1
+        << "to Receipt80: stopped while printing: the printer may have received part or all of it" << stopped << true
+        << "is still waiting in the print queue Receipt80";
     QTest::newRow("the withdrawal fails as the printer took it: printed")
         << "btnBarcode" << 0 << 0 << 1 << 1 << "to Receipt80: the printer took it" << printed << true << "";
     QTest::newRow("the job fails: told like a failed send")
@@ -126,7 +133,9 @@ void TestJobFollow::queueJobs()
     fake::config().followResults = {follow, recheck};
     fake::config().cancelResults = {cancel};
     fake::config().lastError = "queue \"Receipt80\" is paused";
-    fake::config().lastErrorCode = follow < 0 ? 7 : 9;
+    fake::config().lastErrorCode = follow < 0 ? DRAVIK_ERROR_QUEUE_REFUSED : DRAVIK_ERROR_OTHER;
+    if (QByteArray(QTest::currentDataTag()).contains("stopped while printing"))
+        fake::config().lastErrorCode = DRAVIK_ERROR_STOPPED_WHILE_PRINTING;
 
     w->findChild<QPushButton *>(button)->click();
     // Followed right after its send, on the same (worker) thread, for 5 s.
@@ -154,18 +163,36 @@ void TestJobFollow::queueJobs()
     }
 }
 
+void TestJobFollow::updateStopsAtAJobThatDidNotPrint_data()
+{
+    QTest::addColumn<int>("cancelCode"); // GetLastErrorCode after the failed withdrawal
+    QTest::addColumn<int>("cancel");
+    QTest::addColumn<QString>("stop");
+    QTest::newRow("withdrawn") << int(DRAVIK_ERROR_OTHER) << 1
+                               << "The one-key update stopped at \"Baud rate config(restart printer)\": the printer "
+                                  "did not take it (the job was withdrawn). 1 of the 8 selected steps were sent "
+                                  "before it.";
+    QTest::newRow("stopped while printing")
+        << int(DRAVIK_ERROR_STOPPED_WHILE_PRINTING) << 0
+        << "The one-key update stopped at \"Baud rate config(restart printer)\": its job was stopped while "
+           "printing, so the printer may have received part or all of it. 1 of the 8 selected steps were sent "
+           "before it.";
+}
+
 void TestJobFollow::updateStopsAtAJobThatDidNotPrint()
 {
+    QFETCH(int, cancelCode);
+    QFETCH(int, cancel);
     MessageLog log;
     auto w = queueWindow();
     fake::config().followResults = {1, 0};
-    w->Button13->click();
+    fake::config().cancelResults = {cancel};
+    fake::config().lastErrorCode = cancelCode;
+    w->bottomRow->Button13->click();
     QCOMPARE(fake::callsOf("SendBufferToPrint").size(), size_t(2));
     QCOMPARE(fake::callsOf("CancelLastJob").size(), size_t(1)); // a setting: withdrawn by default
     QCOMPARE(log.messages.size(), size_t(2));                   // the question, then the stop
-    QCOMPARE(log.messages.back().text,
-             QStringLiteral("The one-key update stopped at \"Baud rate config(restart printer)\": the printer did not "
-                            "take it (the job was withdrawn). 1 of the 8 selected steps were sent before it."));
+    QTEST(log.messages.back().text, "stop");
 }
 
 void TestJobFollow::logoWindowFollowsItsJobs_data()
@@ -216,10 +243,10 @@ void TestJobFollow::noFollowingWithoutTheExports()
                                                         "GetSystemSerial", "GetPrintDrivePortNames"}));
     QCOMPARE(w.statusIndicator->shown(), QStringLiteral("Not available on this connection"));
     QVERIFY(w.statusIndicator->toolTip().contains(QStringLiteral("has no QueryPrinter")));
-    w.Button12Click();
+    w.bottomRow->Button12Click();
     old.clearCalls();
-    w.Button14->click();
-    w.btnBarcode->click();
+    w.printTests->Button14->click();
+    w.settings->btnBarcode->click();
     QCOMPARE(old.callNames(), (std::vector<std::string>{"SendBufferToPrint", "SendBufferToPrint"}));
     QVERIFY(log.messages.empty());
     QVERIFY(w.statusLine->status().endsWith(QStringLiteral("to Receipt80: queued by the print server")));
@@ -231,7 +258,7 @@ void TestJobFollow::chineseWaitingQuestion()
     MessageLog log;
     auto w = queueWindow("chinese");
     fake::config().followResults = {0};
-    w->Button9->click();
+    w->printTests->Button9->click();
     QCOMPARE(log.messages.size(), size_t(1));
     QVERIFY2(log.messages[0].text.startsWith(QString::fromUtf8("“恢复出厂设置”仍在打印队列 Receipt80 中等待")),
              qPrintable(log.messages[0].text));
@@ -256,13 +283,13 @@ void TestJobFollow::noQueueLeftIsRefusedByTheLibrary()
     auto w = queueWindow(language.toStdString());
     // The print server went away: the refreshed list is empty.
     fake::config().printers.clear();
-    fake::config().lastErrorCode = 6;
-    w->btnRef->click();
+    fake::config().lastErrorCode = DRAVIK_ERROR_SERVER_UNREACHABLE;
+    w->connection->btnRef->click();
     // The press reaches the library with no queue named; its refusal is told
     // as a failed send, with how to get a queue back.
     fake::config().sendResults = {0};
-    fake::config().lastErrorCode = 1;
-    w->Button14->click();
+    fake::config().lastErrorCode = DRAVIK_ERROR_NOT_FOUND;
+    w->printTests->Button14->click();
     const auto sent = fake::callsOf("SendBufferToPrint");
     QCOMPARE(sent.size(), size_t(1));
     QCOMPARE(sent[0].texts[0], std::string("DRIVE"));
@@ -298,13 +325,13 @@ void TestJobFollow::queueStatesShowInTheList()
         "Receipt80\tidle\t1\t\t\nKitchen58\tstopped\t0\tpaused,media-empty-error\tOut of paper\n";
     TfrmMain w;
     QVERIFY(settled(w));
-    QCOMPARE(w.ComboPrinter->itemData(0, Qt::ToolTipRole).toString(), firstTip);
-    QCOMPARE(w.ComboPrinter->itemData(1, Qt::ToolTipRole).toString(), secondTip);
-    QCOMPARE(w.ComboPrinter->toolTip(), firstTip);
-    w.ComboPrinter->setCurrentIndex(1);
-    emit w.ComboPrinter->activated(1);
+    QCOMPARE(w.connection->ComboPrinter->itemData(0, Qt::ToolTipRole).toString(), firstTip);
+    QCOMPARE(w.connection->ComboPrinter->itemData(1, Qt::ToolTipRole).toString(), secondTip);
+    QCOMPARE(w.connection->ComboPrinter->toolTip(), firstTip);
+    w.connection->ComboPrinter->setCurrentIndex(1);
+    emit w.connection->ComboPrinter->activated(1);
     QTEST(w.statusLine->status(), "status");
-    QCOMPARE(w.ComboPrinter->toolTip(), secondTip);
+    QCOMPARE(w.connection->ComboPrinter->toolTip(), secondTip);
     QVERIFY(log.messages.empty());
 }
 

@@ -2,7 +2,9 @@
 // window, driven through the fake printer I/O library.
 #include "window_fixture.h"
 
+#include "accessible_names.h"
 #include "desktop_identity.h"
+#include "nvlogo_window.h"
 #include "settings_catalogue.h"
 #include "status_line.h"
 
@@ -17,6 +19,7 @@
 #include <QMap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 
@@ -34,31 +37,35 @@ QStringList items(const QComboBox *box)
 
 QList<QCheckBox *> skipBoxes(const TfrmMain &w)
 {
-    return {w.chkLanage, w.chkCom,     w.chkLevel,   w.chkBarcode, w.chkCut,
-            w.chkBlack,  w.chkCutMode, w.chkCutPage, w.chkBeepSet};
+    return {w.settings->chkLanage,  w.settings->chkCom,     w.settings->chkLevel,
+            w.settings->chkBarcode, w.settings->chkCut,     w.settings->chkBlack,
+            w.settings->chkCutMode, w.settings->chkCutPage, w.settings->chkBeepSet};
 }
 
 QList<QGroupBox *> configGroups(const TfrmMain &w)
 {
-    return {w.gbLanage, w.gbCom, w.gbLevel, w.gbBarcode, w.gbCut, w.gbBlack, w.gbCutMode, w.gbCutPage, w.gbBeepSet};
+    return {w.settings->gbLanage,  w.settings->gbCom,     w.settings->gbLevel,
+            w.settings->gbBarcode, w.settings->gbCut,     w.settings->gbBlack,
+            w.settings->gbCutMode, w.settings->gbCutPage, w.settings->gbBeepSet};
 }
 
 bool batchButtonsEnabled(const TfrmMain &w)
 {
-    const bool on = w.Button12->isEnabled();
-    Q_ASSERT(w.Button13->isEnabled() == on && w.Button20->isEnabled() == on && w.BitBtn1->isEnabled() == on);
+    const bool on = w.bottomRow->Button12->isEnabled();
+    Q_ASSERT(w.bottomRow->Button13->isEnabled() == on && w.bottomRow->Button20->isEnabled() == on &&
+             w.bottomRow->BitBtn1->isEnabled() == on);
     return on;
 }
 
 // Clears one skip box so a later skip all shows itself by checking it again.
 void markSkipAll(TfrmMain &w)
 {
-    w.chkLevel->setEnabled(true);
-    w.chkLevel->setChecked(false);
+    w.settings->chkLevel->setEnabled(true);
+    w.settings->chkLevel->setChecked(false);
 }
 bool skipAllRan(const TfrmMain &w)
 {
-    return w.chkLevel->isChecked();
+    return w.settings->chkLevel->isChecked();
 }
 } // namespace
 
@@ -79,6 +86,9 @@ private slots:
     void longPortNamesShowWhole();
     void parallelPortFilter();
     void languageSwitching();
+    void designedResetsAreSaid();
+    void everyControlHasAName_data();
+    void everyControlHasAName();
     void stateTable_data();
     void stateTable();
     void openErrorMessageEndsWithLineFeedCarriageReturn();
@@ -112,12 +122,12 @@ void TestMainWindow::startupLanguage()
     QVERIFY(settled(w));
 
     QCOMPARE(w.interfaceLanguage(), chinese ? QStringLiteral("chinese") : QStringLiteral("english"));
-    QCOMPARE(w.Button7->text(), chinese ? QStringLiteral("English") : QStringLiteral("Chinese"));
+    QCOMPARE(w.connection->Button7->text(), chinese ? QStringLiteral("English") : QStringLiteral("Chinese"));
     QCOMPARE(w.windowTitle(), chinese ? kTitleChinese : kTitleEnglish);
-    QCOMPARE(w.GroupBox18->title(), chinese ? QString::fromUtf8("连接设置") : QStringLiteral("Connection settings"));
-    QCOMPARE(w.cboLanage->count(), 35);
-    QCOMPARE(w.cboLanage->currentText(), chinese ? QString::fromUtf8("15,CP936 [简体中文]")
-                                                 : QStringLiteral("00, PC437 [American, European standard]"));
+    QCOMPARE(w.connection->title(), chinese ? QString::fromUtf8("连接设置") : QStringLiteral("Connection settings"));
+    QCOMPARE(w.settings->cboLanage->count(), 35);
+    QCOMPARE(w.settings->cboLanage->currentText(), chinese ? QString::fromUtf8("15,CP936 [简体中文]")
+                                                           : QStringLiteral("00, PC437 [American, European standard]"));
     QVERIFY(log.messages.empty());
 }
 
@@ -136,17 +146,17 @@ void TestMainWindow::startupFillsListsAndSkipsEveryGroup()
         order << QString::fromStdString(c.function);
     // Then the chosen queue's printer is asked how it is.
     QCOMPARE(order, (QStringList{"GetDravikDllVer", "isLanguage", "GetPrintDriveNames", "GetPrintDriveStates",
-                                 "GetSystemSerial", "GetPrintDrivePortNames", "QueryPrinter"}));
+                                 "GetSystemSerial", "GetPrintDrivePortNames", "QueryPrinter", "GetPrintDriveStates"}));
 
     QStringList levels;
     for (int i = 0; i <= 40; ++i)
         levels << QString::number(i);
-    QCOMPARE(items(w.cboLevel), levels);
-    QCOMPARE(w.cboLevel->currentText(), QStringLiteral("23"));
-    QCOMPARE(items(w.ComboPrinter), (QStringList{"Receipt80", "Kitchen58"}));
-    QCOMPARE(items(w.cmbCom), (QStringList{"/dev/ttyUSB0", "/dev/ttyACM0"}));
-    QCOMPARE(items(w.cmbLpt), (QStringList{"LPT1", "LPT2"}));
-    QVERIFY(w.rdbDriver->isChecked());
+    QCOMPARE(items(w.settings->cboLevel), levels);
+    QCOMPARE(w.settings->cboLevel->currentText(), QStringLiteral("23"));
+    QCOMPARE(items(w.connection->ComboPrinter), (QStringList{"Receipt80", "Kitchen58"}));
+    QCOMPARE(items(w.connection->cmbCom), (QStringList{"/dev/ttyUSB0", "/dev/ttyACM0"}));
+    QCOMPARE(items(w.connection->cmbLpt), (QStringList{"LPT1", "LPT2"}));
+    QVERIFY(w.connection->rdbDriver->isChecked());
     QCOMPARE(w.printerTarget().portName, QStringLiteral("DRIVE"));
     QCOMPARE(w.printerTarget().printerName, QStringLiteral("Receipt80"));
     for (QCheckBox *box : skipBoxes(w)) {
@@ -155,30 +165,35 @@ void TestMainWindow::startupFillsListsAndSkipsEveryGroup()
     }
     for (QGroupBox *g : configGroups(w))
         QVERIFY2(!g->isEnabled(), qPrintable(g->objectName()));
-    QVERIFY(w.gbPrint->isEnabled());
+    QVERIFY(w.printTests->isEnabled());
     QVERIFY(fake::callsOf("SendBufferToPrint").empty());
     QCOMPARE(fake::callsOf("GetPrintDrivePortNames").at(0).texts.at(0), std::string("LPT"));
 }
 
-// Each setting's group and skip box are where the catalogue says, and both
-// rate lists hold its rates: the serial one at the opening rate, the
-// setting's at its default.
+// Each setting has a group and a skip box of its own, the controls read
+// back as the catalogue's defaults after a Chinese start-up (the window's
+// designed choices), and both rate lists hold its rates: the serial one at
+// the opening rate, the setting's at its default.
 void TestMainWindow::settingsAsCatalogued()
 {
-    fake::reset();
+    configureFake("chinese");
     MessageLog log;
-    TfrmMain w(QStringLiteral("/nonexistent/libDravik.so"));
+    TfrmMain w;
+    QSet<QObject *> groups, boxes;
     for (const Setting *s = settingsBegin(); s != settingsEnd(); ++s) {
-        QVERIFY2(w.findChild<QGroupBox *>(QLatin1String(s->groupBox)), s->groupBox);
-        QVERIFY2(w.findChild<QCheckBox *>(QLatin1String(s->skipBox)), s->skipBox);
+        groups.insert(w.settings->groupOf(s->key));
+        boxes.insert(w.settings->skipBoxOf(s->key));
+        QCOMPARE(w.settings->chosenValue(s->key), std::optional<std::uint32_t>(s->defaultValue));
     }
+    QCOMPARE(groups.size(), int(kSettingCount));
+    QCOMPARE(boxes.size(), int(kSettingCount));
     QStringList rates;
     for (std::uint32_t rate : kBaudRates)
         rates << QString::number(rate);
-    QCOMPARE(items(w.cmbBaudRate), rates);
-    QCOMPARE(items(w.cboNewCom), rates);
-    QCOMPARE(w.cmbBaudRate->currentText(), QStringLiteral("115200"));
-    QCOMPARE(w.cboNewCom->currentText(), QStringLiteral("9600"));
+    QCOMPARE(items(w.connection->cmbBaudRate), rates);
+    QCOMPARE(items(w.settings->cboNewCom), rates);
+    QCOMPARE(w.connection->cmbBaudRate->currentText(), QStringLiteral("115200"));
+    QCOMPARE(w.settings->cboNewCom->currentText(), QStringLiteral("9600"));
 }
 
 void TestMainWindow::startupWithoutLibraryKeepsDesignedState()
@@ -188,28 +203,29 @@ void TestMainWindow::startupWithoutLibraryKeepsDesignedState()
     TfrmMain w(QStringLiteral("/nonexistent/libDravik.so"));
 
     QCOMPARE(w.windowTitle(), QString::fromUtf8("打印机设置工具：适用于RB4和RB6系列控制板  V1.3"));
-    QCOMPARE(w.Button7->text(), QString::fromUtf8("中文"));
+    QCOMPARE(w.connection->Button7->text(), QString::fromUtf8("中文"));
     QCOMPARE(w.interfaceLanguage(), QString());
-    QCOMPARE(w.cboLevel->count(), 13);
-    QCOMPARE(w.cboLevel->currentText(), QStringLiteral("4"));
-    QCOMPARE(w.cmbCom->count(), 29);
-    QCOMPARE(w.btnNewCom->text(), QString::fromUtf8("更新"));
-    QVERIFY(!w.rdbDriver->isChecked() && !w.rdbCom->isChecked() && !w.rdbLpt->isChecked());
+    QCOMPARE(w.settings->cboLevel->count(), 13);
+    QCOMPARE(w.settings->cboLevel->currentText(), QStringLiteral("4"));
+    QCOMPARE(w.connection->cmbCom->count(), 29);
+    QCOMPARE(w.settings->btnNewCom->text(), QString::fromUtf8("更新"));
+    QVERIFY(!w.connection->rdbDriver->isChecked() && !w.connection->rdbCom->isChecked() &&
+            !w.connection->rdbLpt->isChecked());
     for (QCheckBox *box : skipBoxes(w))
         QVERIFY(!box->isChecked());
     QVERIFY(log.messages.empty());
     QVERIFY(fake::calls().empty());
 
     // A press that needs the library says which file is missing, and sends nothing.
-    w.Button14->click();
-    w.btnRef->click();
+    w.printTests->Button14->click();
+    w.connection->btnRef->click();
     QCOMPARE(log.messages.size(), size_t(2));
     QVERIFY(log.messages[0].text.contains(QStringLiteral("libDravik.so")));
     QVERIFY(!log.messages[0].detail.isEmpty());
     QVERIFY(fake::calls().empty());
 
     // The first language press applies English.
-    w.Button7->click();
+    w.connection->Button7->click();
     QCOMPARE(w.windowTitle(), kTitleEnglish);
 }
 
@@ -223,8 +239,8 @@ void TestMainWindow::missingExportsAreNamedOnPress()
     QCOMPARE(w.interfaceLanguage(), QStringLiteral("english"));
     QVERIFY(log.messages.empty());
 
-    w.rdbCom->setChecked(true);
-    w.btnOpenCOM->click();
+    w.connection->rdbCom->setChecked(true);
+    w.connection->btnOpenCOM->click();
     QCOMPARE(log.messages.size(), size_t(1));
     QVERIFY(log.messages[0].text.contains(QStringLiteral("OpenComm")));
     QVERIFY(!w.portOpen());
@@ -238,22 +254,23 @@ void TestMainWindow::noPrinterMeansNoMode()
     TfrmMain w;
     QVERIFY(settled(w));
 
-    QVERIFY(!w.rdbDriver->isEnabled());
-    QVERIFY(!w.rdbDriver->isChecked() && !w.rdbCom->isChecked() && !w.rdbLpt->isChecked());
+    QVERIFY(!w.connection->rdbDriver->isEnabled());
+    QVERIFY(!w.connection->rdbDriver->isChecked() && !w.connection->rdbCom->isChecked() &&
+            !w.connection->rdbLpt->isChecked());
     QCOMPARE(w.printerTarget().portName, QString());
     QCOMPARE(w.printerTarget().printerName, QString());
     QVERIFY(batchButtonsEnabled(w));
     QVERIFY(!w.isConnectionReady());
-    QVERIFY(!w.gbPrint->isEnabled());
+    QVERIFY(!w.printTests->isEnabled());
     for (QCheckBox *box : skipBoxes(w))
         QVERIFY(box->isChecked() && !box->isEnabled());
 
     // A press with no mode chosen reaches the library with empty names; its
     // refusal is told with how to choose a connection.
-    w.Button12->click();
+    w.bottomRow->Button12->click();
     fake::config().sendResults = {0};
-    fake::config().lastErrorCode = 8;
-    w.Button14->click();
+    fake::config().lastErrorCode = DRAVIK_ERROR_INVALID_ARGUMENT;
+    w.printTests->Button14->click();
     const auto sent = fake::callsOf("SendBufferToPrint");
     QCOMPARE(sent.size(), size_t(1));
     QCOMPARE(sent[0].texts[0], std::string());
@@ -273,16 +290,16 @@ void TestMainWindow::firstClickStaysWithASlowPrintServer()
     MessageLog log;
     TfrmMain w;
     fake::config().listDelayMs = 0;
-    QCOMPARE(w.ComboPrinter->count(), 2);
+    QCOMPARE(w.connection->ComboPrinter->count(), 2);
     w.show();
-    QTimer::singleShot(0, w.Button12, &QPushButton::click);
+    QTimer::singleShot(0, w.bottomRow->Button12, &QPushButton::click);
     QTest::qWait(300);
     QVERIFY(settled(w));
     for (QCheckBox *box : skipBoxes(w))
-        if (box != w.chkCutMode)
+        if (box != w.settings->chkCutMode)
             QVERIFY2(!box->isChecked(), qPrintable(box->objectName()));
-    QVERIFY(w.btnLevel->isEnabled());
-    QVERIFY(w.rdbDriver->isChecked());
+    QVERIFY(w.settings->btnLevel->isEnabled());
+    QVERIFY(w.connection->rdbDriver->isChecked());
     // One refresh: each list asked for once.
     QCOMPARE(fake::callsOf("GetPrintDriveNames").size(), size_t(1));
     QVERIFY(log.messages.empty());
@@ -296,13 +313,13 @@ void TestMainWindow::printServerDownIsSaidOnTheStatusLine()
     TfrmMain w(QStringLiteral(NPS_REAL_LIBRARY));
     QVERIFY(settled(w));
     qunsetenv("CUPS_SERVER");
-    QCOMPARE(w.ComboPrinter->count(), 0);
+    QCOMPARE(w.connection->ComboPrinter->count(), 0);
     QVERIFY2(w.statusLine->status().contains(QStringLiteral("the print queues could not be listed: The print server")),
              qPrintable(w.statusLine->status()));
 
-    w.Button7->click(); // Chinese
+    w.connection->Button7->click(); // Chinese
     qputenv("CUPS_SERVER", QFile::encodeName(QDir::tempPath() + QStringLiteral("/no-such-dir-nps/cups.sock")));
-    w.btnRef->click();
+    w.connection->btnRef->click();
     qunsetenv("CUPS_SERVER");
     QVERIFY2(w.statusLine->status().contains(QString::fromUtf8("无法列出打印队列：")),
              qPrintable(w.statusLine->status()));
@@ -317,12 +334,12 @@ void TestMainWindow::longPortNamesShowWhole()
     MessageLog log;
     TfrmMain w;
     QVERIFY(settled(w));
-    w.rdbCom->setChecked(true);
-    w.cmbCom->setCurrentIndex(1);
-    QCOMPARE(w.cmbCom->toolTip(), QString::fromStdString(longName));
-    QCOMPARE(w.cmbCom->itemData(1, Qt::ToolTipRole).toString(), QString::fromStdString(longName));
-    QVERIFY(w.cmbCom->view()->minimumWidth() >=
-            w.cmbCom->view()->fontMetrics().horizontalAdvance(QString::fromStdString(longName)));
+    w.connection->rdbCom->setChecked(true);
+    w.connection->cmbCom->setCurrentIndex(1);
+    QCOMPARE(w.connection->cmbCom->toolTip(), QString::fromStdString(longName));
+    QCOMPARE(w.connection->cmbCom->itemData(1, Qt::ToolTipRole).toString(), QString::fromStdString(longName));
+    QVERIFY(w.connection->cmbCom->view()->minimumWidth() >=
+            w.connection->cmbCom->view()->fontMetrics().horizontalAdvance(QString::fromStdString(longName)));
 }
 
 void TestMainWindow::parallelPortFilter()
@@ -332,18 +349,79 @@ void TestMainWindow::parallelPortFilter()
     MessageLog log;
     TfrmMain w;
     QVERIFY(settled(w));
-    QCOMPARE(items(w.cmbLpt), (QStringList{"LPT1", "lpt2"}));
+    QCOMPARE(items(w.connection->cmbLpt), (QStringList{"LPT1", "lpt2"}));
 
-    w.rdbLpt->setChecked(true);
+    w.connection->rdbLpt->setChecked(true);
     QCOMPARE(w.printerTarget().portName, QStringLiteral("LPT"));
     QCOMPARE(w.printerTarget().printerName, QStringLiteral("LPT1"));
     // A second printer port can be chosen while the port path is on.
-    QVERIFY(w.cmbLpt->isEnabled());
-    w.cmbLpt->setCurrentIndex(1);
-    emit w.cmbLpt->activated(1);
+    QVERIFY(w.connection->cmbLpt->isEnabled());
+    w.connection->cmbLpt->setCurrentIndex(1);
+    emit w.connection->cmbLpt->activated(1);
     QCOMPARE(w.printerTarget().printerName, QStringLiteral("lpt2"));
-    w.rdbCom->setChecked(true);
-    QVERIFY(!w.cmbLpt->isEnabled());
+    w.connection->rdbCom->setChecked(true);
+    QVERIFY(!w.connection->cmbLpt->isEnabled());
+}
+
+// Refresh, a close and a language switch set the user's choices back as
+// designed; the status line says what was set back, after the operation's
+// own outcome, and follows a language switch.
+void TestMainWindow::designedResetsAreSaid()
+{
+    configureFake("english");
+    MessageLog log;
+    TfrmMain w;
+    QVERIFY(settled(w));
+    const QString found = QStringLiteral("Found 2 print queues, 2 serial ports and 2 printer ports");
+    QCOMPARE(w.statusLine->status(), found);
+
+    w.bottomRow->Button12->click();
+    w.settings->cboLevel->setCurrentIndex(10);
+    w.connection->btnRef->click();
+    QTRY_COMPARE(w.statusLine->status(),
+                 found + QStringLiteral(" Set back as designed: darkness to 23; every group to No Set."));
+
+    // Nothing chosen, nothing to say.
+    w.connection->btnRef->click();
+    QTRY_COMPARE(w.statusLine->status(), found);
+
+    w.settings->cboLanage->setCurrentIndex(20);
+    w.connection->Button7->click();
+    // The status line speaks the new language, the code page named in it.
+    QTRY_COMPARE(w.statusLine->status(),
+                 QString::fromUtf8(
+                     "找到 2 个打印队列、2 个串口和 2 个打印机端口 已按设计恢复：代码页恢复为 15,CP936 [简体中文]。"));
+    QVERIFY(log.messages.empty());
+}
+
+void TestMainWindow::everyControlHasAName_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::newRow("english") << "english";
+    QTest::newRow("chinese") << "chinese";
+}
+
+// A screen reader finds a name of its own for every control of both windows
+// (the nine "No Set" boxes among them), in the interface language, while
+// the captions stay as designed.
+void TestMainWindow::everyControlHasAName()
+{
+    QFETCH(QString, language);
+    configureFake(language.toStdString());
+    MessageLog log;
+    TfrmMain w;
+    w.show();
+    QVERIFY(settled(w));
+    QCOMPARE(accessibleNameProblems(&w), QStringList());
+    const bool chinese = language == QLatin1String("chinese");
+    QCOMPARE(w.settings->chkLanage->accessibleName(),
+             chinese ? QString::fromUtf8("不设置代码页") : QStringLiteral("Do not set the code page"));
+    QCOMPARE(w.settings->chkLanage->text(), chinese ? QString::fromUtf8("不设置") : QStringLiteral("No Set"));
+    QCOMPARE(w.settings->Label1->buddy(), w.settings->cboLevel);
+
+    TForm3 logo(w.printerTarget(), [] { return false; });
+    logo.show();
+    QCOMPARE(accessibleNameProblems(&logo), QStringList());
 }
 
 void TestMainWindow::languageSwitching()
@@ -352,31 +430,31 @@ void TestMainWindow::languageSwitching()
     MessageLog log;
     TfrmMain w;
     QVERIFY(settled(w));
-    w.cboLanage->setCurrentIndex(20);
+    w.settings->cboLanage->setCurrentIndex(20);
 
-    w.Button7->click();
+    w.connection->Button7->click();
     QCOMPARE(w.interfaceLanguage(), QStringLiteral("chinese"));
-    QCOMPARE(w.Button7->text(), QStringLiteral("English"));
+    QCOMPARE(w.connection->Button7->text(), QStringLiteral("English"));
     QCOMPARE(w.windowTitle(), kTitleChinese);
-    QCOMPARE(w.cboLanage->currentIndex(), 14);
-    QCOMPARE(w.cboLanage->itemText(0), QString::fromUtf8("00,PC437 [美国，欧洲标准]"));
-    QCOMPARE(w.Button1->text(), QString::fromUtf8("退出"));
-    QCOMPARE(w.rdbCutBefore->text(), QString::fromUtf8("指令模式"));
-    QCOMPARE(w.chkLevel->text(), QString::fromUtf8("不设置"));
-    QCOMPARE(w.Button4->text(), QStringLiteral("QR Barcode"));
-    QCOMPARE(w.BitBtn1->text(), QStringLiteral("NV LOGO"));
+    QCOMPARE(w.settings->cboLanage->currentIndex(), 14);
+    QCOMPARE(w.settings->cboLanage->itemText(0), QString::fromUtf8("00,PC437 [美国，欧洲标准]"));
+    QCOMPARE(w.bottomRow->Button1->text(), QString::fromUtf8("退出"));
+    QCOMPARE(w.settings->rdbCutBefore->text(), QString::fromUtf8("指令模式"));
+    QCOMPARE(w.settings->chkLevel->text(), QString::fromUtf8("不设置"));
+    QCOMPARE(w.printTests->Button4->text(), QStringLiteral("QR Barcode"));
+    QCOMPARE(w.bottomRow->BitBtn1->text(), QStringLiteral("NV LOGO"));
 
-    w.cboLanage->setCurrentIndex(3);
-    w.Button7->click();
+    w.settings->cboLanage->setCurrentIndex(3);
+    w.connection->Button7->click();
     QCOMPARE(w.interfaceLanguage(), QStringLiteral("english"));
-    QCOMPARE(w.Button7->text(), QStringLiteral("Chinese"));
+    QCOMPARE(w.connection->Button7->text(), QStringLiteral("Chinese"));
     QCOMPARE(w.windowTitle(), kTitleEnglish);
-    QCOMPARE(w.cboLanage->currentIndex(), 0);
-    QCOMPARE(w.cboLanage->itemText(34), QStringLiteral("41, CP1258[Vietnam]"));
-    QCOMPARE(w.Button1->text(), QStringLiteral("&Quit"));
-    QCOMPARE(w.rdbCutAfter->text(), QStringLiteral("Drive mode"));
-    QCOMPARE(w.gbCom->title(), QStringLiteral("Baud rate config(restart printer)"));
-    QCOMPARE(w.Button4->text(), QStringLiteral("QR Barcode"));
+    QCOMPARE(w.settings->cboLanage->currentIndex(), 0);
+    QCOMPARE(w.settings->cboLanage->itemText(34), QStringLiteral("41, CP1258[Vietnam]"));
+    QCOMPARE(w.bottomRow->Button1->text(), QStringLiteral("&Quit"));
+    QCOMPARE(w.settings->rdbCutAfter->text(), QStringLiteral("Drive mode"));
+    QCOMPARE(w.settings->gbCom->title(), QStringLiteral("Baud rate config(restart printer)"));
+    QCOMPARE(w.printTests->Button4->text(), QStringLiteral("QR Barcode"));
 }
 
 // Each row: how to get there from driver mode, then the expected states.
@@ -426,17 +504,17 @@ void TestMainWindow::stateTable()
     QVERIFY(settled(w));
 
     if (action == QLatin1String("driver")) {
-        w.rdbLpt->setChecked(true);
+        w.connection->rdbLpt->setChecked(true);
         markSkipAll(w);
-        w.rdbDriver->setChecked(true);
+        w.connection->rdbDriver->setChecked(true);
     } else if (action == QLatin1String("parallel")) {
         markSkipAll(w);
-        w.rdbLpt->setChecked(true);
+        w.connection->rdbLpt->setChecked(true);
     } else {
         if (action != QLatin1String("serial"))
-            w.rdbCom->setChecked(true);
+            w.connection->rdbCom->setChecked(true);
         if (action.startsWith(QLatin1String("close"))) {
-            w.btnOpenCOM->click();
+            w.connection->btnOpenCOM->click();
             QVERIFY(w.portOpen());
             fake::config().closeResults = {action.endsWith(QLatin1Char('1')) ? 1 : 0};
             fake::config().lastError = "device gone";
@@ -447,20 +525,20 @@ void TestMainWindow::stateTable()
         fake::clearCalls();
         markSkipAll(w);
         if (action == QLatin1String("serial"))
-            w.rdbCom->setChecked(true);
+            w.connection->rdbCom->setChecked(true);
         else if (action.startsWith(QLatin1String("open")))
-            w.btnOpenCOM->click();
+            w.connection->btnOpenCOM->click();
         else
-            w.btnCloseCOM->click();
+            w.connection->btnCloseCOM->click();
     }
 
-    QTEST(w.ComboPrinter->isEnabled(), "printerList");
-    QTEST(w.cmbCom->isEnabled(), "serialLists");
-    QTEST(w.cmbBaudRate->isEnabled(), "serialLists");
-    QTEST(w.cmbShareHand->isEnabled(), "serialLists");
-    QCOMPARE(w.cmbLpt->isEnabled(), action == QLatin1String("parallel"));
-    QTEST(w.btnOpenCOM->isEnabled(), "openButton");
-    QTEST(w.btnCloseCOM->isEnabled(), "closeButton");
+    QTEST(w.connection->ComboPrinter->isEnabled(), "printerList");
+    QTEST(w.connection->cmbCom->isEnabled(), "serialLists");
+    QTEST(w.connection->cmbBaudRate->isEnabled(), "serialLists");
+    QTEST(w.connection->cmbShareHand->isEnabled(), "serialLists");
+    QCOMPARE(w.connection->cmbLpt->isEnabled(), action == QLatin1String("parallel"));
+    QTEST(w.connection->btnOpenCOM->isEnabled(), "openButton");
+    QTEST(w.connection->btnCloseCOM->isEnabled(), "closeButton");
     QTEST(batchButtonsEnabled(w), "batch");
     QTEST(w.portOpen(), "open");
     QTEST(skipAllRan(w), "skipAll");
@@ -499,15 +577,15 @@ void TestMainWindow::openErrorMessageEndsWithLineFeedCarriageReturn()
     MessageLog log;
     TfrmMain w;
     QVERIFY(settled(w));
-    w.rdbCom->setChecked(true);
+    w.connection->rdbCom->setChecked(true);
     fake::config().openResults = {-1};
-    w.btnOpenCOM->click();
+    w.connection->btnOpenCOM->click();
     QCOMPARE(log.texts(), QStringList{QString::fromUtf8("连接出错，端口/dev/ttyUSB0不存在或已被其它程序占用\n\r")});
     QVERIFY(log.messages[0].text.toUtf8().endsWith("\x0a\x0d"));
 
     // Open can be pressed again at once.
     log.messages.clear();
-    w.btnOpenCOM->click();
+    w.connection->btnOpenCOM->click();
     QVERIFY(w.portOpen());
     QVERIFY(log.messages.empty());
 }
@@ -518,14 +596,14 @@ void TestMainWindow::serialSettingChangeReopens()
     MessageLog log;
     TfrmMain w;
     QVERIFY(settled(w));
-    w.rdbCom->setChecked(true);
-    w.btnOpenCOM->click();
+    w.connection->rdbCom->setChecked(true);
+    w.connection->btnOpenCOM->click();
     QVERIFY(settled(w)); // the opened port's printer was asked how it is
     fake::clearCalls();
 
     // A new rate: close, then open at that rate.
-    w.cmbBaudRate->setCurrentIndex(3);
-    emit w.cmbBaudRate->activated(3);
+    w.connection->cmbBaudRate->setCurrentIndex(3);
+    emit w.connection->cmbBaudRate->activated(3);
     QVERIFY(settled(w));
     QCOMPARE(fake::calls().size(), size_t(3)); // the reopened port's printer is asked how it is
     QCOMPARE(fake::calls()[0].function, std::string("CloseComm"));
@@ -537,8 +615,8 @@ void TestMainWindow::serialSettingChangeReopens()
     // Another port: the close names the list's new text, the new port is
     // opened, and sends keep the name chosen with the serial mode.
     fake::clearCalls();
-    w.cmbCom->setCurrentIndex(1);
-    emit w.cmbCom->activated(1);
+    w.connection->cmbCom->setCurrentIndex(1);
+    emit w.connection->cmbCom->activated(1);
     QCOMPARE(fake::callsOf("CloseComm").at(0).texts[0], std::string("/dev/ttyACM0"));
     QCOMPARE(fake::callsOf("OpenComm").at(0).texts[0], std::string("/dev/ttyACM0"));
     QCOMPARE(w.printerTarget().printerName, QStringLiteral("/dev/ttyUSB0"));
@@ -546,7 +624,7 @@ void TestMainWindow::serialSettingChangeReopens()
     // A failed close leaves the port open, so the open step does nothing.
     fake::clearCalls();
     fake::config().closeResults = {0};
-    emit w.cmbBaudRate->activated(3);
+    emit w.connection->cmbBaudRate->activated(3);
     QVERIFY(fake::callsOf("OpenComm").empty());
     QVERIFY(w.portOpen());
     QCOMPARE(log.messages.size(), size_t(1));
@@ -558,15 +636,15 @@ void TestMainWindow::refreshWhileOpenDropsTheFlagWithoutClosing()
     MessageLog log;
     TfrmMain w;
     QVERIFY(settled(w));
-    w.rdbCom->setChecked(true);
-    w.btnOpenCOM->click();
+    w.connection->rdbCom->setChecked(true);
+    w.connection->btnOpenCOM->click();
     QVERIFY(w.portOpen());
     fake::clearCalls();
 
-    w.btnRef->click();
+    w.connection->btnRef->click();
     QVERIFY(!w.portOpen());
     QVERIFY(fake::callsOf("CloseComm").empty());
-    QVERIFY(w.rdbDriver->isChecked());
+    QVERIFY(w.connection->rdbDriver->isChecked());
     QCOMPARE(w.printerTarget().portName, QStringLiteral("DRIVE"));
 }
 
@@ -577,12 +655,12 @@ void TestMainWindow::quitClosesAnOpenPort()
     TfrmMain w;
     QVERIFY(settled(w));
     w.show();
-    w.rdbCom->setChecked(true);
-    w.btnOpenCOM->click();
+    w.connection->rdbCom->setChecked(true);
+    w.connection->btnOpenCOM->click();
     fake::clearCalls();
     fake::config().closeResults = {0};
 
-    w.Button1->click();
+    w.bottomRow->Button1->click();
     const auto closes = fake::callsOf("CloseComm");
     QCOMPARE(closes.size(), size_t(1));
     QCOMPARE(closes[0].texts[0], std::string("/dev/ttyUSB0"));
@@ -605,18 +683,18 @@ void TestMainWindow::skipAll()
     TfrmMain w;
     QVERIFY(settled(w));
     if (!ready)
-        w.rdbCom->setChecked(true);
+        w.connection->rdbCom->setChecked(true);
     // Called directly: in serial mode with the port closed the buttons are disabled.
-    w.Button12Click();
-    w.chkCutMode->setChecked(false);
+    w.bottomRow->Button12Click();
+    w.settings->chkCutMode->setChecked(false);
 
-    w.Button20Click();
+    w.bottomRow->Button20Click();
     QCOMPARE(w.isConnectionReady(), ready);
     for (QCheckBox *box : skipBoxes(w))
         QVERIFY(box->isChecked() && box->isEnabled() == ready);
     for (QGroupBox *g : configGroups(w))
         QVERIFY(!g->isEnabled());
-    QCOMPARE(w.gbPrint->isEnabled(), ready);
+    QCOMPARE(w.printTests->isEnabled(), ready);
 }
 
 void TestMainWindow::skipBoxRuleColoursAndEnables()
@@ -625,17 +703,17 @@ void TestMainWindow::skipBoxRuleColoursAndEnables()
     MessageLog log;
     TfrmMain w;
     QVERIFY(settled(w));
-    w.chkBlack->setChecked(false);
-    QVERIFY(w.gbBlack->isEnabled());
-    QCOMPARE(w.chkBlack->palette().color(QPalette::WindowText), QColor(Qt::black));
-    w.chkBlack->setChecked(true);
-    QVERIFY(!w.gbBlack->isEnabled());
-    QCOMPARE(w.chkBlack->palette().color(QPalette::WindowText), QColor(Qt::red));
+    w.settings->chkBlack->setChecked(false);
+    QVERIFY(w.settings->gbBlack->isEnabled());
+    QCOMPARE(w.settings->chkBlack->palette().color(QPalette::WindowText), QColor(Qt::black));
+    w.settings->chkBlack->setChecked(true);
+    QVERIFY(!w.settings->gbBlack->isEnabled());
+    QCOMPARE(w.settings->chkBlack->palette().color(QPalette::WindowText), QColor(Qt::red));
 
     // The red baud-rate group still looks disabled when it is.
-    w.chkCom->setChecked(true);
-    QVERIFY(!w.btnNewCom->isEnabled());
-    const QPalette red = w.btnNewCom->palette();
+    w.settings->chkCom->setChecked(true);
+    QVERIFY(!w.settings->btnNewCom->isEnabled());
+    const QPalette red = w.settings->btnNewCom->palette();
     QCOMPARE(red.color(QPalette::Active, QPalette::ButtonText), QColor(Qt::red));
     QVERIFY(red.color(QPalette::Disabled, QPalette::ButtonText) != QColor(Qt::red));
 }

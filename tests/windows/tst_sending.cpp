@@ -64,7 +64,7 @@ std::unique_ptr<TfrmMain> readyWindow(const std::string &language = "english")
     auto w = std::make_unique<TfrmMain>();
     if (!settled(*w))
         qFatal("the start-up lists did not arrive");
-    w->Button12->click();
+    w->bottomRow->Button12->click();
     fake::clearCalls();
     CallRecord::shared().clear(); // the start-up status query: these tests look at sends
     return w;
@@ -131,11 +131,11 @@ void TestSending::slowSendKeepsTheLoopRunning()
     // The logo window sends over a serial port opened at 9600 baud.
     TForm3 logo(PrinterTarget{QStringLiteral("COM"), QStringLiteral("/dev/ttyUSB0"), 9600}, [] { return false; });
     QWidget *window = logoWindow ? static_cast<QWidget *>(&logo) : main.get();
-    QPushButton *slow = logoWindow ? logo.BitBtn3 : main->Button14;
-    QPushButton *other = logoWindow ? logo.BitBtn1 : main->Button5;
+    QPushButton *slow = logoWindow ? logo.BitBtn3 : main->printTests->Button14;
+    QPushButton *other = logoWindow ? logo.BitBtn1 : main->printTests->Button5;
     QProgressBar *bar = logoWindow ? logo.waitProgress : main->callProgress;
     // A control whose change would alter what the window does next.
-    QAbstractButton *state = logoWindow ? static_cast<QAbstractButton *>(logo.RadioButton4) : main->chkLevel;
+    QAbstractButton *state = logoWindow ? static_cast<QAbstractButton *>(logo.RadioButton4) : main->settings->chkLevel;
     const bool stateBefore = state->isChecked();
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window));
@@ -175,9 +175,9 @@ void TestSending::failedSendStopsWhatOnlySuccessMayFollow_data()
 
     const Setup none = [](TfrmMain &) {};
     const Setup serialOpen = [](TfrmMain &w) {
-        w.rdbCom->setChecked(true);
-        w.btnOpenCOM->click();
-        w.Button12Click();
+        w.connection->rdbCom->setChecked(true);
+        w.connection->btnOpenCOM->click();
+        w.bottomRow->Button12Click();
         fake::clearCalls();
     };
     QTest::newRow("baud rate: no restart, rate and port kept")
@@ -187,7 +187,7 @@ void TestSending::failedSendStopsWhatOnlySuccessMayFollow_data()
         << "Button13" << none << QList<int>{1, 1, 0} << 3
         << QStringList{"stopped at \"Print Darkness\"", "2 of the 8 selected steps were sent before it"};
     QTest::newRow("update fails in the cut feed's second send")
-        << "Button13" << Setup([](TfrmMain &w) { w.rdbCutAfter->setChecked(true); })
+        << "Button13" << Setup([](TfrmMain &w) { w.settings->rdbCutAfter->setChecked(true); })
         << QList<int>{1, 1, 1, 1, 1, 1, 1, 1, 0} << 9
         << QStringList{"stopped at \"Cutter feed control\"", "7 of the 8 selected steps"};
     QTest::newRow("QR: no print after a failed store")
@@ -208,10 +208,10 @@ void TestSending::failedSendStopsWhatOnlySuccessMayFollow()
     auto w = readyWindow();
     setup(*w);
     const bool wasOpen = w->portOpen();
-    const int rateIndex = w->cmbBaudRate->currentIndex();
+    const int rateIndex = w->connection->cmbBaudRate->currentIndex();
     fake::config().sendResults.assign(results.begin(), results.end());
     fake::config().lastError = "queue paused";
-    fake::config().lastErrorCode = 7;
+    fake::config().lastErrorCode = DRAVIK_ERROR_QUEUE_REFUSED;
 
     w->findChild<QPushButton *>(button)->click();
     QTEST(int(fake::callsOf("SendBufferToPrint").size()), "sendCount");
@@ -227,8 +227,11 @@ void TestSending::failedSendStopsWhatOnlySuccessMayFollow()
     QCOMPARE(w->portOpen(), wasOpen);
     QVERIFY(fake::callsOf("CloseComm").empty());
     if (button == QLatin1String("btnNewCom"))
-        QCOMPARE(w->cmbBaudRate->currentIndex(), rateIndex);
-    QVERIFY(w->statusLine->status().contains(QStringLiteral("failed")));
+        QCOMPARE(w->connection->cmbBaudRate->currentIndex(), rateIndex);
+    // The update's status line ends with where it stopped; a press's with its failed send.
+    QVERIFY2(w->statusLine->status().contains(button == QLatin1String("Button13") ? QStringLiteral("stopped at")
+                                                                                  : QStringLiteral("failed")),
+             qPrintable(w->statusLine->status()));
 }
 
 void TestSending::failedLogoDownloadSkipsTheFlashWait()
@@ -239,7 +242,7 @@ void TestSending::failedLogoDownloadSkipsTheFlashWait()
     w.chooseFile = [this] { return picture(dir_); };
     w.BitBtn22->click();
     fake::config().sendResults = {0};
-    fake::config().lastErrorCode = 6;
+    fake::config().lastErrorCode = DRAVIK_ERROR_SERVER_UNREACHABLE;
 
     QElapsedTimer clock;
     clock.start();
@@ -273,15 +276,15 @@ void TestSending::statusTellsQueuedFromWritten()
     MessageLog log;
     auto w = readyWindow();
     if (mode == QLatin1String("parallel"))
-        w->rdbLpt->setChecked(true);
+        w->connection->rdbLpt->setChecked(true);
     if (mode == QLatin1String("serial")) {
-        w->rdbCom->setChecked(true);
-        w->btnOpenCOM->click();
+        w->connection->rdbCom->setChecked(true);
+        w->connection->btnOpenCOM->click();
     }
-    w->Button12Click();
+    w->bottomRow->Button12Click();
     fake::config().sendResults = {result};
-    fake::config().lastErrorCode = 7;
-    w->Button14->click();
+    fake::config().lastErrorCode = DRAVIK_ERROR_QUEUE_REFUSED;
+    w->printTests->Button14->click();
     QTEST(w->statusLine->status(), "status");
     const CallRecord &record = CallRecord::shared();
     QCOMPARE(record.entry(record.rowCount() - 1).outcome, result == 0 ? CallEntry::Outcome::Failed
@@ -294,9 +297,11 @@ void TestSending::chineseReasons_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("sentence");
-    QTest::newRow("no permission") << 3 << QString::fromUtf8("没有打开该设备的权限。");
-    QTest::newRow("server gone") << 6 << QString::fromUtf8("无法连接打印服务器（CUPS 未运行或已退出）。");
-    QTest::newRow("above 9 counts as other") << 42 << QString::fromUtf8("发生了其他错误。");
+    QTest::newRow("no permission") << int(DRAVIK_ERROR_NO_PERMISSION) << QString::fromUtf8("没有打开该设备的权限。");
+    QTest::newRow("server gone") << int(DRAVIK_ERROR_SERVER_UNREACHABLE)
+                                 << QString::fromUtf8("无法连接打印服务器（CUPS 未运行或已退出）。");
+    QTest::newRow("above the last known counts as other")
+        << DRAVIK_ERROR_LAST_KNOWN + 31 << QString::fromUtf8("发生了其他错误。");
 }
 
 void TestSending::chineseReasons()
@@ -308,7 +313,7 @@ void TestSending::chineseReasons()
     fake::config().sendResults = {0};
     fake::config().lastErrorCode = code;
     fake::config().lastError = "library text";
-    w->Button2->click();
+    w->printTests->Button2->click();
     QCOMPARE(log.messages.size(), size_t(1));
     QCOMPARE(log.messages[0].text, QString::fromUtf8("“测试钱箱”发送失败。") + sentence);
     QCOMPARE(log.messages[0].detail, QStringLiteral("library text"));
@@ -333,11 +338,11 @@ void TestSending::chineseStandardButtons()
         if (QWidget *m = QApplication::activeModalWidget())
             m->close();
     });
-    w->Button2->click(); // a real message box, answered by the timer
+    w->printTests->Button2->click(); // a real message box, answered by the timer
     QCOMPARE(okText, QString::fromUtf8("确定"));
 
     // Back in English, Qt's texts are English again.
-    w->Button7->click();
+    w->connection->Button7->click();
     QTimer::singleShot(50, [&] {
         if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
             okText = box->button(QMessageBox::Ok)->text();
@@ -345,8 +350,8 @@ void TestSending::chineseStandardButtons()
         }
     });
     fake::config().sendResults = {0};
-    w->Button12->click();
-    w->Button2->click();
+    w->bottomRow->Button12->click();
+    w->printTests->Button2->click();
     QCOMPARE(okText.remove(QLatin1Char('&')), QStringLiteral("OK"));
 }
 
@@ -384,7 +389,7 @@ void TestSending::closingDuringACallWaitsForIt()
         w->close();
         openDuringCall = w->isVisible();
     });
-    w->Button14->click();
+    w->printTests->Button14->click();
     QVERIFY(openDuringCall);
     QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), 30000); // closed once the call ended
     QCOMPARE(fake::callsOf("SendBufferToPrint").size(), size_t(1));
@@ -396,8 +401,9 @@ void TestSending::statusBarSitsBelowTheDesign()
     auto w = readyWindow();
     QCOMPARE(w->size(), QSize(505, 593));
     QCOMPARE(w->sbStatus->geometry(), QRect(0, 573, 505, 20));
-    QCOMPARE(w->Button12->geometry(), QRect(9, 539, 88, 27));
-    QCOMPARE(w->gbPrint->geometry(), QRect(8, 455, 490, 78));
+    QCOMPARE(QRect(w->bottomRow->Button12->mapTo(w.get(), QPoint()), w->bottomRow->Button12->size()),
+             QRect(9, 539, 88, 27));
+    QCOMPARE(w->printTests->geometry(), QRect(8, 455, 490, 78));
 }
 
 void TestSending::recordShowsCopiesAndSaves()
@@ -406,8 +412,8 @@ void TestSending::recordShowsCopiesAndSaves()
     auto w = readyWindow();
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-    w->Button14->click();
-    w->Button5->click();
+    w->printTests->Button14->click();
+    w->printTests->Button5->click();
 
     QTest::mouseClick(w->statusLine, Qt::LeftButton);
     auto *record = w->findChild<RecordWindow *>();
@@ -451,7 +457,7 @@ void TestSending::recordSaveOnAFullDiskKeepsTheOldFile()
 {
     MessageLog log;
     auto w = readyWindow();
-    w->Button14->click();
+    w->printTests->Button14->click();
     w->openRecord();
     auto *record = w->findChild<RecordWindow *>();
     QVERIFY(record);

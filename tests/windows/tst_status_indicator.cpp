@@ -7,8 +7,10 @@
 #include "call_record.h"
 #include "nvlogo_window.h"
 #include "status_indicator.h"
+#include "status_line.h"
 #include "status_requests.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -54,6 +56,9 @@ private slots:
     void showsWhatThePrinterSays();
     void askedAfterSendsAndClicks();
     void aPathWithoutAnswersIsNotAskedAgain();
+    void aPrinterOutOfPaperPrintedNothing();
+    void keepsWatchingWhileActive();
+    void aPausedQueueIsNotReady();
     void neverAskedOnTheInterfaceThread();
     void reopenedAtTheNewRateConfirms();
     void logoWindowKeepsItsDesignedBar();
@@ -68,28 +73,29 @@ void TestStatusIndicator::showsWhatThePrinterSays_data()
 {
     QTest::addColumn<std::string>("language");
     QTest::addColumn<Answers>("answers");
-    QTest::addColumn<int>("errorCode"); // > 0: QueryPrinter fails with it
+    QTest::addColumn<int>("errorCode"); // not DRAVIK_ERROR_NONE: QueryPrinter fails with it
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("colour");
     QTest::addColumn<QString>("tooltipPart");
 
     const int green = int(messages::IndicatorColour::Green), red = int(messages::IndicatorColour::Red),
               grey = int(messages::IndicatorColour::Grey);
-    QTest::newRow("ready") << std::string("english") << printer() << 0 << "Ready" << green
+    const int noFailure = DRAVIK_ERROR_NONE, noAnswers = DRAVIK_ERROR_NO_ANSWERS;
+    QTest::newRow("ready") << std::string("english") << printer() << noFailure << "Ready" << green
                            << "Conditions: on-line\nmaker: Acme, model: TP-80, firmware: 1.07, serial number: SN42";
-    QTest::newRow("paper out") << std::string("english") << printer(0x7E) << 0 << "Paper out" << red
+    QTest::newRow("paper out") << std::string("english") << printer(0x7E) << noFailure << "Paper out" << red
                                << "paper near end, paper out";
-    QTest::newRow("no answer") << std::string("english") << Answers{} << 0 << "No answer" << red
+    QTest::newRow("no answer") << std::string("english") << Answers{} << noFailure << "No answer" << red
                                << "The printer did not answer";
     QTest::newRow("queue without answers: the server's view")
-        << std::string("english") << Answers{} << 10 << "Not available on this connection" << grey
+        << std::string("english") << Answers{} << noAnswers << "Not available on this connection" << grey
         << "This connection carries no answers from the printer. (print server: idle, accepting jobs)";
-    QTest::newRow("ready, chinese") << std::string("chinese") << printer() << 0 << QString::fromUtf8("就绪") << green
-                                    << QString::fromUtf8("厂商：Acme，型号：TP-80");
-    QTest::newRow("paper out, chinese") << std::string("chinese") << printer(0x7E) << 0 << QString::fromUtf8("缺纸")
-                                        << red << QString::fromUtf8("纸将尽、缺纸");
+    QTest::newRow("ready, chinese") << std::string("chinese") << printer() << noFailure << QString::fromUtf8("就绪")
+                                    << green << QString::fromUtf8("厂商：Acme，型号：TP-80");
+    QTest::newRow("paper out, chinese") << std::string("chinese") << printer(0x7E) << noFailure
+                                        << QString::fromUtf8("缺纸") << red << QString::fromUtf8("纸将尽、缺纸");
     QTest::newRow("queue without answers, chinese")
-        << std::string("chinese") << Answers{} << 10 << QString::fromUtf8("此连接不支持查询") << grey
+        << std::string("chinese") << Answers{} << noAnswers << QString::fromUtf8("此连接不支持查询") << grey
         << QString::fromUtf8("此连接无法读回打印机的应答。");
 }
 
@@ -103,7 +109,7 @@ void TestStatusIndicator::showsWhatThePrinterSays()
     MessageLog log;
     configureFake(language);
     fake::config().answers = answers;
-    if (errorCode > 0) {
+    if (errorCode != DRAVIK_ERROR_NONE) {
         fake::config().queryResults = {-1};
         fake::config().lastErrorCode = errorCode;
         fake::config().lastError = "print server: idle, accepting jobs";
@@ -126,15 +132,20 @@ void TestStatusIndicator::askedAfterSendsAndClicks()
     fake::config().answers = printer();
     TfrmMain w;
     QVERIFY(settled(w));
-    w.Button12Click();
+    w.bottomRow->Button12Click();
     fake::clearCalls();
     fake::config().sendResults = {1, 0};
-    w.Button14->click(); // taken: asked
+    // Taken: the send itself asks the status (four requests), and the
+    // indicator shows that answer with the identity it knew.
+    w.printTests->Button14->click();
     QVERIFY(settled(w));
-    QCOMPARE(queries(), 8);
-    w.Button5->click(); // failed: not asked
+    QCOMPARE(queries(), 4);
+    QCOMPARE(w.statusIndicator->shown(), QStringLiteral("Ready"));
+    QVERIFY(w.statusIndicator->toolTip().contains(QStringLiteral("TP-80")));
+    // Failed: the indicator asks anew (status and identity).
+    w.printTests->Button5->click();
     QVERIFY(settled(w));
-    QCOMPARE(queries(), 8);
+    QCOMPARE(queries(), 12);
     fake::config().answers = printer(0x7E);
     QTest::mouseClick(w.statusIndicator, Qt::LeftButton);
     QVERIFY(settled(w));
@@ -142,11 +153,81 @@ void TestStatusIndicator::askedAfterSendsAndClicks()
     // Another language shows the same answer in it, without asking again.
     w.ApplyLanguage(QStringLiteral("chinese"));
     QCOMPARE(w.statusIndicator->shown(), QString::fromUtf8("缺纸"));
-    QCOMPARE(queries(), 16);
+    QCOMPARE(queries(), 20);
     // A serial port not open: nothing known, nothing asked.
-    w.rdbCom->setChecked(true);
+    w.connection->rdbCom->setChecked(true);
     QCOMPARE(w.statusIndicator->shown(), QString());
-    QCOMPARE(queries(), 16);
+    QCOMPARE(queries(), 20);
+}
+
+// The printer took the bytes but reports paper out: the status line, the
+// record and the indicator say nothing printed, and the one-key update stops
+// there saying so.
+void TestStatusIndicator::aPrinterOutOfPaperPrintedNothing()
+{
+    MessageLog log;
+    configureFake();
+    fake::config().answers = printer(0x7E);
+    TfrmMain w;
+    QVERIFY(settled(w));
+    w.bottomRow->Button12Click();
+    CallRecord::shared().clear();
+    w.printTests->Button14->click();
+    QVERIFY(settled(w));
+    QCOMPARE(w.statusLine->status(),
+             QStringLiteral("Sent 9 bytes \"Set config list\" to Receipt80: the printer took it but reports paper "
+                            "out: nothing printed"));
+    const CallRecord &record = CallRecord::shared();
+    QCOMPARE(record.entry(0).outcome, CallEntry::Outcome::NotReady);
+    QCOMPARE(w.statusIndicator->shown(), QStringLiteral("Paper out"));
+    QVERIFY(log.messages.empty());
+
+    w.bottomRow->Button13->click();
+    QCOMPARE(sends().size(), 2); // the function list, then the code page: stopped there
+    QCOMPARE(log.texts(), QStringList{QStringLiteral("The one-key update stopped at \"Set the default font\": the "
+                                                     "printer took it but reports paper out, so nothing printed. 0 of "
+                                                     "the 8 selected steps were sent before it.")});
+}
+
+// While the window is active the printer is asked again on its own; an
+// inactive window asks nothing.
+void TestStatusIndicator::keepsWatchingWhileActive()
+{
+    MessageLog log;
+    configureFake();
+    fake::config().answers = printer();
+    TfrmMain w;
+    w.findChild<QTimer *>(QStringLiteral("printerWatch"))->setInterval(50);
+    QVERIFY(settled(w));
+    QCOMPARE(w.statusIndicator->shown(), QStringLiteral("Ready"));
+    const int asked = queries();
+    QTest::qWait(300);
+    QCOMPARE(queries(), asked); // not shown, not the active window
+
+    fake::config().answers = printer(0x7E);
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QTRY_COMPARE(w.statusIndicator->shown(), QStringLiteral("Paper out"));
+    QVERIFY(log.messages.empty());
+}
+
+// A queue the print server keeps from printing shows so, whatever the
+// printer answers.
+void TestStatusIndicator::aPausedQueueIsNotReady()
+{
+    MessageLog log;
+    configureFake();
+    fake::config().answers = printer();
+    fake::config().queueStates = "Receipt80\tstopped\t1\tpaused\t\nKitchen58\tidle\t0\t\t\n";
+    TfrmMain w;
+    QVERIFY(settled(w));
+    QCOMPARE(w.statusIndicator->shown(), QStringLiteral("Queue paused"));
+    QCOMPARE(int(w.statusIndicator->colour()), int(messages::IndicatorColour::Amber));
+    QVERIFY(w.statusIndicator->toolTip().startsWith(QStringLiteral("Print queue Receipt80: paused")));
+    w.connection->ComboPrinter->setCurrentIndex(1);
+    emit w.connection->ComboPrinter->activated(1);
+    QVERIFY(settled(w));
+    QCOMPARE(w.statusIndicator->shown(), QStringLiteral("Queue not accepting jobs"));
 }
 
 void TestStatusIndicator::aPathWithoutAnswersIsNotAskedAgain()
@@ -154,20 +235,20 @@ void TestStatusIndicator::aPathWithoutAnswersIsNotAskedAgain()
     MessageLog log;
     configureFake();
     fake::config().queryResults = {-1, -1};
-    fake::config().lastErrorCode = 10;
+    fake::config().lastErrorCode = DRAVIK_ERROR_NO_ANSWERS;
     TfrmMain w;
     QVERIFY(settled(w));
-    w.Button12Click();
+    w.bottomRow->Button12Click();
     QCOMPARE(queries(), 1);
-    w.Button14->click();
+    w.printTests->Button14->click();
     QVERIFY(settled(w));
     QCOMPARE(queries(), 1);
     QTest::mouseClick(w.statusIndicator, Qt::LeftButton); // the user may always ask
     QVERIFY(settled(w));
     QCOMPARE(queries(), 2);
     // Another queue may carry answers.
-    w.ComboPrinter->setCurrentIndex(1);
-    emit w.ComboPrinter->activated(1);
+    w.connection->ComboPrinter->setCurrentIndex(1);
+    emit w.connection->ComboPrinter->activated(1);
     QVERIFY(settled(w));
     QCOMPARE(queries(), 3);
 }
@@ -202,21 +283,21 @@ void TestStatusIndicator::reopenedAtTheNewRateConfirms()
     fake::config().noise = {0xFF};
     TfrmMain w;
     QVERIFY(settled(w));
-    w.rdbCom->setChecked(true);
-    w.cmbBaudRate->setCurrentIndex(w.cmbBaudRate->findText(QStringLiteral("9600")));
-    w.btnOpenCOM->click();
+    w.connection->rdbCom->setChecked(true);
+    w.connection->cmbBaudRate->setCurrentIndex(w.connection->cmbBaudRate->findText(QStringLiteral("9600")));
+    w.connection->btnOpenCOM->click();
     QVERIFY(settled(w));
     QCOMPARE(w.statusIndicator->shown(), QStringLiteral("No answer"));
     QVERIFY(w.statusIndicator->toolTip().contains(QStringLiteral("wrong baud rate")));
 
     // The printer is set to 19200 and restarts: the port closes.
-    w.Button12Click();
-    w.cboNewCom->setCurrentIndex(w.cboNewCom->findText(QStringLiteral("19200")));
-    w.btnNewCom->click();
+    w.bottomRow->Button12Click();
+    w.settings->cboNewCom->setCurrentIndex(w.settings->cboNewCom->findText(QStringLiteral("19200")));
+    w.settings->btnNewCom->click();
     QVERIFY(settled(w));
     QVERIFY(!w.portOpen());
     QCOMPARE(w.statusIndicator->shown(), QString());
-    w.btnOpenCOM->click();
+    w.connection->btnOpenCOM->click();
     QVERIFY(settled(w));
     QCOMPARE(fake::callsOf("OpenComm").back().number, 19200);
     QCOMPARE(w.statusIndicator->shown(), QStringLiteral("Ready"));
@@ -229,12 +310,10 @@ void TestStatusIndicator::logoWindowKeepsItsDesignedBar()
     fake::config().answers = printer();
     TForm3 w(PrinterTarget{QStringLiteral("LPT"), QStringLiteral("/dev/usb/lp0")}, [] { return false; });
     // The main window shows how the printer is; the logo window keeps its
-    // designed size and its four panels, and asks nothing itself.
+    // designed size and its four panels.
     QCOMPARE(w.size(), QSize(542, 309));
     QVERIFY(!w.findChild<StatusIndicator *>());
     QCOMPARE(w.statusPanels[3]->geometry().right(), 389);
-    w.BitBtn1->click();
-    QCOMPARE(queries(), 0);
     QVERIFY(log.messages.empty());
 }
 

@@ -27,6 +27,11 @@ const char *outcomeText(CallEntry::Outcome outcome)
         return QT_TRANSLATE_NOOP("CallRecord", "not taken by the printer; left queued");
     case CallEntry::Outcome::Asked:
         return QT_TRANSLATE_NOOP("CallRecord", "status asked");
+    case CallEntry::Outcome::NotReady:
+        return QT_TRANSLATE_NOOP("CallRecord", "taken by the printer, which cannot print: nothing printed");
+    case CallEntry::Outcome::StoppedWhilePrinting:
+        return QT_TRANSLATE_NOOP("CallRecord",
+                                 "stopped while printing: the printer may have received part or all of it");
     case CallEntry::Outcome::Failed:
         break;
     }

@@ -22,7 +22,9 @@ struct CallEntry
         Printed,
         Withdrawn,
         LeftQueued,
-        Asked
+        Asked,
+        NotReady,            // the printer took it but reports it cannot print
+        StoppedWhilePrinting // stopped while the print server handed it to the printer: part or all may have printed
     };
 
     QDateTime time;

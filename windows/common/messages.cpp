@@ -68,7 +68,7 @@ Message baudRateRestart()
 namespace {
 // Indexed by the library's failure code; 0 (no code although the call
 // failed) reads as "other".
-const char *const kReasons[12] = {
+const char *const kReasons[DRAVIK_ERROR_LAST_KNOWN + 1] = {
     QT_TRANSLATE_NOOP("messages", "Something else went wrong."),
     QT_TRANSLATE_NOOP("messages", "The print queue, serial port or printer device was not found."),
     QT_TRANSLATE_NOOP("messages", "The port is held by another program."),
@@ -81,6 +81,8 @@ const char *const kReasons[12] = {
     QT_TRANSLATE_NOOP("messages", "Something else went wrong."),
     QT_TRANSLATE_NOOP("messages", "This connection carries no answers from the printer."),
     QT_TRANSLATE_NOOP("messages", "The job is waiting in the print queue: the printer has not taken it."),
+    QT_TRANSLATE_NOOP("messages", "The job was stopped while the print server was handing it to the printer: the "
+                                  "printer may have received part or all of it."),
 };
 
 QString quoted(const QString &name, Language language)
@@ -112,9 +114,9 @@ QString withReason(const QString &text, const FailureReason &reason, Language la
 
 QString reasonSentence(int code, Language language)
 {
-    if (code < 0)
+    if (code < DRAVIK_ERROR_NONE)
         return {};
-    return in(language, kReasons[code > 11 ? 9 : code]);
+    return in(language, kReasons[code > DRAVIK_ERROR_LAST_KNOWN ? DRAVIK_ERROR_OTHER : code]);
 }
 
 QString reasonLine(const FailureReason &reason, Language language)
@@ -222,14 +224,33 @@ Message jobNotWithdrawn(const QString &what, const QString &queue, const Failure
     return {withReason(text, reason, language), reason.text};
 }
 
-Message updateStoppedWaiting(const QString &step, int sentBefore, int selected, bool withdrawn)
+QString stoppedWhilePrintingStatus(const PrinterTarget &target, const QString &name, std::size_t length,
+                                   Language language)
 {
-    const QString fate = withdrawn ? QCoreApplication::translate("messages", "the job was withdrawn")
-                                   : QCoreApplication::translate("messages", "the job was left queued");
+    return in(language, QT_TRANSLATE_NOOP("messages", "Sent %1 bytes %2 to %3: stopped while printing: the printer "
+                                                      "may have received part or all of it"))
+        .arg(QString::number(qulonglong(length)), quoted(name, language), target.printerName);
+}
+
+Message updateStoppedWaiting(const QString &step, int sentBefore, int selected, CommandEnd end)
+{
+    const Language language = currentLanguage();
+    if (end == CommandEnd::StoppedWhilePrinting)
+        return {QCoreApplication::translate("messages",
+                                            "The one-key update stopped at %1: its job was stopped while printing, "
+                                            "so the printer may have received part or all of it. %2 of the %3 "
+                                            "selected steps were sent before it.")
+                    .arg(quoted(step, language))
+                    .arg(sentBefore)
+                    .arg(selected),
+                {}};
+    const QString fate = end == CommandEnd::Withdrawn
+                             ? QCoreApplication::translate("messages", "the job was withdrawn")
+                             : QCoreApplication::translate("messages", "the job was left queued");
     const QString text =
         QCoreApplication::translate("messages", "The one-key update stopped at %1: the printer did not take it "
                                                 "(%2). %3 of the %4 selected steps were sent before it.")
-            .arg(quoted(step, currentLanguage()), fate)
+            .arg(quoted(step, language), fate)
             .arg(sentBefore)
             .arg(selected);
     return {text, {}};
@@ -309,6 +330,103 @@ QString queueChosenStatus(const QueueState &queue)
     return QCoreApplication::translate("messages", "Print queue %1: %2").arg(queue.name, queueStateText(queue));
 }
 
+QString profileSaved(const QString &path, int settings)
+{
+    return QCoreApplication::translate("messages", "Saved %1 settings and the connection as the profile %2")
+        .arg(settings)
+        .arg(path);
+}
+
+QString profileOpened(const QString &path, int settings)
+{
+    return QCoreApplication::translate("messages", "Opened the profile %1: %2 settings selected, nothing sent")
+        .arg(path)
+        .arg(settings);
+}
+
+Message profileNotSaved(const QString &path, const QString &reason)
+{
+    return {path.isEmpty() ? QCoreApplication::translate("messages", "The settings could not be saved as a profile.")
+                           : QCoreApplication::translate("messages", "The profile %1 could not be saved.").arg(path),
+            reason};
+}
+
+Message profileNotOpened(const QString &path, const QString &reason)
+{
+    return {QCoreApplication::translate("messages", "The profile %1 could not be opened.").arg(path), reason};
+}
+
+QString updateEnded(int done, int wanted, const QString &stoppedAt)
+{
+    if (wanted == 0)
+        return QCoreApplication::translate("messages",
+                                           "The one-key update sent nothing: every group is set to No Set.");
+    if (!stoppedAt.isEmpty())
+        return QCoreApplication::translate("messages", "The one-key update stopped at %1 after %2 of %3 settings.")
+            .arg(quoted(stoppedAt, currentLanguage()))
+            .arg(done)
+            .arg(wanted);
+    if (done < wanted)
+        return QCoreApplication::translate("messages", "%1 of %2 settings sent; the printer took them. The rest were "
+                                                       "left out: the baud rate closed the serial port.")
+            .arg(done)
+            .arg(wanted);
+    return QCoreApplication::translate("messages", "%1 of %2 settings sent; the printer took them.")
+        .arg(done)
+        .arg(wanted);
+}
+
+QString setBack(const QStringList &parts)
+{
+    return QCoreApplication::translate("messages", "Set back as designed: %1.")
+        .arg(parts.join(QCoreApplication::translate("messages", "; ")));
+}
+
+QString setBackGroups()
+{
+    return QCoreApplication::translate("messages", "every group to No Set");
+}
+
+QString setBackDarkness(const QString &level)
+{
+    return QCoreApplication::translate("messages", "darkness to %1").arg(level);
+}
+
+QString setBackCodePage(const QString &entry)
+{
+    return QCoreApplication::translate("messages", "the code page to %1").arg(entry);
+}
+
+QString notReadyConditions(printer_status::Conditions conditions, Language language)
+{
+    QStringList names;
+    for (const printer_status::ConditionName &n : printer_status::conditionNames())
+        if (conditions & n.condition & printer_status::kNotReady)
+            names << textIn(language, printer_status::kConditionContext, n.text);
+    return names.join(in(language, QT_TRANSLATE_NOOP3("messages", ", ", "between conditions")));
+}
+
+QString notReadyStatus(const PrinterTarget &target, const QString &name, std::size_t length,
+                       printer_status::Conditions conditions, Language language)
+{
+    return in(language, QT_TRANSLATE_NOOP(
+                            "messages", "Sent %1 bytes %2 to %3: the printer took it but reports %4: nothing printed"))
+        .arg(QString::number(qulonglong(length)), quoted(name, language), target.printerName,
+             notReadyConditions(conditions, language));
+}
+
+Message updateStoppedNotReady(const QString &step, int sentBefore, int selected, printer_status::Conditions conditions)
+{
+    const Language language = currentLanguage();
+    return {QCoreApplication::translate("messages", "The one-key update stopped at %1: the printer took it but "
+                                                    "reports %2, so nothing printed. %3 of the %4 selected steps "
+                                                    "were sent before it.")
+                .arg(quoted(step, language), notReadyConditions(conditions, language))
+                .arg(sentBefore)
+                .arg(selected),
+            {}};
+}
+
 namespace {
 QString conditionsLine(printer_status::Conditions conditions, Language language)
 {
@@ -322,6 +440,8 @@ QString conditionsLine(printer_status::Conditions conditions, Language language)
     return in(language, QT_TRANSLATE_NOOP("messages", "Conditions: %1"))
         .arg(names.join(in(language, QT_TRANSLATE_NOOP3("messages", ", ", "between conditions"))));
 }
+
+} // namespace
 
 QString identityLine(const PrinterIdentity &id, Language language)
 {
@@ -339,7 +459,6 @@ QString identityLine(const PrinterIdentity &id, Language language)
             out << in(language, QT_TRANSLATE_NOOP("messages", "%1: %2")).arg(in(language, p.name), *p.value);
     return out.join(in(language, QT_TRANSLATE_NOOP("messages", ", ")));
 }
-} // namespace
 
 IndicatorView indicatorView(const PrinterReport &report, Language language)
 {
@@ -412,6 +531,21 @@ IndicatorView indicatorView(const PrinterReport &report, Language language)
                    ? IndicatorColour::Red
                    : IndicatorColour::Grey;
     v.recordLine = in(language, QT_TRANSLATE_NOOP("messages", "%1: %2")).arg(v.text, v.tooltip);
+    return v;
+}
+
+IndicatorView indicatorView(const PrinterReport &report, const QueueState &queue, Language language)
+{
+    IndicatorView v = indicatorView(report, language);
+    if (queue.usable())
+        return v;
+    v.text = queue.accepting ? in(language, QT_TRANSLATE_NOOP("messages", "Queue paused"))
+                             : in(language, QT_TRANSLATE_NOOP("messages", "Queue not accepting jobs"));
+    v.colour = IndicatorColour::Amber;
+    const QString state =
+        in(language, QT_TRANSLATE_NOOP("messages", "Print queue %1: %2")).arg(queue.name, queueStateText(queue));
+    v.tooltip = state + QLatin1Char('\n') + v.tooltip;
+    v.recordLine = in(language, QT_TRANSLATE_NOOP("messages", "%1: %2")).arg(v.text, state);
     return v;
 }
 

@@ -63,7 +63,8 @@ void StatusIndicator::showReport(const PrinterReport &report, Language language)
 {
     last_ = report;
     known_ = true;
-    const messages::IndicatorView view = messages::indicatorView(report, language);
+    const messages::IndicatorView view =
+        queue_ ? messages::indicatorView(report, *queue_, language) : messages::indicatorView(report, language);
     colour_ = view.colour;
     setStyleSheet(QString::fromLatin1(styleFor(view.colour)));
     setText(view.text);
@@ -73,7 +74,7 @@ void StatusIndicator::showReport(const PrinterReport &report, Language language)
 bool StatusIndicator::ask(const PrinterSession &session, Language language, bool byUser)
 {
     const DravikBinding &lib = session.library();
-    const PrinterTarget target = session.target();
+    const PrinterTarget target = session.linkTarget();
     PrinterReport report;
     if (!session.can(SessionAction::Query)) {
         report.state = lib.isLoaded() ? QueryState::NoExport : QueryState::NoLibrary;
@@ -95,33 +96,55 @@ bool StatusIndicator::ask(const PrinterSession &session, Language language, bool
     QueryOptions options;
     options.timeoutMs = kQueryTimeoutMs;
     auto answer = std::make_shared<PrinterReport>();
+    auto queue = std::make_shared<std::optional<QueueState>>();
     const PrinterSession *from = &session;
     const int generation = generation_;
-    LibraryWorker::instance().post(
-        this, [&lib, target, options, answer] { *answer = queryPrinter(lib, target, options); },
-        [this, from, target, answer, language, byUser, generation] {
+    // The question owns what it uses: a window that closes meanwhile does
+    // not wait for it, and its answer is then dropped.
+    LibraryWorker::instance().postLeavable(
+        this,
+        [lib = lib.twin(), target, options, answer, queue] {
+            *answer = queryPrinter(*lib, target, options);
+            // A print queue the server keeps from printing is no "Ready" printer.
+            if (target.isQueue())
+                if (const auto states = queueStates(*lib))
+                    *queue = findQueue(*states, target.printerName);
+        },
+        [this, from, target, answer, queue, language, byUser, generation] {
             asking_ = false;
             if (generation == generation_)
-                answered(*from, target, *answer, language, byUser);
+                answered(*from, target, *answer, *queue, language, byUser);
             if (const std::optional<Again> next = std::exchange(again_, std::nullopt))
                 ask(*next->session, next->language, next->byUser);
         });
     return true;
 }
 
-void StatusIndicator::waitForAnswer()
+void StatusIndicator::take(const PrinterSession &session, const PrinterReport &report, Language language)
 {
-    if (asking_)
-        LibraryWorker::instance().drain();
+    PrinterReport merged = report;
+    const PrinterTarget target = session.linkTarget();
+    if (known_ && samePath(target, lastTarget_) && merged.identity.maker.isEmpty() && merged.identity.model.isEmpty())
+        merged.identity = last_.identity;
+    ++generation_; // a question asked before this answer says less than it
+    answered(session, target, merged, samePath(target, lastTarget_) ? queue_ : std::nullopt, language, false);
+}
+
+bool StatusIndicator::mayAsk(const PrinterSession &session) const
+{
+    return !samePath(session.linkTarget(), silent_);
 }
 
 void StatusIndicator::answered(const PrinterSession &session, const PrinterTarget &target, const PrinterReport &report,
-                               Language language, bool byUser)
+                               const std::optional<QueueState> &queue, Language language, bool byUser)
 {
     // The user chose another path meanwhile: this answer is not its.
-    if (!samePath(session.target(), target))
+    if (!samePath(session.linkTarget(), target))
         return;
     silent_ = report.state == QueryState::NoAnswers ? target : PrinterTarget{};
+    lastTarget_ = target;
+    answeredAt_.start();
+    queue_ = queue;
 
     showReport(report, language);
     CallEntry entry;
@@ -129,7 +152,9 @@ void StatusIndicator::answered(const PrinterSession &session, const PrinterTarge
     entry.target = target.portName + QLatin1Char(' ') + target.printerName;
     entry.name = QStringLiteral("QueryPrinter");
     entry.outcome = CallEntry::Outcome::Asked;
-    entry.reason = messages::indicatorView(report, language).recordLine;
+    entry.reason =
+        (queue ? messages::indicatorView(report, *queue, language) : messages::indicatorView(report, language))
+            .recordLine;
     // After every send the same answer would crowd out the sends.
     const QString key = entry.target + QLatin1Char('\n') + entry.reason;
     if (byUser || key != recorded_) {

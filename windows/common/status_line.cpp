@@ -11,6 +11,24 @@ StatusLine::StatusLine(QWidget *parent)
 
 void StatusLine::setStatus(const QString &text)
 {
+    make_ = nullptr;
+    show(text);
+}
+
+void StatusLine::setStatus(StatusText make)
+{
+    make_ = std::move(make);
+    show(make_ ? make_() : QString());
+}
+
+void StatusLine::retranslate()
+{
+    if (make_)
+        show(make_());
+}
+
+void StatusLine::show(const QString &text)
+{
     full_ = text;
     setToolTip(text);
     elide();

@@ -5,12 +5,13 @@
 
 #include "command.h"
 #include "dravik_binding.h"
-#include "send_or_report.h"
 #include "send_path.h"
+#include "window_sender.h"
 
 #include <QDialog>
 
 #include <functional>
+#include <optional>
 
 class LogoPreview;
 class QAbstractButton;
@@ -54,6 +55,8 @@ public:
     // How this window's last send ended, as its status bar shows it (in
     // English) or in Chinese for a Chinese main window; empty when none.
     QString lastStatus(Language language = Language::English) const;
+    // That send, when there was one.
+    std::optional<SentCommand> lastSend() const { return last_; }
     // The open dialog's filters: every picture kind the loader reads (given
     // as patterns) first, then bitmaps, then every file.
     static QStringList pictureFilters(const QStringList &patterns);
@@ -118,13 +121,17 @@ private:
     QString widthRefusal(int width) const;
     LogoPreview *slotPreview(int slot) const;
     QString defaultChooseFile();
-    // Sends one command through the window's binding, off the window's
-    // thread, and shows how it ended in the status bar; send also tells the
-    // user of a failure (the download words its own). A missing library or
-    // export is always told. pressed names the command.
-    // A print-queue job the printer has not taken counts as not sent.
-    bool send(const Command &command, const QAbstractButton *pressed, WaitingJob waiting = WaitingJob::Withdraw);
-    SendOutcome sendAndShow(const Command &command, const QAbstractButton *pressed, WaitingJob waiting);
+    // How this window sends: through its own binding, its outcomes in its
+    // status bar, in English.
+    WindowSender sender();
+    // The press of pressed as one step of command; a test print the printer
+    // has not taken is offered to stay queued, anything else to be withdrawn.
+    static PlanStep stepOf(const QAbstractButton *pressed, Command command, bool keepWaitingJobs = false);
+    // Delivers step and shows how it ended in the status bar; tellFailure
+    // also tells a refused send (the download words its own). A missing
+    // library or export is always told. A print-queue job the printer has
+    // not taken counts as not sent.
+    DeliveryResult deliver(const PlanStep &step, bool tellFailure = true);
     void buildOutcomePanel();
     void waitForFlash();
 
@@ -137,5 +144,5 @@ private:
     QButtonGroup *modelGroup_;
     QButtonGroup *alignGroup_;
     bool downloading_ = false;
-    SendOutcome last_;
+    std::optional<SentCommand> last_; // the last command and how it ended
 };

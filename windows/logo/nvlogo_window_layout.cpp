@@ -139,6 +139,27 @@ void TForm3::buildLayout()
     fillCodePages(cboSelectLIB, Language::English, kLogoWindowDefaultCodePage);
     Button6 = button(this, "Button6", "Settings", {484, 288, 56, 21});
 
+    // What assistive technology reads where captions repeat or are missing
+    // (English, as the window).
+    const struct
+    {
+        QWidget *widget;
+        const char *name;
+    } names[] = {
+        {edtIconNo, "NV logo number to load"},
+        {SpinEdit1, "NV logo number to print"},
+        {RadioButton4, "58 mm model"},
+        {RadioButton5, "80 mm model"},
+        {cboSelectLIB, "Code page"},
+        {Button6, "Send the code page"},
+        {BitBtn2, "Quit"},
+        {BitBtn5, "About"},
+    };
+    for (const auto &n : names)
+        n.widget->setAccessibleName(QLatin1String(n.name));
+    Label34->setBuddy(edtIconNo);
+    Label3->setBuddy(SpinEdit1);
+
     // Shown over the status bar's left half while the printer writes its flash.
     waitProgress = make<QProgressBar>(this, "waitProgress", {0, 288, 340, 21});
     waitProgress->setFormat(QStringLiteral("Writing the logo to flash... %p%"));

@@ -14,8 +14,8 @@
 #include "notifier.h"
 #include "raster.h"
 #include "record_window.h"
-#include "send_or_report.h"
 #include "status_line.h"
+#include "window_sender.h"
 
 #include <QComboBox>
 #include <QKeySequence>
@@ -52,9 +52,7 @@ void TForm3::buildOutcomePanel()
 
 QString TForm3::lastStatus(Language language) const
 {
-    if (!last_.called())
-        return {};
-    return outcomeStatus(session_.target(), last_, language);
+    return last_ ? last_->status(language) : QString();
 }
 
 void TForm3::openRecord()
@@ -63,30 +61,43 @@ void TForm3::openRecord()
 }
 
 // The window's texts are English whatever the main window's language.
-SendOutcome TForm3::sendAndShow(const Command &command, const QAbstractButton *pressed, WaitingJob waiting)
+WindowSender TForm3::sender()
 {
-    const QString what = pressed->text().remove(QLatin1Char('&'));
-    const SendOutcome out = sendFromWindow(this, session_, command, what, Language::English, waitProgress, waiting);
-    if (out.called()) {
-        last_ = out;
-        outcomePanel->setStatus(out.status);
-    }
-    return out;
+    WindowSender sender;
+    sender.parent = this;
+    sender.session = &session_;
+    sender.progressBar = waitProgress;
+    sender.language = [] { return Language::English; };
+    sender.status = [this](StatusText make) { outcomePanel->setStatus(std::move(make)); };
+    return sender;
 }
 
-bool TForm3::send(const Command &command, const QAbstractButton *pressed, WaitingJob waiting)
+PlanStep TForm3::stepOf(const QAbstractButton *pressed, Command command, bool keepWaitingJobs)
 {
-    const SendOutcome out = sendAndShow(command, pressed, waiting);
-    if (out.called() && !out.sent)
-        notifier::show(this, sendFailedMessage(session_.target(), pressed->text().remove(QLatin1Char('&')), out.reason,
-                                               Language::English));
-    return out.done();
+    PlanStep step;
+    step.name = pressed->text().remove(QLatin1Char('&'));
+    step.commands = {std::move(command)};
+    step.keepWaitingJobs = keepWaitingJobs;
+    return step;
+}
+
+DeliveryResult TForm3::deliver(const PlanStep &step, bool tellFailure)
+{
+    const WindowSender out = sender();
+    DeliveryHooks hooks;
+    hooks.commandEnded = [this](const PlanStep &done, const Command &command, const CommandOutcome &outcome) {
+        last_ = SentCommand{session_.linkTarget(), WindowSender::commandName(done, command), outcome};
+    };
+    const DeliveryResult result = out.deliver({step}, hooks);
+    if (tellFailure && result.stopped() && result.stop.end == CommandEnd::Failed && result.stop.report.called())
+        notifier::show(this, sendFailedMessage(session_.target(), step.name, result.stop.reason, Language::English));
+    return result;
 }
 
 void TForm3::BitBtn25Click()
 {
     // Checked first, so a missing library costs no wait.
-    if (downloading_ || !canSendOrReport(this, session_, Language::English))
+    if (downloading_ || !canOrReport(this, session_, SessionAction::Send, Language::English))
         return;
     downloading_ = true;
     BitBtn25->setEnabled(false);
@@ -131,12 +142,12 @@ void TForm3::BitBtn25Click()
             finish();
             return;
         }
-        const SendOutcome out = sendAndShow(Command{built.bytes, raster::kDocDownload}, BitBtn25, WaitingJob::Withdraw);
-        if (!out.done()) {
+        const DeliveryResult out = deliver(stepOf(BitBtn25, Command{built.bytes, raster::kDocDownload}), false);
+        if (out.stopped()) {
             // The logo did not reach the printer: nothing to wait for (a job
             // left waiting in the queue was asked about already).
-            if (out.called() && !out.sent)
-                notifier::show(this, messages::logoNotStored(out.reason));
+            if (out.stop.end == CommandEnd::Failed && out.stop.report.called())
+                notifier::show(this, messages::logoNotStored(out.stop.reason));
             finish();
             return;
         }
@@ -164,7 +175,7 @@ void TForm3::waitForFlash()
 
 void TForm3::BitBtn3Click()
 {
-    send(logo::clearFlashCommand(), BitBtn3);
+    deliver(stepOf(BitBtn3, logo::clearFlashCommand()));
 }
 
 void TForm3::BitBtn1Click()
@@ -172,7 +183,7 @@ void TForm3::BitBtn1Click()
     const logo::Alignment j = rdbNVLeft->isChecked()     ? logo::Alignment::Left
                               : rdbNVMiddle->isChecked() ? logo::Alignment::Middle
                                                          : logo::Alignment::Right;
-    send(logo::testPrintCommand(j, std::uint8_t(SpinEdit1->text().toInt())), BitBtn1, WaitingJob::LeaveQueued);
+    deliver(stepOf(BitBtn1, logo::testPrintCommand(j, std::uint8_t(SpinEdit1->text().toInt())), true));
 }
 
 void TForm3::Button6Click()
@@ -181,5 +192,5 @@ void TForm3::Button6Click()
     if (t < 0)
         return; // no entry chosen
     const bool old = oldInstructionSet_ && oldInstructionSet_();
-    send(codePageCommand(old ? InstructionSet::Old : InstructionSet::New, std::uint8_t(t)), Button6);
+    deliver(stepOf(Button6, codePageCommand(old ? InstructionSet::Old : InstructionSet::New, std::uint8_t(t))));
 }

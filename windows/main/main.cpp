@@ -77,7 +77,8 @@ int main(int argc, char *argv[])
 
     TfrmMain mainWindow;
     TAboutBox aboutBox;
-    TForm3 logoWindow(mainWindow.printerTarget(), [&mainWindow] { return mainWindow.rdbCommandOLD->isChecked(); });
+    TForm3 logoWindow(mainWindow.printerTarget(),
+                      [&mainWindow] { return mainWindow.connection->rdbCommandOLD->isChecked(); });
 
     mainWindow.show();
     return QApplication::exec();

@@ -1,28 +1,36 @@
-// Start-up, the bottom row's quit / About / NV LOGO buttons, the interface
-// language and the window's one send helper.
+// The main window: its panels and their wiring, start-up, the interface
+// language and the status bar.
 #include "main_window.h"
 
-#include "about_box.h"
+#include "accessible_names.h"
 #include "captions.h"
-#include "code_page_box.h"
-#include "code_page_list.h"
 #include "language.h"
+#include "library_call.h"
 #include "messages.h"
-#include "notifier.h"
-#include "nvlogo_window.h"
 #include "placement.h"
-#include "qt_translations.h"
 #include "record_window.h"
-#include "send_or_report.h"
-#include "settings_catalogue.h"
 #include "status_indicator.h"
+#include "status_line.h"
 
-#include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QKeySequence>
+#include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
-#include <QRadioButton>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTimer>
+
+#include <utility>
 
 TfrmMain *frmMain = nullptr;
+
+namespace {
+constexpr int kStatusHeight = 20;
+} // namespace
 
 TfrmMain::TfrmMain(const QString &libraryPath, QWidget *parent)
     : QWidget(parent)
@@ -30,11 +38,39 @@ TfrmMain::TfrmMain(const QString &libraryPath, QWidget *parent)
     frmMain = this;
     // Every window starts English until the library tells its language.
     setInterfaceLanguage(Language::English);
-    buildLayout();
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(505, 573);
+
+    sender_.parent = this;
+    sender_.session = &session_;
+    sender_.language = [] { return currentLanguage(); };
+    sender_.status = [this](StatusText make) { statusLine->setStatus(std::move(make)); };
+    sender_.afterSend = [this] { askPrinter(false); };
+    sender_.printerAnswered = [this](const PrinterReport &report) {
+        statusIndicator->take(session_, report, currentLanguage());
+    };
+    sender_.mayAskPrinter = [this] { return statusIndicator->mayAsk(session_); };
+    // Created in the designed tab order.
+    connection = new ConnectionPanel(this, sender_);
+    settings = new SettingsPanel(this, sender_, *connection);
+    printTests = new TestsPanel(this, sender_);
+    bottomRow = new BottomRow(this, sender_, *connection, *settings, *printTests);
+    profiles = new ProfileActions(this, sender_, *connection, *settings);
+    applyDesignedCaptions(this);
+    bindLabels(this);
+    applyAccessibleNames(this);
     buildStatusLine();
+    sender_.progressBar = callProgress;
     // Placed once its final size (status line included) is known.
     placeOnScreen(this, QPoint(686, 154));
-    connectSignals();
+    connectPanels();
+    auto *watch = new QTimer(this);
+    watch->setObjectName(QStringLiteral("printerWatch"));
+    connect(watch, &QTimer::timeout, this, &TfrmMain::watchPrinter);
+    watch->start(kWatchMs);
+
     if (libraryPath.isEmpty())
         lib_.load();
     else
@@ -44,10 +80,24 @@ TfrmMain::TfrmMain(const QString &libraryPath, QWidget *parent)
 
 TfrmMain::~TfrmMain()
 {
-    // A question on its way uses this window's binding of the library.
-    statusIndicator->waitForAnswer();
+    // A question to the printer on its way owns what it uses: quitting does
+    // not wait for it.
     if (frmMain == this)
         frmMain = nullptr;
+}
+
+void TfrmMain::connectPanels()
+{
+    connect(connection, &ConnectionPanel::skipAllNeeded, this, &TfrmMain::connectionChanged);
+    connect(connection, &ConnectionPanel::batchButtonsEnabled, bottomRow, &BottomRow::enableBatchButtons);
+    connect(connection, &ConnectionPanel::refreshStarted, this, [this] {
+        if (settings->resetDarkness()) {
+            const QString level = settings->cboLevel->currentText();
+            noteSetBack([level] { return messages::setBackDarkness(level); });
+        }
+    });
+    connect(connection, &ConnectionPanel::linkChanged, this, [this] { askPrinter(false); });
+    connect(connection->Button7, &QPushButton::clicked, this, &TfrmMain::Button7Click);
 }
 
 QString TfrmMain::interfaceLanguage() const
@@ -67,7 +117,6 @@ void TfrmMain::FormCreate()
     // Without the library the window keeps its designed state.
     if (!lib_.isLoaded())
         return;
-    starting_ = true;
 
     if (lib_.getDravikDllVer) {
         const char *version = lib_.getDravikDllVer();
@@ -77,48 +126,15 @@ void TfrmMain::FormCreate()
     const char *reported = lib_.isLanguage ? lib_.isLanguage() : nullptr;
     ApplyLanguage(QString::fromLocal8Bit(reported ? reported : ""));
 
-    cboLevel->clear();
-    for (int level = kDarknessMin; level <= kDarknessMax; ++level)
-        cboLevel->addItem(QString::number(level));
-    cboLevel->setCurrentIndex(-1);
-
-    for (QCheckBox *box : {chkLevel, chkBarcode, chkCut, chkBlack, chkBeepSet, chkLanage, chkCom, chkCutPage})
-        box->setChecked(true);
+    settings->startUp();
 
     // The refresh runs before the window is shown, so nothing it sets can
     // undo a first click. Its list calls run on the worker thread (each
     // bounded by the library); a slow print server gets a small window of
     // its own meanwhile.
-    listPrintersAndPorts();
+    starting_ = true;
+    connection->listPrintersAndPorts(true);
     starting_ = false;
-}
-
-void TfrmMain::Button1Click()
-{
-    if (session_.portOpen() && session_.can(SessionAction::Close)) {
-        PortCall call;
-        portCall(false, cmbCom->currentText(), 0, call);
-    }
-    close();
-}
-
-void TfrmMain::BitBtn5Click()
-{
-    TAboutBox about;
-    about.exec();
-}
-
-void TfrmMain::BitBtn1Click()
-{
-    TForm3 logo(session_.target(), [this] { return rdbCommandOLD->isChecked(); });
-    logo.exec();
-    // The last operation may have been the logo window's: told here in the
-    // interface language.
-    const QString status = logo.lastStatus(currentLanguage());
-    if (!status.isEmpty()) {
-        setStatus(status);
-        askPrinter(false);
-    }
 }
 
 void TfrmMain::Button7Click()
@@ -134,92 +150,138 @@ void TfrmMain::ApplyLanguage(const QString &language)
 
 void TfrmMain::applyLanguage(Language language)
 {
+    const bool switched = languageApplied_;
     languageApplied_ = true;
     setInterfaceLanguage(language);
-    const bool toChinese = language == Language::Chinese;
-    Button7->setText(toChinese ? QStringLiteral("English") : QStringLiteral("Chinese"));
-    fillCodePages(cboLanage, language, toChinese ? kChineseDefaultCodePage : kEnglishDefaultCodePage);
+    connection->retranslate(language);
+    if (settings->fillCodePages(language) && switched) {
+        const int entry = settings->cboLanage->currentIndex();
+        noteSetBack([this, entry] { return messages::setBackCodePage(settings->cboLanage->itemText(entry)); });
+    }
     applyCaptions(this);
-    if (statusIndicator)
-        statusIndicator->retranslate(language);
-    if (ComboPrinter)
-        showQueueStates();
+    applyAccessibleNames(this);
+    statusIndicator->retranslate(language);
+    statusLine->retranslate();
     if (auto *record = findChild<RecordWindow *>(QString(), Qt::FindDirectChildrenOnly))
         record->setLanguage(language);
 }
 
-bool TfrmMain::require(SessionAction action)
+void TfrmMain::buildStatusLine()
 {
-    return canOrReport(this, session_, action, currentLanguage());
+    // The window grows by the bar's height; nothing above it moves.
+    const int top = height();
+    setFixedSize(width(), top + kStatusHeight);
+
+    sbStatus = new QStatusBar(this);
+    sbStatus->setObjectName(QStringLiteral("sbStatus"));
+    sbStatus->setGeometry(0, top, width(), kStatusHeight);
+    sbStatus->setSizeGripEnabled(false);
+    statusLine = new StatusLine(sbStatus);
+    statusLine->setObjectName(QStringLiteral("statusLine"));
+    sbStatus->addWidget(statusLine, 1);
+    callProgress = new QProgressBar(sbStatus);
+    callProgress->setObjectName(QStringLiteral("callProgress"));
+    callProgress->setFixedWidth(260);
+    callProgress->setTextVisible(true);
+    callProgress->hide();
+    sbStatus->addPermanentWidget(callProgress);
+    statusIndicator = new StatusIndicator(sbStatus);
+    statusIndicator->setMinimumWidth(90);
+    sbStatus->addPermanentWidget(statusIndicator);
+    connect(statusIndicator, &StatusIndicator::clicked, this, &TfrmMain::statusIndicatorClick);
+    statusIndicator->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(statusIndicator, &QWidget::customContextMenuRequested, this, &TfrmMain::indicatorMenu);
+
+    connect(statusLine, &StatusLine::clicked, this, &TfrmMain::openRecord);
+    auto *record = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
+    connect(record, &QShortcut::activated, this, &TfrmMain::openRecord);
 }
 
-bool TfrmMain::send(const Command &command, const QString &what, WaitingJob waiting)
+void TfrmMain::connectionChanged()
 {
-    const SendOutcome out = sendFromWindow(this, session_, command, what, currentLanguage(), callProgress, waiting);
-    lastSend_ = out;
-    if (!out.called())
-        return false;
-    setStatus(out.status);
-    if (out.done()) {
-        askPrinter(false);
-        return true;
+    const bool selected = settings->anySelected();
+    bottomRow->Button20Click();
+    if (selected)
+        noteSetBack([] { return messages::setBackGroups(); });
+}
+
+void TfrmMain::noteSetBack(StatusText part)
+{
+    if (starting_)
+        return; // nothing was chosen yet
+    if (setBack_.empty())
+        QTimer::singleShot(0, this, &TfrmMain::showSetBack);
+    setBack_.push_back(std::move(part));
+}
+
+void TfrmMain::showSetBack()
+{
+    // Shown once the operation that set them back has said how it ended.
+    if (librarycall::busy()) {
+        QTimer::singleShot(50, this, &TfrmMain::showSetBack);
+        return;
     }
-    if (!updating_ && !out.sent)
-        notifier::show(this, sendFailedMessage(session_.target(), what, out.reason, currentLanguage()));
-    return false;
+    const std::vector<StatusText> parts = std::exchange(setBack_, {});
+    StatusText before = statusLine->wording();
+    if (!before) {
+        const QString fixed = statusLine->status();
+        before = [fixed] { return fixed; };
+    }
+    statusLine->setStatus([before, parts] {
+        QStringList words;
+        for (const StatusText &part : parts)
+            words << part();
+        const QString status = before();
+        return (status.isEmpty() ? status : status + QLatin1Char(' ')) + messages::setBack(words);
+    });
 }
 
-void TfrmMain::connectSignals()
+void TfrmMain::askPrinter(bool byUser)
 {
-    const struct
-    {
-        QPushButton *button;
-        void (TfrmMain::*handler)();
-    } clicks[] = {
-        {Button1, &TfrmMain::Button1Click},         {BitBtn5, &TfrmMain::BitBtn5Click},
-        {BitBtn1, &TfrmMain::BitBtn1Click},         {Button7, &TfrmMain::Button7Click},
-        {btnRef, &TfrmMain::btnRefClick},           {btnOpenCOM, &TfrmMain::btnOpenCOMClick},
-        {btnCloseCOM, &TfrmMain::btnCloseCOMClick}, {Button12, &TfrmMain::Button12Click},
-        {Button20, &TfrmMain::Button20Click},       {Button13, &TfrmMain::Button13Click},
-        {btnLanage, &TfrmMain::btnLanageClick},     {btnNewCom, &TfrmMain::btnNewComClick},
-        {btnLevel, &TfrmMain::btnLevelClick},       {btnBarcode, &TfrmMain::btnBarcodeClick},
-        {btnBlack, &TfrmMain::btnBlackClick},       {btnBeepSet, &TfrmMain::btnBeepSetClick},
-        {btnCutSet, &TfrmMain::btnCutSetClick},     {btnCutMode, &TfrmMain::btnCutModeClick},
-        {Button3, &TfrmMain::Button3Click},         {Button14, &TfrmMain::Button14Click},
-        {Button21, &TfrmMain::Button21Click},       {Button2, &TfrmMain::Button2Click},
-        {Button5, &TfrmMain::Button5Click},         {Button6, &TfrmMain::Button6Click},
-        {Button4, &TfrmMain::Button4Click},         {Button9, &TfrmMain::Button9Click},
-    };
-    for (const auto &c : clicks)
-        connect(c.button, &QPushButton::clicked, this, c.handler);
+    if (connection->listing())
+        return; // asked once the lists are filled
+    if (!session_.ready()) {
+        statusIndicator->clear();
+        return;
+    }
+    statusIndicator->ask(session_, currentLanguage(), byUser);
+}
 
-    // A mode handler runs when its radio button becomes checked.
-    const struct
-    {
-        QRadioButton *radio;
-        void (TfrmMain::*handler)();
-    } modes[] = {
-        {rdbDriver, &TfrmMain::rdbDriverClick},
-        {rdbCom, &TfrmMain::rdbComClick},
-        {rdbLpt, &TfrmMain::rdbLptClick},
-    };
-    for (const auto &m : modes)
-        connect(m.radio, &QRadioButton::toggled, this, [this, m](bool on) {
-            if (on)
-                (this->*m.handler)();
-        });
+void TfrmMain::watchPrinter()
+{
+    // Not while a call is in flight, nor again just after an answer (the
+    // window shown at start-up, a send's own question).
+    constexpr int kFreshMs = 2000;
+    if (isActiveWindow() && !librarycall::busy() && !statusIndicator->asking() &&
+        !statusIndicator->answeredWithin(kFreshMs) && statusIndicator->mayAsk(session_))
+        askPrinter(false);
+}
 
-    // Only a user's choice in a list counts as a change.
-    connect(cmbCom, &QComboBox::activated, this, &TfrmMain::cmbComChange);
-    connect(cmbBaudRate, &QComboBox::activated, this, &TfrmMain::cmbBaudRateChange);
-    connect(cmbShareHand, &QComboBox::activated, this, &TfrmMain::cmbShareHandChange);
-    connect(ComboPrinter, &QComboBox::activated, this, &TfrmMain::ComboPrinterChange);
-    connect(cmbLpt, &QComboBox::activated, this, &TfrmMain::cmbLptChange);
-    // The whole port name, however narrow the box.
-    connect(cmbCom, &QComboBox::currentTextChanged, cmbCom, &QWidget::setToolTip);
+void TfrmMain::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange)
+        watchPrinter();
+}
 
-    // The skip box rule runs at every change of a box, by hand or by program.
-    for (QCheckBox *box :
-         {chkLanage, chkCom, chkLevel, chkBarcode, chkCut, chkBlack, chkCutMode, chkCutPage, chkBeepSet})
-        connect(box, &QCheckBox::toggled, this, [this, box] { applySkipRule(box); });
+void TfrmMain::indicatorMenu(const QPoint &at)
+{
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("indicatorMenu"));
+    menu.addAction(QCoreApplication::translate("messages", "Ask again"), this, [this] { askPrinter(true); });
+    const QString identity = statusIndicator->identity(currentLanguage());
+    QAction *copy = menu.addAction(QCoreApplication::translate("messages", "Copy the printer's identity"), this,
+                                   [identity] { QGuiApplication::clipboard()->setText(identity); });
+    copy->setEnabled(!identity.isEmpty());
+    menu.exec(statusIndicator->mapToGlobal(at));
+}
+
+void TfrmMain::statusIndicatorClick()
+{
+    askPrinter(true);
+}
+
+void TfrmMain::openRecord()
+{
+    RecordWindow::showFor(this, currentLanguage());
 }

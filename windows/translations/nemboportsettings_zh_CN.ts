@@ -2,7 +2,266 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>accessible</name>
+    <message>
+        <source>Sends every selected setting, in order. Ctrl+S saves the selected settings as a profile for nemboport apply; Ctrl+O opens one (also from the settings&apos; context menu).</source>
+        <translation>按顺序发送所有选中的设置。Ctrl+S 将选中的设置保存为供 nemboport apply 使用的配置文件；Ctrl+O 打开配置文件（也可从设置区的右键菜单操作）。</translation>
+    </message>
+    <message>
+        <source>Connect through a print queue</source>
+        <translation>通过打印队列连接</translation>
+    </message>
+    <message>
+        <source>Print queue</source>
+        <translation>打印队列</translation>
+    </message>
+    <message>
+        <source>Refresh the lists of printers and ports</source>
+        <translation>刷新打印机和端口列表</translation>
+    </message>
+    <message>
+        <source>Switch the interface language</source>
+        <translation>切换界面语言</translation>
+    </message>
+    <message>
+        <source>Connect through a serial port</source>
+        <translation>通过串口连接</translation>
+    </message>
+    <message>
+        <source>Serial port</source>
+        <translation>串口</translation>
+    </message>
+    <message>
+        <source>Baud rate to open the serial port at</source>
+        <translation>打开串口所用的波特率</translation>
+    </message>
+    <message>
+        <source>Open the serial port</source>
+        <translation>打开串口</translation>
+    </message>
+    <message>
+        <source>Close the serial port</source>
+        <translation>关闭串口</translation>
+    </message>
+    <message>
+        <source>Connect through a printer port</source>
+        <translation>通过打印机端口连接</translation>
+    </message>
+    <message>
+        <source>Printer port</source>
+        <translation>打印机端口</translation>
+    </message>
+    <message>
+        <source>New instruction set</source>
+        <translation>新指令集</translation>
+    </message>
+    <message>
+        <source>Original instruction set</source>
+        <translation>原指令集</translation>
+    </message>
+    <message>
+        <source>Do not set the code page</source>
+        <translation>不设置代码页</translation>
+    </message>
+    <message>
+        <source>Code page</source>
+        <translation>代码页</translation>
+    </message>
+    <message>
+        <source>Send the code page</source>
+        <translation>发送代码页设置</translation>
+    </message>
+    <message>
+        <source>Do not set the baud rate</source>
+        <translation>不设置波特率</translation>
+    </message>
+    <message>
+        <source>New baud rate</source>
+        <translation>新波特率</translation>
+    </message>
+    <message>
+        <source>Send the baud rate</source>
+        <translation>发送波特率设置</translation>
+    </message>
+    <message>
+        <source>Do not set the darkness</source>
+        <translation>不设置打印浓度</translation>
+    </message>
+    <message>
+        <source>Darkness level</source>
+        <translation>打印浓度等级</translation>
+    </message>
+    <message>
+        <source>Send the darkness level</source>
+        <translation>发送打印浓度设置</translation>
+    </message>
+    <message>
+        <source>Do not set the barcode function</source>
+        <translation>不设置条码功能</translation>
+    </message>
+    <message>
+        <source>Barcode function on</source>
+        <translation>打开条码功能</translation>
+    </message>
+    <message>
+        <source>Barcode function off</source>
+        <translation>关闭条码功能</translation>
+    </message>
+    <message>
+        <source>Send the barcode function</source>
+        <translation>发送条码功能设置</translation>
+    </message>
+    <message>
+        <source>Do not set the cutter</source>
+        <translation>不设置切刀</translation>
+    </message>
+    <message>
+        <source>Cutter on</source>
+        <translation>启用切刀</translation>
+    </message>
+    <message>
+        <source>Cutter off</source>
+        <translation>关闭切刀</translation>
+    </message>
+    <message>
+        <source>Send the cutter setting</source>
+        <translation>发送切刀设置</translation>
+    </message>
+    <message>
+        <source>Do not set the black mark</source>
+        <translation>不设置黑标</translation>
+    </message>
+    <message>
+        <source>Black mark on</source>
+        <translation>启用黑标</translation>
+    </message>
+    <message>
+        <source>Black mark off</source>
+        <translation>关闭黑标</translation>
+    </message>
+    <message>
+        <source>Send the black mark setting</source>
+        <translation>发送黑标设置</translation>
+    </message>
+    <message>
+        <source>Do not set the cut mode</source>
+        <translation>不设置切刀模式</translation>
+    </message>
+    <message>
+        <source>Cut mode full and half cut</source>
+        <translation>切刀模式：全切+半切</translation>
+    </message>
+    <message>
+        <source>Cut mode half cut</source>
+        <translation>切刀模式：半切</translation>
+    </message>
+    <message>
+        <source>Send the cut mode</source>
+        <translation>发送切刀模式设置</translation>
+    </message>
+    <message>
+        <source>Do not set the cut feed</source>
+        <translation>不设置切刀走纸</translation>
+    </message>
+    <message>
+        <source>Cut feed in command mode</source>
+        <translation>切刀走纸：指令模式</translation>
+    </message>
+    <message>
+        <source>Cut feed in drive mode</source>
+        <translation>切刀走纸：驱动模式</translation>
+    </message>
+    <message>
+        <source>Send the cut feed</source>
+        <translation>发送切刀走纸设置</translation>
+    </message>
+    <message>
+        <source>Do not set the buzzer</source>
+        <translation>不设置蜂鸣器</translation>
+    </message>
+    <message>
+        <source>Buzzer on receiving commands</source>
+        <translation>接收指令时鸣叫</translation>
+    </message>
+    <message>
+        <source>Buzzer after a cut</source>
+        <translation>切纸后鸣叫</translation>
+    </message>
+    <message>
+        <source>Buzzer when the paper runs out</source>
+        <translation>缺纸时鸣叫</translation>
+    </message>
+    <message>
+        <source>Buzzer on other errors</source>
+        <translation>其他错误时鸣叫</translation>
+    </message>
+    <message>
+        <source>Send the buzzer events</source>
+        <translation>发送蜂鸣器设置</translation>
+    </message>
+    <message>
+        <source>Print the function list</source>
+        <translation>打印功能列表</translation>
+    </message>
+    <message>
+        <source>Print the code page list</source>
+        <translation>打印代码页列表</translation>
+    </message>
+    <message>
+        <source>Open the cash drawer</source>
+        <translation>打开钱箱</translation>
+    </message>
+    <message>
+        <source>Full cut</source>
+        <translation>全切</translation>
+    </message>
+    <message>
+        <source>Half cut</source>
+        <translation>半切</translation>
+    </message>
+    <message>
+        <source>Print a QR code</source>
+        <translation>打印二维码</translation>
+    </message>
+    <message>
+        <source>Restore the factory settings</source>
+        <translation>恢复出厂设置</translation>
+    </message>
+    <message>
+        <source>Select every setting</source>
+        <translation>全部参与设置</translation>
+    </message>
+    <message>
+        <source>Skip every setting</source>
+        <translation>全部取消设置</translation>
+    </message>
+    <message>
+        <source>Send every selected setting</source>
+        <translation>一键发送所选设置</translation>
+    </message>
+    <message>
+        <source>NV logo</source>
+        <translation>NV 位图</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>退出</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>关于</translation>
+    </message>
+</context>
+<context>
     <name>CallRecord</name>
+    <message>
+        <source>stopped while printing: the printer may have received part or all of it</source>
+        <translation>打印中被停止：打印机可能已收到其中部分或全部内容</translation>
+    </message>
+    <message>
+        <source>taken by the printer, which cannot print: nothing printed</source>
+        <translation>打印机已接收，但无法打印：未打印任何内容</translation>
+    </message>
     <message>
         <source>Time</source>
         <translation>时间</translation>
@@ -208,6 +467,256 @@
     </message>
 </context>
 <context>
+    <name>ConnectionPanel</name>
+    <message>
+        <source>Find printers...</source>
+        <translation>查找打印机...</translation>
+    </message>
+</context>
+<context>
+    <name>FindPrintersDialog</name>
+    <message>
+        <source>Find printers</source>
+        <translation>查找打印机</translation>
+    </message>
+    <message>
+        <source>USB printers</source>
+        <translation>USB 打印机</translation>
+    </message>
+    <message>
+        <source>Serial ports (each probed for its baud rate)</source>
+        <translation>串口（逐个探测其波特率）</translation>
+    </message>
+    <message>
+        <source>Network:</source>
+        <translation>网络：</translation>
+    </message>
+    <message>
+        <source>Addresses, host names or networks (192.168.1.0/24), separated by blanks; auto: this computer&apos;s own networks of at most 256 addresses</source>
+        <translation>地址、主机名或网段（192.168.1.0/24），以空格分隔；auto：本机所在的、不超过 256 个地址的网段</translation>
+    </message>
+    <message>
+        <source>Port:</source>
+        <translation>端口：</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>搜索</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>Choose where to look, then press Search.</source>
+        <translation>选择查找范围，然后按“搜索”。</translation>
+    </message>
+    <message>
+        <source>Connection</source>
+        <translation>连接</translation>
+    </message>
+    <message>
+        <source>Printer</source>
+        <translation>打印机</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>状态</translation>
+    </message>
+    <message>
+        <source>Print queues</source>
+        <translation>打印队列</translation>
+    </message>
+    <message>
+        <source>Queue name:</source>
+        <translation>队列名称：</translation>
+    </message>
+    <message>
+        <source>Add as print queue</source>
+        <translation>添加为打印队列</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Choose at least one place to look.</source>
+        <translation>请至少选择一个查找范围。</translation>
+    </message>
+    <message>
+        <source>Searching...</source>
+        <translation>正在搜索...</translation>
+    </message>
+    <message>
+        <source>Stopping...</source>
+        <translation>正在停止...</translation>
+    </message>
+    <message>
+        <source>USB</source>
+        <translation>USB</translation>
+    </message>
+    <message>
+        <source>Serial</source>
+        <translation>串口</translation>
+    </message>
+    <message>
+        <source>Network</source>
+        <translation>网络</translation>
+    </message>
+    <message>
+        <source>%1 %2 at %3 baud</source>
+        <translation>%1 %2，%3 波特</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <translation>%1 %2</translation>
+    </message>
+    <message>
+        <source>(tells no name)</source>
+        <translation>（未告知名称）</translation>
+    </message>
+    <message>
+        <source>Not asked</source>
+        <translation>未查询</translation>
+    </message>
+    <message>
+        <source>Only the print server sees this printer; add it as a print queue to reach it.</source>
+        <translation>只有打印服务器能看到这台打印机；将其添加为打印队列后即可使用。</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>无</translation>
+    </message>
+    <message>
+        <source>Command set: %1</source>
+        <translation>指令集：%1</translation>
+    </message>
+    <message>
+        <source>Firmware: %1</source>
+        <translation>固件：%1</translation>
+    </message>
+    <message>
+        <source>Serial number: %1</source>
+        <translation>序列号：%1</translation>
+    </message>
+    <message>
+        <source>Device URI: %1</source>
+        <translation>设备 URI：%1</translation>
+    </message>
+    <message>
+        <source>Port open, not a receipt printer</source>
+        <translation>端口已打开，但不是小票打印机</translation>
+    </message>
+    <message>
+        <source>It answered %1.</source>
+        <translation>它的应答为 %1。</translation>
+    </message>
+    <message>
+        <source>It did not answer (a printer busy with another connection answers later).</source>
+        <translation>它没有应答（正忙于另一连接的打印机会稍后应答）。</translation>
+    </message>
+    <message>
+        <source>No receipt printer answered at any baud rate</source>
+        <translation>在任何波特率下都没有小票打印机应答</translation>
+    </message>
+    <message>
+        <source>Could not be probed</source>
+        <translation>无法探测</translation>
+    </message>
+    <message>
+        <source>Skipped: another program holds it</source>
+        <translation>已跳过：被另一程序占用</translation>
+    </message>
+    <message>
+        <source>Skipped: permission denied (join the group dialout)</source>
+        <translation>已跳过：权限不足（请加入 dialout 组）</translation>
+    </message>
+    <message>
+        <source>Searching: %1 of %2 looked at, %3 found</source>
+        <translation>正在搜索：已查看 %1/%2，找到 %3 台</translation>
+    </message>
+    <message>
+        <source>Stopped: %1 receipt printers found</source>
+        <translation>已停止：找到 %1 台小票打印机</translation>
+    </message>
+    <message>
+        <source>No receipt printer found.</source>
+        <translation>未找到小票打印机。</translation>
+    </message>
+    <message>
+        <source>Done: %1 receipt printers found</source>
+        <translation>完成：找到 %1 台小票打印机</translation>
+    </message>
+    <message>
+        <source>USB printers were not looked for: %1 cannot list them.</source>
+        <translation>未查找 USB 打印机：%1 无法列出它们。</translation>
+    </message>
+    <message>
+        <source>USB printers were not looked for: %1</source>
+        <translation>未查找 USB 打印机：%1</translation>
+    </message>
+    <message>
+        <source>The print server shows the USB printers it sees only to its administrators: the USB printers listed are those this computer&apos;s printer driver holds.</source>
+        <translation>打印服务器只向其管理员显示它看到的 USB 打印机：列出的 USB 打印机是本机打印机驱动所管理的。</translation>
+    </message>
+    <message>
+        <source>Serial ports were not probed: %1 cannot open or ask them.</source>
+        <translation>未探测串口：%1 无法打开或查询它们。</translation>
+    </message>
+    <message>
+        <source>The print queues leading to each printer are not known.</source>
+        <translation>无法得知通往各打印机的打印队列。</translation>
+    </message>
+    <message>
+        <source>The network was not searched: &quot;%1&quot; is no address, host name or network.</source>
+        <translation>未搜索网络：“%1”不是地址、主机名或网段。</translation>
+    </message>
+    <message>
+        <source>The network was not searched: no host is named &quot;%1&quot;.</source>
+        <translation>未搜索网络：没有名为“%1”的主机。</translation>
+    </message>
+    <message>
+        <source>The network was not searched: %1 covers %2 addresses, more than %3.</source>
+        <translation>未搜索网络：%1 包含 %2 个地址，超过 %3 个。</translation>
+    </message>
+    <message>
+        <source>The network was not searched: this computer is on no network of at most %1 addresses; enter the addresses to search.</source>
+        <translation>未搜索网络：本机不在任何不超过 %1 个地址的网段中；请输入要搜索的地址。</translation>
+    </message>
+    <message>
+        <source>Use this port at %1 baud</source>
+        <translation>以 %1 波特使用此端口</translation>
+    </message>
+    <message>
+        <source>Enter a name for the print queue.</source>
+        <translation>请输入打印队列的名称。</translation>
+    </message>
+    <message>
+        <source>A print queue&apos;s name has at most 127 bytes.</source>
+        <translation>打印队列名称最多 127 个字节。</translation>
+    </message>
+    <message>
+        <source>A print queue&apos;s name has no blanks.</source>
+        <translation>打印队列名称不能包含空格。</translation>
+    </message>
+    <message>
+        <source>A print queue&apos;s name has none of / \ ? &apos; &quot; # @ (this one has %1).</source>
+        <translation>打印队列名称不能包含 / \ ? &apos; &quot; # @（此名称包含 %1）。</translation>
+    </message>
+    <message>
+        <source>A print queue named %1 exists already. Make it anew for this printer (%2)? It then sends to this printer, without a driver.</source>
+        <translation>名为 %1 的打印队列已存在。要为这台打印机（%2）重新建立它吗？之后它将不经驱动直接发送到这台打印机。</translation>
+    </message>
+    <message>
+        <source>You may not add print queues on this computer&apos;s print server. Join the group lpadmin (sudo usermod -aG lpadmin %1, then log in again), or ask its administrator.</source>
+        <translation>您无权在本机的打印服务器上添加打印队列。请加入 lpadmin 组（sudo usermod -aG lpadmin %1，然后重新登录），或联系其管理员。</translation>
+    </message>
+    <message>
+        <source>The print server did not make the print queue %1.</source>
+        <translation>打印服务器未能建立打印队列 %1。</translation>
+    </message>
+</context>
+<context>
     <name>RecordWindow</name>
     <message>
         <source>Record of sends</source>
@@ -232,6 +741,13 @@
     <message>
         <source>The file could not be saved.</source>
         <translation>无法保存文件。</translation>
+    </message>
+</context>
+<context>
+    <name>StartupNotice</name>
+    <message>
+        <source>Looking for printers...</source>
+        <translation>正在查找打印机…</translation>
     </message>
 </context>
 <context>
@@ -422,13 +938,6 @@
     </message>
 </context>
 <context>
-    <name>StartupNotice</name>
-    <message>
-        <source>Looking for printers...</source>
-        <translation>正在查找打印机…</translation>
-    </message>
-</context>
-<context>
     <name>librarycall</name>
     <message>
         <source>Sending %1 bytes, about %2 s left</source>
@@ -441,6 +950,114 @@
 </context>
 <context>
     <name>messages</name>
+    <message>
+        <source>Ask again</source>
+        <translation>重新询问</translation>
+    </message>
+    <message>
+        <source>Copy the printer&apos;s identity</source>
+        <translation>复制打印机标识</translation>
+    </message>
+    <message>
+        <source>Profiles (*.ini);;All files (*)</source>
+        <translation>配置文件 (*.ini);;所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>Save as profile...</source>
+        <translation>另存为配置文件…</translation>
+    </message>
+    <message>
+        <source>Open profile...</source>
+        <translation>打开配置文件…</translation>
+    </message>
+    <message>
+        <source>it sets nothing</source>
+        <translation>其中没有任何设置</translation>
+    </message>
+    <message>
+        <source>Saved %1 settings and the connection as the profile %2</source>
+        <translation>已将 %1 项设置和连接保存为配置文件 %2</translation>
+    </message>
+    <message>
+        <source>Opened the profile %1: %2 settings selected, nothing sent</source>
+        <translation>已打开配置文件 %1：选中 %2 项设置，未发送任何内容</translation>
+    </message>
+    <message>
+        <source>The settings could not be saved as a profile.</source>
+        <translation>无法将设置保存为配置文件。</translation>
+    </message>
+    <message>
+        <source>The profile %1 could not be saved.</source>
+        <translation>无法保存配置文件 %1。</translation>
+    </message>
+    <message>
+        <source>The profile %1 could not be opened.</source>
+        <translation>无法打开配置文件 %1。</translation>
+    </message>
+    <message>
+        <source>Queue paused</source>
+        <translation>队列已暂停</translation>
+    </message>
+    <message>
+        <source>Queue not accepting jobs</source>
+        <translation>队列不接收作业</translation>
+    </message>
+    <message>
+        <source>The one-key update sent nothing: every group is set to No Set.</source>
+        <translation>一键更新未发送任何内容：所有组都设为“不设置”。</translation>
+    </message>
+    <message>
+        <source>The one-key update stopped at %1 after %2 of %3 settings.</source>
+        <translation>一键更新在 %1 处停止，此前已发送 %3 项设置中的 %2 项。</translation>
+    </message>
+    <message>
+        <source>%1 of %2 settings sent; the printer took them. The rest were left out: the baud rate closed the serial port.</source>
+        <translation>已发送 %2 项设置中的 %1 项，打印机已接收。其余各项未发送：波特率设置关闭了串口。</translation>
+    </message>
+    <message>
+        <source>%1 of %2 settings sent; the printer took them.</source>
+        <translation>已发送 %2 项设置中的 %1 项，打印机已接收。</translation>
+    </message>
+    <message>
+        <source>Set back as designed: %1.</source>
+        <translation>已按设计恢复：%1。</translation>
+    </message>
+    <message>
+        <source>; </source>
+        <translation>；</translation>
+    </message>
+    <message>
+        <source>every group to No Set</source>
+        <translation>所有组恢复为“不设置”</translation>
+    </message>
+    <message>
+        <source>darkness to %1</source>
+        <translation>打印浓度恢复为 %1</translation>
+    </message>
+    <message>
+        <source>the code page to %1</source>
+        <translation>代码页恢复为 %1</translation>
+    </message>
+    <message>
+        <source>The one-key update stopped at %1: its job was stopped while printing, so the printer may have received part or all of it. %2 of the %3 selected steps were sent before it.</source>
+        <translation>一键更新在%1处停止：其作业在打印过程中被停止，打印机可能已收到其中部分或全部内容。所选 %3 项中此前已发送 %2 项。</translation>
+    </message>
+    <message>
+        <source>Sent %1 bytes %2 to %3: stopped while printing: the printer may have received part or all of it</source>
+        <translation>已发送 %1 字节 %2 到 %3：打印中被停止：打印机可能已收到其中部分或全部内容</translation>
+    </message>
+    <message>
+        <source>The job was stopped while the print server was handing it to the printer: the printer may have received part or all of it.</source>
+        <translation>打印服务器正在将作业交给打印机时作业被停止：打印机可能已收到其中部分或全部内容。</translation>
+    </message>
+    <message>
+        <source>Sent %1 bytes %2 to %3: the printer took it but reports %4: nothing printed</source>
+        <translation>已向 %3 发送 %1 字节 %2：打印机已接收，但报告%4：未打印任何内容</translation>
+    </message>
+    <message>
+        <source>The one-key update stopped at %1: the printer took it but reports %2, so nothing printed. %3 of the %4 selected steps were sent before it.</source>
+        <translation>一键更新在 %1 处停止：打印机已接收，但报告%2，因此未打印任何内容。此前已发送所选 %4 步中的 %3 步。</translation>
+    </message>
     <message>
         <source>Choose a print queue, a serial port or a printer port in the connection group first.</source>
         <translation>请先在连接设置中选择打印队列、串口或并口。</translation>

@@ -1,5 +1,6 @@
-#include "shown_text.h"
+#include "escaped_text.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -50,6 +51,8 @@ bool appendEscaped(QString &out, const QString &text, qsizetype limit)
 
 QString escapedControls(const QString &text)
 {
+    if (std::none_of(text.begin(), text.end(), needsEscape))
+        return text;
     QString out;
     appendEscaped(out, text, std::numeric_limits<qsizetype>::max());
     return out;
