@@ -9,7 +9,7 @@
 //    at four rates; all four rates must be found in at most 4 s (side by
 //    side: one after another would take longer).
 // Only loopback addresses are scanned. Prints the median and the extremes.
-// Run: build/bin/bench_discover [RUNS]
+// Run: build-bench/bin/bench_discover [RUNS]
 #include "loopback_listener.h"
 
 #include <QCoreApplication>

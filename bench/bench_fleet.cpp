@@ -7,7 +7,7 @@
 // timed side by side in one run, to all the queues and to one, and the ratios
 // printed. Then nemboport applies the profile to all the queues again and
 // again, and every failure is counted and shown.
-// Run: build/bin/bench_fleet [QUEUES [ROUNDS]] (default 50 queues, 50 rounds;
+// Run: build-bench/bin/bench_fleet [QUEUES [ROUNDS]] (default 50 queues, 50 rounds;
 // cupsd, lpadmin and lp must be installed: scripts/setup.sh installs them).
 // NPS_BENCH_KEEP=1 keeps the server's folder and logs.
 #include "cups_test_server.h"

@@ -4,7 +4,7 @@
 // none answers); beside each, `nemboport status` at the printer's known rate.
 // Both programs are the real ones, the library loaded as the tool loads it.
 // Prints the median and the extremes.
-// Run: build/bin/bench_probe [RUNS]
+// Run: build-bench/bin/bench_probe [RUNS]
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>

@@ -8,7 +8,7 @@
 //   own to the printer);
 // and, for comparison, the same TCP exchange done here without the library.
 // Prints the median, the 95th percentile and the extremes of each.
-// Run: build/bin/bench_query [RUNS] (cupsd and lpadmin must be installed;
+// Run: build-bench/bin/bench_query [RUNS] (cupsd and lpadmin must be installed;
 // scripts/setup.sh installs them).
 #include "cups_test_server.h"
 

@@ -4,7 +4,7 @@
 // queue's printer (socket:// to a listener of this program that takes the
 // connection and never answers) is the slowest a first question can meet.
 // Prints the medians and their ratio.
-// Run: build/bin/bench_startup [RUNS] (cupsd and lpadmin must be installed;
+// Run: build-bench/bin/bench_startup [RUNS] (cupsd and lpadmin must be installed;
 // scripts/setup.sh installs them). Runs itself with --child as the program.
 #include "cups_test_server.h"
 #include "main_window.h"

@@ -7,7 +7,7 @@
 //   the virtual printer's TCP port (`nemboport serve --tcp`): the script
 //   (bash's /dev/tcp) connects, writes the request and reads one byte.
 // Each pair is run alternately; prints the medians and their ratio.
-// Run: build/bin/bench_status [RUNS] (cupsd and lpadmin must be installed;
+// Run: build-bench/bin/bench_status [RUNS] (cupsd and lpadmin must be installed;
 // scripts/setup.sh installs them).
 #include "cups_test_server.h"
 

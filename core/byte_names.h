@@ -28,20 +28,18 @@ inline constexpr std::initializer_list<std::uint8_t> kPrintCodePageList = {ESC, 
 inline constexpr std::initializer_list<std::uint8_t> kFullCut = {ESC, 'i'};
 // ESC m: half cut.
 inline constexpr std::initializer_list<std::uint8_t> kHalfCut = {ESC, 'm'};
-// ESC # #: the prefix of the four-letter configuration commands.
-inline constexpr std::initializer_list<std::uint8_t> kTagPrefix = {ESC, '#', '#'};
 
 inline void append(Bytes &bytes, std::initializer_list<std::uint8_t> more)
 {
     bytes.insert(bytes.end(), more);
 }
 
-// ESC # # followed by the four-letter tag.
+// ESC # # followed by the four-letter tag: the prefix of the configuration
+// commands. Made in one piece: GCC 12 at -O2 misreads an insert into the
+// vector just filled as a write past its end.
 inline Bytes tagged(const char (&tag)[5])
 {
-    Bytes bytes(kTagPrefix);
-    bytes.insert(bytes.end(), tag, tag + 4);
-    return bytes;
+    return {ESC, '#', '#', std::uint8_t(tag[0]), std::uint8_t(tag[1]), std::uint8_t(tag[2]), std::uint8_t(tag[3])};
 }
 
 } // namespace esc

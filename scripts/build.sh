@@ -3,14 +3,8 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 dir=$1; shift
-launcher=()
-# Rebuilds of several trees go faster through ccache where it is installed;
-# paths are hashed relative to the tree, so another clone of the same commit
-# (CI's, a second work tree) reuses what an earlier build compiled.
-if command -v ccache >/dev/null; then
-  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-/} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
-fi
+# shellcheck source=compiler_cache.sh
+source "$top/scripts/compiler_cache.sh"
 configure=()
 while [ $# -gt 0 ] && [ "$1" != -- ]; do configure+=("$1"); shift; done
 [ $# -gt 0 ] && shift

@@ -9,13 +9,12 @@ if [ "${1:-}" = --fix ]; then
   clang-format -i "${files[@]}"
   exit 0
 fi
-bad=()
-for f in "${files[@]}"; do
-  clang-format --dry-run --Werror "$f" >/dev/null 2>&1 || bad+=("$f")
-done
-if [ ${#bad[@]} -gt 0 ]; then
+# One clang-format for all files; each misplaced line is reported as
+# "FILE:LINE:COLUMN: error: code should be clang-formatted".
+if ! out=$(clang-format --dry-run --Werror "${files[@]}" 2>&1); then
   echo "check_format: not laid out as .clang-format says (bash scripts/check_format.sh --fix):" >&2
-  printf '  %s\n' "${bad[@]}" >&2
+  sed -n 's/^\([^:]*\):[0-9]*:[0-9]*: error: .*/  \1/p' <<<"$out" | sort -u >&2
+  grep -q ': error: ' <<<"$out" || echo "$out" >&2
   exit 1
 fi
 echo "check_format: ${#files[@]} files laid out as .clang-format says"

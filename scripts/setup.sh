@@ -3,6 +3,7 @@
 set -euo pipefail
 packages=(
   cmake g++ make pkg-config ccache clang-format clang-tidy
+  clang libclang-rt-14-dev # the fuzz targets (clang-tidy brings clang itself)
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libcups2-dev
   libqrencode-dev

@@ -218,18 +218,18 @@ void runBackToBack(PrinterSession &session, const std::vector<PlanStep> &plan, c
             // It printed while being withdrawn: the jobs behind it were
             // withdrawn all the same, before it.
             CommandOutcome next;
-            next.report = sent[std::size_t(k + 1)].report;
+            next.report = sent[std::size_t(k) + 1].report;
             next.report.job = JobFate::Waiting;
             next.report.withdrawn = true;
             next.end = CommandEnd::Withdrawn;
             next.reason = followed.stop.reason;
-            told(sent[std::size_t(k + 1)], next);
+            told(sent[std::size_t(k) + 1], next);
             if (at.command + 1 == step.commands.size()) {
                 ++result.done;
                 if (hooks.stepDone)
                     hooks.stepDone(step);
             }
-            stopRun(result, sent[std::size_t(k + 1)].step, next, commands - count, behind - 1);
+            stopRun(result, sent[std::size_t(k) + 1].step, next, commands - count, behind - 1);
             return;
         }
         if (at.command + 1 == step.commands.size()) {

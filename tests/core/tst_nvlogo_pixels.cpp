@@ -627,7 +627,9 @@ void TstNvlogoPixels::hostileFilesAreRefusedOrHarmless()
     QElapsedTimer clock;
     clock.start();
     const bitmap::Loaded loaded = bitmap::load(path);
-    QVERIFY(clock.elapsed() < 2000);
+    // A bomb (a tiny file claiming a huge picture) would take far longer; the
+    // largest picture within the limits takes a fraction of this.
+    QVERIFY(clock.elapsed() < 10000);
     QVERIFY2(peakMemoryKb() - baselineKb_ < 256 * 1024, "a file made the loader take more than 256 MB");
     if (mustRefuse)
         QVERIFY2(!loaded.ok(), "not refused");

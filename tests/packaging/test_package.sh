@@ -29,7 +29,10 @@ privlib=usr/lib/$multiarch/nemboportsettings
 
 # --- the package itself
 deb=$scratch/nemboportsettings_${version}_${arch}.deb
-if bash "$top/scripts/package.sh" "$scratch" >"$scratch/build.log" 2>&1 && [ -f "$deb" ]; then
+# Built with warnings as errors: the Release optimiser and Debian's hardening
+# flags find what the test trees' do not.
+if bash "$top/scripts/package.sh" "$scratch" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >"$scratch/build.log" 2>&1 &&
+  [ -f "$deb" ]; then
   pass "package builds as $(basename "$deb")"
 else
   tail -n 30 "$scratch/build.log"
@@ -152,6 +155,13 @@ if [ -f "${runpath/\$ORIGIN/$bin}/libDravik.so" ]; then
   pass "nemboport's RUNPATH holds libDravik.so"
 else
   fail "nemboport's RUNPATH" "'$runpath' has no libDravik.so"
+fi
+
+# No installed program or library looks for libraries in the current folder.
+if out=$(bash "$top/tests/packaging/check_runpath.sh" --run "$bin/nemboport" --run "$bin/NemboPortSettings" "$root" 2>&1); then
+  pass "no empty or relative RUNPATH entry; the programs start beside a planted Qt library"
+else
+  fail "RUNPATH" "$(grep -v '^PASS' <<<"$out")"
 fi
 
 # Another program prints through the library via its header and pkg-config file,

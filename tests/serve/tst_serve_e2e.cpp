@@ -227,7 +227,7 @@ void TestServeEndToEnd::logoOverThePacedPty()
         [](const QJsonObject &s) {
             return s.value("logos").toArray() == QJsonArray{QJsonObject{{"width", 200}, {"height", 680}}};
         },
-        int(wireMs) + 15000);
+        3 * int(wireMs));
     const qint64 arriveMs = t.elapsed();
     lib_.CloseComm(port.constData());
     QVERIFY2(sent, qPrintable(sendError));
@@ -237,9 +237,9 @@ void TestServeEndToEnd::logoOverThePacedPty()
         "17007-byte logo at 9600 baud over the pty: send took %.2f s, all bytes arrived after %.2f s, wire time %.2f s "
         "(this kernel's pty takes %d bytes before a writer waits)",
         sendMs / 1000.0, arriveMs / 1000.0, wireMs / 1000.0, capacity);
-    // Paced: never faster than the wire, and not much slower.
+    // Paced: never faster than the wire, and short of waiting twice for it.
     QVERIFY(arriveMs >= wireMs - 20);
-    QVERIFY(arriveMs <= wireMs + 5000);
+    QVERIFY(arriveMs < 2 * wireMs);
     // The sender waits for whatever its pty cannot hold.
     if (capacity > 0 && capacity < 17007)
         QVERIFY(sendMs >= (17007 - capacity) * 10 * 1000 / 9600 * 8 / 10);

@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 
 #include <atomic>
 #include <thread>
@@ -192,6 +193,14 @@ void TestServeHostile::aJobStallsNoOtherConnection()
         while (::recv(sender.fd, buffer, sizeof buffer, 0) > 0) {
         }
         closed = true;
+    });
+    // A failed check returns at once: the threads still end and are joined.
+    const auto joined = qScopeGuard([&] {
+        ::shutdown(sender.fd, SHUT_RDWR);
+        if (writer.joinable())
+            writer.join();
+        if (reader.joinable())
+            reader.join();
     });
     Connection asker("127.0.0.1", port);
     QVERIFY(asker.fd >= 0);

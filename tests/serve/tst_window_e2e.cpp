@@ -6,6 +6,7 @@
 #include "cups_test_server.h"
 #include "receipt_dots.h"
 #include "serve_process.h"
+#include "time_bounds.h"
 
 #include "code_page_list.h"
 #include "halftone.h"
@@ -230,7 +231,7 @@ void TestWindowEndToEnd::logoTestPrintMatchesTheHalftonedPicture()
     const QString differs = receiptdots::differences(receipt, picture, (576 - picture.width()) / 2, black);
     QVERIFY2(differs.isEmpty(), qPrintable(differs));
     QVERIFY(black > 1000);
-    QTRY_COMPARE_WITH_TIMEOUT(serve.state().value("logos").toArray(), logoList(256, 120), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(serve.state().value("logos").toArray(), logoList(256, 120), 30000);
     QVERIFY(serve.stop());
 }
 
@@ -265,16 +266,17 @@ void TestWindowEndToEnd::serialLogoKeepsTheWindowRunning()
     };
     logo.BitBtn25->click();
     const qint64 sendMs = watch.clock.elapsed();
-    (void)QTest::qWaitFor([&] { return arrivedMs >= 0; }, int(wireMs) + 8000 - int(sendMs));
+    (void)QTest::qWaitFor([&] { return arrivedMs >= 0; }, 3 * int(wireMs));
     watch.timer.stop();
     w.connection->btnCloseCOM->click();
     qInfo("17007-byte logo from the logo window at 9600 baud over the pty: the send took %.2f s, all bytes arrived "
           "after %.2f s, wire time %.2f s; the window's longest pause %lld ms",
           sendMs / 1000.0, arrivedMs / 1000.0, wireMs / 1000.0, watch.longest);
     QVERIFY2(arrivedMs >= 0, qPrintable(serve.output().right(2000)));
-    // A send on the window's thread would stall it for seconds; the margin
-    // allows for a busy machine running this beside the server and cupsd.
-    QVERIFY2(watch.longest <= 250, qPrintable(QString::number(watch.longest)));
+    // A send on the window's thread would stall it for most of the wire time
+    // (over 10 s); a busy machine running this beside the server and cupsd
+    // pauses it far less.
+    QVERIFY2(watch.longest < timebounds::lateMs, qPrintable(QString::number(watch.longest)));
     QVERIFY2(log.texts.isEmpty(), qPrintable(log.texts.join('\n')));
     QVERIFY2(logo.lastStatus().startsWith(QStringLiteral("Sent 17007 bytes")), qPrintable(logo.lastStatus()));
     QCOMPARE(serve.state().value("unknownBytes"), QJsonValue(0));

@@ -606,7 +606,7 @@ void TestMainWindow::serialSettingChangeReopens()
     QVERIFY(settled(w));
     w.connection->rdbCom->setChecked(true);
     w.connection->btnOpenCOM->click();
-    QVERIFY(settled(w));
+    QVERIFY(settled(w)); // the opened port's printer was asked how it is
     fake::clearCalls();
 
     // A new rate: close, then open at that rate.

@@ -81,8 +81,11 @@ const char *const kReasons[DRAVIK_ERROR_LAST_KNOWN + 1] = {
     QT_TRANSLATE_NOOP("messages", "Something else went wrong."),
     QT_TRANSLATE_NOOP("messages", "This connection carries no answers from the printer."),
     QT_TRANSLATE_NOOP("messages", "The job is waiting in the print queue: the printer has not taken it."),
+    // One text in two pieces, not two texts short of a comma.
+    // NOLINTBEGIN(bugprone-suspicious-missing-comma)
     QT_TRANSLATE_NOOP("messages", "The job was stopped while the print server was handing it to the printer: the "
                                   "printer may have received part or all of it."),
+    // NOLINTEND(bugprone-suspicious-missing-comma)
 };
 
 QString quoted(const QString &name, Language language)

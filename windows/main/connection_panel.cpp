@@ -438,8 +438,7 @@ void ConnectionPanel::ComboPrinterChange()
     session_.choose(session_.kind(), ComboPrinter->currentText());
     showQueueStates();
     if (const auto state = findQueue(queueStates_, ComboPrinter->currentText())) {
-        const QueueState chosen = *state;
-        sender_.show([chosen] { return messages::queueChosenStatus(chosen); });
+        sender_.show([chosen = *state] { return messages::queueChosenStatus(chosen); });
     }
     emit linkChanged();
 }
