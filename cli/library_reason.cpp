@@ -113,9 +113,10 @@ QString detailOf(const FailureReason &reason)
         return {};
     if (libraryTextsShown())
         return Nemboport::tr(" (the library: %1)").arg(shownInput(reason.text, kShownReasonChars));
-    // Where only the library's text says why, say where to read it.
-    const bool worded =
-        reason.code > DRAVIK_ERROR_NONE && reason.code != DRAVIK_ERROR_OTHER && reason.code <= DRAVIK_ERROR_LAST_KNOWN;
+    // Where only the library's text says why, say where to read it (why a
+    // job still waits is the print server's to say: off-line, unreachable...).
+    const bool worded = reason.code > DRAVIK_ERROR_NONE && reason.code != DRAVIK_ERROR_OTHER &&
+                        reason.code != DRAVIK_ERROR_WAITING_IN_QUEUE && reason.code <= DRAVIK_ERROR_LAST_KNOWN;
     return worded ? QString() : Nemboport::tr(" (--verbose shows why)");
 }
 

@@ -76,6 +76,7 @@ private slots:
     void libraryThatCannotFollowJobs();
     void libraryReasonsInTheToolsWords_data();
     void libraryReasonsInTheToolsWords();
+    void aWaitingJobPointsToItsReason();
     void aFailedSendStopsAndClosesThePort();
     void aPrinterOutOfPaperPrintedNothing();
     void dryRunListsInsteadOfSending();
@@ -450,6 +451,26 @@ void TestNemboportFake::libraryReasonsInTheToolsWords()
     QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
     if (openResult == 0) // nothing sent through a port that did not open
         QCOMPARE(callLines(), QStringList{"OpenComm /dev/ttyUSB0 @115200"});
+}
+
+// Why a job still waits is the print server's to say: the tool's words point
+// to --verbose, which gives it.
+void TestNemboportFake::aWaitingJobPointsToItsReason()
+{
+    const QString why = QStringLiteral("job 7 is pending: the printer is not responding");
+    for (const bool verbose : {false, true}) {
+        fake::reset();
+        fake::config().followResults = {0};
+        fake::config().lastError = why.toStdString();
+        QStringList args{"set", "darkness", "8", "--queue", "A"};
+        if (verbose)
+            args << QStringLiteral("--verbose");
+        const ToolRun run = runTool(args);
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains(QLatin1String("A: \"Set New Level\" was still waiting after 30 s and was withdrawn")),
+                 qPrintable(run.err));
+        QVERIFY2(run.err.contains(verbose ? why : QStringLiteral("(--verbose shows why)")), qPrintable(run.err));
+    }
 }
 
 // The printer took the first command but reports paper out: nothing
