@@ -326,6 +326,8 @@ void TestMainWindow::printServerDownIsSaidOnTheStatusLine()
              qPrintable(record.entry(last).reason));
 
     w.connection->Button7->click(); // Chinese
+    // What the tool's finder and rate search say is in Chinese too.
+    QCOMPARE(QCoreApplication::translate("Nemboport", "trying %1 baud"), QString::fromUtf8("尝试 %1 波特"));
     qputenv("CUPS_SERVER", QFile::encodeName(QDir::tempPath() + QStringLiteral("/no-such-dir-nps/cups.sock")));
     w.connection->btnRef->click();
     qunsetenv("CUPS_SERVER");

@@ -37,6 +37,24 @@ QTranslator *coreTranslator()
     return translator;
 }
 
+// The tool's Chinese texts (what its finder and rate search say, shown in
+// the windows), built into the program beside the windows' own; null in a
+// test program built without them.
+QTranslator *toolTranslator()
+{
+    static QPointer<QTranslator> translator;
+    static bool tried = false;
+    if (!translator && !tried) {
+        tried = true;
+        auto *t = new QTranslator(QCoreApplication::instance());
+        if (t->load(QStringLiteral(":/i18n/nemboport_zh_CN.qm")))
+            translator = t;
+        else
+            delete t;
+    }
+    return translator;
+}
+
 // Qt's own Chinese texts, or null when this machine lacks them.
 QTranslator *qtTranslator()
 {
@@ -62,7 +80,7 @@ Language currentLanguage()
 void setInterfaceLanguage(Language language)
 {
     current = language;
-    for (QTranslator *t : {programTranslator(), coreTranslator(), qtTranslator()}) {
+    for (QTranslator *t : {programTranslator(), coreTranslator(), toolTranslator(), qtTranslator()}) {
         if (!t)
             continue;
         QCoreApplication::removeTranslator(t); // never installed twice
