@@ -7,6 +7,7 @@
 // Run: build-bench/bin/bench_startup [RUNS] (cupsd and lpadmin must be installed;
 // scripts/setup.sh installs them). Runs itself with --child as the program.
 #include "cups_test_server.h"
+#include "loopback_listener.h"
 #include "main_window.h"
 
 #include <QApplication>
@@ -40,46 +41,6 @@ int child(int argc, char **argv)
     return QApplication::exec();
 }
 
-// Takes every connection and holds it, answering nothing.
-class SilentPrinter
-{
-public:
-    bool start()
-    {
-        if (!privatecups::listenOnLoopback(fd_, port_))
-            return false;
-        thread_ = std::thread([this] {
-            while (!stop_) {
-                pollfd p{fd_, POLLIN, 0};
-                if (::poll(&p, 1, 20) > 0) {
-                    const int c = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
-                    if (c >= 0)
-                        held_.push_back(c);
-                }
-            }
-        });
-        return true;
-    }
-    ~SilentPrinter()
-    {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-        for (int c : held_)
-            ::close(c);
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    quint16 port() const { return port_; }
-
-private:
-    int fd_ = -1;
-    quint16 port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::vector<int> held_;
-    std::thread thread_;
-};
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -89,18 +50,20 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 11;
 
-    SilentPrinter printer;
+    // Takes every connection and holds it, answering nothing.
+    LoopbackListener printer;
+    const quint16 printerPort = privatecups::freePort();
     QTemporaryDir dir(QStringLiteral("/tmp/bench_startup-XXXXXX"));
     privatecups::Server server(dir.path());
     const QString failed = server.start();
-    if (!printer.start() || !failed.isEmpty()) {
+    if (!printer.start("127.0.0.1", printerPort, LoopbackListener::Silent) || !failed.isEmpty()) {
         std::fprintf(stderr, "the private print server did not start: %s\n", qPrintable(failed));
         return 1;
     }
     QString out;
     for (int i = 1; i <= 51; ++i)
         if (!server.addRawQueue(QStringLiteral("Shop%1").arg(i, 2, 10, QLatin1Char('0')),
-                                QStringLiteral("socket://127.0.0.1:%1").arg(printer.port()), out)) {
+                                QStringLiteral("socket://127.0.0.1:%1").arg(printerPort), out)) {
             std::fprintf(stderr, "no queue: %s\n", qPrintable(out));
             return 1;
         }
