@@ -7,6 +7,8 @@
 #include "timeouts.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <thread>
 #include <utility>
 
@@ -254,11 +256,32 @@ int settled(const LastJob &job, const JobStatus &status)
     }
 }
 
-// The pause before the next question: twice as long each time, up to the
-// longest pause.
-long long nextPause(long long pauseMs)
+// The jobs followed at this moment, in every thread of this process.
+std::atomic<int> g_followers{0};
+
+// Counts its thread among the followers while it lives.
+class Following
 {
-    return std::min<long long>(pauseMs * 2, cupsFollowPollMs);
+public:
+    Following() { g_followers.fetch_add(1, std::memory_order_relaxed); }
+    ~Following() { g_followers.fetch_sub(1, std::memory_order_relaxed); }
+    Following(const Following &) = delete;
+    Following &operator=(const Following &) = delete;
+};
+
+// The pause before the next question: twice as long each time, up to the
+// longest pause for as many followers as there are now, and for how long
+// this one has followed already (a tenth of it: a job that waits costs the
+// server fewer and fewer questions).
+long long nextPause(long long pauseMs, std::chrono::steady_clock::time_point since)
+{
+    using namespace std::chrono;
+    const long long followedMs = duration_cast<milliseconds>(steady_clock::now() - since).count();
+    const long long fleetMs =
+        static_cast<long long>(g_followers.load(std::memory_order_relaxed)) * cupsFollowPerFollowerMs;
+    const long long longest =
+        std::clamp<long long>(std::max(fleetMs, followedMs / 10), cupsFollowShortestPollMs, cupsFollowPollMs);
+    return std::min<long long>(pauseMs * 2, longest);
 }
 
 } // namespace
@@ -275,6 +298,8 @@ int followLastJob(int timeoutMs)
     ServerCall call(waitMs + cupsFollowGraceMs);
     if (!call.http())
         return -1;
+    const Following following;
+    const auto since = steady_clock::now();
     long long pauseMs = cupsFollowFirstPollMs;
     for (;;) {
         JobStatus status;
@@ -289,7 +314,7 @@ int followLastJob(int timeoutMs)
             return 0;
         }
         sleepFor(std::min<long long>(pauseMs, duration_cast<milliseconds>(giveUpAt - now).count()));
-        pauseMs = nextPause(pauseMs);
+        pauseMs = nextPause(pauseMs, since);
     }
 }
 
@@ -311,6 +336,8 @@ int followSentJobs(int timeoutMs)
     ServerCall call(waitMs + cupsFollowGraceMs);
     if (!call.http())
         return stopAt(0);
+    const Following following;
+    const auto since = steady_clock::now();
     std::size_t done = 0;
     // The first look when the jobs may have printed, then less and less
     // often: a fleet's threads must leave the server time to print.
@@ -347,7 +374,7 @@ int followSentJobs(int timeoutMs)
             }
         }
         sleepFor(std::min<long long>(pauseMs, duration_cast<milliseconds>(giveUpAt - now).count()));
-        pauseMs = nextPause(pauseMs);
+        pauseMs = nextPause(pauseMs, since);
     }
 }
 

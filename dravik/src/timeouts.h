@@ -31,10 +31,16 @@ constexpr long long cupsSendTimeoutMs(long long length)
 }
 // Following a job: how long between two questions to the server (each one
 // request): first soon, as a printer that is there takes a short job in a
-// moment, then twice as long each time up to the longest pause, so a waiting
-// job costs the server a few requests a second at most. And the time the
-// server may take beyond the caller's bound.
+// moment, then twice as long each time up to the longest pause. The longest
+// pause grows with the jobs followed at the same time in this process (a
+// fleet's threads), so the server hears at most about 150 questions a second
+// however many follow, and with the time followed (a tenth of it), so a job
+// that waits costs the server a few questions a second; a lone job that
+// prints at once is asked after every shortest pause.
+// And the time the server may take beyond the caller's bound.
 constexpr int cupsFollowFirstPollMs = 40;
+constexpr int cupsFollowShortestPollMs = 15;
+constexpr int cupsFollowPerFollowerMs = 7;
 constexpr int cupsFollowPollMs = 350;
 // Several jobs followed together: the first question after about this long
 // per job (a printer that is there takes a short job in a few milliseconds),
