@@ -10,8 +10,8 @@
 # compilers and clang-tidy use the processors while the suites wait on their
 # servers and time-outs:
 #   A: the sanitizer tree's suites, the ThreadSanitizer tree and its suites,
-#      the fuzz targets;
-#   B: clang-tidy, the package.
+#      the package;
+#   B: clang-tidy, the fuzz targets.
 # Each step's output is printed once it ends; each step's time at the end.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -95,8 +95,10 @@ fuzz_compiler() {
 
 lane_a() {
   local rc=0
+  # Three at a time: the suites mostly wait on their servers and time-outs
+  # (the slowest, which start servers, go first).
   if [ "$asan_built" = 1 ]; then
-    step "asan tests" ctest --test-dir "$asan" --output-on-failure -j2 --timeout 300 || rc=1
+    step "asan tests" ctest --test-dir "$asan" --output-on-failure -j3 --timeout 300 || rc=1
   else
     skipped "asan tests" "the tree did not build"
   fi
@@ -104,18 +106,14 @@ lane_a() {
   if step "tsan build" bash scripts/build.sh "$tsan" -DNPS_TSAN=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
     -- nps_tsan_suites; then
     step "tsan tests" env TSAN_OPTIONS="$tsan_options" \
-      ctest --test-dir "$tsan" -L tsan --output-on-failure -j2 --timeout 300 || rc=1
+      ctest --test-dir "$tsan" -L tsan --output-on-failure -j3 --timeout 300 || rc=1
   else
     rc=1
     skipped "tsan tests" "the tree did not build"
   fi
-  # Built so they cannot rot; run on demand (fuzz/README.md).
-  if fuzz_compiler; then
-    step "fuzz build" bash scripts/build.sh "$fuzz" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-      -DNPS_FUZZ=ON -DNPS_BUILD_TESTS=OFF -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" -- nps_fuzzers || rc=1
-  else
-    skipped "fuzz build" "no clang++ with libFuzzer here"
-  fi
+  # Once, in a Release tree of its own (warnings as errors): the Debian
+  # package, unpacked and run.
+  step package bash tests/packaging/test_package.sh || rc=1
   return $rc
 }
 
@@ -129,9 +127,14 @@ lane_b() {
     rc=1
     skipped tidy "the sanitizer tree has no compile commands"
   fi
-  # Once, in a Release tree of its own (warnings as errors): the Debian
-  # package, unpacked and run.
-  step package bash tests/packaging/test_package.sh || rc=1
+  # Built so they cannot rot (unoptimised: nothing runs them here); run on
+  # demand from the fuzz preset's tree (fuzz/README.md).
+  if fuzz_compiler; then
+    step "fuzz build" bash scripts/build.sh "$fuzz" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+      -DNPS_FUZZ=ON -DNPS_BUILD_TESTS=OFF -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O0" -- nps_fuzzers || rc=1
+  else
+    skipped "fuzz build" "no clang++ with libFuzzer here"
+  fi
   return $rc
 }
 
@@ -150,4 +153,7 @@ awk -F'\t' '{
   printf "  %-12s %6s  %s\n", $1, t, r
 }' "$logs/times"
 printf '  %-12s %3d:%02d  %s\n' total $((total / 60)) $((total % 60)) "$([ $status -eq 0 ] && echo passed || echo FAILED)"
+# The processor time every step took together (user and system).
+times >"$logs/processor"
+awk 'NR == 2 { print "  processor time: " $1 " user, " $2 " system" }' "$logs/processor"
 exit $status
