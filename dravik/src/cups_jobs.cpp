@@ -77,6 +77,21 @@ bool askJob(http_t *http, const LastJob &job, JobStatus &status)
     return true;
 }
 
+// Asks about a job being followed; false with the reason set. The server
+// forgets only jobs that ended, the oldest first once it holds as many as its
+// MaxJobs allows: a followed job it no longer knows ended, but whether it
+// printed cannot be told (and no queue went away).
+bool askFollowed(http_t *http, const LastJob &job, JobStatus &status)
+{
+    if (askJob(http, job, status))
+        return true;
+    if (errorCode() == DRAVIK_ERROR_NOT_FOUND)
+        setError(DRAVIK_ERROR_OTHER, jobText(job) +
+                                         " ended, but the print server no longer knows it (it forgets its oldest "
+                                         "ended jobs beyond MaxJobs in cupsd.conf): whether it printed cannot be told");
+    return false;
+}
+
 // What the queue's backend said last, when it says it has not reached the
 // printer: it failed to connect and waits to try again (switched off,
 // unplugged, unreachable). Empty otherwise, also when the queue cannot be
@@ -303,7 +318,7 @@ int followLastJob(int timeoutMs)
     long long pauseMs = cupsFollowFirstPollMs;
     for (;;) {
         JobStatus status;
-        if (!askJob(call.http(), job, status))
+        if (!askFollowed(call.http(), job, status))
             return -1;
         const int fate = settled(job, status);
         if (fate != 0)
@@ -355,7 +370,7 @@ int followSentJobs(int timeoutMs)
         if (!lastWaits) {
             JobStatus status;
             while (done < jobs.size()) {
-                if (!askJob(call.http(), jobs[done], status))
+                if (!askFollowed(call.http(), jobs[done], status))
                     return stopAt(done);
                 const int fate = settled(jobs[done], status);
                 if (fate < 0)
