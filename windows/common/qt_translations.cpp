@@ -10,31 +10,46 @@
 namespace {
 Language current = Language::English;
 
+// A translator made once per application object and kept while it lives.
+// A set every sound build holds (`required`) is kept even when it failed to
+// load, with a warning, so its texts stay English; an optional set that is
+// not there is not asked for again.
+template <typename Load>
+QTranslator *keptTranslator(QPointer<QTranslator> &kept, bool &absent, Load load, const char *required = nullptr)
+{
+    if (kept || absent)
+        return kept;
+    auto *t = new QTranslator(QCoreApplication::instance());
+    if (load(*t)) {
+        kept = t;
+    } else if (required) {
+        qWarning("%s", required);
+        kept = t;
+    } else {
+        delete t;
+        absent = true;
+    }
+    return kept;
+}
+
 // The program's Chinese texts, built into the program as a resource.
 QTranslator *programTranslator()
 {
-    static QPointer<QTranslator> translator;
-    if (!translator) {
-        auto *t = new QTranslator(QCoreApplication::instance());
-        // Never missing from a sound build; without it the texts stay English.
-        if (!t->load(QStringLiteral(":/i18n/nemboportsettings_zh_CN.qm")))
-            qWarning("The program's Chinese translations are missing from the build");
-        translator = t;
-    }
-    return translator;
+    static QPointer<QTranslator> kept;
+    static bool absent = false;
+    return keptTranslator(
+        kept, absent, [](QTranslator &t) { return t.load(QStringLiteral(":/i18n/nemboportsettings_zh_CN.qm")); },
+        "The program's Chinese translations are missing from the build");
 }
 
 // The core's Chinese words (the printer conditions), built in likewise.
 QTranslator *coreTranslator()
 {
-    static QPointer<QTranslator> translator;
-    if (!translator) {
-        auto *t = new QTranslator(QCoreApplication::instance());
-        if (!loadCoreChinese(*t))
-            qWarning("The core's Chinese translations are missing from the build");
-        translator = t;
-    }
-    return translator;
+    static QPointer<QTranslator> kept;
+    static bool absent = false;
+    return keptTranslator(
+        kept, absent, [](QTranslator &t) { return loadCoreChinese(t); },
+        "The core's Chinese translations are missing from the build");
 }
 
 // The tool's Chinese texts (what its finder and rate search say, shown in
@@ -42,33 +57,21 @@ QTranslator *coreTranslator()
 // test program built without them.
 QTranslator *toolTranslator()
 {
-    static QPointer<QTranslator> translator;
-    static bool tried = false;
-    if (!translator && !tried) {
-        tried = true;
-        auto *t = new QTranslator(QCoreApplication::instance());
-        if (t->load(QStringLiteral(":/i18n/nemboport_zh_CN.qm")))
-            translator = t;
-        else
-            delete t;
-    }
-    return translator;
+    static QPointer<QTranslator> kept;
+    static bool absent = false;
+    return keptTranslator(kept, absent,
+                          [](QTranslator &t) { return t.load(QStringLiteral(":/i18n/nemboport_zh_CN.qm")); });
 }
 
-// Qt's own Chinese texts, or null when this machine lacks them.
+// Qt's own Chinese texts, or null when this machine lacks them (Qt's texts
+// then stay English).
 QTranslator *qtTranslator()
 {
-    static QPointer<QTranslator> translator;
-    static bool tried = false;
-    if (!translator && !tried) {
-        tried = true;
-        auto *t = new QTranslator(QCoreApplication::instance());
-        if (t->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-            translator = t;
-        else
-            delete t; // not installed here: Qt's texts stay English
-    }
-    return translator;
+    static QPointer<QTranslator> kept;
+    static bool absent = false;
+    return keptTranslator(kept, absent, [](QTranslator &t) {
+        return t.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    });
 }
 } // namespace
 
