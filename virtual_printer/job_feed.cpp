@@ -25,9 +25,9 @@ JobFeed::JobFeed(PrintSession &session, const QString &name)
 
 void JobFeed::take(const QByteArray &bytes)
 {
-    // Room for the short commands a piece may hold, made once: the list
-    // keeps it from piece to piece.
-    commands_.reserve(commands_.size() + std::size_t(bytes.size()) / 3);
+    // Room for as many commands as the piece has bytes (none is shorter),
+    // made once: the list keeps it from piece to piece and never moves.
+    commands_.reserve(commands_.size() + std::size_t(bytes.size()));
     stream_.feed(bytes, commands_);
 }
 

@@ -225,16 +225,16 @@ void LogLines::close()
     } else {
         switch (open_) {
         case Open::Run:
-            hold(budget, {Counted{-1, 0, 0, 0, QStringLiteral("run of text or other bytes"), 1}});
+            hold(budget, Counted{-1, 0, 0, 0, QStringLiteral("run of text or other bytes"), 1});
             break;
         case Open::Requests:
             hold(budget, asked_);
             break;
         case Open::Same:
             if (carriesBytes(same_.kind))
-                hold(budget, {Counted{-1, 0, 0, 0, bounded(same_.describe()), sameCount_}});
+                hold(budget, Counted{-1, 0, 0, 0, bounded(same_.describe()), sameCount_});
             else
-                hold(budget, {Counted{int(same_.kind), same_.length, same_.value, same_.value2, {}, sameCount_}});
+                hold(budget, Counted{int(same_.kind), same_.length, same_.value, same_.value2, {}, sameCount_});
             break;
         case Open::None:
             break;
@@ -255,6 +255,12 @@ void LogLines::hold(Budget &budget, const std::vector<Counted> &what)
 {
     for (const Counted &c : what)
         count(budget.held, c, c.count);
+    ++budget.heldLines;
+}
+
+void LogLines::hold(Budget &budget, const Counted &what)
+{
+    count(budget.held, what, what.count);
     ++budget.heldLines;
 }
 
@@ -291,7 +297,7 @@ void LogLines::jobLine(const QString &source, const QString &text, const QString
     if (withinBudget(budget))
         sink_(QStringLiteral("%1 %2 %3").arg(logStamp(), source, text));
     else
-        hold(budget, {Counted{-1, 0, 0, 0, kind, 1}});
+        hold(budget, Counted{-1, 0, 0, 0, kind, 1});
 }
 
 void LogLines::note(const QString &source, const QString &text)

@@ -97,6 +97,7 @@ private:
     static bool withinBudget(Budget &budget);
     // One line not said: what it said is counted.
     static void hold(Budget &budget, const std::vector<Counted> &what);
+    static void hold(Budget &budget, const Counted &what);
     void sayHeld(const QString &source, Budget &budget);
     static void count(std::vector<Counted> &into, const Counted &what, qint64 times);
 

@@ -217,15 +217,20 @@ bool OutputWriter::flushLog(QString &error)
     return false;
 }
 
-QString OutputWriter::saveReceipt(const QImage &receipt, QString &error)
+bool OutputWriter::encodeReceipt(const QImage &receipt, QByteArray &png)
 {
-    QByteArray png;
     QBuffer buffer(&png);
     QImageWriter writer(&buffer, "png");
     // Qt reads a quality of 80 as zlib's level 1: several times faster than
     // its default on dense text, and no larger on receipts.
     writer.setQuality(80);
-    if (!buffer.open(QIODevice::WriteOnly) || !writer.write(receipt)) {
+    return buffer.open(QIODevice::WriteOnly) && writer.write(receipt);
+}
+
+QString OutputWriter::saveReceipt(const QImage &receipt, QString &error)
+{
+    QByteArray png;
+    if (!encodeReceipt(receipt, png)) {
         error = QStringLiteral("cannot encode the receipt picture");
         return {};
     }

@@ -49,6 +49,9 @@ public:
     // The path written, or an empty text with a reason. From one thread at
     // a time (the receipt saver's), beside the others.
     QString saveReceipt(const QImage &receipt, QString &error);
+    // A receipt picture as PNG; false when it cannot be encoded. The first
+    // call in a process looks through Qt's image plugins (about 10 ms).
+    static bool encodeReceipt(const QImage &receipt, QByteArray &png);
 
 private:
     QString dir_;

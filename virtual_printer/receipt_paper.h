@@ -7,7 +7,9 @@
 #include <QImage>
 
 #include <cstdint>
-#include <vector>
+#include <memory>
+
+class BlankPages;
 
 class ReceiptPaper
 {
@@ -19,6 +21,7 @@ public:
     };
 
     explicit ReceiptPaper(int widthDots);
+    ~ReceiptPaper();
 
     int widthDots() const { return width_; }
     int charsPerLine() const;
@@ -59,7 +62,9 @@ private:
     Align align_ = Align::Left;
     QByteArray pending_;
     bool pendingStarted_ = false;
-    std::vector<std::uint8_t> dots_; // rows of rowBytes_, bit 7 of a byte the leftmost dot, set: black
+    // Room for kMaxPaperDots rows of rowBytes_, the first height_ in use; bit
+    // 7 of a byte is the leftmost dot, set: black. Blank past height_.
+    std::unique_ptr<BlankPages> dots_;
     int height_ = 0;
     bool inked_ = false;
 };

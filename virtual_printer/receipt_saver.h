@@ -1,7 +1,7 @@
 // Receipts saved on a thread of their own: each picture is encoded as PNG
 // and written to the output folder while the printer goes on (a 7.5 m
-// receipt of dense text takes a tenth of a second to encode, too long to
-// keep other connections waiting). What became of each comes back on the
+// receipt of dense text takes 10 to 20 ms to encode, too long to keep other
+// connections waiting). What became of each comes back on the
 // thread that queued it, in order.
 #pragma once
 

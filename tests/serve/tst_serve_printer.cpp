@@ -2,6 +2,7 @@
 // each command leaves, the receipts, broken and split streams.
 #include "serve_feed.h"
 
+#include "bitmap_font.h"
 #include "config_commands.h"
 #include "logo_commands.h"
 #include "maintenance_commands.h"
@@ -42,6 +43,8 @@ private slots:
     void logoPrintShowsTheRasterDotForDot_data();
     void logoPrintShowsTheRasterDotForDot();
     void logoPrintOfAnEmptySlotPrintsNothing();
+    void textShowsTheFontDotForDot_data();
+    void textShowsTheFontDotForDot();
     void qrPrintShowsTheStoredText();
     void unknownBytesAreCountedAndTheRestStillWorks();
     void splitStreamGivesTheSameState_data();
@@ -192,6 +195,53 @@ void TestServePrinter::logoPrintShowsTheRasterDotForDot()
         for (int x = 0; x < picture.width(); ++x)
             if ((r.pixelColor(left + x, y).value() < 128) != (picture.pixel(x, y) == qRgb(0, 0, 0)))
                 QFAIL(qPrintable(QStringLiteral("dot %1,%2 differs").arg(x).arg(y)));
+}
+
+void TestServePrinter::textShowsTheFontDotForDot_data()
+{
+    QTest::addColumn<int>("paper");
+    QTest::addColumn<int>("align"); // ESC a n
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("linesBefore"); // blank lines fed first
+    QTest::addColumn<int>("left");        // where the line starts
+    QTest::newRow("left, 80 mm") << 576 << 0 << QByteArray("Ag|~ .") << 0 << 0;
+    QTest::newRow("middle, 80 mm, odd byte offset") << 576 << 1 << QByteArray("xyz") << 0 << (576 - 36) / 2;
+    QTest::newRow("right, 58 mm") << 384 << 2 << QByteArray("#@") << 0 << 384 - 24;
+    QTest::newRow("a full line, 58 mm") << 384 << 0 << QByteArray(32, 'W') << 0 << 0;
+    QTest::newRow("paper narrower than a row of words") << 20 << 2 << QByteArray("M") << 0 << 8;
+    QTest::newRow("paper narrower than a character") << 10 << 0 << QByteArray("M") << 0 << 0;
+    // Past half the longest paper the receipt is handed on as drawn, not copied.
+    QTest::newRow("below 1300 blank lines") << 576 << 1 << QByteArray("end") << 1300 << (576 - 36) / 2;
+}
+
+void TestServePrinter::textShowsTheFontDotForDot()
+{
+    QFETCH(int, paper);
+    QFETCH(int, align);
+    QFETCH(QByteArray, line);
+    QFETCH(int, linesBefore);
+    QFETCH(int, left);
+    VirtualPrinter printer(paper);
+    feedJob(printer, QByteArray(linesBefore, '\n') + QByteArray("\x1b\x61") + char(align) + line + "\n" +
+                         toBytes(fullCutCommand().bytes));
+    const std::vector<QImage> receipts = printer.takeReceipts();
+    QCOMPARE(int(receipts.size()), 1);
+    const QImage &r = receipts.front();
+    const int top = linesBefore * receipt_font::kCellHeight;
+    QCOMPARE(r.width(), paper);
+    QCOMPARE(r.height(), top + receipt_font::kCellHeight);
+    QCOMPARE(r.format(), QImage::Format_Mono);
+    QCOMPARE(r.color(1), qRgb(0, 0, 0));
+    for (int y = 0; y < r.height(); ++y)
+        for (int x = 0; x < paper; ++x) {
+            const bool black = r.constScanLine(y)[x >> 3] & (0x80 >> (x & 7));
+            const int i = (x - left) / receipt_font::kCellWidth, dx = (x - left) % receipt_font::kCellWidth;
+            const bool inked = y >= top && x >= left && i < line.size() &&
+                               receipt_font::cell(static_cast<unsigned char>(line.at(i)))[std::size_t(y - top)] &
+                                   (1u << (receipt_font::kCellWidth - 1 - dx));
+            if (black != inked)
+                QFAIL(qPrintable(QStringLiteral("dot %1,%2 differs").arg(x).arg(y)));
+        }
 }
 
 void TestServePrinter::logoPrintOfAnEmptySlotPrintsNothing()
