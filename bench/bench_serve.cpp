@@ -343,6 +343,10 @@ int main(int argc, char *argv[])
         text1m += "x\n";
     o = run(text1m, 4096, true);
     std::printf("  1 MB of text, one character a line: %.2f s, log.txt %lld bytes\n", o.seconds, qlonglong(o.logBytes));
+    o = run(text, 4096, false);
+    std::printf("  300 KB of text lines, drawn: %.3f s\n", o.seconds);
+    o = run(text, 4096, true);
+    std::printf("  300 KB of text lines, drawn and saved: %.3f s, %d receipt file(s)\n", o.seconds, o.files);
     o = run(cuts, 4096, true);
     std::printf("  300 KB of cut-heavy input (x ESC i): %.2f s, %lld cut(s), %d receipt file(s), log.txt %lld bytes\n",
                 o.seconds, o.receipts, o.files, qlonglong(o.logBytes));
