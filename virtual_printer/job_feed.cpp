@@ -2,6 +2,8 @@
 
 #include "print_session.h"
 
+#include <algorithm>
+
 #include <time.h>
 
 namespace {
@@ -25,9 +27,12 @@ JobFeed::JobFeed(PrintSession &session, const QString &name)
 
 void JobFeed::take(const QByteArray &bytes)
 {
-    // Room for as many commands as the piece has bytes (none is shorter),
-    // made once: the list keeps it from piece to piece and never moves.
-    commands_.reserve(commands_.size() + std::size_t(bytes.size()));
+    // Room for as many commands as the piece has bytes (none is shorter):
+    // the list keeps it from piece to piece, and grows by doubling when
+    // pieces are taken one after another without being run.
+    const std::size_t needed = commands_.size() + std::size_t(bytes.size());
+    if (needed > commands_.capacity())
+        commands_.reserve(std::max(needed, 2 * commands_.capacity()));
     stream_.feed(bytes, commands_);
 }
 

@@ -213,6 +213,8 @@ QImage ReceiptPaper::tearOff()
         paper = QImage(
             rows->data(), width_, height_, rowBytes_, QImage::Format_Mono,
             [](void *held) { delete static_cast<BlankPages *>(held); }, rows);
+        if (paper.isNull())
+            delete rows; // not taken
     } else {
         // A short one is copied, and the paper is used again.
         paper = QImage(width_, std::max(height_, 1), QImage::Format_Mono);
