@@ -1,12 +1,12 @@
 #include "port_probe.h"
 
+#include "errno_text.h"
 #include "tool_text.h"
 
 #include <QDir>
 #include <QRegularExpression>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -51,7 +51,7 @@ DeviceCheck checkDevice(const QString &path)
     DeviceCheck check;
     if (::access(file.constData(), W_OK) != 0) {
         check.problem = errno == EACCES ? DeviceProblem::NoPermission : DeviceProblem::Other;
-        check.detail = QString::fromLocal8Bit(std::strerror(errno));
+        check.detail = errnoText(errno);
         return check;
     }
     const int fd = ::open(file.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -59,7 +59,7 @@ DeviceCheck checkDevice(const QString &path)
         check.problem = errno == EBUSY                      ? DeviceProblem::Busy
                         : errno == ENXIO || errno == ENODEV ? DeviceProblem::NoDevice
                                                             : DeviceProblem::Other;
-        check.detail = QString::fromLocal8Bit(std::strerror(errno));
+        check.detail = errnoText(errno);
         return check;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)

@@ -50,6 +50,12 @@ enum class Kind {
     PaperSensorRequest, // GS r 1 (or '1')
 };
 
+// A question the printer answers: its status, its identity, its paper sensor.
+inline bool isRequest(Kind kind)
+{
+    return kind == Kind::StatusRequest || kind == Kind::IdRequest || kind == Kind::PaperSensorRequest;
+}
+
 // One image block of an FS q download.
 struct Logo
 {

@@ -1,10 +1,11 @@
 #include "regular_file.h"
 
+#include "errno_text.h"
+
 #include <QFile>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -41,7 +42,7 @@ QString openFailure(int error)
     case EPERM:
         return QStringLiteral("Permission denied: this user may not read the file.");
     default:
-        return QStringLiteral("The file cannot be opened: %1.").arg(QString::fromLocal8Bit(std::strerror(error)));
+        return QStringLiteral("The file cannot be opened: %1.").arg(errnoText(error));
     }
 }
 

@@ -1,12 +1,13 @@
 #include "network_scan.h"
 
+#include "errno_text.h"
+
 #include <QElapsedTimer>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -244,8 +245,7 @@ private:
                 continue;
             }
             fail(e, DRAVIK_ERROR_DEVICE_LOST,
-                 QStringLiteral("the listener did not take the question: %1")
-                     .arg(QString::fromLocal8Bit(std::strerror(n < 0 ? errno : EPIPE))));
+                 QStringLiteral("the listener did not take the question: %1").arg(errnoText(n < 0 ? errno : EPIPE)));
             return false;
         }
         return true;
@@ -268,7 +268,7 @@ private:
             if (r > 0)
                 return true;
             if (r < 0 && errno != EINTR) {
-                fail(e, DRAVIK_ERROR_OTHER, QString::fromLocal8Bit(std::strerror(errno)));
+                fail(e, DRAVIK_ERROR_OTHER, errnoText(errno));
                 return false;
             }
         }

@@ -15,11 +15,6 @@ bool inRun(Kind kind)
     return kind == Kind::Text || kind == Kind::LineFeed || kind == Kind::Unknown;
 }
 
-bool isRequest(Kind kind)
-{
-    return kind == Kind::StatusRequest || kind == Kind::IdRequest || kind == Kind::PaperSensorRequest;
-}
-
 // Commands whose meaning shows bytes they carry, not only their values.
 bool carriesBytes(Kind kind)
 {
@@ -145,7 +140,7 @@ void LogLines::command(const QString &source, const decoder::Decoded &c, const Q
         }
         if (runProblem_.isEmpty())
             runProblem_ = problem;
-    } else if (isRequest(c.kind)) {
+    } else if (decoder::isRequest(c.kind)) {
         if (open_ != Open::Requests || !sameSource(source_, source))
             open(Open::Requests, source);
         count(asked_, Counted{int(c.kind), c.length, c.value, c.value2, {}, 0}, 1);

@@ -1,6 +1,7 @@
 #include "output_writer.h"
 
 #include "durable_file.h"
+#include "errno_text.h"
 #include "log_stamp.h"
 
 #include <QBuffer>
@@ -12,7 +13,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -21,11 +21,6 @@
 #include <unistd.h>
 
 namespace {
-
-QString errnoText(int code)
-{
-    return QString::fromLocal8Bit(std::strerror(code));
-}
 
 // A regular file with one name, as our own files are: anything else (a FIFO
 // that would block, a device, a hard link into another folder) was put there

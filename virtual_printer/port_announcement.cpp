@@ -1,12 +1,12 @@
 #include "port_announcement.h"
 
 #include "announcement_rules.h"
+#include "errno_text.h"
 
 #include <QByteArray>
 #include <QFile>
 
 #include <cerrno>
-#include <cstring>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -15,17 +15,12 @@
 
 namespace {
 
-QString errnoText()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
-
 // Makes path a 0700 folder of ours, or accepts it when it already is one:
 // a folder under /tmp made by someone else, or a symlink, is refused.
 bool privateFolder(const QByteArray &path, QString &error)
 {
     if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
-        error = QStringLiteral("cannot create %1: %2").arg(QFile::decodeName(path), errnoText());
+        error = QStringLiteral("cannot create %1: %2").arg(QFile::decodeName(path), errnoText(errno));
         return false;
     }
     struct stat st
@@ -37,7 +32,7 @@ bool privateFolder(const QByteArray &path, QString &error)
         return false;
     }
     if ((st.st_mode & 0077) != 0 && ::chmod(path.constData(), 0700) != 0) {
-        error = QStringLiteral("cannot make %1 private: %2").arg(QFile::decodeName(path), errnoText());
+        error = QStringLiteral("cannot make %1 private: %2").arg(QFile::decodeName(path), errnoText(errno));
         return false;
     }
     return true;
@@ -72,7 +67,7 @@ bool PortAnnouncement::announce(const QString &devicePath, QString &error)
     ::unlink(lockBytes.constData());
     const int lock = ::open(lockBytes.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (lock < 0 || ::flock(lock, LOCK_EX | LOCK_NB) != 0) {
-        error = QStringLiteral("cannot lock %1: %2").arg(QFile::decodeName(lockBytes), errnoText());
+        error = QStringLiteral("cannot lock %1: %2").arg(QFile::decodeName(lockBytes), errnoText(errno));
         if (lock >= 0) {
             ::close(lock);
             ::unlink(lockBytes.constData());
@@ -80,7 +75,7 @@ bool PortAnnouncement::announce(const QString &devicePath, QString &error)
         return false;
     }
     if (::symlink(QFile::encodeName(devicePath).constData(), linkBytes.constData()) != 0) {
-        error = QStringLiteral("cannot create %1: %2").arg(link, errnoText());
+        error = QStringLiteral("cannot create %1: %2").arg(link, errnoText(errno));
         ::close(lock);
         ::unlink(lockBytes.constData());
         return false;

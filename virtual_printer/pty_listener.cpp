@@ -1,5 +1,6 @@
 #include "pty_listener.h"
 
+#include "errno_text.h"
 #include "line_rate.h"
 #include "line_speed.h"
 #include "port_announcement.h"
@@ -9,7 +10,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include <fcntl.h>
 #include <pty.h>
@@ -60,7 +60,7 @@ PtyListener::~PtyListener()
 bool PtyListener::open(const QString &link, QString &error)
 {
     if (::openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) {
-        error = QStringLiteral("cannot create a pseudo-terminal: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        error = QStringLiteral("cannot create a pseudo-terminal: %1").arg(errnoText(errno));
         return false;
     }
     ::fcntl(master_, F_SETFD, FD_CLOEXEC);
@@ -91,8 +91,7 @@ bool PtyListener::open(const QString &link, QString &error)
             ::unlink(path.constData());
         }
         if (::symlink(QFile::encodeName(device_).constData(), path.constData()) != 0) {
-            error =
-                QStringLiteral("cannot create the link %1: %2").arg(link, QString::fromLocal8Bit(std::strerror(errno)));
+            error = QStringLiteral("cannot create the link %1: %2").arg(link, errnoText(errno));
             return false;
         }
         link_ = link;
@@ -136,9 +135,7 @@ void PtyListener::readable()
     if (n <= 0) {
         if (n < 0 && (errno == EAGAIN || errno == EINTR))
             return;
-        session_.note(
-            QStringLiteral("pty"),
-            QStringLiteral("reading %1 failed: %2").arg(device_, QString::fromLocal8Bit(std::strerror(errno))));
+        session_.note(QStringLiteral("pty"), QStringLiteral("reading %1 failed: %2").arg(device_, errnoText(errno)));
         notifier_->setEnabled(false);
         paceTimer_.start(kRetryMs);
         return;
@@ -198,7 +195,7 @@ void PtyListener::answer(const QString &name, const QByteArray &bytes)
             // Nobody reads them: a printer's answers are lost on the wire too.
             session_.note(name, QStringLiteral("%1 answer byte(s) not sent: %2")
                                     .arg(bytes.size() - done)
-                                    .arg(QString::fromLocal8Bit(std::strerror(n < 0 ? errno : EAGAIN))));
+                                    .arg(errnoText(n < 0 ? errno : EAGAIN)));
             return;
         }
         done += n;

@@ -1,5 +1,6 @@
 #include "tcp_listener.h"
 
+#include "errno_text.h"
 #include "print_session.h"
 #include "tcp_connection.h"
 
@@ -13,17 +14,6 @@
 #include <unistd.h>
 
 namespace {
-
-QString errnoText(int code)
-{
-    return QString::fromLocal8Bit(std::strerror(code));
-}
-
-bool isRequest(decoder::Kind kind)
-{
-    return kind == decoder::Kind::StatusRequest || kind == decoder::Kind::IdRequest ||
-           kind == decoder::Kind::PaperSensorRequest;
-}
 
 // Bytes read from a job's connection at a time.
 constexpr qsizetype kReadBytes = 16 * 1024;
@@ -244,7 +234,7 @@ void TcpListener::answerWaiting(Waiting &w)
         qsizetype length = 0;
         decoder::decodeEach(connection->held().constData(), std::size_t(connection->held().size()), false,
                             [&](const decoder::Decoded &c) {
-                                if (w.printData || !isRequest(c.kind)) {
+                                if (w.printData || !decoder::isRequest(c.kind)) {
                                     w.printData = true;
                                     return;
                                 }

@@ -1,13 +1,13 @@
 #include "file_writer.h"
 
 #include "durable_file.h"
+#include "errno_text.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -16,7 +16,7 @@ namespace filewriter {
 namespace {
 QString systemError(const QString &what, int error)
 {
-    return what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+    return what + QStringLiteral(": ") + errnoText(error);
 }
 } // namespace
 

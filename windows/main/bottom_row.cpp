@@ -12,7 +12,7 @@
 
 namespace {
 // The row's top in the window.
-constexpr int kTop = 539;
+constexpr int kRowTop = 539;
 } // namespace
 
 BottomRow::BottomRow(QWidget *window, const WindowSender &sender, ConnectionPanel &connection, SettingsPanel &settings,
@@ -25,7 +25,7 @@ BottomRow::BottomRow(QWidget *window, const WindowSender &sender, ConnectionPane
 {
     using widgetmaker::make;
     setObjectName(QStringLiteral("bottomRow"));
-    setGeometry(0, kTop, 505, 27);
+    setGeometry(0, kRowTop, 505, 27);
     Button12 = make<QPushButton>(this, "Button12", 9, 0, 88, 27);
     Button20 = make<QPushButton>(this, "Button20", 100, 0, 87, 27);
     Button13 = make<QPushButton>(this, "Button13", 190, 0, 76, 27);

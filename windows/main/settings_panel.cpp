@@ -19,14 +19,14 @@ namespace {
 
 // The panel's top in the window: the children are placed at their window
 // positions less this.
-constexpr int kTop = 131;
+constexpr int kPanelTop = 131;
 
 using widgetmaker::make;
 
 // A configuration group at its window position.
 QGroupBox *group(QWidget *panel, const char *name, int left, int top, int width, int height)
 {
-    return make<QGroupBox>(panel, name, left, top - kTop, width, height);
+    return make<QGroupBox>(panel, name, left, top - kPanelTop, width, height);
 }
 
 QPushButton *setButton(QGroupBox *group, const char *name)
@@ -56,7 +56,7 @@ SettingsPanel::SettingsPanel(QWidget *window, const WindowSender &sender, Connec
     , connection_(connection)
 {
     setObjectName(QStringLiteral("settingsPanel"));
-    setGeometry(0, kTop, 505, 452 - kTop);
+    setGeometry(0, kPanelTop, 505, 452 - kPanelTop);
     build();
     buildSkipBoxes();
     groups_ = {{
@@ -158,7 +158,7 @@ void SettingsPanel::buildSkipBoxes()
         {&chkBeepSet, "chkBeepSet", 145, 373},
     };
     for (const auto &s : skips) {
-        *s.box = make<QCheckBox>(this, s.name, s.left, s.top - kTop, 62, 17);
+        *s.box = make<QCheckBox>(this, s.name, s.left, s.top - kPanelTop, 62, 17);
         (*s.box)->setAutoFillBackground(true);
         (*s.box)->raise();
     }
