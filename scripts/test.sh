@@ -81,9 +81,11 @@ status=0
 step format bash scripts/check_format.sh || status=1
 
 # Every suite, in one tree: AddressSanitizer + UndefinedBehaviorSanitizer,
-# warnings as errors (but those the sanitizers' code makes GCC misjudge).
+# warnings as errors (but those the sanitizers' code makes GCC misjudge),
+# each target's sources compiled in unity batches (the package's tree
+# compiles them one by one).
 asan_built=1
-step "asan build" bash scripts/build.sh "$asan" -DNPS_SANITIZE=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON ||
+step "asan build" bash scripts/build.sh "$asan" -DNPS_SANITIZE=ON -DNPS_UNITY=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON ||
   { status=1; asan_built=0; }
 
 # The fuzz targets need clang and its libFuzzer run-time.
@@ -103,7 +105,7 @@ lane_a() {
     skipped "asan tests" "the tree did not build"
   fi
   # The threaded suites that need no widgets: the library's and the tool's.
-  if step "tsan build" bash scripts/build.sh "$tsan" -DNPS_TSAN=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
+  if step "tsan build" bash scripts/build.sh "$tsan" -DNPS_TSAN=ON -DNPS_UNITY=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
     -- nps_tsan_suites; then
     step "tsan tests" env TSAN_OPTIONS="$tsan_options" \
       ctest --test-dir "$tsan" -L tsan --output-on-failure -j3 --timeout 300 || rc=1

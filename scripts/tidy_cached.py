@@ -1,12 +1,14 @@
 """clang-tidy over the program's own sources, each at most once per change.
 
 tidy_cached.py TOP BUILD_DIR (run by tidy.sh). Reads BUILD_DIR's compile
-commands without the precompiled header (clang cannot read GCC's, and without
-it each source must include what it uses) or GCC's own warning names, runs clang-tidy on every source
-whose inputs changed since its last clean run, in parallel, and prints the
-findings. A source's inputs: its compile command, the contents of every file
-of the project it includes (from the compiler's dependency file), the time and
-size of every system header and precompiled header it includes, clang-tidy's
+commands without the precompiled header (clang cannot read GCC's) or GCC's
+own warning names, runs clang-tidy on every unit whose inputs changed since
+its last clean run, in parallel, and prints the findings. A unit is one
+compile command: in a unity tree a batch of a target's sources (Qt's headers
+are then read and matched once a batch, not once a source), else one source.
+A unit's inputs: its compile command, the contents of every file of the
+project it includes (from the compiler's dependency file), the time and size
+of every system header and precompiled header it includes, clang-tidy's
 version and .clang-tidy.
 """
 
@@ -14,6 +16,7 @@ import concurrent.futures
 import hashlib
 import json
 import os
+import re
 import shlex
 import subprocess
 import sys
@@ -21,6 +24,12 @@ import tempfile
 
 PROGRAM_SOURCES = ['core/*.cpp', 'sender/*.cpp', 'windows/*.cpp', 'cli/*.cpp', 'virtual_printer/*.cpp',
                    'dravik/*.cpp']
+
+
+# A line of a CMake unity batch: #include "/abs/path/source.cpp".
+UNITY_INCLUDE = re.compile(r'^#include "(/[^"]+)"$', re.M)
+# A using-declaration at the start of a line: using esc::ESC;
+USING_DECLARATION = re.compile(r'^\s*using\s+[\w:]+::\w+\s*;', re.M)
 
 
 def arguments(entry):
@@ -112,41 +121,69 @@ def input_key(entry, args, top, common):
     return h.hexdigest()
 
 
+def unit_sources(entry):
+    """The sources a compile command compiles: those a unity batch includes,
+    or its one file."""
+    path = os.path.realpath(os.path.join(entry['directory'], entry['file']))
+    if os.sep + 'Unity' + os.sep not in path:
+        return path, [path]
+    try:
+        with open(path, encoding='utf-8', errors='surrogateescape') as f:
+            text = f.read()
+    except OSError:
+        return path, []
+    return path, [os.path.realpath(m) for m in UNITY_INCLUDE.findall(text)]
+
+
 def main():
     top, build = os.path.realpath(sys.argv[1]), os.path.realpath(sys.argv[2])
     files = subprocess.run(['git', 'ls-files', *PROGRAM_SOURCES], cwd=top, check=True, capture_output=True,
                            text=True).stdout.split()
+    wanted = {os.path.join(top, name): name for name in files}
     with open(os.path.join(build, 'compile_commands.json')) as f:
         database = json.load(f)
     clean_dir = os.path.join(build, 'tidy-clean')
     os.makedirs(clean_dir, exist_ok=True)
     version = subprocess.run(['clang-tidy', '--version'], check=True, capture_output=True).stdout
-    with open(os.path.join(top, '.clang-tidy'), 'rb') as f:
+    config = os.path.join(top, '.clang-tidy')
+    with open(config, 'rb') as f:
         common = version + f.read()
 
-    by_file = {}
+    # A unit is one compile command: a unity batch of a target's sources, or
+    # one source. Each program source is checked in the first unit that
+    # compiles it.
     filtered = []
-    for entry in database:
-        args = for_clang(arguments(entry))
-        by_file[os.path.realpath(os.path.join(entry['directory'], entry['file']))] = (entry, args)
-        filtered.append({'directory': entry['directory'], 'file': entry['file'], 'arguments': args})
-
     work = []
     unchanged = 0
-    missing = []
-    for name in files:
-        path = os.path.join(top, name)
-        if path not in by_file:
-            missing.append(name)
+    covered = set()
+    for entry in database:
+        args = for_clang(arguments(entry))
+        path, sources = unit_sources(entry)
+        filtered.append({'directory': entry['directory'], 'file': path, 'arguments': args})
+        mine = [src for src in sources if src in wanted and src not in covered]
+        if not mine:
             continue
-        entry, args = by_file[path]
+        covered.update(mine)
+        # misc-unused-using-decls looks only at the unit's own file, so a
+        # source of a batch that declares names with `using` is also checked
+        # for that alone, on its own.
+        alone = []
+        for src in mine:
+            if src == path:
+                continue
+            with open(src, encoding='utf-8', errors='surrogateescape') as f:
+                if USING_DECLARATION.search(f.read()):
+                    alone.append(src)
+                    filtered.append({'directory': entry['directory'], 'file': src,
+                                     'arguments': [src if a == entry['file'] or a == path else a for a in args]})
         key = input_key(entry, args, top, common)
         if key and os.path.exists(os.path.join(clean_dir, key)):
-            unchanged += 1
+            unchanged += len(mine)
         else:
-            work.append((name, key))
+            work.append((path, alone, [wanted[src] for src in mine], key))
+    missing = [name for path, name in wanted.items() if path not in covered]
     if missing:
-        print('tidy: not in %s/compile_commands.json (not built there): %s' % (build, ' '.join(missing)),
+        print('tidy: not in %s/compile_commands.json (not built there): %s' % (build, ' '.join(sorted(missing))),
               file=sys.stderr)
         return 1
 
@@ -154,17 +191,25 @@ def main():
         with open(os.path.join(db_dir, 'compile_commands.json'), 'w') as f:
             json.dump(filtered, f)
 
-        def check(item):
-            name, key = item
-            run = subprocess.run(['clang-tidy', '-p', db_dir, '--quiet', name], cwd=top, capture_output=True,
-                                 text=True, errors='replace')
+        def tidy(path, *extra):
+            run = subprocess.run(['clang-tidy', '-p', db_dir, '--quiet', '--config-file=' + config, *extra, path],
+                                 cwd=top, capture_output=True, text=True, errors='replace')
             output = run.stdout + run.stderr
             findings = [line for line in output.splitlines() if 'warning:' in line or 'error:' in line]
             if run.returncode == 0 and not findings:
-                if key:
-                    open(os.path.join(clean_dir, key), 'w').close()
-                return None
+                return []
             return findings or output.splitlines()
+
+        def check(item):
+            path, alone, names, key = item
+            found = tidy(path)
+            for src in alone:
+                found += tidy(src, '--checks=-*,misc-unused-using-decls')
+            if found:
+                return found
+            if key:
+                open(os.path.join(clean_dir, key), 'w').close()
+            return None
 
         jobs = int(os.environ.get('NPS_TIDY_JOBS', os.cpu_count() or 1))
         with concurrent.futures.ThreadPoolExecutor(max_workers=jobs) as pool:
@@ -175,8 +220,9 @@ def main():
         print('\n'.join(found), file=sys.stderr)
         print('tidy: findings above (checks in .clang-tidy)', file=sys.stderr)
         return 1
-    print('tidy: %d files, no findings (%d checked now, %d unchanged since their last clean run)'
-          % (len(files), len(work), unchanged))
+    checked = sum(len(item[2]) for item in work)
+    print('tidy: %d files, no findings (%d checked now in %d runs, %d unchanged since their last clean run)'
+          % (len(files), checked, len(work), unchanged))
     return 0
 
 
