@@ -10,8 +10,8 @@
 # compilers and clang-tidy use the processors while the suites wait on their
 # servers and time-outs:
 #   A: the sanitizer tree's suites, the ThreadSanitizer tree and its suites,
-#      the package;
-#   B: clang-tidy, the fuzz targets.
+#      the fuzz targets;
+#   B: clang-tidy, the package.
 # Each step's output is printed once it ends; each step's time at the end.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -58,7 +58,11 @@ skipped() {
   { flock 9; echo "== $1 skipped: $2"; } 9>"$logs/print.lock"
 }
 
-step setup bash scripts/setup.sh || exit 1
+# What compiling needs first; the rest (the print server, fonts, clang-tidy,
+# clang, the packaging tools) installs while the sanitizer tree builds.
+step setup bash scripts/setup.sh build || exit 1
+step "setup rest" bash scripts/setup.sh &
+setup_rest_pid=$!
 
 export QT_QPA_PLATFORM=offscreen
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
@@ -95,6 +99,8 @@ fuzz_compiler() {
     clang++ -x c++ -fsanitize=fuzzer - -o "$logs/fuzz-probe" >/dev/null 2>&1
 }
 
+wait "$setup_rest_pid" || exit 1
+
 lane_a() {
   local rc=0
   # Three at a time: the suites mostly wait on their servers and time-outs
@@ -113,9 +119,14 @@ lane_a() {
     rc=1
     skipped "tsan tests" "the tree did not build"
   fi
-  # Once, in a Release tree of its own (warnings as errors): the Debian
-  # package, unpacked and run.
-  step package bash tests/packaging/test_package.sh || rc=1
+  # Built so they cannot rot (unoptimised: nothing runs them here); run on
+  # demand from the fuzz preset's tree (fuzz/README.md).
+  if fuzz_compiler; then
+    step "fuzz build" bash scripts/build.sh "$fuzz" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+      -DNPS_FUZZ=ON -DNPS_UNITY=ON -DNPS_BUILD_TESTS=OFF -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O0" -- nps_fuzzers || rc=1
+  else
+    skipped "fuzz build" "no clang++ with libFuzzer here"
+  fi
   return $rc
 }
 
@@ -129,14 +140,9 @@ lane_b() {
     rc=1
     skipped tidy "the sanitizer tree has no compile commands"
   fi
-  # Built so they cannot rot (unoptimised: nothing runs them here); run on
-  # demand from the fuzz preset's tree (fuzz/README.md).
-  if fuzz_compiler; then
-    step "fuzz build" bash scripts/build.sh "$fuzz" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-      -DNPS_FUZZ=ON -DNPS_BUILD_TESTS=OFF -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O0" -- nps_fuzzers || rc=1
-  else
-    skipped "fuzz build" "no clang++ with libFuzzer here"
-  fi
+  # Once, in a Release tree of its own (warnings as errors): the Debian
+  # package, unpacked and run.
+  step package bash tests/packaging/test_package.sh || rc=1
   return $rc
 }
 
