@@ -216,7 +216,7 @@ void TestServeEndToEnd::logoOverThePacedPty()
     const double wireMs = 17007.0 * 10 * 1000 / 9600;
 
     const QByteArray port = QFile::encodeName(link);
-    QCOMPARE(lib_.OpenComm(port.constData(), 9600), 1);
+    QVERIFY2(lib_.OpenComm(port.constData(), 9600) == 1, qPrintable(lib_.lastError()));
     QElapsedTimer t;
     t.start();
     const int sent = lib_.SendBufferToPrint("COM", port.constData(), raster::kDocDownload, download.bytes.data(),
@@ -269,7 +269,7 @@ void TestServeEndToEnd::jobsUnderWayEndWithTheServer()
     const Command darkness = darknessCommand(InstructionSet::New, 5);
     QByteArray serialJob = "serial job\n";
     serialJob.append(reinterpret_cast<const char *>(darkness.bytes.data()), qsizetype(darkness.bytes.size()));
-    QCOMPARE(lib_.OpenComm(port.constData(), 9600), 1);
+    QVERIFY2(lib_.OpenComm(port.constData(), 9600) == 1, qPrintable(lib_.lastError()));
     QVERIFY2(lib_.SendBufferToPrint("COM", port.constData(), "serial job",
                                     reinterpret_cast<const unsigned char *>(serialJob.constData()),
                                     int(serialJob.size())),
