@@ -1,6 +1,7 @@
-# nps_project_targets(VAR): every target the project's folders define.
-# Called after every folder was read.
-function(nps_project_targets var)
+# nps_compiled_targets(VAR): every target the project's folders define that
+# compiles sources (programs and libraries). Called after every folder was
+# read.
+function(nps_compiled_targets var)
   set(dirs ${PROJECT_SOURCE_DIR})
   set(targets "")
   while(dirs)
@@ -8,7 +9,12 @@ function(nps_project_targets var)
     get_property(sub DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
     list(APPEND dirs ${sub})
     get_property(here DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
-    list(APPEND targets ${here})
+    foreach(target IN LISTS here)
+      get_target_property(type ${target} TYPE)
+      if(type MATCHES "^(EXECUTABLE|STATIC_LIBRARY|SHARED_LIBRARY|MODULE_LIBRARY|OBJECT_LIBRARY)$")
+        list(APPEND targets ${target})
+      endif()
+    endforeach()
   endwhile()
   set(${var} ${targets} PARENT_SCOPE)
 endfunction()

@@ -5,7 +5,6 @@
 #include "timeouts.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include <poll.h>
 
@@ -211,7 +210,7 @@ ssize_t readAnswer(void *context, ipp_uchar_t *buffer, size_t length)
 {
     auto *a = static_cast<AnswerBytes *>(context);
     const std::size_t n = std::min(length, a->bytes->size() - a->at);
-    std::memcpy(buffer, a->bytes->data() + a->at, n);
+    std::copy_n(a->bytes->data() + a->at, n, buffer);
     a->at += n;
     return static_cast<ssize_t>(n);
 }
