@@ -8,7 +8,17 @@
 
 namespace {
 
-ServeCommand g_serve = nullptr;
+PictureCommands g_pictures;
+
+// Runs logo here when this program has it, else where it is handed over.
+int runLogoCommand(CliContext &ctx, const QStringList &args)
+{
+    if (g_pictures.logo)
+        return g_pictures.logo(ctx, args);
+    if (g_pictures.handOver)
+        return g_pictures.handOver(ctx);
+    return ctx.fail(kExitFailed, Nemboport::tr("this build cannot load pictures: run logo from the nemboport program"));
+}
 
 struct Dispatch
 {
@@ -17,7 +27,7 @@ struct Dispatch
 };
 
 const Dispatch kCommands[] = {
-    {"list", runList},   {"set", runSet},           {"test", runTest},          {"logo", runLogo},
+    {"list", runList},   {"set", runSet},           {"test", runTest},          {"logo", runLogoCommand},
     {"apply", runApply}, {"profile", runProfile},   {"decode", runDecode},      {"status", runStatus},
     {"probe", runProbe}, {"discover", runDiscover}, {"add-queue", runAddQueue},
 };
@@ -78,9 +88,9 @@ bool takeVerbose(QStringList &args)
 
 } // namespace
 
-void setServeCommand(ServeCommand run)
+void setPictureCommands(PictureCommands commands)
 {
-    g_serve = run;
+    g_pictures = std::move(commands);
 }
 
 int runNemboport(CliContext &ctx, const QStringList &givenArgs)
@@ -104,10 +114,12 @@ int runNemboport(CliContext &ctx, const QStringList &givenArgs)
     }
     // The virtual printer reads its own arguments, --help included.
     if (command == QLatin1String("serve")) {
-        if (!g_serve)
-            return ctx.fail(kExitFailed,
-                            Nemboport::tr("this build has no virtual printer: run serve from the nemboport program"));
-        return g_serve(args.mid(1));
+        if (g_pictures.serve)
+            return g_pictures.serve(args.mid(1));
+        if (g_pictures.handOver)
+            return g_pictures.handOver(ctx);
+        return ctx.fail(kExitFailed,
+                        Nemboport::tr("this build has no virtual printer: run serve from the nemboport program"));
     }
 
     for (const Dispatch &d : kCommands) {

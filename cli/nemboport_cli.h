@@ -6,9 +6,20 @@
 
 #include <QStringList>
 
+#include <functional>
+#include <utility>
+
 int runNemboport(CliContext &ctx, const QStringList &args);
 
-// The `serve` command (the virtual printer), handed in by the program; the
-// tool's in-process runs do without it.
-using ServeCommand = int (*)(const QStringList &args);
-void setServeCommand(ServeCommand run);
+// `logo` loads pictures (Qt Gui) and `serve`, the virtual printer, draws
+// them and listens on the network (Qt Gui, Qt Network); the other commands
+// start without those libraries. A program that links the two commands hands
+// them in; one that does not hands them over to one that does: handOver runs
+// the whole command line there and returns its exit status, if it returns.
+struct PictureCommands
+{
+    int (*logo)(CliContext &ctx, const QStringList &args) = nullptr;
+    int (*serve)(const QStringList &args) = nullptr;
+    std::function<int(CliContext &ctx)> handOver;
+};
+void setPictureCommands(PictureCommands commands);

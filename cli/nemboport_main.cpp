@@ -1,22 +1,12 @@
-// nemboport: the command-line tool. No display is needed: a core application
-// object is enough, pictures included.
-#include "nemboport_cli.h"
-#include "serve_command.h"
-#include "tool_text.h"
-
-#include <QCoreApplication>
-
-#include <cstdio>
-#include <unistd.h>
+// nemboport: the command-line tool, with Qt Core only, so the everyday
+// commands start quickly; `logo` and `serve` are handed over to
+// nemboport-pictures.
+#include "pictures_program.h"
+#include "tool_main.h"
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    installToolTranslator();
-    setServeCommand(&runServe);
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    CliContext ctx{out, err};
-    ctx.outIsTerminal = ::isatty(STDOUT_FILENO) == 1;
-    return runNemboport(ctx, QCoreApplication::arguments().mid(1));
+    PictureCommands commands;
+    commands.handOver = [argv](CliContext &ctx) { return handOverToPicturesProgram(ctx, argv); };
+    return toolMain(argc, argv, std::move(commands));
 }

@@ -395,6 +395,18 @@ Runs the virtual receipt printer; `nemboport serve --help` lists its options.
         <translation>没有给出命令（见 nemboport --help）</translation>
     </message>
     <message>
+        <source>this build cannot load pictures: run logo from the nemboport program</source>
+        <translation>此构建无法读取图片：请从 nemboport 程序运行 logo</translation>
+    </message>
+    <message>
+        <source>cannot run this command: the program %1 is missing (looked for %2); reinstall the nemboportsettings package</source>
+        <translation>无法运行此命令：缺少程序 %1（已查找 %2）；请重新安装 nemboportsettings 软件包</translation>
+    </message>
+    <message>
+        <source>cannot run %1: %2</source>
+        <translation>无法运行 %1：%2</translation>
+    </message>
+    <message>
         <source>this build has no virtual printer: run serve from the nemboport program</source>
         <translation>此构建不含虚拟打印机：请从 nemboport 程序运行 serve</translation>
     </message>

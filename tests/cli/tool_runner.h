@@ -1,6 +1,7 @@
 // Runs nemboport in-process and keeps what it printed.
 #pragma once
 
+#include "cli_commands.h"
 #include "nemboport_cli.h"
 
 #include <QString>
@@ -24,6 +25,10 @@ inline ToolRun runTool(const QStringList &args)
     // the fake library records calls from one thread at a time
     ctx.parallelTargets = 1;
     ctx.parallelFollowed = 1;
+    // logo runs in-process too (the program hands it to nemboport-pictures)
+    PictureCommands pictures;
+    pictures.logo = &runLogo;
+    setPictureCommands(pictures);
     run.status = runNemboport(ctx, args);
     out.flush();
     err.flush();

@@ -74,6 +74,7 @@ private slots:
     void anUnusableQueueIsSentNothing_data();
     void anUnusableQueueIsSentNothing();
     void libraryThatCannotFollowJobs();
+    void picturesCommandsAreHandedOver();
     void libraryReasonsInTheToolsWords_data();
     void libraryReasonsInTheToolsWords();
     void aWaitingJobPointsToItsReason();
@@ -718,6 +719,48 @@ void TestNemboportFake::libraryThatCannotFollowJobs()
     QCOMPARE(p.exitStatus(), QProcess::NormalExit);
     QCOMPARE(p.exitCode(), 0);
     QCOMPARE(p.readAllStandardError().count("not confirmed printed"), 1);
+}
+
+void TestNemboportFake::picturesCommandsAreHandedOver()
+{
+    // nemboport starts without Qt Gui; the program it hands logo and serve to has it.
+    const auto loads = [](const QString &program) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LD_TRACE_LOADED_OBJECTS"), QStringLiteral("1"));
+        p.setProcessEnvironment(env);
+        p.start(program, {});
+        return p.waitForFinished(30000) ? QString::fromLocal8Bit(p.readAllStandardOutput()) : QString();
+    };
+    const QString tool = loads(QStringLiteral(NPS_TOOL));
+    QVERIFY2(tool.contains(QLatin1String("libQt6Core")) && !tool.contains(QLatin1String("libQt6Gui")),
+             qPrintable(tool));
+    QVERIFY(loads(QStringLiteral(NPS_PICTURES_TOOL)).contains(QLatin1String("libQt6Gui")));
+
+    // Handed over, the command line is the same and so is its exit status.
+    QProcess p;
+    p.start(QStringLiteral(NPS_TOOL), {"--dry-run", "logo", "download", "/nonexistent/logo.bmp", "--queue", "Q"});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 2);
+    QVERIFY2(p.readAllStandardError().contains("/nonexistent/logo.bmp"), "the picture's error is said");
+
+    // Without it, the reason and the fix are said; help needs no pictures.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString alone = dir.filePath(QStringLiteral("nemboport"));
+    QVERIFY(QFile::copy(QStringLiteral(NPS_TOOL), alone));
+    for (const QStringList &args : {QStringList{"serve", "--help"}, QStringList{"logo", "clear", "--queue", "Q"}}) {
+        p.start(alone, args);
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 1);
+        const QString said = QString::fromLocal8Bit(p.readAllStandardError());
+        QVERIFY2(said.contains(QLatin1String("nemboport-pictures is missing")) &&
+                     said.contains(QLatin1String("reinstall the nemboportsettings package")),
+                 qPrintable(said));
+    }
+    p.start(alone, {"logo", "--help"});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 0);
 }
 
 void TestNemboportFake::listsWhatTheLibraryFinds()

@@ -63,7 +63,7 @@ listing=$(dpkg-deb -c "$deb" | awk '{print $NF}' | sed 's|^\./|/|')
 files_ok=1
 for path in \
   /usr/bin/NemboPortSettings /usr/bin/nemboport \
-  "/$privlib/libDravik.so" \
+  "/$privlib/libDravik.so" "/$privlib/nemboport-pictures" \
   /usr/include/dravik.h "/usr/lib/$multiarch/pkgconfig/dravik.pc" \
   /usr/share/applications/org.nemboport.NemboPortSettings.desktop \
   /usr/share/metainfo/org.nemboport.NemboPortSettings.metainfo.xml \
@@ -112,6 +112,15 @@ else
   fail "nemboport --dry-run set darkness 8" "status $rc: $out"
 fi
 
+# logo and serve are handed over to nemboport-pictures in the private folder:
+# it runs, and says the picture's own error.
+out=$("$bin/nemboport" --dry-run logo download "$scratch/none.bmp" 2>&1); rc=$?
+if [ "$rc" = 2 ] && grep -qF "$scratch/none.bmp" <<<"$out"; then
+  pass "nemboport hands logo to nemboport-pictures"
+else
+  fail "nemboport logo" "status $rc: $out"
+fi
+
 # The window program's --version, where it has one (older builds start the window instead).
 out=$(QT_QPA_PLATFORM=offscreen timeout 5 "$bin/NemboPortSettings" --version 2>/dev/null); rc=$?
 if [ "$rc" = 124 ]; then
@@ -158,7 +167,8 @@ else
 fi
 
 # No installed program or library looks for libraries in the current folder.
-if out=$(bash "$top/tests/packaging/check_runpath.sh" --run "$bin/nemboport" --run "$bin/NemboPortSettings" "$root" 2>&1); then
+if out=$(bash "$top/tests/packaging/check_runpath.sh" --run "$bin/nemboport" --run "$bin/NemboPortSettings" \
+  --run "$root/$privlib/nemboport-pictures" "$root" 2>&1); then
   pass "no empty or relative RUNPATH entry; the programs start beside a planted Qt library"
 else
   fail "RUNPATH" "$(grep -v '^PASS' <<<"$out")"
