@@ -9,7 +9,7 @@ build_packages=(
   cmake g++ make pkg-config ccache clang-format
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libcups2-dev
-  libqrencode-dev
+  libqrencode-dev zlib1g-dev
   qt6-l10n-tools qt6-tools-dev qt6-tools-dev-tools
 )
 other_packages=(

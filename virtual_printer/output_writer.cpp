@@ -4,10 +4,8 @@
 #include "errno_text.h"
 #include "log_stamp.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QImageWriter>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -212,20 +210,10 @@ bool OutputWriter::flushLog(QString &error)
     return false;
 }
 
-bool OutputWriter::encodeReceipt(const QImage &receipt, QByteArray &png)
-{
-    QBuffer buffer(&png);
-    QImageWriter writer(&buffer, "png");
-    // Qt reads a quality of 80 as zlib's level 1: several times faster than
-    // its default on dense text, and no larger on receipts.
-    writer.setQuality(80);
-    return buffer.open(QIODevice::WriteOnly) && writer.write(receipt);
-}
-
 QString OutputWriter::saveReceipt(const QImage &receipt, QString &error)
 {
     QByteArray png;
-    if (!encodeReceipt(receipt, png)) {
+    if (!png_.encode(receipt, png)) {
         error = QStringLiteral("cannot encode the receipt picture");
         return {};
     }

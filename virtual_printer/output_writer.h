@@ -10,6 +10,8 @@
 // as a failure, never as saved.
 #pragma once
 
+#include "receipt_png.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QString>
@@ -49,9 +51,6 @@ public:
     // The path written, or an empty text with a reason. From one thread at
     // a time (the receipt saver's), beside the others.
     QString saveReceipt(const QImage &receipt, QString &error);
-    // A receipt picture as PNG; false when it cannot be encoded. The first
-    // call in a process looks through Qt's image plugins (about 10 ms).
-    static bool encodeReceipt(const QImage &receipt, QByteArray &png);
 
 private:
     QString dir_;
@@ -65,4 +64,5 @@ private:
     bool partialTail_ = false;                   // the file ends in part of a line it could not cut off
     static constexpr qsizetype kStampChars = 23; // "yyyy-MM-dd HH:mm:ss.zzz"
     int lastReceipt_ = 0;
+    ReceiptPng png_; // the receipt saver's
 };

@@ -56,11 +56,6 @@ void ReceiptSaver::drain()
 
 void ReceiptSaver::work()
 {
-    // The encoder made ready before the first receipt needs it.
-    QImage blank(1, 1, QImage::Format_Mono);
-    blank.fill(0);
-    QByteArray unused;
-    OutputWriter::encodeReceipt(blank, unused);
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
