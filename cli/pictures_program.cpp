@@ -17,8 +17,8 @@ QStringList placesToLook()
 {
     const QDir here(QCoreApplication::applicationDirPath());
     return {here.filePath(QLatin1String(kPicturesProgramName)),
-            QDir::cleanPath(here.filePath(QStringLiteral(NPS_BIN_TO_PRIVATE_LIB "/") +
-                                          QLatin1String(kPicturesProgramName)))};
+            QDir::cleanPath(
+                here.filePath(QStringLiteral(NPS_BIN_TO_PRIVATE_LIB "/") + QLatin1String(kPicturesProgramName)))};
 }
 
 } // namespace
@@ -35,10 +35,10 @@ int handOverToPicturesProgram(CliContext &ctx, char *argv[])
 {
     const QString path = picturesProgram();
     if (path.isEmpty())
-        return ctx.fail(kExitFailed, Nemboport::tr("cannot run this command: the program %1 is missing (looked for %2); "
-                                                   "reinstall the nemboportsettings package")
-                                         .arg(QLatin1String(kPicturesProgramName),
-                                              placesToLook().join(QLatin1String(", "))));
+        return ctx.fail(kExitFailed,
+                        Nemboport::tr("cannot run this command: the program %1 is missing (looked for %2); "
+                                      "reinstall the nemboportsettings package")
+                            .arg(QLatin1String(kPicturesProgramName), placesToLook().join(QLatin1String(", "))));
     // What was said so far reaches the terminal before this process is replaced.
     ctx.out.flush();
     ctx.err.flush();
