@@ -5,6 +5,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 
 struct ReceiptPng::Stream
@@ -77,28 +78,7 @@ bool ReceiptPng::encodeBits(const QImage &receipt, QByteArray &png)
     const qsizetype rowBytes = (width + 7) / 8;
     // The bits past the width in each row's last byte are kept white.
     const auto lastMask = uchar(0xFFu << ((8 - width % 8) % 8));
-    rows_.resize(qsizetype(height) * (rowBytes + 1));
-    char *to = rows_.data();
-    for (int y = 0; y < height; ++y) {
-        *to++ = 0; // no filter
-        std::memcpy(to, receipt.constScanLine(y), std::size_t(rowBytes));
-        to[rowBytes - 1] = char(uchar(to[rowBytes - 1]) & lastMask);
-        to += rowBytes;
-    }
 
-    z_stream &z = stream_->z;
-    if (deflateReset(&z) != Z_OK)
-        return false;
-    QByteArray packed(qsizetype(deflateBound(&z, uLong(rows_.size()))), Qt::Uninitialized);
-    z.next_in = reinterpret_cast<Bytef *>(rows_.data());
-    z.avail_in = uInt(rows_.size());
-    z.next_out = reinterpret_cast<Bytef *>(packed.data());
-    z.avail_out = uInt(packed.size());
-    if (deflate(&z, Z_FINISH) != Z_STREAM_END)
-        return false;
-    packed.truncate(qsizetype(z.total_out));
-
-    png.reserve(packed.size() + 80);
     png.append("\x89PNG\r\n\x1a\n", 8);
     QByteArray header;
     appendBigEndian(header, quint32(width));
@@ -108,7 +88,51 @@ bool ReceiptPng::encodeBits(const QImage &receipt, QByteArray &png)
     appendChunk(png, "IHDR", header.constData(), std::size_t(header.size()));
     const char palette[6] = {char(255), char(255), char(255), 0, 0, 0}; // index 0 white, 1 black
     appendChunk(png, "PLTE", palette, sizeof palette);
-    appendChunk(png, "IDAT", packed.constData(), std::size_t(packed.size()));
+
+    // The rows go through the stream a batch at a time, and what it makes
+    // goes out as IDAT chunks of a fixed size: a long receipt never needs
+    // its whole picture twice over in memory.
+    z_stream &z = stream_->z;
+    if (deflateReset(&z) != Z_OK)
+        return false;
+    const qsizetype rowsPerBatch = std::max<qsizetype>(1, kBatchBytes / (rowBytes + 1));
+    rows_.resize(rowsPerBatch * (rowBytes + 1));
+    packed_.resize(kChunkBytes);
+    z.next_out = reinterpret_cast<Bytef *>(packed_.data());
+    z.avail_out = uInt(packed_.size());
+    const auto pack = [&](int flush) {
+        for (;;) {
+            const int status = deflate(&z, flush);
+            // (A stream that can go no further while it has room to write is broken.)
+            if ((status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) ||
+                (status == Z_BUF_ERROR && z.avail_out > 0 && z.avail_in > 0))
+                return false;
+            if (z.avail_out == 0 || (status == Z_STREAM_END && z.avail_out < uInt(packed_.size()))) {
+                appendChunk(png, "IDAT", packed_.constData(), std::size_t(packed_.size()) - z.avail_out);
+                z.next_out = reinterpret_cast<Bytef *>(packed_.data());
+                z.avail_out = uInt(packed_.size());
+            }
+            if (status == Z_STREAM_END)
+                return true;
+            if (flush == Z_NO_FLUSH && z.avail_in == 0)
+                return true;
+        }
+    };
+    for (int y = 0; y < height;) {
+        char *to = rows_.data();
+        for (qsizetype i = 0; i < rowsPerBatch && y < height; ++i, ++y) {
+            *to++ = 0; // no filter
+            std::memcpy(to, receipt.constScanLine(y), std::size_t(rowBytes));
+            to[rowBytes - 1] = char(uchar(to[rowBytes - 1]) & lastMask);
+            to += rowBytes;
+        }
+        z.next_in = reinterpret_cast<Bytef *>(rows_.data());
+        z.avail_in = uInt(to - rows_.data());
+        if (!pack(Z_NO_FLUSH))
+            return false;
+    }
+    if (!pack(Z_FINISH))
+        return false;
     appendChunk(png, "IEND", nullptr, 0);
     return true;
 }

@@ -27,6 +27,10 @@ private:
     struct Stream;
     bool encodeBits(const QImage &receipt, QByteArray &png);
 
+    static constexpr qsizetype kBatchBytes = 64 * 1024;
+    static constexpr qsizetype kChunkBytes = 64 * 1024;
+
     std::unique_ptr<Stream> stream_; // null when zlib could not be set up
-    QByteArray rows_;                // the rows as stored, each after its filter byte
+    QByteArray rows_;                // a batch of rows as stored, each after its filter byte
+    QByteArray packed_;              // what the stream made for the next IDAT chunk
 };
