@@ -17,6 +17,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -24,6 +25,7 @@
 #include <map>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -184,6 +186,24 @@ double childrenCpuSeconds()
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
+// Processor time of a running process and of its children it reaped (the
+// print server and its backends), in seconds.
+double processCpuSeconds(qint64 pid)
+{
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    // After the command name in parentheses: utime, stime, cutime and cstime
+    // are the 12th to the 15th fields.
+    const QList<QByteArray> fields = f.readAll().split(')').last().trimmed().split(' ');
+    if (fields.size() < 15)
+        return 0;
+    qint64 ticks = 0;
+    for (int i = 11; i <= 14; ++i)
+        ticks += fields.at(i).toLongLong();
+    return double(ticks) / double(::sysconf(_SC_CLK_TCK));
+}
+
 double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
@@ -248,11 +268,13 @@ int main(int argc, char *argv[])
     // sent (nemboport: until it ended, which is later). -1 on a failure.
     int jobs = 0;
     QString said;
-    double cpu = 0; // of the last script and what it ran
+    double cpu = 0;       // of the last script and what it ran
+    double serverCpu = 0; // of the print server and its backends meanwhile
     const auto timed = [&](const QString &script, int jobsSent) {
         QElapsedTimer t;
         t.start();
         const double cpuBefore = childrenCpuSeconds();
+        const double serverBefore = processCpuSeconds(server.processId());
         const double ran = timeScript(server, script, said);
         cpu = childrenCpuSeconds() - cpuBefore;
         if (ran < 0)
@@ -262,18 +284,21 @@ int main(int argc, char *argv[])
             said = QStringLiteral("the printer did not receive every job");
             return -1.0;
         }
+        serverCpu = processCpuSeconds(server.processId()) - serverBefore;
         return qMax(ran, t.nsecsElapsed() / 1e9);
     };
 
     // Side by side, alternating, a few times each.
     const int repeats = queues > 1 ? 3 : 7;
-    std::vector<double> toolAll, lpAll, toolOne, lpOne, toolAllCpu, lpAllCpu;
+    std::vector<double> toolAll, lpAll, toolOne, lpOne, toolAllCpu, lpAllCpu, toolServerCpu, lpServerCpu;
     const QStringList one{names.first()};
     for (int r = 0; r < repeats; ++r) {
         const double a = timed(toolScript(names), queues * toolJobs);
         toolAllCpu.push_back(cpu);
+        toolServerCpu.push_back(serverCpu);
         const double b = a < 0 ? -1 : timed(lpScript(names), queues * lpJobs);
         lpAllCpu.push_back(cpu);
+        lpServerCpu.push_back(serverCpu);
         const double c = b < 0 ? -1 : timed(toolScript(one), toolJobs);
         const double d = c < 0 ? -1 : timed(lpScript(one), lpJobs);
         if (d < 0)
@@ -288,9 +313,9 @@ int main(int argc, char *argv[])
                 repeats);
     std::printf("  %3d queues: nemboport apply %7.3f s   lp loop + wait %7.3f s   nemboport/lp %.2f (goal <= 0.33)\n",
                 queues, median(toolAll), median(lpAll), median(toolAll) / median(lpAll));
-    // The rest of the machine's time goes to the print server and its backends.
-    std::printf("              processor time: nemboport %.2f s, lp loop %.2f s\n", median(toolAllCpu),
-                median(lpAllCpu));
+    std::printf("              processor time: nemboport %.2f s, lp loop %.2f s; the print server and its backends "
+                "%.2f s and %.2f s\n",
+                median(toolAllCpu), median(lpAllCpu), median(toolServerCpu), median(lpServerCpu));
     std::printf("    1 queue:  nemboport apply %7.3f s   lp loop + wait %7.3f s   nemboport/lp %.2f (goal <= 1)\n",
                 median(toolOne), median(lpOne), median(toolOne) / median(lpOne));
     std::fflush(stdout);
