@@ -15,7 +15,11 @@ namespace {
 
 QStringList placesToLook()
 {
-    const QDir here(QCoreApplication::applicationDirPath());
+    // Never a folder relative to the current one, where anyone may put a program.
+    const QString dir = QCoreApplication::applicationDirPath();
+    if (!QDir::isAbsolutePath(dir))
+        return {};
+    const QDir here(dir);
     return {here.filePath(QLatin1String(kPicturesProgramName)),
             QDir::cleanPath(
                 here.filePath(QStringLiteral(NPS_BIN_TO_PRIVATE_LIB "/") + QLatin1String(kPicturesProgramName)))};

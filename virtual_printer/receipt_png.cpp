@@ -105,7 +105,7 @@ bool ReceiptPng::encodeBits(const QImage &receipt, QByteArray &png)
             const int status = deflate(&z, flush);
             // (A stream that can go no further while it has room to write is broken.)
             if ((status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) ||
-                (status == Z_BUF_ERROR && z.avail_out > 0 && z.avail_in > 0))
+                (status == Z_BUF_ERROR && z.avail_out > 0 && (z.avail_in > 0 || flush == Z_FINISH)))
                 return false;
             if (z.avail_out == 0 || (status == Z_STREAM_END && z.avail_out < uInt(packed_.size()))) {
                 appendChunk(png, "IDAT", packed_.constData(), std::size_t(packed_.size()) - z.avail_out);
